@@ -1,0 +1,11 @@
+#include "core/errors.h"
+
+namespace tervolen {
+
+std::string DefaultErrorReportText(const std::string& text) {
+    if (!text.empty() && text.back() == '.')
+        return text;
+    return text + ".";
+}
+
+} // namespace tervolen

@@ -1,0 +1,71 @@
+#pragma once
+
+#include <functional>
+#include <map>
+#include <string>
+#include <string_view>
+
+namespace tervolen {
+
+// A colour as 0x00BBGGRR (255 is pure red).
+using Color = unsigned int;
+inline constexpr Color kRed = 0x0000FF;
+
+// The main window's working state as the logic sees it: controls addressed by their names.
+// The Qt window implements it over its widgets; HeadlessForm implements it without a window.
+// Asking for a control that does not exist is a programming error and throws std::logic_error.
+class FormState {
+public:
+    virtual ~FormState() = default;
+
+    // Text of an edit, a combo box (its edit text) or a label.
+    virtual std::string text(std::string_view control) const = 0;
+    virtual void setText(std::string_view control, const std::string& text) = 0;
+
+    // Check boxes. Setting the state from code runs the box's click handler when the state changes,
+    // as a user click would.
+    virtual bool checked(std::string_view control) const = 0;
+    void setChecked(std::string_view control, bool checked);
+
+    // Items of check lists, combo boxes and list views.
+    virtual int itemCount(std::string_view control) const = 0;
+    virtual std::string itemText(std::string_view control, int index) const = 0;
+    virtual bool itemChecked(std::string_view control, int index) const = 0;
+    virtual void setItemChecked(std::string_view control, int index, bool checked) = 0;
+    // Selected combo item or highlighted list row; -1 when none.
+    virtual int itemIndex(std::string_view control) const = 0;
+    virtual void setItemIndex(std::string_view control, int index) = 0;
+    virtual void addItem(std::string_view control, const std::string& text) = 0;
+    virtual void removeItem(std::string_view control, int index) = 0;
+    virtual void clearItems(std::string_view control) = 0;
+
+    virtual bool enabled(std::string_view control) const = 0;
+    virtual void setEnabled(std::string_view control, bool enabled) = 0;
+    virtual bool visible(std::string_view control) const = 0;
+    virtual void setVisible(std::string_view control, bool visible) = 0;
+    virtual void setLabelStyle(std::string_view control, Color color, bool bold) = 0;
+
+    // Gives the keyboard focus; false when the control cannot take it (hidden page, disabled).
+    virtual bool setFocus(std::string_view control) = 0;
+    // Page of PageControl: 0 Schedule, 1 Restore, 2 Validation, 3 Config, 4 Monitor.
+    virtual int activePage() const = 0;
+    virtual void setActivePage(int index) = 0;
+    // Minimise the application to the notification area.
+    virtual void minimize() = 0;
+
+    // Registers the click handler of a check box (one per box).
+    void onClick(std::string_view control, std::function<void()> handler);
+
+protected:
+    // Stores the state; returns whether it changed.
+    virtual bool storeChecked(std::string_view control, bool checked) = 0;
+    // Runs the registered handler of a box, if any; the Qt window calls it on user clicks.
+    void runClickHandler(std::string_view control);
+
+private:
+    std::map<std::string, std::function<void()>, std::less<>> clickHandlers_;
+};
+
+enum class Page { Schedule = 0, Restore = 1, Validation = 2, Config = 3, Monitor = 4 };
+
+} // namespace tervolen

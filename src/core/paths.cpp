@@ -1,0 +1,36 @@
+#include "core/paths.h"
+
+#include "core/errors.h"
+
+#include <system_error>
+
+namespace tervolen {
+
+std::string ChangeFileExt(const std::string& path, const std::string& ext) {
+    size_t dot = path.find_last_of("./\\:");
+    if (dot != std::string::npos && path[dot] == '.')
+        return path.substr(0, dot) + ext;
+    return path + ext;
+}
+
+std::filesystem::path ExecutablePath() {
+    std::error_code ec;
+    auto path = std::filesystem::read_symlink("/proc/self/exe", ec);
+    if (ec)
+        throw Error("Cannot determine the executable's path: " + ec.message());
+    return path;
+}
+
+std::string ExecutableDir() { return ExecutablePath().parent_path().string(); }
+
+AppPaths AppPaths::ForExecutable() {
+    std::string exe = ExecutablePath().string();
+    return AppPaths{ExecutableDir(), ChangeFileExt(exe, ".ini")};
+}
+
+AppPaths AppPaths::ForSettingsFile(const std::string& settingsFile) {
+    auto absolute = std::filesystem::absolute(settingsFile);
+    return AppPaths{absolute.parent_path().string(), absolute.string()};
+}
+
+} // namespace tervolen

@@ -1,0 +1,35 @@
+#pragma once
+
+#include <filesystem>
+#include <string>
+
+namespace tervolen {
+
+// The extension of a path is the text from the last "." that follows the last path separator;
+// it is replaced by ext, or ext is appended when the name has none.
+std::string ChangeFileExt(const std::string& path, const std::string& ext);
+
+// The platform's folder separator, used where folder and file names are joined.
+inline constexpr char kPathDelim = '/';
+
+// Where the program keeps its files: the settings file, "Mirrors.lst", the default folders and "Lang".
+// The window uses the executable's folder; the command-line tool may name another settings file.
+struct AppPaths {
+    std::string baseDir;      // without a trailing separator
+    std::string settingsFile; // full path
+
+    std::string join(const std::string& name) const { return baseDir + kPathDelim + name; }
+
+    // <exe dir>/<exe name>.ini beside the running executable.
+    static AppPaths ForExecutable();
+    // The folder of the given settings file.
+    static AppPaths ForSettingsFile(const std::string& settingsFile);
+};
+
+// Full path of the running executable.
+std::filesystem::path ExecutablePath();
+
+// Folder of the running executable, without a trailing separator.
+std::string ExecutableDir();
+
+} // namespace tervolen

@@ -1,0 +1,195 @@
+#include "delivery/tcp_socket.h"
+
+#include <arpa/inet.h>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <netdb.h>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace tervolen {
+
+namespace {
+
+constexpr int kHostNotFound = 11001;
+
+[[noreturn]] void ThrowErrno(int code) { throw SocketError(code, std::strerror(code)); }
+
+int Milliseconds(std::chrono::milliseconds timeout) {
+    auto ms = timeout.count();
+    if (ms < 0)
+        return -1;
+    return ms > 0x7fffffff ? 0x7fffffff : static_cast<int>(ms);
+}
+
+// Waits for the given poll events; false on time-out.
+bool WaitFor(int fd, short events, std::chrono::milliseconds timeout) {
+    pollfd p{fd, events, 0};
+    for (;;) {
+        int n = ::poll(&p, 1, Milliseconds(timeout));
+        if (n > 0)
+            return true;
+        if (n == 0)
+            return false;
+        if (errno != EINTR)
+            ThrowErrno(errno);
+    }
+}
+
+in_addr Resolve(const std::string& host) {
+    in_addr address{};
+    if (::inet_pton(AF_INET, host.c_str(), &address) == 1)
+        return address;
+    addrinfo hints{};
+    hints.ai_family = AF_INET;
+    hints.ai_socktype = SOCK_STREAM;
+    addrinfo* result = nullptr;
+    if (::getaddrinfo(host.c_str(), nullptr, &hints, &result) != 0 || result == nullptr)
+        throw SocketError(kHostNotFound, "Host not found.");
+    address = reinterpret_cast<sockaddr_in*>(result->ai_addr)->sin_addr;
+    ::freeaddrinfo(result);
+    return address;
+}
+
+sockaddr_in SocketAddress(int fd) {
+    sockaddr_in address{};
+    socklen_t length = sizeof address;
+    if (::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length) != 0)
+        ThrowErrno(errno);
+    return address;
+}
+
+std::string Dotted(in_addr address) {
+    char text[INET_ADDRSTRLEN] = {};
+    ::inet_ntop(AF_INET, &address, text, sizeof text);
+    return text;
+}
+
+} // namespace
+
+SocketError::SocketError(int code, const std::string& systemText)
+    : Error("Socket Error # " + std::to_string(code) + "\r\n" + systemText), code_(code) {}
+
+TcpSocket::TcpSocket(TcpSocket&& other) noexcept : fd_(other.fd_) { other.fd_ = -1; }
+
+TcpSocket& TcpSocket::operator=(TcpSocket&& other) noexcept {
+    if (this != &other) {
+        close();
+        fd_ = other.fd_;
+        other.fd_ = -1;
+    }
+    return *this;
+}
+
+TcpSocket TcpSocket::Connect(const std::string& host, int port, std::chrono::milliseconds timeout) {
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr = Resolve(host);
+    address.sin_port = htons(static_cast<uint16_t>(port));
+    TcpSocket socket(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0));
+    if (!socket.isOpen())
+        ThrowErrno(errno);
+    if (::connect(socket.fd_, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
+        if (errno != EINPROGRESS)
+            ThrowErrno(errno);
+        if (!WaitFor(socket.fd_, POLLOUT, timeout))
+            ThrowErrno(ETIMEDOUT);
+        int error = 0;
+        socklen_t length = sizeof error;
+        ::getsockopt(socket.fd_, SOL_SOCKET, SO_ERROR, &error, &length);
+        if (error != 0)
+            ThrowErrno(error);
+    }
+    int one = 1;
+    ::setsockopt(socket.fd_, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
+    return socket;
+}
+
+void TcpSocket::writeAll(const char* data, std::size_t size, std::chrono::milliseconds timeout) {
+    if (!isOpen())
+        ThrowErrno(ENOTCONN);
+    while (size > 0) {
+        ssize_t n = ::send(fd_, data, size, MSG_NOSIGNAL);
+        if (n > 0) {
+            data += n;
+            size -= static_cast<std::size_t>(n);
+        } else if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
+            if (!WaitFor(fd_, POLLOUT, timeout))
+                ThrowErrno(ETIMEDOUT);
+        } else if (n < 0 && errno != EINTR) {
+            ThrowErrno(errno);
+        }
+    }
+}
+
+std::size_t TcpSocket::readSome(char* buffer, std::size_t capacity, std::chrono::milliseconds timeout) {
+    if (!isOpen())
+        ThrowErrno(ENOTCONN);
+    for (;;) {
+        ssize_t n = ::recv(fd_, buffer, capacity, 0);
+        if (n >= 0)
+            return static_cast<std::size_t>(n);
+        if (errno == EAGAIN || errno == EWOULDBLOCK) {
+            if (!WaitFor(fd_, POLLIN, timeout))
+                ThrowErrno(ETIMEDOUT);
+        } else if (errno != EINTR) {
+            ThrowErrno(errno);
+        }
+    }
+}
+
+bool TcpSocket::waitReadable(std::chrono::milliseconds timeout) const {
+    return isOpen() && WaitFor(fd_, POLLIN, timeout);
+}
+
+std::string TcpSocket::localAddress() const { return Dotted(SocketAddress(fd_).sin_addr); }
+
+int TcpSocket::localPort() const { return ntohs(SocketAddress(fd_).sin_port); }
+
+void TcpSocket::close() noexcept {
+    if (fd_ >= 0) {
+        ::close(fd_);
+        fd_ = -1;
+    }
+}
+
+TcpListener::TcpListener(TcpListener&& other) noexcept : fd_(other.fd_) { other.fd_ = -1; }
+
+TcpListener::~TcpListener() {
+    if (fd_ >= 0)
+        ::close(fd_);
+}
+
+TcpListener TcpListener::Listen(const std::string& address, int port) {
+    sockaddr_in bindAddress{};
+    bindAddress.sin_family = AF_INET;
+    bindAddress.sin_port = htons(static_cast<uint16_t>(port));
+    if (::inet_pton(AF_INET, address.c_str(), &bindAddress.sin_addr) != 1)
+        ThrowErrno(EINVAL);
+    TcpListener listener(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0));
+    if (listener.fd_ < 0)
+        ThrowErrno(errno);
+    if (::bind(listener.fd_, reinterpret_cast<sockaddr*>(&bindAddress), sizeof bindAddress) != 0 ||
+        ::listen(listener.fd_, 1) != 0)
+        ThrowErrno(errno);
+    return listener;
+}
+
+int TcpListener::port() const { return ntohs(SocketAddress(fd_).sin_port); }
+
+std::string TcpListener::address() const { return Dotted(SocketAddress(fd_).sin_addr); }
+
+std::optional<TcpSocket> TcpListener::accept(std::chrono::milliseconds timeout) {
+    if (!WaitFor(fd_, POLLIN, timeout))
+        return std::nullopt;
+    int fd = ::accept4(fd_, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK);
+    if (fd < 0)
+        ThrowErrno(errno);
+    return TcpSocket(fd);
+}
+
+} // namespace tervolen

@@ -1,0 +1,84 @@
+#pragma once
+
+#include "core/errors.h"
+
+#include <chrono>
+#include <cstddef>
+#include <optional>
+#include <string>
+
+namespace tervolen {
+
+// A socket failure: "Socket Error # N", CR LF, the system's text for N. A failed name lookup
+// gives the number 11001 and the text "Host not found.".
+class SocketError : public Error {
+public:
+    SocketError(int code, const std::string& systemText);
+    int code() const { return code_; }
+
+private:
+    int code_;
+};
+
+// Bounds on network waits; a wait that runs out fails as ETIMEDOUT.
+struct NetworkTimeouts {
+    std::chrono::milliseconds connect{30000};
+    std::chrono::milliseconds reply{120000};
+    std::chrono::milliseconds dataIdle{120000};
+};
+
+// A connected IPv4 TCP socket. Move-only; closes on destruction.
+class TcpSocket {
+public:
+    TcpSocket() = default;
+    explicit TcpSocket(int fd) : fd_(fd) {}
+    TcpSocket(TcpSocket&& other) noexcept;
+    TcpSocket& operator=(TcpSocket&& other) noexcept;
+    TcpSocket(const TcpSocket&) = delete;
+    TcpSocket& operator=(const TcpSocket&) = delete;
+    ~TcpSocket() { close(); }
+
+    // Resolves host (a dotted IPv4 address is used as it is) and connects. Throws SocketError.
+    static TcpSocket Connect(const std::string& host, int port, std::chrono::milliseconds timeout);
+
+    bool isOpen() const { return fd_ >= 0; }
+    // Writes every byte or throws SocketError.
+    void writeAll(const char* data, std::size_t size, std::chrono::milliseconds timeout);
+    void writeAll(const std::string& data, std::chrono::milliseconds timeout) {
+        writeAll(data.data(), data.size(), timeout);
+    }
+    // Reads what is available, waiting at most timeout for the first byte. Returns 0 when the peer
+    // closed its end. Throws SocketError, ETIMEDOUT when nothing came in time.
+    std::size_t readSome(char* buffer, std::size_t capacity, std::chrono::milliseconds timeout);
+    // Whether bytes (or the peer's close) can be read within timeout.
+    bool waitReadable(std::chrono::milliseconds timeout) const;
+    // Local IPv4 address in dotted form and port of the connection.
+    std::string localAddress() const;
+    int localPort() const;
+    void close() noexcept;
+
+private:
+    int fd_ = -1;
+};
+
+// A listening IPv4 TCP socket for one incoming connection (FTP data connections).
+class TcpListener {
+public:
+    TcpListener(const TcpListener&) = delete;
+    TcpListener& operator=(const TcpListener&) = delete;
+    TcpListener(TcpListener&& other) noexcept;
+    ~TcpListener();
+
+    // Binds to address and port (0: the system picks one) and listens. Throws SocketError.
+    static TcpListener Listen(const std::string& address, int port);
+    int port() const;
+    std::string address() const;
+    // The next incoming connection, or nothing when none came within timeout.
+    std::optional<TcpSocket> accept(std::chrono::milliseconds timeout);
+
+private:
+    explicit TcpListener(int fd) : fd_(fd) {}
+    int fd_ = -1;
+};
+
+} // namespace tervolen

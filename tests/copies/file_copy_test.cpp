@@ -1,0 +1,60 @@
+#include "copies/file_copy.h"
+#include "core/errors.h"
+#include "temp_dir.h"
+
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace tervolen {
+namespace {
+
+namespace fs = std::filesystem;
+
+size_t EntryCount(const std::string& folder) {
+    size_t n = 0;
+    for ([[maybe_unused]] const auto& entry : fs::directory_iterator(folder))
+        ++n;
+    return n;
+}
+
+TEST(FileCopy, CreatesMissingFoldersAndCopiesBytes) {
+    test::TempDir dir;
+    std::string content(3 << 20, '\0');
+    for (size_t i = 0; i < content.size(); ++i)
+        content[i] = static_cast<char>(i * 7919 % 251);
+    test::WriteFile(dir.file("a.zip"), content);
+    std::string written = CopyFileKeepingExisting(dir.file("a.zip"), dir.file("m1/deep/er"), "a.zip");
+    EXPECT_EQ(written, dir.file("m1/deep/er/a.zip"));
+    EXPECT_EQ(test::ReadFile(written), content);
+    EXPECT_EQ(EntryCount(dir.file("m1/deep/er")), 1u) << "no temporary file left";
+}
+
+TEST(FileCopy, KeepsExistingFilesAndPicksNewNames) {
+    test::TempDir dir;
+    test::WriteFile(dir.file("a.zip"), "new");
+    fs::create_directory(dir.file("m"));
+    test::WriteFile(dir.file("m/a.zip"), "old");
+    EXPECT_EQ(CopyFileKeepingExisting(dir.file("a.zip"), dir.file("m"), "a.zip"), dir.file("m/a (2).zip"));
+    EXPECT_EQ(CopyFileKeepingExisting(dir.file("a.zip"), dir.file("m"), "a.zip"), dir.file("m/a (3).zip"));
+    EXPECT_EQ(test::ReadFile(dir.file("m/a.zip")), "old");
+    EXPECT_EQ(test::ReadFile(dir.file("m/a (3).zip")), "new");
+    EXPECT_EQ(EntryCount(dir.file("m")), 3u);
+}
+
+TEST(FileCopy, FailuresNameThePathAndLeaveNothing) {
+    test::TempDir dir;
+    EXPECT_THROW(CopyFileKeepingExisting(dir.file("missing.zip"), dir.file("m"), "missing.zip"), Error);
+    EXPECT_FALSE(fs::exists(dir.file("m")));
+    if (::geteuid() == 0)
+        GTEST_SKIP() << "root ignores folder permissions";
+    test::WriteFile(dir.file("a.zip"), "x");
+    fs::create_directory(dir.file("ro"));
+    ::chmod(dir.file("ro").c_str(), 0555);
+    EXPECT_THROW(CopyFileKeepingExisting(dir.file("a.zip"), dir.file("ro"), "a.zip"), Error);
+    EXPECT_EQ(EntryCount(dir.file("ro")), 0u);
+}
+
+} // namespace
+} // namespace tervolen

@@ -1,0 +1,42 @@
+#include "delivery/tcp_socket.h"
+
+#include <gtest/gtest.h>
+
+namespace tervolen {
+namespace {
+
+using namespace std::chrono_literals;
+
+TEST(TcpSocket, RefusedConnectionAndUnknownHostGiveSocketErrorTexts) {
+    int freePort = TcpListener::Listen("127.0.0.1", 0).port(); // closed again at once
+    try {
+        TcpSocket::Connect("127.0.0.1", freePort, 5s);
+        FAIL() << "connected";
+    } catch (const SocketError& e) {
+        EXPECT_EQ(std::string(e.what()), "Socket Error # 111\r\nConnection refused");
+    }
+    try {
+        TcpSocket::Connect("no-such-host.invalid", 25, 5s);
+        FAIL() << "resolved";
+    } catch (const SocketError& e) {
+        EXPECT_EQ(std::string(e.what()), "Socket Error # 11001\r\nHost not found.");
+    }
+}
+
+TEST(TcpSocket, ExchangesBytesAndTimesOutReads) {
+    auto listener = TcpListener::Listen("127.0.0.1", 0);
+    auto client = TcpSocket::Connect("127.0.0.1", listener.port(), 5s);
+    auto server = listener.accept(5s);
+    ASSERT_TRUE(server.has_value());
+    EXPECT_EQ(client.localAddress(), "127.0.0.1");
+    client.writeAll("hello", 5s);
+    char buffer[16];
+    EXPECT_EQ(server->readSome(buffer, sizeof buffer, 5s), 5u);
+    EXPECT_THROW(server->readSome(buffer, sizeof buffer, 50ms), SocketError);
+    client.close();
+    EXPECT_EQ(server->readSome(buffer, sizeof buffer, 5s), 0u) << "orderly close reads as 0";
+    EXPECT_FALSE(listener.accept(20ms).has_value());
+}
+
+} // namespace
+} // namespace tervolen

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <string>
+
+namespace tervolen::test {
+
+// A fresh folder under the system's temporary folder, removed with everything in it at the end.
+class TempDir {
+public:
+    TempDir();
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+    ~TempDir();
+
+    const std::string& path() const { return path_; }
+    std::string file(const std::string& name) const { return path_ + "/" + name; }
+
+private:
+    std::string path_;
+};
+
+std::string ReadFile(const std::string& path);
+void WriteFile(const std::string& path, const std::string& content);
+
+// Runs a shell command; returns its exit status and puts its standard output (and error) into output.
+int RunCommand(const std::string& command, std::string* output = nullptr);
+
+} // namespace tervolen::test
