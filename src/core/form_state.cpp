@@ -7,13 +7,26 @@ void FormState::setChecked(std::string_view control, bool checked) {
         runClickHandler(control);
 }
 
+void FormState::setText(std::string_view control, const std::string& text) {
+    if (storeText(control, text))
+        runChangeHandler(control);
+}
+
 void FormState::onClick(std::string_view control, std::function<void()> handler) {
     clickHandlers_[std::string(control)] = std::move(handler);
 }
 
-void FormState::runClickHandler(std::string_view control) {
-    auto it = clickHandlers_.find(control);
-    if (it != clickHandlers_.end() && it->second)
+void FormState::onChange(std::string_view control, std::function<void()> handler) {
+    changeHandlers_[std::string(control)] = std::move(handler);
+}
+
+void FormState::runClickHandler(std::string_view control) { Run(clickHandlers_, control); }
+
+void FormState::runChangeHandler(std::string_view control) { Run(changeHandlers_, control); }
+
+void FormState::Run(const Handlers& handlers, std::string_view control) {
+    auto it = handlers.find(control);
+    if (it != handlers.end() && it->second)
         it->second();
 }
 

@@ -19,8 +19,10 @@ public:
     virtual ~FormState() = default;
 
     // Text of an edit, a combo box (its edit text) or a label.
+    // Setting the text runs the control's change handler when the text changes. Setting a combo box's
+    // text selects the item with exactly that text, or no item.
     virtual std::string text(std::string_view control) const = 0;
-    virtual void setText(std::string_view control, const std::string& text) = 0;
+    void setText(std::string_view control, const std::string& text);
 
     // Check boxes. Setting the state from code runs the box's click handler when the state changes,
     // as a user click would.
@@ -53,17 +55,23 @@ public:
     // Minimise the application to the notification area.
     virtual void minimize() = 0;
 
-    // Registers the click handler of a check box (one per box).
+    // Registers the click handler of a check box or the change handler of a text (one each per control).
     void onClick(std::string_view control, std::function<void()> handler);
+    void onChange(std::string_view control, std::function<void()> handler);
 
 protected:
-    // Stores the state; returns whether it changed.
+    // Store the state; return whether it changed.
     virtual bool storeChecked(std::string_view control, bool checked) = 0;
-    // Runs the registered handler of a box, if any; the Qt window calls it on user clicks.
+    virtual bool storeText(std::string_view control, const std::string& text) = 0;
+    // Run the registered handler, if any; the Qt window calls them on user input too.
     void runClickHandler(std::string_view control);
+    void runChangeHandler(std::string_view control);
 
 private:
-    std::map<std::string, std::function<void()>, std::less<>> clickHandlers_;
+    using Handlers = std::map<std::string, std::function<void()>, std::less<>>;
+    static void Run(const Handlers& handlers, std::string_view control);
+    Handlers clickHandlers_;
+    Handlers changeHandlers_;
 };
 
 enum class Page { Schedule = 0, Restore = 1, Validation = 2, Config = 3, Monitor = 4 };

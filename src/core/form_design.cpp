@@ -1,0 +1,166 @@
+#include "core/form_design.h"
+
+namespace tervolen {
+
+namespace {
+
+using K = ControlKind;
+
+std::vector<ControlDesign> BuildDesign() {
+    const std::vector<std::string_view> weekdays = {"Sunday",   "Monday", "Tuesday", "Wednesday",
+                                                    "Thursday", "Friday", "Saturday"};
+    const std::vector<std::string_view> hours = {
+        "00:00", "01:00", "02:00", "03:00", "04:00", "05:00", "06:00", "07:00", "08:00", "09:00", "10:00", "11:00",
+        "12:00", "13:00", "14:00", "15:00", "16:00", "17:00", "18:00", "19:00", "20:00", "21:00", "22:00", "23:00"};
+    return {
+        {"GradientHeaderPanel", K::Label},
+        {"btnHide", K::Button},
+        {"btnFechar", K::Button, "&Close"},
+
+        {"TabActions", K::Tab, "&Actions"},
+        {"LbStartBackup", K::LinkLabel, "&Start Backup", {}, -1, true, true, {}, {}, "TabActions"},
+        {"LbClose", K::LinkLabel, "&Close", {}, -1, true, true, {}, {}, "TabActions"},
+        {"TabLanguage", K::Tab, "&Language"},
+        {"LbEng", K::LinkLabel, "&English", {}, -1, true, true, {}, {}, "TabLanguage"},
+        {"LbPort", K::LinkLabel, "&Português", {}, -1, true, true, {}, {}, "TabLanguage"},
+        {"LbDeu", K::LinkLabel, "&Deutsche", {}, -1, true, true, {}, {}, "TabLanguage"},
+        {"LbSpanol", K::LinkLabel, "Spañ&ol", {}, -1, true, true, {}, {}, "TabLanguage"},
+        {"LbRus", K::LinkLabel, "&Rusky", {}, -1, true, true, {}, {}, "TabLanguage"},
+        {"TabHelp", K::Tab, "&Help"},
+        {"LbHelpTopic", K::LinkLabel, "&Help Topics", {}, -1, true, true, {}, {}, "TabHelp"},
+        {"LbGetInterBase", K::Label, "&Get InterBase", {}, -1, true, true, {}, {}, "TabHelp"},
+        {"LbGetInterBaseFree", K::Label, "Get InterB&ase Free", {}, -1, true, true, {}, {}, "TabHelp"},
+        {"LbGetFirebird", K::Label, "&G&et Firebird", {}, -1, true, true, {}, {}, "TabHelp"},
+        {"LbAbout", K::LinkLabel, "&About...", {}, -1, true, true, {}, {}, "TabHelp"},
+
+        {"TabSchedule", K::Page, "&Schedule"},
+        {"eBase", K::FileEdit, {}, {}, -1, true, true, "Set Database File", "Database File:", "TabSchedule"},
+        {"eDirBackup", K::FolderEdit, {}, {}, -1, true, true, "Set destiny directory", "Backup Folder:", "TabSchedule"},
+        {"GroupSchedules", K::Group, "Schedules:", {}, -1, true, true, {}, {}, "TabSchedule"},
+        {"clbSemana", K::CheckList, {}, weekdays, -1, true, true, {}, {}, "GroupSchedules"},
+        {"clbHorarios", K::CheckList, {}, hours, -1, true, true, {}, {}, "GroupSchedules"},
+        {"GroupMirrors", K::Group, "Mirrors:", {}, -1, true, true, {}, {}, "TabSchedule"},
+        {"JvTransparentButton3", K::Button, "+", {}, -1, true, true, "Add Mirror", {}, "GroupMirrors"},
+        {"JvTransparentButton4", K::Button, "-", {}, -1, true, true, "Remove Mirror", {}, "GroupMirrors"},
+        {"MirrorListView", K::ListView, {}, {}, -1, true, true, {}, {}, "GroupMirrors"},
+        {"TranspButOkSchedule", K::Button, "Ok", {}, -1, true, true, "Set Scheduling Config", {}, "TabSchedule"},
+        {"RollOut", K::Group, "&Basic Options", {}, -1, true, true, {}, {}, "TabSchedule"},
+
+        {"GroupVersion", K::Group, "RDBMS Version ", {}, -1, true, true, {}, {}, "RollOut"},
+        {"CB_ChooseSGDBVer", K::ComboBox, {},
+         {"InterBase 4.x.x", "InterBase 5.x.x", "InterBase 6.0.x", "InterBase 7.x", "InterBase 7.5.x",
+          "InterBase 8 (2007)", "Firebird 1.0.x", "Firebird 1.5.x", "Firebird 2.0.x", "Yaffill 1.0"},
+         -1, true, true, {}, {}, "GroupVersion"},
+        {"GroupProtocol", K::Group, "Protocol:", {}, -1, true, true, {}, {}, "RollOut"},
+        {"CB_Protocol", K::ComboBox, {}, {"LOCAL", "TCP/IP", "Novell IPX/SPX", "NetBEUI"}, -1, true, true, {}, {},
+         "GroupProtocol"},
+        {"GroupServer", K::Group, "Server Name:", {}, -1, true, true, {}, {}, "RollOut"},
+        {"EdServerName", K::Edit, {}, {}, -1, true, true, {}, {}, "GroupServer"},
+        {"GroupLibrary", K::Group, "Library:", {}, -1, true, true, {}, {}, "RollOut"},
+        {"ClientLibFilenameEdit", K::FileEdit, {}, {}, -1, true, true, {}, {}, "GroupLibrary"},
+        {"GroupSecurity", K::Group, "Security:", {}, -1, true, true, {}, {}, "RollOut"},
+        {"EdUserName", K::UpperCaseEdit, {}, {}, -1, true, true, {}, "User Name", "GroupSecurity"},
+        {"EdPswd", K::PasswordEdit, {}, {}, -1, true, true, {}, "Password", "GroupSecurity"},
+        {"GroupOutput", K::Group, "Output Monitor:", {}, -1, true, true, {}, {}, "RollOut"},
+        {"CheckVerbose", K::CheckBox, "Verbose", {}, -1, true, true, {}, {}, "GroupOutput"},
+        {"GroupExtension", K::Group, "Backup Extension:", {}, -1, true, true, {}, {}, "RollOut"},
+        {"CB_BkpExt", K::ComboBox, {}, {".gbk", ".ibk", ".fbk", ".bkp"}, -1, true, true, {}, {}, "GroupExtension"},
+        {"GroupLog", K::Group, "Backup Log File:", {}, -1, true, true, {}, {}, "RollOut"},
+        {"CheckBackupLog", K::CheckBox, "Auto Save Backup Log", {}, -1, true, true, {}, {}, "GroupLog"},
+        {"LogFileEdit", K::FolderEdit, {}, {}, -1, false, true, {}, {}, "GroupLog"},
+        {"GroupMail", K::Group, "e-Mail copy and notifications:", {}, -1, true, true, {}, {}, "RollOut"},
+        {"ledHost", K::Edit, "smtp.example.com", {}, -1, true, true, {}, "Mail Host (SMTP Server) :", "GroupMail"},
+        {"ledFrom", K::Edit, "backup@example.com", {}, -1, true, true, {}, "From :", "GroupMail"},
+        {"ledTo", K::Edit, "dba@example.com", {}, -1, true, true, {}, "To :", "GroupMail"},
+        {"ledCC", K::Edit, "copy@example.com", {}, -1, true, true, {}, "CC :", "GroupMail"},
+        {"EdSMTPUser", K::Edit, "backup", {}, -1, true, true, {}, "User name:", "GroupMail"},
+        {"EdSMTPpswd", K::PasswordEdit, "1234567890", {}, -1, true, true, {}, "Password:", "GroupMail"},
+        {"EdSMTPPort", K::Edit, "587", {}, -1, true, true, {}, "Port", "GroupMail"},
+        {"LbMailAdvice", K::Label, "Attempt to not to try send a backup file greather than 10Mb", {}, -1, true, true,
+         {}, {}, "GroupMail"},
+        {"ChkBoxBkpMail", K::CheckBox, "Send backup to email.", {}, -1, true, true, {}, {}, "GroupMail"},
+        {"GroupFtp", K::Group, "FTP: ", {}, -1, true, true, {}, {}, "RollOut"},
+        {"LedFTPAdress", K::Edit, "ftp.example.com", {}, -1, true, true, {}, "FTP Adress: ", "GroupFtp"},
+        {"LedUserName", K::Edit, "backup", {}, -1, true, true, {}, "Login: ", "GroupFtp"},
+        {"LedPassword", K::PasswordEdit, "1234567890", {}, -1, true, true, {}, "Password: ", "GroupFtp"},
+        {"LedFTPPort", K::Edit, "25", {}, -1, true, true, {}, "Port: ", "GroupFtp"},
+        {"ChkBoxSentFTP", K::CheckBox, "Send Backup Through FTP", {}, -1, true, true, {}, {}, "GroupFtp"},
+
+        {"TabRestore", K::Page, "&Restore"},
+        {"EditGBK", K::FileEdit, {}, {}, -1, true, true, {}, "Backup File :", "TabRestore"},
+        {"EditRestore", K::SaveFileEdit, {}, {}, -1, true, true, {}, "Restore Data Base Folder:", "TabRestore"},
+        {"GroupRestoreOptions", K::Group, "Restore Options: ", {}, -1, true, true, {}, {}, "TabRestore"},
+        {"clListaRestore", K::CheckList, {},
+         {"DeactivateIndexes", "NoShadowFiles", "NoValidityCheck", "OneRelationAtATime", "Replace", "CreateNewDB",
+          "UseAllSpace"},
+         -1, true, true, {}, {}, "GroupRestoreOptions"},
+        {"LabeledEdPageSize", K::Edit, {}, {}, -1, true, true, {}, "Page Size", "TabRestore"},
+        {"InitRestore", K::Button, "Start Restore", {}, -1, true, true, "Starts a Restore", {}, "TabRestore"},
+
+        {"TabValidation", K::Page, "&Validation"},
+        {"DBValidateEdit", K::FileEdit, {}, {}, -1, true, true, "Search database to validate", "Database File:",
+         "TabValidation"},
+        {"GroupValidateOptions", K::Group, "Validate Options:", {}, -1, true, true, {}, {}, "TabValidation"},
+        {"clListaValidation", K::CheckList, {},
+         {"LimboTransactions", "CheckDB", "IgnoreChecksum", "KillShadows", "MendDB", "SweepDB", "ValidateDB",
+          "ValidateFull"},
+         -1, true, true, {}, {}, "GroupValidateOptions"},
+        {"ValidateBufferEdit", K::Edit, "32000", {}, -1, true, true, {}, "Buffer Size:", "TabValidation"},
+        {"JvTranspValidation", K::Button, "Start Validation", {}, -1, true, true, "Starts Validation", {},
+         "TabValidation"},
+
+        {"TabConfig", K::Page, "&Config"},
+        {"GroupBackupConfig", K::Group, "BackUp Config:", {}, -1, true, true, {}, {}, "TabConfig"},
+        {"clListaBackup", K::CheckList, {},
+         {"Ignore Check Sums", "Ignore Limbo", "Creates Metadata Only", "No Perform Garbage Collection",
+          "Old Meta Data Desc", "Non Transportable Backup", "Convert External Tables Into Internal Tables"},
+         -1, true, true, {}, {}, "GroupBackupConfig"},
+        {"GroupCompression", K::Group, "Compression Options:", {}, -1, true, true, {}, {}, "TabConfig"},
+        {"ChkBoxCompress", K::CheckBox, "Generates Redundant Compressed Bkp File", {}, -1, true, true, {}, {},
+         "GroupCompression"},
+        {"CBCompMetho", K::ComboBox, "Zip", {"Zip", "Bzip2"}, 0, false, true, {}, "Method:", "GroupCompression"},
+        {"CBCompMethoLevel", K::ComboBox, "Maximum", {"Store", "Fast", "Medium", "Maximum"}, 3, false, true, {},
+         "Level:", "GroupCompression"},
+        {"TranspButOKConfig", K::Button, "OK", {}, -1, true, true, "Set Configs", {}, "TabConfig"},
+
+        {"TabMonitor", K::Page, "&Monitor"},
+        {"BtSaveBkpLog", K::Button, {}, {}, -1, true, true, "Save Log File", {}, "TabMonitor"},
+        {"LED", K::Lamp, {}, {}, -1, true, true, {}, {}, "TabMonitor"},
+        {"reStatus", K::RichText, {}, {}, -1, true, true, {}, {}, "TabMonitor"},
+
+        {"LbInfo", K::Label, "There is no Today Scheduled Backup!", {}, -1, true, false},
+
+        {"AppLaunch", K::MenuItem, "&Launch Tervolen", {}, -1, false},
+        {"StartBackup1", K::MenuItem, "&Start Backup"},
+        {"MenuItem1", K::MenuItem, "&Close"},
+        {"About1", K::MenuItem, "&About..."},
+    };
+}
+
+} // namespace
+
+const std::vector<ControlDesign>& MainWindowDesign() {
+    static const std::vector<ControlDesign> design = BuildDesign();
+    return design;
+}
+
+const ControlDesign* FindControlDesign(std::string_view name) {
+    for (const auto& control : MainWindowDesign())
+        if (control.name == name)
+            return &control;
+    return nullptr;
+}
+
+int PageOf(std::string_view name) {
+    static constexpr std::string_view pages[] = {"TabSchedule", "TabRestore", "TabValidation", "TabConfig",
+                                                 "TabMonitor"};
+    for (const ControlDesign* control = FindControlDesign(name); control != nullptr;
+         control = FindControlDesign(control->parent)) {
+        for (int i = 0; i < 5; ++i)
+            if (control->name == pages[i])
+                return i;
+    }
+    return -1;
+}
+
+} // namespace tervolen
