@@ -52,10 +52,15 @@ public:
     // Page of PageControl: 0 Schedule, 1 Restore, 2 Validation, 3 Config, 4 Monitor.
     virtual int activePage() const = 0;
     virtual void setActivePage(int index) = 0;
-    // Minimise the application to the notification area.
+    // Minimise the application to the notification area (normally where there is no tray).
     virtual void minimize() = 0;
+    // Restore the application and bring it to the front.
+    virtual void restore() = 0;
+    // Close the main window, which ends the program.
+    virtual void close() = 0;
 
-    // Registers the click handler of a check box or the change handler of a text (one each per control).
+    // Registers the click handler of a check box, button, label or menu entry, or the change handler of a
+    // text (one each per control). The window runs them on the user's actions.
     void onClick(std::string_view control, std::function<void()> handler);
     void onChange(std::string_view control, std::function<void()> handler);
 

@@ -35,10 +35,15 @@ public:
     int activePage() const override { return activePage_; }
     void setActivePage(int index) override { activePage_ = index; }
     void minimize() override { minimized_ = true; }
+    void restore() override { minimized_ = false; }
+    void close() override { closed_ = true; }
+    // Runs a control's click handler as a user's click would.
+    void click(std::string_view control) { runClickHandler(control); }
 
     // What the logic did, for tests and the command-line tool.
     std::string focused() const { return focused_; }
     bool minimized() const { return minimized_; }
+    bool closed() const { return closed_; }
     Color labelColor(std::string_view control) const;
     bool labelBold(std::string_view control) const;
 
@@ -71,6 +76,7 @@ private:
     std::map<std::string, Control, std::less<>> controls_;
     int activePage_ = 0;
     bool minimized_ = false;
+    bool closed_ = false;
     std::string focused_;
 };
 
