@@ -1,6 +1,7 @@
 #include "copies/file_copy.h"
 
 #include "core/errors.h"
+#include "core/posix_file.h"
 
 #include <cerrno>
 #include <cstring>
@@ -13,47 +14,6 @@
 namespace tervolen {
 
 namespace {
-
-class FileDescriptor {
-public:
-    explicit FileDescriptor(int fd) : fd_(fd) {}
-    FileDescriptor(const FileDescriptor&) = delete;
-    FileDescriptor& operator=(const FileDescriptor&) = delete;
-    ~FileDescriptor() {
-        if (fd_ >= 0)
-            ::close(fd_);
-    }
-    int get() const { return fd_; }
-    int release() {
-        int fd = fd_;
-        fd_ = -1;
-        return fd;
-    }
-
-private:
-    int fd_;
-};
-
-[[noreturn]] void Fail(const std::string& what, const std::string& path, int code) {
-    throw Error(what + " \"" + path + "\". " + std::strerror(code));
-}
-
-// Removes the temporary file unless the copy was put in place.
-class TemporaryFile {
-public:
-    explicit TemporaryFile(std::string path) : path_(std::move(path)) {}
-    TemporaryFile(const TemporaryFile&) = delete;
-    TemporaryFile& operator=(const TemporaryFile&) = delete;
-    ~TemporaryFile() {
-        if (!path_.empty())
-            ::unlink(path_.c_str());
-    }
-    const std::string& path() const { return path_; }
-    void keep() { path_.clear(); }
-
-private:
-    std::string path_;
-};
 
 std::string CandidateName(const std::string& fileName, int attempt) {
     if (attempt == 1)
@@ -74,14 +34,14 @@ void CopyBytes(int from, int to, const std::string& source, const std::string& t
         if (n < 0) {
             if (errno == EINTR)
                 continue;
-            Fail("Cannot read file", source, errno);
+            ThrowFileError("Cannot read file", source, errno);
         }
         for (ssize_t done = 0; done < n;) {
             ssize_t w = ::write(to, buffer.data() + done, static_cast<size_t>(n - done));
             if (w < 0) {
                 if (errno == EINTR)
                     continue;
-                Fail("Cannot write file", target, errno);
+                ThrowFileError("Cannot write file", target, errno);
             }
             done += w;
         }
@@ -97,13 +57,13 @@ std::string PutInPlace(const TemporaryFile& temporary, const std::string& folder
         if (errno == EEXIST)
             continue;
         if (errno != EPERM && errno != ENOTSUP && errno != EOPNOTSUPP)
-            Fail("Cannot create file", target, errno);
+            ThrowFileError("Cannot create file", target, errno);
         // File systems without hard links: check, then rename.
         struct stat info {};
         if (::lstat(target.c_str(), &info) == 0)
             continue;
         if (::rename(temporary.path().c_str(), target.c_str()) != 0)
-            Fail("Cannot create file", target, errno);
+            ThrowFileError("Cannot create file", target, errno);
         return target;
     }
 }
@@ -114,28 +74,23 @@ std::string CopyFileKeepingExisting(const std::string& source, const std::string
                                     const std::string& fileName) {
     FileDescriptor in(::open(source.c_str(), O_RDONLY | O_CLOEXEC));
     if (in.get() < 0)
-        Fail("Cannot open file", source, errno);
+        ThrowFileError("Cannot open file", source, errno);
 
     std::error_code ec;
     std::filesystem::create_directories(destFolder, ec);
     if (ec)
         throw Error("Unable to create directory \"" + destFolder + "\". " + ec.message());
 
-    std::string pattern = destFolder + "/." + fileName + ".XXXXXX";
-    std::vector<char> name(pattern.begin(), pattern.end());
-    name.push_back('\0');
-    FileDescriptor out(::mkstemp(name.data()));
-    if (out.get() < 0)
-        Fail("Cannot create file", pattern, errno);
-    TemporaryFile temporary(name.data());
+    std::string temporaryPath;
+    FileDescriptor out = CreateHiddenTemporary(destFolder, fileName, temporaryPath, destFolder + "/" + fileName);
+    TemporaryFile temporary(temporaryPath);
 
     CopyBytes(in.get(), out.get(), source, temporary.path());
     if (::fsync(out.get()) != 0 || ::close(out.release()) != 0)
-        Fail("Cannot write file", temporary.path(), errno);
+        ThrowFileError("Cannot write file", temporary.path(), errno);
     ::chmod(temporary.path().c_str(), 0644);
 
-    std::string target = PutInPlace(temporary, destFolder, fileName);
-    return target;
+    return PutInPlace(temporary, destFolder, fileName);
 }
 
 } // namespace tervolen

@@ -1,0 +1,24 @@
+#include "core/instance_lock.h"
+
+#include <cerrno>
+#include <fcntl.h>
+#include <filesystem>
+#include <sys/file.h>
+
+namespace tervolen {
+
+std::optional<InstanceLock> InstanceLock::Acquire(const std::string& settingsFile) {
+    std::filesystem::path settings(settingsFile);
+    std::string lockPath = (settings.parent_path() / ("." + settings.filename().string() + ".lock")).string();
+    FileDescriptor fd(::open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600));
+    if (!fd.valid())
+        ThrowFileError("Cannot create file", lockPath, errno);
+    if (::flock(fd.get(), LOCK_EX | LOCK_NB) != 0) {
+        if (errno == EWOULDBLOCK)
+            return std::nullopt;
+        ThrowFileError("Cannot lock file", lockPath, errno);
+    }
+    return InstanceLock(std::move(fd));
+}
+
+} // namespace tervolen

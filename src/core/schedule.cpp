@@ -1,0 +1,118 @@
+#include "core/schedule.h"
+
+#include "core/settings_file.h"
+
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+
+namespace tervolen {
+
+namespace {
+
+constexpr const char* kNoBackupToday = "LbInfo";
+
+} // namespace
+
+std::string WeekdayName(int dayOfWeek) {
+    static constexpr const char* names[] = {"Sunday",   "Monday", "Tuesday", "Wednesday",
+                                            "Thursday", "Friday", "Saturday"};
+    return dayOfWeek >= 1 && dayOfWeek <= 7 ? names[dayOfWeek - 1] : "";
+}
+
+std::string HourKey(int hour) {
+    char key[8];
+    std::snprintf(key, sizeof key, "%02d:00", hour);
+    return key;
+}
+
+Schedule::Schedule(FormState& form, const Clock& clock, std::string settingsPath)
+    : form_(form), clock_(clock), settingsPath_(std::move(settingsPath)) {}
+
+void Schedule::LoadTodaySchedule() {
+    LocalTime now = clock_.now();
+    WithSettings(settingsPath_, [&](SettingsFile& settings) {
+        bool dayTicked = false;
+        try {
+            dayTicked = settings.ReadFlag("DAYS", WeekdayName(now.dayOfWeek), false);
+        } catch (const std::exception&) {
+            dayTicked = false;
+        }
+        if (dayTicked) {
+            for (int i = 0; i < 24; ++i) {
+                slots_[i].hour = i;
+                slots_[i].enabled = settings.ReadFlag("HOURS", HourKey(i), false);
+            }
+            timerEnabled_ = true;
+            form_.setVisible(kNoBackupToday, false);
+        } else {
+            for (auto& slot : slots_)
+                slot.enabled = false;
+            form_.setLabelStyle(kNoBackupToday, kRed, true);
+            form_.setVisible(kNoBackupToday, true);
+        }
+    });
+    // Taken after the access, so that a write-back that normalised the file does not count as a change.
+    loadedStamp_ = stampOfSettings();
+    loadedDay_ = {now.year, now.month, now.day};
+}
+
+void Schedule::ScheduleTick(const Job& job) {
+    LocalTime now = clock_.now();
+    Day today{now.year, now.month, now.day};
+    if (today != loadedDay_) {
+        for (auto& slot : slots_)
+            slot.done = false;
+        lastFailure_.fill(std::nullopt);
+    }
+    if (reloadNeeded(today))
+        LoadTodaySchedule();
+    int due = job ? dueSlot(now) : -1;
+    if (due < 0)
+        return;
+    timerEnabled_ = false;
+    bool served = false;
+    try {
+        served = job();
+    } catch (...) {
+        timerEnabled_ = true;
+        lastFailure_[due] = SecondsOfDay(now);
+        throw;
+    }
+    slots_[due].done = served;
+    lastFailure_[due] = served ? std::nullopt : std::optional<std::int64_t>(SecondsOfDay(now));
+    timerEnabled_ = true;
+}
+
+int Schedule::dueSlot(const LocalTime& now) const {
+    for (int i = 0; i < 24; ++i) {
+        const ScheduleSlot& slot = slots_[i];
+        if (!slot.enabled || slot.done || static_cast<int>(slot.hour) != now.hour)
+            continue;
+        if (lastFailure_[i] && SecondsOfDay(now) - *lastFailure_[i] < kRetryPauseSeconds)
+            return -1;
+        return i;
+    }
+    return -1;
+}
+
+bool Schedule::reloadNeeded(const Day& today) const {
+    return !loadedStamp_ || today != loadedDay_ || stampOfSettings() != *loadedStamp_;
+}
+
+Schedule::FileStamp Schedule::stampOfSettings() const {
+    std::error_code ec;
+    auto status = std::filesystem::status(settingsPath_, ec);
+    if (ec || !std::filesystem::exists(status))
+        return {};
+    FileStamp stamp{true, std::filesystem::file_size(settingsPath_, ec), 0};
+    auto modified = std::filesystem::last_write_time(settingsPath_, ec);
+    stamp.modified = std::chrono::duration_cast<std::chrono::nanoseconds>(modified.time_since_epoch()).count();
+    return stamp;
+}
+
+std::int64_t Schedule::SecondsOfDay(const LocalTime& time) {
+    return time.hour * 3600 + time.minute * 60 + time.second;
+}
+
+} // namespace tervolen

@@ -1,0 +1,246 @@
+#include "core/settings_file.h"
+
+#include "core/atomic_file.h"
+#include "core/errors.h"
+#include "core/posix_file.h"
+#include "core/text_conversion.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <charconv>
+#include <cstdint>
+#include <cstring>
+#include <fcntl.h>
+#include <filesystem>
+#include <optional>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
+
+namespace tervolen {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr size_t kChunkSize = 64 * 1024;
+
+struct Line {
+    enum Kind { kSkip, kHeader, kEntry } kind;
+    std::string text; // section name or stored entry line
+};
+
+Line ClassifyLine(std::string_view raw) {
+    const std::string line = Trim(raw);
+    if (line.empty() || line.front() == ';')
+        return {Line::kSkip, {}};
+    if (line.size() >= 2 && line.front() == '[' && line.back() == ']')
+        return {Line::kHeader, Trim(std::string_view(line).substr(1, line.size() - 2))};
+    const size_t equals = line.find('=');
+    if (equals == std::string::npos)
+        return {Line::kEntry, line};
+    return {Line::kEntry, Trim(line.substr(0, equals)) + "=" + Trim(line.substr(equals + 1))};
+}
+
+std::optional<std::string_view> KeyOf(const std::string& entry) {
+    const size_t equals = entry.find('=');
+    if (equals == std::string::npos)
+        return std::nullopt;
+    return std::string_view(entry).substr(0, equals);
+}
+
+// Calls onLine for every line of the file. Every CR and every LF ends a line: the empty line between
+// the two of a CR LF is skipped like any other empty line.
+template <class F> void ForEachLine(int fd, const std::string& path, F&& onLine) {
+    std::vector<char> buffer(kChunkSize);
+    std::string line;
+    for (;;) {
+        const ssize_t n = ::read(fd, buffer.data(), buffer.size());
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            ThrowFileError("Cannot read file", path, errno);
+        if (n == 0)
+            break;
+        std::string_view rest(buffer.data(), static_cast<size_t>(n));
+        size_t end = 0;
+        while ((end = rest.find_first_of("\r\n")) != std::string_view::npos) {
+            line.append(rest.substr(0, end));
+            onLine(std::string_view(line));
+            line.clear();
+            rest.remove_prefix(end + 1);
+        }
+        line.append(rest);
+    }
+    onLine(std::string_view(line));
+}
+
+std::optional<int> FlagInteger(std::string_view value) {
+    if (value.size() > 2 && value[0] == '0' && (value[1] == 'x' || value[1] == 'X')) {
+        const std::string_view digits = value.substr(2);
+        const char* last = digits.data() + digits.size();
+        uint32_t number = 0;
+        const auto [end, ec] = std::from_chars(digits.data(), last, number, 16);
+        if (ec != std::errc() || end != last)
+            return std::nullopt;
+        return static_cast<int32_t>(number);
+    }
+    return TryStrToInt(value);
+}
+
+bool HasLineBreak(std::string_view text) {
+    return text.find_first_of("\r\n") != std::string_view::npos;
+}
+
+bool ReadAll(int fd, char* data, size_t size) {
+    while (size > 0) {
+        const ssize_t n = ::read(fd, data, size);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
+        data += n;
+        size -= static_cast<size_t>(n);
+    }
+    return true;
+}
+
+// True when the open file holds exactly text.
+bool FileHolds(int fd, std::string_view text) {
+    struct stat info {};
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || static_cast<uintmax_t>(info.st_size) != text.size())
+        return false;
+    std::vector<char> buffer(kChunkSize);
+    while (!text.empty()) {
+        const size_t size = std::min(buffer.size(), text.size());
+        if (!ReadAll(fd, buffer.data(), size) || text.substr(0, size) != std::string_view(buffer.data(), size))
+            return false;
+        text.remove_prefix(size);
+    }
+    return true;
+}
+
+// The file holds passwords: group and others lose their rights. This is best effort, as the file may
+// sit on a medium that cannot change, and its content is right already.
+void RestrictToOwner(int fd) {
+    struct stat info {};
+    if (::fstat(fd, &info) == 0 && (info.st_mode & 077) != 0)
+        ::fchmod(fd, 0600);
+}
+
+} // namespace
+
+SettingsFile SettingsFile::OpenSettings(const std::string& path) {
+    SettingsFile settings(path);
+    FileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    if (file.get() < 0) {
+        if (errno == ENOENT)
+            return settings;
+        ThrowFileError("Cannot open file", path, errno);
+    }
+    struct stat info {};
+    if (::fstat(file.get(), &info) == 0 && S_ISDIR(info.st_mode))
+        ThrowFileError("Cannot open file", path, EISDIR);
+    ForEachLine(file.get(), path, [&settings](std::string_view line) { settings.AddLine(line); });
+    return settings;
+}
+
+void SettingsFile::AddLine(std::string_view line) {
+    Line parsed = ClassifyLine(line);
+    if (parsed.kind == Line::kHeader)
+        sections_.push_back({std::move(parsed.text), {}});
+    else if (parsed.kind == Line::kEntry && !sections_.empty())
+        sections_.back().entries.push_back(std::move(parsed.text));
+}
+
+const SettingsFile::Section* SettingsFile::FindSection(const std::string& name) const {
+    const std::string wanted = Trim(name);
+    for (auto it = sections_.rbegin(); it != sections_.rend(); ++it)
+        if (SameText(it->name, wanted))
+            return &*it;
+    return nullptr;
+}
+
+SettingsFile::Section* SettingsFile::FindSection(const std::string& name) {
+    return const_cast<Section*>(std::as_const(*this).FindSection(name));
+}
+
+std::string SettingsFile::ReadText(const std::string& section, const std::string& key,
+                                   const std::string& defaultValue) const {
+    const Section* found = FindSection(section);
+    if (found == nullptr)
+        return defaultValue;
+    const std::string wanted = Trim(key);
+    for (auto it = found->entries.rbegin(); it != found->entries.rend(); ++it) {
+        const auto entryKey = KeyOf(*it);
+        if (entryKey && SameText(*entryKey, wanted))
+            return it->substr(entryKey->size() + 1);
+    }
+    return defaultValue;
+}
+
+bool SettingsFile::ReadFlag(const std::string& section, const std::string& key, bool defaultValue) const {
+    const auto number = FlagInteger(ReadText(section, key, ""));
+    return number ? *number != 0 : defaultValue;
+}
+
+void SettingsFile::WriteText(const std::string& section, const std::string& key, const std::string& value) {
+    const std::string name = Trim(section);
+    const std::string trimmedKey = Trim(key);
+    const std::string line = trimmedKey + "=" + Trim(value);
+    const Line parsed = ClassifyLine(line);
+    if (HasLineBreak(name) || HasLineBreak(line) || trimmedKey.find('=') != std::string::npos ||
+        parsed.kind != Line::kEntry || parsed.text != line)
+        throw Error("Cannot store the setting \"" + key + "\" of section \"" + section + "\" in the settings file.");
+
+    Section* found = FindSection(name);
+    if (found == nullptr) {
+        sections_.push_back({name, {line}});
+        return;
+    }
+    for (auto it = found->entries.rbegin(); it != found->entries.rend(); ++it) {
+        const auto entryKey = KeyOf(*it);
+        if (entryKey && SameText(*entryKey, trimmedKey)) {
+            *it = line;
+            return;
+        }
+    }
+    found->entries.push_back(line);
+}
+
+void SettingsFile::WriteFlag(const std::string& section, const std::string& key, bool value) {
+    WriteText(section, key, value ? "1" : "0");
+}
+
+std::string SettingsFile::Text() const {
+    std::string text;
+    for (const Section& section : sections_) {
+        text += "[" + section.name + "]\r\n";
+        for (const std::string& entry : section.entries)
+            text += entry + "\r\n";
+        text += "\r\n";
+    }
+    return text;
+}
+
+void SettingsFile::WriteBack() {
+    const std::string text = Text();
+    {
+        FileDescriptor current(::open(path_.c_str(), O_RDONLY | O_CLOEXEC));
+        if (current.valid() && FileHolds(current.get(), text)) {
+            RestrictToOwner(current.get());
+            return;
+        }
+    }
+    WriteFileAtomically(path_, text, 0600);
+}
+
+void SettingsFile::WriteBackAfterFailure() noexcept {
+    try {
+        WriteBack();
+    } catch (...) {
+        // The work's own error is the one the caller reports.
+    }
+}
+
+} // namespace tervolen

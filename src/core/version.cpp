@@ -1,0 +1,10 @@
+#include "core/version.h"
+
+namespace tervolen {
+
+std::string ReadFileVersion() {
+    std::string version = TERVOLEN_VERSION;
+    return version.empty() ? "Unstable" : version;
+}
+
+} // namespace tervolen

@@ -1,0 +1,250 @@
+#include "core/mirror_list_file.h"
+#include "core/errors.h"
+#include "temp_dir.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <random>
+#include <sys/mount.h>
+#include <sys/stat.h>
+#include <vector>
+
+namespace tervolen {
+namespace {
+
+namespace fs = std::filesystem;
+
+using namespace std::string_literals;
+
+// A small tmpfs on a folder of its own, unmounted at the end.
+class TmpfsMount {
+public:
+    explicit TmpfsMount(const std::string& folder) : folder_(folder) {
+        fs::create_directories(folder);
+        mounted_ = ::mount("tmpfs", folder.c_str(), "tmpfs", 0, "size=1m,mode=0755") == 0;
+    }
+    TmpfsMount(const TmpfsMount&) = delete;
+    TmpfsMount& operator=(const TmpfsMount&) = delete;
+    ~TmpfsMount() {
+        if (mounted_)
+            ::umount2(folder_.c_str(), MNT_DETACH);
+    }
+    bool mounted() const { return mounted_; }
+    bool MakeReadOnly() { return ::mount("tmpfs", folder_.c_str(), "tmpfs", MS_REMOUNT | MS_RDONLY, nullptr) == 0; }
+
+private:
+    std::string folder_;
+    bool mounted_ = false;
+};
+
+std::vector<std::string> Captions(const std::vector<MirrorListEntry>& entries) {
+    std::vector<std::string> captions;
+    for (const auto& entry : entries)
+        captions.push_back(entry.caption);
+    return captions;
+}
+
+std::vector<std::string> FolderEntries(const std::string& folder) {
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(folder))
+        names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+// A "LISTVIEW01" record with one text per given string.
+std::string Record(const std::vector<std::string>& texts, unsigned char flags = 0) {
+    std::string bytes;
+    bytes += static_cast<char>(texts.size() & 0xFF);
+    bytes += static_cast<char>(texts.size() >> 8);
+    bytes += static_cast<char>(flags);
+    for (const auto& text : texts) {
+        bytes += static_cast<char>(text.size() & 0xFF);
+        bytes += static_cast<char>(text.size() >> 8);
+        bytes += text;
+    }
+    return bytes;
+}
+
+const std::string kHeader = "LISTVIEW01\0"s;
+
+TEST(MirrorListFile, SavedListLoadsBackInOrder) {
+    test::TempDir dir;
+    const std::string path = dir.file("Mirrors.lst");
+    const std::vector<std::string> captions = {"/media/e/Mirror", "/net/share/Copies \xC3\xA9"};
+    SaveMirrorList(path, captions);
+    EXPECT_EQ(fs::file_size(path), 11 + 5 + captions[0].size() + 5 + captions[1].size());
+    EXPECT_EQ(test::ReadFile(path), kHeader + Record({captions[0]}) + Record({captions[1]}));
+    const auto entries = LoadMirrorList(path);
+    EXPECT_EQ(Captions(entries), captions);
+    for (const auto& entry : entries) {
+        EXPECT_FALSE(entry.checked);
+        EXPECT_TRUE(entry.subItems.empty());
+    }
+    EXPECT_EQ(FolderEntries(dir.path()), std::vector<std::string>{"Mirrors.lst"});
+}
+
+TEST(MirrorListFile, EmptyListIsTheHeaderAlone) {
+    test::TempDir dir;
+    const std::string path = dir.file("Mirrors.lst");
+    SaveMirrorList(path, {});
+    EXPECT_EQ(test::ReadFile(path), kHeader);
+    EXPECT_TRUE(LoadMirrorList(path).empty());
+}
+
+TEST(MirrorListFile, ReadsTheListViewForm) {
+    struct Case {
+        const char* name;
+        std::string content;
+        std::vector<std::string> captions;
+    };
+    const std::string longText(5000, 'L');
+    const Case cases[] = {
+        {"header alone, without options byte", "LISTVIEW01", {}},
+        {"empty caption", kHeader + Record({""}), {""}},
+        {"text longer than 2049 bytes is kept whole", kHeader + Record({longText}) + Record({"/b"}), {longText, "/b"}},
+        {"count 0 adds an empty entry and reading goes on", kHeader + "\0\0"s + Record({"/a"}), {"", "/a"}},
+        {"negative count adds an empty entry", kHeader + "\x00\x80"s + "\xFF\xFF"s + Record({"/a"}), {"", "", "/a"}},
+        {"file ends inside the count", kHeader + Record({"/a"}) + "\x01"s, {"/a"}},
+        {"file ends before the flags", kHeader + Record({"/a"}) + "\x01\x00"s, {"/a"}},
+        {"file ends inside a length", kHeader + Record({"/a"}) + "\x01\x00\x00\x05"s, {"/a"}},
+        {"length runs past the end", kHeader + Record({"/a"}) + "\x01\x00\x00\x10\x00/short"s, {"/a"}},
+        {"file ends before a sub-item", kHeader + Record({"/a"}) + Record({"/b", "sub"}).substr(0, 9), {"/a"}},
+    };
+    test::TempDir dir;
+    const std::string path = dir.file("Mirrors.lst");
+    for (const auto& c : cases) {
+        test::WriteFile(path, c.content);
+        EXPECT_EQ(Captions(LoadMirrorList(path)), c.captions) << c.name;
+    }
+}
+
+TEST(MirrorListFile, ReadsCheckMarksAndSubItems) {
+    test::TempDir dir;
+    const std::string path = dir.file("Mirrors.lst");
+    test::WriteFile(path, "LISTVIEW01\x80"s + Record({"/a", "s1", "s2"}, 0x81) + Record({"/b"}, 0x80));
+    const auto shown = LoadMirrorList(path);
+    ASSERT_EQ(shown.size(), 2u);
+    EXPECT_TRUE(shown[0].checked);
+    EXPECT_EQ(shown[0].subItems, (std::vector<std::string>{"s1", "s2"}));
+    EXPECT_FALSE(shown[1].checked);
+
+    test::WriteFile(path, kHeader + Record({"/a"}, 0x01));
+    const auto hidden = LoadMirrorList(path);
+    ASSERT_EQ(hidden.size(), 1u);
+    EXPECT_FALSE(hidden[0].checked) << "no check boxes shown, no check mark";
+}
+
+TEST(MirrorListFile, ReadsTheOlderForm) {
+    test::TempDir dir;
+    const std::string path = dir.file("Mirrors.lst");
+    test::WriteFile(path, "TE:\\Mirror\x01"
+                          "FF:\\Copies\0sub\x01"
+                          "F/last"s);
+    const auto entries = LoadMirrorList(path);
+    ASSERT_EQ(entries.size(), 3u);
+    EXPECT_EQ(Captions(entries), (std::vector<std::string>{"E:\\Mirror", "F:\\Copies", "/last"}));
+    EXPECT_TRUE(entries[0].checked);
+    EXPECT_FALSE(entries[1].checked);
+    EXPECT_EQ(entries[1].subItems, std::vector<std::string>{"sub"});
+    EXPECT_TRUE(entries[2].subItems.empty());
+
+    test::WriteFile(path, "");
+    EXPECT_TRUE(LoadMirrorList(path).empty());
+}
+
+TEST(MirrorListFile, MissingFileIsAnEmptyList) {
+    test::TempDir dir;
+    EXPECT_TRUE(LoadMirrorList(dir.file("Mirrors.lst")).empty());
+}
+
+TEST(MirrorListFile, UnopenableFileIsReported) {
+    test::TempDir dir;
+    const std::string path = dir.file("Mirrors.lst");
+    fs::create_directory(path);
+    try {
+        LoadMirrorList(path);
+        ADD_FAILURE() << "no error";
+    } catch (const Error& e) {
+        EXPECT_EQ(e.text(), "Cannot open file \"" + path + "\". " + std::strerror(EISDIR));
+    }
+}
+
+TEST(MirrorListFile, SaveFailuresNameTheFileAndKeepTheOldOne) {
+    test::TempDir dir;
+    try {
+        SaveMirrorList(dir.file("missing/Mirrors.lst"), {"/a"});
+        ADD_FAILURE() << "no error";
+    } catch (const Error& e) {
+        EXPECT_EQ(e.text(), "Cannot create file \"" + dir.file("missing/Mirrors.lst") + "\". " + std::strerror(ENOENT));
+    }
+
+    const std::string path = dir.file("Mirrors.lst");
+    SaveMirrorList(path, {"/old"});
+    const std::string old = test::ReadFile(path);
+    try {
+        SaveMirrorList(path, {"/a", std::string(65536, 'x')});
+        ADD_FAILURE() << "no error";
+    } catch (const Error& e) {
+        EXPECT_EQ(e.text(),
+                  "A mirror folder path is longer than 65535 bytes and cannot be stored in \"" + path + "\".");
+    }
+    EXPECT_EQ(test::ReadFile(path), old);
+    SaveMirrorList(path, {std::string(65535, 'x')});
+    EXPECT_EQ(Captions(LoadMirrorList(path)), std::vector<std::string>{std::string(65535, 'x')});
+}
+
+TEST(MirrorListFile, ReadOnlyMediumKeepsTheOldFile) {
+    test::TempDir dir;
+    TmpfsMount medium(dir.file("medium"));
+    if (!medium.mounted())
+        GTEST_SKIP() << "cannot mount a tmpfs here";
+    const std::string path = dir.file("medium/Mirrors.lst");
+    SaveMirrorList(path, {"/old"});
+    const std::string old = test::ReadFile(path);
+    ASSERT_TRUE(medium.MakeReadOnly());
+    try {
+        SaveMirrorList(path, {"/new"});
+        ADD_FAILURE() << "no error";
+    } catch (const Error& e) {
+        EXPECT_EQ(e.text(), "Cannot create file \"" + path + "\". " + std::strerror(EROFS));
+    }
+    EXPECT_EQ(test::ReadFile(path), old);
+    EXPECT_EQ(FolderEntries(dir.file("medium")), std::vector<std::string>{"Mirrors.lst"});
+}
+
+TEST(MirrorListFile, ReplacedFileKeepsItsPermissions) {
+    test::TempDir dir;
+    const std::string path = dir.file("Mirrors.lst");
+    SaveMirrorList(path, {"/a"});
+    struct stat info {};
+    ASSERT_EQ(::stat(path.c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 07777, 0644u);
+    ::chmod(path.c_str(), 0640);
+    SaveMirrorList(path, {"/b"});
+    ASSERT_EQ(::stat(path.c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 07777, 0640u);
+}
+
+TEST(MirrorListFile, AnyBytesLoadAndSaveBackTheSameCaptions) {
+    test::TempDir dir;
+    const std::string path = dir.file("Mirrors.lst");
+    std::mt19937 random(20061209);
+    std::uniform_int_distribution<int> byte(0, 255);
+    std::uniform_int_distribution<size_t> length(0, 200);
+    for (int round = 0; round < 200; ++round) {
+        std::string content = round % 2 == 0 ? kHeader : "";
+        for (size_t n = length(random); n > 0; --n)
+            content += static_cast<char>(round % 4 == 0 ? byte(random) % 4 : byte(random));
+        test::WriteFile(path, content);
+        const auto captions = Captions(LoadMirrorList(path));
+        SaveMirrorList(path, captions);
+        ASSERT_EQ(Captions(LoadMirrorList(path)), captions) << testing::PrintToString(content);
+    }
+}
+
+} // namespace
+} // namespace tervolen

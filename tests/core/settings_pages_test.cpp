@@ -1,0 +1,172 @@
+#include "core/errors.h"
+#include "core/headless_form.h"
+#include "core/mirror_list_file.h"
+#include "core/settings_file.h"
+#include "core/settings_pages.h"
+#include "scripted_dialogs.h"
+#include "temp_dir.h"
+
+#include <filesystem>
+#include <gtest/gtest.h>
+
+namespace tervolen {
+namespace {
+
+namespace fs = std::filesystem;
+
+class SaveScheduleTest : public ::testing::Test {
+protected:
+    void fillRequiredFields() { FillRequiredFields(form); }
+
+    static void FillRequiredFields(FormState& form) {
+        form.setText("CB_ChooseSGDBVer", "Firebird 2.0.x");
+        form.setText("CB_Protocol", "TCP/IP");
+        form.setText("EdServerName", "dbhost");
+        form.setText("ClientLibFilenameEdit", "libfbclient.so.2");
+        form.setText("EdUserName", "sysdba");
+        form.setText("EdPswd", "masterkey");
+        form.setText("CB_BkpExt", ".fbk");
+    }
+
+    std::string read(const char* section, const char* key) const {
+        return SettingsFile::OpenSettings(paths.settingsFile).ReadText(section, key, "<missing>");
+    }
+
+    std::vector<std::string> sectionOrder() const {
+        std::vector<std::string> names;
+        std::string text = test::ReadFile(paths.settingsFile);
+        for (size_t at = text.find('['); at != std::string::npos; at = text.find("\n[", at + 1)) {
+            size_t begin = text[at] == '[' ? at + 1 : at + 2;
+            names.push_back(text.substr(begin, text.find(']', begin) - begin));
+        }
+        return names;
+    }
+
+    test::TempDir dir;
+    AppPaths paths{dir.path(), dir.file("tervolen.ini")};
+    HeadlessForm form;
+    test::ScriptedDialogs dialogs;
+};
+
+TEST_F(SaveScheduleTest, EveryFieldFilledStoresAllKeysCreatesFoldersAndMinimises) {
+    fillRequiredFields();
+    form.setText("eBase", "/data/sales.fdb");
+    form.setText("eDirBackup", "/backups");
+    form.setChecked("CheckVerbose", true);
+    form.setChecked("CheckBackupLog", true);
+    form.setItemChecked("clbSemana", 1, true);
+    form.setItemChecked("clbHorarios", 2, true);
+    form.setChecked("ChkBoxSentFTP", true);
+    form.setChecked("ChkBoxBkpMail", true);
+    form.addItem("MirrorListView", "/mnt/mirror");
+    TranspButOkScheduleClick(form, dialogs, paths);
+
+    EXPECT_TRUE(dialogs.shown.empty());
+    EXPECT_TRUE(form.minimized());
+    EXPECT_EQ(read("DIRECTORYS", "BackupDir"), "/backups");
+    EXPECT_EQ(read("VERBOSEMODE", "Verbose"), "Checked");
+    EXPECT_EQ(read("CHECKBACKUPLOG", "AutoSave"), "Checked");
+    EXPECT_EQ(read("DAYS", "Monday"), "1");
+    EXPECT_EQ(read("DAYS", "Sunday"), "0");
+    EXPECT_EQ(read("HOURS", "02:00"), "1");
+    EXPECT_EQ(read("USERNAME", "UserName"), "SYSDBA");
+    EXPECT_EQ(read("BKPEXT", "Ext"), ".fbk");
+    EXPECT_EQ(read("DEFAULTRESTOREDIR", "DIR"), dir.file("DefaultRestores"));
+    EXPECT_EQ(form.text("EditRestore"), dir.file("DefaultRestores"));
+    EXPECT_EQ(read("SENDBACKUPFTP", "Send"), "Checked");
+    EXPECT_EQ(read("FTP", "Port"), "25");
+    EXPECT_EQ(read("SMTP", "Port"), "587");
+    EXPECT_EQ(read("SMTP", "cc"), "copy@example.com");
+    EXPECT_TRUE(test::ReadFile(paths.settingsFile).find("cc=copy@example.com") != std::string::npos)
+        << "the copy recipient is stored under the lower-case key";
+    for (const char* folder : {"DefaultRestores", "DefaultLogs", "DefaultBackups"})
+        EXPECT_TRUE(fs::is_directory(dir.file(folder))) << folder;
+    ASSERT_EQ(LoadMirrorList(dir.file("Mirrors.lst")).size(), 1u);
+    EXPECT_EQ(sectionOrder(), (std::vector<std::string>{
+                                  "DIRECTORYS", "VERBOSEMODE", "BACKUPRESTOREMODE", "CHECKBACKUPLOG", "DAYS",
+                                  "HOURS", "SGDBVER", "PROTOCOL", "SERVERNAME", "CLIENTLIB", "USERNAME",
+                                  "PASSWORD", "BKPEXT", "DEFAULTRESTOREDIR", "SENDBACKUPFTP", "FTP",
+                                  "SENDBACKUPMAIL", "SMTP"}));
+}
+
+TEST_F(SaveScheduleTest, AnEmptyRequiredFieldStopsThePartialSave) {
+    struct Case {
+        const char* emptied;
+        const char* message;
+        const char* lastStored; // section of the last key written
+    };
+    const Case cases[] = {
+        {"CB_ChooseSGDBVer", "Set SGDBR Version", "HOURS"},
+        {"CB_Protocol", "Set Protocol", "SGDBVER"},
+        {"EdServerName", "Set Server Name", "PROTOCOL"},
+        {"ClientLibFilenameEdit", "Set database client library", "SERVERNAME"},
+        {"EdUserName", "Set database username", "CLIENTLIB"},
+        {"EdPswd", "Set database Password", "USERNAME"},
+        {"CB_BkpExt", "Set Backup Extension", "PASSWORD"},
+    };
+    for (const auto& c : cases) {
+        test::TempDir caseDir;
+        AppPaths casePaths{caseDir.path(), caseDir.file("tervolen.ini")};
+        HeadlessForm caseForm;
+        test::ScriptedDialogs caseDialogs;
+        FillRequiredFields(caseForm);
+        caseForm.setText(c.emptied, "");
+        TranspButOkScheduleClick(caseForm, caseDialogs, casePaths);
+        EXPECT_EQ(caseDialogs.texts("message"), std::vector<std::string>{c.message}) << c.emptied;
+        EXPECT_EQ(caseForm.focused(), c.emptied);
+        EXPECT_FALSE(caseForm.minimized());
+        std::string text = test::ReadFile(casePaths.settingsFile);
+        EXPECT_NE(text.find(std::string("[") + c.lastStored + "]"), std::string::npos) << c.emptied;
+        EXPECT_EQ(text.find("[DEFAULTRESTOREDIR]"), std::string::npos) << c.emptied;
+        EXPECT_FALSE(fs::exists(caseDir.file("DefaultRestores"))) << c.emptied;
+        EXPECT_FALSE(fs::exists(caseDir.file("Mirrors.lst"))) << c.emptied;
+    }
+}
+
+TEST_F(SaveScheduleTest, UntickedBoxesAndEmptiedFieldsClearWhatWasStored) {
+    fillRequiredFields();
+    form.setChecked("ChkBoxBkpMail", true);
+    TranspButOkScheduleClick(form, dialogs, paths);
+    form.setChecked("ChkBoxBkpMail", false);
+    form.setText("ledCC", "");
+    TranspButOkScheduleClick(form, dialogs, paths);
+    EXPECT_EQ(read("SENDBACKUPMAIL", "Send"), "");
+    EXPECT_EQ(read("SMTP", "CC"), "");
+}
+
+TEST_F(SaveScheduleTest, ADefaultFolderThatCannotBeCreatedIsReportedWithItsPath) {
+    fillRequiredFields();
+    test::WriteFile(dir.file("DefaultRestores"), "a file in the way");
+    try {
+        TranspButOkScheduleClick(form, dialogs, paths);
+        FAIL() << "no error";
+    } catch (const Error& e) {
+        EXPECT_EQ(e.text(), dir.file("DefaultRestores"));
+    }
+    EXPECT_EQ(read("BKPEXT", "Ext"), ".fbk") << "the keys up to BKPEXT are written back";
+    EXPECT_FALSE(form.minimized());
+    EXPECT_FALSE(fs::exists(dir.file("Mirrors.lst")));
+}
+
+TEST_F(SaveScheduleTest, SaveConfigStoresListsAndCompressionAndKeepsAnUnselectedMethod) {
+    form.setItemChecked("clListaBackup", 1, true);
+    form.setItemChecked("clListaRestore", 4, true);
+    form.setChecked("ChkBoxCompress", true);
+    form.setItemIndex("CBCompMetho", 1);
+    TranspButOKConfigClick(form, paths);
+    std::string first = test::ReadFile(paths.settingsFile);
+    TranspButOKConfigClick(form, paths);
+    EXPECT_EQ(test::ReadFile(paths.settingsFile), first);
+    EXPECT_EQ(read("LISTABACKUP", "Ignore Limbo"), "1");
+    EXPECT_EQ(read("LISTARESTORE", "Replace"), "1");
+    EXPECT_EQ(read("COMPRESSION", "Checked"), "1");
+    EXPECT_EQ(read("COMPRESSION", "Method"), "1");
+    form.setText("CBCompMetho", "typed");
+    TranspButOKConfigClick(form, paths);
+    EXPECT_EQ(read("COMPRESSION", "Method"), "1");
+    EXPECT_TRUE(dialogs.shown.empty());
+    EXPECT_FALSE(form.minimized());
+}
+
+} // namespace
+} // namespace tervolen
