@@ -1,0 +1,29 @@
+// Command-line driver of TIdFTP for the benchmark (bench/ftp_bench.py):
+//   tervolen-ftp-bench HOST PORT USER PASSWORD LOCAL_FILE REMOTE_NAME
+// Connects, uploads LOCAL_FILE as REMOTE_NAME in active mode and disconnects.
+#include "core/errors.h"
+#include "core/text_conversion.h"
+#include "delivery/ftp_client.h"
+
+#include <cstdio>
+
+int main(int argc, char** argv) {
+    if (argc != 7) {
+        std::fprintf(stderr, "usage: %s HOST PORT USER PASSWORD LOCAL_FILE REMOTE_NAME\n", argv[0]);
+        return 2;
+    }
+    try {
+        tervolen::TIdFTP ftp;
+        ftp.setHost(argv[1]);
+        ftp.setPort(tervolen::StrToInt(argv[2]));
+        ftp.setUserName(argv[3]);
+        ftp.setPassword(argv[4]);
+        ftp.Connect();
+        ftp.Put(argv[5], argv[6]);
+        ftp.Disconnect();
+    } catch (const tervolen::Error& e) {
+        std::fprintf(stderr, "upload failed: %s\n", e.what());
+        return 1;
+    }
+    return 0;
+}

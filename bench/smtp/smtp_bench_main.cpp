@@ -1,0 +1,70 @@
+// Command-line driver of TIdSMTP for the benchmark (bench/smtp_bench.py):
+//   tervolen-smtp-bench send HOST PORT FILE   sends the backup message with FILE attached
+//   tervolen-smtp-bench write FILE OUT        writes the same message into OUT, for curl to send
+#include "core/clock.h"
+#include "core/errors.h"
+#include "core/text_conversion.h"
+#include "delivery/smtp_client.h"
+
+#include <cstdio>
+#include <memory>
+#include <string>
+
+namespace {
+
+struct FileCloser {
+    void operator()(std::FILE* file) const { std::fclose(file); }
+};
+
+class FileWriter : public tervolen::MessageWriter {
+public:
+    explicit FileWriter(const std::string& path) : file_(std::fopen(path.c_str(), "wb")) {
+        if (!file_)
+            throw tervolen::Error("Cannot create file \"" + path + "\"");
+    }
+    void writeRaw(std::string_view text) override {
+        if (std::fwrite(text.data(), 1, text.size(), file_.get()) != text.size())
+            throw tervolen::Error("write failed");
+    }
+
+private:
+    std::unique_ptr<std::FILE, FileCloser> file_;
+};
+
+tervolen::TIdMessage BackupMessage(const std::string& attachment) {
+    tervolen::TIdMessage message;
+    message.from.address = "backup@example.com";
+    message.recipients = tervolen::ParseAddressList("a@example.com,");
+    message.subject = "Data Base Backup";
+    message.body = {"Data BaseBackup file compressed and attached byTervolen"};
+    message.attachments.emplace_back(attachment);
+    return message;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    std::string mode = argc > 1 ? argv[1] : "";
+    if (!(mode == "send" && argc == 5) && !(mode == "write" && argc == 4)) {
+        std::fprintf(stderr, "usage: %s send HOST PORT FILE | %s write FILE OUT\n", argv[0], argv[0]);
+        return 2;
+    }
+    try {
+        if (mode == "write") {
+            FileWriter writer(argv[3]);
+            tervolen::WriteMessage(BackupMessage(argv[2]), writer, tervolen::SystemClock());
+            return 0;
+        }
+        tervolen::TIdSMTP smtp;
+        smtp.setHost(argv[2]);
+        smtp.setPort(tervolen::StrToInt(argv[3]));
+        smtp.setAuthType(tervolen::TIdSMTPAuthenticationType::atNone);
+        smtp.Connect();
+        smtp.Send(BackupMessage(argv[4]));
+        smtp.Disconnect();
+    } catch (const tervolen::Error& e) {
+        std::fprintf(stderr, "sending failed: %s\n", e.what());
+        return 1;
+    }
+    return 0;
+}

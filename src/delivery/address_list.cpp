@@ -1,0 +1,158 @@
+#include "delivery/address_list.h"
+
+#include "core/errors.h"
+#include "core/text_conversion.h"
+#include "delivery/header_text.h"
+
+#include <optional>
+
+namespace tervolen {
+
+namespace {
+
+// Copies the quoted string or the (nested) comment that starts at text[i] into out, unchanged; i ends on
+// its closing character. A backslash takes the next character literally.
+void CopyDelimited(const std::string& text, std::size_t& i, std::string& out) {
+    bool quoted = text[i] == '"';
+    int depth = 1;
+    out += text[i];
+    for (++i; i < text.size(); ++i) {
+        char c = text[i];
+        out += c;
+        if (c == '\\' && i + 1 < text.size())
+            out += text[++i];
+        else if (quoted ? c == '"' : (c == ')' && --depth == 0))
+            return;
+        else if (!quoted && c == '(')
+            ++depth;
+    }
+}
+
+std::vector<std::string> SplitEntries(const std::string& text) {
+    std::vector<std::string> entries;
+    std::string current;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        char c = text[i];
+        if (c == '"' || c == '(') {
+            CopyDelimited(text, i, current);
+        } else if (c == ',' || c == ';') {
+            entries.push_back(current);
+            current.clear();
+        } else if (c == ':') {
+            current.clear();
+        } else {
+            current += c;
+        }
+    }
+    entries.push_back(current);
+    return entries;
+}
+
+// Skips the comment that starts at text[i]; i ends on its closing parenthesis.
+void SkipComment(const std::string& text, std::size_t& i) {
+    int depth = 0;
+    for (; i < text.size(); ++i) {
+        if (text[i] == '\\')
+            ++i;
+        else if (text[i] == '(')
+            ++depth;
+        else if (text[i] == ')' && --depth == 0)
+            return;
+    }
+}
+
+// Appends the content of the quoted string that starts at text[i] to unquoted, and the whole string to raw.
+void ReadQuoted(const std::string& text, std::size_t& i, std::string& unquoted, std::string& raw) {
+    raw += '"';
+    for (++i; i < text.size() && text[i] != '"'; ++i) {
+        if (text[i] == '\\' && i + 1 < text.size()) {
+            raw += text[i];
+            ++i;
+        }
+        unquoted += text[i];
+        raw += text[i];
+    }
+    raw += '"';
+}
+
+std::optional<EmailAddress> ParseMailbox(const std::string& entry) {
+    std::string text = Trim(entry);
+    if (text.empty() || text == "<>")
+        return std::nullopt;
+    enum { Phrase, InAngles, AfterAngles } state = Phrase;
+    std::string name, rawPhrase, angleAddress;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        char c = text[i];
+        if (c == '(') {
+            SkipComment(text, i);
+        } else if (state == Phrase) {
+            if (c == '"')
+                ReadQuoted(text, i, name, rawPhrase);
+            else if (c == '<')
+                state = InAngles;
+            else {
+                name += c;
+                rawPhrase += c;
+            }
+        } else if (state == InAngles) {
+            if (c == '>')
+                state = AfterAngles;
+            else
+                angleAddress += c;
+        } else if (c == '@') {
+            throw Error("@ Outside address");
+        }
+    }
+    EmailAddress mailbox;
+    if (state == Phrase) {
+        mailbox.address = Trim(rawPhrase);
+    } else {
+        mailbox.address = Trim(angleAddress);
+        mailbox.name = Trim(name);
+    }
+    if (mailbox.address.empty())
+        return std::nullopt;
+    return mailbox;
+}
+
+std::string QuotedName(const std::string& name) {
+    std::string quoted = "\"";
+    for (char c : name) {
+        if (c == '\\' || c == '"')
+            quoted += '\\';
+        quoted += c;
+    }
+    return quoted + '"';
+}
+
+std::string FormatAddress(const EmailAddress& item, bool useAddressAsName) {
+    std::string name = item.name.empty() && useAddressAsName ? item.address : item.name;
+    if (name.empty())
+        return item.address;
+    std::string shownName = IsPrintableAscii(name) ? QuotedName(name) : EncodeWords(name);
+    return shownName + " <" + item.address + ">";
+}
+
+} // namespace
+
+EmailAddressList ParseAddressList(const std::string& text) {
+    EmailAddressList list;
+    if (Trim(text).empty())
+        return list;
+    for (const std::string& entry : SplitEntries(text))
+        if (auto mailbox = ParseMailbox(entry))
+            list.push_back(*mailbox);
+    return list;
+}
+
+std::string FormatAddressList(const EmailAddressList& list, bool useAddressAsName) {
+    std::string text;
+    for (const EmailAddress& item : list) {
+        if (!text.empty())
+            text += ", ";
+        text += FormatAddress(item, useAddressAsName);
+    }
+    return text;
+}
+
+} // namespace tervolen

@@ -1,0 +1,300 @@
+#include "delivery/ftp_client.h"
+
+#include "core/text_conversion.h"
+#include "delivery/one_time_password.h"
+
+#include <algorithm>
+#include <arpa/inet.h>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <string_view>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
+
+namespace tervolen {
+
+namespace {
+
+constexpr std::size_t kBlockSize = 32768;
+constexpr std::chrono::milliseconds kQuitWait{10};
+
+// A local file opened for reading, with the size it had when opened.
+class SourceFile {
+public:
+    explicit SourceFile(const std::string& path) : path_(path), fd_(::open(path.c_str(), O_RDONLY | O_CLOEXEC)) {
+        if (fd_ < 0)
+            fail(errno);
+        struct stat status {};
+        const int error = ::fstat(fd_, &status) != 0 ? errno : S_ISDIR(status.st_mode) ? EISDIR : 0;
+        if (error != 0) {
+            ::close(fd_);
+            fail(error);
+        }
+        size_ = status.st_size;
+    }
+    SourceFile(const SourceFile&) = delete;
+    SourceFile& operator=(const SourceFile&) = delete;
+    ~SourceFile() {
+        if (fd_ >= 0)
+            ::close(fd_);
+    }
+
+    long long size() const { return size_; }
+
+    // Up to capacity bytes; 0 at the end of the file.
+    std::size_t read(char* buffer, std::size_t capacity) {
+        for (;;) {
+            const ssize_t n = ::read(fd_, buffer, capacity);
+            if (n >= 0)
+                return static_cast<std::size_t>(n);
+            if (errno != EINTR)
+                throw Error("Cannot read file \"" + path_ + "\". " + std::strerror(errno));
+        }
+    }
+
+private:
+    [[noreturn]] void fail(int code) const {
+        throw Error("Cannot open file \"" + path_ + "\". " + std::strerror(code));
+    }
+
+    std::string path_;
+    int fd_;
+    long long size_ = 0;
+};
+
+void RefuseLineBreaks(const std::string& text, const char* what) {
+    if (text.find_first_of("\r\n") != std::string::npos)
+        throw Error(std::string("The FTP ") + what + " must not contain CR or LF.");
+}
+
+std::string LastPathComponent(const std::string& path) {
+    return path.substr(path.find_last_of('/') + 1);
+}
+
+bool IsPeerClose(const SocketError& error) {
+    return error.code() == EPIPE || error.code() == ECONNRESET;
+}
+
+bool Accepts(std::initializer_list<int> accepted, int code) {
+    return accepted.size() == 0 || std::find(accepted.begin(), accepted.end(), code) != accepted.end();
+}
+
+// The offset in minutes from a SITE ZONE answer such as "UTC-300".
+std::optional<int> UtcOffset(const std::string& text) {
+    const std::size_t utc = text.find("UTC");
+    if (utc == std::string::npos)
+        return std::nullopt;
+    return TryStrToInt(Trim(std::string_view(text).substr(utc + 3)));
+}
+
+// Sends the file's bytes; false when the server closed the data connection before the end.
+bool SendFile(SourceFile& file, TcpSocket& data, std::chrono::milliseconds idleTimeout) {
+    std::vector<char> block(kBlockSize);
+    for (long long left = file.size(); left > 0;) {
+        const std::size_t n = file.read(block.data(), static_cast<std::size_t>(std::min<long long>(left, kBlockSize)));
+        if (n == 0)
+            throw Error("No data to read.");
+        try {
+            data.writeAll(block.data(), n, idleTimeout);
+        } catch (const SocketError& error) {
+            if (IsPeerClose(error))
+                return false;
+            throw;
+        }
+        left -= static_cast<long long>(n);
+    }
+    return true;
+}
+
+} // namespace
+
+std::string FormatPortCommand(const std::string& address, int port) {
+    in_addr parsed{};
+    if (::inet_pton(AF_INET, address.c_str(), &parsed) != 1)
+        throw Error("'" + address + "' is not a valid IPv4 address.");
+    if (port < 0 || port > 65535)
+        throw Error("'" + std::to_string(port) + "' is not a valid port.");
+    const auto* parts = reinterpret_cast<const unsigned char*>(&parsed.s_addr);
+    std::string line = "PORT ";
+    for (int i = 0; i < 4; ++i)
+        line += std::to_string(parts[i]) + ",";
+    return line + std::to_string(port / 256) + "," + std::to_string(port % 256);
+}
+
+void TIdFTP::Connect() {
+    if (Connected())
+        throw Error("Already connected.");
+    if (host_.empty() || port_ == 0)
+        throw Error("");
+    if (port_ < 0 || port_ > 65535)
+        throw SocketError(EINVAL, std::strerror(EINVAL));
+    RefuseLineBreaks(userName_, "user name");
+    RefuseLineBreaks(password_, "password");
+    RefuseLineBreaks(account_, "account");
+    lastReply_ = greeting_ = FtpReply{};
+    features_.clear();
+    systemDescription_.clear();
+    serverUtcOffset_.reset();
+    reader_.reset();
+    socket_ = TcpSocket::Connect(host_, port_, timeouts_.connect);
+    bool greeted = false;
+    try {
+        greet();
+        greeted = true;
+        login();
+        querySystem();
+        if (usesSiteZone())
+            querySiteZone();
+    } catch (...) {
+        if (greeted) {
+            Disconnect();
+        } else {
+            socket_.close();
+            reader_.reset();
+        }
+        throw;
+    }
+}
+
+void TIdFTP::greet() {
+    readReply({});
+    if (lastReply_.code >= 100 && lastReply_.code <= 199)
+        readReply({});
+    greeting_ = lastReply_;
+    if (greeting_.code != 220)
+        throw FtpReplyError(greeting_);
+}
+
+void TIdFTP::login() {
+    SendCmd("USER " + userName_, {230, 232, 331});
+    if (lastReply_.code == 331) {
+        std::string answer = password_;
+        if (const auto challenge = FindOtpChallenge(lastReply_.joinedText()))
+            answer = OneTimePassword(*challenge, password_);
+        SendCmd("PASS " + answer, {230, 332});
+        const bool accountWanted = lastReply_.joinedText().find("ACCOUNT") != std::string::npos;
+        if (lastReply_.code == 332 || (accountWanted && !account_.empty())) {
+            if (account_.empty())
+                throw FtpReplyError(lastReply_);
+            SendCmd("ACCT " + account_, {202, 230, 500});
+        }
+    }
+    SendCmd("FEAT");
+    features_.clear();
+    if (lastReply_.text.size() > 2)
+        features_.assign(lastReply_.text.begin() + 1, lastReply_.text.end() - 1);
+    SendCmd("TYPE I", {200});
+}
+
+void TIdFTP::querySystem() {
+    SendCmd("SYST");
+    systemDescription_ = lastReply_.code == 500 ? "Unknown" : lastReply_.text.front();
+}
+
+bool TIdFTP::usesSiteZone() const {
+    static constexpr std::string_view kZoneServers[] = {"Serv-U ", "BPFTP Server ", "TitanFTP server ",
+                                                        "Titan FTP Server "};
+    const std::string_view welcome = greeting_.text.front();
+    if (std::any_of(std::begin(kZoneServers), std::end(kZoneServers),
+                    [&](std::string_view name) { return welcome.starts_with(name); }))
+        return true;
+    for (const std::string& feature : features_) {
+        if (feature.size() < 5 || !SameText(std::string_view(feature).substr(0, 5), "SITE "))
+            continue;
+        std::string_view items = std::string_view(feature).substr(5);
+        while (!items.empty()) {
+            const std::size_t end = std::min(items.find(';'), items.size());
+            if (SameText(Trim(items.substr(0, end)), "ZONE"))
+                return true;
+            items.remove_prefix(std::min(end + 1, items.size()));
+        }
+    }
+    return false;
+}
+
+void TIdFTP::querySiteZone() {
+    SendCmd("SITE ZONE");
+    if (lastReply_.code == 210)
+        serverUtcOffset_ = UtcOffset(lastReply_.text.front());
+}
+
+void TIdFTP::Put(const std::string& localPath, const std::string& remoteName, bool append) {
+    requireConnection();
+    const std::string target = remoteName.empty() ? LastPathComponent(localPath) : remoteName;
+    if (target.empty())
+        throw Error("The destination filename can not be empty");
+    RefuseLineBreaks(target, "remote file name");
+    SourceFile file(localPath);
+    TcpListener listener = TcpListener::Listen(socket_.localAddress(), 0);
+    SendCmd(FormatPortCommand(externalIP_.empty() ? listener.address() : externalIP_, listener.port()), {200});
+    SendCmd((append ? "APPE " : "STOR ") + target, {125, 150});
+    std::optional<TcpSocket> data = listener.accept(listenTimeout_);
+    if (!data)
+        throw Error("Accept timed out.");
+    const bool whole = SendFile(file, *data, timeouts_.dataIdle);
+    data->close();
+    readReply({226, 225, 250});
+    // A server that dropped the data connection early must not turn a cut-off upload into a success.
+    if (!whole)
+        throw Error("The server closed the data connection before the whole file was sent.");
+}
+
+bool TIdFTP::Connected() {
+    if (!socket_.isOpen())
+        return false;
+    reader_.takeInPending(socket_);
+    if (reader_.peerClosed() && !reader_.hasUnreadData()) {
+        socket_.close();
+        return false;
+    }
+    return true;
+}
+
+void TIdFTP::Disconnect() noexcept {
+    try {
+        if (Connected()) {
+            socket_.writeAll("QUIT\r\n", timeouts_.reply);
+            if (reader_.hasUnreadData() || socket_.waitReadable(kQuitWait))
+                lastReply_ = ReadFtpReply(reader_, socket_, std::chrono::steady_clock::now() + kQuitWait);
+        }
+    } catch (const std::exception&) {
+        // QUIT is a courtesy: the connection is closed whatever became of it.
+    }
+    socket_.close();
+    reader_.reset();
+}
+
+const FtpReply& TIdFTP::SendCmd(const std::string& line, std::initializer_list<int> accepted) {
+    requireConnection();
+    RefuseLineBreaks(line, "command");
+    try {
+        socket_.writeAll(line + "\r\n", timeouts_.reply);
+    } catch (const Error&) {
+        socket_.close();
+        reader_.reset();
+        throw;
+    }
+    return readReply(accepted);
+}
+
+const FtpReply& TIdFTP::readReply(std::initializer_list<int> accepted) {
+    try {
+        lastReply_ = ReadFtpReply(reader_, socket_, std::chrono::steady_clock::now() + timeouts_.reply);
+    } catch (const Error&) {
+        socket_.close();
+        reader_.reset();
+        throw;
+    }
+    if (!Accepts(accepted, lastReply_.code))
+        throw FtpReplyError(lastReply_);
+    return lastReply_;
+}
+
+void TIdFTP::requireConnection() const {
+    if (!socket_.isOpen())
+        throw Error("Not Connected");
+}
+
+} // namespace tervolen

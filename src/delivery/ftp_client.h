@@ -1,0 +1,105 @@
+#pragma once
+
+#include "delivery/ftp_reply.h"
+#include "delivery/reply_reader.h"
+#include "delivery/tcp_socket.h"
+
+#include <chrono>
+#include <initializer_list>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace tervolen {
+
+// The PORT command announcing an IPv4 address and port: "PORT h1,h2,h3,h4,p1,p2". Throws Error when address
+// is not a dotted IPv4 address or port is outside 0..65535.
+std::string FormatPortCommand(const std::string& address, int port);
+
+// An FTP client that uploads files over active data connections: greeting (after at most one 1xx reply),
+// USER/PASS/ACCT login with RFC 2289 one-time passwords, FEAT, TYPE I, SYST, SITE ZONE for servers that
+// use it, PORT and STOR per upload, QUIT. Every wait is bounded. Failures throw Error: FtpReplyError for a
+// refused reply, SocketError for the network.
+class TIdFTP {
+public:
+    TIdFTP() = default;
+    TIdFTP(const TIdFTP&) = delete;
+    TIdFTP& operator=(const TIdFTP&) = delete;
+    // Closes the sockets without QUIT.
+    ~TIdFTP() = default;
+
+    void setHost(const std::string& host) { host_ = host; }
+    void setPort(int port) { port_ = port; }
+    void setUserName(const std::string& userName) { userName_ = userName; }
+    void setPassword(const std::string& password) { password_ = password; }
+    // Sent with ACCT when the server asks for an account; empty means none.
+    void setAccount(const std::string& account) { account_ = account; }
+    // Address announced with PORT instead of the control connection's local one; empty means none.
+    void setExternalIP(const std::string& address) { externalIP_ = address; }
+    // Wait for the server's data connection after STOR.
+    void setListenTimeout(std::chrono::milliseconds timeout) { listenTimeout_ = timeout; }
+    void setTimeouts(const NetworkTimeouts& timeouts) { timeouts_ = timeouts; }
+
+    // Opens the connection, reads the greeting, logs in (USER, PASS or the one-time password, ACCT, FEAT,
+    // TYPE I), then SYST and, for servers that use it, SITE ZONE. Throws Error "Already connected.", an Error
+    // without text for an empty host or port 0, and an Error before connecting when the user name, password
+    // or account holds CR or LF. Any failure after the TCP connection closes it (QUIT once greeted).
+    void Connect();
+
+    // Uploads the local file as remoteName (STOR, or APPE when appending) over a data connection that the
+    // server opens to us (PORT), then reads the completion reply. An empty remoteName means the last component
+    // of localPath. Throws Error "Not Connected", "The destination filename can not be empty", "Cannot open file
+    // \"%s\". %s", "Accept timed out.", "No data to read.", FtpReplyError, SocketError; refuses a remote name
+    // holding CR or LF before sending anything. A server that closed the data connection before the end fails
+    // the upload even when its completion reply is positive.
+    void Put(const std::string& localPath, const std::string& remoteName = {}, bool append = false);
+
+    // Whether the connection is open: bytes already sent by the server are taken in first, and unread
+    // bytes keep it open even after the server closed its end.
+    bool Connected();
+
+    // QUIT when connected, a reply read if one comes within a few milliseconds, then close. Never fails.
+    void Disconnect() noexcept;
+
+    // Writes line and CR LF and reads the reply. With accepted codes, another code throws FtpReplyError.
+    // Throws Error "Not Connected" without an open connection and an Error when line holds CR or LF. A failure
+    // other than a refused reply closes the connection, since the exchange can no longer be followed.
+    const FtpReply& SendCmd(const std::string& line, std::initializer_list<int> accepted = {});
+
+    const FtpReply& lastReply() const { return lastReply_; }
+    const FtpReply& greeting() const { return greeting_; }
+    // The text lines of the FEAT reply without its first and last line.
+    const std::vector<std::string>& features() const { return features_; }
+    // The first text line of the SYST reply, "Unknown" when the server answered 500.
+    const std::string& systemDescription() const { return systemDescription_; }
+    // The server's offset from UTC in minutes when it answered SITE ZONE with one.
+    std::optional<int> serverUtcOffset() const { return serverUtcOffset_; }
+
+private:
+    void greet();
+    void login();
+    void querySystem();
+    bool usesSiteZone() const;
+    void querySiteZone();
+    const FtpReply& readReply(std::initializer_list<int> accepted);
+    void requireConnection() const;
+
+    std::string host_;
+    int port_ = 21;
+    std::string userName_;
+    std::string password_;
+    std::string account_;
+    std::string externalIP_;
+    std::chrono::milliseconds listenTimeout_{10000};
+    NetworkTimeouts timeouts_;
+
+    TcpSocket socket_;
+    ReplyReader reader_;
+    FtpReply lastReply_;
+    FtpReply greeting_;
+    std::vector<std::string> features_;
+    std::string systemDescription_;
+    std::optional<int> serverUtcOffset_;
+};
+
+} // namespace tervolen

@@ -1,0 +1,69 @@
+#include "delivery/ftp_reply.h"
+
+#include "core/text_conversion.h"
+
+#include <algorithm>
+
+namespace tervolen {
+
+namespace {
+
+bool IsDigits(std::string_view text) {
+    return std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+int ReplyCode(const std::string& line) {
+    const std::string head = Trim(std::string_view(line).substr(0, 4));
+    std::string_view code = head;
+    if (!code.empty() && code.back() == '-')
+        code.remove_suffix(1);
+    if (code.size() != 3 || !IsDigits(code) || code[0] == '0')
+        throw Error("Reply Code is not valid: " + head);
+    return (code[0] - '0') * 100 + (code[1] - '0') * 10 + (code[2] - '0');
+}
+
+bool EndsReply(std::string_view line) {
+    if (line.size() <= 3)
+        return IsDigits(line);
+    return IsDigits(line.substr(0, 3)) && line[3] == ' ';
+}
+
+std::string AfterCode(const std::string& line) {
+    return line.size() > 4 ? line.substr(4) : std::string();
+}
+
+} // namespace
+
+std::string FtpReply::joinedText() const {
+    std::string joined;
+    for (const std::string& line : text)
+        joined += line + "\r\n";
+    return joined;
+}
+
+FtpReplyError::FtpReplyError(const FtpReply& reply) : Error(reply.joinedText()), code_(reply.code) {}
+
+bool AddFtpReplyLine(FtpReply& reply, std::string_view line) {
+    std::string trimmed = Trim(line);
+    if (trimmed.empty())
+        return false;
+    if (reply.text.empty()) {
+        reply.code = ReplyCode(trimmed);
+        reply.text.push_back(AfterCode(trimmed));
+    } else if (trimmed.compare(0, 3, std::to_string(reply.code)) == 0) {
+        reply.text.push_back(AfterCode(trimmed));
+    } else {
+        reply.text.push_back(trimmed);
+    }
+    return EndsReply(trimmed);
+}
+
+FtpReply ReadFtpReply(ReplyReader& reader, TcpSocket& socket, std::chrono::steady_clock::time_point deadline) {
+    FtpReply reply;
+    bool ended = false;
+    while (!ended)
+        ended = AddFtpReplyLine(reply, reader.readLine(socket, deadline));
+    return reply;
+}
+
+} // namespace tervolen

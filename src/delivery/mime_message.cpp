@@ -1,0 +1,208 @@
+#include "delivery/mime_message.h"
+
+#include "core/errors.h"
+#include "delivery/base64.h"
+#include "delivery/header_text.h"
+
+#include <cerrno>
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <memory>
+#include <random>
+#include <utility>
+
+namespace tervolen {
+
+namespace {
+
+// Whole 57-byte base64 line inputs, so only the file's last block gives a short line.
+constexpr std::size_t kReadBlock = 57 * 1024;
+constexpr const char* kAttachmentIndent = "        ";
+
+struct FileCloser {
+    void operator()(std::FILE* file) const { std::fclose(file); }
+};
+
+char BoundaryCharacter(int v) {
+    if (v <= 10)
+        return static_cast<char>('0' + v - 1);
+    if (v <= 36)
+        return static_cast<char>('A' + v - 11);
+    return static_cast<char>('a' + v - 37);
+}
+
+const std::string& BoundaryOf(const TIdMessage& message) {
+    return message.boundary.empty() ? MimeBoundary() : message.boundary;
+}
+
+std::string HeaderText(const std::string& text) {
+    return IsPrintableAscii(text) ? text : EncodeWords(text);
+}
+
+std::string ContentType(const TIdMessage& message) {
+    if (message.attachments.empty())
+        return "text/plain";
+    return "multipart/mixed; boundary=\"" + BoundaryOf(message) + "\"";
+}
+
+bool HasLineBreak(std::string_view text) {
+    return text.find_first_of("\r\n") != std::string_view::npos;
+}
+
+bool HasHighByte(const std::vector<std::string>& lines) {
+    for (const std::string& line : lines)
+        for (char c : line)
+            if (static_cast<unsigned char>(c) >= 128)
+                return true;
+    return false;
+}
+
+// Body lines go out dot-stuffed; a line break inside a line starts a new line, so that no line of the text
+// can end the data early.
+void WriteBodyLines(const std::vector<std::string>& body, MessageWriter& writer) {
+    for (std::string_view line : body) {
+        std::size_t start = 0;
+        for (std::size_t i = 0; i <= line.size(); ++i) {
+            if (i < line.size() && line[i] != '\r' && line[i] != '\n')
+                continue;
+            writer.writeLineDotStuffed(line.substr(start, i - start));
+            if (i + 1 < line.size() && line[i] == '\r' && line[i + 1] == '\n')
+                ++i;
+            start = i + 1;
+        }
+    }
+}
+
+std::string QuotedParameter(const std::string& value) {
+    if (HasLineBreak(value))
+        throw Error("The attachment name \"" + value + "\" holds a line break.");
+    std::string quoted = "\"";
+    for (char c : value) {
+        if (c == '\\' || c == '"')
+            quoted += '\\';
+        quoted += c;
+    }
+    return quoted + '"';
+}
+
+void WriteBase64File(const std::string& path, MessageWriter& writer) {
+    std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
+    if (!file)
+        throw Error("Cannot open file \"" + path + "\". " + std::strerror(errno));
+    std::vector<unsigned char> block(kReadBlock);
+    std::string lines;
+    for (;;) {
+        std::size_t n = std::fread(block.data(), 1, block.size(), file.get());
+        if (n > 0) {
+            lines.clear();
+            AppendBase64Lines(block.data(), n, lines);
+            writer.writeRaw(lines);
+        }
+        if (n < block.size()) {
+            if (std::ferror(file.get()))
+                throw Error("Cannot read file \"" + path + "\". " + std::strerror(errno));
+            return;
+        }
+    }
+}
+
+void WriteAttachment(const TIdAttachmentFile& attachment, const std::string& boundary, MessageWriter& writer) {
+    std::string name = QuotedParameter(attachment.fileName);
+    writer.writeLine("--" + boundary);
+    writer.writeLine("Content-Type: application/octet-stream;");
+    writer.writeLine(kAttachmentIndent + ("name=" + name));
+    writer.writeLine("Content-Transfer-Encoding: base64");
+    writer.writeLine("Content-Disposition: attachment;");
+    writer.writeLine(kAttachmentIndent + ("filename=" + name));
+    writer.writeLine("");
+    WriteBase64File(attachment.storedPathName, writer);
+    writer.writeLine("");
+}
+
+void WriteMultipartBody(const TIdMessage& message, MessageWriter& writer) {
+    const std::string& boundary = BoundaryOf(message);
+    writer.writeLine("This is a multi-part message in MIME format");
+    writer.writeLine("");
+    writer.writeLine("--" + boundary);
+    writer.writeLine("Content-Type: text/plain");
+    writer.writeLine(std::string("Content-Transfer-Encoding: ") + (HasHighByte(message.body) ? "8bit" : "7bit"));
+    writer.writeLine("");
+    WriteBodyLines(message.body, writer);
+    writer.writeLine("");
+    for (const TIdAttachmentFile& attachment : message.attachments)
+        WriteAttachment(attachment, boundary, writer);
+    writer.writeLine("--" + boundary + "--");
+    writer.writeLine("");
+}
+
+} // namespace
+
+TIdAttachmentFile::TIdAttachmentFile(std::string path)
+    : storedPathName(std::move(path)), fileName(std::filesystem::path(storedPathName).filename().string()) {}
+
+std::string MakeMimeBoundary(unsigned seed) {
+    std::mt19937 random(seed);
+    std::uniform_real_distribution<double> uniform(0.0, 1.0);
+    std::string boundary(34, '0');
+    for (char& c : boundary)
+        c = BoundaryCharacter(static_cast<int>(uniform(random) * 61 + 1.5));
+    auto position = static_cast<std::size_t>(32 * uniform(random) + 1.5);
+    boundary[position - 1] = '=';
+    boundary[position] = '_';
+    return boundary;
+}
+
+const std::string& MimeBoundary() {
+    static const std::string boundary =
+        MakeMimeBoundary(static_cast<unsigned>(std::chrono::system_clock::now().time_since_epoch().count()));
+    return boundary;
+}
+
+void MessageWriter::writeLine(std::string_view line) {
+    writeRaw(line);
+    writeRaw("\r\n");
+}
+
+void MessageWriter::writeLineDotStuffed(std::string_view line) {
+    if (!line.empty() && line.front() == '.')
+        writeRaw(".");
+    writeLine(line);
+}
+
+std::vector<std::string> BuildHeaderLines(const TIdMessage& message, const Clock& clock) {
+    const std::pair<const char*, std::string> fields[] = {
+        {"From", FormatAddressList({message.from}, true)},
+        {"Subject", HeaderText(message.subject)},
+        {"To", FormatAddressList(message.recipients)},
+        {"Cc", FormatAddressList(message.ccList)},
+        {"Content-Type", ContentType(message)},
+        {"MIME-Version", "1.0"},
+        {"Date", FormatDateValue(message.date ? *message.date : clock.now())},
+    };
+    std::vector<std::string> lines;
+    for (const auto& [name, value] : fields) {
+        if (value.empty())
+            continue;
+        if (HasLineBreak(value))
+            throw Error(std::string("The ") + name + " header holds a line break.");
+        for (std::string& line : FoldHeaderLine(name + (": " + value)))
+            lines.push_back(std::move(line));
+    }
+    return lines;
+}
+
+void WriteMessage(const TIdMessage& message, MessageWriter& writer, const Clock& clock) {
+    for (const std::string& line : BuildHeaderLines(message, clock))
+        writer.writeLine(line);
+    writer.writeLine("");
+    if (message.attachments.empty()) {
+        WriteBodyLines(message.body, writer);
+        writer.writeLine("");
+    } else {
+        WriteMultipartBody(message, writer);
+    }
+}
+
+} // namespace tervolen

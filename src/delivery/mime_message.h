@@ -1,0 +1,61 @@
+#pragma once
+
+#include "core/clock.h"
+#include "delivery/address_list.h"
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tervolen {
+
+// A file attached to a message, sent as application/octet-stream in base64.
+struct TIdAttachmentFile {
+    explicit TIdAttachmentFile(std::string path);
+
+    std::string storedPathName; // full path of the file to read
+    std::string fileName;       // last component of storedPathName, shown in the message
+};
+
+// The message that the e-mail step composes: a text/plain message, or with attachments a multipart/mixed one
+// whose body becomes the first (text/plain) part.
+struct TIdMessage {
+    EmailAddress from;
+    EmailAddressList recipients; // the To list
+    EmailAddressList ccList;
+    EmailAddressList bccList; // envelope only, never a header
+    std::string subject;
+    std::vector<std::string> body;
+    std::optional<LocalTime> date; // unset: the time of sending
+    std::vector<TIdAttachmentFile> attachments;
+    std::string boundary; // empty: MimeBoundary()
+
+    void clear() { *this = TIdMessage(); }
+};
+
+// The process-wide boundary: 34 letters and digits with "=_" once, made on first use from a clock seed.
+const std::string& MimeBoundary();
+
+// A boundary drawn from a generator seeded with seed.
+std::string MakeMimeBoundary(unsigned seed);
+
+// Where a message is written: lines end with CR LF; body lines are dot-stuffed.
+class MessageWriter {
+public:
+    virtual ~MessageWriter() = default;
+    virtual void writeRaw(std::string_view text) = 0;
+    void writeLine(std::string_view line);
+    // A line beginning with "." gets one more in front.
+    void writeLineDotStuffed(std::string_view line);
+};
+
+// The header lines in order (From, Subject, To, Cc, Content-Type, MIME-Version, Date), folded at 78 columns.
+// Throws Error when a header would hold a line break.
+std::vector<std::string> BuildHeaderLines(const TIdMessage& message, const Clock& clock);
+
+// Writes the header lines, the blank line and the body. Attachments are streamed from their files.
+// Throws Error "Cannot open file \"%s\". %s" when an attachment cannot be opened, and a read error likewise.
+void WriteMessage(const TIdMessage& message, MessageWriter& writer, const Clock& clock);
+
+} // namespace tervolen

@@ -1,0 +1,202 @@
+#include "delivery/smtp_client.h"
+
+#include <algorithm>
+#include <sys/utsname.h>
+#include <unistd.h>
+
+namespace tervolen {
+
+namespace {
+
+constexpr std::size_t kSendBlock = 32768;
+
+std::string LocalHostName() {
+    char name[256] = {};
+    if (::gethostname(name, sizeof name - 1) == 0 && name[0] != '\0')
+        return name;
+    utsname system{};
+    return ::uname(&system) == 0 ? system.nodename : "";
+}
+
+bool HasLineBreak(const std::string& text) {
+    return text.find_first_of("\r\n") != std::string::npos;
+}
+
+// The text with CR and LF shown as "\r" and "\n", for an error message.
+std::string Visible(const std::string& text) {
+    std::string shown;
+    for (char c : text)
+        shown += c == '\r' ? "\\r" : c == '\n' ? "\\n" : std::string(1, c);
+    return shown;
+}
+
+// An address goes into a command line; a line break in it would start another command.
+void CheckAddress(const std::string& address) {
+    if (HasLineBreak(address))
+        throw Error("The e-mail address \"" + Visible(address) + "\" holds a line break.");
+}
+
+std::vector<std::string> EnvelopeRecipients(const TIdMessage& message) {
+    std::vector<std::string> recipients;
+    for (const EmailAddressList* list : {&message.recipients, &message.ccList, &message.bccList})
+        for (const EmailAddress& item : *list)
+            recipients.push_back(item.address);
+    return recipients;
+}
+
+} // namespace
+
+// Collects the message into send blocks; the end-of-data line is sent as a command after it.
+class TIdSMTP::DataWriter : public MessageWriter {
+public:
+    DataWriter(TcpSocket& socket, std::chrono::milliseconds idleTimeout) : socket_(socket), idle_(idleTimeout) {}
+
+    void writeRaw(std::string_view text) override {
+        buffer_.append(text);
+        if (buffer_.size() >= kSendBlock)
+            flush();
+    }
+
+    void flush() {
+        socket_.writeAll(buffer_, idle_);
+        buffer_.clear();
+    }
+
+private:
+    TcpSocket& socket_;
+    std::chrono::milliseconds idle_;
+    std::string buffer_;
+};
+
+TIdSMTP::TIdSMTP(const Clock* clock) : clock_(clock ? clock : &systemClock_) {}
+
+void TIdSMTP::Connect() {
+    if (Connected())
+        throw Error("Already connected.");
+    if (host_.empty() || port_ == 0)
+        throw Error("");
+    closeSocket();
+    socket_ = TcpSocket::Connect(host_, port_, timeouts_.connect);
+    try {
+        greet();
+    } catch (...) {
+        disconnectQuietly();
+        throw;
+    }
+}
+
+void TIdSMTP::greet() {
+    capabilities_.clear();
+    readReply();
+    if (lastReply_.code != 220)
+        throw SmtpReplyError(lastReply_);
+    std::string name = greetingName();
+    if (useEhlo_ && SendCmd("EHLO " + name).code == 250) {
+        capabilities_.assign(lastReply_.text.begin() + 1, lastReply_.text.end());
+        return;
+    }
+    SendCmd("HELO " + name, {250});
+}
+
+void TIdSMTP::Send(const TIdMessage& message) {
+    if (authType_ != TIdSMTPAuthenticationType::atNone)
+        throw Error("Authentication is not supported.");
+    std::vector<std::string> recipients = EnvelopeRecipients(message);
+    CheckAddress(message.from.address);
+    std::for_each(recipients.begin(), recipients.end(), CheckAddress);
+    SendCmd("RSET");
+    SendCmd("MAIL FROM: <" + message.from.address + ">", {250});
+    try {
+        for (const std::string& recipient : recipients)
+            SendCmd("RCPT TO:<" + recipient + ">", {250, 251});
+        SendCmd("DATA", {354});
+        sendData(message);
+        SendCmd(".", {250});
+    } catch (const SmtpReplyError&) {
+        try {
+            SendCmd("RSET");
+        } catch (const Error&) {
+            // The refusal is what the caller needs to see.
+        }
+        throw;
+    }
+}
+
+void TIdSMTP::sendData(const TIdMessage& message) {
+    // Once DATA is accepted the server takes every line as message text, so a failure here cannot be
+    // followed by any command: the connection is closed.
+    try {
+        DataWriter writer(socket_, timeouts_.dataIdle);
+        WriteMessage(message, writer, *clock_);
+        writer.flush();
+    } catch (...) {
+        closeSocket();
+        throw;
+    }
+}
+
+bool TIdSMTP::Connected() {
+    if (!socket_.isOpen())
+        return false;
+    reader_.takeInPending(socket_);
+    return !reader_.peerClosed() || reader_.hasUnreadData();
+}
+
+void TIdSMTP::Disconnect() {
+    try {
+        if (Connected())
+            SendCmd("QUIT", {221});
+    } catch (...) {
+        closeSocket();
+        throw;
+    }
+    closeSocket();
+}
+
+const SmtpReply& TIdSMTP::SendCmd(const std::string& line, std::initializer_list<int> accepted) {
+    if (!socket_.isOpen())
+        throw Error("Not Connected");
+    if (HasLineBreak(line))
+        throw Error("The command \"" + Visible(line) + "\" holds a line break.");
+    try {
+        socket_.writeAll(line + "\r\n", timeouts_.dataIdle);
+    } catch (...) {
+        closeSocket();
+        throw;
+    }
+    readReply();
+    if (accepted.size() > 0 && std::find(accepted.begin(), accepted.end(), lastReply_.code) == accepted.end())
+        throw SmtpReplyError(lastReply_);
+    return lastReply_;
+}
+
+void TIdSMTP::readReply() {
+    auto deadline = std::chrono::steady_clock::now() + timeouts_.reply;
+    lastReply_ = SmtpReply();
+    try {
+        while (!AddSmtpReplyLine(lastReply_, reader_.readLine(socket_, deadline))) {
+        }
+    } catch (...) {
+        closeSocket();
+        throw;
+    }
+}
+
+void TIdSMTP::closeSocket() noexcept {
+    socket_.close();
+    reader_.reset();
+}
+
+void TIdSMTP::disconnectQuietly() noexcept {
+    try {
+        Disconnect();
+    } catch (...) {
+        // The failure that made the client disconnect is passed on instead.
+    }
+}
+
+std::string TIdSMTP::greetingName() const {
+    return heloName_.empty() ? LocalHostName() : heloName_;
+}
+
+} // namespace tervolen

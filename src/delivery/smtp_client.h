@@ -1,0 +1,90 @@
+#pragma once
+
+#include "core/clock.h"
+#include "delivery/mime_message.h"
+#include "delivery/reply_reader.h"
+#include "delivery/smtp_reply.h"
+#include "delivery/tcp_socket.h"
+
+#include <initializer_list>
+#include <string>
+#include <vector>
+
+namespace tervolen {
+
+enum class TIdSMTPAuthenticationType { atNone, atDefault, atSASL };
+
+// An SMTP client over plain TCP that carries one message per transaction: greeting, EHLO (HELO as fall-back),
+// RSET, MAIL FROM, RCPT TO, DATA, the message, ".", and QUIT on Disconnect. Every wait is bounded by the
+// timeouts. Failures throw Error: SmtpReplyError for a refused reply, SocketError for the network.
+class TIdSMTP {
+public:
+    // clock gives the Date of messages without one; nullptr means the system clock.
+    explicit TIdSMTP(const Clock* clock = nullptr);
+    TIdSMTP(const TIdSMTP&) = delete;
+    TIdSMTP& operator=(const TIdSMTP&) = delete;
+    // Closes the socket without QUIT.
+    ~TIdSMTP() = default;
+
+    void setHost(const std::string& host) { host_ = host; }
+    void setPort(int port) { port_ = port; }
+    // Only atNone is supported: this client holds no credentials, so Send refuses the other types.
+    void setAuthType(TIdSMTPAuthenticationType type) { authType_ = type; }
+    void setUseEhlo(bool useEhlo) { useEhlo_ = useEhlo; }
+    // Name given with EHLO/HELO; empty means the local host name.
+    void setHeloName(const std::string& name) { heloName_ = name; }
+    void setTimeouts(const NetworkTimeouts& timeouts) { timeouts_ = timeouts; }
+
+    // Opens the connection, reads the 220 greeting and greets with EHLO or HELO. Throws Error
+    // "Already connected.", an Error without text for an empty host or port 0; any failure after the TCP
+    // connection disconnects first.
+    void Connect();
+
+    // One mail transaction. After a refused RCPT, DATA or end of data it sends RSET; a failure that is not a
+    // refused reply (network, attachment file) closes the connection. Addresses holding CR or LF are refused
+    // before anything is sent.
+    void Send(const TIdMessage& message);
+
+    // Whether the connection is open: bytes already sent by the server are taken in first, and unread
+    // bytes keep it open even after the server closed its end.
+    bool Connected();
+
+    // QUIT (221 expected) when connected, then close. A failed QUIT is thrown after closing.
+    void Disconnect();
+
+    // Writes line and CR LF and reads the reply. With accepted codes, another code throws SmtpReplyError.
+    // Throws Error "Not Connected" without an open connection. A failure other than a refused reply closes
+    // the connection.
+    const SmtpReply& SendCmd(const std::string& line, std::initializer_list<int> accepted = {});
+
+    const SmtpReply& lastReply() const { return lastReply_; }
+    // The lines of the EHLO reply after the first one.
+    const std::vector<std::string>& capabilities() const { return capabilities_; }
+
+private:
+    class DataWriter;
+
+    void greet();
+    void readReply();
+    void sendData(const TIdMessage& message);
+    void closeSocket() noexcept;
+    // QUIT when still connected, then close; failures are dropped so that the first one is passed on.
+    void disconnectQuietly() noexcept;
+    std::string greetingName() const;
+
+    SystemClock systemClock_;
+    const Clock* clock_;
+    std::string host_;
+    int port_ = 25;
+    TIdSMTPAuthenticationType authType_ = TIdSMTPAuthenticationType::atDefault;
+    bool useEhlo_ = true;
+    std::string heloName_;
+    NetworkTimeouts timeouts_;
+
+    TcpSocket socket_;
+    ReplyReader reader_;
+    SmtpReply lastReply_;
+    std::vector<std::string> capabilities_;
+};
+
+} // namespace tervolen

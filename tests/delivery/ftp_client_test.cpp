@@ -1,0 +1,363 @@
+#include "delivery/ftp_client.h"
+#include "delivery/one_time_password.h"
+
+#include "scripted_server.h"
+#include "temp_dir.h"
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <cstdio>
+
+namespace tervolen {
+namespace {
+
+using namespace std::chrono_literals;
+using test::ScriptedServer;
+using Steps = std::vector<ScriptedServer::Step>;
+
+// The address and port of a "PORT h1,h2,h3,h4,p1,p2" line.
+struct DataTarget {
+    std::string address;
+    int port = 0;
+};
+
+DataTarget ParsePort(const std::string& line) {
+    int h[4] = {}, p1 = 0, p2 = 0;
+    EXPECT_EQ(std::sscanf(line.c_str(), "PORT %d,%d,%d,%d,%d,%d", &h[0], &h[1], &h[2], &h[3], &p1, &p2), 6) << line;
+    return {std::to_string(h[0]) + "." + std::to_string(h[1]) + "." + std::to_string(h[2]) + "." + std::to_string(h[3]),
+            p1 * 256 + p2};
+}
+
+// Plays the server's side of active-mode transfers: remembers the PORT target, and on STOR connects to it and
+// reads the data until the client closes (or only a few bytes, then drops the connection).
+class DataPeer {
+public:
+    ScriptedServer::LineHook onPort() {
+        return [this](const std::string& line) { target_ = ParsePort(line); };
+    }
+    ScriptedServer::LineHook onStor(std::size_t dropAfter = 0) {
+        return [this, dropAfter](const std::string&) {
+            TcpSocket data = TcpSocket::Connect(target_.address, target_.port, 5s);
+            char block[65536];
+            while (std::size_t n = data.readSome(block, dropAfter ? 1 : sizeof block, 5s)) {
+                received_.append(block, n);
+                if (dropAfter && received_.size() >= dropAfter)
+                    break;
+            }
+        };
+    }
+    const DataTarget& target() const { return target_; }
+    const std::string& received() const { return received_; }
+
+private:
+    DataTarget target_;
+    std::string received_;
+};
+
+constexpr const char* kGreeting = "220 Tervolen test server ready.\r\n";
+
+// USER and PASS accepted, FEAT with one feature, TYPE I and SYST.
+Steps LoginSteps(const std::string& feat = "211-Features:\r\n MDTM\r\n211 End\r\n") {
+    return {ScriptedServer::Send(kGreeting),
+            ScriptedServer::Expect("331 Password required for bob.\r\n"),
+            ScriptedServer::Expect("230 Logged in.\r\n"),
+            ScriptedServer::Expect(feat),
+            ScriptedServer::Expect("200 Type set to I.\r\n"),
+            ScriptedServer::Expect("215 UNIX Type: L8\r\n")};
+}
+
+Steps Then(Steps steps, const Steps& more) {
+    steps.insert(steps.end(), more.begin(), more.end());
+    return steps;
+}
+
+class FtpClientTest : public testing::Test {
+protected:
+    void configure(int port) {
+        ftp.setHost("127.0.0.1");
+        ftp.setPort(port);
+        ftp.setUserName("bob");
+        ftp.setPassword("secret word");
+        ftp.setTimeouts(NetworkTimeouts{5s, 5s, 5s});
+    }
+
+    // The lines the server received, once the client has closed.
+    std::vector<std::string> linesAfterClose(ScriptedServer& server) {
+        ftp.Disconnect();
+        EXPECT_TRUE(server.waitFinished(10s));
+        return server.receivedLines();
+    }
+
+    std::string errorText(const std::function<void()>& action) {
+        try {
+            action();
+        } catch (const Error& e) {
+            return e.what();
+        }
+        return "(no failure)";
+    }
+
+    test::TempDir temp;
+    TIdFTP ftp;
+};
+
+TEST_F(FtpClientTest, ReadsThe220AfterA120AndLogsIn) {
+    Steps steps = LoginSteps();
+    steps.insert(steps.begin(), ScriptedServer::Send("120 Service ready in 1 minute.\r\n"));
+    ScriptedServer server(steps);
+    configure(server.port());
+    ftp.Connect();
+    EXPECT_EQ(ftp.greeting().code, 220);
+    EXPECT_EQ(ftp.features(), std::vector<std::string>{"MDTM"});
+    EXPECT_EQ(ftp.systemDescription(), "UNIX Type: L8");
+    EXPECT_EQ(linesAfterClose(server),
+              (std::vector<std::string>{"USER bob", "PASS secret word", "FEAT", "TYPE I", "SYST", "QUIT"}));
+}
+
+TEST_F(FtpClientTest, SendsNoPassWhenUserIsEnoughAndCarriesOnAfterARefusedFeat) {
+    ScriptedServer server({ScriptedServer::Send(kGreeting), ScriptedServer::Expect("230 Welcome, no password.\r\n"),
+                           ScriptedServer::Expect("500 FEAT not understood.\r\n"),
+                           ScriptedServer::Expect("200 Type set to I.\r\n"),
+                           ScriptedServer::Expect("500 SYST not understood.\r\n")});
+    configure(server.port());
+    ftp.Connect();
+    EXPECT_TRUE(ftp.features().empty());
+    EXPECT_EQ(ftp.systemDescription(), "Unknown");
+    EXPECT_TRUE(ftp.Connected());
+    EXPECT_EQ(linesAfterClose(server), (std::vector<std::string>{"USER bob", "FEAT", "TYPE I", "SYST", "QUIT"}));
+}
+
+TEST_F(FtpClientTest, AnswersAOneTimePasswordChallengeWithSixWords) {
+    struct Case {
+        std::string challenge;
+        std::string password;
+        std::string expectedPass;
+    };
+    const Case cases[] = {
+        {"331 Response to otp-md5 499 ke1234 required for skey.\r\n", "secret word",
+         "PASS " + OtpSixWords(OtpKey(OtpAlgorithm::Md5, "secret word", "ke1234", 499))},
+        {"331-Challenge follows:\r\n331 otp-sha1 99 TeSt ext\r\n", "This is a test.",
+         "PASS GAFF WAIT SKID GIG SKY EYED"},
+    };
+    for (const Case& c : cases) {
+        Steps steps = LoginSteps();
+        steps[1] = ScriptedServer::Expect(c.challenge);
+        ScriptedServer server(steps);
+        configure(server.port());
+        ftp.setPassword(c.password);
+        ftp.Connect();
+        const auto lines = linesAfterClose(server);
+        ASSERT_GE(lines.size(), 2u);
+        EXPECT_EQ(lines[1], c.expectedPass);
+    }
+}
+
+TEST_F(FtpClientTest, RefusedLoginFailsWithTheReplyTextAndSaysQuit) {
+    Steps steps = LoginSteps();
+    steps[2] = ScriptedServer::Expect("530-Login incorrect.\r\n530 Goodbye.\r\n");
+    steps.resize(3);
+    ScriptedServer server(steps);
+    configure(server.port());
+    try {
+        ftp.Connect();
+        FAIL() << "logged in";
+    } catch (const FtpReplyError& e) {
+        EXPECT_EQ(std::string(e.what()), "Login incorrect.\r\nGoodbye.\r\n");
+        EXPECT_EQ(e.code(), 530);
+    }
+    EXPECT_FALSE(ftp.Connected());
+    ASSERT_TRUE(server.waitFinished(10s));
+    EXPECT_EQ(server.receivedLines(), (std::vector<std::string>{"USER bob", "PASS secret word", "QUIT"}));
+}
+
+TEST_F(FtpClientTest, RefusedGreetingFailsWithoutQuit) {
+    ScriptedServer server({ScriptedServer::Send("120 Wait.\r\n"), ScriptedServer::Send("421 Too many users.\r\n")});
+    configure(server.port());
+    EXPECT_EQ(errorText([&] { ftp.Connect(); }), "Too many users.\r\n");
+    EXPECT_FALSE(ftp.Connected());
+    ASSERT_TRUE(server.waitFinished(10s));
+    EXPECT_TRUE(server.receivedLines().empty());
+}
+
+TEST_F(FtpClientTest, AskedForAnAccountSendsItOrFailsWithoutOne) {
+    Steps steps = LoginSteps();
+    steps[2] = ScriptedServer::Expect("332 Need account for login.\r\n");
+    steps.insert(steps.begin() + 3, ScriptedServer::Expect("230 Account accepted.\r\n"));
+    {
+        ScriptedServer server(steps);
+        configure(server.port());
+        ftp.setAccount("sales");
+        ftp.Connect();
+        const auto lines = linesAfterClose(server);
+        ASSERT_GE(lines.size(), 3u);
+        EXPECT_EQ(lines[2], "ACCT sales");
+    }
+    {
+        steps.resize(3);
+        ScriptedServer server(steps);
+        configure(server.port());
+        ftp.setAccount("");
+        EXPECT_EQ(errorText([&] { ftp.Connect(); }), "Need account for login.\r\n");
+    }
+}
+
+TEST_F(FtpClientTest, AsksForTheZoneOfNamedServersAndOfServersListingIt) {
+    const std::pair<std::string, Steps> cases[] = {
+        {"Serv-U greeting",
+         [] {
+             Steps steps = LoginSteps();
+             steps[0] = ScriptedServer::Send("220 Serv-U FTP Server v6.4 ready...\r\n");
+             return steps;
+         }()},
+        {"FEAT with SITE ZONE", LoginSteps("211-Extensions:\r\n SITE PSWD;SET; zone ;CHMOD\r\n MDTM\r\n211 End\r\n")},
+    };
+    for (const auto& [name, login] : cases) {
+        ScriptedServer server(Then(login, {ScriptedServer::Expect("210 UTC-300\r\n")}));
+        configure(server.port());
+        ftp.Connect();
+        EXPECT_EQ(ftp.serverUtcOffset(), -300) << name;
+        EXPECT_EQ(linesAfterClose(server).at(5), "SITE ZONE") << name;
+    }
+}
+
+TEST_F(FtpClientTest, UploadsOverAnActiveDataConnectionAnnouncedWithPort) {
+    const std::string path = temp.file("backup.zip");
+    std::string content;
+    for (int i = 0; i < 100000; ++i)
+        content += static_cast<char>(i * 7 % 251);
+    test::WriteFile(path, content);
+    DataPeer peer;
+    ScriptedServer server(Then(LoginSteps(), {ScriptedServer::Expect("200 PORT ok.\r\n", peer.onPort()),
+                                              ScriptedServer::Expect("150 Opening.\r\n", peer.onStor()),
+                                              ScriptedServer::Send("226 Transfer complete.\r\n")}));
+    configure(server.port());
+    ftp.Connect();
+    ftp.Put(path, "");
+    EXPECT_EQ(ftp.lastReply().code, 226);
+    const auto lines = linesAfterClose(server);
+    EXPECT_EQ(peer.target().address, "127.0.0.1");
+    EXPECT_EQ(lines.at(5), FormatPortCommand("127.0.0.1", peer.target().port));
+    EXPECT_EQ(lines.at(6), "STOR backup.zip");
+    EXPECT_EQ(peer.received(), content);
+}
+
+TEST_F(FtpClientTest, RefusedStorFailsWithItsTextWithoutAwaitingTheDataConnection) {
+    test::WriteFile(temp.file("a.zip"), "data");
+    DataPeer peer;
+    ScriptedServer server(Then(LoginSteps(), {ScriptedServer::Expect("200 PORT ok.\r\n", peer.onPort()),
+                                              ScriptedServer::Expect("553 Could not create file.\r\n")}));
+    configure(server.port());
+    ftp.setListenTimeout(std::chrono::minutes(10));
+    ftp.Connect();
+    try {
+        ftp.Put(temp.file("a.zip"), "a.zip");
+        FAIL() << "uploaded";
+    } catch (const FtpReplyError& e) {
+        EXPECT_EQ(std::string(e.what()), "Could not create file.\r\n");
+        EXPECT_EQ(e.code(), 553);
+    }
+    EXPECT_THROW(TcpSocket::Connect("127.0.0.1", peer.target().port, 5s), SocketError) << "still listening";
+    EXPECT_TRUE(ftp.Connected());
+}
+
+TEST_F(FtpClientTest, ServerThatNeverConnectsBackFailsWithAcceptTimedOut) {
+    test::WriteFile(temp.file("a.zip"), "data");
+    ScriptedServer server(
+        Then(LoginSteps(), {ScriptedServer::Expect("200 PORT ok.\r\n"), ScriptedServer::Expect("150 Opening.\r\n")}));
+    configure(server.port());
+    ftp.setListenTimeout(200ms);
+    ftp.Connect();
+    EXPECT_EQ(errorText([&] { ftp.Put(temp.file("a.zip"), "a.zip"); }), "Accept timed out.");
+}
+
+TEST_F(FtpClientTest, DataConnectionDroppedEarlyIsNoSuccessEvenWhenTheServerSays226) {
+    const std::string path = temp.file("big.zip");
+    test::WriteFile(path, std::string(32 << 20, 'x'));
+    DataPeer peer;
+    ScriptedServer server(Then(LoginSteps(), {ScriptedServer::Expect("200 PORT ok.\r\n", peer.onPort()),
+                                              ScriptedServer::Expect("150 Opening.\r\n", peer.onStor(1000)),
+                                              ScriptedServer::Send("226 Transfer complete.\r\n")}));
+    configure(server.port());
+    ftp.Connect();
+    EXPECT_EQ(errorText([&] { ftp.Put(path, "big.zip"); }),
+              "The server closed the data connection before the whole file was sent.");
+    EXPECT_EQ(ftp.lastReply().code, 226);
+}
+
+TEST_F(FtpClientTest, ServerThatNeverAnswersFailsAfterTheReplyWait) {
+    for (const Steps& steps :
+         {Steps{ScriptedServer::Silent()}, Steps{ScriptedServer::Send(kGreeting), ScriptedServer::Silent()}}) {
+        ScriptedServer server(steps);
+        configure(server.port());
+        ftp.setTimeouts(NetworkTimeouts{5s, 200ms, 5s});
+        EXPECT_EQ(errorText([&] { ftp.Connect(); }), "Socket Error # 110\r\nConnection timed out");
+        EXPECT_FALSE(ftp.Connected());
+    }
+}
+
+TEST_F(FtpClientTest, RefusesLineBreaksInNamesBeforeSendingThem) {
+    ScriptedServer server(LoginSteps());
+    configure(server.port());
+    ftp.setUserName("bob\r\nDELE important");
+    EXPECT_EQ(errorText([&] { ftp.Connect(); }), "The FTP user name must not contain CR or LF.");
+    ftp.setUserName("bob");
+    ftp.setPassword("secret\nword");
+    EXPECT_EQ(errorText([&] { ftp.Connect(); }), "The FTP password must not contain CR or LF.");
+    ftp.setPassword("secret word");
+    ftp.Connect();
+    test::WriteFile(temp.file("a.zip"), "data");
+    EXPECT_EQ(errorText([&] { ftp.Put(temp.file("a.zip"), "a.zip\r\nDELE important"); }),
+              "The FTP remote file name must not contain CR or LF.");
+    EXPECT_EQ(errorText([&] { ftp.SendCmd("NOOP\nDELE important"); }), "The FTP command must not contain CR or LF.");
+    const auto lines = linesAfterClose(server);
+    EXPECT_EQ(lines, (std::vector<std::string>{"USER bob", "PASS secret word", "FEAT", "TYPE I", "SYST", "QUIT"}));
+}
+
+TEST_F(FtpClientTest, PutRefusesWhatItCannotSend) {
+    ScriptedServer server(LoginSteps());
+    configure(server.port());
+    EXPECT_EQ(errorText([&] { ftp.Put(temp.file("a.zip"), "a.zip"); }), "Not Connected");
+    ftp.Connect();
+    EXPECT_EQ(errorText([&] { ftp.Put(temp.path() + "/", ""); }), "The destination filename can not be empty");
+    EXPECT_EQ(errorText([&] { ftp.Put(temp.file("missing.zip"), "missing.zip"); }),
+              "Cannot open file \"" + temp.file("missing.zip") + "\". No such file or directory");
+    EXPECT_EQ(linesAfterClose(server).size(), 6u) << "nothing sent for the refused uploads";
+}
+
+TEST_F(FtpClientTest, ConnectRefusesAnEmptyHostABadPortAndASecondConnection) {
+    EXPECT_EQ(errorText([&] { ftp.Connect(); }), "");
+    ftp.setHost("127.0.0.1");
+    ftp.setPort(0);
+    EXPECT_EQ(errorText([&] { ftp.Connect(); }), "");
+    ftp.setPort(65536 + 21);
+    EXPECT_EQ(errorText([&] { ftp.Connect(); }), "Socket Error # 22\r\nInvalid argument") << "no wrap to port 21";
+    ScriptedServer server(LoginSteps());
+    configure(server.port());
+    ftp.Connect();
+    EXPECT_EQ(errorText([&] { ftp.Connect(); }), "Already connected.");
+}
+
+TEST_F(FtpClientTest, DisconnectDoesNotWaitLongForTheQuitReplyAndNeverFails) {
+    ScriptedServer server(Then(LoginSteps(), {ScriptedServer::Silent()}));
+    configure(server.port());
+    ftp.Connect();
+    ftp.Disconnect();
+    EXPECT_FALSE(ftp.Connected());
+    ASSERT_TRUE(server.waitFinished(10s));
+    EXPECT_EQ(server.receivedLines().back(), "QUIT");
+    ftp.Disconnect();
+}
+
+TEST_F(FtpClientTest, ServerThatClosedIsNoLongerConnectedOnceItsLastReplyIsRead) {
+    ScriptedServer server(Then(LoginSteps(), {ScriptedServer::Send("421 Timeout.\r\n"), ScriptedServer::Close()}));
+    configure(server.port());
+    ftp.Connect();
+    ASSERT_TRUE(server.waitFinished(10s));
+    EXPECT_TRUE(ftp.Connected()) << "the 421 is still unread";
+    EXPECT_EQ(errorText([&] { ftp.SendCmd("NOOP", {200}); }), "Timeout.\r\n");
+    EXPECT_FALSE(ftp.Connected());
+}
+
+} // namespace
+} // namespace tervolen

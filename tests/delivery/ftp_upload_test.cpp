@@ -1,0 +1,111 @@
+#include "delivery/ftp_client.h"
+
+#include "ftp_test_server.h"
+#include "temp_dir.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <random>
+
+namespace tervolen {
+namespace {
+
+using namespace std::chrono_literals;
+using namespace std::string_literals;
+
+std::string RandomBytes(std::size_t size, unsigned seed) {
+    std::mt19937 random(seed);
+    std::string bytes(size, '\0');
+    for (char& c : bytes)
+        c = static_cast<char>(random());
+    return bytes;
+}
+
+std::string MakeFolder(const std::string& path) {
+    std::filesystem::create_directory(path);
+    return path;
+}
+
+class FtpUploadTest : public testing::Test {
+protected:
+    FtpUploadTest() {
+        ftp.setHost("127.0.0.1");
+        ftp.setPort(server.port());
+        ftp.setUserName("backup");
+        ftp.setPassword("s3cret pass");
+        ftp.setTimeouts(NetworkTimeouts{10s, 30s, 30s});
+    }
+
+    test::TempDir temp;
+    const std::string home = MakeFolder(temp.file("home"));
+    test::FtpTestServer server{home, "backup", "s3cret pass"};
+    TIdFTP ftp;
+};
+
+TEST_F(FtpUploadTest, UploadedFilesEqualTheLocalOnes) {
+    const std::pair<std::string, std::string> files[] = {
+        {"empty.zip", ""},
+        {"small.zip", "PK\x03\x04 a few bytes\r\n\n\x00\xff"s},
+        {"large.zip", RandomBytes(3 * 1024 * 1024 + 17, 1)},
+    };
+    ftp.Connect();
+    for (const auto& [name, content] : files) {
+        test::WriteFile(temp.file(name), content);
+        ftp.Put(temp.file(name), name);
+        EXPECT_EQ(ftp.lastReply().code, 226) << name;
+    }
+    ftp.Disconnect();
+    for (const auto& [name, content] : files)
+        EXPECT_EQ(test::ReadFile(home + "/" + name), content) << name;
+}
+
+TEST_F(FtpUploadTest, RemoteNamesAreRelativeToTheLoginFolder) {
+    std::filesystem::create_directory(home + "/archives");
+    test::WriteFile(temp.file("202401020304.zip"), "archive");
+    ftp.Connect();
+    ftp.Put(temp.file("202401020304.zip"), "archives/202401020304.zip");
+    ftp.Put(temp.file("202401020304.zip"), "");
+    ftp.Disconnect();
+    EXPECT_EQ(test::ReadFile(home + "/archives/202401020304.zip"), "archive");
+    EXPECT_EQ(test::ReadFile(home + "/202401020304.zip"), "archive");
+}
+
+TEST_F(FtpUploadTest, EachRunConnectsUploadsAndDisconnects) {
+    for (const std::string name : {"first.zip", "second.zip"}) {
+        test::WriteFile(temp.file(name), name);
+        ftp.Connect();
+        ftp.Put(temp.file(name), name);
+        ftp.Disconnect();
+        EXPECT_FALSE(ftp.Connected());
+        EXPECT_EQ(test::ReadFile(home + "/" + name), name);
+    }
+}
+
+TEST_F(FtpUploadTest, RefusalsCarryTheServersTexts) {
+    ftp.setPassword("wrong");
+    try {
+        ftp.Connect();
+        FAIL() << "logged in";
+    } catch (const FtpReplyError& e) {
+        EXPECT_EQ(e.code(), 530);
+        EXPECT_EQ(std::string(e.what()), "Authentication failed.\r\n");
+    }
+    EXPECT_FALSE(ftp.Connected());
+
+    ftp.setPassword("s3cret pass");
+    ftp.Connect();
+    test::WriteFile(temp.file("a.zip"), "a");
+    try {
+        ftp.Put(temp.file("a.zip"), "no/such/folder/a.zip");
+        FAIL() << "uploaded";
+    } catch (const FtpReplyError& e) {
+        EXPECT_EQ(e.code(), 550);
+    }
+    ftp.Put(temp.file("a.zip"), "a.zip");
+    ftp.Disconnect();
+    EXPECT_EQ(test::ReadFile(home + "/a.zip"), "a");
+}
+
+} // namespace
+} // namespace tervolen

@@ -1,0 +1,336 @@
+#include "delivery/smtp_client.h"
+
+#include "fixed_clock.h"
+#include "scripted_server.h"
+#include "temp_dir.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+namespace tervolen {
+namespace {
+
+using namespace std::chrono_literals;
+using S = test::ScriptedServer;
+
+constexpr const char* kEhloReply = "250-sink.example\r\n250-AUTH PLAIN LOGIN\r\n250-8BITMIME\r\n250 SIZE 1000\r\n";
+
+NetworkTimeouts Timeouts(std::chrono::milliseconds reply = 10s) {
+    NetworkTimeouts timeouts;
+    timeouts.connect = 10s;
+    timeouts.reply = reply;
+    timeouts.dataIdle = 10s;
+    return timeouts;
+}
+
+void Configure(TIdSMTP& smtp, const S& server, std::chrono::milliseconds reply = 10s) {
+    smtp.setHost("127.0.0.1");
+    smtp.setPort(server.port());
+    smtp.setAuthType(TIdSMTPAuthenticationType::atNone);
+    smtp.setHeloName("tester.example");
+    smtp.setTimeouts(Timeouts(reply));
+}
+
+std::vector<S::Step> Script(std::vector<S::Step> afterGreeting) {
+    std::vector<S::Step> script = {S::Send("220 sink.example ESMTP\r\n"), S::Expect(kEhloReply)};
+    script.insert(script.end(), afterGreeting.begin(), afterGreeting.end());
+    return script;
+}
+
+TIdMessage Message() {
+    TIdMessage message;
+    message.from.address = "backup@example.com";
+    message.recipients = ParseAddressList("a@example.com; b@example.com,");
+    message.subject = "Data Base Backup";
+    message.body = {".hidden line", "Data BaseBackup file compressed and attached byTervolen"};
+    message.date = LocalTime{2025, 1, 2, 14, 5, 9, 5, -180};
+    return message;
+}
+
+class StringWriter : public MessageWriter {
+public:
+    void writeRaw(std::string_view text) override { text_ += text; }
+    std::vector<std::string> lines() const {
+        std::vector<std::string> lines;
+        for (std::size_t start = 0, end; (end = text_.find("\r\n", start)) != std::string::npos; start = end + 2)
+            lines.push_back(text_.substr(start, end - start));
+        return lines;
+    }
+
+private:
+    std::string text_;
+};
+
+bool Contains(const std::vector<std::string>& lines, const std::string& line) {
+    return std::find(lines.begin(), lines.end(), line) != lines.end();
+}
+
+template <class Failure = Error, class Action> std::string FailureText(Action action) {
+    try {
+        action();
+    } catch (const Failure& e) {
+        return e.what();
+    }
+    return "(no failure)";
+}
+
+TEST(TIdSMTP, DeliversOneMessage) {
+    std::string quitLine;
+    S server(Script({S::Expect("250 2.0.0 reset\r\n"), S::Expect("250 2.1.0 sender ok\r\n"),
+                     S::Expect("250 2.1.5 ok\r\n"), S::Expect("251 2.1.5 forwarded\r\n"), S::Expect("354 go ahead\r\n"),
+                     S::ExpectData("250 2.0.0 queued\r\n"),
+                     S::Expect("221 2.0.0 bye\r\n", [&](const std::string& line) { quitLine = line; })}));
+    test::FixedClock clock;
+    TIdSMTP smtp(&clock);
+    Configure(smtp, server);
+    EXPECT_FALSE(smtp.Connected());
+    smtp.Connect();
+    EXPECT_TRUE(smtp.Connected());
+    EXPECT_EQ(smtp.capabilities(), (std::vector<std::string>{"AUTH PLAIN LOGIN", "8BITMIME", "SIZE 1000"}));
+    smtp.Send(Message());
+    EXPECT_EQ(smtp.lastReply().code, 250);
+    EXPECT_EQ(smtp.lastReply().enhancedCode, "2.0.0");
+    smtp.Disconnect();
+    EXPECT_FALSE(smtp.Connected());
+    ASSERT_TRUE(server.waitFinished(5s));
+
+    StringWriter message;
+    WriteMessage(Message(), message, clock);
+    std::vector<std::string> expected = {
+        "EHLO tester.example",     "RSET", "MAIL FROM: <backup@example.com>", "RCPT TO:<a@example.com>",
+        "RCPT TO:<b@example.com>", "DATA"};
+    for (const std::string& line : message.lines())
+        expected.push_back(line);
+    expected.insert(expected.end(), {".", "QUIT"});
+    EXPECT_EQ(server.receivedLines(), expected);
+    EXPECT_TRUE(Contains(server.receivedLines(), "..hidden line")) << "body lines are dot-stuffed";
+    EXPECT_EQ(quitLine, "QUIT");
+}
+
+TEST(TIdSMTP, RefusedGreetingSendsQuitAndCloses) {
+    S server({S::Send("554 5.3.2 No service here\r\n"), S::Expect("221 bye\r\n")});
+    TIdSMTP smtp;
+    Configure(smtp, server);
+    try {
+        smtp.Connect();
+        FAIL() << "connected";
+    } catch (const SmtpReplyError& e) {
+        EXPECT_EQ(e.text(), "No service here\r\n");
+        EXPECT_EQ(e.code(), 554);
+        EXPECT_EQ(e.enhancedCode(), "5.3.2");
+    }
+    EXPECT_FALSE(smtp.Connected());
+    ASSERT_TRUE(server.waitFinished(5s));
+    EXPECT_EQ(server.receivedLines(), std::vector<std::string>{"QUIT"});
+}
+
+TEST(TIdSMTP, RefusedGreetingFromAServerThatHangsUp) {
+    S server({S::Send("554 go away\r\n"), S::Close()});
+    TIdSMTP smtp;
+    Configure(smtp, server);
+    EXPECT_EQ(FailureText([&] { smtp.Connect(); }), "go away\r\n");
+    EXPECT_FALSE(smtp.Connected());
+}
+
+TEST(TIdSMTP, FallsBackToHelo) {
+    S server({S::Send("220 old server\r\n"), S::Expect("502 5.5.1 unrecognized\r\n"), S::Expect("250 hello\r\n"),
+              S::Expect("221 bye\r\n")});
+    TIdSMTP smtp;
+    Configure(smtp, server);
+    smtp.Connect();
+    EXPECT_TRUE(smtp.capabilities().empty());
+    smtp.Disconnect();
+    ASSERT_TRUE(server.waitFinished(5s));
+    EXPECT_EQ(server.receivedLines(), (std::vector<std::string>{"EHLO tester.example", "HELO tester.example", "QUIT"}));
+}
+
+TEST(TIdSMTP, RefusedHeloFailsTheConnect) {
+    S server({S::Send("220 old server\r\n"), S::Expect("500 what\r\n"), S::Expect("550 not you\r\n"),
+              S::Expect("221 bye\r\n")});
+    TIdSMTP smtp;
+    Configure(smtp, server);
+    EXPECT_EQ(FailureText([&] { smtp.Connect(); }), "not you\r\n");
+    EXPECT_FALSE(smtp.Connected());
+    ASSERT_TRUE(server.waitFinished(5s));
+    EXPECT_EQ(server.receivedLines().back(), "QUIT");
+}
+
+TEST(TIdSMTP, RefusedRecipientSendsRsetAndNoData) {
+    S server(Script({S::Expect("250 ok\r\n"), S::Expect("250 ok\r\n"), S::Expect("250 ok\r\n"),
+                     S::Expect("550 5.1.1 User unknown\r\n"), S::Expect("250 reset\r\n"), S::Expect("221 bye\r\n")}));
+    TIdSMTP smtp;
+    Configure(smtp, server);
+    smtp.Connect();
+    try {
+        smtp.Send(Message());
+        FAIL() << "sent";
+    } catch (const SmtpReplyError& e) {
+        EXPECT_EQ(e.text(), "User unknown\r\n");
+        EXPECT_EQ(e.code(), 550);
+        EXPECT_EQ(e.enhancedCode(), "5.1.1");
+    }
+    EXPECT_TRUE(smtp.Connected()) << "a refusal leaves the connection open";
+    smtp.Disconnect();
+    ASSERT_TRUE(server.waitFinished(5s));
+    EXPECT_EQ(server.receivedLines(),
+              (std::vector<std::string>{"EHLO tester.example", "RSET", "MAIL FROM: <backup@example.com>",
+                                        "RCPT TO:<a@example.com>", "RCPT TO:<b@example.com>", "RSET", "QUIT"}));
+}
+
+TEST(TIdSMTP, RefusedSenderIsPassedOnWithoutRset) {
+    S server(Script({S::Expect("250 ok\r\n"), S::Expect("553 5.1.8 bad sender\r\n"), S::Expect("221 bye\r\n")}));
+    TIdSMTP smtp;
+    Configure(smtp, server);
+    smtp.Connect();
+    EXPECT_EQ(FailureText<SmtpReplyError>([&] { smtp.Send(Message()); }), "bad sender\r\n");
+    smtp.Disconnect();
+    ASSERT_TRUE(server.waitFinished(5s));
+    EXPECT_EQ(server.receivedLines(),
+              (std::vector<std::string>{"EHLO tester.example", "RSET", "MAIL FROM: <backup@example.com>", "QUIT"}));
+}
+
+TEST(TIdSMTP, RefusedEndOfDataSendsRset) {
+    S server(Script({S::Expect("250 ok\r\n"), S::Expect("250 ok\r\n"), S::Expect("250 ok\r\n"), S::Expect("250 ok\r\n"),
+                     S::Expect("354 go\r\n"), S::ExpectData("552 5.3.4 too big\r\n"), S::Expect("250 reset\r\n"),
+                     S::Expect("221 bye\r\n")}));
+    TIdSMTP smtp;
+    Configure(smtp, server);
+    smtp.Connect();
+    EXPECT_EQ(FailureText<SmtpReplyError>([&] { smtp.Send(Message()); }), "too big\r\n");
+    smtp.Disconnect();
+    ASSERT_TRUE(server.waitFinished(5s));
+    std::vector<std::string> lines = server.receivedLines();
+    EXPECT_EQ(std::vector<std::string>(lines.end() - 3, lines.end()), (std::vector<std::string>{".", "RSET", "QUIT"}));
+}
+
+TEST(TIdSMTP, ServerClosingInsteadOfAnsweringQuit) {
+    S server(Script({S::Expect(""), S::Close()}));
+    TIdSMTP smtp;
+    Configure(smtp, server);
+    smtp.Connect();
+    EXPECT_EQ(FailureText([&] { smtp.Disconnect(); }), "Connection Closed Gracefully.");
+    EXPECT_FALSE(smtp.Connected());
+    EXPECT_EQ(FailureText([&] { smtp.SendCmd("NOOP"); }), "Not Connected") << "the socket was closed";
+    ASSERT_TRUE(server.waitFinished(5s));
+    EXPECT_EQ(server.receivedLines().back(), "QUIT");
+}
+
+TEST(TIdSMTP, UnreadRepliesKeepAClosedConnectionConnected) {
+    S server({S::Send("220 ready\r\n"), S::Expect(kEhloReply), S::Send("221 closing now\r\n"), S::Close()});
+    TIdSMTP smtp;
+    Configure(smtp, server);
+    smtp.Connect();
+    ASSERT_TRUE(server.waitFinished(5s));
+    EXPECT_TRUE(smtp.Connected());
+    smtp.Disconnect();
+    EXPECT_EQ(smtp.lastReply().text, std::vector<std::string>{"closing now"});
+    EXPECT_FALSE(smtp.Connected());
+}
+
+TEST(TIdSMTP, SilentServerEndsInATimeoutWithoutQuit) {
+    S server({S::Silent()});
+    TIdSMTP smtp;
+    Configure(smtp, server, 300ms);
+    EXPECT_EQ(FailureText<SocketError>([&] { smtp.Connect(); }), "Socket Error # 110\r\nConnection timed out");
+    EXPECT_FALSE(smtp.Connected());
+    ASSERT_TRUE(server.waitFinished(5s)) << "the client closed the connection";
+    EXPECT_TRUE(server.receivedLines().empty());
+}
+
+TEST(TIdSMTP, SilenceAfterTheMessageClosesTheConnection) {
+    S server(Script({S::Expect("250 ok\r\n"), S::Expect("250 ok\r\n"), S::Expect("250 ok\r\n"), S::Expect("250 ok\r\n"),
+                     S::Expect("354 go\r\n"), S::Silent()}));
+    TIdSMTP smtp;
+    Configure(smtp, server, 300ms);
+    smtp.Connect();
+    EXPECT_THROW(smtp.Send(Message()), SocketError);
+    EXPECT_FALSE(smtp.Connected());
+    smtp.Disconnect();
+    ASSERT_TRUE(server.waitFinished(5s));
+    EXPECT_EQ(server.receivedLines().back(), ".") << "no RSET, no QUIT";
+}
+
+TEST(TIdSMTP, UnreadableAttachmentAfterDataClosesWithoutQuit) {
+    test::TempDir dir;
+    S server(Script({S::Expect("250 ok\r\n"), S::Expect("250 ok\r\n"), S::Expect("250 ok\r\n"), S::Expect("250 ok\r\n"),
+                     S::Expect("354 go\r\n"), S::Silent()}));
+    TIdSMTP smtp;
+    Configure(smtp, server);
+    smtp.Connect();
+    TIdMessage message = Message();
+    message.attachments.emplace_back(dir.file("202501021405.zip"));
+    EXPECT_EQ(FailureText([&] { smtp.Send(message); }),
+              "Cannot open file \"" + dir.file("202501021405.zip") + "\". No such file or directory");
+    EXPECT_FALSE(smtp.Connected());
+    smtp.Disconnect();
+    ASSERT_TRUE(server.waitFinished(5s));
+    std::vector<std::string> lines = server.receivedLines();
+    std::vector<std::string> afterData(std::find(lines.begin(), lines.end(), "DATA") + 1, lines.end());
+    EXPECT_FALSE(Contains(afterData, ".") || Contains(afterData, "RSET") || Contains(afterData, "QUIT"))
+        << "cut off, then closed";
+}
+
+TEST(TIdSMTP, MalformedReplies) {
+    {
+        S server({S::Send("hello there\r\n"), S::Silent()});
+        TIdSMTP smtp;
+        Configure(smtp, server);
+        EXPECT_EQ(FailureText([&] { smtp.Connect(); }), "Reply Code is not valid: hell");
+        EXPECT_FALSE(smtp.Connected());
+    }
+    {
+        S server({S::Send("220 " + std::string(20000, 'x') + "\r\n"), S::Silent()});
+        TIdSMTP smtp;
+        Configure(smtp, server);
+        EXPECT_EQ(FailureText([&] { smtp.Connect(); }), "Max line length exceeded.");
+        EXPECT_FALSE(smtp.Connected());
+    }
+}
+
+TEST(TIdSMTP, LineBreakInAnAddressIsRefusedBeforeSending) {
+    S server(Script({S::Expect("221 bye\r\n")}));
+    TIdSMTP smtp;
+    Configure(smtp, server);
+    smtp.Connect();
+    TIdMessage message = Message();
+    message.recipients.push_back({"c@example.com>\r\nRCPT TO:<x@example.com", ""});
+    EXPECT_EQ(FailureText([&] { smtp.Send(message); }),
+              "The e-mail address \"c@example.com>\\r\\nRCPT TO:<x@example.com\" holds a line break.");
+    smtp.Disconnect();
+    ASSERT_TRUE(server.waitFinished(5s));
+    EXPECT_EQ(server.receivedLines(), (std::vector<std::string>{"EHLO tester.example", "QUIT"}));
+}
+
+TEST(TIdSMTP, RefusalsBeforeAnyExchange) {
+    TIdSMTP smtp;
+    EXPECT_FALSE(smtp.Connected());
+    EXPECT_EQ(FailureText([&] { smtp.SendCmd("NOOP"); }), "Not Connected");
+    smtp.setAuthType(TIdSMTPAuthenticationType::atNone);
+    EXPECT_EQ(FailureText([&] { smtp.Send(Message()); }), "Not Connected");
+    EXPECT_NO_THROW(smtp.Disconnect());
+
+    EXPECT_EQ(FailureText([&] { smtp.Connect(); }), "") << "no host: a failure without text";
+    smtp.setHost("127.0.0.1");
+    smtp.setPort(0);
+    EXPECT_EQ(FailureText([&] { smtp.Connect(); }), "") << "port 0";
+
+    smtp.setPort(TcpListener::Listen("127.0.0.1", 0).port()); // closed again at once
+    EXPECT_EQ(FailureText<SocketError>([&] { smtp.Connect(); }), "Socket Error # 111\r\nConnection refused");
+}
+
+TEST(TIdSMTP, AlreadyConnectedAndUnsupportedAuthentication) {
+    S server(Script({S::Expect("221 bye\r\n")}));
+    TIdSMTP smtp;
+    Configure(smtp, server);
+    smtp.Connect();
+    EXPECT_EQ(FailureText([&] { smtp.Connect(); }), "Already connected.");
+    smtp.setAuthType(TIdSMTPAuthenticationType::atDefault);
+    EXPECT_EQ(FailureText([&] { smtp.Send(Message()); }), "Authentication is not supported.");
+    smtp.Disconnect();
+    ASSERT_TRUE(server.waitFinished(5s));
+    EXPECT_EQ(server.receivedLines(), (std::vector<std::string>{"EHLO tester.example", "QUIT"})) << "no AUTH";
+}
+
+} // namespace
+} // namespace tervolen
