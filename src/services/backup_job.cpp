@@ -1,0 +1,144 @@
+#include "services/backup_job.h"
+
+#include "core/errors.h"
+#include "core/settings_file.h"
+#include "core/time_format.h"
+#include "services/connection_settings.h"
+
+#include <filesystem>
+
+namespace tervolen {
+
+namespace {
+
+constexpr const char* kInvalidProtocol = "Invalid Protocol Name";
+constexpr auto kPollPause = std::chrono::milliseconds(100);
+
+const TBackupOption kBackupOptionRows[] = {
+    TBackupOption::IgnoreChecksums,  TBackupOption::IgnoreLimbo,      TBackupOption::MetadataOnly,
+    TBackupOption::NoGarbageCollection, TBackupOption::OldMetadataDesc, TBackupOption::NonTransportable,
+    TBackupOption::ConvertExtTables,
+};
+
+struct BackupSettings {
+    std::string databasePath;
+    std::string backupFolder;
+    bool verbose = false;
+};
+
+} // namespace
+
+BackupJob::BackupJob(JobContext context, TpFIBBackupService& service, std::string& currentBackupName)
+    : context_(std::move(context)), service_(service), currentBackupName_(currentBackupName) {}
+
+bool BackupJob::Run(bool unattended, const PostProcessing& postProcessing) {
+    MonitorLog& monitor = context_.monitor;
+    FormState& form = context_.form;
+    bool result = true;
+    requestSent_ = false;
+    monitor.SetLed(false);
+    // The job only reads the settings, so a save made while it runs is never overwritten.
+    BackupSettings settings = ReadSettings(context_.paths.settingsFile, [](const SettingsFile& file) {
+        return BackupSettings{file.ReadText("DIRECTORYS", "Base", ""), file.ReadText("DIRECTORYS", "BackupDir", ""),
+                              !file.ReadText("VERBOSEMODE", "Verbose", "").empty()};
+    });
+    try {
+        prepareRequest(settings.databasePath, settings.backupFolder);
+        applyProtocol(unattended);
+        ApplyConnectionSettings(form, service_);
+        writeBanners(settings.verbose);
+        service_.verbose = settings.verbose;
+        selectBackupOption();
+        attach();
+        runRequest();
+    } catch (const std::exception&) {
+        result = false;
+        monitor.SetLed(!result);
+    }
+    if (service_.active())
+        service_.CloseServiceManager();
+    if (form.checked("CheckBackupLog"))
+        monitor.SaveMonitor(form.text("LogFileEdit") + currentBackupName_ + "BackupLog.log");
+    bool stopping = context_.stopRequested && context_.stopRequested();
+    if (form.checked("ChkBoxCompress") && postProcessing && !stopping)
+        postProcessing();
+    return result;
+}
+
+void BackupJob::prepareRequest(const std::string& databasePath, const std::string& backupFolder) {
+    if (backupFolder.empty())
+        throw Error("Unable to create directory");
+    // The server writes the file; a folder that cannot be made here shows as the server's error.
+    std::error_code ignored;
+    std::filesystem::create_directories(backupFolder, ignored);
+    service_.databaseName = databasePath;
+    std::string stamp = BackupTimeStamp(context_.clock.now());
+    std::string extension = context_.form.text("CB_BkpExt");
+    service_.backupFile = {backupFolder + kPathDelim + stamp + extension};
+    currentBackupName_ = stamp + extension;
+}
+
+void BackupJob::applyProtocol(bool unattended) {
+    invalidProtocol_ = false;
+    if (auto protocol = ProtocolFromText(context_.form.text("CB_Protocol"))) {
+        service_.setProtocol(*protocol);
+        return;
+    }
+    if (unattended) {
+        invalidProtocol_ = true;
+        return;
+    }
+    context_.dialogs.message(kInvalidProtocol);
+    context_.form.setFocus("CB_Protocol");
+}
+
+void BackupJob::writeBanners(bool verbose) {
+    MonitorLog& monitor = context_.monitor;
+    monitor.ClearMonitor();
+    monitor.AddMonitorLine("=========== Started Backup ===========", kFuchsia, kMonitorLineSize);
+    monitor.AddMonitorLine("Started Backup at " + LongDateTime(context_.clock.now()) + " hour", kGreen,
+                           kMonitorLineSize);
+    if (invalidProtocol_)
+        monitor.AddMonitorLine(kInvalidProtocol, kRed, kMonitorLineSize);
+    if (!verbose)
+        monitor.AddMonitorLine("No output, Verbose Mode Turned Off!", kFuchsia, kMonitorLineSize);
+}
+
+void BackupJob::selectBackupOption() {
+    int row = context_.form.itemIndex("clListaBackup");
+    if (row >= 0 && row < static_cast<int>(std::size(kBackupOptionRows)))
+        service_.options = {kBackupOptionRows[row]};
+}
+
+void BackupJob::attach() {
+    try {
+        service_.OpenServiceManager();
+    } catch (const std::exception& e) {
+        AddErrorCodeLine(context_.monitor, "0001", e.what());
+    }
+}
+
+void BackupJob::runRequest() {
+    MonitorLog& monitor = context_.monitor;
+    try {
+        service_.StartAction();
+        requestSent_ = true;
+        context_.form.setActivePage(static_cast<int>(Page::Monitor));
+        while (!service_.outputEnded()) {
+            monitor.AppendOutputLine(service_.ReadOutputLine());
+            context_.processEvents();
+        }
+        while (service_.QueryRunning()) {
+            monitor.AddMonitorLine("Processing Please Wait...", kNavy, kMonitorLineSize);
+            context_.processEvents();
+            if (context_.pause)
+                context_.pause(kPollPause);
+        }
+        monitor.AddMonitorLine("=========== Backup Finished ========", kNavy, kMonitorLineSize);
+        monitor.SetLed(true);
+    } catch (const std::exception& e) {
+        AddErrorCodeLine(monitor, "0001A", e.what());
+    }
+}
+
+} // namespace tervolen

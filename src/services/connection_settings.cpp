@@ -1,0 +1,57 @@
+#include "services/connection_settings.h"
+
+#include "services/service_client.h"
+
+#include <array>
+
+namespace tervolen {
+
+namespace {
+
+struct ProtocolText {
+    std::string_view text;
+    TProtocol protocol;
+};
+
+constexpr std::array kProtocolTexts{
+    ProtocolText{"LOCAL", TProtocol::Local},
+    ProtocolText{"TCP/IP", TProtocol::TCP},
+    ProtocolText{"Novell IPX/SPX", TProtocol::SPX},
+    ProtocolText{"NetBEUI", TProtocol::NamedPipe},
+};
+
+// The libraries of the server version items "InterBase 4.x.x" to "Yaffill 1.0", in list order.
+constexpr std::array<const char*, 10> kProposedLibraries{
+    kInterBaseClientLibrary, kInterBaseClientLibrary, kInterBaseClientLibrary, kInterBaseClientLibrary,
+    kInterBaseClientLibrary, kInterBaseClientLibrary, kFirebirdClientLibrary,  kFirebirdClientLibrary,
+    kFirebirdClientLibrary,  kInterBaseClientLibrary,
+};
+
+} // namespace
+
+std::optional<TProtocol> ProtocolFromText(std::string_view text) {
+    for (const ProtocolText& entry : kProtocolTexts)
+        if (entry.text == text)
+            return entry.protocol;
+    return std::nullopt;
+}
+
+void ApplyConnectionSettings(const FormState& form, TpFIBCustomService& service) {
+    service.setLibraryName(form.text("ClientLibFilenameEdit"));
+    service.setServerName(form.text("EdServerName"));
+    service.setParamValue("user_name", form.text("EdUserName"));
+    service.setParamValue("password", form.text("EdPswd"));
+}
+
+void ProposeClientLibrary(FormState& form) {
+    int index = form.itemIndex("CB_ChooseSGDBVer");
+    if (index < 0 || index >= static_cast<int>(kProposedLibraries.size()))
+        return;
+    form.setText("ClientLibFilenameEdit", kProposedLibraries[static_cast<size_t>(index)]);
+}
+
+void ProposeServerName(FormState& form) {
+    form.setText("EdServerName", form.text("CB_Protocol") == "LOCAL" ? "LOCALHOST" : "");
+}
+
+} // namespace tervolen

@@ -1,0 +1,180 @@
+#include "services/monitor_log.h"
+
+#include "core/posix_file.h"
+#include "services/rtf_writer.h"
+
+#include <algorithm>
+#include <array>
+#include <cerrno>
+#include <fcntl.h>
+#include <streambuf>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace tervolen {
+
+namespace {
+
+// CR, LF and CR LF each end a paragraph.
+std::vector<std::string_view> SplitParagraphs(std::string_view text) {
+    std::vector<std::string_view> parts;
+    std::size_t start = 0;
+    for (;;) {
+        std::size_t end = text.find_first_of("\r\n", start);
+        if (end == std::string_view::npos) {
+            parts.push_back(text.substr(start));
+            return parts;
+        }
+        parts.push_back(text.substr(start, end - start));
+        start = end + 1;
+        if (text[end] == '\r' && start < text.size() && text[start] == '\n')
+            ++start;
+    }
+}
+
+[[noreturn]] void FailCreate(const std::string& path, int code) {
+    ThrowFileError("Cannot create file", path, code);
+}
+
+// Buffered writes to a file descriptor; the first failure is kept in error().
+class FileWriteBuffer : public std::streambuf {
+public:
+    explicit FileWriteBuffer(int fd) : fd_(fd) { setp(buffer_.data(), buffer_.data() + buffer_.size()); }
+    int error() const { return error_; }
+
+protected:
+    int_type overflow(int_type c) override {
+        if (sync() != 0)
+            return traits_type::eof();
+        if (!traits_type::eq_int_type(c, traits_type::eof())) {
+            *pptr() = traits_type::to_char_type(c);
+            pbump(1);
+        }
+        return traits_type::not_eof(c);
+    }
+
+    int sync() override {
+        for (const char* next = pbase(); error_ == 0 && next < pptr();) {
+            ssize_t written = ::write(fd_, next, static_cast<std::size_t>(pptr() - next));
+            if (written >= 0)
+                next += written;
+            else if (errno != EINTR)
+                error_ = errno;
+        }
+        setp(buffer_.data(), buffer_.data() + buffer_.size());
+        return error_ == 0 ? 0 : -1;
+    }
+
+private:
+    int fd_;
+    int error_ = 0;
+    std::array<char, 1 << 16> buffer_{};
+};
+
+// A new hidden file in the folder of target, to be renamed over it.
+FileDescriptor CreateTemporaryBeside(const std::string& target, std::string& path) {
+    std::size_t slash = target.rfind('/');
+    std::string pattern =
+        (slash == std::string::npos ? std::string() : target.substr(0, slash + 1)) + ".tervolen-XXXXXX";
+    std::vector<char> name(pattern.begin(), pattern.end());
+    name.push_back('\0');
+    FileDescriptor fd(::mkostemp(name.data(), O_CLOEXEC));
+    if (!fd.valid())
+        FailCreate(target, errno);
+    path = name.data();
+    return fd;
+}
+
+} // namespace
+
+void MonitorLog::AddMonitorLine(std::string_view text, Color color, int size) {
+    append(text, color, size);
+}
+
+void MonitorLog::AppendOutputLine(std::string_view text) {
+    if (paragraphs_.empty())
+        append(text, kWindowText, kMonitorDefaultSize);
+    else
+        append(text, paragraphs_.back().color, paragraphs_.back().size);
+}
+
+void MonitorLog::InsertFirstLine(std::string_view text) {
+    std::vector<std::string_view> parts = SplitParagraphs(text);
+    if (parts.size() > kMaxMonitorParagraphs)
+        parts.resize(kMaxMonitorParagraphs);
+    // Room is made first, so the new lines are never the ones dropped.
+    std::size_t room = kMaxMonitorParagraphs - parts.size();
+    if (paragraphs_.size() > room)
+        trimTop(paragraphs_.size() - room);
+    Color color = paragraphs_.empty() ? kWindowText : paragraphs_.front().color;
+    int size = paragraphs_.empty() ? kMonitorDefaultSize : paragraphs_.front().size;
+    for (auto part = parts.rbegin(); part != parts.rend(); ++part)
+        paragraphs_.push_front(MonitorParagraph{std::string(*part), color, size});
+    notify([&](MonitorListener& listener) { listener.paragraphsInserted(parts.size()); });
+}
+
+void MonitorLog::ClearMonitor() {
+    paragraphs_.clear();
+    notify([](MonitorListener& listener) { listener.monitorCleared(); });
+}
+
+void MonitorLog::SaveMonitor(const std::string& path) const {
+    std::vector<Color> colors;
+    for (const MonitorParagraph& paragraph : paragraphs_)
+        if (std::find(colors.begin(), colors.end(), paragraph.color) == colors.end())
+            colors.push_back(paragraph.color);
+
+    std::string temporaryPath;
+    FileDescriptor fd = CreateTemporaryBeside(path, temporaryPath);
+    TemporaryFile temporary(temporaryPath);
+    FileWriteBuffer buffer(fd.get());
+    std::ostream out(&buffer);
+    RtfWriter writer(out, kMonitorFontName, std::move(colors));
+    for (const MonitorParagraph& paragraph : paragraphs_)
+        writer.paragraph(paragraph.text, paragraph.color, paragraph.size);
+    writer.finish();
+    out.flush();
+    if (buffer.error() != 0)
+        FailCreate(path, buffer.error());
+    if (::fchmod(fd.get(), 0644) != 0 || ::fsync(fd.get()) != 0 || ::close(fd.release()) != 0 ||
+        ::rename(temporary.path().c_str(), path.c_str()) != 0)
+        FailCreate(path, errno);
+    temporary.keep();
+}
+
+void MonitorLog::SetLed(bool lit) {
+    led_ = lit;
+    notify([lit](MonitorListener& listener) { listener.ledChanged(lit); });
+}
+
+void MonitorLog::addListener(MonitorListener* listener) {
+    listeners_.push_back(listener);
+}
+
+void MonitorLog::removeListener(MonitorListener* listener) {
+    std::erase(listeners_, listener);
+}
+
+void MonitorLog::append(std::string_view text, Color color, int size) {
+    std::vector<std::string_view> parts = SplitParagraphs(text);
+    if (parts.size() > kMaxMonitorParagraphs)
+        parts.erase(parts.begin(), parts.end() - static_cast<std::ptrdiff_t>(kMaxMonitorParagraphs));
+    std::size_t room = kMaxMonitorParagraphs - parts.size();
+    if (paragraphs_.size() > room)
+        trimTop(paragraphs_.size() - room);
+    for (std::string_view part : parts)
+        paragraphs_.push_back(MonitorParagraph{std::string(part), color, size});
+    notify([&](MonitorListener& listener) { listener.paragraphsAppended(parts.size()); });
+}
+
+void MonitorLog::trimTop(std::size_t count) {
+    paragraphs_.erase(paragraphs_.begin(), paragraphs_.begin() + static_cast<std::ptrdiff_t>(count));
+    notify([count](MonitorListener& listener) { listener.paragraphsTrimmed(count); });
+}
+
+template <typename Event> void MonitorLog::notify(Event event) {
+    for (MonitorListener* listener : listeners_)
+        event(*listener);
+}
+
+} // namespace tervolen

@@ -1,0 +1,82 @@
+#pragma once
+
+#include "core/form_state.h"
+
+#include <cstddef>
+#include <deque>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tervolen {
+
+// Colours of the Monitor lines (0x00BBGGRR); kRed comes from form_state.h.
+inline constexpr Color kFuchsia = 0xFF00FF;
+inline constexpr Color kGreen = 0x008000;
+inline constexpr Color kNavy = 0x800000;
+inline constexpr Color kWindowText = 0x000000;
+
+// Attributes of the Monitor: every coloured line has size 10; before any line the area's own font applies.
+inline constexpr int kMonitorLineSize = 10;
+inline constexpr int kMonitorDefaultSize = 8;
+inline constexpr const char* kMonitorFontName = "Verdana";
+
+// Paragraphs kept at most; older ones are dropped from the top.
+inline constexpr std::size_t kMaxMonitorParagraphs = 200000;
+
+struct MonitorParagraph {
+    std::string text;
+    Color color = kWindowText;
+    int size = kMonitorDefaultSize; // points
+};
+
+// Told about every change of a MonitorLog. Paragraph indices count from the top of the log.
+class MonitorListener {
+public:
+    virtual ~MonitorListener() = default;
+    virtual void paragraphsAppended(std::size_t /*count*/) {}
+    virtual void paragraphsInserted(std::size_t /*count*/) {} // at the top
+    virtual void paragraphsTrimmed(std::size_t /*count*/) {}  // dropped from the top
+    virtual void monitorCleared() {}
+    virtual void ledChanged(bool /*lit*/) {}
+};
+
+// The Monitor page's log: coloured paragraphs with a size each, and the lamp.
+// A text holding line breaks (CR, LF or CR LF, each one break) becomes several paragraphs with the same
+// attributes. A line without attributes of its own takes those of the paragraph it is put next to, or
+// the defaults (window-text colour, size 8) when the log is empty. Beyond kMaxMonitorParagraphs the oldest
+// paragraphs are dropped, before new ones go in.
+class MonitorLog {
+public:
+    void AddMonitorLine(std::string_view text, Color color, int size);
+    // At the end, with the attributes of the last paragraph.
+    void AppendOutputLine(std::string_view text);
+    // In front of every paragraph, with the attributes of the first one.
+    void InsertFirstLine(std::string_view text);
+    void ClearMonitor();
+    // Writes the whole log as an RTF document, replacing an existing file. Throws Error
+    // "Cannot create file \"%s\". %s" when the file cannot be created or written.
+    void SaveMonitor(const std::string& path) const;
+
+    void SetLed(bool lit);
+    bool led() const { return led_; }
+
+    std::size_t size() const { return paragraphs_.size(); }
+    bool empty() const { return paragraphs_.empty(); }
+    const MonitorParagraph& paragraph(std::size_t index) const { return paragraphs_[index]; }
+
+    // Listeners are not owned and must be removed before they go.
+    void addListener(MonitorListener* listener);
+    void removeListener(MonitorListener* listener);
+
+private:
+    void append(std::string_view text, Color color, int size);
+    void trimTop(std::size_t count);
+    template <typename Event> void notify(Event event);
+
+    std::deque<MonitorParagraph> paragraphs_;
+    bool led_ = true;
+    std::vector<MonitorListener*> listeners_;
+};
+
+} // namespace tervolen

@@ -1,0 +1,320 @@
+#include "services/service_client.h"
+
+#include "core/text_conversion.h"
+#include "services/client_library.h"
+#include "services/service_errors.h"
+
+#include <array>
+#include <stdexcept>
+
+namespace tervolen {
+
+namespace {
+
+constexpr size_t kSqlMessageSize = 512;
+// isc_interprete takes no buffer size; the client library writes at most about 1 KB per message.
+constexpr size_t kServerMessageSize = 4096;
+constexpr size_t kLoginDatabaseWidth = 45;
+
+std::string WithPeriod(std::string text) {
+    if (!text.empty() && text.back() != '.')
+        text += '.';
+    return text;
+}
+
+// The first line in which name stands at the start or right after an "isc_spb_" prefix.
+int FindLoginLine(const std::vector<std::string>& params, std::string_view name) {
+    for (size_t i = 0; i < params.size(); ++i) {
+        size_t at = params[i].find(name);
+        if (at == 0 || at == 8)
+            return static_cast<int>(i);
+    }
+    return -1;
+}
+
+std::string ValueAfterEquals(const std::string& line) {
+    size_t equals = line.find('=');
+    return equals == std::string::npos ? std::string() : line.substr(equals + 1);
+}
+
+void WriteLoginLine(std::vector<std::string>& params, std::string_view name, const std::string& value) {
+    std::string line = std::string(name) + "=" + value;
+    int index = FindLoginLine(params, name);
+    if (index >= 0)
+        params[static_cast<size_t>(index)] = line;
+    else
+        params.push_back(line);
+}
+
+std::string ShortenedDatabase(const std::string& serverName) {
+    if (serverName.size() <= kLoginDatabaseWidth)
+        return serverName;
+    return serverName.substr(0, 10) + "..." + serverName.substr(serverName.size() - 33);
+}
+
+} // namespace
+
+TpFIBCustomService::TpFIBCustomService(std::string name, std::string ownerName)
+    : name_(std::move(name)), ownerName_(std::move(ownerName)) {}
+
+TpFIBCustomService::~TpFIBCustomService() {
+    if (!active())
+        return;
+    try {
+        CloseServiceManager();
+    } catch (const std::exception&) {
+        // The connection is gone either way; a destructor has nobody to tell.
+    }
+}
+
+std::string TpFIBCustomService::pathName() const {
+    if (ownerName_.empty() || name_.empty())
+        return ownerName_ + name_;
+    return ownerName_ + "." + name_;
+}
+
+void TpFIBCustomService::CheckActive() const {
+    if (!active())
+        throw EFIBClientError("Cannot perform operation -- service is not attached");
+}
+
+void TpFIBCustomService::CheckInactive() const {
+    if (active())
+        throw EFIBClientError("Cannot perform operation -- service is attached");
+}
+
+void TpFIBCustomService::setServerName(const std::string& serverName) {
+    if (serverName == serverName_)
+        return;
+    CheckInactive();
+    serverName_ = serverName;
+}
+
+void TpFIBCustomService::setProtocol(TProtocol protocol) {
+    if (protocol == protocol_)
+        return;
+    CheckInactive();
+    protocol_ = protocol;
+    if (protocol == TProtocol::Local)
+        serverName_.clear();
+}
+
+void TpFIBCustomService::setLibraryName(const std::string& libraryName) {
+    CheckInactive();
+    if (libraryName == libraryName_)
+        return;
+    libraryName_ = libraryName;
+    library_ = nullptr;
+}
+
+void TpFIBCustomService::setParams(std::vector<std::string> params) {
+    CheckInactive();
+    params_ = std::move(params);
+    attachParamsChanged_ = true;
+}
+
+void TpFIBCustomService::setParamValue(std::string_view name, const std::string& value) {
+    auto found = params_.end();
+    for (auto line = params_.begin(); line != params_.end(); ++line) {
+        size_t equals = line->find('=');
+        if (equals != std::string::npos && SameText(std::string_view(*line).substr(0, equals), name)) {
+            found = line;
+            break;
+        }
+    }
+    if (value.empty() && found == params_.end())
+        return;
+    CheckInactive();
+    if (value.empty())
+        params_.erase(found);
+    else if (found != params_.end())
+        *found = std::string(name) + "=" + value;
+    else
+        params_.push_back(std::string(name) + "=" + value);
+    attachParamsChanged_ = true;
+}
+
+void TpFIBCustomService::setActive(bool active) {
+    if (active == this->active())
+        return;
+    if (active)
+        OpenServiceManager();
+    else
+        CloseServiceManager();
+}
+
+TIBClientLibrary& TpFIBCustomService::Library() {
+    if (library_ == nullptr)
+        library_ = &ClientLibraryCache::Instance().Library(libraryName_);
+    return *library_;
+}
+
+void TpFIBCustomService::OpenServiceManager() {
+    CheckInactive();
+    if (serverName_.empty() && protocol_ != TProtocol::Local)
+        throw EFIBClientError("Server Name Missing");
+    if (loginPrompt_)
+        RunLoginStep();
+    if (attachParamsChanged_) {
+        attachParams_ = BuildAttachParams(params_);
+        attachParamsChanged_ = false;
+    }
+    std::string managerName = ServiceManagerName(protocol_, serverName_);
+    if (managerName.size() > kMaxServiceBufferLength)
+        throw EFIBClientError("The server name is longer than 65535 bytes");
+    TIBClientLibrary& library = Library();
+    isc::StatusVector status{};
+    if (library.isc_service_attach(status, static_cast<unsigned short>(managerName.size()), managerName.data(),
+                                   &serviceHandle_, static_cast<unsigned short>(attachParams_.size()),
+                                   attachParams_.data()) != 0) {
+        serviceHandle_ = 0;
+        RaiseServerError(status);
+    }
+    if (OnAttach)
+        OnAttach();
+}
+
+void TpFIBCustomService::RunLoginStep() {
+    if (OnLogin) {
+        std::vector<std::string> edited = params_;
+        OnLogin(edited);
+        setParams(std::move(edited));
+        return;
+    }
+    RunLoginDialog();
+}
+
+void TpFIBCustomService::RunLoginDialog() {
+    if (!LoginDialog)
+        throw std::logic_error("A service that prompts for its login needs a login dialog");
+    LoginFields fields;
+    fields.database = ShortenedDatabase(serverName_);
+    if (int user = FindLoginLine(params_, "user_name"); user >= 0)
+        fields.userName = ValueAfterEquals(params_[static_cast<size_t>(user)]);
+    if (int role = FindLoginLine(params_, "sql_role_name"); role >= 0)
+        fields.role = ValueAfterEquals(params_[static_cast<size_t>(role)]);
+    if (!LoginDialog(fields))
+        throw EFIBClientError("Operation cancelled at user's request.");
+    std::vector<std::string> params = params_;
+    WriteLoginLine(params, "user_name", fields.userName);
+    WriteLoginLine(params, "password", fields.password);
+    WriteLoginLine(params, "sql_role_name", fields.role);
+    setParams(std::move(params));
+}
+
+void TpFIBCustomService::CloseServiceManager() {
+    CheckActive();
+    isc::StatusVector status{};
+    isc::ISC_STATUS result = Library().isc_service_detach(status, &serviceHandle_);
+    serviceHandle_ = 0;
+    if (result != 0)
+        RaiseServerError(status);
+}
+
+void TpFIBCustomService::DetachAndRaiseServerError(const isc::ISC_STATUS* status) {
+    EFIBInterBaseError error = ServerError(status);
+    isc::StatusVector detachStatus{};
+    Library().isc_service_detach(detachStatus, &serviceHandle_);
+    serviceHandle_ = 0;
+    throw error;
+}
+
+void TpFIBCustomService::RaiseServerError(const isc::ISC_STATUS* status) {
+    throw ServerError(status);
+}
+
+EFIBInterBaseError TpFIBCustomService::ServerError(const isc::ISC_STATUS* status) {
+    TIBClientLibrary& library = Library();
+    isc::ISC_LONG sqlCode = library.isc_sqlcode(status);
+    std::array<char, kSqlMessageSize> sqlBuffer{};
+    library.isc_sql_interprete(static_cast<short>(sqlCode), sqlBuffer.data(), static_cast<short>(sqlBuffer.size()));
+    sqlBuffer.back() = '\0';
+    std::string sqlMessage = WithPeriod(sqlBuffer.data());
+
+    std::string serverMessages;
+    const isc::ISC_STATUS* cursor = status;
+    std::array<char, kServerMessageSize> messageBuffer{};
+    while (library.isc_interprete(messageBuffer.data(), &cursor) > 0) {
+        messageBuffer.back() = '\0';
+        std::string message = messageBuffer.data();
+        if (!message.empty())
+            serverMessages += WithPeriod(message) + "\r\n";
+        messageBuffer.fill('\0');
+    }
+    return EFIBInterBaseError(pathName(), sqlCode, sqlMessage, serverMessages);
+}
+
+void TpFIBControlService::StartAction() {
+    CheckActive();
+    BuildStartRequest();
+    if (startRequest_.empty())
+        throw EFIBClientError("Start Parameters missing or incorrect");
+    std::string request = std::move(startRequest_);
+    startRequest_.clear();
+    if (request.size() > kMaxServiceBufferLength)
+        throw EFIBClientError("The start request is longer than 65535 bytes");
+    isc::StatusVector status{};
+    if (Library().isc_service_start(status, ServiceHandle(), nullptr, static_cast<unsigned short>(request.size()),
+                                    request.data()) != 0) {
+        DetachAndRaiseServerError(status);
+    }
+}
+
+void TpFIBControlAndQueryService::setBufferSize(int bufferSize) {
+    if (bufferSize < 1 || bufferSize > static_cast<int>(kMaxServiceBufferLength))
+        throw EFIBClientError("The output buffer size must be between 1 and 65535 bytes, not " +
+                              std::to_string(bufferSize));
+    bufferSize_ = bufferSize;
+    if (!outputBuffer_.empty())
+        outputBuffer_.resize(static_cast<size_t>(bufferSize_));
+}
+
+void TpFIBControlAndQueryService::SetPendingAction(int action) {
+    pendingAction_ = action;
+    outputEnded_ = false;
+}
+
+void TpFIBControlAndQueryService::StartAction() {
+    TpFIBControlService::StartAction();
+    if (!OnTextNotify)
+        return;
+    for (std::string line = ReadOutputLine(); !outputEnded_; line = ReadOutputLine())
+        OnTextNotify(line);
+}
+
+std::span<const char> TpFIBControlAndQueryService::Query(std::string_view items) {
+    if (items.empty())
+        throw EFIBClientError("Query Parameters missing or incorrect");
+    if (outputBuffer_.empty())
+        outputBuffer_.resize(static_cast<size_t>(bufferSize_));
+    isc::StatusVector status{};
+    if (Library().isc_service_query(status, ServiceHandle(), nullptr, 0, nullptr,
+                                    static_cast<unsigned short>(items.size()), items.data(),
+                                    static_cast<unsigned short>(outputBuffer_.size()), outputBuffer_.data()) != 0) {
+        DetachAndRaiseServerError(status);
+    }
+    return outputBuffer_;
+}
+
+std::string TpFIBControlAndQueryService::ReadOutputLine() {
+    if (outputEnded_)
+        return {};
+    if (pendingAction_ == 0)
+        throw EFIBClientError("Query Parameters missing or incorrect");
+    constexpr char kItems[] = {static_cast<char>(isc::isc_info_svc_line)};
+    OutputLine line = ParseOutputLine(Query({kItems, 1}), LibraryVaxInteger());
+    outputEnded_ = line.ended;
+    return line.text;
+}
+
+bool TpFIBControlAndQueryService::QueryRunning() {
+    constexpr char kItems[] = {static_cast<char>(isc::isc_info_svc_running)};
+    return ParseRunning(Query({kItems, 1}), LibraryVaxInteger());
+}
+
+VaxInteger TpFIBControlAndQueryService::LibraryVaxInteger() {
+    TIBClientLibrary& library = Library();
+    return [&library](const char* bytes, short length) { return library.isc_vax_integer(bytes, length); };
+}
+
+} // namespace tervolen

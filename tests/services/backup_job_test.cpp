@@ -1,0 +1,233 @@
+// The backup job against the private Firebird server of the "firebird" fixture and against embedded
+// access ("service_mgr", protocol LOCAL). Every backup a test reports as written is restored with gbak.
+#include "services/backup_job.h"
+
+#include "core/headless_form.h"
+#include "core/settings_file.h"
+#include "firebird_server.h"
+#include "fixed_clock.h"
+#include "scripted_dialogs.h"
+#include "temp_dir.h"
+
+#include <filesystem>
+#include <gtest/gtest.h>
+
+namespace tervolen {
+namespace {
+
+namespace fs = std::filesystem;
+using test::TheFirebirdServer;
+
+class BackupJobTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        server = &TheFirebirdServer();
+        service.setLoginPrompt(false);
+        clock.set(2006, 12, 9, 15, 30, 12);
+        form.setText("CB_Protocol", "TCP/IP");
+        form.setText("EdServerName", server->serverName());
+        form.setText("ClientLibFilenameEdit", server->clientLibrary);
+        form.setText("EdUserName", server->user);
+        form.setText("EdPswd", server->password);
+        form.setText("CB_BkpExt", ".fbk");
+        writeSettings(server->database, backups.path(), true);
+    }
+
+    void writeSettings(const std::string& database, const std::string& folder, bool verbose) {
+        WithSettings(paths.settingsFile, [&](SettingsFile& s) {
+            s.WriteText("DIRECTORYS", "Base", database);
+            s.WriteText("DIRECTORYS", "BackUpDir", folder);
+            s.WriteText("VERBOSEMODE", "Verbose", verbose ? "Checked" : "");
+        });
+    }
+
+    bool run(bool unattended = false) {
+        BackupJob job(JobContext{form, dialogs, monitor, paths, clock, [] {}, {}, {}}, service, currentBackupName);
+        return job.Run(unattended, [this] { ++chainRuns; });
+    }
+
+    std::vector<std::string> texts() const {
+        std::vector<std::string> lines;
+        for (size_t i = 0; i < monitor.size(); ++i)
+            lines.push_back(monitor.paragraph(i).text);
+        return lines;
+    }
+
+    size_t indexOf(const std::string& text) const {
+        for (size_t i = 0; i < monitor.size(); ++i)
+            if (monitor.paragraph(i).text == text)
+                return i;
+        return monitor.size();
+    }
+
+    // Restores the backup with the server's own gbak and reads the test table back.
+    std::string restoredRows(const std::string& backupFile) {
+        std::string restored = backups.file("restored.fdb");
+        std::string auth = " -user " + server->user + " -password " + server->password;
+        std::string output;
+        int rc = test::RunCommand("gbak -c" + auth + " " + backupFile + " " + server->remotePath(restored), &output);
+        EXPECT_EQ(rc, 0) << output;
+        test::RunCommand("echo 'SELECT COUNT(*) FROM CUSTOMER;' | isql-fb -q" + auth + " " +
+                             server->remotePath(restored),
+                         &output);
+        return output;
+    }
+
+    const test::FirebirdServer* server = nullptr;
+    test::TempDir dir;
+    test::ServerFolder backups;
+    AppPaths paths{dir.path(), dir.file("tervolen.ini")};
+    HeadlessForm form;
+    test::ScriptedDialogs dialogs;
+    MonitorLog monitor;
+    test::FixedClock clock;
+    TpFIBBackupService service{"Backup", "FrmPrincipal"};
+    std::string currentBackupName;
+    int chainRuns = 0;
+};
+
+TEST_F(BackupJobTest, AVerboseRunWritesARestorableBackupAndColoursTheOutput) {
+    form.setChecked("ChkBoxCompress", true);
+    EXPECT_TRUE(run());
+    EXPECT_EQ(currentBackupName, "200612093015.fbk");
+    std::string backupFile = backups.file("200612093015.fbk");
+    ASSERT_TRUE(fs::exists(backupFile));
+    EXPECT_NE(restoredRows(backupFile).find("3"), std::string::npos);
+
+    auto lines = texts();
+    ASSERT_GE(lines.size(), 4u);
+    EXPECT_EQ(lines[0], "=========== Started Backup ===========");
+    EXPECT_EQ(lines[1], "Started Backup at Saturday, December 9, 2006, 15:30:12 hour");
+    EXPECT_EQ(lines.back(), "=========== Backup Finished ========");
+    EXPECT_EQ(monitor.paragraph(0).color, kFuchsia);
+    EXPECT_EQ(monitor.paragraph(2).color, kGreen) << "server lines take the start line's colour";
+    EXPECT_EQ(monitor.paragraph(2).size, kMonitorLineSize);
+    EXPECT_NE(lines[2].find("gbak:"), std::string::npos);
+    EXPECT_EQ(monitor.paragraph(monitor.size() - 1).color, kNavy);
+    EXPECT_TRUE(monitor.led());
+    EXPECT_EQ(form.activePage(), static_cast<int>(Page::Monitor));
+    EXPECT_EQ(chainRuns, 1);
+}
+
+TEST_F(BackupJobTest, ANonVerboseRunWithAnOptionRow) {
+    writeSettings(server->database, backups.path(), false);
+    form.setText("CB_BkpExt", "fbk");
+    form.setItemIndex("clListaBackup", 1);
+    EXPECT_TRUE(run());
+    EXPECT_EQ(service.options, TBackupOptions{TBackupOption::IgnoreLimbo});
+    EXPECT_EQ(currentBackupName, "200612093015fbk");
+    ASSERT_TRUE(fs::exists(backups.file("200612093015fbk")));
+    EXPECT_NE(restoredRows(backups.file("200612093015fbk")).find("3"), std::string::npos);
+    size_t off = indexOf("No output, Verbose Mode Turned Off!");
+    ASSERT_LT(off, monitor.size());
+    EXPECT_EQ(monitor.paragraph(off).color, kFuchsia);
+    EXPECT_EQ(chainRuns, 0) << "compression is not ticked";
+}
+
+TEST_F(BackupJobTest, AWrongPasswordGivesTheAttachAndRequestLinesAndARedLamp) {
+    form.setText("EdPswd", "wrong");
+    EXPECT_TRUE(run());
+    auto lines = texts();
+    size_t attach = indexOf("Error Code 0001 Internal System ");
+    ASSERT_LT(attach + 1, lines.size());
+    EXPECT_EQ(lines[attach + 1], "FrmPrincipal.Backup:");
+    EXPECT_EQ(monitor.paragraph(attach).color, kRed);
+    size_t request = indexOf("Error Code 0001A Internal System ");
+    ASSERT_LT(request + 1, lines.size());
+    EXPECT_GT(request, attach);
+    EXPECT_EQ(lines[request + 1], "Cannot perform operation -- service is not attached");
+    EXPECT_FALSE(monitor.led());
+}
+
+TEST_F(BackupJobTest, AMissingLibraryAndAnEmptyDatabasePath) {
+    form.setText("ClientLibFilenameEdit", "/nonexistent/libfbclient.so");
+    EXPECT_TRUE(run());
+    auto lines = texts();
+    size_t attach = indexOf("Error Code 0001 Internal System ");
+    ASSERT_LT(attach + 1, lines.size());
+    EXPECT_EQ(lines[attach + 1], "Can't load library /nonexistent/libfbclient.so ");
+
+    form.setText("ClientLibFilenameEdit", server->clientLibrary);
+    writeSettings("", backups.path(), true);
+    EXPECT_TRUE(run());
+    lines = texts();
+    size_t request = indexOf("Error Code 0001A Internal System ");
+    ASSERT_LT(request + 1, lines.size());
+    EXPECT_EQ(lines[request + 1], "Start Parameters missing or incorrect");
+    EXPECT_EQ(indexOf("Error Code 0001 Internal System "), lines.size()) << "the attach succeeded";
+}
+
+TEST_F(BackupJobTest, AnEmptyBackupFolderFailsBeforeTouchingTheMonitor) {
+    monitor.AddMonitorLine("earlier", kNavy, kMonitorLineSize);
+    writeSettings(server->database, "", true);
+    EXPECT_FALSE(run());
+    EXPECT_EQ(texts(), std::vector<std::string>{"earlier"});
+    EXPECT_TRUE(monitor.led());
+    EXPECT_FALSE(service.active());
+}
+
+TEST_F(BackupJobTest, AnInvalidProtocolIsAMessageOrAMonitorLineWhenNobodyWatches) {
+    form.setText("CB_Protocol", "tcp/ip");
+    EXPECT_TRUE(run(false));
+    EXPECT_EQ(dialogs.texts("message"), std::vector<std::string>{"Invalid Protocol Name"});
+    EXPECT_EQ(form.focused(), "CB_Protocol");
+    EXPECT_LT(indexOf("=========== Backup Finished ========"), monitor.size()) << "TCP was kept";
+
+    dialogs.shown.clear();
+    EXPECT_TRUE(run(true));
+    EXPECT_TRUE(dialogs.shown.empty());
+    size_t line = indexOf("Invalid Protocol Name");
+    ASSERT_LT(line, monitor.size());
+    EXPECT_EQ(monitor.paragraph(line).color, kRed);
+}
+
+TEST_F(BackupJobTest, TheLogIsSavedAutomaticallyBesideTheDefaultLogs) {
+    form.setChecked("CheckBackupLog", true);
+    form.setText("LogFileEdit", dir.path() + "/");
+    EXPECT_TRUE(run());
+    std::string log = test::ReadFile(dir.file("200612093015.fbkBackupLog.log"));
+    EXPECT_EQ(log.rfind("{\\rtf1", 0), 0u);
+    EXPECT_NE(log.find("Backup Finished"), std::string::npos);
+}
+
+TEST_F(BackupJobTest, AMissingLogFolderEscapesTheJobAfterTheBackup) {
+    form.setChecked("CheckBackupLog", true);
+    form.setText("LogFileEdit", dir.path() + "/missing/");
+    BackupJob job(JobContext{form, dialogs, monitor, paths, clock, [] {}, {}, {}}, service, currentBackupName);
+    EXPECT_THROW(job.Run(false, {}), Error);
+    EXPECT_TRUE(job.requestSent());
+    EXPECT_FALSE(service.active());
+}
+
+TEST(BackupJobEmbedded, BacksUpThroughTheEmbeddedServiceManager) {
+    const auto& server = TheFirebirdServer();
+    test::TempDir dir;
+    AppPaths paths{dir.path(), dir.file("tervolen.ini")};
+    WithSettings(paths.settingsFile, [&](SettingsFile& s) {
+        s.WriteText("DIRECTORYS", "Base", server.embeddedDatabase);
+        s.WriteText("DIRECTORYS", "BackUpDir", dir.file("backups"));
+        s.WriteText("VERBOSEMODE", "Verbose", "Checked");
+    });
+    HeadlessForm form;
+    form.setText("CB_Protocol", "LOCAL");
+    form.setText("ClientLibFilenameEdit", server.clientLibrary);
+    form.setText("EdUserName", "SYSDBA");
+    form.setText("CB_BkpExt", ".fbk");
+    test::ScriptedDialogs dialogs;
+    MonitorLog monitor;
+    test::FixedClock clock;
+    clock.set(2026, 12, 9, 10, 5);
+    TpFIBBackupService service("Backup", "FrmPrincipal");
+    service.setLoginPrompt(false);
+    std::string name;
+    BackupJob job(JobContext{form, dialogs, monitor, paths, clock, [] {}, {}, {}}, service, name);
+    EXPECT_TRUE(job.Run(false, {}));
+    std::string file = dir.file("backups/202612090510.fbk");
+    ASSERT_TRUE(fs::exists(file)) << monitor.paragraph(monitor.size() - 1).text;
+    std::string output;
+    EXPECT_EQ(test::RunCommand("gbak -c -user SYSDBA " + file + " " + dir.file("restored.fdb"), &output), 0)
+        << output;
+}
+
+} // namespace
+} // namespace tervolen

@@ -1,0 +1,71 @@
+#include "services/client_library.h"
+
+#include "services/service_errors.h"
+
+#include <gtest/gtest.h>
+
+namespace tervolen {
+namespace {
+
+template <class Action> std::string ClientErrorText(Action action) {
+    try {
+        action();
+    } catch (const EFIBClientError& error) {
+        return error.text();
+    }
+    return "no error";
+}
+
+TEST(ClientLibraryCache, MissingLibrary) {
+    EXPECT_EQ(ClientErrorText([] { ClientLibraryCache::Instance().Library("/nonexistent/gds32.so"); }),
+              "Can't load library /nonexistent/gds32.so ");
+}
+
+TEST(ClientLibraryCache, LibraryWithoutTheClientEntryPoints) {
+    std::string text = ClientErrorText([] { ClientLibraryCache::Instance().Library("libz.so.1"); });
+    EXPECT_TRUE(text.starts_with("System Error.  Code: 127.\r\n")) << text;
+    EXPECT_NE(text.find("isc_sqlcode"), std::string::npos) << text;
+}
+
+TEST(ClientLibraryCache, ServicesApiLevelWithoutOneOfItsEntryPoints) {
+    std::string text = ClientErrorText([] { ClientLibraryCache::Instance().Library(FAKE_FBCLIENT_NO_QUERY); });
+    EXPECT_TRUE(text.starts_with("System Error.  Code: 127.\r\n")) << text;
+    EXPECT_NE(text.find("isc_service_query"), std::string::npos) << text;
+}
+
+TEST(ClientLibraryCache, LibraryBelowTheServicesApiLevelLoadsWithUnboundServiceCalls) {
+    TIBClientLibrary& library = ClientLibraryCache::Instance().Library(FAKE_FBCLIENT_BASIC);
+    isc::StatusVector status{};
+    isc::isc_svc_handle handle = 0;
+    const std::string prefix = "Can't find procedure ";
+    const std::string suffix = std::string(" in ") + FAKE_FBCLIENT_BASIC;
+    EXPECT_EQ(ClientErrorText([&] { library.isc_service_attach(status, 0, "", &handle, 0, ""); }),
+              prefix + "isc_service_attach" + suffix);
+    EXPECT_EQ(ClientErrorText([&] { library.isc_service_detach(status, &handle); }),
+              prefix + "isc_service_detach" + suffix);
+    EXPECT_EQ(ClientErrorText([&] { library.isc_service_start(status, &handle, nullptr, 0, ""); }),
+              prefix + "isc_service_start" + suffix);
+    char buffer[8];
+    EXPECT_EQ(ClientErrorText([&] { library.isc_service_query(status, &handle, nullptr, 0, "", 0, "", 8, buffer); }),
+              prefix + "isc_service_query" + suffix);
+    EXPECT_EQ(library.isc_vax_integer("\x01\x02", 2), 0x0201);
+}
+
+TEST(ClientLibraryCache, SameNameIsOneLibraryOtherSpellingIsAnother) {
+    TIBClientLibrary& first = ClientLibraryCache::Instance().Library(FAKE_FBCLIENT);
+    EXPECT_EQ(&ClientLibraryCache::Instance().Library(FAKE_FBCLIENT), &first);
+    std::string otherSpelling = std::string(FAKE_FBCLIENT);
+    otherSpelling.insert(otherSpelling.rfind('/'), "/.");
+    TIBClientLibrary& second = ClientLibraryCache::Instance().Library(otherSpelling);
+    EXPECT_NE(&second, &first);
+    EXPECT_EQ(second.name(), otherSpelling);
+    EXPECT_EQ(&ClientLibraryCache::Instance().Library(FAKE_FBCLIENT), &first);
+}
+
+TEST(ClientLibraryCache, FailedLoadIsNotRemembered) {
+    EXPECT_NE(ClientErrorText([] { ClientLibraryCache::Instance().Library("libz.so.1"); }), "no error");
+    EXPECT_NE(ClientErrorText([] { ClientLibraryCache::Instance().Library("libz.so.1"); }), "no error");
+}
+
+} // namespace
+} // namespace tervolen

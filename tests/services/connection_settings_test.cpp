@@ -1,0 +1,89 @@
+#include "services/connection_settings.h"
+
+#include "core/headless_form.h"
+#include "services/service_requests.h"
+
+#include <gtest/gtest.h>
+
+namespace tervolen {
+namespace {
+
+TEST(ProtocolFromText, ExactTextsOnly) {
+    EXPECT_EQ(ProtocolFromText("LOCAL"), TProtocol::Local);
+    EXPECT_EQ(ProtocolFromText("TCP/IP"), TProtocol::TCP);
+    EXPECT_EQ(ProtocolFromText("Novell IPX/SPX"), TProtocol::SPX);
+    EXPECT_EQ(ProtocolFromText("NetBEUI"), TProtocol::NamedPipe);
+    for (const char* text : {"", "tcp/ip", "Local", "TCP/IP ", " LOCAL", "TCP"})
+        EXPECT_EQ(ProtocolFromText(text), std::nullopt) << text;
+}
+
+class ConnectionSettingsTest : public ::testing::Test {
+protected:
+    HeadlessForm form;
+};
+
+TEST_F(ConnectionSettingsTest, ApplyCopiesLibraryServerUserAndPassword) {
+    form.setText("ClientLibFilenameEdit", "/opt/firebird/lib/libfbclient.so");
+    form.setText("EdServerName", "dbhost");
+    form.setText("EdUserName", "SYSDBA");
+    form.setText("EdPswd", "masterkey");
+    TpFIBBackupService backup;
+    backup.setProtocol(TProtocol::TCP);
+    ApplyConnectionSettings(form, backup);
+    EXPECT_EQ(backup.libraryName(), "/opt/firebird/lib/libfbclient.so");
+    EXPECT_EQ(backup.serverName(), "dbhost");
+    EXPECT_EQ(backup.params(), (std::vector<std::string>{"user_name=SYSDBA", "password=masterkey"}));
+}
+
+TEST_F(ConnectionSettingsTest, EmptyPasswordRemovesItsLine) {
+    TpFIBBackupService backup;
+    backup.setParams({"password=old", "user_name=OLD"});
+    form.setText("EdUserName", "NEW");
+    ApplyConnectionSettings(form, backup);
+    EXPECT_EQ(backup.params(), std::vector<std::string>{"user_name=NEW"});
+}
+
+TEST_F(ConnectionSettingsTest, ProtocolSetBeforeApplyKeepsTheServerName) {
+    TpFIBBackupService backup;
+    backup.setProtocol(TProtocol::TCP);
+    form.setText("EdServerName", "LOCALHOST");
+    backup.setProtocol(*ProtocolFromText("LOCAL"));
+    ApplyConnectionSettings(form, backup);
+    EXPECT_EQ(backup.serverName(), "LOCALHOST");
+}
+
+TEST_F(ConnectionSettingsTest, ProposedLibraryPerServerVersion) {
+    const char* expected[] = {"libgds.so", "libgds.so",        "libgds.so",        "libgds.so",        "libgds.so",
+                              "libgds.so", "libfbclient.so.2", "libfbclient.so.2", "libfbclient.so.2", "libgds.so"};
+    ASSERT_EQ(form.itemCount("CB_ChooseSGDBVer"), 10);
+    for (int index = 0; index < 10; ++index) {
+        form.setText("ClientLibFilenameEdit", "/custom/lib.so");
+        form.setItemIndex("CB_ChooseSGDBVer", index);
+        ProposeClientLibrary(form);
+        EXPECT_EQ(form.text("ClientLibFilenameEdit"), expected[index]) << form.itemText("CB_ChooseSGDBVer", index);
+    }
+}
+
+TEST_F(ConnectionSettingsTest, TypedVersionLeavesTheLibraryUnchanged) {
+    form.setText("ClientLibFilenameEdit", "/custom/lib.so");
+    form.setText("CB_ChooseSGDBVer", "Firebird 3.0");
+    ASSERT_EQ(form.itemIndex("CB_ChooseSGDBVer"), -1);
+    ProposeClientLibrary(form);
+    EXPECT_EQ(form.text("ClientLibFilenameEdit"), "/custom/lib.so");
+}
+
+TEST_F(ConnectionSettingsTest, ProposedServerName) {
+    form.setText("CB_Protocol", "LOCAL");
+    ProposeServerName(form);
+    EXPECT_EQ(form.text("EdServerName"), "LOCALHOST");
+    form.setText("CB_Protocol", "TCP/IP");
+    ProposeServerName(form);
+    EXPECT_EQ(form.text("EdServerName"), "");
+    form.setText("EdServerName", "dbhost");
+    form.setText("CB_Protocol", "local");
+    ProposeServerName(form);
+    EXPECT_EQ(form.text("EdServerName"), "");
+}
+
+} // namespace
+} // namespace tervolen

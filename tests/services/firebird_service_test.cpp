@@ -1,0 +1,323 @@
+// The Services API client against the real Firebird 3 server of the "firebird" fixture
+// (tests/support/firebird/start-server) and its client library libfbclient.so.2.
+#include "services/service_requests.h"
+
+#include "firebird_server.h"
+#include "scripted_dialogs.h"
+#include "services/service_errors.h"
+#include "temp_dir.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <set>
+#include <sstream>
+#include <thread>
+
+namespace tervolen {
+namespace {
+
+using test::FirebirdServer;
+using test::ServerFolder;
+using test::TheFirebirdServer;
+
+// The connection as the program's jobs set it up: TCP, server name, library, user and password.
+template <class Service> void Connect(Service& service, const FirebirdServer& server) {
+    service.setProtocol(TProtocol::TCP);
+    service.setLibraryName(server.clientLibrary);
+    service.setServerName(server.serverName());
+    service.setParamValue("user_name", server.user);
+    service.setParamValue("password", server.password);
+}
+
+std::vector<std::string> ReadAllOutput(TpFIBControlAndQueryService& service) {
+    std::vector<std::string> lines;
+    for (std::string line = service.ReadOutputLine(); !service.outputEnded(); line = service.ReadOutputLine())
+        lines.push_back(line);
+    return lines;
+}
+
+bool Contains(const std::vector<std::string>& lines, const std::string& part) {
+    for (const std::string& line : lines)
+        if (line.find(part) != std::string::npos)
+            return true;
+    return false;
+}
+
+void WaitUntilStopped(TpFIBControlAndQueryService& service) {
+    for (int poll = 0; poll < 600 && service.QueryRunning(); ++poll)
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    EXPECT_FALSE(service.QueryRunning());
+}
+
+// Runs a backup of the test database through the client; returns the server's output lines.
+std::vector<std::string> BackUp(const std::string& backupFile) {
+    TpFIBBackupService backup("Backup", "FrmPrincipal");
+    backup.setLoginPrompt(false);
+    Connect(backup, TheFirebirdServer());
+    backup.databaseName = TheFirebirdServer().database;
+    backup.backupFile = {backupFile};
+    backup.verbose = true;
+    backup.OpenServiceManager();
+    backup.StartAction();
+    std::vector<std::string> lines = ReadAllOutput(backup);
+    WaitUntilStopped(backup);
+    backup.CloseServiceManager();
+    return lines;
+}
+
+// Established TCP connections of this process to the server's port.
+int ConnectionsToServer() {
+    std::set<std::string> sockets;
+    std::error_code ec;
+    for (const auto& entry : std::filesystem::directory_iterator("/proc/self/fd", ec)) {
+        std::string target = std::filesystem::read_symlink(entry.path(), ec).string();
+        if (target.starts_with("socket:["))
+            sockets.insert(target.substr(8, target.size() - 9));
+    }
+    char remote[16];
+    std::snprintf(remote, sizeof remote, ":%04X", TheFirebirdServer().port);
+    std::ifstream table("/proc/self/net/tcp");
+    std::string line;
+    std::getline(table, line);
+    int count = 0;
+    while (std::getline(table, line)) {
+        std::istringstream fields(line);
+        std::string slot, local, peer, state, queues, timer, retransmits, uid, timeout, inode;
+        fields >> slot >> local >> peer >> state >> queues >> timer >> retransmits >> uid >> timeout >> inode;
+        if (peer.ends_with(remote) && state == "01" && sockets.contains(inode))
+            ++count;
+    }
+    return count;
+}
+
+std::string CountCustomers(const std::string& database) {
+    const FirebirdServer& server = TheFirebirdServer();
+    std::string output;
+    int status = test::RunCommand("echo 'select count(*) from customer;' | isql-fb -q -user " + server.user +
+                                      " -password " + server.password + " '" + server.remotePath(database) + "'",
+                                  &output);
+    EXPECT_EQ(status, 0) << output;
+    return output;
+}
+
+TEST(FirebirdServices, BackupWithVerboseOutput) {
+    ServerFolder folder;
+    std::vector<std::string> lines = BackUp(folder.file("test.fbk"));
+    ASSERT_GT(lines.size(), 5u);
+    EXPECT_TRUE(Contains(lines, "gbak:readied database " + TheFirebirdServer().database + " for backup"));
+    EXPECT_TRUE(Contains(lines, "writing data for table CUSTOMER"));
+    EXPECT_TRUE(Contains(lines, "gbak:3 records written"));
+    EXPECT_TRUE(Contains(lines, "gbak:closing file, committing, and finishing."));
+    EXPECT_GT(std::filesystem::file_size(folder.file("test.fbk")), 0u);
+}
+
+TEST(FirebirdServices, BackupOfTheClientRestoresWithTheServersGbak) {
+    const FirebirdServer& server = TheFirebirdServer();
+    ServerFolder folder;
+    BackUp(folder.file("test.fbk"));
+    std::string output;
+    int status = test::RunCommand("gbak -c -user " + server.user + " -password " + server.password + " -se " +
+                                      server.serverName() + ":service_mgr " + folder.file("test.fbk") + " " +
+                                      folder.file("by-gbak.fdb"),
+                                  &output);
+    ASSERT_EQ(status, 0) << output;
+    EXPECT_NE(CountCustomers(folder.file("by-gbak.fdb")).find(" 3"), std::string::npos);
+}
+
+TEST(FirebirdServices, OutputStaysEndedAndTheServiceStops) {
+    const FirebirdServer& server = TheFirebirdServer();
+    ServerFolder folder;
+    TpFIBBackupService backup("Backup", "FrmPrincipal");
+    backup.setLoginPrompt(false);
+    Connect(backup, server);
+    backup.databaseName = server.database;
+    backup.backupFile = {folder.file("quiet.fbk")};
+    backup.OpenServiceManager();
+    backup.StartAction();
+    std::vector<std::string> lines = ReadAllOutput(backup);
+    EXPECT_TRUE(lines.empty()) << lines.front();
+    EXPECT_EQ(backup.ReadOutputLine(), "");
+    WaitUntilStopped(backup);
+    backup.CloseServiceManager();
+    EXPECT_TRUE(std::filesystem::exists(folder.file("quiet.fbk")));
+}
+
+TEST(FirebirdServices, WrongPasswordGivesTheServersText) {
+    TpFIBBackupService backup("Backup", "FrmPrincipal");
+    backup.setLoginPrompt(false);
+    Connect(backup, TheFirebirdServer());
+    backup.setParamValue("password", "wrong");
+    try {
+        backup.OpenServiceManager();
+        FAIL() << "attached with a wrong password";
+    } catch (const EFIBInterBaseError& error) {
+        EXPECT_EQ(error.text(), "FrmPrincipal.Backup:\r\n" + error.sqlMessage() + error.serverMessages());
+        EXPECT_NE(error.serverMessages().find("Your user name and password are not defined."), std::string::npos)
+            << error.text();
+        EXPECT_TRUE(error.serverMessages().ends_with(".\r\n")) << error.text();
+        EXPECT_EQ(error.sqlCode(), -902);
+        std::cout << "Wrong password: " << error.text() << "\n";
+    }
+    EXPECT_FALSE(backup.active());
+}
+
+TEST(FirebirdServices, ServerNameAndLibraryChecks) {
+    TpFIBBackupService backup("Backup", "FrmPrincipal");
+    backup.setLoginPrompt(false);
+    Connect(backup, TheFirebirdServer());
+    backup.setServerName("");
+    backup.setLibraryName("/nonexistent/libfbclient.so.2");
+    try {
+        backup.OpenServiceManager();
+        FAIL() << "no error";
+    } catch (const EFIBClientError& error) {
+        EXPECT_EQ(error.text(), "Server Name Missing");
+    }
+    backup.setServerName(TheFirebirdServer().serverName());
+    try {
+        backup.OpenServiceManager();
+        FAIL() << "no error";
+    } catch (const EFIBClientError& error) {
+        EXPECT_EQ(error.text(), "Can't load library /nonexistent/libfbclient.so.2 ");
+    }
+}
+
+TEST(FirebirdServices, RestoreRequestWithTheLoginDialog) {
+    const FirebirdServer& server = TheFirebirdServer();
+    ServerFolder folder;
+    BackUp(folder.file("test.fbk"));
+
+    test::ScriptedDialogs dialogs;
+    dialogs.logins.push_back(LoginFields{"", server.user, server.password, ""});
+    TpFIBRestoreService restore("Restore", "FrmPrincipal");
+    restore.setProtocol(TProtocol::TCP);
+    restore.setLibraryName(server.clientLibrary);
+    restore.setServerName(server.serverName());
+    restore.LoginDialog = [&](LoginFields& fields) { return dialogs.login(fields); };
+    restore.options = {TRestoreOption::CreateNewDB};
+    restore.verbose = true;
+    restore.backupFile = {folder.file("test.fbk")};
+    restore.databaseName = {folder.file("restored.fdb")};
+    restore.OpenServiceManager();
+    restore.StartAction();
+    std::vector<std::string> lines = ReadAllOutput(restore);
+    WaitUntilStopped(restore);
+    restore.CloseServiceManager();
+
+    EXPECT_EQ(dialogs.loginRequests.at(0).database, server.serverName());
+    EXPECT_TRUE(Contains(lines, "restoring data for table CUSTOMER")) << lines.size();
+    EXPECT_TRUE(Contains(lines, "gbak:finishing, closing, and going home")) << lines.size();
+    EXPECT_NE(CountCustomers(folder.file("restored.fdb")).find(" 3"), std::string::npos);
+}
+
+TEST(FirebirdServices, RestoreOverAnExistingDatabaseIsTheServersError) {
+    const FirebirdServer& server = TheFirebirdServer();
+    ServerFolder folder;
+    BackUp(folder.file("test.fbk"));
+    TpFIBRestoreService restore("Restore", "FrmPrincipal");
+    restore.setLoginPrompt(false);
+    Connect(restore, server);
+    restore.options = {TRestoreOption::CreateNewDB};
+    restore.backupFile = {folder.file("test.fbk")};
+    restore.databaseName = {server.database};
+    restore.OpenServiceManager();
+    EXPECT_EQ(ConnectionsToServer(), 1);
+    try {
+        restore.StartAction();
+        ReadAllOutput(restore);
+        FAIL() << "restored over the test database";
+    } catch (const EFIBInterBaseError& error) {
+        EXPECT_TRUE(error.text().starts_with("FrmPrincipal.Restore:\r\n")) << error.text();
+        EXPECT_NE(error.text().find("already exists"), std::string::npos) << error.text();
+        std::cout << "Restore over an existing database: " << error.text() << "\n";
+    }
+    EXPECT_FALSE(restore.active());
+    EXPECT_EQ(ConnectionsToServer(), 0);
+}
+
+TEST(FirebirdServices, RepairRequests) {
+    const FirebirdServer& server = TheFirebirdServer();
+    ServerFolder folder;
+    std::string output;
+    // A private copy: validation needs the database to itself.
+    BackUp(folder.file("test.fbk"));
+    ASSERT_EQ(test::RunCommand("gbak -c -user " + server.user + " -password " + server.password + " -se " +
+                                   server.serverName() + ":service_mgr " + folder.file("test.fbk") + " " +
+                                   folder.file("repair.fdb"),
+                               &output),
+              0)
+        << output;
+
+    auto repair = [&](const TValidateOptions& options) {
+        TpFIBValidationService validation("Validation", "FrmPrincipal");
+        validation.setLoginPrompt(false);
+        Connect(validation, server);
+        validation.databaseName = folder.file("repair.fdb");
+        validation.options = options;
+        validation.OpenServiceManager();
+        validation.StartAction();
+        std::vector<std::string> lines = ReadAllOutput(validation);
+        validation.CloseServiceManager();
+        return lines;
+    };
+    using O = TValidateOption;
+    for (const TValidateOptions& options :
+         {TValidateOptions{O::ValidateFull}, TValidateOptions{O::ValidateFull, O::MendDB}, TValidateOptions{O::SweepDB},
+          TValidateOptions{O::CheckDB, O::ValidateDB}, TValidateOptions{O::LimboTransactions}}) {
+        std::vector<std::string> lines = repair(options);
+        EXPECT_FALSE(Contains(lines, "rror")) << lines.size() << " lines, the first: " << lines.at(0);
+    }
+    // A repair request without options items is the server's to refuse.
+    try {
+        repair({});
+        FAIL() << "repaired without options";
+    } catch (const EFIBInterBaseError& error) {
+        EXPECT_TRUE(error.text().starts_with("FrmPrincipal.Validation:\r\n")) << error.text();
+        std::cout << "Repair without options: " << error.text() << "\n";
+    }
+    EXPECT_NE(CountCustomers(folder.file("repair.fdb")).find(" 3"), std::string::npos);
+}
+
+TEST(FirebirdServices, RepairOfAMissingDatabaseIsTheServersError) {
+    TpFIBValidationService validation("Validation", "FrmPrincipal");
+    validation.setLoginPrompt(false);
+    Connect(validation, TheFirebirdServer());
+    validation.databaseName = TheFirebirdServer().workDir + "/missing.fdb";
+    validation.options = {TValidateOption::ValidateDB};
+    validation.OpenServiceManager();
+    try {
+        validation.StartAction();
+        ReadAllOutput(validation);
+        FAIL() << "validated a missing database";
+    } catch (const EFIBInterBaseError& error) {
+        EXPECT_TRUE(error.text().starts_with("FrmPrincipal.Validation:\r\n")) << error.text();
+        std::cout << "Repair of a missing database: " << error.text() << "\n";
+    }
+}
+
+TEST(FirebirdServices, EmbeddedServiceManagerWithoutServer) {
+    const FirebirdServer& server = TheFirebirdServer();
+    ServerFolder folder;
+    TpFIBBackupService backup("Backup", "FrmPrincipal");
+    backup.setLoginPrompt(false);
+    backup.setProtocol(TProtocol::Local);
+    backup.setLibraryName(server.clientLibrary);
+    backup.setParamValue("user_name", server.user);
+    backup.databaseName = server.embeddedDatabase;
+    backup.backupFile = {folder.file("embedded.fbk")};
+    backup.verbose = true;
+    backup.OpenServiceManager();
+    backup.StartAction();
+    std::vector<std::string> lines = ReadAllOutput(backup);
+    WaitUntilStopped(backup);
+    backup.CloseServiceManager();
+    EXPECT_TRUE(Contains(lines, "writing data for table ITEM"));
+    EXPECT_TRUE(std::filesystem::exists(folder.file("embedded.fbk")));
+}
+
+} // namespace
+} // namespace tervolen

@@ -1,0 +1,220 @@
+#include "services/monitor_log.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace tervolen {
+namespace {
+
+struct Expected {
+    std::string text;
+    Color color;
+    int size;
+};
+
+void ExpectParagraphs(const MonitorLog& log, const std::vector<Expected>& expected) {
+    ASSERT_EQ(log.size(), expected.size());
+    for (size_t i = 0; i < expected.size(); ++i) {
+        SCOPED_TRACE("paragraph " + std::to_string(i));
+        EXPECT_EQ(log.paragraph(i).text, expected[i].text);
+        EXPECT_EQ(log.paragraph(i).color, expected[i].color);
+        EXPECT_EQ(log.paragraph(i).size, expected[i].size);
+    }
+}
+
+TEST(MonitorLogTest, VerboseBackupOutputTakesTheGreenOfTheStartLine) {
+    MonitorLog log;
+    log.ClearMonitor();
+    log.AddMonitorLine("=========== Started Backup ===========", kFuchsia, kMonitorLineSize);
+    log.AddMonitorLine("Started Backup at Saturday, December 9, 2006, 15:30:12 hour", kGreen, kMonitorLineSize);
+    log.AppendOutputLine("gbak:readied database /data/base.fdb for backup");
+    log.AppendOutputLine("gbak:writing data for table CUSTOMERS");
+    log.AddMonitorLine("Processing Please Wait...", kNavy, kMonitorLineSize);
+    log.AddMonitorLine("=========== Backup Finished ========", kNavy, kMonitorLineSize);
+
+    ExpectParagraphs(log, {{"=========== Started Backup ===========", kFuchsia, 10},
+                           {"Started Backup at Saturday, December 9, 2006, 15:30:12 hour", kGreen, 10},
+                           {"gbak:readied database /data/base.fdb for backup", kGreen, 10},
+                           {"gbak:writing data for table CUSTOMERS", kGreen, 10},
+                           {"Processing Please Wait...", kNavy, 10},
+                           {"=========== Backup Finished ========", kNavy, 10}});
+}
+
+TEST(MonitorLogTest, NonVerboseRunLeavesLaterPlainLinesFuchsia) {
+    MonitorLog log;
+    log.AddMonitorLine("=========== Started Backup ===========", kFuchsia, kMonitorLineSize);
+    log.AddMonitorLine("Started Backup at Saturday, December 9, 2006, 15:30:12 hour", kGreen, kMonitorLineSize);
+    log.AddMonitorLine("No output, Verbose Mode Turned Off!", kFuchsia, kMonitorLineSize);
+    log.AppendOutputLine("a line without attributes");
+
+    EXPECT_EQ(log.paragraph(2).color, kFuchsia);
+    EXPECT_EQ(log.paragraph(3).color, kFuchsia);
+    EXPECT_EQ(log.paragraph(3).size, 10);
+}
+
+TEST(MonitorLogTest, ColourValuesAreTheMonitorsRedGreenBlue) {
+    EXPECT_EQ(kFuchsia, 255u | (0u << 8) | (255u << 16));
+    EXPECT_EQ(kGreen, 0u | (128u << 8) | (0u << 16));
+    EXPECT_EQ(kNavy, 0u | (0u << 8) | (128u << 16));
+    EXPECT_EQ(kRed, 255u);
+}
+
+TEST(MonitorLogTest, ErrorTextWithTwoLinesOfItsOwnGivesThreeRedParagraphs) {
+    MonitorLog log;
+    log.AddMonitorLine("Error Code 0001 Internal System \rFrmPrincipal.Backup:\r\nUnable to complete network request",
+                       kRed, kMonitorLineSize);
+
+    ExpectParagraphs(log, {{"Error Code 0001 Internal System ", kRed, 10},
+                           {"FrmPrincipal.Backup:", kRed, 10},
+                           {"Unable to complete network request", kRed, 10}});
+}
+
+TEST(MonitorLogTest, LineBreaksSplitTextIntoParagraphs) {
+    struct Case {
+        std::string text;
+        std::vector<std::string> paragraphs;
+    };
+    const std::vector<Case> cases = {
+        {"", {""}},
+        {"one", {"one"}},
+        {"a\rb", {"a", "b"}},
+        {"a\nb", {"a", "b"}},
+        {"a\r\nb", {"a", "b"}},
+        {"a\n\rb", {"a", "", "b"}},
+        {"a\r\rb", {"a", "", "b"}},
+        {"a\r", {"a", ""}},
+        {"\r\na", {"", "a"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text);
+        MonitorLog log;
+        log.AddMonitorLine(c.text, kNavy, 10);
+        ASSERT_EQ(log.size(), c.paragraphs.size());
+        for (size_t i = 0; i < c.paragraphs.size(); ++i)
+            EXPECT_EQ(log.paragraph(i).text, c.paragraphs[i]);
+    }
+}
+
+TEST(MonitorLogTest, PlainLineInEmptyLogTakesTheAreasOwnFont) {
+    MonitorLog log;
+    log.AppendOutputLine("first");
+    log.InsertFirstLine("ERROR: top");
+
+    ExpectParagraphs(log, {{"ERROR: top", kWindowText, 8}, {"first", kWindowText, 8}});
+}
+
+TEST(MonitorLogTest, InsertedFirstLineTakesTheAttributesOfTheFirstLine) {
+    MonitorLog log;
+    log.AddMonitorLine("=========== Started Backup ===========", kFuchsia, kMonitorLineSize);
+    log.AddMonitorLine("Compressed Files: 1", kGreen, kMonitorLineSize);
+    log.InsertFirstLine("ERROR: Socket Error # 111\r\nConnection refused.");
+
+    ExpectParagraphs(log, {{"ERROR: Socket Error # 111", kFuchsia, 10},
+                           {"Connection refused.", kFuchsia, 10},
+                           {"=========== Started Backup ===========", kFuchsia, 10},
+                           {"Compressed Files: 1", kGreen, 10}});
+}
+
+TEST(MonitorLogTest, ClearRemovesEveryLineAndTheAttributesWithThem) {
+    MonitorLog log;
+    log.AddMonitorLine("red", kRed, 10);
+    log.ClearMonitor();
+    EXPECT_TRUE(log.empty());
+
+    log.AppendOutputLine("plain");
+    ExpectParagraphs(log, {{"plain", kWindowText, 8}});
+}
+
+TEST(MonitorLogTest, LampIsLitUntilSwitched) {
+    MonitorLog log;
+    EXPECT_TRUE(log.led());
+    log.SetLed(false);
+    EXPECT_FALSE(log.led());
+    log.SetLed(true);
+    EXPECT_TRUE(log.led());
+}
+
+class RecordingListener : public MonitorListener {
+public:
+    std::vector<std::string> events;
+    void paragraphsAppended(std::size_t count) override { events.push_back("appended " + std::to_string(count)); }
+    void paragraphsInserted(std::size_t count) override { events.push_back("inserted " + std::to_string(count)); }
+    void paragraphsTrimmed(std::size_t count) override { events.push_back("trimmed " + std::to_string(count)); }
+    void monitorCleared() override { events.push_back("cleared"); }
+    void ledChanged(bool lit) override { events.push_back(lit ? "lit" : "unlit"); }
+};
+
+TEST(MonitorLogTest, ListenersSeeEveryChange) {
+    MonitorLog log;
+    RecordingListener first;
+    RecordingListener second;
+    log.addListener(&first);
+    log.addListener(&second);
+
+    log.SetLed(false);
+    log.AddMonitorLine("Error Code 00026 Internal System \rtext", kRed, 10);
+    log.AppendOutputLine("line");
+    log.InsertFirstLine("ERROR: x");
+    log.ClearMonitor();
+    log.SetLed(true);
+    log.removeListener(&second);
+    log.AppendOutputLine("only the first listener sees this");
+
+    const std::vector<std::string> expected = {"unlit",   "appended 2", "appended 1", "inserted 1",
+                                               "cleared", "lit",        "appended 1"};
+    EXPECT_EQ(first.events, expected);
+    EXPECT_EQ(second.events, std::vector<std::string>(expected.begin(), expected.end() - 1));
+    log.removeListener(&first);
+}
+
+TEST(MonitorLogTest, KeepsTheNewestParagraphsUpToTheLimit) {
+    MonitorLog log;
+    RecordingListener listener;
+    for (size_t i = 0; i < kMaxMonitorParagraphs; ++i)
+        log.AppendOutputLine(std::to_string(i));
+    log.addListener(&listener);
+
+    log.AppendOutputLine("newest");
+    log.AddMonitorLine("two\rlines", kRed, 10);
+
+    ASSERT_EQ(log.size(), kMaxMonitorParagraphs);
+    EXPECT_EQ(log.paragraph(0).text, "3");
+    EXPECT_EQ(log.paragraph(kMaxMonitorParagraphs - 3).text, "newest");
+    EXPECT_EQ(log.paragraph(kMaxMonitorParagraphs - 1).text, "lines");
+    EXPECT_EQ(listener.events, (std::vector<std::string>{"trimmed 1", "appended 1", "trimmed 2", "appended 2"}));
+    log.removeListener(&listener);
+}
+
+TEST(MonitorLogTest, LineInsertedAtTheTopOfAFullLogIsKept) {
+    MonitorLog log;
+    log.AddMonitorLine("oldest", kFuchsia, 10);
+    for (size_t i = 1; i < kMaxMonitorParagraphs; ++i)
+        log.AddMonitorLine(std::to_string(i), kGreen, 10);
+
+    log.InsertFirstLine("ERROR: Host not found.");
+
+    ASSERT_EQ(log.size(), kMaxMonitorParagraphs);
+    EXPECT_EQ(log.paragraph(0).text, "ERROR: Host not found.");
+    EXPECT_EQ(log.paragraph(0).color, kGreen); // the line it now stands before
+    EXPECT_EQ(log.paragraph(1).text, "1");
+    EXPECT_EQ(log.paragraph(kMaxMonitorParagraphs - 1).text, std::to_string(kMaxMonitorParagraphs - 1));
+}
+
+TEST(MonitorLogTest, TextLongerThanTheLimitKeepsItsLastParagraphs) {
+    std::string text;
+    for (size_t i = 0; i < kMaxMonitorParagraphs + 10; ++i)
+        text += std::to_string(i) + "\n";
+    MonitorLog log;
+    log.AddMonitorLine("before", kNavy, 10);
+
+    log.AddMonitorLine(text, kRed, 10);
+
+    ASSERT_EQ(log.size(), kMaxMonitorParagraphs);
+    EXPECT_EQ(log.paragraph(0).text, "11");
+    EXPECT_EQ(log.paragraph(kMaxMonitorParagraphs - 1).text, "");
+}
+
+} // namespace
+} // namespace tervolen

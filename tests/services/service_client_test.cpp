@@ -1,0 +1,406 @@
+// The service classes against a stand-in client library (fake_fbclient.cpp) that records every call:
+// the client's own checks, the login step, error conversion and the answer handling. The real server
+// is tested in firebird_service_test.cpp.
+#include "services/service_client.h"
+
+#include "fake_fbclient.h"
+#include "scripted_dialogs.h"
+#include "services/service_errors.h"
+#include "services/service_requests.h"
+
+#include <gtest/gtest.h>
+
+#include <dlfcn.h>
+
+namespace tervolen {
+namespace {
+
+using test::FakeClientState;
+
+std::string Bytes(std::initializer_list<int> bytes) {
+    std::string result;
+    for (int b : bytes)
+        result.push_back(static_cast<char>(b));
+    return result;
+}
+
+FakeClientState& Fake() {
+    static FakeClientState* state = [] {
+        void* library = ::dlopen(FAKE_FBCLIENT, RTLD_NOW | RTLD_LOCAL);
+        if (library == nullptr)
+            throw std::runtime_error(::dlerror());
+        auto stateOf = reinterpret_cast<FakeClientState* (*)()>(::dlsym(library, "fake_fbclient_state"));
+        return stateOf();
+    }();
+    return *state;
+}
+
+template <class Action> std::string ClientErrorText(Action action) {
+    try {
+        action();
+    } catch (const EFIBClientError& error) {
+        return error.text();
+    }
+    return "no error";
+}
+
+class ServiceClientTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        Fake().reset();
+        backup.setProtocol(TProtocol::TCP);
+        backup.setLibraryName(FAKE_FBCLIENT);
+        backup.setServerName("dbhost");
+        backup.setLoginPrompt(false);
+        backup.setParamValue("user_name", "SYSDBA");
+        backup.setParamValue("password", "secret");
+        backup.databaseName = "/d/db.fdb";
+        backup.backupFile = {"/b/db.fbk"};
+    }
+
+    void StartBackup() {
+        backup.OpenServiceManager();
+        backup.StartAction();
+    }
+
+    TpFIBBackupService backup{"Backup", "FrmPrincipal"};
+};
+
+TEST_F(ServiceClientTest, AttachSendsTheManagerNameAndTheParameterBuffer) {
+    int attached = 0;
+    backup.OnAttach = [&] { ++attached; };
+    backup.OpenServiceManager();
+    EXPECT_TRUE(backup.active());
+    EXPECT_EQ(attached, 1);
+    EXPECT_EQ(Fake().serviceName, "dbhost:service_mgr");
+    EXPECT_EQ(Fake().attachParams, Bytes({2, 2, 28, 6}) + "SYSDBA" + Bytes({29, 6}) + "secret");
+}
+
+TEST_F(ServiceClientTest, NoUserAndNoPasswordGiveTheVersionBytesAlone) {
+    backup.setParamValue("user_name", "");
+    backup.setParamValue("password", "");
+    backup.OpenServiceManager();
+    EXPECT_EQ(Fake().attachParams, Bytes({2, 2}));
+}
+
+TEST_F(ServiceClientTest, LocalProtocolNeedsNoServerName) {
+    backup.setProtocol(TProtocol::Local);
+    EXPECT_EQ(backup.serverName(), "");
+    backup.OpenServiceManager();
+    EXPECT_EQ(Fake().serviceName, "service_mgr");
+}
+
+TEST_F(ServiceClientTest, MissingServerNameIsFoundBeforeTheLibraryIsLoaded) {
+    backup.setLibraryName("/nonexistent/libfbclient.so.2");
+    backup.setServerName("");
+    EXPECT_EQ(ClientErrorText([&] { backup.OpenServiceManager(); }), "Server Name Missing");
+    backup.setServerName("dbhost");
+    EXPECT_EQ(ClientErrorText([&] { backup.OpenServiceManager(); }),
+              "Can't load library /nonexistent/libfbclient.so.2 ");
+}
+
+TEST_F(ServiceClientTest, AttachParameterErrorsStopTheAttach) {
+    backup.setParamValue("sys_user_name", "x");
+    EXPECT_EQ(ClientErrorText([&] { backup.OpenServiceManager(); }), "SPB Constant Not supported");
+    EXPECT_TRUE(Fake().calls.empty());
+    backup.setParamValue("sys_user_name", "");
+    backup.OpenServiceManager();
+    EXPECT_TRUE(backup.active());
+}
+
+TEST_F(ServiceClientTest, PropertyGuardsWhileAttached) {
+    const std::string attachedText = "Cannot perform operation -- service is attached";
+    backup.OpenServiceManager();
+    EXPECT_EQ(ClientErrorText([&] { backup.OpenServiceManager(); }), attachedText);
+    EXPECT_EQ(ClientErrorText([&] { backup.setProtocol(TProtocol::TCP); }), "no error");
+    EXPECT_EQ(ClientErrorText([&] { backup.setProtocol(TProtocol::SPX); }), attachedText);
+    EXPECT_EQ(backup.protocol(), TProtocol::TCP);
+    EXPECT_EQ(ClientErrorText([&] { backup.setServerName("dbhost"); }), "no error");
+    EXPECT_EQ(ClientErrorText([&] { backup.setServerName("other"); }), attachedText);
+    EXPECT_EQ(backup.serverName(), "dbhost");
+    EXPECT_EQ(ClientErrorText([&] { backup.setLibraryName(FAKE_FBCLIENT); }), attachedText);
+    EXPECT_EQ(ClientErrorText([&] { backup.setParamValue("password", "new"); }), attachedText);
+    EXPECT_EQ(ClientErrorText([&] { backup.setParams({}); }), attachedText);
+    EXPECT_EQ(backup.params(), (std::vector<std::string>{"user_name=SYSDBA", "password=secret"}));
+    backup.setActive(true);
+    EXPECT_EQ(Fake().calls, std::vector<std::string>{"attach"});
+    backup.setActive(false);
+    EXPECT_FALSE(backup.active());
+    EXPECT_EQ(ClientErrorText([&] { backup.CloseServiceManager(); }),
+              "Cannot perform operation -- service is not attached");
+}
+
+TEST_F(ServiceClientTest, LocalProtocolClearsTheServerName) {
+    backup.setProtocol(TProtocol::Local);
+    EXPECT_EQ(backup.serverName(), "");
+    backup.setServerName("dbhost");
+    backup.setProtocol(TProtocol::Local);
+    EXPECT_EQ(backup.serverName(), "dbhost");
+}
+
+TEST_F(ServiceClientTest, ParamValuesReplaceAppendAndRemove) {
+    backup.setParams({"USER_NAME=old", "sql_role_name=R"});
+    backup.setParamValue("user_name", "new");
+    backup.setParamValue("password", "pw");
+    backup.setParamValue("sql_role_name", "");
+    EXPECT_EQ(backup.params(), (std::vector<std::string>{"user_name=new", "password=pw"}));
+}
+
+TEST_F(ServiceClientTest, ChangedParamsAreSentAtTheNextAttach) {
+    backup.OpenServiceManager();
+    backup.CloseServiceManager();
+    backup.setParamValue("password", "");
+    backup.OpenServiceManager();
+    EXPECT_EQ(Fake().attachParams, Bytes({2, 2, 28, 6}) + "SYSDBA");
+}
+
+TEST_F(ServiceClientTest, OnLoginEditsACopyOfTheParams) {
+    backup.setLoginPrompt(true);
+    backup.OnLogin = [](std::vector<std::string>& params) {
+        EXPECT_EQ(params.size(), 2u);
+        params = {"user_name=EDITED"};
+    };
+    backup.OpenServiceManager();
+    EXPECT_EQ(backup.params(), std::vector<std::string>{"user_name=EDITED"});
+    EXPECT_EQ(Fake().attachParams, Bytes({2, 2, 28, 6}) + "EDITED");
+}
+
+TEST_F(ServiceClientTest, LoginDialogFillsAndWritesBackTheFields) {
+    test::ScriptedDialogs dialogs;
+    backup.setLoginPrompt(true);
+    backup.LoginDialog = [&](LoginFields& fields) { return dialogs.login(fields); };
+    backup.setServerName("0123456789abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOP");
+    backup.setParams({"isc_spb_sql_role_name=ADMIN", "user_name=SYSDBA", "password=old"});
+    dialogs.logins.push_back(LoginFields{"", "ALICE", "pw", ""});
+    backup.OpenServiceManager();
+
+    ASSERT_EQ(dialogs.loginRequests.size(), 1u);
+    const LoginFields& shown = dialogs.loginRequests[0];
+    EXPECT_EQ(shown.database, "0123456789...jklmnopqrstuvwxyzABCDEFGHIJKLMNOP");
+    EXPECT_EQ(shown.userName, "SYSDBA");
+    EXPECT_EQ(shown.password, "");
+    EXPECT_EQ(shown.role, "ADMIN");
+    EXPECT_EQ(backup.params(), (std::vector<std::string>{"sql_role_name=", "user_name=ALICE", "password=pw"}));
+    EXPECT_EQ(Fake().attachParams, Bytes({2, 2, 60, 0, 28, 5}) + "ALICE" + Bytes({29, 2}) + "pw");
+}
+
+TEST_F(ServiceClientTest, ShortServerNamesAreShownWhole) {
+    test::ScriptedDialogs dialogs;
+    backup.setLoginPrompt(true);
+    backup.LoginDialog = [&](LoginFields& fields) { return dialogs.login(fields); };
+    backup.setServerName(std::string(45, 's'));
+    dialogs.logins.push_back(LoginFields{});
+    backup.OpenServiceManager();
+    EXPECT_EQ(dialogs.loginRequests.at(0).database, std::string(45, 's'));
+}
+
+TEST_F(ServiceClientTest, CancelledLoginDoesNotAttach) {
+    test::ScriptedDialogs dialogs;
+    backup.setLoginPrompt(true);
+    backup.LoginDialog = [&](LoginFields& fields) { return dialogs.login(fields); };
+    dialogs.logins.push_back(std::nullopt);
+    EXPECT_EQ(ClientErrorText([&] { backup.OpenServiceManager(); }), "Operation cancelled at user's request.");
+    EXPECT_TRUE(Fake().calls.empty());
+    EXPECT_FALSE(backup.active());
+}
+
+TEST_F(ServiceClientTest, ServerErrorCarriesPathNameSqlMessageAndServerMessages) {
+    Fake().failCalls = {"attach"};
+    Fake().sqlCode = -902;
+    Fake().sqlMessage = "Unsuccessful execution caused by a system error";
+    Fake().serverMessages = {"Your user name and password are not defined", "Ask your administrator."};
+    try {
+        backup.OpenServiceManager();
+        FAIL() << "no error";
+    } catch (const EFIBInterBaseError& error) {
+        EXPECT_EQ(error.text(), "FrmPrincipal.Backup:\r\nUnsuccessful execution caused by a system error."
+                                "Your user name and password are not defined.\r\nAsk your administrator.\r\n");
+        EXPECT_EQ(error.sqlCode(), -902);
+    }
+    EXPECT_FALSE(backup.active());
+}
+
+TEST_F(ServiceClientTest, PathNameJoinsTheNamesThatExist) {
+    EXPECT_EQ(backup.pathName(), "FrmPrincipal.Backup");
+    EXPECT_EQ(TpFIBValidationService("Validation").pathName(), "Validation");
+    EXPECT_EQ(TpFIBValidationService("", "FrmPrincipal").pathName(), "FrmPrincipal");
+    TpFIBRestoreService unnamed;
+    unnamed.setLibraryName(FAKE_FBCLIENT);
+    unnamed.setLoginPrompt(false);
+    Fake().failCalls = {"attach"};
+    try {
+        unnamed.OpenServiceManager();
+        FAIL() << "no error";
+    } catch (const EFIBInterBaseError& error) {
+        EXPECT_EQ(error.text(), ":\r\n");
+    }
+}
+
+TEST_F(ServiceClientTest, FailedDetachStillDetaches) {
+    backup.OpenServiceManager();
+    Fake().failCalls = {"detach"};
+    Fake().serverMessages = {"connection lost"};
+    try {
+        backup.CloseServiceManager();
+        FAIL() << "no error";
+    } catch (const EFIBInterBaseError& error) {
+        EXPECT_EQ(error.text(), "FrmPrincipal.Backup:\r\nconnection lost.\r\n");
+    }
+    EXPECT_FALSE(backup.active());
+}
+
+TEST_F(ServiceClientTest, StartSendsTheBuiltRequestAndClearsIt) {
+    StartBackup();
+    EXPECT_EQ(Fake().startRequest,
+              Bytes({1, 106, 9, 0}) + "/d/db.fdb" + Bytes({108, 0, 0, 0, 0, 5, 9, 0}) + "/b/db.fbk");
+    EXPECT_TRUE(backup.startRequest().empty());
+    EXPECT_EQ(backup.pendingAction(), 1);
+}
+
+TEST_F(ServiceClientTest, StartNeedsAnAttachedServiceBeforeBuilding) {
+    EXPECT_EQ(ClientErrorText([&] { backup.StartAction(); }), "Cannot perform operation -- service is not attached");
+    EXPECT_EQ(backup.pendingAction(), 0);
+}
+
+TEST_F(ServiceClientTest, StartRefusesAnEmptyRequest) {
+    TpFIBControlService service;
+    service.setLibraryName(FAKE_FBCLIENT);
+    service.setLoginPrompt(false);
+    service.OpenServiceManager();
+    EXPECT_EQ(ClientErrorText([&] { service.StartAction(); }), "Start Parameters missing or incorrect");
+    EXPECT_EQ(Fake().calls, std::vector<std::string>{"attach"});
+}
+
+TEST_F(ServiceClientTest, StartRefusesARequestLongerThan65535Bytes) {
+    backup.OpenServiceManager();
+    // Action 1, database item 3 + n, options item 5, file item 3 + 9.
+    backup.databaseName = std::string(65535 - 21, 'd');
+    backup.backupFile = {"/b/db.fbk"};
+    backup.StartAction();
+    EXPECT_EQ(Fake().startRequest.size(), 65535u);
+    backup.databaseName += 'd';
+    EXPECT_EQ(ClientErrorText([&] { backup.StartAction(); }), "The start request is longer than 65535 bytes");
+    EXPECT_EQ(Fake().calls, (std::vector<std::string>{"attach", "start"}));
+}
+
+TEST_F(ServiceClientTest, FailedStartDetachesAndReportsTheStartError) {
+    backup.OpenServiceManager();
+    Fake().failCalls = {"start", "detach"};
+    Fake().serverMessages = {"start refused"};
+    try {
+        backup.StartAction();
+        FAIL() << "no error";
+    } catch (const EFIBInterBaseError& error) {
+        EXPECT_EQ(error.text(), "FrmPrincipal.Backup:\r\nstart refused.\r\n");
+    }
+    EXPECT_FALSE(backup.active());
+    EXPECT_TRUE(backup.startRequest().empty());
+    EXPECT_EQ(Fake().calls, (std::vector<std::string>{"attach", "start", "detach"}));
+}
+
+TEST_F(ServiceClientTest, OutputLinesUntilTheEmptyLine) {
+    StartBackup();
+    Fake().answers = {Bytes({62, 5, 0}) + "first" + Bytes({1}), Bytes({62, 6, 0}) + "second" + Bytes({1}),
+                      Bytes({62, 0, 0, 1})};
+    EXPECT_EQ(backup.ReadOutputLine(), "first");
+    EXPECT_FALSE(backup.outputEnded());
+    EXPECT_EQ(backup.ReadOutputLine(), "second");
+    EXPECT_EQ(backup.ReadOutputLine(), "");
+    EXPECT_TRUE(backup.outputEnded());
+    EXPECT_EQ(Fake().queryItems, Bytes({62}));
+    EXPECT_EQ(Fake().bufferLength, 32000u);
+    size_t calls = Fake().calls.size();
+    EXPECT_EQ(backup.ReadOutputLine(), "");
+    EXPECT_EQ(Fake().calls.size(), calls);
+}
+
+TEST_F(ServiceClientTest, OutputBeforeAnyRequestIsRefused) {
+    backup.OpenServiceManager();
+    EXPECT_EQ(ClientErrorText([&] { backup.ReadOutputLine(); }), "Query Parameters missing or incorrect");
+}
+
+TEST_F(ServiceClientTest, AnswerRunningPastTheBufferIsRefused) {
+    backup.setBufferSize(8);
+    StartBackup();
+    Fake().answers = {Bytes({62, 10, 0}) + "12345678901" + Bytes({1})};
+    EXPECT_EQ(ClientErrorText([&] { backup.ReadOutputLine(); }), "Unexpected Output buffer value");
+    EXPECT_EQ(Fake().bufferLength, 8u);
+}
+
+TEST_F(ServiceClientTest, TextNotifyGetsEveryLine) {
+    std::vector<std::string> lines;
+    backup.OnTextNotify = [&](const std::string& line) { lines.push_back(line); };
+    Fake().answers = {Bytes({62, 1, 0, 'a', 1}), Bytes({62, 1, 0, 'b', 1}), Bytes({62, 0, 0, 1})};
+    StartBackup();
+    EXPECT_EQ(lines, (std::vector<std::string>{"a", "b"}));
+    EXPECT_TRUE(backup.outputEnded());
+}
+
+TEST_F(ServiceClientTest, QueryRunning) {
+    backup.OpenServiceManager();
+    Fake().answers = {Bytes({67, 1, 0, 0, 0, 1}), Bytes({67, 0, 0, 0, 0, 1}), Bytes({62, 0, 0, 1, 0})};
+    EXPECT_TRUE(backup.QueryRunning());
+    EXPECT_EQ(Fake().queryItems, Bytes({67}));
+    EXPECT_FALSE(backup.QueryRunning());
+    EXPECT_EQ(ClientErrorText([&] { backup.QueryRunning(); }), "Unexpected Output buffer value");
+}
+
+TEST_F(ServiceClientTest, FailedQueryDetaches) {
+    StartBackup();
+    Fake().failCalls = {"query"};
+    EXPECT_THROW(backup.ReadOutputLine(), EFIBInterBaseError);
+    EXPECT_FALSE(backup.active());
+    EXPECT_EQ(Fake().calls, (std::vector<std::string>{"attach", "start", "query", "detach"}));
+}
+
+TEST_F(ServiceClientTest, BufferSizeOutsideTheApiRangeIsRefused) {
+    for (int size : {0, -1, 65536}) {
+        EXPECT_EQ(ClientErrorText([&] { backup.setBufferSize(size); }),
+                  "The output buffer size must be between 1 and 65535 bytes, not " + std::to_string(size));
+        EXPECT_EQ(backup.bufferSize(), 32000);
+    }
+    backup.setBufferSize(65535);
+    StartBackup();
+    Fake().answers = {Bytes({62, 0, 0, 1})};
+    backup.ReadOutputLine();
+    EXPECT_EQ(Fake().bufferLength, 65535u);
+    backup.setBufferSize(1);
+    EXPECT_EQ(backup.bufferSize(), 1);
+}
+
+TEST_F(ServiceClientTest, DestructionDetachesAnAttachedService) {
+    {
+        TpFIBValidationService validation("Validation", "FrmPrincipal");
+        validation.setLibraryName(FAKE_FBCLIENT);
+        validation.setLoginPrompt(false);
+        validation.OpenServiceManager();
+    }
+    EXPECT_EQ(Fake().calls, (std::vector<std::string>{"attach", "detach"}));
+}
+
+TEST_F(ServiceClientTest, NewLibraryNameBindsTheNewLibrary) {
+    backup.OpenServiceManager();
+    backup.CloseServiceManager();
+    backup.setLibraryName(FAKE_FBCLIENT_BASIC);
+    EXPECT_EQ(ClientErrorText([&] { backup.OpenServiceManager(); }),
+              std::string("Can't find procedure isc_service_attach in ") + FAKE_FBCLIENT_BASIC);
+    backup.setLibraryName(FAKE_FBCLIENT);
+    backup.OpenServiceManager();
+    EXPECT_TRUE(backup.active());
+}
+
+TEST(ServiceDefaults, InitialValues) {
+    TpFIBBackupService backup;
+    EXPECT_EQ(backup.protocol(), TProtocol::Local);
+    EXPECT_EQ(backup.libraryName(), "libfbclient.so.2");
+    EXPECT_TRUE(backup.loginPrompt());
+    EXPECT_FALSE(backup.active());
+    EXPECT_EQ(backup.bufferSize(), 32000);
+    EXPECT_EQ(backup.pendingAction(), 0);
+    EXPECT_FALSE(backup.outputEnded());
+    EXPECT_FALSE(backup.verbose);
+    EXPECT_EQ(backup.blockingFactor, 0);
+}
+
+} // namespace
+} // namespace tervolen

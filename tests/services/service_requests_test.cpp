@@ -1,0 +1,228 @@
+#include "services/service_requests.h"
+
+#include "services/service_errors.h"
+
+#include <gtest/gtest.h>
+
+namespace tervolen {
+namespace {
+
+std::string Bytes(std::initializer_list<int> bytes) {
+    std::string result;
+    for (int b : bytes)
+        result.push_back(static_cast<char>(b));
+    return result;
+}
+
+// Text item: tag, 2-byte little-endian length, text.
+std::string Text(int tag, const std::string& text) {
+    return Bytes({tag, static_cast<int>(text.size() & 0xFF), static_cast<int>(text.size() >> 8)}) + text;
+}
+
+// Number item: tag, 4-byte little-endian value.
+std::string Number(int tag, std::uint32_t value) {
+    return Bytes({tag, static_cast<int>(value & 0xFF), static_cast<int>((value >> 8) & 0xFF),
+                  static_cast<int>((value >> 16) & 0xFF), static_cast<int>(value >> 24)});
+}
+
+std::string Hex(const std::string& bytes) {
+    static const char digits[] = "0123456789ABCDEF";
+    std::string hex;
+    for (unsigned char c : bytes) {
+        hex += digits[c >> 4];
+        hex += digits[c & 15];
+        hex += ' ';
+    }
+    return hex;
+}
+
+TEST(BackupRequest, TheExampleByteForByte) {
+    TpFIBBackupService backup;
+    backup.databaseName = "C:\\DATA\\SALES.FDB";
+    backup.backupFile = {"C:\\BKP\\SALES.fbk"};
+    backup.options = {TBackupOption::IgnoreLimbo};
+    backup.verbose = true;
+    backup.BuildStartRequest();
+    std::string expected = Bytes({0x01, 0x6A, 0x11, 0x00}) + "C:\\DATA\\SALES.FDB" +
+                           Bytes({0x6C, 0x02, 0x00, 0x00, 0x00, 0x6B, 0x05, 0x10, 0x00}) + "C:\\BKP\\SALES.fbk";
+    EXPECT_EQ(Hex(backup.startRequest()), Hex(expected));
+    EXPECT_EQ(backup.pendingAction(), 1);
+    EXPECT_FALSE(backup.outputEnded());
+}
+
+struct BackupCase {
+    const char* what;
+    TBackupOptions options;
+    bool verbose;
+    int blockingFactor;
+    std::vector<std::string> files;
+    std::string expectedAfterDatabase;
+};
+
+TEST(BackupRequest, Table) {
+    const BackupCase cases[] = {
+        {"empty options still carry 0", {}, false, 0, {"/b/x.fbk"}, Number(108, 0) + Text(5, "/b/x.fbk")},
+        {"every option bit",
+         {TBackupOption::IgnoreChecksums, TBackupOption::IgnoreLimbo, TBackupOption::MetadataOnly,
+          TBackupOption::NoGarbageCollection, TBackupOption::OldMetadataDesc, TBackupOption::NonTransportable,
+          TBackupOption::ConvertExtTables},
+         false,
+         0,
+         {"/b/x.fbk"},
+         Number(108, 0x7F) + Text(5, "/b/x.fbk")},
+        {"blocking factor and verbose",
+         {TBackupOption::MetadataOnly},
+         true,
+         20,
+         {"/b/x.fbk"},
+         Number(108, 4) + Bytes({107}) + Number(6, 20) + Text(5, "/b/x.fbk")},
+        {"negative blocking factor is left out", {}, false, -5, {}, Number(108, 0)},
+        {"file lines with sizes, blank lines skipped",
+         {},
+         false,
+         0,
+         {"/b/x.fbk=1000", "  ", "", "/b/y.fbk", "/b/z=-7"},
+         Number(108, 0) + Text(5, "/b/x.fbk") + Number(7, 1000) + Text(5, "/b/y.fbk") + Text(5, "/b/z") +
+             Number(7, 0xFFFFFFFF - 6)},
+    };
+    for (const BackupCase& c : cases) {
+        TpFIBBackupService backup;
+        backup.databaseName = "/d/db.fdb";
+        backup.options = c.options;
+        backup.verbose = c.verbose;
+        backup.blockingFactor = c.blockingFactor;
+        backup.backupFile = c.files;
+        backup.BuildStartRequest();
+        EXPECT_EQ(Hex(backup.startRequest()), Hex(Bytes({1}) + Text(106, "/d/db.fdb") + c.expectedAfterDatabase))
+            << c.what;
+    }
+}
+
+TEST(BackupRequest, EmptyDatabaseNameIsRefusedBeforeTheActionIsSet) {
+    TpFIBBackupService backup;
+    backup.backupFile = {"/b/x.fbk"};
+    try {
+        backup.BuildStartRequest();
+        FAIL() << "no error";
+    } catch (const EFIBClientError& error) {
+        EXPECT_EQ(error.text(), "Start Parameters missing or incorrect");
+    }
+    EXPECT_EQ(backup.pendingAction(), 0);
+    EXPECT_TRUE(backup.startRequest().empty());
+}
+
+TEST(BackupRequest, SizeThatIsNoIntegerNamesTheText) {
+    TpFIBBackupService backup;
+    backup.databaseName = "/d/db.fdb";
+    backup.backupFile = {"/b/x=1.fbk=100"};
+    try {
+        backup.BuildStartRequest();
+        FAIL() << "no error";
+    } catch (const Error& error) {
+        EXPECT_EQ(error.text(), "'1.fbk=100' is not a valid integer value");
+    }
+    EXPECT_TRUE(backup.startRequest().empty());
+}
+
+TEST(RestoreRequest, EveryItemInOrder) {
+    TpFIBRestoreService restore;
+    restore.options = {TRestoreOption::CreateNewDB, TRestoreOption::DeactivateIndexes};
+    restore.verbose = true;
+    restore.pageSize = 8192;
+    restore.pageBuffers = 2048;
+    restore.backupFile = {"/b/x.fbk", "/b/x2.fbk=5000"};
+    restore.databaseName = {"/d/new.fdb=100", "", "/d/new2.fdb"};
+    restore.BuildStartRequest();
+    std::string expected = Bytes({2}) + Number(108, 0x2100) + Bytes({107}) + Number(10, 8192) + Number(9, 2048) +
+                           Text(5, "/b/x.fbk") + Text(5, "/b/x2.fbk") + Number(7, 5000) + Text(106, "/d/new.fdb") +
+                           Number(11, 100) + Text(106, "/d/new2.fdb");
+    EXPECT_EQ(Hex(restore.startRequest()), Hex(expected));
+    EXPECT_EQ(restore.pendingAction(), 2);
+}
+
+TEST(RestoreRequest, OptionBitsAndEmptyLists) {
+    TpFIBRestoreService restore;
+    restore.options = {TRestoreOption::DeactivateIndexes,  TRestoreOption::NoShadow, TRestoreOption::NoValidityCheck,
+                       TRestoreOption::OneRelationAtATime, TRestoreOption::Replace,  TRestoreOption::CreateNewDB,
+                       TRestoreOption::UseAllSpace};
+    restore.BuildStartRequest();
+    EXPECT_EQ(Hex(restore.startRequest()), Hex(Bytes({2}) + Number(108, 0x7F00)));
+    restore.options.clear();
+    restore.BuildStartRequest();
+    EXPECT_EQ(Hex(restore.startRequest()), Hex(Bytes({2}) + Number(108, 0)));
+}
+
+TEST(RestoreRequest, DatabaseSizeThatIsNoInteger) {
+    TpFIBRestoreService restore;
+    restore.backupFile = {"/b/x.fbk"};
+    restore.databaseName = {"/d/new.fdb=12x"};
+    try {
+        restore.BuildStartRequest();
+        FAIL() << "no error";
+    } catch (const Error& error) {
+        EXPECT_EQ(error.text(), "'12x' is not a valid integer value");
+    }
+}
+
+struct RepairCase {
+    const char* what;
+    TValidateOptions options;
+    std::string expectedOptions;
+};
+
+TEST(RepairRequest, Table) {
+    using O = TValidateOption;
+    const RepairCase cases[] = {
+        {"no options: action and database only", {}, ""},
+        {"sweep alone: first word only", {O::SweepDB}, Number(108, 0x02)},
+        {"validate alone: first word only", {O::ValidateDB}, Number(108, 0x01)},
+        {"sweep and validate", {O::SweepDB, O::ValidateDB}, Number(108, 0x03)},
+        {"full validation alone", {O::ValidateFull}, Number(108, 0x81)},
+        {"full validation with mend", {O::ValidateFull, O::MendDB}, Number(108, 0x84)},
+        {"mend alone", {O::MendDB}, Number(108, 0x04)},
+        {"second word bits",
+         {O::LimboTransactions, O::CheckDB, O::IgnoreChecksum, O::KillShadows},
+         Number(108, 0x08 | 0x10 | 0x20 | 0x40)},
+        {"both words", {O::ValidateDB, O::CheckDB}, Number(108, 0x01) + Number(108, 0x10)},
+        {"both words with full validation", {O::SweepDB, O::ValidateFull}, Number(108, 0x02) + Number(108, 0x81)},
+    };
+    for (const RepairCase& c : cases) {
+        TpFIBValidationService validation;
+        validation.databaseName = "/d/db.fdb";
+        validation.options = c.options;
+        validation.BuildStartRequest();
+        EXPECT_EQ(Hex(validation.startRequest()), Hex(Bytes({3}) + Text(106, "/d/db.fdb") + c.expectedOptions))
+            << c.what;
+        EXPECT_EQ(validation.pendingAction(), 3);
+    }
+}
+
+TEST(RepairRequest, EmptyDatabaseNameIsRefusedAfterTheActionIsSet) {
+    TpFIBValidationService validation;
+    try {
+        validation.BuildStartRequest();
+        FAIL() << "no error";
+    } catch (const EFIBClientError& error) {
+        EXPECT_EQ(error.text(), "Start Parameters missing or incorrect");
+    }
+    EXPECT_EQ(validation.pendingAction(), 3);
+    EXPECT_TRUE(validation.startRequest().empty());
+}
+
+TEST(RepairRequest, GlobalActionIsNeverSent) {
+    TpFIBValidationService validation;
+    EXPECT_EQ(validation.globalAction, TTransactionGlobalAction::CommitGlobal);
+    validation.databaseName = "/d/db.fdb";
+    validation.globalAction = TTransactionGlobalAction::RollbackGlobal;
+    validation.BuildStartRequest();
+    EXPECT_EQ(validation.startRequest(), Bytes({3}) + Text(106, "/d/db.fdb"));
+}
+
+TEST(ControlService, WritesNoRequest) {
+    TpFIBControlService service;
+    service.BuildStartRequest();
+    EXPECT_TRUE(service.startRequest().empty());
+}
+
+} // namespace
+} // namespace tervolen

@@ -1,0 +1,50 @@
+#pragma once
+
+#include <string>
+
+namespace tervolen::test {
+
+// The private Firebird 3 server that tests/support/firebird/start-server runs for the CTest fixture
+// "firebird" (tests that use it carry FIXTURES firebird and LABELS firebird).
+struct FirebirdServer {
+    std::string host; // 127.0.0.1
+    int port = 0;
+    std::string user; // SYSDBA
+    std::string password;
+    std::string database; // path of the test database (table CUSTOMER, three rows)
+    std::string workDir;  // a folder that both the server and the tests write into
+    // A database for embedded access ("service_mgr" with protocol Local), which needs no server.
+    std::string embeddedDatabase;
+    std::string clientLibrary = "libfbclient.so.2";
+
+    // The ServerName that reaches the server with protocol TCP: "127.0.0.1/port".
+    std::string serverName() const { return host + "/" + std::to_string(port); }
+    // A database path as the server's tools take it: "127.0.0.1/port:path".
+    std::string remotePath(const std::string& path) const { return serverName() + ":" + path; }
+};
+
+// The state file that start-server writes: <build dir>/firebird-test/state.env.
+std::string FirebirdStateFile();
+
+// The running server, read from the state file at the first call. Also points the client library's
+// configuration and lock folder at the server's private embedded root (FIREBIRD, FIREBIRD_LOCK), so that
+// embedded access never touches the system's Firebird; call it before the library is first loaded.
+// Throws std::runtime_error when no server runs.
+const FirebirdServer& TheFirebirdServer();
+
+// A fresh folder under the server's work folder that the server can write into, removed at the end.
+class ServerFolder {
+public:
+    ServerFolder();
+    ServerFolder(const ServerFolder&) = delete;
+    ServerFolder& operator=(const ServerFolder&) = delete;
+    ~ServerFolder();
+
+    const std::string& path() const { return path_; }
+    std::string file(const std::string& name) const { return path_ + "/" + name; }
+
+private:
+    std::string path_;
+};
+
+} // namespace tervolen::test
