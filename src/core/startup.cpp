@@ -1,5 +1,6 @@
 #include "core/startup.h"
 
+#include "core/language_choice.h"
 #include "core/mirror_list_file.h"
 #include "core/schedule.h"
 #include "core/settings_file.h"
@@ -34,16 +35,12 @@ void LoadWeekdays(FormState& form, const SettingsFile& settings, const StartupHo
 void LoadLanguage(FormState& form, const SettingsFile& settings, const StartupHooks& hooks) {
     if (!settings.ReadFlag("LANG", "SetLang", true))
         return;
-    std::string language = settings.ReadText("LANG", "SetLang", "");
-    auto apply = [&](const char* file, const char* info) {
-        if (hooks.applyLanguageFile)
-            hooks.applyLanguageFile(file);
-        form.setText("LbInfo", info);
-    };
-    if (language == "&English")
-        apply("enusa.lng", "There is no Today Scheduled Backup!");
-    else if (language == "&Português")
-        apply("ptbr.lng", "Não existem Backups Agendados para hoje!");
+    const LanguageChoice* language = LanguageByCaption(settings.ReadText("LANG", "SetLang", ""));
+    if (language == nullptr)
+        return;
+    if (hooks.applyLanguageFile)
+        hooks.applyLanguageFile(language->file);
+    form.setText("LbInfo", language->noBackupToday);
 }
 
 void LoadCompression(FormState& form, const SettingsFile& settings) {

@@ -1,5 +1,6 @@
 #include "core/errors.h"
 #include "core/headless_form.h"
+#include "core/language_choice.h"
 #include "core/mirror_list_file.h"
 #include "core/startup.h"
 #include "temp_dir.h"
@@ -94,23 +95,24 @@ TEST_F(StartupTest, LoadsEveryStoredSetting) {
 }
 
 TEST_F(StartupTest, LanguageChoiceAtStartup) {
+    const std::string design = "There is no Today Scheduled Backup!";
     struct Case {
-        const char* stored;
+        std::string stored;
         std::vector<std::string> applied;
-        const char* info;
+        std::string info;
     };
-    const Case cases[] = {
-        {"&English", {"enusa.lng"}, "There is no Today Scheduled Backup!"},
+    std::vector<Case> cases = {
+        {"&English", {"enusa.lng"}, design},
         {"&Português", {"ptbr.lng"}, "Não existem Backups Agendados para hoje!"},
-        {"&Deutsche", {}, "There is no Today Scheduled Backup!"},
-        {"0", {}, "There is no Today Scheduled Backup!"},
-        {"&english", {}, "There is no Today Scheduled Backup!"},
+        {"0", {}, design},
+        {"&english", {}, design},
     };
+    for (const auto& choice : LanguageChoices())
+        cases.push_back({choice.caption, {choice.file}, choice.noBackupToday});
     for (const auto& c : cases) {
         form = HeadlessForm();
         languages.clear();
-        form.setText("LbInfo", "There is no Today Scheduled Backup!");
-        load(std::string("[LANG]\r\nSetLang=") + c.stored + "\r\n");
+        load("[LANG]\r\nSetLang=" + c.stored + "\r\n");
         EXPECT_EQ(languages, c.applied) << c.stored;
         EXPECT_EQ(form.text("LbInfo"), c.info) << c.stored;
     }

@@ -22,6 +22,9 @@ class BackupJobTest : public ::testing::Test {
 protected:
     void SetUp() override {
         server = &TheFirebirdServer();
+        // As the program sets it up: an unknown protocol text keeps TCP, never embedded access to the
+        // server's own database.
+        service.setProtocol(TProtocol::TCP);
         service.setLoginPrompt(false);
         clock.set(2006, 12, 9, 15, 30, 12);
         form.setText("CB_Protocol", "TCP/IP");
@@ -204,10 +207,12 @@ TEST(BackupJobEmbedded, BacksUpThroughTheEmbeddedServiceManager) {
     test::TempDir dir;
     AppPaths paths{dir.path(), dir.file("tervolen.ini")};
     WithSettings(paths.settingsFile, [&](SettingsFile& s) {
-        s.WriteText("DIRECTORYS", "Base", server.embeddedDatabase);
+        s.WriteText("DIRECTORYS", "Base", dir.file("source.fdb"));
         s.WriteText("DIRECTORYS", "BackUpDir", dir.file("backups"));
         s.WriteText("VERBOSEMODE", "Verbose", "Checked");
     });
+    // Embedded access locks the database file: other test programs must not share it.
+    std::filesystem::copy_file(server.embeddedDatabase, dir.file("source.fdb"));
     HeadlessForm form;
     form.setText("CB_Protocol", "LOCAL");
     form.setText("ClientLibFilenameEdit", server.clientLibrary);

@@ -5,7 +5,7 @@
 
 namespace tervolen::test {
 
-// Debian's pyftpdlib on 127.0.0.1 at a free port (tests/delivery/ftp_test_server.py), serving one user whose
+// Debian's pyftpdlib on 127.0.0.1 at a free port (tests/support/ftp_test_server.py), serving one user whose
 // home is the given folder. Stopped by the destructor.
 class FtpTestServer {
 public:

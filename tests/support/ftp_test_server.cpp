@@ -25,7 +25,7 @@ constexpr auto kStartTimeout = std::chrono::seconds(30);
 FtpTestServer::FtpTestServer(const std::string& home, const std::string& user, const std::string& password) {
     const std::string portFile = home + ".port";
     std::vector<std::string> arguments = {
-        kPython3, std::string(kSourceDir) + "/tests/delivery/ftp_test_server.py", portFile, home, user, password};
+        kPython3, std::string(kSourceDir) + "/tests/support/ftp_test_server.py", portFile, home, user, password};
     std::vector<char*> argv;
     for (std::string& argument : arguments)
         argv.push_back(argument.data());

@@ -1,0 +1,29 @@
+// Command-line driver of ZipArchiveWriter for the benchmark: tervolen-zip-bench deflate|bzip2 ARCHIVE SOURCE
+#include "copies/zip_archive_writer.h"
+
+#include <cstdio>
+#include <string>
+
+int main(int argc, char** argv) {
+    if (argc != 4) {
+        std::fprintf(stderr, "usage: %s deflate|bzip2 ARCHIVE SOURCE\n", argv[0]);
+        return 2;
+    }
+    std::string method = argv[1];
+    if (method != "deflate" && method != "bzip2") {
+        std::fprintf(stderr, "unknown method %s\n", argv[1]);
+        return 2;
+    }
+    tervolen::ZipArchiveWriter writer;
+    writer.setCompressMethod(method == "bzip2" ? tervolen::CompressMethod::cmBZip2
+                                               : tervolen::CompressMethod::cmDeflate);
+    writer.setArchiveFile(argv[2]);
+    writer.fileSpec().push_back(argv[3]);
+    int count = writer.Compress();
+    if (count == 0) {
+        std::fprintf(stderr, "nothing compressed: %s\n", writer.lastError().c_str());
+        return 1;
+    }
+    std::printf("%d\n", count);
+    return 0;
+}

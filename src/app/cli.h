@@ -1,0 +1,10 @@
+#pragma once
+
+namespace tervolen {
+
+// The command-line tool: "backup" runs one backup with its chain, "restore" and "validate" run those
+// jobs, "run" serves the schedule until SIGTERM or SIGINT. Returns the exit status: 0 success, 1 failure,
+// 2 usage error.
+int RunCli(int argc, char** argv);
+
+} // namespace tervolen

@@ -1,0 +1,69 @@
+#include "app/program.h"
+#include "core/dialogs.h"
+#include "core/instance_lock.h"
+#include "core/paths.h"
+#include "services/monitor_log.h"
+#include "ui/about_box.h"
+#include "ui/balloon_hints.h"
+#include "ui/language_loader.h"
+#include "ui/main_window.h"
+#include "ui/qt_dialogs.h"
+
+#include <QApplication>
+#include <QTimer>
+
+#include <optional>
+
+namespace {
+
+constexpr int kTimerIntervalMs = 1000;
+
+} // namespace
+
+int main(int argc, char* argv[]) {
+    using namespace tervolen;
+    QApplication application(argc, argv);
+    QApplication::setApplicationName(kAppTitle);
+    // The window hides in the notification area, and a message box closed meanwhile must not end the program.
+    QApplication::setQuitOnLastWindowClosed(false);
+    SetupBalloonHints(application);
+
+    AppPaths paths = AppPaths::ForExecutable();
+    QtDialogs dialogs;
+    std::optional<InstanceLock> lock;
+    try {
+        lock = InstanceLock::Acquire(paths.settingsFile);
+        if (!lock) {
+            dialogs.message("Tervolen is already running.");
+            return 0;
+        }
+    } catch (const std::exception&) {
+        // A folder where no lock file can be made (read-only media) still lets the program run.
+    }
+
+    MonitorLog monitor;
+    TFrmPrincipal window(monitor, dialogs);
+    dialogs.setOwner(&window);
+    QObject::connect(&window, &TFrmPrincipal::closed, &application, &QCoreApplication::quit, Qt::QueuedConnection);
+
+    LanguageLoader languages(window, paths.join("Lang"), dialogs);
+    auto translate = [&languages](const std::string& text) { return languages.translate(text); };
+    for (const char* control : {"LbAbout", "About1"})
+        window.formState().onClick(control, [&window, translate] { LbAboutClick(window, translate); });
+
+    SystemClock clock;
+    Program::Options options;
+    options.applyLanguageFile = [&languages](const std::string& fileName) { languages.apply(fileName); };
+    Program program(
+        window.formState(), dialogs, monitor, paths, clock, [] { QCoreApplication::processEvents(); },
+        std::move(options));
+    program.Startup();
+
+    QTimer timer;
+    timer.setObjectName("Timer");
+    QObject::connect(&timer, &QTimer::timeout, [&program] { program.TimerTimer(); });
+    timer.start(kTimerIntervalMs);
+
+    window.showAtStartup();
+    return QApplication::exec();
+}

@@ -1,0 +1,220 @@
+#include "app/program.h"
+
+#include "copies/compress_backup.h"
+#include "copies/compression_options.h"
+#include "copies/copy_to_mirrors.h"
+#include "copies/mirror_list_buttons.h"
+#include "core/autostart.h"
+#include "core/language_choice.h"
+#include "core/settings_pages.h"
+#include "core/startup.h"
+#include "delivery/send_backup_by_ftp.h"
+#include "delivery/send_backup_by_mail.h"
+#include "services/connection_settings.h"
+#include "services/monitor_handlers.h"
+
+#include <thread>
+
+namespace tervolen {
+
+namespace {
+
+// Marks a job as running for its whole length, also when it ends with an error.
+class JobGuard {
+public:
+    explicit JobGuard(bool& running) : running_(running) { running_ = true; }
+    JobGuard(const JobGuard&) = delete;
+    JobGuard& operator=(const JobGuard&) = delete;
+    ~JobGuard() { running_ = false; }
+
+private:
+    bool& running_;
+};
+
+} // namespace
+
+Program::Program(FormState& form, Dialogs& dialogs, MonitorLog& monitor, AppPaths paths, const Clock& clock,
+                 ProcessEvents processEvents, Options options)
+    : form_(form), dialogs_(dialogs), monitor_(monitor), paths_(std::move(paths)), clock_(clock),
+      processEvents_(std::move(processEvents)), options_(std::move(options)),
+      schedule_(form, clock, paths_.settingsFile) {
+    backup_.setProtocol(TProtocol::TCP);
+    backup_.setLoginPrompt(false);
+    backup_.LoginDialog = [this](LoginFields& fields) { return dialogs_.login(fields); };
+    restore_.setProtocol(TProtocol::TCP);
+    restore_.setLoginPrompt(true);
+    restore_.options = {TRestoreOption::CreateNewDB};
+    restore_.LoginDialog = [this](LoginFields& fields) { return dialogs_.login(fields); };
+    validation_.setProtocol(TProtocol::TCP);
+    validation_.setLoginPrompt(false);
+    validation_.globalAction = TTransactionGlobalAction::CommitGlobal;
+    zip_.setProcessEvents(processEvents_);
+    zip_.setProgress(options_.compressionProgress);
+    registerHandlers();
+}
+
+void Program::onClick(const char* control, std::function<void()> handler) {
+    form_.onClick(control, [this, handler = std::move(handler)] {
+        try {
+            handler();
+        } catch (const std::exception& e) {
+            reportError(e);
+        }
+    });
+}
+
+void Program::reportError(const std::exception& error) { ReportError(dialogs_, error); }
+
+void Program::registerHandlers() {
+    onClick("btnHide", [this] { form_.minimize(); });
+    for (const char* control : {"btnFechar", "LbClose", "MenuItem1"})
+        onClick(control, [this] { form_.close(); });
+    onClick("AppLaunch", [this] { form_.restore(); });
+    for (const char* control : {"LbStartBackup", "StartBackup1"})
+        onClick(control, [this] { manualBackup(); });
+    onClick("InitRestore", [this] { InitRestoreClick(); });
+    onClick("JvTranspValidation", [this] { JvTranspValidationClick(); });
+    onClick("TranspButOkSchedule", [this] { TranspButOkScheduleClick(form_, dialogs_, paths_); });
+    onClick("TranspButOKConfig", [this] { TranspButOKConfigClick(form_, paths_); });
+    onClick("JvTransparentButton3", [this] { AddMirrorClick(form_, dialogs_); });
+    onClick("JvTransparentButton4", [this] { RemoveMirrorClick(form_); });
+    onClick("CheckBackupLog", [this] { CheckBackupLogClick(form_, paths_); });
+    onClick("ChkBoxCompress", [this] { ChkBoxCompressClick(form_); });
+    onClick("BtSaveBkpLog", [this] { BtSaveBkpLogClick(monitor_, dialogs_, paths_); });
+    onClick("LbEng", [this] { LbEngClick(form_, paths_.settingsFile, options_.applyLanguageFile); });
+    onClick("LbPort", [this] { BtPortugesClick(form_, paths_.settingsFile, options_.applyLanguageFile); });
+    onClick("LbDeu", [this] { LbDeuClick(form_, paths_.settingsFile, options_.applyLanguageFile); });
+    onClick("LbSpanol", [this] { LbSpanolClick(form_, paths_.settingsFile, options_.applyLanguageFile); });
+    onClick("LbRus", [this] { LbRusClick(form_, paths_.settingsFile, options_.applyLanguageFile); });
+    form_.onChange("CB_ChooseSGDBVer", [this] { ProposeClientLibrary(form_); });
+    form_.onChange("CB_Protocol", [this] { ProposeServerName(form_); });
+}
+
+void Program::Startup() {
+    try {
+        form_.setText("GradientHeaderPanel", HeaderCaption());
+        form_.setText("btnFechar", "");
+        if (options_.registerAutostart) {
+            // A failed registration must not keep the settings from loading: a later save would
+            // otherwise write empty fields over the stored ones.
+            try {
+                RegisterAutostart("Tervolen", ExecutablePath().string());
+            } catch (const std::exception& e) {
+                reportError(e);
+            }
+        }
+        form_.setActivePage(static_cast<int>(Page::Schedule));
+        StartupHooks hooks;
+        hooks.addErrorLine = [this](const std::string& text) { monitor_.AddMonitorLine(text, kRed, kMonitorLineSize); };
+        hooks.applyLanguageFile = options_.applyLanguageFile;
+        LoadSettingsIntoForm(form_, paths_, hooks);
+        schedule_.LoadTodaySchedule();
+    } catch (const std::exception& e) {
+        reportError(e);
+    }
+    schedule_.setTimerEnabled(true);
+}
+
+void Program::TimerTimer() {
+    if (!schedule_.timerEnabled() || jobRunning_)
+        return;
+    try {
+        schedule_.ScheduleTick([this] {
+            BackupOutcome outcome = RunBackup(true);
+            // After an escaped error the hour counts as served once the server has taken the request.
+            return outcome.escapedError ? outcome.requestSent : outcome.result;
+        });
+        settingsFailureReported_ = false;
+    } catch (const std::exception& e) {
+        if (!settingsFailureReported_) {
+            settingsFailureReported_ = true;
+            reportError(e);
+        }
+    }
+}
+
+void Program::manualBackup() {
+    if (jobRunning_) {
+        dialogs_.message(kJobRunning);
+        return;
+    }
+    schedule_.LoadTodaySchedule();
+    RunBackup(false);
+}
+
+void Program::InitRestoreClick() {
+    if (jobRunning_) {
+        dialogs_.message(kJobRunning);
+        return;
+    }
+    JobGuard guard(jobRunning_);
+    RestoreJob(jobContext(), restore_).Run();
+}
+
+void Program::JvTranspValidationClick() {
+    if (jobRunning_) {
+        dialogs_.message(kJobRunning);
+        return;
+    }
+    JobGuard guard(jobRunning_);
+    ValidationJob(jobContext(), validation_).Run();
+}
+
+Program::BackupOutcome Program::RunBackup(bool scheduled) {
+    BackupOutcome outcome;
+    if (jobRunning_) {
+        if (!scheduled)
+            dialogs_.message(kJobRunning);
+        return outcome;
+    }
+    JobGuard guard(jobRunning_);
+    outcome.started = true;
+    BackupJob job(jobContext(), backup_, currentBackupName_);
+    try {
+        outcome.result = job.Run(scheduled, postProcessing());
+    } catch (const std::exception& e) {
+        outcome.escapedError = true;
+        if (scheduled)
+            monitor_.AddMonitorLine(e.what(), kRed, kMonitorLineSize);
+        else
+            reportError(e);
+    }
+    outcome.requestSent = job.requestSent();
+    return outcome;
+}
+
+BackupJob::PostProcessing Program::postProcessing() {
+    auto ftp = unlessStopping([this] { SendBackupByFtp(form_, ftp_, currentBackupName_); });
+    auto mail = unlessStopping(
+        [this, ftp] { SendBackupByMail(form_, monitor_, smtp_, mailMessage_, currentBackupName_, ftp); });
+    auto mirrors = unlessStopping([this, mail] { CopyToMirrors(form_, monitor_, currentBackupName_, mail); });
+    return [this, mirrors] { CompressBackup(form_, monitor_, zip_, currentBackupName_, mirrors); };
+}
+
+std::function<void()> Program::unlessStopping(std::function<void()> next) {
+    return [this, next = std::move(next)] {
+        if (!options_.stopRequested || !options_.stopRequested())
+            next();
+    };
+}
+
+JobContext Program::jobContext() {
+    return JobContext{form_,
+                      dialogs_,
+                      monitor_,
+                      paths_,
+                      clock_,
+                      processEvents_,
+                      [this](std::chrono::milliseconds duration) { pauseWithEvents(duration); },
+                      options_.stopRequested};
+}
+
+void Program::pauseWithEvents(std::chrono::milliseconds duration) {
+    auto end = std::chrono::steady_clock::now() + duration;
+    while (std::chrono::steady_clock::now() < end) {
+        processEvents_();
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+}
+
+} // namespace tervolen

@@ -1,0 +1,107 @@
+#pragma once
+
+#include "copies/zip_archive_writer.h"
+#include "core/clock.h"
+#include "core/dialogs.h"
+#include "core/form_state.h"
+#include "core/paths.h"
+#include "core/schedule.h"
+#include "delivery/ftp_client.h"
+#include "delivery/mime_message.h"
+#include "delivery/smtp_client.h"
+#include "services/backup_job.h"
+#include "services/monitor_log.h"
+#include "services/restore_job.h"
+#include "services/service_requests.h"
+#include "services/validation_job.h"
+
+#include <functional>
+#include <string>
+
+namespace tervolen {
+
+// The main window's logic without the window: it registers the handlers of the controls through
+// FormState, runs start-up, the schedule and the commands. The Qt window and the command-line tool
+// each give it their form state and dialogs.
+class Program {
+public:
+    struct Options {
+        bool registerAutostart = true;
+        // Applies a language file of the folder "Lang" to the window; empty without a window.
+        std::function<void(const std::string& fileName)> applyLanguageFile;
+        // Asked between the steps of a job; true ends the job after its current step.
+        std::function<bool()> stopRequested;
+        // Told how far the compression of a backup has come.
+        ZipProgress compressionProgress;
+    };
+
+    // How a backup run ended.
+    struct BackupOutcome {
+        bool started = false;      // false when another job was running
+        bool result = false;       // the job's result
+        bool requestSent = false;  // the backup request reached the server
+        bool escapedError = false; // an error escaped the job and was reported
+    };
+
+    static constexpr const char* kJobRunning = "A backup, restore or validation is already running.";
+
+    Program(FormState& form, Dialogs& dialogs, MonitorLog& monitor, AppPaths paths, const Clock& clock,
+            ProcessEvents processEvents, Options options);
+    Program(const Program&) = delete;
+    Program& operator=(const Program&) = delete;
+
+    // The start-up steps of the main window; an error that escapes a step is shown by the default error
+    // report and ends the steps.
+    void Startup();
+
+    // The handler of the schedule timer; does nothing while the timer is disabled or a job runs.
+    void TimerTimer();
+
+    // Runs one backup with its post-processing chain. An error that escapes the job is reported once:
+    // by the default error report, or as a red Monitor line for a scheduled run.
+    BackupOutcome RunBackup(bool scheduled);
+    bool timerEnabled() const { return schedule_.timerEnabled(); }
+
+    const Schedule& schedule() const { return schedule_; }
+    const std::string& currentBackupName() const { return currentBackupName_; }
+    TpFIBBackupService& backupService() { return backup_; }
+    const AppPaths& paths() const { return paths_; }
+
+private:
+    void registerHandlers();
+    // Registers a click handler whose escaping errors go to the default error report.
+    void onClick(const char* control, std::function<void()> handler);
+    void reportError(const std::exception& error);
+    void manualBackup();
+    // The restore and validation buttons; refused while another job runs.
+    void InitRestoreClick();
+    void JvTranspValidationClick();
+    JobContext jobContext();
+    // Compression, mirrors, e-mail and FTP, each step handing on to the next as it decides.
+    BackupJob::PostProcessing postProcessing();
+    // next, or nothing once the program is asked to end.
+    std::function<void()> unlessStopping(std::function<void()> next);
+    void pauseWithEvents(std::chrono::milliseconds duration);
+
+    FormState& form_;
+    Dialogs& dialogs_;
+    MonitorLog& monitor_;
+    AppPaths paths_;
+    const Clock& clock_;
+    ProcessEvents processEvents_;
+    Options options_;
+    Schedule schedule_;
+    TpFIBBackupService backup_{"Backup", "FrmPrincipal"};
+    TpFIBRestoreService restore_{"Restore", "FrmPrincipal"};
+    TpFIBValidationService validation_{"Validation", "FrmPrincipal"};
+    std::string currentBackupName_;
+    bool jobRunning_ = false;
+    ZipArchiveWriter zip_;
+    TIdSMTP smtp_;
+    TIdMessage mailMessage_;
+    TIdFTP ftp_;
+    // The settings file's failure is reported once until an access succeeds again.
+    bool settingsFailureReported_ = false;
+};
+
+} // namespace tervolen

@@ -1,0 +1,47 @@
+#include "copies/compress_backup.h"
+
+#include "core/paths.h"
+
+#include <filesystem>
+
+namespace tervolen {
+
+std::string BackupPath(const FormState& form, const std::string& currentBackupName) {
+    return form.text("eDirBackup") + kPathDelim + currentBackupName;
+}
+
+void CompressBackup(const FormState& form, MonitorLog& monitor, ZipArchiveWriter& writer,
+                    const std::string& currentBackupName, const std::function<void()>& copyToMirrors) {
+    int compressedCount = 0;
+    std::error_code ec;
+    if (std::filesystem::exists(BackupPath(form, currentBackupName), ec) && form.checked("ChkBoxCompress")) {
+        try {
+            std::string extension;
+            switch (form.itemIndex("CBCompMetho")) {
+            case 0:
+                writer.setCompressMethod(CompressMethod::cmDeflate);
+                extension = ".zip";
+                break;
+            case 1:
+                writer.setCompressMethod(CompressMethod::cmBZip2);
+                extension = ".bz2";
+                break;
+            default:
+                break;
+            }
+            std::string backupPath = BackupPath(form, currentBackupName);
+            writer.setArchiveFile(ChangeFileExt(backupPath, extension));
+            writer.fileSpec().clear();
+            writer.fileSpec().push_back(backupPath);
+            monitor.AddMonitorLine("Compressing File Please Wait... ", kGreen, kMonitorLineSize);
+            compressedCount = writer.Compress();
+            monitor.AddMonitorLine("Compressed Files: " + std::to_string(compressedCount), kGreen, kMonitorLineSize);
+        } catch (const std::exception& e) {
+            monitor.AddMonitorLine(std::string("Compression Error\r") + e.what(), kRed, kMonitorLineSize);
+        }
+    }
+    if (compressedCount > 0 && form.itemCount("MirrorListView") > 0 && copyToMirrors)
+        copyToMirrors();
+}
+
+} // namespace tervolen

@@ -1,0 +1,262 @@
+#include "copies/zip_archive_writer.h"
+
+#include "copies/zip_central_directory.h"
+#include "copies/zip_entry_writer.h"
+#include "copies/zip_file_handle.h"
+#include "copies/zip_file_search.h"
+#include "copies/zip_format.h"
+#include "core/errors.h"
+#include "core/paths.h"
+#include "core/text_conversion.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <optional>
+#include <random>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace tervolen {
+
+namespace {
+
+constexpr size_t kCopyPieceSize = 128 * 1024;
+
+[[noreturn]] void Fail(const std::string& what, const std::string& path, int code) {
+    throw Error(what + " \"" + path + "\". " + std::strerror(code));
+}
+
+std::string FolderOf(const std::string& path) {
+    size_t slash = path.rfind(kPathDelim);
+    return slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
+}
+
+std::string NameOf(const std::string& path) {
+    size_t slash = path.rfind(kPathDelim);
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+struct ExistingArchive {
+    ZipFileHandle fd;
+    ZipDirectory directory;
+};
+
+// The archive already at path, if any. Anything there that is not a readable ZIP archive is an error.
+std::optional<ExistingArchive> OpenExistingArchive(const std::string& path) {
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0) {
+        if (errno == ENOENT || errno == ENOTDIR)
+            return std::nullopt;
+        Fail("Cannot open file", path, errno);
+    }
+    if (!S_ISREG(info.st_mode))
+        throw Error("\"" + path + "\" is not a ZIP archive; it is left alone.");
+    ExistingArchive archive{ZipFileHandle(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK)), {}};
+    if (!archive.fd.valid())
+        Fail("Cannot open file", path, errno);
+    try {
+        archive.directory = ReadCentralDirectory(FileByteSource(archive.fd.get(), path));
+    } catch (const Error& error) {
+        throw Error("\"" + path + "\" is left alone. " + error.text());
+    }
+    return archive;
+}
+
+// The files of every specification, less those whose stored name is already taken (without regard to case).
+std::vector<FoundFile> SelectFiles(const std::vector<std::string>& specs,
+                                   const std::optional<ExistingArchive>& existing, const ProcessEvents& processEvents) {
+    std::vector<std::string> taken;
+    if (existing)
+        for (const ZipDirectoryEntry& entry : existing->directory.entries)
+            taken.push_back(entry.name);
+    std::vector<FoundFile> selected;
+    for (const std::string& spec : specs) {
+        for (FoundFile& file : FindSpecFiles(spec, processEvents)) {
+            auto same = [&](const std::string& name) { return SameText(name, file.storedName); };
+            if (std::none_of(taken.begin(), taken.end(), same)) {
+                taken.push_back(file.storedName);
+                selected.push_back(std::move(file));
+            }
+        }
+    }
+    return selected;
+}
+
+// A hidden file beside the archive that the new archive is assembled in; removed unless put in place.
+class TemporaryArchive {
+public:
+    TemporaryArchive(const std::string& folder, const std::string& archiveName) {
+        static constexpr char kLetters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+        std::random_device random;
+        std::uniform_int_distribution<size_t> pick(0, sizeof kLetters - 2);
+        std::string stem = folder + kPathDelim + "." + archiveName.substr(0, 200) + ".";
+        for (int attempt = 0; attempt < 100; ++attempt) {
+            std::string path = stem;
+            for (int i = 0; i < 6; ++i)
+                path += kLetters[pick(random)];
+            fd_ = ZipFileHandle(::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
+            if (fd_.valid()) {
+                path_ = path;
+                return;
+            }
+            if (errno != EEXIST)
+                Fail("Cannot create file", path, errno);
+        }
+        Fail("Cannot create file", stem + "XXXXXX", EEXIST);
+    }
+    TemporaryArchive(const TemporaryArchive&) = delete;
+    TemporaryArchive& operator=(const TemporaryArchive&) = delete;
+    ~TemporaryArchive() {
+        fd_.reset();
+        if (!path_.empty())
+            ::unlink(path_.c_str());
+    }
+
+    int fd() const { return fd_.get(); }
+    const std::string& path() const { return path_; }
+
+    // Closes the finished file and renames it to target, replacing what was there.
+    void putInPlace(const std::string& target) {
+        if (::close(fd_.release()) != 0)
+            Fail("Cannot write file", path_, errno);
+        if (::rename(path_.c_str(), target.c_str()) != 0)
+            Fail("Cannot create file", target, errno);
+        path_.clear();
+        // The rename itself should survive a crash too.
+        ZipFileHandle folder(::open(FolderOf(target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+        if (folder.valid())
+            ::fsync(folder.get());
+    }
+
+private:
+    ZipFileHandle fd_;
+    std::string path_;
+};
+
+void CopyRange(int fd, const std::string& path, uint64_t from, uint64_t to, ArchiveSink& out,
+               const ProcessEvents& processEvents) {
+    std::string piece(kCopyPieceSize, '\0');
+    while (from < to) {
+        size_t want = static_cast<size_t>(std::min<uint64_t>(piece.size(), to - from));
+        ssize_t n = ::pread(fd, piece.data(), want, static_cast<off_t>(from));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            Fail("Cannot read file", path, errno);
+        if (n == 0)
+            throw Error("\"" + path + "\" was cut short while it was read.");
+        out.write(piece.data(), static_cast<size_t>(n));
+        from += static_cast<uint64_t>(n);
+        if (processEvents)
+            processEvents();
+    }
+}
+
+// Copies the entries of the existing archive unchanged and returns their central headers, moved by the bytes that
+// preceded its first entry.
+std::vector<std::string> CopyExistingEntries(const ExistingArchive& existing, const std::string& path, ArchiveSink& out,
+                                             const ProcessEvents& processEvents) {
+    const ZipDirectory& old = existing.directory;
+    CopyRange(existing.fd.get(), path, old.dataStart, old.dataEnd, out, processEvents);
+    std::vector<std::string> directory;
+    for (const ZipDirectoryEntry& entry : old.entries)
+        directory.push_back(MovedCentralHeader(entry, entry.localHeaderOffset - old.dataStart));
+    return directory;
+}
+
+void WriteDirectoryAndEnd(ArchiveSink& out, const std::vector<std::string>& directory, bool zip64) {
+    uint64_t directoryOffset = out.position();
+    for (const std::string& header : directory)
+        out.write(header);
+    uint64_t directorySize = out.position() - directoryOffset;
+    out.write(EncodeEndRecords(directory.size(), directorySize, directoryOffset, zip64));
+}
+
+} // namespace
+
+void ZipArchiveWriter::setCompressMethod(CompressMethod method) {
+    switch (method) {
+    case CompressMethod::cmStore:
+    case CompressMethod::cmDeflate:
+    case CompressMethod::cmBZip2:
+        compressMethod_ = method;
+        break;
+    default:
+        break;
+    }
+}
+
+void ZipArchiveWriter::setArchiveFile(const std::string& path) {
+    archiveFile_ = ChangeFileExt(path, "") == path ? path + kDefaultExt : path;
+}
+
+int32_t ZipArchiveWriter::Compress() {
+    lastError_.clear();
+    try {
+        return compressFiles();
+    } catch (const std::exception& error) {
+        lastError_ = error.what();
+        return 0;
+    }
+}
+
+int32_t ZipArchiveWriter::compressFiles() {
+    // Event handlers that run during the call may change the settings; this call keeps those it started with.
+    const std::string archive = archiveFile_;
+    const CompressMethod method = compressMethod_;
+    const std::vector<std::string> specs = fileSpec_;
+    const ZipProgress progress = progress_;
+    const ProcessEvents processEvents = processEvents_;
+    if (archive.empty())
+        throw Error("No archive file is given.");
+
+    std::optional<ExistingArchive> existing = OpenExistingArchive(archive);
+    std::vector<FoundFile> files = SelectFiles(specs, existing, processEvents);
+    if (files.empty())
+        throw Error("No new file to compress.");
+    uint64_t totalBytes = 0;
+    for (const FoundFile& file : files)
+        totalBytes += file.size;
+    uint64_t bytesRead = 0;
+    if (progress)
+        progress(0, totalBytes);
+
+    TemporaryArchive temporary(FolderOf(archive), NameOf(archive));
+    std::unique_ptr<ArchiveSink> sink = std::make_unique<FileArchiveSink>(temporary.fd(), temporary.path());
+    if (sinkFilter_)
+        sink = sinkFilter_(std::move(sink));
+
+    std::vector<std::string> directory;
+    if (existing)
+        directory = CopyExistingEntries(*existing, archive, *sink, processEvents);
+
+    ZipEntryWriter writer(*sink, method, [&](size_t pieceSize) {
+        bytesRead += pieceSize;
+        if (progress)
+            progress(bytesRead, totalBytes);
+        if (processEvents)
+            processEvents();
+    });
+    int32_t count = 0;
+    bool zip64 = false;
+    for (const FoundFile& file : files) {
+        std::optional<WrittenEntry> entry = writer.write(file);
+        if (!entry)
+            continue;
+        zip64 = zip64 || entry->header.zip64 || CentralHeaderNeedsZip64(entry->header, entry->offset);
+        directory.push_back(EncodeCentralHeader(entry->header, entry->externalAttributes, entry->offset));
+        ++count;
+    }
+    if (count == 0)
+        throw Error(writer.dropReason());
+
+    WriteDirectoryAndEnd(*sink, directory, zip64);
+    sink->flush();
+    sink.reset();
+    temporary.putInPlace(archive);
+    return count;
+}
+
+} // namespace tervolen

@@ -1,0 +1,66 @@
+#pragma once
+
+#include "copies/zip_codec.h"
+#include "copies/zip_sink.h"
+#include "core/clock.h"
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace tervolen {
+
+// Reports the bytes of source read so far and the size of all sources: once when the search is done, then
+// after each input piece.
+using ZipProgress = std::function<void(uint64_t bytesRead, uint64_t totalBytes)>;
+
+// Wraps the output that an archive is assembled in; tests use it to make writes fail.
+using ArchiveSinkFilter = std::function<std::unique_ptr<ArchiveSink>(std::unique_ptr<ArchiveSink>)>;
+
+// Writes single-volume ZIP archives: new entries are deflated at level 9 or Bzip2-compressed with
+// 900 000-byte blocks; ZIP64 fields appear only where sizes or offsets need them.
+class ZipArchiveWriter {
+public:
+    static constexpr const char* kDefaultExt = ".zip";
+
+    CompressMethod compressMethod() const { return compressMethod_; }
+    // Values other than cmStore, cmDeflate and cmBZip2 leave the setting unchanged.
+    void setCompressMethod(CompressMethod method);
+
+    const std::string& archiveFile() const { return archiveFile_; }
+    // A path without an extension gets kDefaultExt appended.
+    void setArchiveFile(const std::string& path);
+
+    // Paths whose name part may hold "*" and "?". The caller clears the list and adds entries.
+    std::vector<std::string>& fileSpec() { return fileSpec_; }
+    const std::vector<std::string>& fileSpec() const { return fileSpec_; }
+
+    void setProgress(ZipProgress progress) { progress_ = std::move(progress); }
+    // Runs after each folder entry searched, each source piece read and each piece of an existing archive copied.
+    void setProcessEvents(ProcessEvents processEvents) { processEvents_ = std::move(processEvents); }
+    void setSinkFilter(ArchiveSinkFilter filter) { sinkFilter_ = std::move(filter); }
+
+    // Adds every file that fileSpec takes to archiveFile, after the entries of an archive already there (a new
+    // file whose name is taken there is not added). The archive is assembled in a hidden temporary file in its
+    // own folder and renamed into place: a failure leaves an existing archive as it was and no temporary file.
+    // A file at the archive path that is not a ZIP archive is left alone. Returns the number of files compressed
+    // by this call; 0 when nothing was compressed or anything failed, lastError then says why. Never throws.
+    int32_t Compress();
+
+    const std::string& lastError() const { return lastError_; }
+
+private:
+    int32_t compressFiles();
+
+    CompressMethod compressMethod_ = CompressMethod::cmDeflate;
+    std::string archiveFile_;
+    std::vector<std::string> fileSpec_;
+    ZipProgress progress_;
+    ProcessEvents processEvents_;
+    ArchiveSinkFilter sinkFilter_;
+    std::string lastError_;
+};
+
+} // namespace tervolen

@@ -1,0 +1,190 @@
+#include "copies/zip_entry_writer.h"
+
+#include "copies/bzip2_codec.h"
+#include "copies/deflate_codec.h"
+#include "copies/zip_file_handle.h"
+#include "core/errors.h"
+#include "core/text_conversion.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <zlib.h>
+
+namespace tervolen {
+
+namespace {
+
+// Deflate sources under this size are compressed in memory and stored when that does not shrink them.
+constexpr size_t kSmallSourceSize = 257;
+constexpr int kMaximumLevel = 9;
+
+// A source that cannot be opened or read: its entry is dropped.
+class SourceError : public Error {
+public:
+    using Error::Error;
+};
+
+[[noreturn]] void FailSource(const std::string& what, const std::string& path, int code) {
+    throw SourceError(what + " \"" + path + "\". " + std::strerror(code));
+}
+
+std::string_view FileNameOf(std::string_view path) {
+    size_t slash = path.rfind('/');
+    return slash == std::string_view::npos ? path : path.substr(slash + 1);
+}
+
+uint32_t Crc32(uint32_t crc, std::string_view bytes) {
+    return static_cast<uint32_t>(
+        crc32_z(crc, reinterpret_cast<const Bytef*>(bytes.data()), static_cast<z_size_t>(bytes.size())));
+}
+
+} // namespace
+
+bool IsStoreFileType(std::string_view fileName) {
+    size_t dot = fileName.find_last_of("./");
+    if (dot == std::string_view::npos || fileName[dot] != '.')
+        return false;
+    std::string_view ext = fileName.substr(dot);
+    return std::any_of(kStoreFilesOfType.begin(), kStoreFilesOfType.end(),
+                       [ext](std::string_view type) { return SameText(ext, type); });
+}
+
+bool ReservesZip64(uint64_t sourceSize) {
+    return sourceSize >= kZip64Limit || sourceSize + sourceSize / 50 + (1u << 20) >= kZip64Limit;
+}
+
+ZipEntryWriter::ZipEntryWriter(ArchiveSink& out, CompressMethod method, std::function<void(size_t)> afterPiece)
+    : out_(out), method_(method), afterPiece_(std::move(afterPiece)) {}
+
+std::optional<WrittenEntry> ZipEntryWriter::write(const FoundFile& source) {
+    uint64_t start = out_.position();
+    try {
+        // Non-blocking, so that a source replaced by a pipe since the search cannot hold the call.
+        ZipFileHandle fd(::open(source.path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+        if (!fd.valid())
+            FailSource("Cannot open file", source.path, errno);
+        return writeEntry(fd.get(), source);
+    } catch (const SourceError& error) {
+        dropReason_ = error.what();
+        out_.truncate(start);
+        return std::nullopt;
+    }
+}
+
+WrittenEntry ZipEntryWriter::writeEntry(int fd, const FoundFile& source) {
+    struct stat info {};
+    if (::fstat(fd, &info) != 0)
+        FailSource("Cannot read file", source.path, errno);
+    if (!S_ISREG(info.st_mode))
+        throw SourceError("\"" + source.path + "\" is not a file.");
+    if (source.storedName.size() > 0xFFFF)
+        FailSource("Name too long for a ZIP entry", source.path, ENAMETOOLONG);
+    ::posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
+
+    WrittenEntry entry;
+    entry.offset = out_.position();
+    entry.header.name = source.storedName;
+    // Names are UTF-8; ASCII names keep every flag clear.
+    if (std::any_of(source.storedName.begin(), source.storedName.end(), [](char c) { return c & 0x80; }))
+        entry.header.flags = kFlagUtf8Name;
+    entry.header.modified = ToDosDateTime(info.st_mtime);
+    entry.externalAttributes = DosAttributes(FileNameOf(source.path), info.st_mode);
+    entry.header.zip64 = ReservesZip64(static_cast<uint64_t>(info.st_size));
+
+    size_t pieceSize = method_ == CompressMethod::cmBZip2 ? kBZip2PieceSize : kDeflatePieceSize;
+    std::string piece;
+    readPiece(fd, piece, pieceSize, source.path);
+    if (method_ == CompressMethod::cmBZip2) {
+        entry.header.method = kMethodBZip2;
+        BZip2Codec codec;
+        writeStreamed(entry, fd, piece, codec, pieceSize, source.path);
+    } else if (method_ == CompressMethod::cmStore) {
+        entry.header.method = kMethodStored;
+        StoreCodec codec;
+        writeStreamed(entry, fd, piece, codec, pieceSize, source.path);
+    } else {
+        int level = IsStoreFileType(FileNameOf(source.path)) ? 0 : kMaximumLevel;
+        if (piece.size() < kSmallSourceSize) {
+            writeInMemory(entry, piece, level);
+        } else {
+            entry.header.method = kMethodDeflated;
+            entry.header.flags |= kFlagMaximumDeflate;
+            DeflateCodec codec(level);
+            writeStreamed(entry, fd, piece, codec, pieceSize, source.path);
+        }
+    }
+    return entry;
+}
+
+void ZipEntryWriter::writeInMemory(WrittenEntry& entry, const std::string& data, int level) {
+    ZipEntryHeader& header = entry.header;
+    header.zip64 = false;
+    header.crc32 = Crc32(0, data);
+    header.uncompressedSize = data.size();
+    header.method = kMethodStored;
+    std::string_view payload = data;
+    StringSink packed;
+    if (!data.empty()) {
+        DeflateCodec codec(level);
+        codec.compress(data, packed);
+        codec.finish(packed);
+        if (packed.bytes().size() <= data.size()) {
+            header.method = kMethodDeflated;
+            header.flags |= kFlagMaximumDeflate;
+            payload = packed.bytes();
+        }
+    }
+    header.compressedSize = payload.size();
+    out_.write(EncodeLocalHeader(header));
+    out_.write(payload.data(), payload.size());
+}
+
+void ZipEntryWriter::writeStreamed(WrittenEntry& entry, int fd, std::string& piece, ZipCodec& codec, size_t pieceSize,
+                                   const std::string& path) {
+    ZipEntryHeader& header = entry.header;
+    out_.write(EncodeLocalHeader(header));
+    uint64_t dataStart = out_.position();
+    uint32_t crc = Crc32(0, {});
+    uint64_t total = 0;
+    for (;;) {
+        crc = Crc32(crc, piece);
+        total += piece.size();
+        codec.compress(piece, out_);
+        if (piece.size() < pieceSize || readPiece(fd, piece, pieceSize, path) == 0)
+            break;
+    }
+    codec.finish(out_);
+    uint64_t end = out_.position();
+    header.crc32 = crc;
+    header.uncompressedSize = total;
+    header.compressedSize = end - dataStart;
+    if (!header.zip64 && (header.compressedSize >= kZip64Limit || header.uncompressedSize >= kZip64Limit))
+        FailSource("File grew past 4 GiB while it was compressed:", path, EFBIG);
+    out_.seek(entry.offset);
+    out_.write(EncodeLocalHeader(header));
+    out_.seek(end);
+}
+
+size_t ZipEntryWriter::readPiece(int fd, std::string& piece, size_t size, const std::string& path) {
+    piece.resize(size);
+    size_t done = 0;
+    while (done < size) {
+        ssize_t n = ::read(fd, piece.data() + done, size - done);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            FailSource("Cannot read file", path, errno);
+        if (n == 0)
+            break;
+        done += static_cast<size_t>(n);
+    }
+    piece.resize(done);
+    if (afterPiece_)
+        afterPiece_(done);
+    return done;
+}
+
+} // namespace tervolen

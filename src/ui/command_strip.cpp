@@ -1,0 +1,80 @@
+#include "ui/command_strip.h"
+
+#include "ui/control_factory.h"
+#include "ui/link_label.h"
+
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QTabBar>
+#include <QTabWidget>
+#include <QVBoxLayout>
+
+namespace tervolen {
+
+namespace {
+
+constexpr const char* kStyle = R"(
+QTabWidget::pane { border: none; border-top: 1px solid #b8b8c8; background: white; }
+QTabBar::tab { border: 1px solid #c8c8d8; border-bottom: none; background: #eeeef4; padding: 1px 8px;
+               margin-right: 2px; }
+QTabBar::tab:selected { background: white; }
+QTabBar::tab:hover { background: #f8e8fa; }
+)";
+
+void AddRow(QBoxLayout* layout, QWidget* tab, std::initializer_list<const char*> names) {
+    for (const char* name : names)
+        layout->addWidget(MakeLinkLabel(name, tab));
+    layout->addStretch(1);
+}
+
+} // namespace
+
+CommandStrip::CommandStrip(QWidget* parent) : QFrame(parent), pages_(new QTabWidget(this)) {
+    setObjectName("Panel1");
+    setFixedHeight(kHeight);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(2, 2, 2, 0);
+    pages_->setObjectName("JvgPageControl2");
+    pages_->setDocumentMode(true);
+    pages_->setStyleSheet(kStyle);
+    pages_->tabBar()->setDrawBase(false);
+    pages_->tabBar()->setExpanding(false);
+    layout->addWidget(pages_);
+
+    auto* actions = new QHBoxLayout(addTab("TabActions"));
+    AddRow(actions, actions->parentWidget(), {"LbStartBackup", "LbClose"});
+
+    auto* language = new QHBoxLayout(addTab("TabLanguage"));
+    AddRow(language, language->parentWidget(), {"LbEng", "LbPort", "LbDeu", "LbSpanol", "LbRus"});
+
+    QWidget* help = addTab("TabHelp");
+    auto* rows = new QVBoxLayout(help);
+    auto* first = new QHBoxLayout;
+    auto* second = new QHBoxLayout;
+    for (QBoxLayout* row : {first, second}) {
+        row->setSpacing(6);
+        rows->addLayout(row);
+    }
+    rows->setContentsMargins(2, 0, 2, 0);
+    rows->setSpacing(0);
+    AddRow(first, help, {"LbHelpTopic", "LbAbout"});
+    AddRow(second, help, {"LbGetInterBase", "LbGetInterBaseFree", "LbGetFirebird"});
+    for (QBoxLayout* row : {actions, language}) {
+        row->setContentsMargins(2, 0, 2, 0);
+        row->setSpacing(8);
+    }
+}
+
+QWidget* CommandStrip::addTab(const char* name) {
+    const ControlDesign& design = Design(name);
+    auto* tab = new QWidget;
+    ApplyDesign(*tab, design);
+    pages_->addTab(tab, ToQString(design.text));
+    return tab;
+}
+
+QList<QWidget*> CommandStrip::dragSurfaces() const {
+    return {pages_, pages_->tabBar(), pages_->widget(0), pages_->widget(1)};
+}
+
+} // namespace tervolen

@@ -1,0 +1,48 @@
+#include "ui/config_page.h"
+
+#include "ui/check_list.h"
+#include "ui/control_factory.h"
+#include "ui/page_layout.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace tervolen {
+
+ConfigPage::ConfigPage(QWidget* parent) : QWidget(parent) {
+    ApplyDesign(*this, Design("TabConfig"));
+    QVBoxLayout* layout = PageColumn(this);
+
+    QGroupBox* backup = MakeGroup("GroupBackupConfig", this);
+    auto* backupLayout = new QVBoxLayout(backup);
+    backupLayout->setContentsMargins(4, 4, 4, 4);
+    CheckList* list = MakeCheckList("clListaBackup", backup);
+    backupLayout->addWidget(list);
+    layout->addWidget(backup, 1);
+
+    QGroupBox* compression = MakeGroup("GroupCompression", this);
+    auto* grid = new QGridLayout(compression);
+    grid->setContentsMargins(4, 4, 4, 4);
+    grid->setVerticalSpacing(3);
+    grid->addWidget(MakeCheckBox("ChkBoxCompress", compression), 0, 0, 1, 2);
+    int column = 0;
+    for (const char* name : {"CBCompMetho", "CBCompMethoLevel"}) {
+        QComboBox* combo = MakeComboBox(name, compression);
+        grid->addWidget(MakeFieldLabel(name, combo, compression), 1, column);
+        grid->addWidget(combo, 2, column++);
+    }
+    layout->addWidget(compression);
+
+    QPushButton* ok = MakeButton("TranspButOKConfig", this);
+    ok->setIcon(style()->standardIcon(QStyle::SP_DialogApplyButton));
+    AddCommandButton(layout, ok);
+
+    dragSurfaces_ << this << backup << compression << list;
+}
+
+} // namespace tervolen

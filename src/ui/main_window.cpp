@@ -1,0 +1,162 @@
+#include "ui/main_window.h"
+
+#include "ui/command_strip.h"
+#include "ui/config_page.h"
+#include "ui/control_factory.h"
+#include "ui/header_panel.h"
+#include "ui/monitor_page.h"
+#include "ui/restore_page.h"
+#include "ui/schedule_page.h"
+#include "ui/tray_icon.h"
+#include "ui/validation_page.h"
+#include "ui/window_dragger.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QLabel>
+#include <QTabBar>
+#include <QTabWidget>
+#include <QTimer>
+#include <QVBoxLayout>
+
+namespace tervolen {
+
+namespace {
+
+constexpr const char* kPageStyle = R"(
+QTabWidget#PageControl::pane { border: 1px solid #c8c8d8; background: white; }
+QTabWidget#PageControl > QTabBar::tab { padding: 2px 4px; }
+)";
+
+} // namespace
+
+TFrmPrincipal::TFrmPrincipal(MonitorLog& monitor, Dialogs& dialogs) : QWidget(nullptr, Qt::FramelessWindowHint) {
+    setObjectName("FrmPrincipal");
+    setWindowTitle(kAppTitle);
+    setWindowIcon(style()->standardIcon(QStyle::SP_DriveHDIcon));
+    setFixedSize(kClientWidth, kClientHeight);
+    setFont(QFont("MS Sans Serif", 8));
+    QPalette palette = this->palette();
+    palette.setColor(QPalette::Window, Qt::white);
+    setPalette(palette);
+    setAutoFillBackground(true);
+
+    auto* dragger = new WindowDragger(*this);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+
+    auto* header = new HeaderPanel(this);
+    layout->addWidget(header);
+    dragger->addSurface(header);
+
+    auto* strip = new CommandStrip(this);
+    layout->addWidget(strip);
+    for (QWidget* surface : strip->dragSurfaces())
+        dragger->addSurface(surface);
+
+    auto* main = new QWidget(this);
+    main->setObjectName("Panel2");
+    auto* mainLayout = new QVBoxLayout(main);
+    mainLayout->setContentsMargins(2, 2, 2, 2);
+    mainLayout->setSpacing(2);
+    pageControl_ = new QTabWidget(main);
+    pageControl_->setObjectName("PageControl");
+    pageControl_->setStyleSheet(kPageStyle);
+    pageControl_->tabBar()->setExpanding(false);
+    pageControl_->setUsesScrollButtons(false);
+    mainLayout->addWidget(pageControl_, 1);
+    mainLayout->addWidget(MakeLabel("LbInfo", main));
+    layout->addWidget(main, 1);
+    dragger->addSurface(main);
+    dragger->addSurface(pageControl_);
+    dragger->addSurface(pageControl_->tabBar());
+
+    buildPages(monitor, *dragger);
+    tray_ = new TrayIcon(*this);
+    formState_ = std::make_unique<QtFormState>(*this, dialogs);
+    // Design values of LbInfo: red and bold.
+    formState_->setLabelStyle("LbInfo", kRed, true);
+}
+
+TFrmPrincipal::~TFrmPrincipal() = default;
+
+void TFrmPrincipal::buildPages(MonitorLog& monitor, WindowDragger& dragger) {
+    schedulePage_ = new SchedulePage;
+    auto* restore = new RestorePage;
+    auto* validation = new ValidationPage;
+    auto* config = new ConfigPage;
+    QList<QWidget*> surfaces;
+    surfaces << schedulePage_->dragSurfaces() << restore->dragSurfaces() << validation->dragSurfaces()
+             << config->dragSurfaces();
+    for (QWidget* page :
+         {static_cast<QWidget*>(schedulePage_), static_cast<QWidget*>(restore), static_cast<QWidget*>(validation),
+          static_cast<QWidget*>(config), static_cast<QWidget*>(new MonitorPage(monitor))}) {
+        pageControl_->addTab(page, ToQString(Design(page->objectName().toStdString()).text));
+        surfaces << page;
+    }
+    for (QWidget* surface : surfaces)
+        dragger.addSurface(surface);
+}
+
+void TFrmPrincipal::showAtStartup() {
+    startupMinimizePending_ = true;
+    show();
+    QTimer::singleShot(0, this, [this] {
+        if (startupMinimizePending_) {
+            startupMinimizePending_ = false;
+            minimizeApplication();
+        }
+    });
+}
+
+void TFrmPrincipal::minimizeApplication() {
+    setMinimized(true);
+    if (tray_->showIfAvailable())
+        hide();
+    else
+        showMinimized();
+}
+
+void TFrmPrincipal::restoreApplication() {
+    setMinimized(false);
+    showNormal();
+    raise();
+    activateWindow();
+}
+
+void TFrmPrincipal::setMinimized(bool minimized) {
+    minimized_ = minimized;
+    tray_->launchAction()->setEnabled(minimized);
+}
+
+void TFrmPrincipal::revealControl(QWidget& control) {
+    schedulePage_->reveal(control);
+}
+
+bool TFrmPrincipal::event(QEvent* event) {
+    if (event->type() == QEvent::WindowActivate && startupMinimizePending_) {
+        startupMinimizePending_ = false;
+        QTimer::singleShot(0, this, &TFrmPrincipal::minimizeApplication);
+    }
+    return QWidget::event(event);
+}
+
+void TFrmPrincipal::changeEvent(QEvent* event) {
+    // The window system may minimise or restore the window too (a task bar, a keyboard shortcut).
+    if (event->type() == QEvent::WindowStateChange) {
+        if (isMinimized() && !minimized_)
+            QTimer::singleShot(0, this, &TFrmPrincipal::minimizeApplication);
+        else if (!isMinimized() && minimized_ && isVisible())
+            setMinimized(false);
+    }
+    QWidget::changeEvent(event);
+}
+
+void TFrmPrincipal::closeEvent(QCloseEvent* event) {
+    QWidget::closeEvent(event);
+    if (event->isAccepted())
+        emit closed();
+}
+
+} // namespace tervolen

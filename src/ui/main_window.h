@@ -1,0 +1,70 @@
+#pragma once
+
+#include "core/dialogs.h"
+#include "ui/qt_form_state.h"
+
+#include <QWidget>
+
+#include <memory>
+
+class QTabWidget;
+
+namespace tervolen {
+
+class MonitorLog;
+class SchedulePage;
+class TrayIcon;
+class WindowDragger;
+
+// The main window FrmPrincipal: a borderless white window of 356 x 512 pixels with the header, the
+// command strip, the five pages with the info label below them, and the notification-area icon. The
+// logic reaches its controls through formState(); the Monitor page shows the given log.
+class TFrmPrincipal : public QWidget, public FormWindow {
+    Q_OBJECT
+
+public:
+    static constexpr int kClientWidth = 356;
+    static constexpr int kClientHeight = 512;
+
+    TFrmPrincipal(MonitorLog& monitor, Dialogs& dialogs);
+    ~TFrmPrincipal() override;
+
+    FormState& formState() { return *formState_; }
+    TrayIcon& trayIcon() { return *tray_; }
+    QTabWidget& pageControl() { return *pageControl_; }
+
+    // Shows the window at start-up; the first activation that follows minimises it again. Where no
+    // activation comes (no window manager), the next turn of the event loop does it.
+    void showAtStartup();
+    bool startupMinimizePending() const { return startupMinimizePending_; }
+    // Minimised: hidden behind the notification-area icon, or minimised where there is none.
+    bool isMinimizedToTray() const { return minimized_; }
+
+    QWidget& formRoot() override { return *this; }
+    void minimizeApplication() override;
+    void restoreApplication() override;
+    void closeWindow() override { close(); }
+    void revealControl(QWidget& control) override;
+
+signals:
+    // The window was closed: the program ends.
+    void closed();
+
+protected:
+    bool event(QEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void buildPages(MonitorLog& monitor, WindowDragger& dragger);
+    void setMinimized(bool minimized);
+
+    SchedulePage* schedulePage_ = nullptr;
+    QTabWidget* pageControl_ = nullptr;
+    TrayIcon* tray_ = nullptr;
+    std::unique_ptr<QtFormState> formState_;
+    bool startupMinimizePending_ = false;
+    bool minimized_ = false;
+};
+
+} // namespace tervolen

@@ -1,0 +1,34 @@
+#include "ui/monitor_page.h"
+
+#include "ui/control_factory.h"
+#include "ui/led_widget.h"
+#include "ui/monitor_view.h"
+
+#include <QHBoxLayout>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+namespace tervolen {
+
+MonitorPage::MonitorPage(MonitorLog& log, QWidget* parent) : QWidget(parent) {
+    ApplyDesign(*this, Design("TabMonitor"));
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(4, 4, 4, 4);
+    layout->setSpacing(3);
+
+    auto* top = new QHBoxLayout;
+    QToolButton* save = MakeToolButton("BtSaveBkpLog", QStyle::SP_DialogSaveButton, this);
+    save->setToolButtonStyle(Qt::ToolButtonIconOnly);
+    top->addWidget(save);
+    top->addStretch(1);
+    auto* led = new LedWidget(log, this);
+    ApplyDesign(*led, Design("LED"));
+    top->addWidget(led);
+    layout->addLayout(top);
+
+    auto* view = new MonitorView(log, this);
+    ApplyDesign(*view, Design("reStatus"));
+    layout->addWidget(view, 1);
+}
+
+} // namespace tervolen

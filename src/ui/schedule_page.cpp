@@ -1,0 +1,115 @@
+#include "ui/schedule_page.h"
+
+#include "ui/basic_options.h"
+#include "ui/check_list.h"
+#include "ui/control_factory.h"
+#include "ui/file_edit.h"
+#include "ui/roll_out.h"
+
+#include <QFormLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPointer>
+#include <QPushButton>
+#include <QScrollArea>
+#include <QTableWidget>
+#include <QTimer>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+namespace tervolen {
+
+namespace {
+
+constexpr int kListPadding = 6;
+constexpr int kMirrorGroupHeight = 72;
+
+} // namespace
+
+SchedulePage::SchedulePage(QWidget* parent) : QWidget(parent) {
+    ApplyDesign(*this, Design("TabSchedule"));
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(4, 4, 4, 4);
+    layout->setSpacing(4);
+    main_ = buildMain();
+    layout->addWidget(main_, 1);
+
+    auto* options = new BasicOptions;
+    rollOut_ = new RollOut(ToQString(Design("RollOut").text), options, this);
+    ApplyDesign(*rollOut_, Design("RollOut"));
+    rollOut_->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
+    connect(rollOut_, &RollOut::expandedChanged, main_, &QWidget::setHidden);
+
+    layout->addWidget(rollOut_);
+    QPushButton* ok = MakeButton("TranspButOkSchedule", this);
+    ok->setIcon(style()->standardIcon(QStyle::SP_DialogApplyButton));
+    rollOut_->addHeaderWidget(ok);
+    dragSurfaces_ << this << main_ << options->mailGroup();
+}
+
+QWidget* SchedulePage::buildMain() {
+    auto* main = new QWidget(this);
+    auto* layout = new QVBoxLayout(main);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(4);
+
+    auto* folders = new QFormLayout;
+    folders->setHorizontalSpacing(4);
+    folders->setVerticalSpacing(3);
+    folders->setFieldGrowthPolicy(QFormLayout::AllNonFixedFieldsGrow);
+    for (auto [name, filter] : {std::pair{"eBase", kDatabaseFileFilter}, std::pair{"eDirBackup", ""}}) {
+        FileEdit* edit = MakeFileEdit(name, filter, main);
+        folders->addRow(MakeFieldLabel(name, edit, main), edit);
+    }
+    layout->addLayout(folders);
+
+    QGroupBox* schedules = MakeGroup("GroupSchedules", main);
+    auto* lists = new QHBoxLayout(schedules);
+    lists->setContentsMargins(4, 4, 4, 4);
+    CheckList* weekdays = MakeCheckList("clbSemana", schedules);
+    // The list is as wide as its longest weekday, also after a language file renamed the days.
+    auto fitWeekdays = [weekdays] {
+        weekdays->setFixedWidth(weekdays->sizeHintForColumn(0) + 2 * weekdays->frameWidth() + kListPadding);
+    };
+    fitWeekdays();
+    connect(weekdays->model(), &QAbstractItemModel::dataChanged, weekdays, fitWeekdays);
+    lists->addWidget(weekdays);
+    lists->addWidget(MakeCheckList("clbHorarios", schedules, 2), 1);
+    layout->addWidget(schedules, 1);
+
+    QGroupBox* mirrors = MakeGroup("GroupMirrors", main);
+    auto* mirrorLayout = new QHBoxLayout(mirrors);
+    mirrorLayout->setContentsMargins(4, 4, 4, 4);
+    auto* buttons = new QVBoxLayout;
+    buttons->setSpacing(2);
+    for (auto [name, icon] : {std::pair{"JvTransparentButton3", QStyle::SP_FileDialogNewFolder},
+                              std::pair{"JvTransparentButton4", QStyle::SP_TrashIcon}}) {
+        QToolButton* button = MakeToolButton(name, icon, mirrors);
+        button->setToolButtonStyle(Qt::ToolButtonIconOnly);
+        buttons->addWidget(button);
+    }
+    buttons->addStretch(1);
+    mirrorLayout->addLayout(buttons);
+    mirrorLayout->addWidget(MakeListView("MirrorListView", mirrors), 1);
+    mirrors->setFixedHeight(kMirrorGroupHeight);
+    layout->addWidget(mirrors);
+
+    dragSurfaces_ << schedules << mirrors;
+    return main;
+}
+
+void SchedulePage::reveal(QWidget& control) {
+    if (rollOut_->scrollArea()->isAncestorOf(&control)) {
+        rollOut_->setExpanded(true);
+        // The scroll box learns its size only when the layout runs.
+        QTimer::singleShot(0, rollOut_, [roll = rollOut_, target = QPointer<QWidget>(&control)] {
+            if (target)
+                roll->ensureVisible(target);
+        });
+    } else if (main_->isAncestorOf(&control)) {
+        rollOut_->setExpanded(false);
+    }
+}
+
+} // namespace tervolen

@@ -1,0 +1,47 @@
+#include "ui/tray_icon.h"
+
+#include "ui/control_factory.h"
+
+#include <QAction>
+#include <QMenu>
+#include <QStyle>
+#include <QWidget>
+
+namespace tervolen {
+
+namespace {
+
+QAction* AddEntry(QMenu& menu, const char* name) {
+    const ControlDesign& design = Design(name);
+    QAction* action = menu.addAction(ToQString(design.text));
+    action->setObjectName(ToQString(design.name));
+    action->setEnabled(design.enabled);
+    action->setVisible(design.visible);
+    return action;
+}
+
+} // namespace
+
+TrayIcon::TrayIcon(QWidget& window) : QSystemTrayIcon(&window), menu_(new QMenu(&window)) {
+    setObjectName("TrayIcon");
+    setToolTip(kHint);
+    setIcon(window.style()->standardIcon(QStyle::SP_DriveHDIcon));
+    menu_->setObjectName("PopupMenu");
+    launch_ = AddEntry(*menu_, "AppLaunch");
+    menu_->addSeparator();
+    AddEntry(*menu_, "StartBackup1");
+    menu_->addSeparator();
+    AddEntry(*menu_, "MenuItem1");
+    menu_->addSeparator();
+    AddEntry(*menu_, "About1");
+    setContextMenu(menu_);
+    showIfAvailable();
+}
+
+bool TrayIcon::showIfAvailable() {
+    if (!isVisible() && isSystemTrayAvailable())
+        show();
+    return isVisible();
+}
+
+} // namespace tervolen

@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QSystemTrayIcon>
+
+class QAction;
+class QMenu;
+class QWidget;
+
+namespace tervolen {
+
+// The notification-area icon (TrayIcon) with its context menu PopupMenu: "&Launch Tervolen", "&Start
+// Backup", "&Close" and "&About...", separated by lines. Clicks on the icon itself do nothing.
+class TrayIcon : public QSystemTrayIcon {
+    Q_OBJECT
+
+public:
+    static constexpr const char* kHint = "Sistema de Backup de Banco de Dados";
+
+    // The menu is owned by the window, so that its entries are found among the window's controls.
+    explicit TrayIcon(QWidget& window);
+
+    QMenu* popupMenu() const { return menu_; }
+    QAction* launchAction() const { return launch_; }
+    // Shows the icon when the notification area exists (it may appear after start); false when there is
+    // none, so minimising must not hide the window behind it.
+    bool showIfAvailable();
+
+private:
+    QMenu* menu_;
+    QAction* launch_ = nullptr;
+};
+
+} // namespace tervolen

@@ -1,0 +1,43 @@
+#include "ui/validation_page.h"
+
+#include "ui/check_list.h"
+#include "ui/control_factory.h"
+#include "ui/file_edit.h"
+#include "ui/page_layout.h"
+
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace tervolen {
+
+ValidationPage::ValidationPage(QWidget* parent) : QWidget(parent) {
+    ApplyDesign(*this, Design("TabValidation"));
+    QVBoxLayout* layout = PageColumn(this);
+    AddFieldWithLabelAbove(layout, MakeFileEdit("DBValidateEdit", kDatabaseFileFilter, this), this);
+
+    QGroupBox* options = MakeGroup("GroupValidateOptions", this);
+    auto* optionsLayout = new QVBoxLayout(options);
+    optionsLayout->setContentsMargins(4, 4, 4, 4);
+    CheckList* list = MakeCheckList("clListaValidation", options);
+    optionsLayout->addWidget(list);
+    layout->addWidget(options, 1);
+
+    auto* bottom = new QHBoxLayout;
+    QLineEdit* buffer = MakeEdit("ValidateBufferEdit", this);
+    buffer->setMaximumWidth(100);
+    bottom->addWidget(MakeFieldLabel("ValidateBufferEdit", buffer, this));
+    bottom->addWidget(buffer);
+    bottom->addStretch(1);
+    QPushButton* start = MakeButton("JvTranspValidation", this);
+    start->setIcon(style()->standardIcon(QStyle::SP_MediaPlay));
+    bottom->addWidget(start);
+    layout->addLayout(bottom);
+
+    dragSurfaces_ << this << options << list;
+}
+
+} // namespace tervolen

@@ -1,0 +1,164 @@
+// A whole backup run through the program: the backup (embedded service manager), then compression,
+// mirrors, e-mail to a real SMTP server and upload to a real FTP server.
+#include "app/program.h"
+#include "core/headless_form.h"
+#include "core/settings_file.h"
+#include "firebird_server.h"
+#include "fixed_clock.h"
+#include "ftp_test_server.h"
+#include "scripted_dialogs.h"
+#include "smtp_sink.h"
+#include "temp_dir.h"
+#include "test_config.h"
+
+#include <filesystem>
+#include <gtest/gtest.h>
+
+namespace tervolen {
+namespace {
+
+namespace fs = std::filesystem;
+
+class BackupChainTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        const auto& server = test::TheFirebirdServer();
+        clock.set(2026, 12, 9, 15, 30, 12);
+        // Embedded access locks the database file: other test programs must not share it.
+        fs::copy_file(server.embeddedDatabase, dir.file("source.fdb"));
+        WithSettings(paths.settingsFile, [&](SettingsFile& s) {
+            s.WriteText("DIRECTORYS", "Base", dir.file("source.fdb"));
+            s.WriteText("DIRECTORYS", "BackUpDir", dir.file("backups"));
+        });
+        Program::Options options;
+        options.registerAutostart = false;
+        program = std::make_unique<Program>(form, dialogs, monitor, paths, clock, [] {}, options);
+        program->Startup();
+        form.setText("eDirBackup", dir.file("backups"));
+        form.setText("CB_Protocol", "LOCAL");
+        form.setText("ClientLibFilenameEdit", server.clientLibrary);
+        form.setText("EdUserName", "SYSDBA");
+        form.setText("CB_BkpExt", ".fbk");
+        form.setChecked("ChkBoxCompress", true);
+    }
+
+    std::string archive(const char* extension) const {
+        return dir.file("backups/202612093015") + extension;
+    }
+
+    std::vector<std::string> texts() const {
+        std::vector<std::string> lines;
+        for (size_t i = 0; i < monitor.size(); ++i)
+            lines.push_back(monitor.paragraph(i).text);
+        return lines;
+    }
+
+    static std::string Python(const std::string& code) {
+        std::string output;
+        test::RunCommand(std::string(test::kPython3) + " -c '" + code + "'", &output);
+        return output;
+    }
+
+    test::TempDir dir;
+    AppPaths paths{dir.path(), dir.file("tervolen.ini")};
+    HeadlessForm form;
+    test::ScriptedDialogs dialogs;
+    MonitorLog monitor;
+    test::FixedClock clock;
+    std::unique_ptr<Program> program;
+};
+
+TEST_F(BackupChainTest, CompressionTwoMirrorsMailAndFtpDeliverTheSameBytes) {
+    fs::create_directories(dir.file("mail"));
+    fs::create_directories(dir.file("ftp-home"));
+    test::SmtpSink smtp(dir.file("mail"));
+    test::FtpTestServer ftp(dir.file("ftp-home"), "backup", "secret");
+    form.addItem("MirrorListView", dir.file("mirror1"));
+    form.addItem("MirrorListView", dir.file("deep/mirror2"));
+    form.setChecked("ChkBoxBkpMail", true);
+    form.setText("ledHost", "127.0.0.1");
+    form.setText("EdSMTPPort", std::to_string(smtp.port()));
+    form.setText("ledFrom", "backup@example.com");
+    form.setText("ledTo", "dba@example.com");
+    form.setText("ledCC", "");
+    form.setChecked("ChkBoxSentFTP", true);
+    form.setText("LedFTPAdress", "127.0.0.1");
+    form.setText("LedFTPPort", std::to_string(ftp.port()));
+    form.setText("LedUserName", "backup");
+    form.setText("LedPassword", "secret");
+
+    Program::BackupOutcome outcome = program->RunBackup(false);
+    EXPECT_TRUE(outcome.result);
+    EXPECT_FALSE(outcome.escapedError) << (dialogs.shown.empty() ? "" : dialogs.shown.back().text);
+    auto lines = texts();
+    ASSERT_GE(lines.size(), 2u);
+    EXPECT_EQ(lines[lines.size() - 2], "Compressing File Please Wait... ");
+    EXPECT_EQ(lines.back(), "Compressed Files: 1");
+
+    std::string zip = archive(".zip");
+    ASSERT_TRUE(fs::exists(zip));
+    std::string output;
+    EXPECT_EQ(test::RunCommand("unzip -t " + zip, &output), 0) << output;
+    std::string bytes = test::ReadFile(zip);
+    EXPECT_EQ(test::ReadFile(dir.file("mirror1/202612093015.zip")), bytes);
+    EXPECT_EQ(test::ReadFile(dir.file("deep/mirror2/202612093015.zip")), bytes);
+    EXPECT_EQ(test::ReadFile(dir.file("ftp-home/202612093015.zip")), bytes);
+
+    std::string attachment = Python("import email,sys; m=email.message_from_binary_file(open(\"" +
+                                    smtp.messagePath(1, ".eml") +
+                                    "\",\"rb\")); p=[x for x in m.walk() if x.get_filename()][0]; "
+                                    "sys.stdout.write(p.get_filename()+\" \"+str(p.get_payload(decode=True)==open(\"" +
+                                    zip + "\",\"rb\").read()))");
+    EXPECT_EQ(attachment, "202612093015.zip True");
+}
+
+TEST_F(BackupChainTest, Bzip2WithoutMirrorsEndsTheChainAfterCompression) {
+    form.setItemIndex("CBCompMetho", 1);
+    form.setChecked("ChkBoxBkpMail", true);
+    form.setText("EdSMTPPort", "not a port");
+    EXPECT_TRUE(program->RunBackup(false).result);
+    EXPECT_TRUE(fs::exists(archive(".bz2")));
+    EXPECT_FALSE(fs::exists(archive(".zip")));
+    EXPECT_EQ(texts().back(), "Compressed Files: 1");
+    EXPECT_TRUE(dialogs.shown.empty()) << "no e-mail step without a mirror";
+}
+
+TEST_F(BackupChainTest, AnUnreachableMailServerIsReportedAtTheTopAndFtpStillRuns) {
+    constexpr int kClosedPort = 1; // nothing listens there on loopback
+    fs::create_directories(dir.file("ftp-home"));
+    test::FtpTestServer ftp(dir.file("ftp-home"), "backup", "secret");
+    form.addItem("MirrorListView", dir.file("mirror"));
+    form.setChecked("ChkBoxBkpMail", true);
+    form.setText("ledHost", "127.0.0.1");
+    form.setText("EdSMTPPort", std::to_string(kClosedPort));
+    form.setChecked("ChkBoxSentFTP", true);
+    form.setText("LedFTPAdress", "127.0.0.1");
+    form.setText("LedFTPPort", std::to_string(ftp.port()));
+    form.setText("LedUserName", "backup");
+    form.setText("LedPassword", "secret");
+    EXPECT_TRUE(program->RunBackup(false).result);
+    EXPECT_EQ(texts().front().rfind("ERROR: Socket Error # 111", 0), 0u) << texts().front();
+    EXPECT_TRUE(fs::exists(dir.file("ftp-home/202612093015.zip")));
+}
+
+TEST_F(BackupChainTest, AnFtpFailureReachesTheDefaultErrorReportOnceAndAScheduledRunKeepsGoing) {
+    form.addItem("MirrorListView", dir.file("mirror"));
+    form.setChecked("ChkBoxBkpMail", true);
+    form.setText("ledHost", "");
+    form.setChecked("ChkBoxSentFTP", true);
+    form.setText("LedFTPPort", "21 ");
+    Program::BackupOutcome manual = program->RunBackup(false);
+    EXPECT_TRUE(manual.escapedError);
+    EXPECT_EQ(dialogs.texts("error"), std::vector<std::string>{"'21 ' is not a valid integer value."});
+
+    clock.set(2026, 12, 9, 15, 31, 0); // a new backup name: the archive of the first run holds its entry
+    Program::BackupOutcome scheduled = program->RunBackup(true);
+    EXPECT_TRUE(scheduled.escapedError);
+    EXPECT_TRUE(scheduled.requestSent);
+    EXPECT_EQ(dialogs.texts("error").size(), 1u) << "a scheduled run reports on the Monitor";
+    EXPECT_EQ(texts().back(), "'21 ' is not a valid integer value");
+    EXPECT_EQ(monitor.paragraph(monitor.size() - 1).color, kRed);
+}
+
+} // namespace
+} // namespace tervolen

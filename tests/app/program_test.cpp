@@ -1,0 +1,138 @@
+#include "app/program.h"
+#include "core/autostart.h"
+#include "core/headless_form.h"
+#include "fixed_clock.h"
+#include "scripted_dialogs.h"
+#include "temp_dir.h"
+
+#include <cstdlib>
+#include <gtest/gtest.h>
+
+namespace tervolen {
+namespace {
+
+Program::Options WithoutAutostart() {
+    Program::Options options;
+    options.registerAutostart = false;
+    return options;
+}
+
+class ProgramTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        clock.set(2026, 12, 7, 10, 0);
+        ::setenv("XDG_CONFIG_HOME", dir.file("config").c_str(), 1);
+    }
+    void TearDown() override { ::unsetenv("XDG_CONFIG_HOME"); }
+
+    Program& start(Program::Options options = {}) {
+        program = std::make_unique<Program>(form, dialogs, monitor, paths, clock, [] {}, std::move(options));
+        program->Startup();
+        return *program;
+    }
+
+    test::TempDir dir;
+    AppPaths paths{dir.path(), dir.file("tervolen.ini")};
+    HeadlessForm form;
+    test::ScriptedDialogs dialogs;
+    MonitorLog monitor;
+    test::FixedClock clock;
+    std::unique_ptr<Program> program;
+};
+
+TEST_F(ProgramTest, StartupSetsTheHeaderRegistersAutostartAndArmsTheTimer) {
+    start();
+    EXPECT_EQ(form.text("GradientHeaderPanel").rfind("Quillon Systems Tervolen ", 0), 0u);
+    EXPECT_EQ(form.text("btnFechar"), "");
+    std::string entry = test::ReadFile(dir.file("config/autostart/tervolen.desktop"));
+    EXPECT_NE(entry.find("Exec=" + DesktopExecValue(ExecutablePath().string()) + "\n"), std::string::npos) << entry;
+    EXPECT_TRUE(program->timerEnabled());
+    EXPECT_TRUE(form.visible("LbInfo")) << "no weekday ticked";
+    EXPECT_TRUE(dialogs.shown.empty());
+}
+
+TEST_F(ProgramTest, AFailedAutostartIsReportedAndTheSettingsStillLoad) {
+    test::WriteFile(dir.file("config"), "a file where the folder should be");
+    test::WriteFile(paths.settingsFile, "[DIRECTORYS]\r\nBase=/data/x.fdb\r\n");
+    start();
+    EXPECT_EQ(dialogs.texts("error"), std::vector<std::string>{"Failed to set data for 'Tervolen'."});
+    EXPECT_EQ(form.text("eBase"), "/data/x.fdb");
+    EXPECT_TRUE(program->timerEnabled());
+}
+
+TEST_F(ProgramTest, AStartupErrorIsReportedAndTheTimerStillRuns) {
+    std::filesystem::create_directory(dir.file("Mirrors.lst"));
+    start();
+    ASSERT_EQ(dialogs.texts("error").size(), 1u);
+    EXPECT_EQ(dialogs.texts("error")[0].rfind("Cannot open file", 0), 0u);
+    EXPECT_TRUE(program->timerEnabled());
+}
+
+TEST_F(ProgramTest, WindowCommandsAndCheckBoxHandlers) {
+    start(WithoutAutostart());
+    form.click("btnHide");
+    EXPECT_TRUE(form.minimized());
+    form.click("AppLaunch");
+    EXPECT_FALSE(form.minimized());
+    form.setChecked("ChkBoxCompress", false);
+    EXPECT_FALSE(form.enabled("CBCompMetho"));
+    EXPECT_FALSE(form.enabled("CBCompMethoLevel"));
+    form.setChecked("CheckBackupLog", true);
+    EXPECT_TRUE(form.enabled("LogFileEdit"));
+    EXPECT_EQ(form.text("LogFileEdit"), dir.path() + "/DefaultLogs/");
+    EXPECT_FALSE(form.enabled("BtSaveBkpLog"));
+    form.setText("CB_Protocol", "LOCAL");
+    EXPECT_EQ(form.text("EdServerName"), "LOCALHOST");
+    form.setText("CB_ChooseSGDBVer", "Firebird 2.0.x");
+    EXPECT_EQ(form.text("ClientLibFilenameEdit"), "libfbclient.so.2");
+    for (const char* control : {"btnFechar", "LbClose", "MenuItem1"}) {
+        HeadlessForm other;
+        Program closing(other, dialogs, monitor, paths, clock, [] {}, WithoutAutostart());
+        other.click(control);
+        EXPECT_TRUE(other.closed()) << control;
+    }
+}
+
+TEST_F(ProgramTest, MirrorButtons) {
+    start(WithoutAutostart());
+    form.setChecked("ChkBoxCompress", false);
+    dialogs.answers = {Dialogs::Answer::No};
+    form.click("JvTransparentButton3");
+    EXPECT_EQ(dialogs.texts("yesnocancel"),
+              std::vector<std::string>{"You must enable backup file compression to mirroring files. \r\n"
+                                       "Do you want to enable backup compression now?"});
+    EXPECT_EQ(form.activePage(), static_cast<int>(Page::Schedule));
+    dialogs.answers = {Dialogs::Answer::Yes};
+    form.click("JvTransparentButton3");
+    EXPECT_EQ(form.activePage(), static_cast<int>(Page::Config));
+    EXPECT_EQ(form.focused(), "ChkBoxCompress");
+    EXPECT_FALSE(form.checked("ChkBoxCompress"));
+    EXPECT_EQ(form.itemCount("MirrorListView"), 0);
+
+    form.setChecked("ChkBoxCompress", true);
+    dialogs.paths = {std::string("/mnt/mirror"), std::nullopt};
+    form.click("JvTransparentButton3");
+    form.click("JvTransparentButton3");
+    ASSERT_EQ(form.itemCount("MirrorListView"), 1);
+    EXPECT_EQ(form.itemText("MirrorListView", 0), "/mnt/mirror");
+    form.click("JvTransparentButton4");
+    EXPECT_EQ(form.itemCount("MirrorListView"), 1) << "nothing selected";
+    form.setItemIndex("MirrorListView", 0);
+    form.click("JvTransparentButton4");
+    EXPECT_EQ(form.itemCount("MirrorListView"), 0);
+    EXPECT_TRUE(dialogs.texts("error").empty());
+}
+
+TEST_F(ProgramTest, SaveErrorsGoToTheDefaultErrorReport) {
+    start(WithoutAutostart());
+    test::WriteFile(dir.file("DefaultRestores"), "in the way");
+    for (auto [control, text] : {std::pair{"CB_ChooseSGDBVer", "Firebird 2.0.x"}, {"CB_Protocol", "TCP/IP"},
+                                 {"EdServerName", "h"}, {"ClientLibFilenameEdit", "l"}, {"EdUserName", "u"},
+                                 {"EdPswd", "p"}, {"CB_BkpExt", ".fbk"}})
+        form.setText(control, text);
+    form.click("TranspButOkSchedule");
+    EXPECT_EQ(dialogs.texts("error"), std::vector<std::string>{dir.file("DefaultRestores") + "."});
+}
+
+} // namespace
+} // namespace tervolen

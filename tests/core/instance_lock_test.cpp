@@ -1,0 +1,26 @@
+#include "core/errors.h"
+#include "core/instance_lock.h"
+#include "temp_dir.h"
+
+#include <gtest/gtest.h>
+
+namespace tervolen {
+namespace {
+
+TEST(InstanceLock, ASecondHolderOfTheSameSettingsFileIsRefused) {
+    test::TempDir dir;
+    {
+        auto first = InstanceLock::Acquire(dir.file("tervolen.ini"));
+        EXPECT_TRUE(first.has_value());
+        EXPECT_FALSE(InstanceLock::Acquire(dir.file("tervolen.ini")).has_value());
+        EXPECT_TRUE(InstanceLock::Acquire(dir.file("other.ini")).has_value());
+    }
+    EXPECT_TRUE(InstanceLock::Acquire(dir.file("tervolen.ini")).has_value()) << "released with its holder";
+}
+
+TEST(InstanceLock, AFolderWithoutRoomForTheLockFileIsAnError) {
+    EXPECT_THROW(InstanceLock::Acquire("/proc/no-such-folder/tervolen.ini"), Error);
+}
+
+} // namespace
+} // namespace tervolen

@@ -1,0 +1,139 @@
+#include "core/errors.h"
+#include "core/language_choice.h"
+#include "core/language_file.h"
+#include "temp_dir.h"
+#include "test_config.h"
+
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <random>
+
+namespace tervolen {
+namespace {
+
+TEST(LanguageFileTest, TheFirstEqualsSignSplitsAndNothingIsTrimmed) {
+    LanguageFile file = LanguageFile::Parse("a=b=c\r\n x = y \nno equals sign\r=only a translation\n\n");
+    EXPECT_EQ(file.Lookup("a"), "b=c");
+    EXPECT_EQ(file.Lookup(" x "), " y ");
+    EXPECT_EQ(file.Lookup("x"), "x");
+    EXPECT_EQ(file.Lookup(" x"), " x");
+    EXPECT_EQ(file.Lookup("no equals sign"), "no equals sign");
+    EXPECT_EQ(file.Lookup(""), "") << "an empty text stays empty";
+    EXPECT_EQ(file.Lookup("unknown"), "unknown");
+    EXPECT_EQ(file.sortedLines().size(), 4u);
+}
+
+TEST(LanguageFileTest, ATrailingBlankMatchesOnlyATextWithIt) {
+    LanguageFile file = LanguageFile::Parse("Restore Options: =Opções de Restauração: \n");
+    EXPECT_EQ(file.Lookup("Restore Options: "), "Opções de Restauração: ");
+    EXPECT_EQ(file.Lookup("Restore Options:"), "Restore Options:");
+    EXPECT_EQ(file.Lookup("Restore Options:  "), "Restore Options:  ");
+}
+
+TEST(LanguageFileTest, LookupIgnoresLetterCaseAndTheLineSortingFirstWins) {
+    // Sorted without regard to case, "&start backup=Iniciar" comes before "&Start Backup=Sicherung".
+    LanguageFile file = LanguageFile::Parse("&Start Backup=Sicherung starten\n&start backup=Iniciar Backup\n");
+    EXPECT_EQ(file.Lookup("&Start Backup"), "Iniciar Backup");
+    EXPECT_EQ(file.Lookup("&START BACKUP"), "Iniciar Backup");
+    EXPECT_EQ(file.sortedLines().front(), "&start backup=Iniciar Backup");
+
+    // Lines equal without regard to case keep the order of the file.
+    EXPECT_EQ(LanguageFile::Parse("Ok=OK\nOK=Ok\n").Lookup("ok"), "OK");
+    EXPECT_EQ(LanguageFile::Parse("OK=Ok\nOk=OK\n").Lookup("ok"), "Ok");
+}
+
+TEST(LanguageFileTest, LetterCaseOfAccentedGreekAndCyrillicLettersIsIgnored) {
+    LanguageFile file = LanguageFile::Parse("ÜBER=über\nПРОВЕРКА=проверка\nÇÃO=ção\nŁÓDŹ=łódź\nΣΩ=σω\n");
+    EXPECT_EQ(file.Lookup("über"), "über");
+    EXPECT_EQ(file.Lookup("Проверка"), "проверка");
+    EXPECT_EQ(file.Lookup("ção"), "ção");
+    EXPECT_EQ(file.Lookup("łódź"), "łódź");
+    EXPECT_EQ(file.Lookup("σω"), "σω");
+    EXPECT_EQ(FoldCase("Ёлка ÿŸ"), "ёлка ÿÿ");
+}
+
+TEST(LanguageFileTest, ALeadingByteOrderMarkIsNoPartOfTheFirstText) {
+    LanguageFile file = LanguageFile::Parse("\xEF\xBB\xBF&Help=&Ajuda\n");
+    EXPECT_EQ(file.Lookup("&Help"), "&Ajuda");
+}
+
+TEST(LanguageFileTest, LoadReadsTheFileAndReportsAMissingOne) {
+    test::TempDir dir;
+    test::WriteFile(dir.file("deu.lng"), "&Help=&Hilfe\r\n&Close=&Beenden");
+    EXPECT_EQ(LanguageFile::Load(dir.file("deu.lng")).Lookup("&Close"), "&Beenden");
+    try {
+        LanguageFile::Load(dir.file("ru.lng"));
+        FAIL() << "no error";
+    } catch (const Error& e) {
+        EXPECT_EQ(e.text(), "Cannot open file \"" + dir.file("ru.lng") + "\". No such file or directory");
+    }
+    EXPECT_THROW(LanguageFile::Load(dir.path()), Error);
+}
+
+// Parsing takes any bytes: random input never breaks it, and every line's source finds the translation of
+// the first sorted line with that source.
+TEST(LanguageFileTest, RandomInputParsesAndLooksUpConsistently) {
+    std::mt19937 random(20261207);
+    const std::string alphabet = "aA=\r\n \xC3\x84\xC3\xA4\xD0\x94\xD0\xB4\xC3\xFF\x80=b";
+    for (int round = 0; round < 2000; ++round) {
+        std::string text;
+        size_t length = random() % 64;
+        for (size_t i = 0; i < length; ++i)
+            text += round % 2 == 0 ? alphabet[random() % alphabet.size()] : static_cast<char>(random() % 256);
+        LanguageFile file = LanguageFile::Parse(text);
+        for (const std::string& line : file.sortedLines()) {
+            size_t equals = line.find('=');
+            if (equals == std::string::npos || equals == 0)
+                continue;
+            std::string source = line.substr(0, equals);
+            std::string expected;
+            for (const std::string& candidate : file.sortedLines()) {
+                size_t split = candidate.find('=');
+                if (split != std::string::npos && FoldCase(candidate.substr(0, split)) == FoldCase(source)) {
+                    expected = candidate.substr(split + 1);
+                    break;
+                }
+            }
+            ASSERT_EQ(file.Lookup(source), expected) << "input of round " << round;
+        }
+    }
+}
+
+// The shipped files keep the texts that are settings keys or compared by the jobs, and give start-up's
+// text of LbInfo.
+TEST(LanguageFileTest, ShippedFilesKeepKeysAndAgreeWithStartup) {
+    std::vector<std::string> kept = {"LOCAL",
+                                     "TCP/IP",
+                                     "Novell IPX/SPX",
+                                     "NetBEUI",
+                                     "Ignore Check Sums",
+                                     "Ignore Limbo",
+                                     "Creates Metadata Only",
+                                     "No Perform Garbage Collection",
+                                     "Old Meta Data Desc",
+                                     "Non Transportable Backup",
+                                     "Convert External Tables Into Internal Tables",
+                                     "DeactivateIndexes",
+                                     "NoShadowFiles",
+                                     "NoValidityCheck",
+                                     "OneRelationAtATime",
+                                     "Replace",
+                                     "CreateNewDB",
+                                     "UseAllSpace"};
+    for (int hour = 0; hour < 24; ++hour)
+        kept.push_back((hour < 10 ? "0" : "") + std::to_string(hour) + ":00");
+    for (const LanguageChoice& choice : LanguageChoices())
+        kept.push_back(choice.caption);
+    for (const LanguageChoice& choice : LanguageChoices()) {
+        SCOPED_TRACE(choice.file);
+        LanguageFile file = LanguageFile::Load(std::string(test::kSourceDir) + "/Lang/" + choice.file);
+        for (const std::string& text : kept)
+            EXPECT_EQ(file.Lookup(text), text);
+        EXPECT_EQ(file.Lookup("There is no Today Scheduled Backup!"), choice.noBackupToday);
+        // The build copies the files beside the executables.
+        EXPECT_TRUE(std::filesystem::exists(std::string(test::kBinaryDir) + "/Lang/" + choice.file));
+    }
+}
+
+} // namespace
+} // namespace tervolen

@@ -1,0 +1,165 @@
+// The validation job against the private Firebird server of the "firebird" fixture, on private copies of
+// the test database made with the server's gbak.
+#include "services/validation_job.h"
+
+#include "core/headless_form.h"
+#include "firebird_server.h"
+#include "fixed_clock.h"
+#include "scripted_dialogs.h"
+#include "temp_dir.h"
+
+#include <fstream>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+namespace tervolen {
+namespace {
+
+using test::TheFirebirdServer;
+
+class ValidationJobTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        server = &TheFirebirdServer();
+        clock.set(2006, 12, 9, 15, 30, 12);
+        form.setText("CB_Protocol", "TCP/IP");
+        form.setText("EdServerName", server->serverName());
+        form.setText("ClientLibFilenameEdit", server->clientLibrary);
+        form.setText("EdUserName", server->user);
+        form.setText("EdPswd", server->password);
+        validation.setProtocol(TProtocol::TCP);
+        validation.setLoginPrompt(false);
+        copy = folder.file("copy.fdb");
+        std::string auth = " -user " + server->user + " -password " + server->password + " -se " +
+                           server->serverName() + ":service_mgr ";
+        std::string output;
+        ASSERT_EQ(test::RunCommand("gbak -b" + auth + server->database + " " + folder.file("copy.fbk") + " && gbak -c" +
+                                       auth + folder.file("copy.fbk") + " " + copy,
+                                   &output),
+                  0)
+            << output;
+        form.setText("DBValidateEdit", copy);
+    }
+
+    void run(int row) {
+        form.setItemIndex("clListaValidation", row);
+        dialogs.answers.push_back(Dialogs::Answer::Yes);
+        ValidationJob(JobContext{form, dialogs, monitor, paths, clock, [this] { ++eventRounds; }, {}, {}}, validation)
+            .Run();
+    }
+
+    std::vector<std::string> texts() const {
+        std::vector<std::string> lines;
+        for (size_t i = 0; i < monitor.size(); ++i)
+            lines.push_back(monitor.paragraph(i).text);
+        return lines;
+    }
+
+    // The lines from the red line of the code on, joined by "|".
+    std::string errorText(const std::string& code) const {
+        std::string text;
+        bool found = false;
+        for (size_t i = 0; i < monitor.size(); ++i) {
+            const MonitorParagraph& line = monitor.paragraph(i);
+            found = found || line.text == "Error Code " + code + " Internal System ";
+            if (found && line.color == kRed)
+                text += line.text + "|";
+        }
+        return found ? text : "no " + code + " line";
+    }
+
+    const test::FirebirdServer* server = nullptr;
+    test::TempDir dir;
+    test::ServerFolder folder;
+    std::string copy;
+    AppPaths paths{dir.path(), dir.file("tervolen.ini")};
+    HeadlessForm form;
+    test::ScriptedDialogs dialogs;
+    MonitorLog monitor;
+    test::FixedClock clock;
+    int eventRounds = 0;
+    TpFIBValidationService validation{"Validation", "FrmPrincipal"};
+};
+
+TEST_F(ValidationJobTest, EveryRowTheServerAcceptsValidatesAHealthyDatabase) {
+    // CheckDB alone (row 1) is a switch combination that the server refuses; see below.
+    for (int row : {0, 2, 3, 4, 5, 6, 7}) {
+        monitor.AddMonitorLine("earlier", kNavy, kMonitorLineSize);
+        eventRounds = 0;
+        run(row);
+        auto lines = texts();
+        SCOPED_TRACE(form.itemText("clListaValidation", row));
+        ASSERT_GE(lines.size(), 4u);
+        EXPECT_EQ(lines[0], "======== Validation Started ===========");
+        EXPECT_EQ(lines[1], "Validation Started at 15:30:12 hours");
+        EXPECT_EQ(lines.back(), "======== Validation Finished =========");
+        EXPECT_EQ(lines[lines.size() - 2], "") << "the empty last output line";
+        EXPECT_EQ(eventRounds, static_cast<int>(lines.size()) - 3);
+        EXPECT_EQ(errorText("00028"), "no 00028 line");
+        EXPECT_FALSE(validation.active());
+    }
+}
+
+TEST_F(ValidationJobTest, TheServerRefusesCheckDBAloneAndARequestWithoutOptions) {
+    for (int row : {1, -1}) {
+        monitor.ClearMonitor();
+        monitor.AddMonitorLine("earlier", kNavy, kMonitorLineSize);
+        validation.options.clear();
+        run(row);
+        std::string error = errorText("00028");
+        EXPECT_TRUE(error.starts_with("Error Code 00028 Internal System |FrmPrincipal.Validation:|")) << error;
+        EXPECT_NE(error.find("please retry, specifying an option."), std::string::npos) << error;
+        EXPECT_FALSE(validation.active());
+        std::cout << "Row " << row << ": " << error << "\n";
+    }
+}
+
+// The server checks the database before it takes the request, so its summary is the refusal.
+TEST_F(ValidationJobTest, ADamagedDatabaseGivesTheServersSummary) {
+    // A data page of CUSTOMER that claims another page type.
+    {
+        std::fstream file(copy, std::ios::in | std::ios::out | std::ios::binary);
+        std::string bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+        size_t row = bytes.find("Bruno Costa");
+        ASSERT_NE(row, std::string::npos);
+        const size_t pageSize = 8192;
+        ASSERT_EQ(bytes[row / pageSize * pageSize], 5) << "a data page";
+        file.seekp(static_cast<std::streamoff>(row / pageSize * pageSize));
+        file.put(9);
+    }
+    monitor.AddMonitorLine("earlier", kNavy, kMonitorLineSize);
+    run(7);
+    std::string error = errorText("00028");
+    EXPECT_TRUE(error.starts_with("Error Code 00028 Internal System |FrmPrincipal.Validation:|")) << error;
+    EXPECT_NE(error.find("Summary of validation errors."), std::string::npos) << error;
+    EXPECT_EQ(texts().front(), "earlier");
+    std::cout << "Damaged database: " << error << "\n";
+}
+
+TEST_F(ValidationJobTest, ConnectionAndDatabaseFailures) {
+    struct Case {
+        const char* name;
+        std::string password;
+        std::string database;
+        const char* code;
+        const char* error;
+    };
+    for (const Case& c :
+         {Case{"wrong password", "wrong", copy, "00027", "Your user name and password are not defined"},
+          Case{"missing file", server->password, folder.file("missing.fdb"), "00028", "missing.fdb"},
+          Case{"empty field", server->password, "", "00028", "Start Parameters missing or incorrect"}}) {
+        monitor.ClearMonitor();
+        monitor.AddMonitorLine("earlier", kNavy, kMonitorLineSize);
+        form.setText("EdPswd", c.password);
+        form.setText("DBValidateEdit", c.database);
+        run(6);
+        std::string error = errorText(c.code);
+        EXPECT_NE(error.find(c.error), std::string::npos) << c.name << ": " << error;
+        EXPECT_EQ(texts().front(), "earlier") << c.name << ": the Monitor is cleared only for an accepted request";
+        EXPECT_FALSE(validation.active()) << c.name;
+        std::cout << c.name << ": " << error << "\n";
+    }
+}
+
+} // namespace
+} // namespace tervolen

@@ -1,0 +1,118 @@
+#include "core/language_file.h"
+#include "cut_off_texts.h"
+#include "qt_application.h"
+#include "scripted_dialogs.h"
+#include "services/monitor_log.h"
+#include "test_config.h"
+#include "ui/about_box.h"
+#include "ui/main_window.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QRegularExpression>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+namespace tervolen {
+namespace {
+
+const std::string kVersion = std::string(EXPECTED_VERSION).empty() ? "Unstable" : EXPECTED_VERSION;
+
+class AboutBoxTest : public ::testing::Test {
+protected:
+    QString text(TFrmSobre& box, const char* name) { return box.findChild<QLabel*>(name)->text(); }
+
+    test::ScriptedDialogs dialogs;
+    MonitorLog monitor;
+    TFrmPrincipal window{monitor, dialogs};
+};
+
+TEST_F(AboutBoxTest, ShowsNameVersionDescriptionAndMemoryFigures) {
+    TFrmSobre box(window);
+    EXPECT_EQ(box.objectName(), "FrmSobre");
+    EXPECT_EQ(box.windowTitle(), "Tervolen - About");
+    EXPECT_EQ(box.parent(), &window);
+    EXPECT_EQ(box.minimumSize(), QSize(346, 290));
+    EXPECT_EQ(box.maximumSize(), QSize(346, 290));
+    EXPECT_FALSE(box.windowFlags() & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint));
+    EXPECT_EQ(box.palette().color(QPalette::Window), QColor(Qt::white));
+    EXPECT_EQ(text(box, "JvLabel1").toStdString(), "Tervolen " + kVersion);
+    EXPECT_EQ(text(box, "Label1"), "A Definitive Tool for InterBase and Firebird Backups");
+    EXPECT_FALSE(box.findChild<QLabel*>("Image")->pixmap().isNull());
+    EXPECT_TRUE(QRegularExpression("^Free Memory Resources [0-9]+$").match(text(box, "LbFreeMem")).hasMatch())
+        << text(box, "LbFreeMem").toStdString();
+    EXPECT_TRUE(QRegularExpression("^Total Physical Memory [0-9]+$").match(text(box, "LbTotalMemory")).hasMatch())
+        << text(box, "LbTotalMemory").toStdString();
+    EXPECT_TRUE(box.credits().lines().contains("Tervolen"));
+}
+
+TEST_F(AboutBoxTest, OpensCentredOnTheMainWindow) {
+    window.move(200, 150);
+    window.show();
+    TFrmSobre box(window);
+    QPoint centre = box.pos() + QPoint(box.width() / 2, box.height() / 2);
+    EXPECT_LE((centre - window.frameGeometry().center()).manhattanLength(), 2);
+}
+
+TEST_F(AboutBoxTest, CreditsScrollUpEverySixtyMillisecondsAndStartAgainFromTheBottom) {
+    TFrmSobre box(window);
+    box.show();
+    QCoreApplication::processEvents();
+    ScrollingCredits& credits = box.credits();
+    EXPECT_EQ(credits.objectName(), "SP");
+    EXPECT_EQ(credits.timer().interval(), 60);
+    EXPECT_TRUE(credits.timer().isActive());
+    EXPECT_EQ(credits.textTop(), ScrollingCredits::kStartTop);
+    credits.step();
+    EXPECT_EQ(credits.textTop(), ScrollingCredits::kStartTop - 1);
+    while (credits.textTop() + credits.textHeight() > 0)
+        credits.step();
+    credits.step();
+    EXPECT_EQ(credits.textTop(), credits.height()) << "the text comes in again at the bottom";
+    credits.step();
+    EXPECT_EQ(credits.textTop(), credits.height() - 1);
+}
+
+TEST_F(AboutBoxTest, ShowsTheLanguageOfTheWindow) {
+    for (const char* file : {"ptbr.lng", "deu.lng", "span.lng", "ru.lng"}) {
+        SCOPED_TRACE(file);
+        LanguageFile language = LanguageFile::Load(std::string(test::kBinaryDir) + "/Lang/" + file);
+        TFrmSobre box(window, [&](const std::string& text) { return language.Lookup(text); });
+        EXPECT_NE(box.windowTitle(), "Tervolen - About");
+        EXPECT_EQ(box.windowTitle().toStdString(), language.Lookup("Tervolen - About"));
+        EXPECT_EQ(text(box, "Label1").toStdString(),
+                  language.Lookup("A Definitive Tool for InterBase and Firebird Backups"));
+        QString prefix = QString::fromStdString(language.Lookup("Free Memory Resources "));
+        EXPECT_NE(prefix, "Free Memory Resources ");
+        EXPECT_TRUE(QRegularExpression("^" + QRegularExpression::escape(prefix) + "[0-9]+$")
+                        .match(text(box, "LbFreeMem"))
+                        .hasMatch());
+        EXPECT_TRUE(box.credits().lines().contains(QString::fromStdString(language.Lookup("Thanks to"))));
+        box.show();
+        QCoreApplication::processEvents();
+        EXPECT_EQ(test::CutOffTexts(box), std::set<std::string>{});
+    }
+}
+
+TEST_F(AboutBoxTest, OpensModallyOwnedByTheWindowAndIsGoneWhenClosed) {
+    QString shown;
+    bool modal = false;
+    QObject* owner = nullptr;
+    QTimer::singleShot(0, [&] {
+        QWidget* box = QApplication::activeModalWidget();
+        ASSERT_NE(box, nullptr);
+        shown = box->objectName();
+        modal = box->isModal();
+        owner = box->parent();
+        box->close();
+    });
+    LbAboutClick(window, {});
+    EXPECT_EQ(shown, "FrmSobre");
+    EXPECT_TRUE(modal);
+    EXPECT_EQ(owner, &window);
+    EXPECT_EQ(window.findChild<TFrmSobre*>(), nullptr);
+}
+
+} // namespace
+} // namespace tervolen

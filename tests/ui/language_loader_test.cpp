@@ -1,0 +1,393 @@
+#include "app/program.h"
+#include "core/form_design.h"
+#include "core/language_choice.h"
+#include "core/settings_file.h"
+#include "cut_off_texts.h"
+#include "fixed_clock.h"
+#include "qt_application.h"
+#include "scripted_dialogs.h"
+#include "services/monitor_log.h"
+#include "temp_dir.h"
+#include "test_config.h"
+#include "ui/language_loader.h"
+#include "ui/main_window.h"
+#include "ui/roll_out.h"
+
+#include <QAbstractButton>
+#include <QAction>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenu>
+#include <QPushButton>
+#include <QSystemTrayIcon>
+#include <QTabWidget>
+#include <QTableWidget>
+#include <QTreeWidget>
+
+#include <algorithm>
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <map>
+#include <set>
+
+namespace tervolen {
+namespace {
+
+using Texts = std::map<std::string, std::string>;
+
+const std::string kLangFolder = std::string(test::kBinaryDir) + "/Lang";
+const char* const kFiles[] = {"enusa.lng", "ptbr.lng", "deu.lng", "span.lng", "ru.lng"};
+
+// The object's place below root: object names, or class name and position where an object has none.
+std::string ObjectPath(QObject& object, QObject& root) {
+    std::string path;
+    for (QObject* at = &object; at != &root && at != nullptr; at = at->parent()) {
+        std::string segment = at->objectName().toStdString();
+        if (segment.empty()) {
+            segment = at->metaObject()->className();
+            if (at->parent() != nullptr)
+                segment += "#" + std::to_string(at->parent()->children().indexOf(at));
+        }
+        path = "/" + segment + path;
+    }
+    return path;
+}
+
+// Every translatable text below root, by its place.
+Texts TranslatableTexts(QObject& root) {
+    Texts texts;
+    ForEachTranslatableText(root, [&](QObject& owner, QStringView what, const QString& text) {
+        texts[ObjectPath(owner, root) + " " + what.toString().toStdString()] = text.toStdString();
+        return text;
+    });
+    return texts;
+}
+
+Texts Changed(const Texts& before, const Texts& after) {
+    Texts changed;
+    for (const auto& [place, text] : after)
+        if (!before.contains(place) || before.at(place) != text)
+            changed[place] = text;
+    return changed;
+}
+
+std::string Str(std::string_view text) {
+    return std::string(text);
+}
+
+// Texts that stay as they are in every language: settings keys, compared items and names.
+std::set<std::string> KeptTexts() {
+    std::set<std::string> kept = {"Ok", "OK", "+", "-", "FTP: ", "Tervolen"};
+    for (const char* name : {"clbHorarios", "CB_Protocol", "clListaBackup", "clListaRestore", "CB_ChooseSGDBVer",
+                             "CB_BkpExt", "CBCompMetho"})
+        for (std::string_view item : FindControlDesign(name)->items)
+            kept.insert(Str(item));
+    for (const LanguageChoice& choice : LanguageChoices())
+        kept.insert(choice.caption);
+    return kept;
+}
+
+class LanguageWindowTest : public ::testing::Test {
+protected:
+    template <typename T = QObject> T* find(const char* name) { return window.findChild<T*>(name); }
+    bool load(const std::string& file, const std::string& folder = kLangFolder) {
+        return LoadLanguageFile(window, folder, file, dialogs);
+    }
+    // Every control shows its design caption, items, hint and field label.
+    void expectDesignTexts() {
+        for (const ControlDesign& design : MainWindowDesign()) {
+            SCOPED_TRACE(Str(design.name));
+            const QString name = QString::fromUtf8(design.name.data(), design.name.size());
+            if (design.kind != ControlKind::Lamp && design.kind != ControlKind::RichText &&
+                design.kind != ControlKind::CheckList && design.kind != ControlKind::ListView) {
+                EXPECT_EQ(form.text(design.name), Str(design.text));
+            }
+            for (size_t i = 0; i < design.items.size(); ++i)
+                EXPECT_EQ(form.itemText(design.name, static_cast<int>(i)), Str(design.items[i]));
+            if (auto* widget = window.findChild<QWidget*>(name)) {
+                EXPECT_EQ(widget->toolTip().toStdString(), Str(design.hint));
+            }
+            if (!design.label.empty()) {
+                EXPECT_EQ(window.findChild<QLabel*>(name + "Label")->text().toStdString(), Str(design.label));
+            }
+        }
+    }
+
+    test::ScriptedDialogs dialogs;
+    MonitorLog monitor;
+    TFrmPrincipal window{monitor, dialogs};
+    FormState& form = window.formState();
+    test::TempDir dir;
+};
+
+TEST_F(LanguageWindowTest, AOneLineFileChangesTheLabelAndTheTrayEntryAndNothingElse) {
+    test::WriteFile(dir.file("one.lng"), "&Start Backup=&Backup jetzt");
+    Texts before = TranslatableTexts(window);
+    ASSERT_TRUE(load("one.lng", dir.path()));
+    Texts changed = Changed(before, TranslatableTexts(window));
+    ASSERT_EQ(changed.size(), 2u);
+    for (const auto& [place, text] : changed) {
+        EXPECT_TRUE(place.ends_with("/LbStartBackup text") || place == "/PopupMenu/StartBackup1 text") << place;
+        EXPECT_EQ(text, "&Backup jetzt");
+    }
+    EXPECT_EQ(form.text("LbStartBackup"), "&Backup jetzt");
+    EXPECT_EQ(form.text("StartBackup1"), "&Backup jetzt");
+    EXPECT_TRUE(dialogs.shown.empty());
+}
+
+TEST_F(LanguageWindowTest, TheLineSortingFirstWinsAndATrailingBlankMatchesOnlyItself) {
+    test::WriteFile(dir.file("case.lng"), "&Start Backup=Second\n&start backup=First\n"
+                                          "Restore Options:=Without blank\nSchedules: =With blank\n"
+                                          "Restore Options: =Mit Leerzeichen\n");
+    ASSERT_TRUE(load("case.lng", dir.path()));
+    EXPECT_EQ(form.text("LbStartBackup"), "First");
+    EXPECT_EQ(form.text("GroupRestoreOptions"), "Mit Leerzeichen");
+    EXPECT_EQ(form.text("GroupSchedules"), "Schedules:");
+}
+
+TEST_F(LanguageWindowTest, EachKindOfCaptionIsTranslatedOnceAndDataIsLeftAlone) {
+    QWidget root;
+    auto* label = new QLabel("Label", &root);
+    auto* button = new QPushButton("Button", &root);
+    button->setToolTip("Tip");
+    auto* group = new QGroupBox("Group", &root);
+    auto* tabs = new QTabWidget(&root);
+    tabs->addTab(new QWidget, "Tab");
+    auto* combo = new QComboBox(&root);
+    combo->setEditable(true);
+    combo->addItems({"Item", "Other"});
+    auto* list = new QListWidget(&root);
+    list->addItem("Item");
+    auto* tree = new QTreeWidget(&root);
+    tree->setHeaderLabels({"Column"});
+    auto* node = new QTreeWidgetItem(tree, QStringList{"Node"});
+    new QTreeWidgetItem(node, QStringList{"Item"});
+    auto* table = new QTableWidget(1, 1, &root);
+    table->setHorizontalHeaderItem(0, new QTableWidgetItem("Column"));
+    table->setItem(0, 0, new QTableWidgetItem("Item"));
+    auto* edit = new QLineEdit("Item", &root);
+    edit->setPlaceholderText("Hint");
+    auto* menu = new QMenu("Menu", &root);
+    QAction* action = menu->addAction("Action");
+    auto* tray = new QSystemTrayIcon(&root);
+    tray->setToolTip("Tip");
+    auto* hidden = new QLabel("Label", &root);
+    hidden->setObjectName("SysInfoEx");
+    new QLabel("Label", hidden);
+
+    // A second lookup of a translated text would turn it into "Wrong".
+    TranslateComponent(root, LanguageFile::Parse("Label=Beschriftung\nButton=Knopf\nTip=Hinweis\nGroup=Gruppe\n"
+                                                 "Tab=Reiter\nItem=Eintrag\nColumn=Spalte\nNode=Knoten\n"
+                                                 "Hint=Platzhalter\nMenu=Menü\nAction=Befehl\n"
+                                                 "Beschriftung=Wrong\nReiter=Wrong\nMenü=Wrong\nEintrag=Wrong\n"));
+    EXPECT_EQ(label->text(), "Beschriftung");
+    EXPECT_EQ(button->text(), "Knopf");
+    EXPECT_EQ(button->toolTip(), "Hinweis");
+    EXPECT_EQ(group->title(), "Gruppe");
+    EXPECT_EQ(tabs->tabText(0), "Reiter");
+    EXPECT_EQ(combo->itemText(0), "Eintrag");
+    EXPECT_EQ(combo->currentText(), "Eintrag") << "the chosen item shows its new text";
+    EXPECT_EQ(list->item(0)->text(), "Eintrag");
+    EXPECT_EQ(tree->headerItem()->text(0), "Spalte");
+    EXPECT_EQ(node->text(0), "Knoten");
+    EXPECT_EQ(node->child(0)->text(0), "Eintrag");
+    EXPECT_EQ(table->horizontalHeaderItem(0)->text(), "Spalte");
+    EXPECT_EQ(table->item(0, 0)->text(), "Item") << "rows of a table are data";
+    EXPECT_EQ(edit->text(), "Item") << "an edit's text is data";
+    EXPECT_EQ(edit->placeholderText(), "Platzhalter");
+    EXPECT_EQ(menu->title(), "Menü");
+    EXPECT_EQ(action->text(), "Befehl");
+    EXPECT_EQ(tray->toolTip(), "Hinweis");
+    EXPECT_EQ(hidden->text(), "Label");
+    EXPECT_EQ(hidden->findChild<QLabel*>()->text(), "Label");
+    EXPECT_EQ(root.objectName(), "");
+}
+
+TEST_F(LanguageWindowTest, AMissingFileIsReportedAndChangesNothing) {
+    Texts before = TranslatableTexts(window);
+    EXPECT_FALSE(load("ru.lng", dir.path()));
+    EXPECT_EQ(dialogs.texts("message"), std::vector<std::string>{"File not Found ru.lng Cannot open file \"" +
+                                                                 dir.file("ru.lng") + "\". No such file or directory"});
+    EXPECT_EQ(TranslatableTexts(window), before);
+}
+
+// Each language shows every caption translated, keeps the keys, and the way back to English restores the
+// design texts.
+TEST_F(LanguageWindowTest, ThroughAllLanguagesAndBackToEnglishEveryTextIsAsDesigned) {
+    const Texts design = TranslatableTexts(window);
+    const std::set<std::string> kept = KeptTexts();
+    // Texts that these languages write as English does.
+    const std::set<std::string> same = {"&Monitor", "Port", "Port: ", "Sistema de Backup de Banco de Dados"};
+    for (const char* file : {"enusa.lng", "ptbr.lng", "deu.lng", "span.lng", "ru.lng", "enusa.lng"}) {
+        SCOPED_TRACE(file);
+        ASSERT_TRUE(load(file));
+        Texts now = TranslatableTexts(window);
+        ASSERT_EQ(now.size(), design.size());
+        for (const auto& [place, text] : design) {
+            if (kept.contains(text)) {
+                EXPECT_EQ(now[place], text) << place;
+            } else if (std::string(file) != "enusa.lng" && !same.contains(text)) {
+                EXPECT_NE(now[place], text) << place << " is not translated";
+            }
+        }
+        for (const char* list : {"clbHorarios", "CB_Protocol", "clListaBackup", "clListaRestore"})
+            for (int i = 0; i < form.itemCount(list); ++i)
+                EXPECT_EQ(form.itemText(list, i), Str(FindControlDesign(list)->items[i])) << list;
+    }
+    EXPECT_EQ(TranslatableTexts(window), design);
+    expectDesignTexts();
+    EXPECT_TRUE(dialogs.shown.empty());
+}
+
+TEST_F(LanguageWindowTest, EachFileGivesTheSameTextsAfterAnyOtherLanguage) {
+    for (const char* target : kFiles) {
+        SCOPED_TRACE(target);
+        test::ScriptedDialogs otherDialogs;
+        MonitorLog otherMonitor;
+        TFrmPrincipal fresh(otherMonitor, otherDialogs);
+        ASSERT_TRUE(LoadLanguageFile(fresh, kLangFolder, target, otherDialogs));
+        const Texts expected = TranslatableTexts(fresh);
+        for (const char* before : kFiles) {
+            ASSERT_TRUE(load(before));
+            ASSERT_TRUE(load(target));
+            EXPECT_EQ(TranslatableTexts(window), expected) << "after " << before;
+        }
+    }
+}
+
+TEST_F(LanguageWindowTest, NothingIsCutOffInAnyLanguage) {
+    window.show();
+    form.setVisible("LbInfo", true);
+    auto* strip = find<QTabWidget>("JvgPageControl2");
+    auto* rollOut = find<RollOut>("RollOut");
+    for (const char* file : kFiles) {
+        SCOPED_TRACE(file);
+        ASSERT_TRUE(load(file));
+        std::set<std::string> cut;
+        for (int tab = 0; tab < strip->count(); ++tab) {
+            strip->setCurrentIndex(tab);
+            for (int page = 0; page < 5; ++page) {
+                form.setActivePage(page);
+                for (bool expanded : {false, true}) {
+                    rollOut->setExpanded(expanded);
+                    QCoreApplication::processEvents();
+                    cut.merge(test::CutOffTexts(window));
+                }
+            }
+        }
+        EXPECT_EQ(cut, std::set<std::string>{});
+    }
+}
+
+// The window with the program's logic and the language loader, as the GUI entry point puts them together.
+class LanguageProgramTest : public LanguageWindowTest {
+protected:
+    void SetUp() override { clock.set(2026, 12, 7, 1, 30); }
+
+    Program& start(const std::string& langFolder = kLangFolder) {
+        loader = std::make_unique<LanguageLoader>(window, langFolder, dialogs);
+        Program::Options options;
+        options.registerAutostart = false;
+        options.applyLanguageFile = [this](const std::string& file) { loader->apply(file); };
+        program = std::make_unique<Program>(
+            form, dialogs, monitor, paths, clock, [] {}, std::move(options));
+        program->Startup();
+        return *program;
+    }
+    void click(const char* control) { find<QAbstractButton>(control)->click(); }
+    std::string stored(const char* section, const char* key) {
+        return SettingsFile::OpenSettings(paths.settingsFile).ReadText(section, key, "");
+    }
+
+    AppPaths paths{dir.path(), dir.file("tervolen.ini")};
+    test::FixedClock clock;
+    std::unique_ptr<LanguageLoader> loader;
+    std::unique_ptr<Program> program;
+};
+
+TEST_F(LanguageProgramTest, GermanChosenIsShownRememberedAndAppliedAtTheNextStart) {
+    start();
+    click("LbDeu");
+    EXPECT_EQ(form.text("LbStartBackup"), "Sicherung &starten");
+    EXPECT_EQ(form.text("TabSchedule"), "&Zeitplan");
+    EXPECT_EQ(stored("LANG", "SetLang"), form.text("LbDeu"));
+    EXPECT_EQ(stored("LANG", "SetLang"), "&Deutsche");
+    EXPECT_EQ(loader->translate("Free Memory Resources "), "Freier Arbeitsspeicher ");
+
+    test::ScriptedDialogs nextDialogs;
+    MonitorLog nextMonitor;
+    TFrmPrincipal next(nextMonitor, nextDialogs);
+    LanguageLoader nextLoader(next, kLangFolder, nextDialogs);
+    Program::Options options;
+    options.registerAutostart = false;
+    options.applyLanguageFile = [&](const std::string& file) { nextLoader.apply(file); };
+    Program nextProgram(
+        next.formState(), nextDialogs, nextMonitor, paths, clock, [] {}, std::move(options));
+    nextProgram.Startup();
+    EXPECT_EQ(next.formState().text("LbStartBackup"), "Sicherung &starten");
+    EXPECT_EQ(next.formState().text("LbInfo"), "Für heute ist keine Sicherung geplant!");
+    EXPECT_TRUE(nextDialogs.shown.empty());
+}
+
+TEST_F(LanguageProgramTest, AMissingFileIsReportedAndTheChoiceStillRemembered) {
+    std::filesystem::create_directory(dir.file("Lang"));
+    for (const char* file : {"enusa.lng", "deu.lng"})
+        std::filesystem::copy_file(kLangFolder + "/" + file, dir.file("Lang/") + file);
+    start(dir.file("Lang"));
+    click("LbDeu");
+    Texts german = TranslatableTexts(window);
+    click("LbRus");
+    EXPECT_EQ(dialogs.texts("message"),
+              std::vector<std::string>{"File not Found ru.lng Cannot open file \"" + dir.file("Lang/ru.lng") +
+                                       "\". No such file or directory"});
+    EXPECT_EQ(TranslatableTexts(window), german);
+    EXPECT_EQ(stored("LANG", "SetLang"), "&Rusky");
+    EXPECT_EQ(loader->translate("Thanks to"), "Dank an") << "the language shown stays the current one";
+}
+
+// The hours, the weekdays' keys and the protocol do not depend on the language: a schedule saved in German
+// still fires in Russian.
+TEST_F(LanguageProgramTest, AScheduleSavedInGermanFiresInRussian) {
+    start();
+    click("LbDeu");
+    form.setItemChecked("clbSemana", 1, true); // Montag
+    int hour = -1;
+    for (int i = 0; i < form.itemCount("clbHorarios"); ++i)
+        if (form.itemText("clbHorarios", i) == "02:00")
+            hour = i;
+    ASSERT_GE(hour, 0);
+    form.setItemChecked("clbHorarios", hour, true);
+    for (auto [control, text] : {std::pair{"CB_ChooseSGDBVer", "Firebird 2.0.x"},
+                                 {"CB_Protocol", "TCP/IP"},
+                                 {"EdServerName", "localhost"},
+                                 {"ClientLibFilenameEdit", "/nonexistent/libfbclient.so"},
+                                 {"EdUserName", "SYSDBA"},
+                                 {"EdPswd", "masterkey"},
+                                 {"CB_BkpExt", ".fbk"},
+                                 {"eBase", "/data/sales.fdb"}})
+        form.setText(control, text);
+    form.setText("eDirBackup", dir.file("backups"));
+    form.setChecked("ChkBoxCompress", false);
+    click("TranspButOkSchedule");
+    EXPECT_TRUE(dialogs.shown.empty());
+    EXPECT_EQ(stored("HOURS", "02:00"), "1");
+    EXPECT_EQ(stored("DAYS", "Monday"), "1");
+
+    click("LbRus");
+    EXPECT_EQ(form.text("TabSchedule"), "&График");
+    EXPECT_EQ(form.text("CB_Protocol"), "TCP/IP");
+    clock.set(2026, 12, 7, 2, 0);
+    program->TimerTimer();
+    std::vector<std::string> lines;
+    for (size_t i = 0; i < monitor.size(); ++i)
+        lines.push_back(monitor.paragraph(i).text);
+    ASSERT_FALSE(lines.empty()) << "no backup ran";
+    EXPECT_EQ(lines[0], "=========== Started Backup ===========");
+    EXPECT_EQ(std::count(lines.begin(), lines.end(), "Invalid Protocol Name"), 0);
+}
+
+} // namespace
+} // namespace tervolen

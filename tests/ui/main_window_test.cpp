@@ -1,0 +1,475 @@
+#include "app/program.h"
+#include "core/errors.h"
+#include "core/form_design.h"
+#include "fixed_clock.h"
+#include "qt_application.h"
+#include "scripted_dialogs.h"
+#include "services/monitor_log.h"
+#include "temp_dir.h"
+#include "ui/check_list.h"
+#include "ui/file_edit.h"
+#include "ui/header_panel.h"
+#include "ui/link_label.h"
+#include "ui/main_window.h"
+#include "ui/roll_out.h"
+#include "ui/tray_icon.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QScrollArea>
+#include <QTabWidget>
+#include <QTableWidget>
+#include <QToolButton>
+
+#include <gtest/gtest.h>
+
+namespace tervolen {
+namespace {
+
+using test::ScriptedDialogs;
+
+class MainWindowTest : public ::testing::Test {
+protected:
+    template <typename T = QObject> T* find(const char* name) { return window.findChild<T*>(name); }
+    void showWindow() {
+        window.show();
+        QCoreApplication::processEvents();
+    }
+    static void type(QWidget* target, const QString& text) {
+        for (QChar c : text) {
+            QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, QString(c));
+            QCoreApplication::sendEvent(target, &press);
+        }
+    }
+    static void mouse(QWidget* target, QEvent::Type type, QPoint local, QPoint global, Qt::MouseButtons buttons) {
+        QMouseEvent event(type, QPointF(local), QPointF(global),
+                          type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton, buttons, Qt::NoModifier);
+        QCoreApplication::sendEvent(target, &event);
+    }
+
+    ScriptedDialogs dialogs;
+    MonitorLog monitor;
+    TFrmPrincipal window{monitor, dialogs};
+    FormState& form = window.formState();
+};
+
+std::string Text(std::string_view text) {
+    return std::string(text);
+}
+
+TEST_F(MainWindowTest, EveryControlOfTheDesignExistsWithItsDesignValues) {
+    for (const ControlDesign& design : MainWindowDesign()) {
+        SCOPED_TRACE(Text(design.name));
+        QObject* object = window.findChild<QObject*>(QString::fromUtf8(design.name.data(), design.name.size()));
+        ASSERT_NE(object, nullptr);
+        EXPECT_EQ(form.enabled(design.name), design.enabled);
+        EXPECT_EQ(form.visible(design.name), design.visible);
+        if (design.kind != ControlKind::Lamp && design.kind != ControlKind::RichText &&
+            design.kind != ControlKind::CheckList && design.kind != ControlKind::ListView) {
+            EXPECT_EQ(form.text(design.name), Text(design.text));
+        }
+        if (!design.items.empty()) {
+            ASSERT_EQ(form.itemCount(design.name), static_cast<int>(design.items.size()));
+            for (size_t i = 0; i < design.items.size(); ++i)
+                EXPECT_EQ(form.itemText(design.name, static_cast<int>(i)), Text(design.items[i]));
+        }
+        if (design.kind == ControlKind::ComboBox || design.kind == ControlKind::CheckList ||
+            design.kind == ControlKind::ListView) {
+            EXPECT_EQ(form.itemIndex(design.name), design.itemIndex);
+        }
+        if (auto* widget = qobject_cast<QWidget*>(object)) {
+            EXPECT_EQ(widget->toolTip().toStdString(), Text(design.hint));
+        }
+        if (!design.label.empty()) {
+            auto* label =
+                window.findChild<QLabel*>(QString::fromUtf8(design.name.data(), design.name.size()) + "Label");
+            ASSERT_NE(label, nullptr);
+            EXPECT_EQ(label->text().toStdString(), Text(design.label));
+            EXPECT_EQ(label->buddy(), object);
+        }
+        int page = PageOf(design.name);
+        if (page >= 0 && design.kind != ControlKind::Page) {
+            auto* widget = qobject_cast<QWidget*>(object);
+            EXPECT_TRUE(window.pageControl().widget(page)->isAncestorOf(widget));
+        }
+    }
+}
+
+TEST_F(MainWindowTest, WindowIsBorderlessWhiteAndOfTheClientSize) {
+    EXPECT_EQ(window.objectName(), "FrmPrincipal");
+    EXPECT_TRUE(window.windowFlags() & Qt::FramelessWindowHint);
+    EXPECT_EQ(window.size(), QSize(356, 512));
+    EXPECT_EQ(window.palette().color(QPalette::Window), QColor(Qt::white));
+    EXPECT_EQ(find<HeaderPanel>("GradientHeaderPanel")->height(), 27);
+    EXPECT_EQ(find<QWidget>("Panel1")->height(), 55);
+    EXPECT_EQ(HeaderPanel::kStartColor, QColor(232, 123, 240));
+    EXPECT_TRUE(find<HeaderPanel>("GradientHeaderPanel")->font().bold());
+    EXPECT_EQ(find<HeaderPanel>("GradientHeaderPanel")->palette().color(QPalette::WindowText), QColor(Qt::white));
+    auto* pages = find<QTabWidget>("PageControl");
+    ASSERT_EQ(pages->count(), 5);
+    EXPECT_EQ(pages->currentIndex(), 0);
+    const char* captions[] = {"&Schedule", "&Restore", "&Validation", "&Config", "&Monitor"};
+    for (int i = 0; i < 5; ++i)
+        EXPECT_EQ(pages->tabText(i), captions[i]);
+    // Every page fits into the window, so nothing is cut off.
+    showWindow();
+    for (int i = 0; i < 5; ++i) {
+        pages->setCurrentIndex(i);
+        QCoreApplication::processEvents();
+        QWidget* page = pages->widget(i);
+        EXPECT_GE(page->height(), page->minimumSizeHint().height()) << i;
+    }
+}
+
+TEST_F(MainWindowTest, SettingACheckBoxRunsItsClickHandlerOnceOnChange) {
+    int clicks = 0;
+    form.onClick("CheckVerbose", [&] { ++clicks; });
+    form.setChecked("CheckVerbose", true);
+    form.setChecked("CheckVerbose", true);
+    EXPECT_EQ(clicks, 1);
+    EXPECT_TRUE(find<QCheckBox>("CheckVerbose")->isChecked());
+    form.setChecked("CheckVerbose", false);
+    EXPECT_EQ(clicks, 2);
+    find<QCheckBox>("CheckVerbose")->click();
+    EXPECT_EQ(clicks, 3);
+    EXPECT_TRUE(form.checked("CheckVerbose"));
+}
+
+TEST_F(MainWindowTest, ComboTextSelectsTheExactlyMatchingItemOrNone) {
+    int changes = 0;
+    form.onChange("CB_Protocol", [&] { ++changes; });
+    form.setText("CB_Protocol", "TCP/IP");
+    EXPECT_EQ(form.itemIndex("CB_Protocol"), 1);
+    EXPECT_EQ(changes, 1);
+    form.setText("CB_Protocol", "TCP/IP");
+    EXPECT_EQ(changes, 1);
+    form.setText("CB_Protocol", "tcp/ip");
+    EXPECT_EQ(form.itemIndex("CB_Protocol"), -1);
+    EXPECT_EQ(form.text("CB_Protocol"), "tcp/ip");
+    form.setItemIndex("CB_Protocol", 2);
+    EXPECT_EQ(form.text("CB_Protocol"), "Novell IPX/SPX");
+    form.setItemIndex("CB_Protocol", -1);
+    EXPECT_EQ(form.text("CB_Protocol"), "Novell IPX/SPX");
+    EXPECT_EQ(form.itemIndex("CB_Protocol"), -1);
+    EXPECT_EQ(changes, 2);
+}
+
+TEST_F(MainWindowTest, UserChangesOfAComboRunItsChangeHandlerWithTheItemChosen) {
+    std::vector<int> seen;
+    form.onChange("CB_ChooseSGDBVer", [&] { seen.push_back(form.itemIndex("CB_ChooseSGDBVer")); });
+    auto* combo = find<QComboBox>("CB_ChooseSGDBVer");
+    type(combo->lineEdit(), "Yaffill 1.0");
+    EXPECT_EQ(form.text("CB_ChooseSGDBVer"), "Yaffill 1.0");
+    ASSERT_EQ(seen.size(), 11u);
+    EXPECT_EQ(seen[9], -1);
+    EXPECT_EQ(seen[10], 9);
+    form.setItemIndex("CB_ChooseSGDBVer", 0);
+    QKeyEvent down(QEvent::KeyPress, Qt::Key_Down, Qt::NoModifier);
+    QCoreApplication::sendEvent(combo, &down);
+    ASSERT_EQ(seen.size(), 12u);
+    EXPECT_EQ(seen.back(), 1);
+    EXPECT_EQ(form.text("CB_ChooseSGDBVer"), "InterBase 5.x.x");
+}
+
+TEST_F(MainWindowTest, CheckListItemsAndHighlightedRow) {
+    EXPECT_EQ(form.itemCount("clbHorarios"), 24);
+    EXPECT_EQ(find<CheckList>("clbHorarios")->columns(), 2);
+    form.setItemChecked("clbHorarios", 23, true);
+    EXPECT_TRUE(form.itemChecked("clbHorarios", 23));
+    EXPECT_EQ(find<QListWidget>("clbHorarios")->item(23)->checkState(), Qt::Checked);
+    find<QListWidget>("clbSemana")->item(2)->setCheckState(Qt::Checked);
+    EXPECT_TRUE(form.itemChecked("clbSemana", 2));
+    EXPECT_FALSE(form.itemChecked("clbSemana", 3));
+    EXPECT_EQ(form.itemIndex("clListaRestore"), -1);
+    form.setItemIndex("clListaRestore", 4);
+    EXPECT_EQ(form.itemIndex("clListaRestore"), 4);
+    EXPECT_EQ(find<QListWidget>("clListaRestore")->currentItem()->text(), "Replace");
+    form.setItemIndex("clListaRestore", -1);
+    EXPECT_EQ(form.itemIndex("clListaRestore"), -1);
+    EXPECT_THROW(form.itemChecked("clbSemana", 7), std::logic_error);
+    EXPECT_THROW(form.text("NoSuchControl"), std::logic_error);
+}
+
+TEST_F(MainWindowTest, MirrorListRowCountsOnlyWhenFocusedAndSelected) {
+    for (const char* folder : {"/mnt/a", "/mnt/b", "/mnt/c"})
+        form.addItem("MirrorListView", folder);
+    auto* list = find<QTableWidget>("MirrorListView");
+    ASSERT_EQ(list->rowCount(), 3);
+    EXPECT_EQ(list->item(1, 0)->text(), "/mnt/b");
+    EXPECT_EQ(form.itemIndex("MirrorListView"), -1);
+    list->setCurrentCell(1, 0);
+    EXPECT_EQ(form.itemIndex("MirrorListView"), 1);
+    // Ctrl+click on the focused row: still focused, no longer selected.
+    list->selectionModel()->select(list->currentIndex(), QItemSelectionModel::Deselect | QItemSelectionModel::Rows);
+    EXPECT_EQ(list->currentRow(), 1);
+    EXPECT_EQ(form.itemIndex("MirrorListView"), -1);
+    form.setItemIndex("MirrorListView", 2);
+    form.removeItem("MirrorListView", form.itemIndex("MirrorListView"));
+    ASSERT_EQ(form.itemCount("MirrorListView"), 2);
+    EXPECT_EQ(form.itemText("MirrorListView", 1), "/mnt/b");
+    form.clearItems("MirrorListView");
+    EXPECT_EQ(form.itemCount("MirrorListView"), 0);
+}
+
+TEST_F(MainWindowTest, FocusGoesOnlyToControlsThatCanTakeIt) {
+    showWindow();
+    form.setActivePage(0);
+    EXPECT_FALSE(form.setFocus("EditGBK"));     // Restore page not shown
+    EXPECT_FALSE(form.setFocus("LogFileEdit")); // disabled
+    EXPECT_FALSE(form.setFocus("LbInfo"));      // hidden
+    form.setActivePage(1);
+    EXPECT_TRUE(form.setFocus("EditGBK"));
+    EXPECT_EQ(window.focusWidget(), find<FileEdit>("EditGBK")->lineEdit());
+
+    // A field of the collapsed "Basic Options" is brought into sight.
+    form.setActivePage(0);
+    auto* rollOut = find<RollOut>("RollOut");
+    EXPECT_FALSE(rollOut->expanded());
+    EXPECT_TRUE(form.setFocus("EdServerName"));
+    EXPECT_TRUE(rollOut->expanded());
+    EXPECT_EQ(window.focusWidget(), find<QWidget>("EdServerName"));
+    EXPECT_TRUE(form.setFocus("eBase"));
+    EXPECT_FALSE(rollOut->expanded());
+    form.setVisible("eBase", false);
+    EXPECT_FALSE(form.setFocus("eBase"));
+}
+
+TEST_F(MainWindowTest, BasicOptionsStartCollapsedAndExpandIntoAScrollBox) {
+    showWindow();
+    auto* rollOut = find<RollOut>("RollOut");
+    EXPECT_EQ(rollOut->title(), "&Basic Options");
+    EXPECT_FALSE(find<QWidget>("GroupMail")->isVisible());
+    EXPECT_TRUE(find<QWidget>("GroupSchedules")->isVisible());
+    rollOut->headerButton()->click();
+    QCoreApplication::processEvents();
+    for (const char* group : {"GroupVersion", "GroupProtocol", "GroupLog", "GroupMail", "GroupFtp"}) {
+        EXPECT_TRUE(find<QWidget>(group)->isVisible()) << group;
+        EXPECT_TRUE(rollOut->scrollArea()->widget()->isAncestorOf(find<QWidget>(group))) << group;
+    }
+    EXPECT_FALSE(find<QWidget>("GroupSchedules")->isVisible());
+    EXPECT_TRUE(find<QWidget>("TranspButOkSchedule")->isVisible());
+}
+
+TEST_F(MainWindowTest, LabelsTakeColourAndBoldness) {
+    auto* info = find<QLabel>("LbInfo");
+    EXPECT_EQ(info->palette().color(QPalette::WindowText), QColor(255, 0, 0));
+    EXPECT_TRUE(info->font().bold());
+    form.setLabelStyle("LbInfo", 0x804020, false);
+    EXPECT_EQ(info->palette().color(QPalette::WindowText), QColor(0x20, 0x40, 0x80));
+    EXPECT_FALSE(info->font().bold());
+    form.setVisible("LbInfo", true);
+    EXPECT_TRUE(form.visible("LbInfo"));
+    form.setText("LbInfo", "Não existem Backups Agendados para hoje!");
+    EXPECT_EQ(info->text(), QString::fromUtf8("Não existem Backups Agendados para hoje!"));
+}
+
+TEST_F(MainWindowTest, UserNameIsUpperCasedAndPasswordsAreMasked) {
+    auto* user = find<QLineEdit>("EdUserName");
+    type(user, "sysdba");
+    EXPECT_EQ(form.text("EdUserName"), "SYSDBA");
+    form.setText("EdUserName", "guest");
+    EXPECT_EQ(form.text("EdUserName"), "GUEST");
+    for (const char* name : {"EdPswd", "EdSMTPpswd", "LedPassword"})
+        EXPECT_EQ(find<QLineEdit>(name)->echoMode(), QLineEdit::Password) << name;
+}
+
+TEST_F(MainWindowTest, LinksShowAHandAndTurnRedUnderTheMouse) {
+    auto* link = find<LinkLabel>("LbStartBackup");
+    EXPECT_TRUE(link->isLink());
+    EXPECT_EQ(link->cursor().shape(), Qt::PointingHandCursor);
+    QEnterEvent enter(QPointF(1, 1), QPointF(1, 1), QPointF(1, 1));
+    QCoreApplication::sendEvent(link, &enter);
+    EXPECT_TRUE(link->hovered());
+    QEvent leave(QEvent::Leave);
+    QCoreApplication::sendEvent(link, &leave);
+    EXPECT_FALSE(link->hovered());
+    EXPECT_FALSE(find<LinkLabel>("LbGetFirebird")->isLink());
+    int clicks = 0;
+    form.onClick("LbStartBackup", [&] { ++clicks; });
+    link->click();
+    EXPECT_EQ(clicks, 1);
+}
+
+TEST_F(MainWindowTest, TrayMenuHoldsItsEntriesAndLaunchFollowsTheWindow) {
+    TrayIcon& tray = window.trayIcon();
+    EXPECT_EQ(tray.objectName(), "TrayIcon");
+    EXPECT_EQ(tray.toolTip(), "Sistema de Backup de Banco de Dados");
+    QMenu* menu = tray.contextMenu();
+    ASSERT_NE(menu, nullptr);
+    EXPECT_EQ(menu->objectName(), "PopupMenu");
+    QStringList entries;
+    for (QAction* action : menu->actions())
+        entries << (action->isSeparator() ? QStringLiteral("-") : action->objectName() + "=" + action->text());
+    EXPECT_EQ(entries.join(' '), "AppLaunch=&Launch Tervolen - StartBackup1=&Start Backup - MenuItem1=&Close - "
+                                 "About1=&About...");
+
+    showWindow();
+    EXPECT_FALSE(form.enabled("AppLaunch"));
+    form.minimize();
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(form.enabled("AppLaunch"));
+    EXPECT_TRUE(window.isMinimizedToTray());
+    // Without a notification area the window stays reachable, minimised.
+    EXPECT_EQ(window.isMinimized(), !QSystemTrayIcon::isSystemTrayAvailable());
+    form.restore();
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(form.enabled("AppLaunch"));
+    EXPECT_TRUE(window.isVisible());
+    EXPECT_FALSE(window.isMinimized());
+}
+
+TEST_F(MainWindowTest, StartupShowsTheWindowOnceAndMinimisesIt) {
+    window.showAtStartup();
+    EXPECT_TRUE(window.startupMinimizePending());
+    EXPECT_TRUE(test::WaitFor([&] { return window.isMinimizedToTray(); }));
+    EXPECT_FALSE(window.startupMinimizePending());
+    EXPECT_TRUE(form.enabled("AppLaunch"));
+    // A later restore shows the Schedule page and is not minimised again.
+    form.restore();
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(window.isVisible());
+    EXPECT_EQ(form.activePage(), 0);
+    QEvent activate(QEvent::WindowActivate);
+    QCoreApplication::sendEvent(&window, &activate);
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(window.isMinimizedToTray());
+}
+
+TEST_F(MainWindowTest, PressAndMoveOnABackupOptionDragsTheWindow) {
+    showWindow();
+    form.setActivePage(3);
+    QCoreApplication::processEvents();
+    window.move(100, 100);
+    QPoint start = window.pos();
+    auto* list = find<QListWidget>("clListaBackup");
+    QPoint item = list->visualItemRect(list->item(1)).center();
+    QPoint global(300, 300);
+    mouse(list->viewport(), QEvent::MouseButtonPress, item, global, Qt::LeftButton);
+    mouse(list->viewport(), QEvent::MouseMove, item + QPoint(40, 25), global + QPoint(40, 25), Qt::LeftButton);
+    mouse(list->viewport(), QEvent::MouseButtonRelease, item + QPoint(40, 25), global + QPoint(40, 25), Qt::NoButton);
+    EXPECT_EQ(window.pos(), start + QPoint(40, 25));
+    EXPECT_FALSE(form.itemChecked("clListaBackup", 1));
+
+    // The Schedule page's hour list is no drag surface.
+    auto* hours = find<QListWidget>("clbHorarios");
+    form.setActivePage(0);
+    QCoreApplication::processEvents();
+    mouse(hours->viewport(), QEvent::MouseButtonPress, {5, 5}, global, Qt::LeftButton);
+    mouse(hours->viewport(), QEvent::MouseMove, {45, 30}, global + QPoint(40, 25), Qt::LeftButton);
+    mouse(hours->viewport(), QEvent::MouseButtonRelease, {45, 30}, global + QPoint(40, 25), Qt::NoButton);
+    EXPECT_EQ(window.pos(), start + QPoint(40, 25));
+}
+
+TEST_F(MainWindowTest, AnErrorEscapingAUserActionGoesToTheDefaultErrorReport) {
+    form.onClick("TranspButOKConfig", [] { throw Error("Disk full"); });
+    find<QPushButton>("TranspButOKConfig")->click();
+    EXPECT_EQ(dialogs.texts("error"), std::vector<std::string>{"Disk full."});
+}
+
+TEST_F(MainWindowTest, FilePickerPutsThePathUnchangedAndReopensInItsFolder) {
+    auto* edit = find<FileEdit>("eBase");
+    EXPECT_EQ(edit->mode(), FileEdit::Mode::OpenFile);
+    EXPECT_EQ(find<FileEdit>("EditRestore")->mode(), FileEdit::Mode::SaveFile);
+    EXPECT_EQ(find<FileEdit>("eDirBackup")->mode(), FileEdit::Mode::Folder);
+    QStringList starts;
+    QString filterSeen;
+    edit->setPicker([&](FileEdit::Mode, const QString& start, const QString& filter) {
+        starts << start;
+        filterSeen = filter;
+        return QStringLiteral("/data/my base/EMPRESA.FDB");
+    });
+    int changes = 0;
+    form.onChange("eBase", [&] { ++changes; });
+    edit->button()->click();
+    edit->button()->click();
+    EXPECT_EQ(form.text("eBase"), "/data/my base/EMPRESA.FDB");
+    EXPECT_EQ(changes, 2);
+    EXPECT_EQ(starts, (QStringList{"", "/data/my base"}));
+    EXPECT_EQ(filterSeen, "InterBase and Firebird Files(*.ib, *.fdb, *.gdb) (*.ib *.fdb *.gdb)");
+}
+
+// The window with the program's logic behind it, as the GUI entry point puts them together.
+class WindowWithProgramTest : public MainWindowTest {
+protected:
+    void SetUp() override {
+        clock.set(2026, 12, 7, 10, 0);
+        Program::Options options;
+        options.registerAutostart = false;
+        program = std::make_unique<Program>(
+            form, dialogs, monitor, paths, clock, [] {}, std::move(options));
+        program->Startup();
+        showWindow();
+    }
+
+    test::TempDir dir;
+    AppPaths paths{dir.path(), dir.file("tervolen.ini")};
+    test::FixedClock clock;
+    std::unique_ptr<Program> program;
+};
+
+TEST_F(WindowWithProgramTest, AddMirrorWithoutCompressionLeadsToTheCompressionBox) {
+    form.setChecked("ChkBoxCompress", false);
+    dialogs.answers.push_back(Dialogs::Answer::Yes);
+    find<QToolButton>("JvTransparentButton3")->click();
+    EXPECT_EQ(window.pageControl().currentIndex(), 3);
+    EXPECT_EQ(window.focusWidget(), find<QWidget>("ChkBoxCompress"));
+    EXPECT_FALSE(form.checked("ChkBoxCompress"));
+    EXPECT_EQ(form.itemCount("MirrorListView"), 0);
+}
+
+TEST_F(WindowWithProgramTest, RemoveMirrorDeletesOnlyTheFocusedSelectedEntry) {
+    form.setChecked("ChkBoxCompress", true);
+    dialogs.paths = {"/mnt/one", "/mnt/two"};
+    auto* add = find<QToolButton>("JvTransparentButton3");
+    add->click();
+    add->click();
+    ASSERT_EQ(form.itemCount("MirrorListView"), 2);
+    auto* remove = find<QToolButton>("JvTransparentButton4");
+    remove->click();
+    EXPECT_EQ(form.itemCount("MirrorListView"), 2);
+    find<QTableWidget>("MirrorListView")->setCurrentCell(0, 0);
+    remove->click();
+    ASSERT_EQ(form.itemCount("MirrorListView"), 1);
+    EXPECT_EQ(form.itemText("MirrorListView", 0), "/mnt/two");
+    EXPECT_TRUE(dialogs.texts("error").empty());
+}
+
+TEST_F(WindowWithProgramTest, HideLaunchAndCloseCommands) {
+    find<QToolButton>("btnHide")->click();
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(window.isMinimizedToTray());
+    window.trayIcon().launchAction()->trigger();
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(window.isMinimizedToTray());
+    EXPECT_TRUE(window.isVisible());
+    EXPECT_EQ(form.text("btnFechar"), "");
+
+    int closed = 0;
+    QObject::connect(&window, &TFrmPrincipal::closed, &window, [&] { ++closed; });
+    for (const char* command : {"btnFechar", "LbClose", "MenuItem1"}) {
+        SCOPED_TRACE(command);
+        showWindow();
+        // The tray's "&Close" is used while the window hides behind the icon.
+        if (std::string(command) == "MenuItem1")
+            window.hide();
+        int before = closed;
+        if (auto* action = find<QAction>(command))
+            action->trigger();
+        else
+            find<QAbstractButton>(command)->click();
+        EXPECT_EQ(closed, before + 1);
+        EXPECT_FALSE(window.isVisible());
+    }
+}
+
+} // namespace
+} // namespace tervolen
