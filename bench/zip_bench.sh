@@ -49,6 +49,7 @@ run_once() {
     shift
     rm -f "$output"
     /usr/bin/time -o "$out/time.txt" -f "%e %U %S %M" "$@" >/dev/null
+    local elapsed user system kib
     read -r elapsed user system kib <"$out/time.txt"
     echo "$elapsed $(awk "BEGIN { print $user + $system }") $kib $(stat -c %s "$output")"
 }

@@ -5,6 +5,7 @@
 #include "app/program.h"
 #include "core/headless_form.h"
 #include "core/instance_lock.h"
+#include "core/progress_rate.h"
 #include "core/time_format.h"
 #include "core/version.h"
 
@@ -198,6 +199,13 @@ int Execute(const Command& command) {
     Program::Options options;
     options.registerAutostart = false;
     options.stopRequested = [&signals] { return signals.wait(0); };
+    ProgressRate progress;
+    if (::isatty(STDERR_FILENO) != 0) {
+        options.compressionProgress = [&progress](std::uint64_t done, std::uint64_t total) {
+            std::string text = progress.update(done, total);
+            std::fprintf(stderr, "\rCompressing: %s   %s", text.c_str(), progress.finished() ? "\n" : "");
+        };
+    }
     Program program(form, dialogs, monitor, paths, clock, [] {}, options);
     program.Startup();
 

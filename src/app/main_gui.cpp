@@ -7,6 +7,7 @@
 #include "ui/balloon_hints.h"
 #include "ui/language_loader.h"
 #include "ui/main_window.h"
+#include "ui/monitor_page.h"
 #include "ui/qt_dialogs.h"
 
 #include <QApplication>
@@ -54,6 +55,9 @@ int main(int argc, char* argv[]) {
     SystemClock clock;
     Program::Options options;
     options.applyLanguageFile = [&languages](const std::string& fileName) { languages.apply(fileName); };
+    options.compressionProgress = [&window](std::uint64_t done, std::uint64_t total) {
+        window.monitorPage().showCompressionProgress(done, total);
+    };
     Program program(
         window.formState(), dialogs, monitor, paths, clock, [] { QCoreApplication::processEvents(); },
         std::move(options));

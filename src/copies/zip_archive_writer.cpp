@@ -64,7 +64,7 @@ std::optional<ExistingArchive> OpenExistingArchive(const std::string& path) {
     return archive;
 }
 
-// The files of every specification, less those whose stored name is already taken (without regard to case).
+// The files of every FileSpec entry, less those whose stored name is already taken (without regard to case).
 std::vector<FoundFile> SelectFiles(const std::vector<std::string>& specs,
                                    const std::optional<ExistingArchive>& existing, const ProcessEvents& processEvents) {
     std::vector<std::string> taken;

@@ -9,10 +9,10 @@
 
 namespace tervolen {
 
-// A source file that a file specification takes.
+// A source file that a FileSpec entry takes.
 struct FoundFile {
-    std::string path;       // as found: the specification's folder part joined with the relative path
-    std::string storedName; // path relative to the specification's folder, "/" between folders
+    std::string path;       // as found: the entry's folder part joined with the relative path
+    std::string storedName; // path relative to the entry's folder, "/" between folders
     uint64_t size = 0;
 };
 
@@ -27,10 +27,10 @@ uint32_t DosAttributes(std::string_view fileName, unsigned mode);
 // not-content-indexed, or no attribute other than normal.
 bool TakesAttributes(uint32_t attributes);
 
-// The files that one specification takes: its folder part (the current folder when it has none) and every
-// folder below it except hidden ones are searched for regular files whose name matches the name part.
-// Files of a folder come first, in name order, then its subfolders, in name order. Folders that cannot be read
-// are passed over. processEvents, when set, runs after each folder entry looked at.
+// The files that one FileSpec entry (a path whose name part may hold wildcards) takes: its folder part (the current
+// folder when it has none) and every folder below it except hidden ones are searched for regular files whose name
+// matches the name part. Files of a folder come first, in name order, then its subfolders, in name order. Folders that
+// cannot be read are passed over. processEvents, when set, runs after each folder entry looked at.
 std::vector<FoundFile> FindSpecFiles(const std::string& spec, const ProcessEvents& processEvents);
 
 } // namespace tervolen

@@ -12,7 +12,7 @@ namespace tervolen {
 struct StartupHooks {
     // Adds a red Monitor line of size 10 (a weekday flag could not be read).
     std::function<void(const std::string& text)> addErrorLine;
-    // Applies a language file of the folder "Lang" ("enusa.lng", "ptbr.lng").
+    // Applies a language file of the folder "Lang" ("enusa.lng", "ptbr.lng", "deu.lng", ...).
     std::function<void(const std::string& fileName)> applyLanguageFile;
 };
 

@@ -1,4 +1,5 @@
 #include "ui/main_window.h"
+#include "ui/monitor_page.h"
 
 #include "ui/command_strip.h"
 #include "ui/config_page.h"
@@ -86,12 +87,13 @@ void TFrmPrincipal::buildPages(MonitorLog& monitor, WindowDragger& dragger) {
     auto* restore = new RestorePage;
     auto* validation = new ValidationPage;
     auto* config = new ConfigPage;
+    monitorPage_ = new MonitorPage(monitor);
     QList<QWidget*> surfaces;
     surfaces << schedulePage_->dragSurfaces() << restore->dragSurfaces() << validation->dragSurfaces()
              << config->dragSurfaces();
     for (QWidget* page :
          {static_cast<QWidget*>(schedulePage_), static_cast<QWidget*>(restore), static_cast<QWidget*>(validation),
-          static_cast<QWidget*>(config), static_cast<QWidget*>(new MonitorPage(monitor))}) {
+          static_cast<QWidget*>(config), static_cast<QWidget*>(monitorPage_)}) {
         pageControl_->addTab(page, ToQString(Design(page->objectName().toStdString()).text));
         surfaces << page;
     }

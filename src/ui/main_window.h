@@ -12,6 +12,7 @@ class QTabWidget;
 namespace tervolen {
 
 class MonitorLog;
+class MonitorPage;
 class SchedulePage;
 class TrayIcon;
 class WindowDragger;
@@ -32,6 +33,7 @@ public:
     FormState& formState() { return *formState_; }
     TrayIcon& trayIcon() { return *tray_; }
     QTabWidget& pageControl() { return *pageControl_; }
+    MonitorPage& monitorPage() { return *monitorPage_; }
 
     // Shows the window at start-up; the first activation that follows minimises it again. Where no
     // activation comes (no window manager), the next turn of the event loop does it.
@@ -57,6 +59,7 @@ protected:
 
 private:
     void buildPages(MonitorLog& monitor, WindowDragger& dragger);
+    MonitorPage* monitorPage_ = nullptr;
     void setMinimized(bool minimized);
 
     SchedulePage* schedulePage_ = nullptr;

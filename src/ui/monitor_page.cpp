@@ -5,6 +5,7 @@
 #include "ui/monitor_view.h"
 
 #include <QHBoxLayout>
+#include <QProgressBar>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -29,6 +30,19 @@ MonitorPage::MonitorPage(MonitorLog& log, QWidget* parent) : QWidget(parent) {
     auto* view = new MonitorView(log, this);
     ApplyDesign(*view, Design("reStatus"));
     layout->addWidget(view, 1);
+
+    progress_ = new QProgressBar(this);
+    progress_->setObjectName("CompressionProgress");
+    progress_->setRange(0, 100);
+    progress_->setVisible(false);
+    layout->addWidget(progress_);
+}
+
+void MonitorPage::showCompressionProgress(std::uint64_t done, std::uint64_t total) {
+    std::string text = rate_.update(done, total);
+    progress_->setValue(rate_.percent());
+    progress_->setFormat(QString::fromStdString(text));
+    progress_->setVisible(!rate_.finished());
 }
 
 } // namespace tervolen

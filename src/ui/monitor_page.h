@@ -1,6 +1,12 @@
 #pragma once
 
+#include "core/progress_rate.h"
+
 #include <QWidget>
+
+#include <cstdint>
+
+class QProgressBar;
 
 namespace tervolen {
 
@@ -12,6 +18,13 @@ class MonitorPage : public QWidget {
 
 public:
     MonitorPage(MonitorLog& log, QWidget* parent = nullptr);
+
+    // Shows how far the compression of a backup has come under the log; hidden once it is done.
+    void showCompressionProgress(std::uint64_t done, std::uint64_t total);
+
+private:
+    QProgressBar* progress_;
+    ProgressRate rate_;
 };
 
 } // namespace tervolen

@@ -11,6 +11,7 @@
 #include "ui/header_panel.h"
 #include "ui/link_label.h"
 #include "ui/main_window.h"
+#include "ui/monitor_page.h"
 #include "ui/roll_out.h"
 #include "ui/tray_icon.h"
 
@@ -24,6 +25,7 @@
 #include <QListWidget>
 #include <QMenu>
 #include <QMouseEvent>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QScrollArea>
 #include <QTabWidget>
@@ -469,6 +471,27 @@ TEST_F(WindowWithProgramTest, HideLaunchAndCloseCommands) {
         EXPECT_EQ(closed, before + 1);
         EXPECT_FALSE(window.isVisible());
     }
+}
+
+} // namespace
+} // namespace tervolen
+
+namespace tervolen {
+namespace {
+
+TEST_F(MainWindowTest, TheCompressionProgressBarShowsOnlyWhileTheWriterWorks) {
+    showWindow();
+    form.setActivePage(static_cast<int>(Page::Monitor));
+    auto* bar = find<QProgressBar>("CompressionProgress");
+    ASSERT_NE(bar, nullptr);
+    EXPECT_FALSE(bar->isVisible());
+    window.monitorPage().showCompressionProgress(0, 1000);
+    window.monitorPage().showCompressionProgress(250, 1000);
+    EXPECT_TRUE(bar->isVisible());
+    EXPECT_EQ(bar->value(), 25);
+    EXPECT_TRUE(bar->format().startsWith("25 % ")) << bar->format().toStdString();
+    window.monitorPage().showCompressionProgress(1000, 1000);
+    EXPECT_FALSE(bar->isVisible());
 }
 
 } // namespace
