@@ -170,7 +170,7 @@ void FillJobPage(FormState& form, const Command& command) {
 
 int Execute(const Command& command) {
     AppPaths paths = AppPaths::ForSettingsFile(command.settingsFile.empty() ? ExecutableDir() + "/tervolen.ini"
-                                                                             : command.settingsFile);
+                                                                            : command.settingsFile);
     HeadlessForm form;
     ConsoleDialogs dialogs(form, stderr);
     MonitorLog monitor;
@@ -206,7 +206,8 @@ int Execute(const Command& command) {
             std::fprintf(stderr, "\rCompressing: %s   %s", text.c_str(), progress.finished() ? "\n" : "");
         };
     }
-    Program program(form, dialogs, monitor, paths, clock, [] {}, options);
+    Program program(
+        form, dialogs, monitor, paths, clock, [] {}, options);
     program.Startup();
 
     if (command.name == "restore" || command.name == "validate") {

@@ -63,7 +63,9 @@ void Program::onClick(const char* control, std::function<void()> handler) {
     });
 }
 
-void Program::reportError(const std::exception& error) { ReportError(dialogs_, error); }
+void Program::reportError(const std::exception& error) {
+    ReportError(dialogs_, error);
+}
 
 void Program::registerHandlers() {
     onClick("btnHide", [this] { form_.minimize(); });

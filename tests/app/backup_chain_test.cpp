@@ -32,7 +32,8 @@ protected:
         });
         Program::Options options;
         options.registerAutostart = false;
-        program = std::make_unique<Program>(form, dialogs, monitor, paths, clock, [] {}, options);
+        program = std::make_unique<Program>(
+            form, dialogs, monitor, paths, clock, [] {}, options);
         program->Startup();
         form.setText("eDirBackup", dir.file("backups"));
         form.setText("CB_Protocol", "LOCAL");
@@ -42,9 +43,7 @@ protected:
         form.setChecked("ChkBoxCompress", true);
     }
 
-    std::string archive(const char* extension) const {
-        return dir.file("backups/202612093015") + extension;
-    }
+    std::string archive(const char* extension) const { return dir.file("backups/202612093015") + extension; }
 
     std::vector<std::string> texts() const {
         std::vector<std::string> lines;
@@ -104,11 +103,11 @@ TEST_F(BackupChainTest, CompressionTwoMirrorsMailAndFtpDeliverTheSameBytes) {
     EXPECT_EQ(test::ReadFile(dir.file("deep/mirror2/202612093015.zip")), bytes);
     EXPECT_EQ(test::ReadFile(dir.file("ftp-home/202612093015.zip")), bytes);
 
-    std::string attachment = Python("import email,sys; m=email.message_from_binary_file(open(\"" +
-                                    smtp.messagePath(1, ".eml") +
-                                    "\",\"rb\")); p=[x for x in m.walk() if x.get_filename()][0]; "
-                                    "sys.stdout.write(p.get_filename()+\" \"+str(p.get_payload(decode=True)==open(\"" +
-                                    zip + "\",\"rb\").read()))");
+    std::string attachment =
+        Python("import email,sys; m=email.message_from_binary_file(open(\"" + smtp.messagePath(1, ".eml") +
+               "\",\"rb\")); p=[x for x in m.walk() if x.get_filename()][0]; "
+               "sys.stdout.write(p.get_filename()+\" \"+str(p.get_payload(decode=True)==open(\"" +
+               zip + "\",\"rb\").read()))");
     EXPECT_EQ(attachment, "202612093015.zip True");
 }
 

@@ -26,7 +26,8 @@ protected:
     void TearDown() override { ::unsetenv("XDG_CONFIG_HOME"); }
 
     Program& start(Program::Options options = {}) {
-        program = std::make_unique<Program>(form, dialogs, monitor, paths, clock, [] {}, std::move(options));
+        program = std::make_unique<Program>(
+            form, dialogs, monitor, paths, clock, [] {}, std::move(options));
         program->Startup();
         return *program;
     }
@@ -87,7 +88,8 @@ TEST_F(ProgramTest, WindowCommandsAndCheckBoxHandlers) {
     EXPECT_EQ(form.text("ClientLibFilenameEdit"), "libfbclient.so.2");
     for (const char* control : {"btnFechar", "LbClose", "MenuItem1"}) {
         HeadlessForm other;
-        Program closing(other, dialogs, monitor, paths, clock, [] {}, WithoutAutostart());
+        Program closing(
+            other, dialogs, monitor, paths, clock, [] {}, WithoutAutostart());
         other.click(control);
         EXPECT_TRUE(other.closed()) << control;
     }
@@ -126,9 +128,13 @@ TEST_F(ProgramTest, MirrorButtons) {
 TEST_F(ProgramTest, SaveErrorsGoToTheDefaultErrorReport) {
     start(WithoutAutostart());
     test::WriteFile(dir.file("DefaultRestores"), "in the way");
-    for (auto [control, text] : {std::pair{"CB_ChooseSGDBVer", "Firebird 2.0.x"}, {"CB_Protocol", "TCP/IP"},
-                                 {"EdServerName", "h"}, {"ClientLibFilenameEdit", "l"}, {"EdUserName", "u"},
-                                 {"EdPswd", "p"}, {"CB_BkpExt", ".fbk"}})
+    for (auto [control, text] : {std::pair{"CB_ChooseSGDBVer", "Firebird 2.0.x"},
+                                 {"CB_Protocol", "TCP/IP"},
+                                 {"EdServerName", "h"},
+                                 {"ClientLibFilenameEdit", "l"},
+                                 {"EdUserName", "u"},
+                                 {"EdPswd", "p"},
+                                 {"CB_BkpExt", ".fbk"}})
         form.setText(control, text);
     form.click("TranspButOkSchedule");
     EXPECT_EQ(dialogs.texts("error"), std::vector<std::string>{dir.file("DefaultRestores") + "."});

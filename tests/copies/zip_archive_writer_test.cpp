@@ -1,6 +1,7 @@
 #include "copies/zip_archive_writer.h"
 #include "core/errors.h"
 #include "temp_dir.h"
+#include "tmpfs_mount.h"
 #include "test_config.h"
 #include "zip_test_readers.h"
 
@@ -170,25 +171,6 @@ private:
 };
 
 // A tmpfs mounted for one test; the test is skipped where mounting is not allowed.
-class TmpfsMount {
-public:
-    TmpfsMount(const std::string& path, const std::string& options) : path_(path) {
-        fs::create_directories(path_);
-        mounted_ = ::mount("tmpfs", path_.c_str(), "tmpfs", 0, options.c_str()) == 0;
-    }
-    TmpfsMount(const TmpfsMount&) = delete;
-    TmpfsMount& operator=(const TmpfsMount&) = delete;
-    ~TmpfsMount() {
-        if (mounted_)
-            ::umount2(path_.c_str(), MNT_DETACH);
-    }
-    bool mounted() const { return mounted_; }
-    bool makeReadOnly() { return ::mount(nullptr, path_.c_str(), nullptr, MS_REMOUNT | MS_RDONLY, "size=1m") == 0; }
-
-private:
-    std::string path_;
-    bool mounted_ = false;
-};
 
 class ZipWriterTest : public ::testing::Test {
 protected:
@@ -628,7 +610,7 @@ TEST_P(ZipWriteFailure, LeavesTheExistingArchiveAndNoTemporaryFile) {
 INSTANTIATE_TEST_SUITE_P(PerMille, ZipWriteFailure, ::testing::Values(0, 1, 200, 500, 900, 999, 1000));
 
 TEST_F(ZipWriterTest, FullDiskLeavesNothingBehind) {
-    TmpfsMount mount(dir.file("full"), "size=1m");
+    test::TmpfsMount mount(dir.file("full"), "size=1m");
     if (!mount.mounted())
         GTEST_SKIP() << "cannot mount a tmpfs here";
     test::WriteFile(dir.file("backup.fbk"), RandomBytes(3 << 20, 5));
@@ -646,7 +628,7 @@ TEST_F(ZipWriterTest, FullDiskLeavesNothingBehind) {
 }
 
 TEST_F(ZipWriterTest, ReadOnlyFolderLeavesNothingBehind) {
-    TmpfsMount mount(dir.file("ro"), "size=1m");
+    test::TmpfsMount mount(dir.file("ro"), "size=1m");
     if (!mount.mounted())
         GTEST_SKIP() << "cannot mount a tmpfs here";
     std::string archive = ExistingArchive(dir.file("ro"));

@@ -1,6 +1,7 @@
 #include "core/mirror_list_file.h"
 #include "core/errors.h"
 #include "temp_dir.h"
+#include "tmpfs_mount.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -20,25 +21,6 @@ namespace fs = std::filesystem;
 using namespace std::string_literals;
 
 // A small tmpfs on a folder of its own, unmounted at the end.
-class TmpfsMount {
-public:
-    explicit TmpfsMount(const std::string& folder) : folder_(folder) {
-        fs::create_directories(folder);
-        mounted_ = ::mount("tmpfs", folder.c_str(), "tmpfs", 0, "size=1m,mode=0755") == 0;
-    }
-    TmpfsMount(const TmpfsMount&) = delete;
-    TmpfsMount& operator=(const TmpfsMount&) = delete;
-    ~TmpfsMount() {
-        if (mounted_)
-            ::umount2(folder_.c_str(), MNT_DETACH);
-    }
-    bool mounted() const { return mounted_; }
-    bool MakeReadOnly() { return ::mount("tmpfs", folder_.c_str(), "tmpfs", MS_REMOUNT | MS_RDONLY, nullptr) == 0; }
-
-private:
-    std::string folder_;
-    bool mounted_ = false;
-};
 
 std::vector<std::string> Captions(const std::vector<MirrorListEntry>& entries) {
     std::vector<std::string> captions;
@@ -199,13 +181,13 @@ TEST(MirrorListFile, SaveFailuresNameTheFileAndKeepTheOldOne) {
 
 TEST(MirrorListFile, ReadOnlyMediumKeepsTheOldFile) {
     test::TempDir dir;
-    TmpfsMount medium(dir.file("medium"));
+    test::TmpfsMount medium(dir.file("medium"));
     if (!medium.mounted())
         GTEST_SKIP() << "cannot mount a tmpfs here";
     const std::string path = dir.file("medium/Mirrors.lst");
     SaveMirrorList(path, {"/old"});
     const std::string old = test::ReadFile(path);
-    ASSERT_TRUE(medium.MakeReadOnly());
+    ASSERT_TRUE(medium.makeReadOnly());
     try {
         SaveMirrorList(path, {"/new"});
         ADD_FAILURE() << "no error";

@@ -1,6 +1,7 @@
 #include "core/errors.h"
 #include "core/settings_file.h"
 #include "temp_dir.h"
+#include "tmpfs_mount.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -22,25 +23,6 @@ namespace fs = std::filesystem;
 using namespace std::string_literals;
 
 // A small tmpfs on a folder of its own, unmounted at the end.
-class TmpfsMount {
-public:
-    TmpfsMount(const std::string& folder, const std::string& options) : folder_(folder) {
-        fs::create_directories(folder);
-        mounted_ = ::mount("tmpfs", folder.c_str(), "tmpfs", 0, options.c_str()) == 0;
-    }
-    TmpfsMount(const TmpfsMount&) = delete;
-    TmpfsMount& operator=(const TmpfsMount&) = delete;
-    ~TmpfsMount() {
-        if (mounted_)
-            ::umount2(folder_.c_str(), MNT_DETACH);
-    }
-    bool mounted() const { return mounted_; }
-    bool MakeReadOnly() { return ::mount("tmpfs", folder_.c_str(), "tmpfs", MS_REMOUNT | MS_RDONLY, nullptr) == 0; }
-
-private:
-    std::string folder_;
-    bool mounted_ = false;
-};
 
 struct stat StatOf(const std::string& path) {
     struct stat info {};
@@ -359,14 +341,14 @@ TEST(SettingsFileWriteBack, FailedRenameLeavesNoTemporaryFile) {
 
 TEST(SettingsFileWriteBack, ReadOnlyMediumKeepsTheOldFile) {
     test::TempDir dir;
-    TmpfsMount medium(dir.file("medium"), "size=1m,mode=0755");
+    test::TmpfsMount medium(dir.file("medium"), "size=1m,mode=0755");
     if (!medium.mounted())
         GTEST_SKIP() << "cannot mount a tmpfs here";
     const std::string normalised = dir.file("medium/normal.ini");
     const std::string path = dir.file("medium/t.ini");
     test::WriteFile(normalised, "[S]\r\nK=v\r\n\r\n");
     test::WriteFile(path, "[S]\nK=old\n");
-    ASSERT_TRUE(medium.MakeReadOnly());
+    ASSERT_TRUE(medium.makeReadOnly());
 
     try {
         WithSettings(path, [](SettingsFile& settings) { settings.WriteText("S", "K", "new"); });
@@ -387,7 +369,7 @@ TEST(SettingsFileWriteBack, ReadOnlyMediumKeepsTheOldFile) {
 
 TEST(SettingsFileWriteBack, FullMediumKeepsTheOldFileAndNoTemporaryFile) {
     test::TempDir dir;
-    TmpfsMount medium(dir.file("medium"), "size=64k,mode=0755");
+    test::TmpfsMount medium(dir.file("medium"), "size=64k,mode=0755");
     if (!medium.mounted())
         GTEST_SKIP() << "cannot mount a tmpfs here";
     const std::string path = dir.file("medium/t.ini");

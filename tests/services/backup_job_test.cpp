@@ -70,9 +70,8 @@ protected:
         std::string output;
         int rc = test::RunCommand("gbak -c" + auth + " " + backupFile + " " + server->remotePath(restored), &output);
         EXPECT_EQ(rc, 0) << output;
-        test::RunCommand("echo 'SELECT COUNT(*) FROM CUSTOMER;' | isql-fb -q" + auth + " " +
-                             server->remotePath(restored),
-                         &output);
+        test::RunCommand(
+            "echo 'SELECT COUNT(*) FROM CUSTOMER;' | isql-fb -q" + auth + " " + server->remotePath(restored), &output);
         return output;
     }
 
@@ -230,8 +229,7 @@ TEST(BackupJobEmbedded, BacksUpThroughTheEmbeddedServiceManager) {
     std::string file = dir.file("backups/202612090510.fbk");
     ASSERT_TRUE(fs::exists(file)) << monitor.paragraph(monitor.size() - 1).text;
     std::string output;
-    EXPECT_EQ(test::RunCommand("gbak -c -user SYSDBA " + file + " " + dir.file("restored.fdb"), &output), 0)
-        << output;
+    EXPECT_EQ(test::RunCommand("gbak -c -user SYSDBA " + file + " " + dir.file("restored.fdb"), &output), 0) << output;
 }
 
 } // namespace

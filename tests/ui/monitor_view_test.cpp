@@ -1,3 +1,4 @@
+#include "qt_application.h"
 #include "ui/led_widget.h"
 #include "ui/monitor_view.h"
 
@@ -20,34 +21,7 @@
 namespace tervolen {
 namespace {
 
-class QtEnvironment : public ::testing::Environment {
-public:
-    void SetUp() override {
-        static int argc = 1;
-        static char name[] = "monitor_view_test";
-        static char* argv[] = {name, nullptr};
-        app_ = std::make_unique<QApplication>(argc, argv);
-    }
-    void TearDown() override { app_.reset(); }
-
-private:
-    std::unique_ptr<QApplication> app_;
-};
-
-const auto* const kEnvironment = ::testing::AddGlobalTestEnvironment(new QtEnvironment);
-
-// Lets the event loop run until the condition holds or two seconds have gone.
-bool WaitFor(const std::function<bool()>& condition) {
-    QElapsedTimer timer;
-    timer.start();
-    while (!condition()) {
-        if (timer.elapsed() > 2000)
-            return false;
-        QCoreApplication::processEvents();
-        QThread::msleep(5);
-    }
-    return true;
-}
+using test::WaitFor;
 
 // How far a pixel is from the white background, 0..255.
 int Ink(QRgb pixel) {
