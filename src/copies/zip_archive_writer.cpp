@@ -2,7 +2,7 @@
 
 #include "copies/zip_central_directory.h"
 #include "copies/zip_entry_writer.h"
-#include "copies/zip_file_handle.h"
+#include "core/posix_file.h"
 #include "copies/zip_file_search.h"
 #include "copies/zip_format.h"
 #include "core/errors.h"
@@ -39,7 +39,7 @@ std::string NameOf(const std::string& path) {
 }
 
 struct ExistingArchive {
-    ZipFileHandle fd;
+    FileDescriptor fd;
     ZipDirectory directory;
 };
 
@@ -53,7 +53,7 @@ std::optional<ExistingArchive> OpenExistingArchive(const std::string& path) {
     }
     if (!S_ISREG(info.st_mode))
         throw Error("\"" + path + "\" is not a ZIP archive; it is left alone.");
-    ExistingArchive archive{ZipFileHandle(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK)), {}};
+    ExistingArchive archive{FileDescriptor(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK)), {}};
     if (!archive.fd.valid())
         Fail("Cannot open file", path, errno);
     try {
@@ -96,7 +96,7 @@ public:
             std::string path = stem;
             for (int i = 0; i < 6; ++i)
                 path += kLetters[pick(random)];
-            fd_ = ZipFileHandle(::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
+            fd_ = FileDescriptor(::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
             if (fd_.valid()) {
                 path_ = path;
                 return;
@@ -125,13 +125,13 @@ public:
             Fail("Cannot create file", target, errno);
         path_.clear();
         // The rename itself should survive a crash too.
-        ZipFileHandle folder(::open(FolderOf(target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+        FileDescriptor folder(::open(FolderOf(target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
         if (folder.valid())
             ::fsync(folder.get());
     }
 
 private:
-    ZipFileHandle fd_;
+    FileDescriptor fd_;
     std::string path_;
 };
 

@@ -2,7 +2,7 @@
 
 #include "copies/bzip2_codec.h"
 #include "copies/deflate_codec.h"
-#include "copies/zip_file_handle.h"
+#include "core/posix_file.h"
 #include "core/errors.h"
 #include "core/text_conversion.h"
 
@@ -63,7 +63,7 @@ std::optional<WrittenEntry> ZipEntryWriter::write(const FoundFile& source) {
     uint64_t start = out_.position();
     try {
         // Non-blocking, so that a source replaced by a pipe since the search cannot hold the call.
-        ZipFileHandle fd(::open(source.path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+        FileDescriptor fd(::open(source.path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
         if (!fd.valid())
             FailSource("Cannot open file", source.path, errno);
         return writeEntry(fd.get(), source);
