@@ -8,6 +8,7 @@
 #include "core/progress_rate.h"
 #include "core/time_format.h"
 #include "core/version.h"
+#include "services/client_library.h"
 
 #include <csignal>
 #include <cstdio>
@@ -245,12 +246,15 @@ int RunCli(int argc, char** argv) {
         std::printf("tervolen-cli %s\n", ReadFileVersion().c_str());
         return kExitOk;
     }
+    int status = kExitFailure;
     try {
-        return Execute(command);
+        status = Execute(command);
     } catch (const std::exception& e) {
         std::fprintf(stderr, "tervolen-cli: error: %s\n", e.what());
-        return kExitFailure;
     }
+    // The embedded engine's threads must stop before the program's own end.
+    ClientLibraryCache::Instance().ShutdownAll();
+    return status;
 }
 
 } // namespace tervolen

@@ -2,6 +2,7 @@
 #include "core/dialogs.h"
 #include "core/instance_lock.h"
 #include "core/paths.h"
+#include "services/client_library.h"
 #include "services/monitor_log.h"
 #include "ui/about_box.h"
 #include "ui/balloon_hints.h"
@@ -69,5 +70,8 @@ int main(int argc, char* argv[]) {
     timer.start(kTimerIntervalMs);
 
     window.showAtStartup();
-    return QApplication::exec();
+    int status = QApplication::exec();
+    // The embedded engine's threads must stop before the program's own end.
+    ClientLibraryCache::Instance().ShutdownAll();
+    return status;
 }

