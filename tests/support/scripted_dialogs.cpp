@@ -33,8 +33,8 @@ bool ScriptedDialogs::login(LoginFields& fields) {
     return true;
 }
 
-std::optional<std::string> ScriptedDialogs::chooseFolder(const std::string& startFolder) {
-    shown.push_back({"folder", startFolder});
+std::optional<std::string> ScriptedDialogs::choosePath(const std::string& kind, const std::string& startFolder) {
+    shown.push_back({kind, startFolder});
     startFolders.push_back(startFolder);
     if (paths.empty())
         return std::nullopt;
@@ -43,14 +43,12 @@ std::optional<std::string> ScriptedDialogs::chooseFolder(const std::string& star
     return path;
 }
 
+std::optional<std::string> ScriptedDialogs::chooseFolder(const std::string& startFolder) {
+    return choosePath("folder", startFolder);
+}
+
 std::optional<std::string> ScriptedDialogs::chooseSaveFile(const std::string& startFolder) {
-    shown.push_back({"save", startFolder});
-    startFolders.push_back(startFolder);
-    if (paths.empty())
-        return std::nullopt;
-    auto path = paths.front();
-    paths.pop_front();
-    return path;
+    return choosePath("save", startFolder);
 }
 
 std::vector<std::string> ScriptedDialogs::texts(const std::string& kind) const {

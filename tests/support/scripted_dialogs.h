@@ -36,6 +36,10 @@ public:
     std::deque<std::optional<std::string>> paths;
     std::vector<LoginFields> loginRequests;
     std::vector<std::string> startFolders;
+
+private:
+    // Records a picker and answers it with the next queued path.
+    std::optional<std::string> choosePath(const std::string& kind, const std::string& startFolder);
 };
 
 } // namespace tervolen::test
