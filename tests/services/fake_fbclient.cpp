@@ -12,8 +12,6 @@ using Handle = unsigned int;
 
 namespace {
 
-constexpr ISC_STATUS kFailureCode = 335544344; // isc_io_error, any non-zero code will do
-
 FakeClientState& State() {
     static FakeClientState state;
     return state;
@@ -56,6 +54,8 @@ std::int32_t isc_vax_integer(const char* bytes, short length) {
 }
 
 #ifndef FAKE_WITHOUT_SERVICES_API
+constexpr ISC_STATUS kFailureCode = 335544344; // isc_io_error, any non-zero code will do
+
 // Records the call; fills the status vector and returns its code when the call is scripted to fail.
 static ISC_STATUS Call(const char* name, ISC_STATUS* status) {
     State().calls.emplace_back(name);
