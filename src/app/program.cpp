@@ -50,6 +50,8 @@ Program::Program(FormState& form, Dialogs& dialogs, MonitorLog& monitor, AppPath
     validation_.globalAction = TTransactionGlobalAction::CommitGlobal;
     zip_.setProcessEvents(processEvents_);
     zip_.setProgress(options_.compressionProgress);
+    smtp_.setTimeouts(options_.networkTimeouts);
+    ftp_.setTimeouts(options_.networkTimeouts);
     registerHandlers();
 }
 

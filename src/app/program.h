@@ -33,6 +33,8 @@ public:
         std::function<bool()> stopRequested;
         // Told how far the compression of a backup has come.
         ZipProgress compressionProgress;
+        // Bounds on the network waits of the e-mail and FTP steps.
+        NetworkTimeouts networkTimeouts;
     };
 
     // How a backup run ended.

@@ -15,7 +15,7 @@ constexpr const char* kInvalidProtocol = "Invalid Protocol Name";
 constexpr auto kPollPause = std::chrono::milliseconds(100);
 
 const TBackupOption kBackupOptionRows[] = {
-    TBackupOption::IgnoreChecksums,  TBackupOption::IgnoreLimbo,      TBackupOption::MetadataOnly,
+    TBackupOption::IgnoreChecksums,     TBackupOption::IgnoreLimbo,     TBackupOption::MetadataOnly,
     TBackupOption::NoGarbageCollection, TBackupOption::OldMetadataDesc, TBackupOption::NonTransportable,
     TBackupOption::ConvertExtTables,
 };
@@ -36,6 +36,7 @@ bool BackupJob::Run(bool unattended, const PostProcessing& postProcessing) {
     FormState& form = context_.form;
     bool result = true;
     requestSent_ = false;
+    backupFinished_ = false;
     monitor.SetLed(false);
     // The job only reads the settings, so a save made while it runs is never overwritten.
     BackupSettings settings = ReadSettings(context_.paths.settingsFile, [](const SettingsFile& file) {
@@ -60,7 +61,7 @@ bool BackupJob::Run(bool unattended, const PostProcessing& postProcessing) {
     if (form.checked("CheckBackupLog"))
         monitor.SaveMonitor(form.text("LogFileEdit") + currentBackupName_ + "BackupLog.log");
     bool stopping = context_.stopRequested && context_.stopRequested();
-    if (form.checked("ChkBoxCompress") && postProcessing && !stopping)
+    if (form.checked("ChkBoxCompress") && postProcessing && !stopping && backupFinished_)
         postProcessing();
     return result;
 }
@@ -136,6 +137,7 @@ void BackupJob::runRequest() {
         }
         monitor.AddMonitorLine("=========== Backup Finished ========", kNavy, kMonitorLineSize);
         monitor.SetLed(true);
+        backupFinished_ = true;
     } catch (const std::exception& e) {
         AddErrorCodeLine(monitor, "0001A", e.what());
     }

@@ -19,8 +19,10 @@ public:
     BackupJob(JobContext context, TpFIBBackupService& service, std::string& currentBackupName);
 
     // Runs the job. Returns false when an error escaped its inner traps before the request stage, true
-    // otherwise (also when the server reported errors, which are on the Monitor). Throws the errors of
-    // the settings file, the final detach, the automatic log save and the post-processing chain.
+    // otherwise (also when the server reported errors, which are on the Monitor). The post-processing
+    // chain follows only a backup that the server finished: after a failed request or output (a server
+    // error, a lost connection) the file left behind may be cut and is not handed on as a good backup.
+    // Throws the errors of the settings file, the final detach, the automatic log save and the chain.
     bool Run(bool unattended, const PostProcessing& postProcessing);
 
     // Whether the last run sent its backup request to the server.
@@ -38,6 +40,7 @@ private:
     TpFIBBackupService& service_;
     std::string& currentBackupName_;
     bool requestSent_ = false;
+    bool backupFinished_ = false;
     bool invalidProtocol_ = false;
 };
 

@@ -128,6 +128,7 @@ TEST_F(BackupJobTest, ANonVerboseRunWithAnOptionRow) {
 
 TEST_F(BackupJobTest, AWrongPasswordGivesTheAttachAndRequestLinesAndARedLamp) {
     form.setText("EdPswd", "wrong");
+    form.setChecked("ChkBoxCompress", true);
     EXPECT_TRUE(run());
     auto lines = texts();
     size_t attach = indexOf("Error Code 0001 Internal System ");
@@ -139,6 +140,7 @@ TEST_F(BackupJobTest, AWrongPasswordGivesTheAttachAndRequestLinesAndARedLamp) {
     EXPECT_GT(request, attach);
     EXPECT_EQ(lines[request + 1], "Cannot perform operation -- service is not attached");
     EXPECT_FALSE(monitor.led());
+    EXPECT_EQ(chainRuns, 0) << "a backup that did not finish is not handed on";
 }
 
 TEST_F(BackupJobTest, AMissingLibraryAndAnEmptyDatabasePath) {

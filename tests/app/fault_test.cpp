@@ -1,0 +1,410 @@
+// Faults injected into scheduled backup runs of the whole program, against real peers: the database
+// server killed in the middle of a backup or down before it, a full backup medium, and mail and FTP
+// servers that take the connection and never answer. After each fault the program must still run its
+// schedule and serve the next ticked hour once the fault is gone.
+#include "app/program.h"
+#include "core/headless_form.h"
+#include "core/settings_file.h"
+#include "fixed_clock.h"
+#include "ftp_test_server.h"
+#include "scripted_dialogs.h"
+#include "scripted_server.h"
+#include "smtp_sink.h"
+#include "temp_dir.h"
+#include "test_config.h"
+#include "tmpfs_mount.h"
+
+#include <algorithm>
+#include <chrono>
+#include <condition_variable>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <gtest/gtest.h>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <stdexcept>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace tervolen {
+namespace {
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+
+const std::string kServerScripts = std::string(test::kSourceDir) + "/tests/support/firebird/";
+
+std::string StopServerCommand(const std::string& stateDir) {
+    return kServerScripts + "stop-server " + stateDir;
+}
+
+// Whether the process is gone; a killed process that nobody has reaped yet counts as gone.
+bool ProcessGone(pid_t pid) {
+    std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
+    std::string line;
+    if (!std::getline(stat, line))
+        return true;
+    size_t nameEnd = line.rfind(')');
+    return nameEnd == std::string::npos || nameEnd + 2 >= line.size() || line[nameEnd + 2] == 'Z';
+}
+
+// A Firebird server of this test alone (tests/support/firebird/start-server), so that it can be killed
+// and stopped without disturbing other tests. Stopped, with its files removed, whatever the test's outcome.
+class OwnFirebirdServer {
+public:
+    explicit OwnFirebirdServer(std::string stateDir) : stateDir_(std::move(stateDir)) { start(); }
+    OwnFirebirdServer(const OwnFirebirdServer&) = delete;
+    OwnFirebirdServer& operator=(const OwnFirebirdServer&) = delete;
+    ~OwnFirebirdServer() { test::RunCommand(StopServerCommand(stateDir_)); }
+
+    // Starts a fresh server: a port of its own and a new test database at the same path.
+    void start() {
+        Run(kServerScripts + "start-server " + stateDir_);
+        std::map<std::string, std::string> state = ReadState(stateDir_ + "/state.env");
+        port_ = state.at("FIREBIRD_TEST_PORT");
+        password_ = state.at("FIREBIRD_TEST_PASSWORD");
+        database_ = state.at("FIREBIRD_TEST_DATABASE");
+    }
+    // Stops the server the orderly way; its files stay.
+    void stop() { Run(StopServerCommand(stateDir_) + " --keep"); }
+    // Kills the server process without warning and waits until it is gone.
+    void kill() {
+        pid_t pid = std::stoi(test::ReadFile(stateDir_ + "/server.pid"));
+        ASSERT_EQ(::kill(pid, SIGKILL), 0);
+        auto deadline = std::chrono::steady_clock::now() + 10s;
+        while (!ProcessGone(pid) && std::chrono::steady_clock::now() < deadline)
+            std::this_thread::sleep_for(10ms);
+        ASSERT_TRUE(ProcessGone(pid));
+    }
+    // Runs an isql script on the test database through the server.
+    void isql(const std::string& script) const {
+        std::string file = stateDir_ + "/script.sql";
+        test::WriteFile(file, script);
+        Run("isql-fb -q -bail -user SYSDBA -password " + password_ + " -i " + file + " " + remotePath(database_));
+    }
+    // Whether gbak restores the backup file into a new database.
+    bool restores(const std::string& backupFile, const std::string& database) const {
+        return test::RunCommand("gbak -c -user SYSDBA -password " + password_ + " " + backupFile + " " +
+                                remotePath(database)) == 0;
+    }
+
+    std::string serverName() const { return "127.0.0.1/" + port_; }
+    const std::string& database() const { return database_; }
+    const std::string& password() const { return password_; }
+
+private:
+    std::string remotePath(const std::string& path) const { return serverName() + ":" + path; }
+
+    static std::string Run(const std::string& command) {
+        std::string output;
+        if (test::RunCommand(command, &output) != 0)
+            throw std::runtime_error(command + " failed:\n" + output);
+        return output;
+    }
+
+    static std::map<std::string, std::string> ReadState(const std::string& path) {
+        std::map<std::string, std::string> values;
+        std::ifstream in(path);
+        std::string line;
+        while (std::getline(in, line))
+            if (size_t equals = line.find('='); equals != std::string::npos)
+                values[line.substr(0, equals)] = line.substr(equals + 1);
+        return values;
+    }
+
+    std::string stateDir_;
+    std::string port_;
+    std::string password_;
+    std::string database_;
+};
+
+// Ends the test program when a test runs far beyond its normal length (well under a minute), after cleanUp:
+// a hang is then reported at once instead of at ctest's timeout, and leaves no server behind.
+class HangGuard {
+public:
+    explicit HangGuard(std::function<void()> cleanUp)
+        : thread_([this, cleanUp = std::move(cleanUp)] {
+              std::unique_lock lock(mutex_);
+              if (finished_.wait_for(lock, kLimit, [this] { return done_; }))
+                  return;
+              std::fprintf(stderr, "The test hangs: stopping its server and ending.\n");
+              cleanUp();
+              std::abort();
+          }) {}
+    HangGuard(const HangGuard&) = delete;
+    HangGuard& operator=(const HangGuard&) = delete;
+    ~HangGuard() {
+        {
+            std::lock_guard lock(mutex_);
+            done_ = true;
+        }
+        finished_.notify_all();
+        thread_.join();
+    }
+
+private:
+    static constexpr auto kLimit = 4min;
+    std::mutex mutex_;
+    std::condition_variable finished_;
+    bool done_ = false;
+    std::thread thread_;
+};
+
+// Fills the file system that holds path by writing to path until no byte fits any more.
+void FillUp(const std::string& path) {
+    std::FILE* file = std::fopen(path.c_str(), "wb");
+    ASSERT_NE(file, nullptr);
+    std::vector<char> block(64 * 1024, 'f');
+    while (std::fwrite(block.data(), 1, block.size(), file) == block.size()) {
+    }
+    std::fclose(file);
+}
+
+class FaultTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        // The server runs as its own user and must reach its state folder below this one.
+        fs::permissions(dir.path(),
+                        fs::perms::group_read | fs::perms::group_exec | fs::perms::others_read | fs::perms::others_exec,
+                        fs::perm_options::add);
+        server = std::make_unique<OwnFirebirdServer>(dir.file("server"));
+        fs::create_directories(backups);
+        fs::permissions(backups, fs::perms::all | fs::perms::sticky_bit);
+        WithSettings(paths.settingsFile, [&](SettingsFile& s) {
+            s.WriteText("DIRECTORYS", "Base", server->database());
+            s.WriteText("DIRECTORYS", "BackupDir", backups);
+            s.WriteText("VERBOSEMODE", "Verbose", "Checked");
+            s.WriteFlag("DAYS", "Wednesday", true);
+            s.WriteFlag("HOURS", HourKey(kFaultHour), true);
+            s.WriteFlag("HOURS", HourKey(kNextHour), true);
+            s.WriteText("PROTOCOL", "Type", "TCP/IP");
+            s.WriteText("SERVERNAME", "Name", server->serverName());
+            s.WriteText("CLIENTLIB", "ClientLib", "libfbclient.so.2");
+            s.WriteText("USERNAME", "UserName", "SYSDBA");
+            s.WriteText("PASSWORD", "Pswd", server->password());
+            s.WriteText("BKPEXT", "Ext", ".fbk");
+        });
+        clock.set(2026, 12, 9, 9, 0); // a Wednesday
+        Program::Options options;
+        options.registerAutostart = false;
+        options.networkTimeouts = {5s, 3s, 5s};
+        program = std::make_unique<Program>(
+            form, dialogs, monitor, paths, clock,
+            [this] {
+                if (onEvents)
+                    onEvents();
+            },
+            options);
+        program->Startup();
+        form.addItem("MirrorListView", dir.file("mirror"));
+    }
+
+    // One tick of the schedule timer a few seconds into the hour.
+    void tickAt(int hour) {
+        clock.set(2026, 12, 9, hour, 0, 5);
+        program->TimerTimer();
+    }
+
+    static std::string Stamp(int hour) {
+        char stamp[16];
+        std::snprintf(stamp, sizeof stamp, "2026120900%02d", hour); // minute, then hour
+        return stamp;
+    }
+    std::string backupFile(int hour, const char* extension) const { return backups + "/" + Stamp(hour) + extension; }
+
+    std::vector<std::string> texts() const {
+        std::vector<std::string> lines;
+        for (size_t i = 0; i < monitor.size(); ++i)
+            lines.push_back(monitor.paragraph(i).text);
+        return lines;
+    }
+    std::vector<std::string> redTexts() const {
+        std::vector<std::string> lines;
+        for (size_t i = 0; i < monitor.size(); ++i)
+            if (monitor.paragraph(i).color == kRed)
+                lines.push_back(monitor.paragraph(i).text);
+        return lines;
+    }
+    bool shows(const std::string& text) const {
+        auto lines = texts();
+        return std::find(lines.begin(), lines.end(), text) != lines.end();
+    }
+
+    // The program went through the fault unharmed: no dialog, the timer armed, the hour served.
+    void expectStillScheduling(int hour) const {
+        EXPECT_TRUE(dialogs.shown.empty()) << dialogs.shown.front().text;
+        EXPECT_TRUE(program->timerEnabled());
+        EXPECT_TRUE(program->schedule().slots()[static_cast<size_t>(hour)].done);
+    }
+
+    // Neither a finished backup nor anything of the chain after it.
+    void expectNothingHandedOn(int hour) const {
+        EXPECT_FALSE(shows("=========== Backup Finished ========"));
+        EXPECT_FALSE(shows("Compressing File Please Wait... "));
+        EXPECT_FALSE(monitor.led()) << "the lamp stays red";
+        EXPECT_FALSE(fs::exists(backupFile(hour, ".zip")));
+        EXPECT_FALSE(fs::exists(dir.file("mirror/" + Stamp(hour) + ".zip")));
+    }
+
+    // The run of the hour backed up, compressed and mirrored without a red line; returns the archive.
+    std::string expectGoodBackup(int hour) const {
+        EXPECT_TRUE(shows("=========== Backup Finished ========"));
+        EXPECT_EQ(texts().back(), "Compressed Files: 1");
+        EXPECT_EQ(redTexts(), std::vector<std::string>{});
+        EXPECT_TRUE(monitor.led());
+        std::string zip = backupFile(hour, ".zip");
+        std::string output;
+        EXPECT_EQ(test::RunCommand("unzip -t " + zip, &output), 0) << output;
+        EXPECT_EQ(test::ReadFile(dir.file("mirror/" + Stamp(hour) + ".zip")), test::ReadFile(zip));
+        expectStillScheduling(hour);
+        return zip;
+    }
+
+    static constexpr int kFaultHour = 15;
+    static constexpr int kNextHour = 16;
+
+    test::TempDir dir;
+    HangGuard hangGuard{[this] { test::RunCommand(StopServerCommand(dir.file("server"))); }};
+    std::string backups = dir.file("backups");
+    AppPaths paths{dir.path(), dir.file("tervolen.ini")};
+    HeadlessForm form;
+    test::ScriptedDialogs dialogs;
+    MonitorLog monitor;
+    test::FixedClock clock;
+    std::function<void()> onEvents;
+    std::unique_ptr<OwnFirebirdServer> server;
+    std::unique_ptr<Program> program;
+};
+
+TEST_F(FaultTest, AServerKilledDuringTheBackupLeavesACutFileThatNothingHandsOn) {
+    server->isql("create table big (id integer not null, name varchar(100)); commit;\n"
+                 "set term ^;\n"
+                 "execute block as declare i integer = 0; begin\n"
+                 "  while (i < 200000) do begin insert into big values (:i, lpad(:i, 100, 'x')); i = i + 1; end\n"
+                 "end^\n"
+                 "set term ;^\n"
+                 "commit;");
+    bool killed = false;
+    onEvents = [&] {
+        if (!killed && monitor.size() > 0 &&
+            monitor.paragraph(monitor.size() - 1).text.find("records written") != std::string::npos) {
+            killed = true;
+            server->kill();
+        }
+    };
+    tickAt(kFaultHour);
+    ASSERT_TRUE(killed) << "the server's output never reached its first records";
+    EXPECT_EQ(redTexts(), (std::vector<std::string>{
+                              "Error Code 0001A Internal System ",
+                              "FrmPrincipal.Backup:",
+                              "Unsuccessful execution caused by a system error that precludes successful execution of "
+                              "subsequent statements.Error reading data from the connection.",
+                              "",
+                          }));
+    expectNothingHandedOn(kFaultHour);
+    expectStillScheduling(kFaultHour);
+
+    server->start();
+    std::string cut = backupFile(kFaultHour, ".fbk");
+    ASSERT_TRUE(fs::exists(cut));
+    EXPECT_FALSE(server->restores(cut, dir.file("server/work/cut.fdb"))) << "the file is cut";
+    form.setText("EdServerName", server->serverName());
+    tickAt(kNextHour);
+    expectGoodBackup(kNextHour);
+}
+
+TEST_F(FaultTest, AServerDownAtTheAttachIsReportedAndTheNextHourBacksUpOnceItIsBack) {
+    server->stop();
+    tickAt(kFaultHour);
+    EXPECT_EQ(redTexts(), (std::vector<std::string>{
+                              "Error Code 0001 Internal System ",
+                              "FrmPrincipal.Backup:",
+                              "Unsuccessful execution caused by a system error that precludes successful execution of "
+                              "subsequent statements.Unable to complete network request to host \"127.0.0.1\".",
+                              "Failed to establish a connection.",
+                              "",
+                              "Error Code 0001A Internal System ",
+                              "Cannot perform operation -- service is not attached",
+                          }));
+    EXPECT_FALSE(fs::exists(backupFile(kFaultHour, ".fbk")));
+    expectNothingHandedOn(kFaultHour);
+    expectStillScheduling(kFaultHour);
+
+    server->start();
+    form.setText("EdServerName", server->serverName());
+    tickAt(kNextHour);
+    expectGoodBackup(kNextHour);
+}
+
+TEST_F(FaultTest, AFullBackupMediumShowsTheServersErrorAndNothingIsHandedOn) {
+    test::TmpfsMount medium(backups, "size=1m,mode=1777");
+    if (!medium.mounted())
+        GTEST_SKIP() << "mounting a tmpfs needs root";
+    FillUp(backups + "/filler");
+    tickAt(kFaultHour);
+    EXPECT_EQ(redTexts(), (std::vector<std::string>{
+                              "Error Code 0001A Internal System ",
+                              "FrmPrincipal.Backup:",
+                              "Unsuccessful execution caused by system error that does not preclude successful "
+                              "execution of subsequent statements.free disk space exhausted.",
+                              "Exiting before completion due to errors.",
+                              "",
+                          }));
+    expectNothingHandedOn(kFaultHour);
+    expectStillScheduling(kFaultHour);
+
+    fs::remove(backups + "/filler");
+    tickAt(kNextHour);
+    expectGoodBackup(kNextHour);
+}
+
+TEST_F(FaultTest, MailAndFtpServersThatNeverAnswerTimeOutAndTheOtherStepsStillRun) {
+    using test::ScriptedServer;
+    ScriptedServer silentSmtp({ScriptedServer::Silent()});
+    ScriptedServer silentFtp({ScriptedServer::Silent()});
+    form.setChecked("ChkBoxBkpMail", true);
+    form.setText("ledHost", "127.0.0.1");
+    form.setText("EdSMTPPort", std::to_string(silentSmtp.port()));
+    form.setText("ledFrom", "backup@example.com");
+    form.setText("ledTo", "dba@example.com");
+    form.setChecked("ChkBoxSentFTP", true);
+    form.setText("LedFTPAdress", "127.0.0.1");
+    form.setText("LedFTPPort", std::to_string(silentFtp.port()));
+    form.setText("LedUserName", "backup");
+    form.setText("LedPassword", "secret");
+    tickAt(kFaultHour);
+    auto lines = texts();
+    ASSERT_GE(lines.size(), 6u);
+    EXPECT_EQ(std::vector<std::string>(lines.begin(), lines.begin() + 2),
+              (std::vector<std::string>{"ERROR: Socket Error # 110", "Connection timed out"}))
+        << "the mail step's failure at the top";
+    EXPECT_EQ(std::vector<std::string>(lines.end() - 5, lines.end()),
+              (std::vector<std::string>{"=========== Backup Finished ========", "Compressing File Please Wait... ",
+                                        "Compressed Files: 1", "Socket Error # 110", "Connection timed out"}))
+        << "the FTP step's failure at the end";
+    EXPECT_EQ(redTexts(), (std::vector<std::string>{"Socket Error # 110", "Connection timed out"}));
+    EXPECT_TRUE(silentSmtp.waitFinished(10s)) << "the mail step closed its connection";
+    EXPECT_TRUE(silentFtp.waitFinished(10s)) << "the FTP step closed its connection";
+    EXPECT_TRUE(fs::exists(dir.file("mirror/" + Stamp(kFaultHour) + ".zip")));
+    expectStillScheduling(kFaultHour);
+
+    fs::create_directories(dir.file("mail"));
+    fs::create_directories(dir.file("ftp-home"));
+    test::SmtpSink smtp(dir.file("mail"));
+    test::FtpTestServer ftp(dir.file("ftp-home"), "backup", "secret");
+    form.setText("EdSMTPPort", std::to_string(smtp.port()));
+    form.setText("LedFTPPort", std::to_string(ftp.port()));
+    tickAt(kNextHour);
+    std::string zip = expectGoodBackup(kNextHour);
+    EXPECT_TRUE(fs::exists(smtp.messagePath(1, ".eml")));
+    EXPECT_EQ(test::ReadFile(dir.file("ftp-home/" + Stamp(kNextHour) + ".zip")), test::ReadFile(zip));
+}
+
+} // namespace
+} // namespace tervolen
