@@ -450,7 +450,7 @@ class ProgramJobTest : public JobRequestTest {
 protected:
     Program& program(ProcessEvents processEvents) {
         program_ = std::make_unique<Program>(form, dialogs, monitor, paths, clock, std::move(processEvents),
-                                             Program::Options{false, {}, {}, {}});
+                                             Program::Options{false, {}, {}, {}, {}});
         return *program_;
     }
 
