@@ -82,15 +82,18 @@ std::string CopyFileKeepingExisting(const std::string& source, const std::string
         throw Error("Unable to create directory \"" + destFolder + "\". " + ec.message());
 
     std::string temporaryPath;
+    // Stays open, and so locked, until the copy has its final name.
     FileDescriptor out = CreateHiddenTemporary(destFolder, fileName, temporaryPath, destFolder + "/" + fileName);
     TemporaryFile temporary(temporaryPath);
 
     CopyBytes(in.get(), out.get(), source, temporary.path());
-    if (::fsync(out.get()) != 0 || ::close(out.release()) != 0)
+    ::fchmod(out.get(), 0644);
+    if (::fsync(out.get()) != 0)
         ThrowFileError("Cannot write file", temporary.path(), errno);
-    ::chmod(temporary.path().c_str(), 0644);
 
-    return PutInPlace(temporary, destFolder, fileName);
+    std::string target = PutInPlace(temporary, destFolder, fileName);
+    SyncFolder(destFolder);
+    return target;
 }
 
 } // namespace tervolen

@@ -2,11 +2,11 @@
 
 #include "copies/zip_central_directory.h"
 #include "copies/zip_entry_writer.h"
-#include "core/posix_file.h"
 #include "copies/zip_file_search.h"
 #include "copies/zip_format.h"
 #include "core/errors.h"
 #include "core/paths.h"
+#include "core/posix_file.h"
 #include "core/text_conversion.h"
 
 #include <algorithm>
@@ -14,7 +14,6 @@
 #include <cstring>
 #include <fcntl.h>
 #include <optional>
-#include <random>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -84,32 +83,15 @@ std::vector<FoundFile> SelectFiles(const std::vector<std::string>& specs,
     return selected;
 }
 
-// A hidden file beside the archive that the new archive is assembled in; removed unless put in place.
+// A hidden file beside the archive that the new archive is assembled in; removed unless put in place. Its
+// descriptor, and with it the lock that keeps other writers from sweeping it, lives until the rename is done.
 class TemporaryArchive {
 public:
-    TemporaryArchive(const std::string& folder, const std::string& archiveName) {
-        static constexpr char kLetters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
-        std::random_device random;
-        std::uniform_int_distribution<size_t> pick(0, sizeof kLetters - 2);
-        std::string stem = folder + kPathDelim + "." + archiveName.substr(0, 200) + ".";
-        for (int attempt = 0; attempt < 100; ++attempt) {
-            std::string path = stem;
-            for (int i = 0; i < 6; ++i)
-                path += kLetters[pick(random)];
-            fd_ = FileDescriptor(::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
-            if (fd_.valid()) {
-                path_ = path;
-                return;
-            }
-            if (errno != EEXIST)
-                Fail("Cannot create file", path, errno);
-        }
-        Fail("Cannot create file", stem + "XXXXXX", EEXIST);
-    }
+    explicit TemporaryArchive(const std::string& archive)
+        : fd_(CreateHiddenTemporary(FolderOf(archive), NameOf(archive), path_, archive, 0666)) {}
     TemporaryArchive(const TemporaryArchive&) = delete;
     TemporaryArchive& operator=(const TemporaryArchive&) = delete;
     ~TemporaryArchive() {
-        fd_.reset();
         if (!path_.empty())
             ::unlink(path_.c_str());
     }
@@ -117,22 +99,18 @@ public:
     int fd() const { return fd_.get(); }
     const std::string& path() const { return path_; }
 
-    // Closes the finished file and renames it to target, replacing what was there.
+    // Renames the finished and flushed file to target, replacing what was there.
     void putInPlace(const std::string& target) {
-        if (::close(fd_.release()) != 0)
-            Fail("Cannot write file", path_, errno);
         if (::rename(path_.c_str(), target.c_str()) != 0)
             Fail("Cannot create file", target, errno);
         path_.clear();
         // The rename itself should survive a crash too.
-        FileDescriptor folder(::open(FolderOf(target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-        if (folder.valid())
-            ::fsync(folder.get());
+        SyncFolder(FolderOf(target));
     }
 
 private:
+    std::string path_; // before fd_: the constructor fills it in while it creates fd_
     FileDescriptor fd_;
-    std::string path_;
 };
 
 void CopyRange(int fd, const std::string& path, uint64_t from, uint64_t to, ArchiveSink& out,
@@ -211,6 +189,8 @@ int32_t ZipArchiveWriter::compressFiles() {
     const ProcessEvents processEvents = processEvents_;
     if (archive.empty())
         throw Error("No archive file is given.");
+    // Here already, so that a call that compresses nothing clears what killed calls left behind too.
+    RemoveStaleTemporaries(FolderOf(archive), NameOf(archive));
 
     std::optional<ExistingArchive> existing = OpenExistingArchive(archive);
     std::vector<FoundFile> files = SelectFiles(specs, existing, processEvents);
@@ -223,7 +203,7 @@ int32_t ZipArchiveWriter::compressFiles() {
     if (progress)
         progress(0, totalBytes);
 
-    TemporaryArchive temporary(FolderOf(archive), NameOf(archive));
+    TemporaryArchive temporary(archive);
     std::unique_ptr<ArchiveSink> sink = std::make_unique<FileArchiveSink>(temporary.fd(), temporary.path());
     if (sinkFilter_)
         sink = sinkFilter_(std::move(sink));

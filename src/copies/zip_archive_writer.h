@@ -45,6 +45,7 @@ public:
     // Adds every file that fileSpec takes to archiveFile, after the entries of an archive already there (a new
     // file whose name is taken there is not added). The archive is assembled in a hidden temporary file in its
     // own folder and renamed into place: a failure leaves an existing archive as it was and no temporary file.
+    // Temporaries of this archive that a killed call left behind are removed.
     // A file at the archive path that is not a ZIP archive is left alone. Returns the number of files compressed
     // by this call; 0 when nothing was compressed or anything failed, lastError then says why. Never throws.
     int32_t Compress();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 #include <unistd.h>
 
 namespace tervolen {
@@ -52,11 +53,25 @@ private:
     std::string path_;
 };
 
-// A new hidden temporary file ".<name>.XXXXXX" in folder, opened for writing with mode 0600; its path
-// goes to path. Throws Error "Cannot create file" with shownPath (the file the user knows; the temporary
-// name when empty) and the system's reason.
+// Hidden temporary files ".<name>.tervolen-XXXXXX" (name cut to 200 bytes) in which a file called name is
+// assembled before it is renamed into place. Its writer holds an exclusive flock on it while it lives, so a
+// temporary that can be locked was left by a writer that died.
+
+// A new hidden temporary file for name in folder, opened for reading and writing with mode (less the umask) and
+// locked; its path goes to path. Stale temporaries of name in folder are removed first. Keep the descriptor
+// open until the file has its final name. Throws Error "Cannot create file" with shownPath (the file the user
+// knows; the temporary name when empty) and the system's reason.
 FileDescriptor CreateHiddenTemporary(const std::string& folder, const std::string& name, std::string& path,
-                                     const std::string& shownPath = {});
+                                     const std::string& shownPath = {}, unsigned mode = 0600);
+
+// Removes the temporaries of name in folder that no live writer holds. Failures are ignored.
+void RemoveStaleTemporaries(const std::string& folder, const std::string& name);
+
+// Whether entry (a name in a folder) is the name of a hidden temporary file for name.
+bool IsHiddenTemporary(std::string_view entry, const std::string& name);
+
+// Puts the folder's entries (a rename done in it) on stable storage; failures are ignored.
+void SyncFolder(const std::string& folder);
 
 // Throws Error: what, the path in double quotes, ". " and the system's text for code.
 [[noreturn]] void ThrowFileError(const std::string& what, const std::string& path, int code);

@@ -229,6 +229,9 @@ void SettingsFile::WriteBack() {
         FileDescriptor current(::open(path_.c_str(), O_RDONLY | O_CLOEXEC));
         if (current.valid() && FileHolds(current.get(), text)) {
             RestrictToOwner(current.get());
+            const std::size_t slash = path_.rfind('/');
+            RemoveStaleTemporaries(slash == std::string::npos ? std::string() : path_.substr(0, slash),
+                                   path_.substr(slash + 1));
             return;
         }
     }

@@ -71,20 +71,6 @@ private:
     std::array<char, 1 << 16> buffer_{};
 };
 
-// A new hidden file in the folder of target, to be renamed over it.
-FileDescriptor CreateTemporaryBeside(const std::string& target, std::string& path) {
-    std::size_t slash = target.rfind('/');
-    std::string pattern =
-        (slash == std::string::npos ? std::string() : target.substr(0, slash + 1)) + ".tervolen-XXXXXX";
-    std::vector<char> name(pattern.begin(), pattern.end());
-    name.push_back('\0');
-    FileDescriptor fd(::mkostemp(name.data(), O_CLOEXEC));
-    if (!fd.valid())
-        FailCreate(target, errno);
-    path = name.data();
-    return fd;
-}
-
 } // namespace
 
 void MonitorLog::AddMonitorLine(std::string_view text, Color color, int size) {
@@ -125,7 +111,9 @@ void MonitorLog::SaveMonitor(const std::string& path) const {
             colors.push_back(paragraph.color);
 
     std::string temporaryPath;
-    FileDescriptor fd = CreateTemporaryBeside(path, temporaryPath);
+    const std::size_t slash = path.rfind('/');
+    const std::string folder = slash == std::string::npos ? std::string() : path.substr(0, slash);
+    FileDescriptor fd = CreateHiddenTemporary(folder, path.substr(slash + 1), temporaryPath, path, 0644);
     TemporaryFile temporary(temporaryPath);
     FileWriteBuffer buffer(fd.get());
     std::ostream out(&buffer);
@@ -136,7 +124,8 @@ void MonitorLog::SaveMonitor(const std::string& path) const {
     out.flush();
     if (buffer.error() != 0)
         FailCreate(path, buffer.error());
-    if (::fchmod(fd.get(), 0644) != 0 || ::fsync(fd.get()) != 0 || ::close(fd.release()) != 0 ||
+    // The descriptor stays open, and with it the temporary's lock, until the file has its final name.
+    if (::fchmod(fd.get(), 0644) != 0 || ::fsync(fd.get()) != 0 ||
         ::rename(temporary.path().c_str(), path.c_str()) != 0)
         FailCreate(path, errno);
     temporary.keep();

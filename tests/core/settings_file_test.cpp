@@ -239,10 +239,11 @@ TEST(SettingsFileAccess, MissingFileGivesDefaultsAndIsCreatedEmptyAndPrivate) {
     EXPECT_EQ(FolderEntries(dir.path()), std::vector<std::string>{"tervolen.ini"});
 }
 
-TEST(SettingsFileAccess, UnchangedFileIsNotRewritten) {
+TEST(SettingsFileAccess, UnchangedFileIsNotRewrittenButATemporaryOfAKilledSaveGoes) {
     test::TempDir dir;
     const std::string path = dir.file("t.ini");
     test::WriteFile(path, "[DAYS]\r\nMonday=1\r\n\r\n");
+    test::WriteFile(dir.file(".t.ini.tervolen-Ab3xY9"), "[DAYS]\r\nMon");
     ::chmod(path.c_str(), 0600);
     AgeFile(path);
     const struct stat before = StatOf(path);
@@ -253,6 +254,7 @@ TEST(SettingsFileAccess, UnchangedFileIsNotRewritten) {
     EXPECT_EQ(after.st_ino, before.st_ino);
     EXPECT_EQ(after.st_mtim.tv_sec, before.st_mtim.tv_sec);
     EXPECT_EQ(after.st_mtim.tv_nsec, before.st_mtim.tv_nsec);
+    EXPECT_FALSE(fs::exists(dir.file(".t.ini.tervolen-Ab3xY9")));
 }
 
 TEST(SettingsFileAccess, TakesRightsAwayFromGroupAndOthers) {

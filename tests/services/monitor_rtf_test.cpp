@@ -347,6 +347,8 @@ TEST(MonitorRtfTest, ReaderGetsBackALongJobLog) {
 TEST(MonitorRtfTest, SavingReplacesAnExistingFileAndLeavesNothingElse) {
     TempDir dir;
     WriteFile(dir.file("200612093015.fbkBackupLog.log"), std::string(100000, 'x'));
+    // Left by a save that was killed.
+    WriteFile(dir.file(".200612093015.fbkBackupLog.log.tervolen-Ab3xY9"), std::string(5000, 'y'));
     MonitorLog log;
     FillSmallLog(log);
 

@@ -1,0 +1,230 @@
+#include "copies/compress_backup.h"
+#include "copies/zip_archive_writer.h"
+#include "core/headless_form.h"
+#include "core/posix_file.h"
+#include "crash_harness.h"
+#include "temp_dir.h"
+#include "zip_test_readers.h"
+
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <iostream>
+#include <optional>
+#include <random>
+#include <stdexcept>
+
+namespace tervolen {
+namespace {
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+
+constexpr const char* kBackupName = "200612093015.fbk";
+constexpr const char* kArchiveName = "200612093015.zip";
+constexpr const char* kOlderName = "200612083015.fbk";
+
+// Text lines with numbers and short binary runs, compressible like a database backup.
+std::string BackupBytes(size_t size, uint32_t seed) {
+    std::mt19937 random(seed);
+    std::string bytes;
+    while (bytes.size() < size) {
+        bytes += "CUSTOMER " + std::to_string(random() % 100000) + " Rua das Flores " + std::to_string(random() % 999);
+        for (int i = 0; i < 8; ++i)
+            bytes += static_cast<char>(random() % 4);
+        bytes += '\n';
+    }
+    bytes.resize(size);
+    return bytes;
+}
+
+bool UnzipAccepts(const std::string& archive) {
+    return test::RunCommand("unzip -tqq " + test::ShellQuote(archive)) == 0;
+}
+
+// CompressBackup packing the run's backup into an archive beside it, killed while it works. No file may stand
+// under the archive's name unless it is the complete new archive (the bytes of an uncut run, which readers accept)
+// or, when one was there before, the old archive byte for byte; the next run leaves no temporary behind.
+class ArchiveCrash : public ::testing::Test {
+protected:
+    // With an older archive to add to, or none.
+    void prepare(size_t backupSize, bool addToExisting) {
+        form.setText("eDirBackup", dir.path());
+        form.setChecked("ChkBoxCompress", true);
+        form.setItemIndex("CBCompMetho", 0);
+        test::WriteFile(dir.file(kBackupName), BackupBytes(backupSize, 1));
+        if (addToExisting) {
+            test::WriteFile(sources.file(kOlderName), BackupBytes(backupSize / 2, 2));
+            ZipArchiveWriter writer;
+            writer.setCompressMethod(CompressMethod::cmStore);
+            writer.setArchiveFile(archive());
+            writer.fileSpec().push_back(sources.file(kOlderName));
+            ASSERT_EQ(writer.Compress(), 1) << writer.lastError();
+            oldArchive = test::ReadFile(archive());
+            ASSERT_TRUE(UnzipAccepts(archive()));
+        }
+        compress();
+        newArchive = test::ReadFile(archive());
+        std::vector<test::ExpectedEntry> entries{{kBackupName, dir.file(kBackupName)}};
+        if (addToExisting)
+            entries.insert(entries.begin(), {kOlderName, sources.file(kOlderName)});
+        test::ExpectReadersAccept(archive(), entries, true);
+        reset();
+    }
+
+    std::string archive() const { return dir.file(kArchiveName); }
+
+    void compress() {
+        MonitorLog monitor;
+        ZipArchiveWriter writer;
+        CompressBackup(form, monitor, writer, kBackupName, nullptr);
+        if (!writer.lastError().empty())
+            throw std::runtime_error(writer.lastError());
+    }
+
+    void reset() {
+        if (oldArchive)
+            test::WriteFile(archive(), *oldArchive);
+        else
+            fs::remove(archive());
+    }
+
+    // Where the kill landed, judged by what is on disk: "before" (the old state, no temporary), "during" (the old
+    // state and a temporary) or "after" (the new archive). Anything else fails the test.
+    std::string landing() {
+        bool temporary = false;
+        for (const std::string& name : test::Listing(dir.path())) {
+            if (IsHiddenTemporary(name, kArchiveName))
+                temporary = true;
+            else if (name != kBackupName && name != kArchiveName)
+                ADD_FAILURE() << "unexpected file " << name;
+        }
+        std::error_code ec;
+        if (fs::exists(archive(), ec)) {
+            const std::string bytes = test::ReadFile(archive());
+            if (bytes == newArchive) {
+                EXPECT_TRUE(UnzipAccepts(archive()));
+                return "after";
+            }
+            EXPECT_TRUE(oldArchive && bytes == *oldArchive)
+                << "the archive is neither the old nor the new one: " << bytes.size() << " bytes";
+        } else {
+            EXPECT_FALSE(oldArchive) << "the old archive is gone";
+        }
+        return temporary ? "during" : "before";
+    }
+
+    // landing() of a killed run; a run that ended by itself must have put the new archive in place.
+    std::string ending(test::RunEnd end) {
+        const std::string where = landing();
+        if (end == test::RunEnd::Killed)
+            return where;
+        EXPECT_EQ(where, "after");
+        return "finished";
+    }
+
+    // The next run ends with the new archive and nothing else beside the backup.
+    void nextRunAndReset() {
+        MonitorLog monitor;
+        ZipArchiveWriter writer;
+        CompressBackup(form, monitor, writer, kBackupName, nullptr);
+        EXPECT_TRUE(test::ReadFile(archive()) == newArchive) << writer.lastError();
+        EXPECT_EQ(test::Listing(dir.path()), (std::vector<std::string>{kBackupName, kArchiveName}))
+            << "a temporary survived";
+        reset();
+    }
+
+    void killAtRandomMoments(const char* label) {
+        ASSERT_EQ(test::ThreadCount(), 1) << "fork needs a process without other threads";
+        const auto started = std::chrono::steady_clock::now();
+        const test::TimedRun uncut = test::MeasureUncutRun([&] { compress(); }, [&] { reset(); });
+        ASSERT_EQ(uncut.end, test::RunEnd::Finished);
+        reset();
+        const uint32_t seed = test::CrashSeed();
+        SCOPED_TRACE("TERVOLEN_CRASH_SEED=" + std::to_string(seed));
+        test::KillDelays delays(uncut.took, seed);
+        test::KillTally tally;
+        int kills = 0;
+        for (int run = 0; run < test::kMaxRunsPerCase && kills < test::kKillsPerCase && !HasFailure(); ++run) {
+            const test::RunEnd end = test::RunAndKill([&] { compress(); }, delays.next());
+            ASSERT_NE(end, test::RunEnd::Failed);
+            kills += end == test::RunEnd::Killed;
+            tally.add(ending(end));
+            ASSERT_NO_FATAL_FAILURE(nextRunAndReset());
+        }
+        const auto took =
+            std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - started);
+        std::cout << label << ": uncut run " << uncut.took / 1ms << " ms, " << kills << " kills (" << tally.text()
+                  << "), seed " << seed << ", " << took.count() << " ms\n";
+        if (HasFailure())
+            return;
+        EXPECT_GE(kills, test::kKillsPerCase);
+        EXPECT_GT(tally.count("during"), 0) << "no kill landed while the temporary was written";
+    }
+
+    void killAtEverySystemCall(const char* label) {
+        ASSERT_EQ(test::ThreadCount(), 1) << "fork needs a process without other threads";
+        test::KillTally tally;
+        bool killedRightAfterRename = false;
+        int index = 0;
+        for (bool finished = false; !finished && !HasFailure();) {
+            ASSERT_LT(++index, test::kMaxTracedCalls) << "the operation does not end";
+            SCOPED_TRACE("killed at system call " + std::to_string(index));
+            const test::TracedKill kill = test::RunAndKillAtSystemCall([&] { compress(); }, index);
+            ASSERT_NE(kill.end, test::RunEnd::Failed);
+            finished = kill.end == test::RunEnd::Finished;
+            const std::string where = ending(kill.end);
+            tally.add(where);
+            // Between the rename and the flush of the folder: the new archive is in place.
+            if (kill.end == test::RunEnd::Killed && test::PutsFileInPlace(kill.lastCall)) {
+                killedRightAfterRename = true;
+                EXPECT_EQ(where, "after");
+            }
+            ASSERT_NO_FATAL_FAILURE(nextRunAndReset());
+        }
+        std::cout << label << ": " << index - 1 << " system calls, killed at each (" << tally.text() << ")\n";
+        if (HasFailure())
+            return;
+        EXPECT_TRUE(killedRightAfterRename);
+        EXPECT_GT(tally.count("during"), 0);
+    }
+
+    test::TempDir dir;
+    test::TempDir sources;
+    HeadlessForm form;
+    std::optional<std::string> oldArchive;
+    std::string newArchive;
+};
+
+TEST_F(ArchiveCrash, NewArchiveKilledAtRandomMoments) {
+    ASSERT_NO_FATAL_FAILURE(prepare(192 << 10, false));
+    killAtRandomMoments("new archive");
+}
+
+TEST_F(ArchiveCrash, AddingToAnArchiveKilledAtRandomMoments) {
+    ASSERT_NO_FATAL_FAILURE(prepare(192 << 10, true));
+    killAtRandomMoments("archive added to");
+}
+
+TEST_F(ArchiveCrash, NewArchiveKilledAtEverySystemCall) {
+    ASSERT_NO_FATAL_FAILURE(prepare(64 << 10, false));
+    killAtEverySystemCall("new archive");
+}
+
+TEST_F(ArchiveCrash, AddingToAnArchiveKilledAtEverySystemCall) {
+    ASSERT_NO_FATAL_FAILURE(prepare(64 << 10, true));
+    killAtEverySystemCall("archive added to");
+}
+
+TEST_F(ArchiveCrash, RunThatCompressesNothingRemovesStaleTemporaries) {
+    ASSERT_NO_FATAL_FAILURE(prepare(1000, false));
+    compress();
+    test::WriteFile(dir.file(std::string(".") + kArchiveName + ".tervolen-Ab3xY9"), "left by a killed run");
+    MonitorLog monitor;
+    ZipArchiveWriter writer;
+    CompressBackup(form, monitor, writer, kBackupName, nullptr);
+    EXPECT_EQ(writer.lastError(), "No new file to compress.");
+    EXPECT_EQ(test::Listing(dir.path()), (std::vector<std::string>{kBackupName, kArchiveName}));
+}
+
+} // namespace
+} // namespace tervolen

@@ -1,0 +1,164 @@
+#include "copies/copy_to_mirrors.h"
+#include "core/headless_form.h"
+#include "core/posix_file.h"
+#include "crash_harness.h"
+#include "temp_dir.h"
+
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <iostream>
+#include <random>
+#include <stdexcept>
+
+namespace tervolen {
+namespace {
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+
+constexpr const char* kBackupName = "200612093015.fbk";
+constexpr const char* kArchiveName = "200612093015.zip";
+constexpr const char* kSecondCopyName = "200612093015 (2).zip";
+
+// CopyToMirrors copying the run's archive into two mirror folders (one of them still to be created), killed while
+// it works. In each mirror a file under a final name must equal the archive; the next run leaves no temporary.
+class MirrorCrash : public ::testing::Test {
+protected:
+    void prepare(size_t archiveSize) {
+        fs::create_directory(dir.file("backups"));
+        std::mt19937 random(3);
+        archive.resize(archiveSize);
+        for (char& c : archive)
+            c = static_cast<char>(random());
+        test::WriteFile(dir.file("backups/") + kArchiveName, archive);
+        form.setText("eDirBackup", dir.file("backups"));
+        for (const std::string& mirror : mirrors)
+            form.addItem("MirrorListView", mirror);
+    }
+
+    void copy() {
+        MonitorLog monitor;
+        CopyToMirrors(form, monitor, kBackupName, nullptr);
+        if (!monitor.empty())
+            throw std::runtime_error(monitor.paragraph(monitor.size() - 1).text);
+    }
+
+    void reset() {
+        for (const std::string& mirror : mirrors)
+            fs::remove_all(mirror);
+    }
+
+    // Where the kill landed in one mirror, judged by what is there: "before" (nothing), "during" (a temporary only)
+    // or "after" (the copy, perhaps with its temporary not yet removed). Anything else fails the test.
+    std::string landing(const std::string& mirror) {
+        bool temporary = false;
+        bool copied = false;
+        for (const std::string& name : test::Listing(mirror)) {
+            if (IsHiddenTemporary(name, kArchiveName)) {
+                temporary = true;
+                continue;
+            }
+            EXPECT_EQ(name, kArchiveName) << "unexpected file in " << mirror;
+            EXPECT_TRUE(test::ReadFile(mirror + "/" + name) == archive) << "the copy in " << mirror << " is not whole";
+            copied = true;
+        }
+        return copied ? "after" : temporary ? "during" : "before";
+    }
+
+    // The next run copies again: a mirror that already holds the archive gets a second copy beside it.
+    void nextRunAndReset(const std::vector<std::string>& landed) {
+        copy();
+        for (size_t i = 0; i < mirrors.size(); ++i) {
+            std::vector<std::string> expected{kArchiveName};
+            if (landed[i] == "after")
+                expected.insert(expected.begin(), kSecondCopyName);
+            EXPECT_EQ(test::Listing(mirrors[i]), expected) << "a temporary survived in " << mirrors[i];
+            for (const std::string& name : expected)
+                EXPECT_TRUE(test::ReadFile(mirrors[i] + "/" + name) == archive) << name;
+        }
+        reset();
+    }
+
+    // Checks one run that has ended (killed or not) and runs the next; adds where it landed per mirror.
+    void checkRun(test::RunEnd end, std::vector<test::KillTally>& tallies) {
+        std::vector<std::string> landed;
+        for (size_t i = 0; i < mirrors.size(); ++i) {
+            landed.push_back(landing(mirrors[i]));
+            tallies[i].add(end == test::RunEnd::Finished ? "finished" : landed.back());
+        }
+        EXPECT_TRUE(end == test::RunEnd::Killed || landed == std::vector<std::string>(mirrors.size(), "after"));
+        nextRunAndReset(landed);
+    }
+
+    static bool HoldsCopyAndTemporary(const std::string& mirror) {
+        const std::vector<std::string> names = test::Listing(mirror);
+        return names.size() == 2 && IsHiddenTemporary(names[0], kArchiveName) && names[1] == kArchiveName;
+    }
+
+    std::string summary(const std::vector<test::KillTally>& tallies) const {
+        return "first mirror: " + tallies[0].text() + "; second mirror: " + tallies[1].text();
+    }
+
+    test::TempDir dir;
+    const std::vector<std::string> mirrors{dir.file("m1"), dir.file("m2/deep")};
+    HeadlessForm form;
+    std::string archive;
+};
+
+TEST_F(MirrorCrash, KilledAtRandomMomentsEveryCopyIsWhole) {
+    ASSERT_EQ(test::ThreadCount(), 1) << "fork needs a process without other threads";
+    prepare(256 << 10);
+    const auto started = std::chrono::steady_clock::now();
+    const test::TimedRun uncut = test::MeasureUncutRun([&] { copy(); }, [&] { reset(); });
+    ASSERT_EQ(uncut.end, test::RunEnd::Finished);
+    reset();
+    const uint32_t seed = test::CrashSeed();
+    SCOPED_TRACE("TERVOLEN_CRASH_SEED=" + std::to_string(seed));
+    test::KillDelays delays(uncut.took, seed);
+    std::vector<test::KillTally> tallies(mirrors.size());
+    int kills = 0;
+    for (int run = 0; run < test::kMaxRunsPerCase && kills < test::kKillsPerCase && !HasFailure(); ++run) {
+        const test::RunEnd end = test::RunAndKill([&] { copy(); }, delays.next());
+        ASSERT_NE(end, test::RunEnd::Failed);
+        kills += end == test::RunEnd::Killed;
+        checkRun(end, tallies);
+    }
+    const auto took = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - started);
+    std::cout << "mirror copies: uncut run " << uncut.took / 1ms << " ms, " << kills << " kills (" << summary(tallies)
+              << "), seed " << seed << ", " << took.count() << " ms\n";
+    if (HasFailure())
+        return;
+    EXPECT_GE(kills, test::kKillsPerCase);
+    EXPECT_GT(tallies[0].count("during") + tallies[1].count("during"), 0) << "no kill landed while copying";
+}
+
+TEST_F(MirrorCrash, KilledAtEverySystemCallEveryCopyIsWhole) {
+    ASSERT_EQ(test::ThreadCount(), 1) << "fork needs a process without other threads";
+    prepare(64 << 10);
+    std::vector<test::KillTally> tallies(mirrors.size());
+    std::vector<bool> killedRightAfterLink(mirrors.size(), false);
+    int index = 0;
+    for (bool finished = false; !finished && !HasFailure();) {
+        ASSERT_LT(++index, test::kMaxTracedCalls) << "the operation does not end";
+        SCOPED_TRACE("killed at system call " + std::to_string(index));
+        const test::TracedKill kill = test::RunAndKillAtSystemCall([&] { copy(); }, index);
+        ASSERT_NE(kill.end, test::RunEnd::Failed);
+        finished = kill.end == test::RunEnd::Finished;
+        // Between giving the copy its name and removing the temporary name: both are there, the copy is whole.
+        if (kill.end == test::RunEnd::Killed && test::PutsFileInPlace(kill.lastCall)) {
+            bool seen = false;
+            for (size_t i = 0; i < mirrors.size(); ++i)
+                if (HoldsCopyAndTemporary(mirrors[i]))
+                    seen = killedRightAfterLink[i] = true;
+            EXPECT_TRUE(seen);
+        }
+        checkRun(kill.end, tallies);
+    }
+    std::cout << "mirror copies: " << index - 1 << " system calls, killed at each (" << summary(tallies) << ")\n";
+    if (HasFailure())
+        return;
+    EXPECT_EQ(killedRightAfterLink, std::vector<bool>(mirrors.size(), true));
+}
+
+} // namespace
+} // namespace tervolen

@@ -1,0 +1,158 @@
+#include "core/atomic_file.h"
+#include "core/posix_file.h"
+#include "temp_dir.h"
+
+#include <csignal>
+#include <fcntl.h>
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace tervolen {
+namespace {
+
+namespace fs = std::filesystem;
+
+// Every name in a folder, hidden ones included, sorted.
+std::vector<std::string> Listing(const std::string& folder) {
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(folder))
+        names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+TEST(HiddenTemporary, IsLockedAndNamedAfterTheFile) {
+    test::TempDir dir;
+    std::string path;
+    FileDescriptor fd = CreateHiddenTemporary(dir.path(), "t.ini", path);
+    const std::string name = fs::path(path).filename().string();
+    EXPECT_EQ(fs::path(path).parent_path(), dir.path());
+    EXPECT_EQ(name.rfind(".t.ini.tervolen-", 0), 0u) << name;
+    EXPECT_TRUE(IsHiddenTemporary(name, "t.ini"));
+    FileDescriptor other(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    EXPECT_NE(::flock(other.get(), LOCK_EX | LOCK_NB), 0) << "the writer holds the lock";
+    struct stat info {};
+    ASSERT_EQ(::fstat(fd.get(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0600u);
+}
+
+TEST(HiddenTemporary, StaleTemporaryIsRemoved) {
+    test::TempDir dir;
+    test::WriteFile(dir.file(".t.ini.tervolen-Ab3xY9"), "left by a killed writer");
+    std::string path;
+    FileDescriptor fd = CreateHiddenTemporary(dir.path(), "t.ini", path);
+    EXPECT_EQ(Listing(dir.path()), std::vector<std::string>{fs::path(path).filename().string()});
+}
+
+TEST(HiddenTemporary, TemporaryOfALiveWriterStays) {
+    test::TempDir dir;
+    std::string first;
+    FileDescriptor firstFd = CreateHiddenTemporary(dir.path(), "t.ini", first);
+    test::WriteFile(dir.file(".t.ini.tervolen-000000"), "");
+    FileDescriptor held(::open(dir.file(".t.ini.tervolen-000000").c_str(), O_RDONLY | O_CLOEXEC));
+    ASSERT_EQ(::flock(held.get(), LOCK_EX | LOCK_NB), 0);
+
+    std::string second;
+    FileDescriptor secondFd = CreateHiddenTemporary(dir.path(), "t.ini", second);
+    EXPECT_EQ(Listing(dir.path()).size(), 3u);
+    EXPECT_TRUE(fs::exists(first));
+    EXPECT_TRUE(fs::exists(dir.file(".t.ini.tervolen-000000")));
+
+    held.reset();
+    RemoveStaleTemporaries(dir.path(), "t.ini");
+    EXPECT_FALSE(fs::exists(dir.file(".t.ini.tervolen-000000")));
+    EXPECT_TRUE(fs::exists(first));
+    EXPECT_TRUE(fs::exists(second));
+}
+
+TEST(HiddenTemporary, TemporaryOfAWriterInAnotherProcessStaysUntilItDies) {
+    test::TempDir dir;
+    int ends[2];
+    ASSERT_EQ(::pipe2(ends, O_CLOEXEC), 0);
+    FileDescriptor readEnd(ends[0]);
+    FileDescriptor writeEnd(ends[1]);
+    std::fflush(nullptr);
+    pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        readEnd.reset();
+        std::string path;
+        FileDescriptor fd = CreateHiddenTemporary(dir.path(), "a.zip", path);
+        if (::write(writeEnd.get(), "x", 1) == 1)
+            ::pause();
+        ::_exit(1);
+    }
+    writeEnd.reset();
+    char ready = 0;
+    const bool started = ::read(readEnd.get(), &ready, 1) == 1;
+    EXPECT_TRUE(started);
+    if (started) {
+        EXPECT_EQ(Listing(dir.path()).size(), 1u);
+        RemoveStaleTemporaries(dir.path(), "a.zip");
+        EXPECT_EQ(Listing(dir.path()).size(), 1u) << "the live writer's temporary was removed";
+    }
+    ::kill(child, SIGKILL);
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    RemoveStaleTemporaries(dir.path(), "a.zip");
+    EXPECT_TRUE(Listing(dir.path()).empty());
+}
+
+TEST(HiddenTemporary, OtherHiddenFilesStay) {
+    test::TempDir dir;
+    const std::vector<std::string> others = {
+        ".t.ini.backup",           // a person's copy
+        ".t.ini.Ab3xY9",           // another program's temporary (rsync names them so)
+        ".t.ini.tervolen-Ab3xY",   // too short
+        ".t.ini.tervolen-Ab3xY9z", // too long
+        ".t.ini.tervolen-Ab3_Y9",  // not letters and digits
+        ".t.ini.tervolen-Ab3xY9.old",
+        ".u.ini.tervolen-Ab3xY9", // another file's temporary
+        ".T.INI.tervolen-Ab3xY9", // names differ in case on this system
+        "t.ini.tervolen-Ab3xY9",  // not hidden
+        "t.ini",
+    };
+    for (const std::string& name : others)
+        test::WriteFile(dir.file(name), "keep");
+    fs::create_directory(dir.file(".t.ini.tervolen-Folder"));
+    test::WriteFile(dir.file("target"), "keep");
+    fs::create_symlink(dir.file("target"), dir.file(".t.ini.tervolen-Link00"));
+
+    RemoveStaleTemporaries(dir.path(), "t.ini");
+    for (const std::string& name : others)
+        EXPECT_TRUE(fs::exists(dir.file(name))) << name;
+    EXPECT_TRUE(fs::is_directory(dir.file(".t.ini.tervolen-Folder")));
+    EXPECT_TRUE(fs::is_symlink(dir.file(".t.ini.tervolen-Link00")));
+    EXPECT_EQ(test::ReadFile(dir.file("target")), "keep");
+}
+
+TEST(HiddenTemporary, LongNamesAreCutWithoutSplittingACharacter) {
+    test::TempDir dir;
+    // 199 bytes and then a two-byte character that the cut at 200 bytes would split.
+    const std::string name = std::string(199, 'n') + "\xC3\xA9" + std::string(53, 'n');
+    ASSERT_EQ(name.size(), 254u);
+    WriteFileAtomically(dir.file(name), "content");
+    EXPECT_EQ(test::ReadFile(dir.file(name)), "content");
+
+    std::string path;
+    FileDescriptor fd = CreateHiddenTemporary(dir.path(), name, path);
+    const std::string temporary = fs::path(path).filename().string();
+    EXPECT_EQ(temporary.rfind("." + std::string(199, 'n') + ".tervolen-", 0), 0u) << temporary;
+    EXPECT_TRUE(IsHiddenTemporary(temporary, name));
+}
+
+TEST(AtomicFile, ReplacesTheFileAndLeavesNoTemporary) {
+    test::TempDir dir;
+    test::WriteFile(dir.file("t.ini"), "old");
+    test::WriteFile(dir.file(".t.ini.tervolen-Ab3xY9"), "stale");
+    WriteFileAtomically(dir.file("t.ini"), "new", 0600);
+    EXPECT_EQ(test::ReadFile(dir.file("t.ini")), "new");
+    EXPECT_EQ(Listing(dir.path()), std::vector<std::string>{"t.ini"});
+}
+
+} // namespace
+} // namespace tervolen

@@ -1,0 +1,151 @@
+#include "core/headless_form.h"
+#include "core/posix_file.h"
+#include "core/settings_pages.h"
+#include "crash_harness.h"
+#include "temp_dir.h"
+
+#include <gtest/gtest.h>
+#include <iostream>
+
+namespace tervolen {
+namespace {
+
+using namespace std::chrono_literals;
+
+constexpr const char* kSettingsName = "tervolen.ini";
+
+// The Config page with one set of ticks. Item captions are the keys of the settings file, so long captions give a
+// file whose save takes some time; the two sets differ in every tick.
+void SetBackupOptions(HeadlessForm& form, int items, size_t captionLength, bool variant) {
+    form.clearItems("clListaBackup");
+    for (int i = 0; i < items; ++i) {
+        std::string caption =
+            "Option" + std::to_string(i) + std::string(captionLength, static_cast<char>('a' + i % 26));
+        form.addItem("clListaBackup", caption);
+        form.setItemChecked("clListaBackup", i, (i % 2 == 0) == variant);
+    }
+    form.setChecked("ChkBoxCompress", variant);
+}
+
+// Saving the Config page over a settings file that holds the old ticks: the file must always hold the old or
+// the new text, and a hidden temporary may only be there while the save has not put the new text in place.
+class SettingsCrash : public ::testing::Test {
+protected:
+    void prepare(int items, size_t captionLength) {
+        SetBackupOptions(oldForm, items, captionLength, false);
+        SetBackupOptions(newForm, items, captionLength, true);
+        TranspButOKConfigClick(newForm, paths);
+        newText = test::ReadFile(paths.settingsFile);
+        TranspButOKConfigClick(oldForm, paths);
+        oldText = test::ReadFile(paths.settingsFile);
+        ASSERT_TRUE(oldText != newText);
+        TranspButOKConfigClick(newForm, paths);
+        ASSERT_TRUE(test::ReadFile(paths.settingsFile) == newText) << "each save gives the same text";
+        TranspButOKConfigClick(oldForm, paths);
+    }
+
+    void save() { TranspButOKConfigClick(newForm, paths); }
+
+    // Where the kill landed, judged by what is on disk: "before" (old text, no temporary), "during" (old text and a
+    // temporary) or "after" (new text). Anything else fails the test.
+    std::string landing() {
+        bool temporary = false;
+        for (const std::string& name : test::Listing(dir.path())) {
+            if (IsHiddenTemporary(name, kSettingsName))
+                temporary = true;
+            else
+                EXPECT_EQ(name, kSettingsName) << "unexpected file";
+        }
+        const std::string text = test::ReadFile(paths.settingsFile);
+        if (text == newText)
+            return "after";
+        EXPECT_TRUE(text == oldText) << "the settings file holds neither text: " << text.size() << " bytes";
+        return temporary ? "during" : "before";
+    }
+
+    // landing() of a killed run; a run that ended by itself must have put the new text in place.
+    std::string ending(test::RunEnd end) {
+        const std::string where = landing();
+        if (end == test::RunEnd::Killed)
+            return where;
+        EXPECT_EQ(where, "after");
+        return "finished";
+    }
+
+    // The next save runs to its end and leaves the new text and nothing else; then the old text goes back.
+    void nextRunAndReset() {
+        save();
+        EXPECT_TRUE(test::ReadFile(paths.settingsFile) == newText);
+        EXPECT_EQ(test::Listing(dir.path()), std::vector<std::string>{kSettingsName}) << "a temporary survived";
+        reset();
+    }
+
+    void reset() { test::WriteFile(paths.settingsFile, oldText); }
+
+    test::TempDir dir;
+    AppPaths paths{dir.path(), dir.file(kSettingsName)};
+    HeadlessForm oldForm;
+    HeadlessForm newForm;
+    std::string oldText;
+    std::string newText;
+};
+
+TEST_F(SettingsCrash, KilledAtRandomMomentsTheFileIsOldOrNew) {
+    ASSERT_EQ(test::ThreadCount(), 1) << "fork needs a process without other threads";
+    ASSERT_NO_FATAL_FAILURE(prepare(2, 128 * 1024)); // a file of 256 kB
+    const auto started = std::chrono::steady_clock::now();
+    const test::TimedRun uncut = test::MeasureUncutRun([&] { save(); }, [&] { reset(); });
+    ASSERT_EQ(uncut.end, test::RunEnd::Finished);
+    reset();
+
+    const uint32_t seed = test::CrashSeed();
+    SCOPED_TRACE("TERVOLEN_CRASH_SEED=" + std::to_string(seed));
+    test::KillDelays delays(uncut.took, seed);
+    test::KillTally tally;
+    int kills = 0;
+    for (int run = 0; run < test::kMaxRunsPerCase && kills < test::kKillsPerCase && !HasFailure(); ++run) {
+        const test::RunEnd end = test::RunAndKill([&] { save(); }, delays.next());
+        ASSERT_NE(end, test::RunEnd::Failed);
+        kills += end == test::RunEnd::Killed;
+        tally.add(ending(end));
+        ASSERT_NO_FATAL_FAILURE(nextRunAndReset());
+    }
+    const auto took = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - started);
+    std::cout << "settings save: uncut run " << uncut.took / 1ms << " ms, " << kills << " kills (" << tally.text()
+              << "), seed " << seed << ", " << took.count() << " ms\n";
+    if (HasFailure())
+        return;
+    EXPECT_GE(kills, test::kKillsPerCase);
+    EXPECT_GT(tally.count("during"), 0) << "no kill landed while the temporary was written";
+}
+
+TEST_F(SettingsCrash, KilledAtEverySystemCallTheFileIsOldOrNew) {
+    ASSERT_EQ(test::ThreadCount(), 1) << "fork needs a process without other threads";
+    ASSERT_NO_FATAL_FAILURE(prepare(4, 16));
+    test::KillTally tally;
+    bool killedRightAfterRename = false;
+    int index = 0;
+    for (bool finished = false; !finished && !HasFailure();) {
+        ASSERT_LT(++index, test::kMaxTracedCalls) << "the operation does not end";
+        SCOPED_TRACE("killed at system call " + std::to_string(index));
+        const test::TracedKill kill = test::RunAndKillAtSystemCall([&] { save(); }, index);
+        ASSERT_NE(kill.end, test::RunEnd::Failed);
+        finished = kill.end == test::RunEnd::Finished;
+        const std::string where = ending(kill.end);
+        tally.add(where);
+        // Between the rename and the flush of the folder: the new file is already in place.
+        if (kill.end == test::RunEnd::Killed && test::PutsFileInPlace(kill.lastCall)) {
+            killedRightAfterRename = true;
+            EXPECT_EQ(where, "after");
+        }
+        ASSERT_NO_FATAL_FAILURE(nextRunAndReset());
+    }
+    std::cout << "settings save: " << index - 1 << " system calls, killed at each (" << tally.text() << ")\n";
+    if (HasFailure())
+        return;
+    EXPECT_TRUE(killedRightAfterRename);
+    EXPECT_GT(tally.count("during"), 0);
+}
+
+} // namespace
+} // namespace tervolen

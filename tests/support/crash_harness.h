@@ -1,0 +1,78 @@
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <random>
+#include <string>
+#include <vector>
+
+namespace tervolen::test {
+
+// The threads of this process. fork copies only the calling thread, so the crash tests fork while this is 1.
+int ThreadCount();
+
+enum class RunEnd { Finished, Failed, Killed };
+
+struct TimedRun {
+    RunEnd end;
+    std::chrono::nanoseconds took; // from the fork until the child was reaped
+};
+
+// Runs operation to its end three times, each in a forked child after reset (run here) has put back the state it
+// starts from, and returns the median run: the first often pays for cold caches. An exception in a child is printed
+// and gives Failed, here and in the functions below.
+TimedRun MeasureUncutRun(const std::function<void()>& operation, const std::function<void()>& reset);
+
+// Runs operation in a forked child and sends it SIGKILL after delay, unless it ended before.
+RunEnd RunAndKill(const std::function<void()>& operation, std::chrono::nanoseconds delay);
+
+struct TracedKill {
+    RunEnd end;
+    long lastCall = -1; // the system call made just before the kill, -1 when none
+};
+
+// Runs operation in a traced child and sends it SIGKILL when it is about to make its index-th system call
+// (counted from 1; that call is not made).
+TracedKill RunAndKillAtSystemCall(const std::function<void()>& operation, int index);
+
+// Whether a system call, by number, renames or links a file into place.
+bool PutsFileInPlace(long call);
+
+// TERVOLEN_CRASH_SEED when set (to replay a failed run), else a new random seed.
+uint32_t CrashSeed();
+
+// Kill delays spread at random from 0 to 1.2 times the length of an uncut run.
+class KillDelays {
+public:
+    KillDelays(std::chrono::nanoseconds uncutRun, uint32_t seed);
+    std::chrono::nanoseconds next();
+
+private:
+    std::mt19937 random_;
+    std::uniform_int_distribution<int64_t> spread_;
+};
+
+// Every name in a folder, hidden ones included, sorted; empty when the folder is missing.
+std::vector<std::string> Listing(const std::string& folder);
+
+// How many kills landed where, as "label count" pairs.
+class KillTally {
+public:
+    void add(const std::string& label) { ++counts_[label]; }
+    int count(const std::string& label) const;
+    std::string text() const;
+
+private:
+    std::map<std::string, int> counts_;
+};
+
+// Kills per random-timing case, and the most runs tried to get them: runs that end before the kill do not count,
+// and on a loaded machine the uncut run measured first may have been slower than most.
+inline constexpr int kKillsPerCase = 200;
+inline constexpr int kMaxRunsPerCase = 3 * kKillsPerCase;
+// The most system calls an operation killed at each of them may make.
+inline constexpr int kMaxTracedCalls = 1000;
+
+} // namespace tervolen::test
