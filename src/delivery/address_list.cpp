@@ -61,18 +61,23 @@ void SkipComment(const std::string& text, std::size_t& i) {
     }
 }
 
-// Appends the content of the quoted string that starts at text[i] to unquoted, and the whole string to raw.
-void ReadQuoted(const std::string& text, std::size_t& i, std::string& unquoted, std::string& raw) {
+// Reads the quoted string that starts at text[i]: appends it whole to raw, closed also where the text ends inside
+// it, and returns its content; i ends on the closing quote. A backslash takes the next character literally; one
+// at the very end stands for itself and is written escaped, so that raw reads back as the same string.
+std::string ReadQuoted(const std::string& text, std::size_t& i, std::string& raw) {
+    std::string content;
     raw += '"';
     for (++i; i < text.size() && text[i] != '"'; ++i) {
-        if (text[i] == '\\' && i + 1 < text.size()) {
-            raw += text[i];
-            ++i;
+        if (text[i] == '\\') {
+            raw += '\\';
+            if (i + 1 < text.size())
+                ++i;
         }
-        unquoted += text[i];
+        content += text[i];
         raw += text[i];
     }
     raw += '"';
+    return content;
 }
 
 std::optional<EmailAddress> ParseMailbox(const std::string& entry) {
@@ -87,7 +92,7 @@ std::optional<EmailAddress> ParseMailbox(const std::string& entry) {
             SkipComment(text, i);
         } else if (state == Phrase) {
             if (c == '"')
-                ReadQuoted(text, i, name, rawPhrase);
+                name += ReadQuoted(text, i, rawPhrase);
             else if (c == '<')
                 state = InAngles;
             else {
@@ -95,7 +100,10 @@ std::optional<EmailAddress> ParseMailbox(const std::string& entry) {
                 rawPhrase += c;
             }
         } else if (state == InAngles) {
-            if (c == '>')
+            // A quoted local part may hold ">", "(" and the separators, as the entries were split.
+            if (c == '"')
+                ReadQuoted(text, i, angleAddress);
+            else if (c == '>')
                 state = AfterAngles;
             else
                 angleAddress += c;
@@ -125,10 +133,24 @@ std::string QuotedName(const std::string& name) {
     return quoted + '"';
 }
 
+// Whether the address holds "<" outside quoted strings: bare, it would read back as a name and another address.
+bool NeedsAngles(const std::string& address) {
+    bool quoted = false;
+    for (std::size_t i = 0; i < address.size(); ++i) {
+        if (quoted && address[i] == '\\')
+            ++i;
+        else if (address[i] == '"')
+            quoted = !quoted;
+        else if (!quoted && address[i] == '<')
+            return true;
+    }
+    return false;
+}
+
 std::string FormatAddress(const EmailAddress& item, bool useAddressAsName) {
     std::string name = item.name.empty() && useAddressAsName ? item.address : item.name;
     if (name.empty())
-        return item.address;
+        return NeedsAngles(item.address) ? "<" + item.address + ">" : item.address;
     std::string shownName = IsPrintableAscii(name) ? QuotedName(name) : EncodeWords(name);
     return shownName + " <" + item.address + ">";
 }

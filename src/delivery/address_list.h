@@ -21,7 +21,9 @@ using EmailAddressList = std::vector<EmailAddress>;
 EmailAddressList ParseAddressList(const std::string& text);
 
 // The text of an address header: the items joined with ", ". useAddressAsName takes the address as the
-// display name where the item has none. Names outside printable ASCII become RFC 2047 encoded words.
+// display name where the item has none. Names outside printable ASCII become RFC 2047 encoded words. An
+// address without a name stands bare, or in angle brackets where it holds "<" outside quotes, so that every
+// list that ParseAddressList gives reads back the same.
 std::string FormatAddressList(const EmailAddressList& list, bool useAddressAsName = false);
 
 } // namespace tervolen

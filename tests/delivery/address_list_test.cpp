@@ -41,7 +41,11 @@ INSTANTIATE_TEST_SUITE_P(
                     ParseCase{"Friends: a@example.com, b@example.com;, c@example.com",
                               {{"a@example.com", ""}, {"b@example.com", ""}, {"c@example.com", ""}}},
                     ParseCase{"<>, a@example.com, <>", {{"a@example.com", ""}}},
-                    ParseCase{"(only a comment), a@example.com", {{"a@example.com", ""}}}));
+                    ParseCase{"(only a comment), a@example.com", {{"a@example.com", ""}}},
+                    // A quoted local part in angle brackets is kept whole, as the entries were split.
+                    ParseCase{"Jo <\"a,b(c)>\"@example.com>, d@example.com",
+                              {{"\"a,b(c)>\"@example.com", "Jo"}, {"d@example.com", ""}}},
+                    ParseCase{"\"Jo\\", {{"\"Jo\\\\\"", ""}}}));
 
 TEST(ParseAddressList, AtSignAfterAngleAddressIsAnError) {
     for (const char* text : {"<a@example.com>@example.org", "Name <a@example.com> b@example.com"}) {
@@ -73,6 +77,17 @@ TEST(FormatAddressList, NonAsciiAndControlNamesBecomeEncodedWords) {
     EXPECT_EQ(FormatAddressList({{"jose@example.com", "Jos\xC3\xA9"}}), "=?UTF-8?B?Sm9zw6k=?= <jose@example.com>");
     EXPECT_EQ(FormatAddressList({{"x@example.com", "Evil\r\nBcc: y@example.com"}}),
               "=?UTF-8?B?RXZpbA0KQmNjOiB5QGV4YW1wbGUuY29t?= <x@example.com>");
+}
+
+// The To header made of a parsed list reads back as the same list.
+TEST(FormatAddressList, ParsedListsReadBack) {
+    for (const char* text : {"<a<b@example.com>, c@example.com", "<x\"y>\"@example.com>, z@example.com",
+                             "\"unclosed \\", "<\"a(b\"@example.com>", "Name <\"q\\\"t\"@example.com>"}) {
+        const EmailAddressList list = ParseAddressList(text);
+        EXPECT_EQ(ParseAddressList(FormatAddressList(list)), list) << text;
+    }
+    EXPECT_EQ(FormatAddressList({{"a<b@example.com", ""}, {"\"<\"@example.com", ""}}),
+              "<a<b@example.com>, \"<\"@example.com");
 }
 
 // Whatever the text, parsing gives mailboxes with addresses or the one parse error.

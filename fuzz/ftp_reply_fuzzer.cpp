@@ -1,0 +1,76 @@
+// FTP replies as a server sends them (see ReplyInput for the first byte), read the way the client reads them.
+// Each reply must be the one that the lines of the bytes make, and reading ends with the failure those lines
+// call for.
+#include "core/errors.h"
+#include "delivery/ftp_reply.h"
+#include "delivery/reply_reader.h"
+#include "fuzz_support.h"
+#include "reply_stream.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+using namespace tervolen;
+using namespace tervolen::fuzz;
+
+namespace {
+
+// A reply that the client should get, or the refusal of a reply's first line.
+struct Outcome {
+    FtpReply reply;
+    std::string error;
+};
+
+std::vector<Outcome> ExpectedOutcomes(const ExpectedLines& expected) {
+    std::vector<Outcome> outcomes;
+    FtpReply reply;
+    for (const std::string& line : expected.lines) {
+        try {
+            if (AddFtpReplyLine(reply, line)) {
+                outcomes.push_back({reply, {}});
+                reply = FtpReply();
+            }
+        } catch (const Error& error) {
+            outcomes.push_back({{}, error.text()});
+            reply = FtpReply();
+        }
+    }
+    outcomes.push_back({{}, expected.tooLong ? "Max line length exceeded." : kConnectionClosedGracefully});
+    return outcomes;
+}
+
+void CheckReply(const FtpReply& reply) {
+    Require(reply.code >= 100 && reply.code <= 999, "a reply's code lies from 100 to 999");
+    Require(!reply.text.empty(), "a reply has text lines");
+    // Error texts are C strings: a 0 byte from the server ends them.
+    const std::string joined = reply.joinedText();
+    Require(FtpReplyError(reply).text() == joined.substr(0, joined.find('\0')),
+            "a refused reply's error text is its text");
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    const ReplyInput input = SplitReplyInput(data, size);
+    ReplyStream stream(input.bytes, input.pieceSize);
+    const std::vector<Outcome> outcomes = ExpectedOutcomes(SplitReplyLines(stream.sent()));
+
+    ReplyReader reader;
+    for (const Outcome& outcome : outcomes) {
+        if (input.takeInPending)
+            reader.takeInPending(stream.socket());
+        try {
+            const FtpReply reply = ReadFtpReply(reader, stream.socket(), FarDeadline());
+            Require(outcome.error.empty(), "a reply is read where the lines make one", outcome.error);
+            Require(reply.code == outcome.reply.code && reply.text == outcome.reply.text,
+                    "the reply is the one its lines make", reply.joinedText());
+            CheckReply(reply);
+        } catch (const Error& error) {
+            Require(error.text() == outcome.error, "reading fails where the lines call for it", error.text());
+            if (&outcome == &outcomes.back())
+                return 0;
+        }
+    }
+    PropertyFailed("reading ends with the peer's close or a line too long");
+}

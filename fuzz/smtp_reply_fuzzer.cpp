@@ -1,0 +1,95 @@
+// SMTP replies as a server sends them (see ReplyInput for the first byte). The reader gives exactly the lines of
+// the bytes; each reply the client takes in has a valid code, one text per non-blank line and a well-formed
+// enhanced status code, or the reply is refused for its first line's code.
+#include "core/errors.h"
+#include "core/text_conversion.h"
+#include "delivery/reply_reader.h"
+#include "delivery/smtp_reply.h"
+#include "fuzz_support.h"
+#include "reply_stream.h"
+
+#include <cstdint>
+#include <string>
+
+using namespace tervolen;
+using namespace tervolen::fuzz;
+
+namespace {
+
+bool IsDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+
+// "d.n.n": class 2, 4 or 5, then subject and detail of one to three digits.
+bool IsEnhancedCode(std::string_view code) {
+    if (code.size() < 5 || (code[0] != '2' && code[0] != '4' && code[0] != '5') || code[1] != '.')
+        return false;
+    const size_t dot = code.find('.', 2);
+    if (dot == std::string_view::npos)
+        return false;
+    auto digits = [](std::string_view part) {
+        return !part.empty() && part.size() <= 3 && part.find_first_not_of("0123456789") == std::string_view::npos;
+    };
+    return digits(code.substr(2, dot - 2)) && digits(code.substr(dot + 1));
+}
+
+// Three digits, the first not 0, then the end, "-" or a blank or control character.
+bool HasValidCode(std::string_view trimmedLine) {
+    return trimmedLine.size() >= 3 && IsDigit(trimmedLine[0]) && trimmedLine[0] != '0' && IsDigit(trimmedLine[1]) &&
+           IsDigit(trimmedLine[2]) &&
+           (trimmedLine.size() == 3 || trimmedLine[3] == '-' || static_cast<unsigned char>(trimmedLine[3]) <= ' ');
+}
+
+void CheckReply(const SmtpReply& reply, size_t textLines) {
+    Require(reply.code >= 100 && reply.code <= 999, "a reply's code lies from 100 to 999");
+    Require(reply.text.size() == textLines, "a reply has one text per non-blank line");
+    Require(reply.enhancedCode.empty() || IsEnhancedCode(reply.enhancedCode), "the enhanced code is well-formed",
+            reply.enhancedCode);
+    // Error texts are C strings: a 0 byte from the server ends them.
+    const std::string joined = reply.joinedText();
+    Require(SmtpReplyError(reply).text() == joined.substr(0, joined.find('\0')),
+            "a refused reply's error text is its text");
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    const ReplyInput input = SplitReplyInput(data, size);
+    ReplyStream stream(input.bytes, input.pieceSize);
+    const ExpectedLines expected = SplitReplyLines(stream.sent());
+
+    ReplyReader reader;
+    SmtpReply reply;
+    size_t textLines = 0;
+    for (size_t index = 0;; ++index) {
+        if (input.takeInPending)
+            reader.takeInPending(stream.socket());
+        std::string line;
+        try {
+            line = reader.readLine(stream.socket(), FarDeadline());
+        } catch (const Error& error) {
+            Require(index == expected.lines.size(), "the reader gives every line before it fails", error.text());
+            Require(error.text() == (expected.tooLong ? "Max line length exceeded." : kConnectionClosedGracefully),
+                    "the reader fails for the line that is too long, else for the close", error.text());
+            return 0;
+        }
+        Require(index < expected.lines.size() && line == expected.lines[index], "the reader gives the lines in order",
+                line);
+
+        const bool first = reply.text.empty();
+        try {
+            if (!Trim(line).empty())
+                ++textLines;
+            if (AddSmtpReplyLine(reply, line)) {
+                CheckReply(reply, textLines);
+                reply = SmtpReply();
+                textLines = 0;
+            }
+        } catch (const Error& error) {
+            Require(first && !HasValidCode(Trim(line)), "only a first line without a valid code is refused", line);
+            Require(error.text().starts_with("Reply Code is not valid: "), "a refused code says so", error.text());
+            reply = SmtpReply();
+            textLines = 0;
+        }
+    }
+}
