@@ -1,6 +1,7 @@
 #include "copies/file_copy.h"
 #include "core/errors.h"
 #include "temp_dir.h"
+#include "tmpfs_mount.h"
 
 #include <filesystem>
 #include <gtest/gtest.h>
@@ -47,13 +48,29 @@ TEST(FileCopy, FailuresNameThePathAndLeaveNothing) {
     test::TempDir dir;
     EXPECT_THROW(CopyFileKeepingExisting(dir.file("missing.zip"), dir.file("m"), "missing.zip"), Error);
     EXPECT_FALSE(fs::exists(dir.file("m")));
-    if (::geteuid() == 0)
-        GTEST_SKIP() << "root ignores folder permissions";
-    test::WriteFile(dir.file("a.zip"), "x");
-    fs::create_directory(dir.file("ro"));
-    ::chmod(dir.file("ro").c_str(), 0555);
-    EXPECT_THROW(CopyFileKeepingExisting(dir.file("a.zip"), dir.file("ro"), "a.zip"), Error);
-    EXPECT_EQ(EntryCount(dir.file("ro")), 0u);
+
+    test::WriteFile(dir.file("a.zip"), std::string(256 * 1024, 'x'));
+    // As root, folder rights do not stop a write, so the read-only and full media are small tmpfs mounts.
+    test::TmpfsMount readOnly(dir.file("ro"), "size=1m,mode=0555");
+    if (readOnly.mounted())
+        ASSERT_TRUE(readOnly.makeReadOnly());
+    else
+        ::chmod(dir.file("ro").c_str(), 0555);
+    if (readOnly.mounted() || ::geteuid() != 0) {
+        EXPECT_THROW(CopyFileKeepingExisting(dir.file("a.zip"), dir.file("ro"), "a.zip"), Error);
+        EXPECT_EQ(EntryCount(dir.file("ro")), 0u);
+    }
+
+    test::TmpfsMount full(dir.file("full"), "size=64k,mode=0755");
+    if (!full.mounted())
+        GTEST_SKIP() << "a full medium needs a tmpfs mount (root)";
+    try {
+        CopyFileKeepingExisting(dir.file("a.zip"), dir.file("full"), "a.zip");
+        ADD_FAILURE() << "a copy onto a full medium succeeded";
+    } catch (const Error& e) {
+        EXPECT_NE(std::string(e.what()).find(dir.file("full")), std::string::npos) << e.what();
+    }
+    EXPECT_EQ(EntryCount(dir.file("full")), 0u);
 }
 
 } // namespace
