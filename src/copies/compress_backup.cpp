@@ -36,6 +36,9 @@ void CompressBackup(const FormState& form, MonitorLog& monitor, ZipArchiveWriter
             monitor.AddMonitorLine("Compressing File Please Wait... ", kGreen, kMonitorLineSize);
             compressedCount = writer.Compress();
             monitor.AddMonitorLine("Compressed Files: " + std::to_string(compressedCount), kGreen, kMonitorLineSize);
+            // The writer keeps its failures to itself; an archive that could not be made must not pass unseen.
+            if (compressedCount == 0 && !writer.lastError().empty())
+                monitor.AddMonitorLine("Compression Error\r" + writer.lastError(), kRed, kMonitorLineSize);
         } catch (const std::exception& e) {
             monitor.AddMonitorLine(std::string("Compression Error\r") + e.what(), kRed, kMonitorLineSize);
         }

@@ -1,0 +1,72 @@
+#include "copies/compress_backup.h"
+#include "core/headless_form.h"
+#include "temp_dir.h"
+#include "tmpfs_mount.h"
+
+#include <gtest/gtest.h>
+#include <random>
+
+namespace tervolen {
+namespace {
+
+constexpr const char* kBackupName = "200612093015.fbk";
+
+// Bytes that do not compress, so the archive is as big as the backup.
+std::string RandomBytes(std::size_t size) {
+    std::mt19937 random(7);
+    std::string bytes(size, '\0');
+    for (char& byte : bytes)
+        byte = static_cast<char>(random() & 0xFF);
+    return bytes;
+}
+
+struct CompressionRun {
+    std::vector<MonitorParagraph> lines;
+    int mirrorCalls = 0;
+};
+
+CompressionRun Compress(const std::string& folder) {
+    HeadlessForm form;
+    form.setText("eDirBackup", folder);
+    form.setChecked("ChkBoxCompress", true);
+    form.setItemIndex("CBCompMetho", 0);
+    form.addItem("MirrorListView", "mirror");
+    MonitorLog monitor;
+    ZipArchiveWriter writer;
+    CompressionRun run;
+    CompressBackup(form, monitor, writer, kBackupName, [&] { ++run.mirrorCalls; });
+    for (std::size_t i = 0; i < monitor.size(); ++i)
+        run.lines.push_back(monitor.paragraph(i));
+    return run;
+}
+
+TEST(CompressBackup, AMadeArchiveIsCountedAndHandedToTheMirrors) {
+    test::TempDir dir;
+    test::WriteFile(dir.file(kBackupName), RandomBytes(100000));
+    CompressionRun run = Compress(dir.path());
+    ASSERT_EQ(run.lines.size(), 2u);
+    EXPECT_EQ(run.lines[1].text, "Compressed Files: 1");
+    EXPECT_EQ(run.mirrorCalls, 1);
+}
+
+TEST(CompressBackup, AnArchiveThatDoesNotFitIsAnErrorAndNothingIsHandedOn) {
+    test::TempDir dir;
+    test::TmpfsMount medium(dir.file("backups"), "size=1m,mode=0755");
+    if (!medium.mounted())
+        GTEST_SKIP() << "a full medium needs a tmpfs mount (root)";
+    // The backup fits on the medium, its archive beside it does not.
+    test::WriteFile(dir.file(std::string("backups/") + kBackupName), RandomBytes(700000));
+
+    CompressionRun run = Compress(dir.file("backups"));
+
+    ASSERT_EQ(run.lines.size(), 4u);
+    EXPECT_EQ(run.lines[1].text, "Compressed Files: 0");
+    EXPECT_EQ(run.lines[2].text, "Compression Error");
+    EXPECT_EQ(run.lines[2].color, kRed);
+    EXPECT_EQ(run.lines[3].color, kRed);
+    EXPECT_NE(run.lines[3].text.find("No space left"), std::string::npos) << run.lines[3].text;
+    EXPECT_EQ(run.mirrorCalls, 0);
+}
+
+} // namespace
+} // namespace tervolen
