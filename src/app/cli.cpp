@@ -8,7 +8,6 @@
 #include "core/progress_rate.h"
 #include "core/time_format.h"
 #include "core/version.h"
-#include "services/client_library.h"
 
 #include <csignal>
 #include <cstdio>
@@ -252,8 +251,6 @@ int RunCli(int argc, char** argv) {
     } catch (const std::exception& e) {
         std::fprintf(stderr, "tervolen-cli: error: %s\n", e.what());
     }
-    // The embedded engine's threads must stop before the program's own end.
-    ClientLibraryCache::Instance().ShutdownAll();
     return status;
 }
 

@@ -1,3 +1,6 @@
 #include "app/cli.h"
+#include "app/process_end.h"
 
-int main(int argc, char** argv) { return tervolen::RunCli(argc, argv); }
+int main(int argc, char** argv) {
+    tervolen::EndProcess(tervolen::RunCli(argc, argv));
+}

@@ -1,8 +1,8 @@
+#include "app/process_end.h"
 #include "app/program.h"
 #include "core/dialogs.h"
 #include "core/instance_lock.h"
 #include "core/paths.h"
-#include "services/client_library.h"
 #include "services/monitor_log.h"
 #include "ui/about_box.h"
 #include "ui/balloon_hints.h"
@@ -20,9 +20,7 @@ namespace {
 
 constexpr int kTimerIntervalMs = 1000;
 
-} // namespace
-
-int main(int argc, char* argv[]) {
+int RunWindow(int argc, char* argv[]) {
     using namespace tervolen;
     QApplication application(argc, argv);
     QApplication::setApplicationName(kAppTitle);
@@ -70,8 +68,11 @@ int main(int argc, char* argv[]) {
     timer.start(kTimerIntervalMs);
 
     window.showAtStartup();
-    int status = QApplication::exec();
-    // The embedded engine's threads must stop before the program's own end.
-    ClientLibraryCache::Instance().ShutdownAll();
-    return status;
+    return QApplication::exec();
+}
+
+} // namespace
+
+int main(int argc, char* argv[]) {
+    tervolen::EndProcess(RunWindow(argc, argv));
 }

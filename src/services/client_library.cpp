@@ -104,20 +104,6 @@ ClientLibraryCache& ClientLibraryCache::Instance() {
     return cache;
 }
 
-void TIBClientLibrary::Shutdown() const noexcept {
-    // fb_shutdown(timeout in ms, reason); fb_shutrsn_app_stopped is -3.
-    using FbShutdown = int(unsigned int, const int);
-    constexpr unsigned int kTimeoutMs = 10000;
-    constexpr int kApplicationStopped = -3;
-    if (auto* shutdown = Bind<FbShutdown>("fb_shutdown"))
-        shutdown(kTimeoutMs, kApplicationStopped);
-}
-
-void ClientLibraryCache::ShutdownAll() noexcept {
-    for (auto& [name, library] : libraries_)
-        library->Shutdown();
-}
-
 TIBClientLibrary& ClientLibraryCache::Library(const std::string& name) {
     auto found = libraries_.find(name);
     if (found != libraries_.end())

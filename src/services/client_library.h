@@ -38,9 +38,6 @@ public:
     void isc_sql_interprete(short sqlcode, char* buffer, short length) const;
     isc::ISC_LONG isc_interprete(char* buffer, const isc::ISC_STATUS** status) const;
 
-    // Stops the library's own threads (fb_shutdown) when it has that entry point.
-    void Shutdown() const noexcept;
-
 private:
     using ServiceAttach = isc::ISC_STATUS(isc::ISC_STATUS*, unsigned short, const char*, isc::isc_svc_handle*,
                                           unsigned short, const char*);
@@ -77,10 +74,6 @@ public:
     // The library loaded under exactly this name (letter case counts), loaded at its first request.
     // Throws what loading throws; a failed load is not remembered.
     TIBClientLibrary& Library(const std::string& name);
-
-    // Stops the work of every loaded library that offers fb_shutdown (the embedded engine's threads),
-    // so that the program can end cleanly; call it once before the program ends.
-    void ShutdownAll() noexcept;
 
 private:
     ClientLibraryCache() = default;
