@@ -165,23 +165,20 @@ protected:
         ASSERT_EQ(test::ThreadCount(), 1) << "fork needs a process without other threads";
         test::KillTally tally;
         bool killedRightAfterRename = false;
-        int index = 0;
-        for (bool finished = false; !finished && !HasFailure();) {
-            ASSERT_LT(++index, test::kMaxTracedCalls) << "the operation does not end";
-            SCOPED_TRACE("killed at system call " + std::to_string(index));
-            const test::TracedKill kill = test::RunAndKillAtSystemCall([&] { compress(); }, index);
-            ASSERT_NE(kill.end, test::RunEnd::Failed);
-            finished = kill.end == test::RunEnd::Finished;
-            const std::string where = ending(kill.end);
-            tally.add(where);
-            // Between the rename and the flush of the folder: the new archive is in place.
-            if (kill.end == test::RunEnd::Killed && test::PutsFileInPlace(kill.lastCall)) {
-                killedRightAfterRename = true;
-                EXPECT_EQ(where, "after");
-            }
-            ASSERT_NO_FATAL_FAILURE(nextRunAndReset());
-        }
-        std::cout << label << ": " << index - 1 << " system calls, killed at each (" << tally.text() << ")\n";
+        const int calls = test::KillAtEverySystemCall([&] { compress(); },
+                                                      [&](const test::TracedKill& kill) {
+                                                          const std::string where = ending(kill.end);
+                                                          tally.add(where);
+                                                          // Between the rename and the flush of the folder: the new
+                                                          // archive is in place.
+                                                          if (kill.end == test::RunEnd::Killed &&
+                                                              test::PutsFileInPlace(kill.lastCall)) {
+                                                              killedRightAfterRename = true;
+                                                              EXPECT_EQ(where, "after");
+                                                          }
+                                                          ASSERT_NO_FATAL_FAILURE(nextRunAndReset());
+                                                      });
+        std::cout << label << ": " << calls << " system calls, killed at each (" << tally.text() << ")\n";
         if (HasFailure())
             return;
         EXPECT_TRUE(killedRightAfterRename);

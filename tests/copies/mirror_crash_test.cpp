@@ -137,13 +137,7 @@ TEST_F(MirrorCrash, KilledAtEverySystemCallEveryCopyIsWhole) {
     prepare(64 << 10);
     std::vector<test::KillTally> tallies(mirrors.size());
     std::vector<bool> killedRightAfterLink(mirrors.size(), false);
-    int index = 0;
-    for (bool finished = false; !finished && !HasFailure();) {
-        ASSERT_LT(++index, test::kMaxTracedCalls) << "the operation does not end";
-        SCOPED_TRACE("killed at system call " + std::to_string(index));
-        const test::TracedKill kill = test::RunAndKillAtSystemCall([&] { copy(); }, index);
-        ASSERT_NE(kill.end, test::RunEnd::Failed);
-        finished = kill.end == test::RunEnd::Finished;
+    auto checkKill = [&](const test::TracedKill& kill) {
         // Between giving the copy its name and removing the temporary name: both are there, the copy is whole.
         if (kill.end == test::RunEnd::Killed && test::PutsFileInPlace(kill.lastCall)) {
             bool seen = false;
@@ -153,8 +147,9 @@ TEST_F(MirrorCrash, KilledAtEverySystemCallEveryCopyIsWhole) {
             EXPECT_TRUE(seen);
         }
         checkRun(kill.end, tallies);
-    }
-    std::cout << "mirror copies: " << index - 1 << " system calls, killed at each (" << summary(tallies) << ")\n";
+    };
+    const int calls = test::KillAtEverySystemCall([&] { copy(); }, checkKill);
+    std::cout << "mirror copies: " << calls << " system calls, killed at each (" << summary(tallies) << ")\n";
     if (HasFailure())
         return;
     EXPECT_EQ(killedRightAfterLink, std::vector<bool>(mirrors.size(), true));

@@ -124,23 +124,20 @@ TEST_F(SettingsCrash, KilledAtEverySystemCallTheFileIsOldOrNew) {
     ASSERT_NO_FATAL_FAILURE(prepare(4, 16));
     test::KillTally tally;
     bool killedRightAfterRename = false;
-    int index = 0;
-    for (bool finished = false; !finished && !HasFailure();) {
-        ASSERT_LT(++index, test::kMaxTracedCalls) << "the operation does not end";
-        SCOPED_TRACE("killed at system call " + std::to_string(index));
-        const test::TracedKill kill = test::RunAndKillAtSystemCall([&] { save(); }, index);
-        ASSERT_NE(kill.end, test::RunEnd::Failed);
-        finished = kill.end == test::RunEnd::Finished;
-        const std::string where = ending(kill.end);
-        tally.add(where);
-        // Between the rename and the flush of the folder: the new file is already in place.
-        if (kill.end == test::RunEnd::Killed && test::PutsFileInPlace(kill.lastCall)) {
-            killedRightAfterRename = true;
-            EXPECT_EQ(where, "after");
-        }
-        ASSERT_NO_FATAL_FAILURE(nextRunAndReset());
-    }
-    std::cout << "settings save: " << index - 1 << " system calls, killed at each (" << tally.text() << ")\n";
+    const int calls =
+        test::KillAtEverySystemCall([&] { save(); },
+                                    [&](const test::TracedKill& kill) {
+                                        const std::string where = ending(kill.end);
+                                        tally.add(where);
+                                        // Between the rename and the flush of the folder: the new file is already in
+                                        // place.
+                                        if (kill.end == test::RunEnd::Killed && test::PutsFileInPlace(kill.lastCall)) {
+                                            killedRightAfterRename = true;
+                                            EXPECT_EQ(where, "after");
+                                        }
+                                        ASSERT_NO_FATAL_FAILURE(nextRunAndReset());
+                                    });
+    std::cout << "settings save: " << calls << " system calls, killed at each (" << tally.text() << ")\n";
     if (HasFailure())
         return;
     EXPECT_TRUE(killedRightAfterRename);

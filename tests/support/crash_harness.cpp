@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <gtest/gtest.h>
 #include <stdexcept>
 #include <sys/ptrace.h>
 #include <sys/syscall.h>
@@ -138,6 +139,23 @@ TracedKill RunAndKillAtSystemCall(const std::function<void()>& operation, int in
         }
         result.lastCall = static_cast<long>(info.entry.nr);
     }
+}
+
+int KillAtEverySystemCall(const std::function<void()>& operation,
+                          const std::function<void(const TracedKill&)>& afterRun) {
+    for (int index = 1; index < kMaxTracedCalls; ++index) {
+        SCOPED_TRACE("killed at system call " + std::to_string(index));
+        const TracedKill kill = RunAndKillAtSystemCall(operation, index);
+        if (kill.end == RunEnd::Failed) {
+            ADD_FAILURE() << "the operation failed";
+            return index - 1;
+        }
+        afterRun(kill);
+        if (kill.end == RunEnd::Finished || ::testing::Test::HasFailure())
+            return index - 1;
+    }
+    ADD_FAILURE() << "the operation does not end";
+    return kMaxTracedCalls;
 }
 
 bool PutsFileInPlace(long call) {

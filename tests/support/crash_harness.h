@@ -37,6 +37,12 @@ struct TracedKill {
 // (counted from 1; that call is not made).
 TracedKill RunAndKillAtSystemCall(const std::function<void()>& operation, int index);
 
+// Kills operation before each of its system calls in turn, a new child each time, until a run ends by itself;
+// afterRun checks each run's state and puts back the start. Stops at the test's first failure. Returns how many
+// system calls a whole run makes.
+int KillAtEverySystemCall(const std::function<void()>& operation,
+                          const std::function<void(const TracedKill&)>& afterRun);
+
 // Whether a system call, by number, renames or links a file into place.
 bool PutsFileInPlace(long call);
 
