@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <unistd.h>
@@ -35,6 +37,25 @@ public:
 private:
     int fd_;
 };
+
+// A regular file opened once for reading and read through its descriptor from then on, so that a name swapped
+// for a link or another file afterwards changes nothing. Readers use ReadAt (pread), so several readers can share
+// one descriptor whatever its offset.
+struct OpenedFile {
+    std::string path; // the name it was opened under, for messages
+    FileDescriptor fd;
+};
+
+// Opens path read-only without following a link at its name (O_NOFOLLOW) and checks that it is a regular file.
+// Throws Error "Cannot open file" with path and the system's reason (a link gives "Too many levels of symbolic
+// links", anything other than a regular file "Not a regular file").
+OpenedFile OpenRegularFile(const std::string& path);
+
+// Up to size bytes of file from offset; 0 at its end. Throws Error "Cannot read file" with the path and reason.
+std::size_t ReadAt(const OpenedFile& file, char* buffer, std::size_t size, std::uint64_t offset);
+
+// The size of the open file now. Throws Error "Cannot read file" with the path and reason.
+std::uint64_t FileSize(const OpenedFile& file);
 
 // A temporary file that is removed on destruction unless kept.
 class TemporaryFile {

@@ -1,0 +1,42 @@
+#include "core/posix_file.h"
+
+#include "core/errors.h"
+
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+
+namespace tervolen {
+
+OpenedFile OpenRegularFile(const std::string& path) {
+    OpenedFile file{path, FileDescriptor(::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC))};
+    if (!file.fd.valid())
+        ThrowFileError("Cannot open file", path, errno);
+    struct stat info {};
+    if (::fstat(file.fd.get(), &info) != 0)
+        ThrowFileError("Cannot open file", path, errno);
+    if (!S_ISREG(info.st_mode))
+        throw Error("Cannot open file \"" + path + "\". Not a regular file");
+    // O_NONBLOCK only kept a FIFO planted at the name from blocking the open.
+    ::fcntl(file.fd.get(), F_SETFL, ::fcntl(file.fd.get(), F_GETFL) & ~O_NONBLOCK);
+    return file;
+}
+
+std::size_t ReadAt(const OpenedFile& file, char* buffer, std::size_t size, std::uint64_t offset) {
+    for (;;) {
+        ssize_t n = ::pread(file.fd.get(), buffer, size, static_cast<off_t>(offset));
+        if (n >= 0)
+            return static_cast<std::size_t>(n);
+        if (errno != EINTR)
+            ThrowFileError("Cannot read file", file.path, errno);
+    }
+}
+
+std::uint64_t FileSize(const OpenedFile& file) {
+    struct stat info {};
+    if (::fstat(file.fd.get(), &info) != 0)
+        ThrowFileError("Cannot read file", file.path, errno);
+    return static_cast<std::uint64_t>(info.st_size);
+}
+
+} // namespace tervolen
