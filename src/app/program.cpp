@@ -188,10 +188,13 @@ Program::BackupOutcome Program::RunBackup(bool scheduled) {
 }
 
 BackupJob::PostProcessing Program::postProcessing() {
-    auto ftp = unlessStopping([this] { SendBackupByFtp(form_, ftp_, currentBackupName_); });
-    auto mail = unlessStopping(
-        [this, ftp] { SendBackupByMail(form_, monitor_, smtp_, mailMessage_, currentBackupName_, ftp); });
-    auto mirrors = unlessStopping([this, mail] { CopyToMirrors(form_, monitor_, currentBackupName_, mail); });
+    // Every step after compression reads the archive through the descriptor it was written with.
+    auto mirrors = [this](const OpenedFile& archive) {
+        auto ftp = unlessStopping([this] { SendBackupByFtp(form_, ftp_, currentBackupName_); });
+        auto mail = unlessStopping(
+            [this, ftp] { SendBackupByMail(form_, monitor_, smtp_, mailMessage_, currentBackupName_, ftp); });
+        unlessStopping([&] { CopyToMirrors(form_, monitor_, archive, mail); })();
+    };
     return [this, mirrors] { CompressBackup(form_, monitor_, zip_, currentBackupName_, mirrors); };
 }
 

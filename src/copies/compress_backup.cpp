@@ -2,7 +2,8 @@
 
 #include "core/paths.h"
 
-#include <filesystem>
+#include <optional>
+#include <sys/stat.h>
 
 namespace tervolen {
 
@@ -11,10 +12,12 @@ std::string BackupPath(const FormState& form, const std::string& currentBackupNa
 }
 
 void CompressBackup(const FormState& form, MonitorLog& monitor, ZipArchiveWriter& writer,
-                    const std::string& currentBackupName, const std::function<void()>& copyToMirrors) {
+                    const std::string& currentBackupName,
+                    const std::function<void(const OpenedFile& archive)>& copyToMirrors) {
     int compressedCount = 0;
-    std::error_code ec;
-    if (std::filesystem::exists(BackupPath(form, currentBackupName), ec) && form.checked("ChkBoxCompress")) {
+    struct stat info {};
+    if (::lstat(BackupPath(form, currentBackupName).c_str(), &info) == 0 && S_ISREG(info.st_mode) &&
+        form.checked("ChkBoxCompress")) {
         try {
             std::string extension;
             switch (form.itemIndex("CBCompMetho")) {
@@ -43,8 +46,9 @@ void CompressBackup(const FormState& form, MonitorLog& monitor, ZipArchiveWriter
             monitor.AddMonitorLine(std::string("Compression Error\r") + e.what(), kRed, kMonitorLineSize);
         }
     }
-    if (compressedCount > 0 && form.itemCount("MirrorListView") > 0 && copyToMirrors)
-        copyToMirrors();
+    std::optional<OpenedFile> archive = writer.takeArchive();
+    if (compressedCount > 0 && archive && form.itemCount("MirrorListView") > 0 && copyToMirrors)
+        copyToMirrors(*archive);
 }
 
 } // namespace tervolen

@@ -1,12 +1,12 @@
 #include "copies/file_copy.h"
 
 #include "core/errors.h"
+#include "core/folder_safety.h"
 #include "core/posix_file.h"
 
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
-#include <filesystem>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
@@ -25,17 +25,13 @@ std::string CandidateName(const std::string& fileName, int attempt) {
     return fileName.substr(0, dot) + suffix + fileName.substr(dot);
 }
 
-void CopyBytes(int from, int to, const std::string& source, const std::string& target) {
+void CopyBytes(const OpenedFile& from, int to, const std::string& target) {
     std::vector<char> buffer(1 << 20);
-    for (;;) {
-        ssize_t n = ::read(from, buffer.data(), buffer.size());
+    for (uint64_t offset = 0;;) {
+        const auto n = static_cast<ssize_t>(ReadAt(from, buffer.data(), buffer.size(), offset));
         if (n == 0)
             return;
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            ThrowFileError("Cannot read file", source, errno);
-        }
+        offset += static_cast<uint64_t>(n);
         for (ssize_t done = 0; done < n;) {
             ssize_t w = ::write(to, buffer.data() + done, static_cast<size_t>(n - done));
             if (w < 0) {
@@ -70,24 +66,16 @@ std::string PutInPlace(const TemporaryFile& temporary, const std::string& folder
 
 } // namespace
 
-std::string CopyFileKeepingExisting(const std::string& source, const std::string& destFolder,
+std::string CopyFileKeepingExisting(const OpenedFile& source, const std::string& destFolder,
                                     const std::string& fileName) {
-    FileDescriptor in(::open(source.c_str(), O_RDONLY | O_CLOEXEC));
-    if (in.get() < 0)
-        ThrowFileError("Cannot open file", source, errno);
-
-    std::error_code ec;
-    std::filesystem::create_directories(destFolder, ec);
-    if (ec)
-        throw Error("Unable to create directory \"" + destFolder + "\". " + ec.message());
+    CreateOwnerOnlyFolders(destFolder);
 
     std::string temporaryPath;
     // Stays open, and so locked, until the copy has its final name.
     FileDescriptor out = CreateHiddenTemporary(destFolder, fileName, temporaryPath, destFolder + "/" + fileName);
     TemporaryFile temporary(temporaryPath);
 
-    CopyBytes(in.get(), out.get(), source, temporary.path());
-    ::fchmod(out.get(), 0644);
+    CopyBytes(source, out.get(), temporary.path());
     if (::fsync(out.get()) != 0)
         ThrowFileError("Cannot write file", temporary.path(), errno);
 

@@ -27,32 +27,23 @@ constexpr size_t kCopyPieceSize = 128 * 1024;
     throw Error(what + " \"" + path + "\". " + std::strerror(code));
 }
 
-std::string FolderOf(const std::string& path) {
-    size_t slash = path.rfind(kPathDelim);
-    return slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
-}
-
-std::string NameOf(const std::string& path) {
-    size_t slash = path.rfind(kPathDelim);
-    return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
 struct ExistingArchive {
     FileDescriptor fd;
     ZipDirectory directory;
 };
 
-// The archive already at path, if any. Anything there that is not a readable ZIP archive is an error.
+// The archive already at path, if any. Anything there that is not a readable ZIP archive is an error; a link is
+// not followed, so the archive never takes in a file that whoever planted the link may not read.
 std::optional<ExistingArchive> OpenExistingArchive(const std::string& path) {
     struct stat info {};
-    if (::stat(path.c_str(), &info) != 0) {
+    if (::lstat(path.c_str(), &info) != 0) {
         if (errno == ENOENT || errno == ENOTDIR)
             return std::nullopt;
         Fail("Cannot open file", path, errno);
     }
     if (!S_ISREG(info.st_mode))
         throw Error("\"" + path + "\" is not a ZIP archive; it is left alone.");
-    ExistingArchive archive{FileDescriptor(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK)), {}};
+    ExistingArchive archive{FileDescriptor(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOFOLLOW)), {}};
     if (!archive.fd.valid())
         Fail("Cannot open file", path, errno);
     try {
@@ -88,7 +79,7 @@ std::vector<FoundFile> SelectFiles(const std::vector<std::string>& specs,
 class TemporaryArchive {
 public:
     explicit TemporaryArchive(const std::string& archive)
-        : fd_(CreateHiddenTemporary(FolderOf(archive), NameOf(archive), path_, archive, 0666)) {}
+        : fd_(CreateHiddenTemporary(FolderOf(archive), NameOf(archive), path_, archive, 0600)) {}
     TemporaryArchive(const TemporaryArchive&) = delete;
     TemporaryArchive& operator=(const TemporaryArchive&) = delete;
     ~TemporaryArchive() {
@@ -99,13 +90,14 @@ public:
     int fd() const { return fd_.get(); }
     const std::string& path() const { return path_; }
 
-    // Renames the finished and flushed file to target, replacing what was there.
-    void putInPlace(const std::string& target) {
+    // Renames the finished and flushed file to target, replacing what was there, and hands over its descriptor.
+    OpenedFile putInPlace(const std::string& target) {
         if (::rename(path_.c_str(), target.c_str()) != 0)
             Fail("Cannot create file", target, errno);
         path_.clear();
         // The rename itself should survive a crash too.
         SyncFolder(FolderOf(target));
+        return OpenedFile{target, std::move(fd_)};
     }
 
 private:
@@ -172,6 +164,7 @@ void ZipArchiveWriter::setArchiveFile(const std::string& path) {
 
 int32_t ZipArchiveWriter::Compress() {
     lastError_.clear();
+    writtenArchive_.reset();
     try {
         return compressFiles();
     } catch (const std::exception& error) {
@@ -235,7 +228,7 @@ int32_t ZipArchiveWriter::compressFiles() {
     WriteDirectoryAndEnd(*sink, directory, zip64);
     sink->flush();
     sink.reset();
-    temporary.putInPlace(archive);
+    writtenArchive_ = temporary.putInPlace(archive);
     return count;
 }
 

@@ -3,11 +3,14 @@
 #include "copies/zip_codec.h"
 #include "copies/zip_sink.h"
 #include "core/clock.h"
+#include "core/posix_file.h"
 
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace tervolen {
@@ -52,6 +55,10 @@ public:
 
     const std::string& lastError() const { return lastError_; }
 
+    // The archive that the last successful Compress put in place, open through the descriptor it was written
+    // with, so that the steps after it read those bytes whatever happens to its name; empty after a failure.
+    std::optional<OpenedFile> takeArchive() { return std::exchange(writtenArchive_, std::nullopt); }
+
 private:
     int32_t compressFiles();
 
@@ -62,6 +69,7 @@ private:
     ProcessEvents processEvents_;
     ArchiveSinkFilter sinkFilter_;
     std::string lastError_;
+    std::optional<OpenedFile> writtenArchive_;
 };
 
 } // namespace tervolen

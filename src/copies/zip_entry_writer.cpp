@@ -62,8 +62,9 @@ ZipEntryWriter::ZipEntryWriter(ArchiveSink& out, CompressMethod method, std::fun
 std::optional<WrittenEntry> ZipEntryWriter::write(const FoundFile& source) {
     uint64_t start = out_.position();
     try {
-        // Non-blocking, so that a source replaced by a pipe since the search cannot hold the call.
-        FileDescriptor fd(::open(source.path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+        // Non-blocking, so that a source replaced by a pipe since the search cannot hold the call; a link put
+        // at its name since then is not followed.
+        FileDescriptor fd(::open(source.path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOFOLLOW));
         if (!fd.valid())
             FailSource("Cannot open file", source.path, errno);
         return writeEntry(fd.get(), source);

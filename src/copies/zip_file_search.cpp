@@ -80,12 +80,12 @@ private:
                 subfolders.push_back(name);
             return;
         }
-        struct stat info {};
-        if (::stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode))
+        // Only regular files: a link could make the archive carry a file that its planter may not read.
+        if (!S_ISREG(link.st_mode))
             return;
-        if (!MatchesMask(name, mask_) || !TakesAttributes(DosAttributes(name, info.st_mode)))
+        if (!MatchesMask(name, mask_) || !TakesAttributes(DosAttributes(name, link.st_mode)))
             return;
-        found_.push_back(FoundFile{path, stored, static_cast<uint64_t>(info.st_size)});
+        found_.push_back(FoundFile{path, stored, static_cast<uint64_t>(link.st_size)});
     }
 
     std::string mask_;

@@ -1,6 +1,7 @@
 #include "core/atomic_file.h"
 
 #include "core/errors.h"
+#include "core/folder_safety.h"
 #include "core/posix_file.h"
 
 #include <algorithm>
@@ -20,7 +21,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-constexpr unsigned kNewFileMode = 0644;
+constexpr unsigned kNewFileMode = 0600;
 constexpr const char* kTemporaryMark = ".tervolen-";
 constexpr size_t kRandomLength = 6;
 // Keeps ".<name>" plus the mark and the random part within the 255 bytes a file name may have.
@@ -159,10 +160,11 @@ void WriteFileAtomically(const std::string& path, std::string_view bytes, std::o
     const std::string target = FileBehind(path);
     const std::string folder = fs::path(target).parent_path().string();
     if (createFolders && !folder.empty()) {
-        std::error_code ec;
-        fs::create_directories(folder, ec);
-        if (ec)
-            ThrowFileError("Cannot create file", path, ec.value());
+        try {
+            CreateOwnerOnlyFolders(folder);
+        } catch (const Error& error) {
+            throw Error("Cannot create file \"" + path + "\". " + error.text());
+        }
     }
     const unsigned fileMode = mode ? *mode : ExistingModeOr(target, kNewFileMode);
     std::string temporaryPath;

@@ -13,6 +13,16 @@ std::string ChangeFileExt(const std::string& path, const std::string& ext) {
     return path + ext;
 }
 
+std::string FolderOf(const std::string& path) {
+    size_t slash = path.rfind(kPathDelim);
+    return slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
+}
+
+std::string NameOf(const std::string& path) {
+    size_t slash = path.rfind(kPathDelim);
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
 std::filesystem::path ExecutablePath() {
     std::error_code ec;
     auto path = std::filesystem::read_symlink("/proc/self/exe", ec);

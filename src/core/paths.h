@@ -12,6 +12,12 @@ std::string ChangeFileExt(const std::string& path, const std::string& ext);
 // The platform's folder separator, used where folder and file names are joined.
 inline constexpr char kPathDelim = '/';
 
+// The folder part of path: "." for a bare name, "/" for a name in the root folder.
+std::string FolderOf(const std::string& path);
+
+// The name part of path, after its last separator.
+std::string NameOf(const std::string& path);
+
 // Where the program keeps its files: the settings file, "Mirrors.lst", the default folders and "Lang".
 // The window uses the executable's folder; the command-line tool may name another settings file.
 struct AppPaths {

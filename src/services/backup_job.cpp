@@ -1,11 +1,19 @@
 #include "services/backup_job.h"
 
 #include "core/errors.h"
+#include "core/paths.h"
+#include "core/folder_safety.h"
+#include "core/posix_file.h"
 #include "core/settings_file.h"
 #include "core/time_format.h"
 #include "services/connection_settings.h"
 
-#include <filesystem>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
 
 namespace tervolen {
 
@@ -48,6 +56,8 @@ bool BackupJob::Run(bool unattended, const PostProcessing& postProcessing) {
         applyProtocol(unattended);
         ApplyConnectionSettings(form, service_);
         writeBanners(settings.verbose);
+        warnAboutOpenFolders(settings.backupFolder);
+        refuseTakenBackupName();
         service_.verbose = settings.verbose;
         selectBackupOption();
         attach();
@@ -58,8 +68,10 @@ bool BackupJob::Run(bool unattended, const PostProcessing& postProcessing) {
     }
     if (service_.active())
         service_.CloseServiceManager();
+    if (backupFinished_)
+        backupFinished_ = tightenBackupFile();
     if (form.checked("CheckBackupLog"))
-        monitor.SaveMonitor(form.text("LogFileEdit") + currentBackupName_ + "BackupLog.log");
+        saveLog(LogFilePath());
     bool stopping = context_.stopRequested && context_.stopRequested();
     if (form.checked("ChkBoxCompress") && postProcessing && !stopping && backupFinished_)
         postProcessing();
@@ -70,8 +82,10 @@ void BackupJob::prepareRequest(const std::string& databasePath, const std::strin
     if (backupFolder.empty())
         throw Error("Unable to create directory");
     // The server writes the file; a folder that cannot be made here shows as the server's error.
-    std::error_code ignored;
-    std::filesystem::create_directories(backupFolder, ignored);
+    try {
+        CreateOwnerOnlyFolders(backupFolder);
+    } catch (const Error&) {
+    }
     service_.databaseName = databasePath;
     std::string stamp = BackupTimeStamp(context_.clock.now());
     std::string extension = context_.form.text("CB_BkpExt");
@@ -103,6 +117,64 @@ void BackupJob::writeBanners(bool verbose) {
         monitor.AddMonitorLine(kInvalidProtocol, kRed, kMonitorLineSize);
     if (!verbose)
         monitor.AddMonitorLine("No output, Verbose Mode Turned Off!", kFuchsia, kMonitorLineSize);
+}
+
+std::string BackupJob::LogFilePath() const {
+    return context_.form.text("LogFileEdit") + currentBackupName_ + "BackupLog.log";
+}
+
+void BackupJob::warnAboutOpenFolders(const std::string& backupFolder) {
+    FormState& form = context_.form;
+    std::vector<std::string> folders = {backupFolder};
+    for (int i = 0; i < form.itemCount("MirrorListView"); ++i)
+        folders.push_back(form.itemText("MirrorListView", i));
+    if (form.checked("CheckBackupLog"))
+        folders.push_back(FolderOf(LogFilePath()));
+    for (const std::string& folder : folders)
+        if (AnyoneMayWrite(folder))
+            context_.monitor.AddMonitorLine(AnyoneMayWriteWarning(folder), kRed, kMonitorLineSize);
+}
+
+void BackupJob::refuseTakenBackupName() {
+    const std::string& path = service_.backupFile.front();
+    struct stat info {};
+    if (::lstat(path.c_str(), &info) != 0)
+        return;
+    std::string text = "The backup file \"" + path + "\" already exists; the backup was not started.";
+    context_.monitor.AddMonitorLine(text, kRed, kMonitorLineSize);
+    throw Error(text);
+}
+
+bool BackupJob::tightenBackupFile() {
+    const std::string& path = service_.backupFile.front();
+    FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+    struct stat info {};
+    if (!fd.valid() || ::fstat(fd.get(), &info) != 0) {
+        // A remote server's file is not on this machine; a local one that is gone or a link is not handed on.
+        if (errno == ENOENT)
+            return true;
+        context_.monitor.AddMonitorLine("Cannot open file \"" + path + "\". " + std::strerror(errno), kRed,
+                                        kMonitorLineSize);
+        return false;
+    }
+    if (!S_ISREG(info.st_mode)) {
+        context_.monitor.AddMonitorLine("\"" + path + "\" is not a regular file; it is not handed on.", kRed,
+                                        kMonitorLineSize);
+        return false;
+    }
+    // A server that runs as another user may have written it for everybody to read.
+    if ((info.st_mode & 077) != 0 && (info.st_uid == ::geteuid() || RunningAsRoot()))
+        ::fchmod(fd.get(), 0600);
+    return true;
+}
+
+void BackupJob::saveLog(const std::string& path) {
+    try {
+        CreateOwnerOnlyFolders(FolderOf(path));
+        context_.monitor.SaveMonitor(path);
+    } catch (const std::exception& e) {
+        context_.monitor.AddMonitorLine(e.what(), kRed, kMonitorLineSize);
+    }
 }
 
 void BackupJob::selectBackupOption() {

@@ -22,7 +22,7 @@ public:
     // otherwise (also when the server reported errors, which are on the Monitor). The post-processing
     // chain follows only a backup that the server finished: after a failed request or output (a server
     // error, a lost connection) the file left behind may be cut and is not handed on as a good backup.
-    // Throws the errors of the settings file, the final detach, the automatic log save and the chain.
+    // Throws the errors of the settings file, the final detach and the chain.
     bool Run(bool unattended, const PostProcessing& postProcessing);
 
     // Whether the last run sent its backup request to the server.
@@ -32,6 +32,16 @@ private:
     void prepareRequest(const std::string& databasePath, const std::string& backupFolder);
     void applyProtocol(bool unattended);
     void writeBanners(bool verbose);
+    // Red lines for the backup, mirror and log folders that every user may write.
+    void warnAboutOpenFolders(const std::string& backupFolder);
+    // A red line and Error when something (a file, a link, a folder) already has the backup's name.
+    void refuseTakenBackupName();
+    // Gives a finished local backup owner-only rights where the program may; false, with a red line, when its
+    // name no longer holds a regular file.
+    bool tightenBackupFile();
+    // Saves the Monitor as the backup log, creating its folder; a failure is a red line and the chain goes on.
+    void saveLog(const std::string& path);
+    std::string LogFilePath() const;
     void selectBackupOption();
     void attach();
     void runRequest();

@@ -113,7 +113,7 @@ void MonitorLog::SaveMonitor(const std::string& path) const {
     std::string temporaryPath;
     const std::size_t slash = path.rfind('/');
     const std::string folder = slash == std::string::npos ? std::string() : path.substr(0, slash);
-    FileDescriptor fd = CreateHiddenTemporary(folder, path.substr(slash + 1), temporaryPath, path, 0644);
+    FileDescriptor fd = CreateHiddenTemporary(folder, path.substr(slash + 1), temporaryPath, path, 0600);
     TemporaryFile temporary(temporaryPath);
     FileWriteBuffer buffer(fd.get());
     std::ostream out(&buffer);
@@ -125,10 +125,10 @@ void MonitorLog::SaveMonitor(const std::string& path) const {
     if (buffer.error() != 0)
         FailCreate(path, buffer.error());
     // The descriptor stays open, and with it the temporary's lock, until the file has its final name.
-    if (::fchmod(fd.get(), 0644) != 0 || ::fsync(fd.get()) != 0 ||
-        ::rename(temporary.path().c_str(), path.c_str()) != 0)
+    if (::fsync(fd.get()) != 0 || ::rename(temporary.path().c_str(), path.c_str()) != 0)
         FailCreate(path, errno);
     temporary.keep();
+    SyncFolder(folder);
 }
 
 void MonitorLog::SetLed(bool lit) {

@@ -5,6 +5,7 @@
 #include "app/program.h"
 #include "core/headless_form.h"
 #include "core/settings_file.h"
+#include "firebird_server.h"
 #include "fixed_clock.h"
 #include "ftp_test_server.h"
 #include "scripted_dialogs.h"
@@ -175,7 +176,7 @@ protected:
                         fs::perm_options::add);
         server = std::make_unique<OwnFirebirdServer>(dir.file("server"));
         fs::create_directories(backups);
-        fs::permissions(backups, fs::perms::all | fs::perms::sticky_bit);
+        test::GiveToServerUser(backups);
         WithSettings(paths.settingsFile, [&](SettingsFile& s) {
             s.WriteText("DIRECTORYS", "Base", server->database());
             s.WriteText("DIRECTORYS", "BackupDir", backups);
@@ -343,7 +344,9 @@ TEST_F(FaultTest, AServerDownAtTheAttachIsReportedAndTheNextHourBacksUpOnceItIsB
 }
 
 TEST_F(FaultTest, AFullBackupMediumShowsTheServersErrorAndNothingIsHandedOn) {
-    test::TmpfsMount medium(backups, "size=1m,mode=1777");
+    const test::ServerUser owner = test::TheServerUser();
+    test::TmpfsMount medium(backups, "size=1m,mode=0700,uid=" + std::to_string(owner.uid) +
+                                         ",gid=" + std::to_string(owner.gid));
     if (!medium.mounted())
         GTEST_SKIP() << "mounting a tmpfs needs root";
     FillUp(backups + "/filler");

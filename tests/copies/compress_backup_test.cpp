@@ -34,7 +34,7 @@ CompressionRun Compress(const std::string& folder) {
     MonitorLog monitor;
     ZipArchiveWriter writer;
     CompressionRun run;
-    CompressBackup(form, monitor, writer, kBackupName, [&] { ++run.mirrorCalls; });
+    CompressBackup(form, monitor, writer, kBackupName, [&](const OpenedFile&) { ++run.mirrorCalls; });
     for (std::size_t i = 0; i < monitor.size(); ++i)
         run.lines.push_back(monitor.paragraph(i));
     return run;

@@ -26,7 +26,7 @@ TEST(FileCopy, CreatesMissingFoldersAndCopiesBytes) {
     for (size_t i = 0; i < content.size(); ++i)
         content[i] = static_cast<char>(i * 7919 % 251);
     test::WriteFile(dir.file("a.zip"), content);
-    std::string written = CopyFileKeepingExisting(dir.file("a.zip"), dir.file("m1/deep/er"), "a.zip");
+    std::string written = CopyFileKeepingExisting(OpenRegularFile(dir.file("a.zip")), dir.file("m1/deep/er"), "a.zip");
     EXPECT_EQ(written, dir.file("m1/deep/er/a.zip"));
     EXPECT_EQ(test::ReadFile(written), content);
     EXPECT_EQ(EntryCount(dir.file("m1/deep/er")), 1u) << "no temporary file left";
@@ -37,8 +37,8 @@ TEST(FileCopy, KeepsExistingFilesAndPicksNewNames) {
     test::WriteFile(dir.file("a.zip"), "new");
     fs::create_directory(dir.file("m"));
     test::WriteFile(dir.file("m/a.zip"), "old");
-    EXPECT_EQ(CopyFileKeepingExisting(dir.file("a.zip"), dir.file("m"), "a.zip"), dir.file("m/a (2).zip"));
-    EXPECT_EQ(CopyFileKeepingExisting(dir.file("a.zip"), dir.file("m"), "a.zip"), dir.file("m/a (3).zip"));
+    EXPECT_EQ(CopyFileKeepingExisting(OpenRegularFile(dir.file("a.zip")), dir.file("m"), "a.zip"), dir.file("m/a (2).zip"));
+    EXPECT_EQ(CopyFileKeepingExisting(OpenRegularFile(dir.file("a.zip")), dir.file("m"), "a.zip"), dir.file("m/a (3).zip"));
     EXPECT_EQ(test::ReadFile(dir.file("m/a.zip")), "old");
     EXPECT_EQ(test::ReadFile(dir.file("m/a (3).zip")), "new");
     EXPECT_EQ(EntryCount(dir.file("m")), 3u);
@@ -46,7 +46,7 @@ TEST(FileCopy, KeepsExistingFilesAndPicksNewNames) {
 
 TEST(FileCopy, FailuresNameThePathAndLeaveNothing) {
     test::TempDir dir;
-    EXPECT_THROW(CopyFileKeepingExisting(dir.file("missing.zip"), dir.file("m"), "missing.zip"), Error);
+    EXPECT_THROW(CopyFileKeepingExisting(OpenRegularFile(dir.file("missing.zip")), dir.file("m"), "missing.zip"), Error);
     EXPECT_FALSE(fs::exists(dir.file("m")));
 
     test::WriteFile(dir.file("a.zip"), std::string(256 * 1024, 'x'));
@@ -57,7 +57,7 @@ TEST(FileCopy, FailuresNameThePathAndLeaveNothing) {
     else
         ::chmod(dir.file("ro").c_str(), 0555);
     if (readOnly.mounted() || ::geteuid() != 0) {
-        EXPECT_THROW(CopyFileKeepingExisting(dir.file("a.zip"), dir.file("ro"), "a.zip"), Error);
+        EXPECT_THROW(CopyFileKeepingExisting(OpenRegularFile(dir.file("a.zip")), dir.file("ro"), "a.zip"), Error);
         EXPECT_EQ(EntryCount(dir.file("ro")), 0u);
     }
 
@@ -65,7 +65,7 @@ TEST(FileCopy, FailuresNameThePathAndLeaveNothing) {
     if (!full.mounted())
         GTEST_SKIP() << "a full medium needs a tmpfs mount (root)";
     try {
-        CopyFileKeepingExisting(dir.file("a.zip"), dir.file("full"), "a.zip");
+        CopyFileKeepingExisting(OpenRegularFile(dir.file("a.zip")), dir.file("full"), "a.zip");
         ADD_FAILURE() << "a copy onto a full medium succeeded";
     } catch (const Error& e) {
         EXPECT_NE(std::string(e.what()).find(dir.file("full")), std::string::npos) << e.what();

@@ -16,7 +16,6 @@ namespace {
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
 
-constexpr const char* kBackupName = "200612093015.fbk";
 constexpr const char* kArchiveName = "200612093015.zip";
 constexpr const char* kSecondCopyName = "200612093015 (2).zip";
 
@@ -31,14 +30,13 @@ protected:
         for (char& c : archive)
             c = static_cast<char>(random());
         test::WriteFile(dir.file("backups/") + kArchiveName, archive);
-        form.setText("eDirBackup", dir.file("backups"));
         for (const std::string& mirror : mirrors)
             form.addItem("MirrorListView", mirror);
     }
 
     void copy() {
         MonitorLog monitor;
-        CopyToMirrors(form, monitor, kBackupName, nullptr);
+        CopyToMirrors(form, monitor, OpenRegularFile(dir.file("backups/") + kArchiveName), nullptr);
         if (!monitor.empty())
             throw std::runtime_error(monitor.paragraph(monitor.size() - 1).text);
     }

@@ -204,7 +204,7 @@ TEST(MirrorListFile, ReplacedFileKeepsItsPermissions) {
     SaveMirrorList(path, {"/a"});
     struct stat info {};
     ASSERT_EQ(::stat(path.c_str(), &info), 0);
-    EXPECT_EQ(info.st_mode & 07777, 0644u);
+    EXPECT_EQ(info.st_mode & 07777, 0600u) << "a new file is the owner's only";
     ::chmod(path.c_str(), 0640);
     SaveMirrorList(path, {"/b"});
     ASSERT_EQ(::stat(path.c_str(), &info), 0);

@@ -2,6 +2,7 @@
 // access ("service_mgr", protocol LOCAL). Every backup a test reports as written is restored with gbak.
 #include "services/backup_job.h"
 
+#include "core/folder_safety.h"
 #include "core/headless_form.h"
 #include "core/settings_file.h"
 #include "firebird_server.h"
@@ -11,6 +12,7 @@
 
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 namespace tervolen {
 namespace {
@@ -178,6 +180,7 @@ TEST_F(BackupJobTest, AnInvalidProtocolIsAMessageOrAMonitorLineWhenNobodyWatches
     EXPECT_LT(indexOf("=========== Backup Finished ========"), monitor.size()) << "TCP was kept";
 
     dialogs.shown.clear();
+    clock.set(2006, 12, 9, 15, 31, 0); // a name of its own: a taken one refuses the backup
     EXPECT_TRUE(run(true));
     EXPECT_TRUE(dialogs.shown.empty());
     size_t line = indexOf("Invalid Protocol Name");
@@ -194,13 +197,62 @@ TEST_F(BackupJobTest, TheLogIsSavedAutomaticallyBesideTheDefaultLogs) {
     EXPECT_NE(log.find("Backup Finished"), std::string::npos);
 }
 
-TEST_F(BackupJobTest, AMissingLogFolderEscapesTheJobAfterTheBackup) {
+TEST_F(BackupJobTest, AMissingLogFolderIsCreatedAndALogThatCannotBeSavedDoesNotStopTheChain) {
+    form.setChecked("ChkBoxCompress", true);
     form.setChecked("CheckBackupLog", true);
-    form.setText("LogFileEdit", dir.path() + "/missing/");
-    BackupJob job(JobContext{form, dialogs, monitor, paths, clock, [] {}, {}, {}}, service, currentBackupName);
-    EXPECT_THROW(job.Run(false, {}), Error);
-    EXPECT_TRUE(job.requestSent());
-    EXPECT_FALSE(service.active());
+    form.setText("LogFileEdit", dir.path() + "/missing/logs/");
+    EXPECT_TRUE(run());
+    EXPECT_EQ(chainRuns, 1);
+    EXPECT_NE(test::ReadFile(dir.file("missing/logs/200612093015.fbkBackupLog.log")).find("Backup Finished"),
+              std::string::npos);
+
+    test::WriteFile(dir.file("plain"), "not a folder");
+    form.setText("LogFileEdit", dir.file("plain") + "/");
+    clock.set(2006, 12, 9, 15, 31, 0);
+    EXPECT_TRUE(run());
+    EXPECT_EQ(chainRuns, 2) << "the chain goes on after a log that cannot be saved";
+    ASSERT_GE(monitor.size(), 1u);
+    const MonitorParagraph& last = monitor.paragraph(monitor.size() - 1);
+    EXPECT_EQ(last.color, kRed);
+    EXPECT_NE(last.text.find(dir.file("plain")), std::string::npos) << last.text;
+}
+
+// Something already at the backup's name (two starts in one minute, or a planted link) is never written over.
+TEST_F(BackupJobTest, ATakenBackupNameRefusesTheBackup) {
+    form.setChecked("ChkBoxCompress", true);
+    const std::string name = backups.file("200612093015.fbk");
+    test::WriteFile(dir.file("victim"), "keep me");
+    for (const char* kind : {"file", "link", "folder"}) {
+        SCOPED_TRACE(kind);
+        std::filesystem::remove_all(name);
+        if (std::string(kind) == "file")
+            test::WriteFile(name, "an earlier backup");
+        else if (std::string(kind) == "link")
+            fs::create_symlink(dir.file("victim"), name);
+        else
+            fs::create_directory(name);
+        EXPECT_FALSE(run());
+        EXPECT_EQ(chainRuns, 0);
+        size_t line = indexOf("The backup file \"" + name + "\" already exists; the backup was not started.");
+        ASSERT_LT(line, monitor.size());
+        EXPECT_EQ(monitor.paragraph(line).color, kRed);
+        EXPECT_EQ(indexOf("=========== Backup Finished ========"), monitor.size());
+    }
+    EXPECT_EQ(test::ReadFile(dir.file("victim")), "keep me");
+}
+
+TEST_F(BackupJobTest, TheServersBackupBecomesOwnerOnlyAndOpenFoldersAreWarnedAbout) {
+    form.addItem("MirrorListView", dir.file("open-mirror"));
+    fs::create_directory(dir.file("open-mirror"));
+    ::chmod(dir.file("open-mirror").c_str(), 0777);
+    EXPECT_TRUE(run());
+    struct stat info {};
+    ASSERT_EQ(::stat(backups.file("200612093015.fbk").c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0600u);
+    size_t line = indexOf(AnyoneMayWriteWarning(dir.file("open-mirror")));
+    ASSERT_LT(line, monitor.size());
+    EXPECT_EQ(monitor.paragraph(line).color, kRed);
+    EXPECT_EQ(indexOf(AnyoneMayWriteWarning(backups.path())), monitor.size());
 }
 
 TEST(BackupJobEmbedded, BacksUpThroughTheEmbeddedServiceManager) {

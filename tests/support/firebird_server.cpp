@@ -7,7 +7,9 @@
 #include <fstream>
 #include <map>
 #include <stdexcept>
+#include <pwd.h>
 #include <sys/stat.h>
+#include <unistd.h>
 #include <vector>
 
 namespace tervolen::test {
@@ -63,6 +65,19 @@ const FirebirdServer& TheFirebirdServer() {
     return server;
 }
 
+ServerUser TheServerUser() {
+    if (::geteuid() == 0)
+        if (const passwd* user = ::getpwnam("firebird"))
+            return ServerUser{user->pw_uid, user->pw_gid};
+    return ServerUser{::geteuid(), ::getegid()};
+}
+
+void GiveToServerUser(const std::string& folder) {
+    const ServerUser user = TheServerUser();
+    if (::chown(folder.c_str(), user.uid, user.gid) != 0 || ::chmod(folder.c_str(), 0700) != 0)
+        throw std::runtime_error("cannot give " + folder + " to the server's user");
+}
+
 ServerFolder::ServerFolder() {
     std::string pattern = TheFirebirdServer().workDir + "/folder-XXXXXX";
     std::vector<char> name(pattern.begin(), pattern.end());
@@ -70,8 +85,7 @@ ServerFolder::ServerFolder() {
     if (::mkdtemp(name.data()) == nullptr)
         throw std::runtime_error("mkdtemp failed under " + TheFirebirdServer().workDir);
     path_ = name.data();
-    // The server may run under its own user.
-    ::chmod(path_.c_str(), 0777);
+    GiveToServerUser(path_);
 }
 
 ServerFolder::~ServerFolder() {

@@ -32,6 +32,18 @@ std::string FirebirdStateFile();
 // Throws std::runtime_error when no server runs.
 const FirebirdServer& TheFirebirdServer();
 
+// The owner that a folder both the server and the tests write into needs: the server's user ("firebird") when the
+// tests run as root, since the server then runs as that user, otherwise the caller. Such a folder is 0700, so the
+// program finds nothing to warn about.
+struct ServerUser {
+    unsigned uid = 0;
+    unsigned gid = 0;
+};
+ServerUser TheServerUser();
+
+// Gives folder to TheServerUser() with mode 0700. Throws std::runtime_error when that fails.
+void GiveToServerUser(const std::string& folder);
+
 // A fresh folder under the server's work folder that the server can write into, removed at the end.
 class ServerFolder {
 public:
