@@ -50,12 +50,13 @@ public:
     // Uploads the file's bytes from its start as remoteName (STOR, or APPE when appending) over a data connection
     // that the server opens to us (PORT), then reads the completion reply. An empty remoteName means the last
     // component of file.path. Connections to the data port from any address other than the server's are closed
-    // unread while the wait goes on. Throws Error "Not Connected", "The destination filename can not be empty", "Cannot open file
-    // \"%s\". %s", "Accept timed out.", "No data to read.", FtpReplyError, SocketError; refuses a remote name
-    // holding CR or LF before sending anything. A server that closed the data connection before the end fails
-    // the upload even when its completion reply is positive.
+    // unread while the wait goes on. Throws Error "Not Connected", "The destination filename can not be empty",
+    // "Cannot read file \"%s\". %s", "Accept timed out.", "No data to read.", FtpReplyError, SocketError; refuses a
+    // remote name holding CR or LF before sending anything. A server that closed the data connection before the end
+    // fails the upload even when its completion reply is positive.
     void Put(const OpenedFile& file, const std::string& remoteName = {}, bool append = false);
-    // As above for the regular file at localPath, opened without following a link.
+    // As above for the regular file at localPath, opened without following a link; also throws Error "Cannot open
+    // file \"%s\". %s".
     void Put(const std::string& localPath, const std::string& remoteName = {}, bool append = false);
 
     // Whether the connection is open: bytes already sent by the server are taken in first, and unread
