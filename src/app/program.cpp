@@ -6,6 +6,8 @@
 #include "copies/mirror_list_buttons.h"
 #include "core/autostart.h"
 #include "core/language_choice.h"
+#include "core/paths.h"
+#include "core/posix_file.h"
 #include "core/settings_pages.h"
 #include "core/startup.h"
 #include "delivery/send_backup_by_ftp.h"
@@ -13,6 +15,7 @@
 #include "services/connection_settings.h"
 #include "services/monitor_handlers.h"
 
+#include <filesystem>
 #include <thread>
 
 namespace tervolen {
@@ -30,6 +33,14 @@ public:
 private:
     bool& running_;
 };
+
+// The run's archive in the backup folder: ".zip", else ".bz2".
+OpenedFile OpenRunArchive(const FormState& form, const std::string& backupName) {
+    const std::string folder = form.text("eDirBackup") + kPathDelim;
+    const std::string zip = folder + ChangeFileExt(backupName, ".zip");
+    std::error_code ec;
+    return OpenRegularFile(std::filesystem::exists(zip, ec) ? zip : folder + ChangeFileExt(backupName, ".bz2"));
+}
 
 } // namespace
 
@@ -188,9 +199,10 @@ Program::BackupOutcome Program::RunBackup(bool scheduled) {
 }
 
 BackupJob::PostProcessing Program::postProcessing() {
-    auto ftp = unlessStopping([this] { SendBackupByFtp(form_, ftp_, currentBackupName_); });
-    auto mail = unlessStopping(
-        [this, ftp] { SendBackupByMail(form_, monitor_, smtp_, mailMessage_, currentBackupName_, ftp); });
+    auto ftp = unlessStopping([this] { SendBackupByFtp(form_, ftp_, OpenRunArchive(form_, currentBackupName_)); });
+    auto mail = unlessStopping([this, ftp] {
+        SendBackupByMail(form_, monitor_, smtp_, mailMessage_, OpenRunArchive(form_, currentBackupName_), ftp);
+    });
     auto mirrors = unlessStopping([this, mail] { CopyToMirrors(form_, monitor_, currentBackupName_, mail); });
     return [this, mirrors] { CompressBackup(form_, monitor_, zip_, currentBackupName_, mirrors); };
 }
