@@ -19,8 +19,9 @@ std::string FormatPortCommand(const std::string& address, int port);
 
 // An FTP client that uploads files over active data connections: greeting (after at most one 1xx reply),
 // USER/PASS/ACCT login with RFC 2289 one-time passwords, FEAT, TYPE I, SYST, SITE ZONE for servers that
-// use it, PORT and STOR per upload, QUIT. Every wait is bounded. Failures throw Error: FtpReplyError for a
-// refused reply, SocketError for the network.
+// use it, PORT and STOR per upload, QUIT. Every wait is bounded (each reply and each block of a transfer as a
+// whole), every reply by ReplyLimits. Failures throw Error: FtpReplyError for a refused reply, SocketError for
+// the network.
 class TIdFTP {
 public:
     TIdFTP() = default;
