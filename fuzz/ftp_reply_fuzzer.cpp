@@ -22,18 +22,27 @@ struct Outcome {
     std::string error;
 };
 
-std::vector<Outcome> ExpectedOutcomes(const ExpectedLines& expected) {
+// A reply past its bounds ends the reading: the client closes the connection.
+std::vector<Outcome> ExpectedOutcomes(const ExpectedLines& expected, const ReplyLimits& limits) {
     std::vector<Outcome> outcomes;
     FtpReply reply;
+    size_t lines = 0;
+    size_t bytes = 0;
     for (const std::string& line : expected.lines) {
+        if (std::string bound = ReplyBoundFailure(limits, line, lines, bytes); !bound.empty()) {
+            outcomes.push_back({{}, bound});
+            return outcomes;
+        }
         try {
             if (AddFtpReplyLine(reply, line)) {
                 outcomes.push_back({reply, {}});
                 reply = FtpReply();
+                lines = bytes = 0;
             }
         } catch (const Error& error) {
             outcomes.push_back({{}, error.text()});
             reply = FtpReply();
+            lines = bytes = 0;
         }
     }
     outcomes.push_back({{}, expected.tooLong ? "Max line length exceeded." : kConnectionClosedGracefully});
@@ -54,14 +63,15 @@ void CheckReply(const FtpReply& reply) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const ReplyInput input = SplitReplyInput(data, size);
     ReplyStream stream(input.bytes, input.pieceSize);
-    const std::vector<Outcome> outcomes = ExpectedOutcomes(SplitReplyLines(stream.sent()));
+    const ReplyLimits limits = FuzzReplyLimits(input.bytes);
+    const std::vector<Outcome> outcomes = ExpectedOutcomes(SplitReplyLines(stream.sent()), limits);
 
     ReplyReader reader;
     for (const Outcome& outcome : outcomes) {
         if (input.takeInPending)
             reader.takeInPending(stream.socket());
         try {
-            const FtpReply reply = ReadFtpReply(reader, stream.socket(), FarDeadline());
+            const FtpReply reply = ReadFtpReply(reader, stream.socket(), FarDeadline(), limits);
             Require(outcome.error.empty(), "a reply is read where the lines make one", outcome.error);
             Require(reply.code == outcome.reply.code && reply.text == outcome.reply.text,
                     "the reply is the one its lines make", reply.joinedText());
@@ -72,5 +82,5 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                 return 0;
         }
     }
-    PropertyFailed("reading ends with the peer's close or a line too long");
+    PropertyFailed("reading ends with the peer's close, a line too long or a reply past its bounds");
 }

@@ -18,6 +18,22 @@ constexpr size_t kMostPieces = 200;
 
 } // namespace
 
+ReplyLimits FuzzReplyLimits(std::string_view bytes) {
+    if (bytes.size() % 2 == 0)
+        return {};
+    return {1 + bytes.size() % 37, 1 + bytes.size() % 2053};
+}
+
+std::string ReplyBoundFailure(const ReplyLimits& limits, std::string_view line, size_t& lines, size_t& bytes) {
+    ++lines;
+    bytes += line.size();
+    if (lines > limits.lines)
+        return "The server's reply is longer than " + std::to_string(limits.lines) + " lines.";
+    if (bytes > limits.bytes)
+        return "The server's reply is longer than " + std::to_string(limits.bytes) + " bytes.";
+    return {};
+}
+
 ReplyInput SplitReplyInput(const uint8_t* data, size_t size) {
     if (size == 0)
         return {};

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/posix_file.h"
+#include "delivery/reply_reader.h"
 #include "delivery/tcp_socket.h"
 
 #include <chrono>
@@ -44,6 +45,14 @@ struct ExpectedLines {
     bool tooLong = false;
 };
 ExpectedLines SplitReplyLines(std::string_view bytes);
+
+// The reply bounds for an input: small ones for inputs of odd length, so that short inputs reach them too; the
+// client's own for the rest.
+ReplyLimits FuzzReplyLimits(std::string_view bytes);
+
+// What the bounds say of one more line of a reply: the failure text once the reply's lines, counted with line,
+// pass them; empty while they hold. Counts into lines and bytes.
+std::string ReplyBoundFailure(const ReplyLimits& limits, std::string_view line, size_t& lines, size_t& bytes);
 
 // A deadline that the fuzzer never reaches, as every byte is there before reading starts.
 inline std::chrono::steady_clock::time_point FarDeadline() {

@@ -58,9 +58,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     ReplyStream stream(input.bytes, input.pieceSize);
     const ExpectedLines expected = SplitReplyLines(stream.sent());
 
+    const ReplyLimits limits = FuzzReplyLimits(input.bytes);
     ReplyReader reader;
     SmtpReply reply;
+    ReplyBound bound(limits);
     size_t textLines = 0;
+    size_t boundLines = 0;
+    size_t boundBytes = 0;
+    auto nextReply = [&] {
+        reply = SmtpReply();
+        bound = ReplyBound(limits);
+        textLines = boundLines = boundBytes = 0;
+    };
     for (size_t index = 0;; ++index) {
         if (input.takeInPending)
             reader.takeInPending(stream.socket());
@@ -76,20 +85,31 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         Require(index < expected.lines.size() && line == expected.lines[index], "the reader gives the lines in order",
                 line);
 
+        // A reply past its bounds ends the reading: the client closes the connection.
+        const std::string boundFailure = ReplyBoundFailure(limits, line, boundLines, boundBytes);
+        std::string refused;
+        try {
+            bound.count(line);
+        } catch (const Error& error) {
+            refused = error.text();
+        }
+        Require(refused == boundFailure, "a reply is refused exactly where it passes its bounds, saying which",
+                refused);
+        if (!refused.empty())
+            return 0;
+
         const bool first = reply.text.empty();
         try {
             if (!Trim(line).empty())
                 ++textLines;
             if (AddSmtpReplyLine(reply, line)) {
                 CheckReply(reply, textLines);
-                reply = SmtpReply();
-                textLines = 0;
+                nextReply();
             }
         } catch (const Error& error) {
             Require(first && !HasValidCode(Trim(line)), "only a first line without a valid code is refused", line);
             Require(error.text().starts_with("Reply Code is not valid: "), "a refused code says so", error.text());
-            reply = SmtpReply();
-            textLines = 0;
+            nextReply();
         }
     }
 }

@@ -6,6 +6,7 @@
 #include "copies/mirror_list_buttons.h"
 #include "core/autostart.h"
 #include "core/language_choice.h"
+#include "core/paths.h"
 #include "core/settings_pages.h"
 #include "core/startup.h"
 #include "delivery/send_backup_by_ftp.h"
@@ -190,9 +191,9 @@ Program::BackupOutcome Program::RunBackup(bool scheduled) {
 BackupJob::PostProcessing Program::postProcessing() {
     // Every step after compression reads the archive through the descriptor it was written with.
     auto mirrors = [this](const OpenedFile& archive) {
-        auto ftp = unlessStopping([this] { SendBackupByFtp(form_, ftp_, currentBackupName_); });
+        auto ftp = unlessStopping([this, &archive] { SendBackupByFtp(form_, ftp_, archive); });
         auto mail = unlessStopping(
-            [this, ftp] { SendBackupByMail(form_, monitor_, smtp_, mailMessage_, currentBackupName_, ftp); });
+            [this, &archive, ftp] { SendBackupByMail(form_, monitor_, smtp_, mailMessage_, archive, ftp); });
         unlessStopping([&] { CopyToMirrors(form_, monitor_, archive, mail); })();
     };
     return [this, mirrors] { CompressBackup(form_, monitor_, zip_, currentBackupName_, mirrors); };

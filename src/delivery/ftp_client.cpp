@@ -7,10 +7,7 @@
 #include <arpa/inet.h>
 #include <cerrno>
 #include <cstring>
-#include <fcntl.h>
 #include <string_view>
-#include <sys/stat.h>
-#include <unistd.h>
 #include <vector>
 
 namespace tervolen {
@@ -20,50 +17,6 @@ namespace {
 constexpr std::size_t kBlockSize = 32768;
 constexpr std::chrono::milliseconds kQuitWait{10};
 
-// A local file opened for reading, with the size it had when opened.
-class SourceFile {
-public:
-    explicit SourceFile(const std::string& path) : path_(path), fd_(::open(path.c_str(), O_RDONLY | O_CLOEXEC)) {
-        if (fd_ < 0)
-            fail(errno);
-        struct stat status {};
-        const int error = ::fstat(fd_, &status) != 0 ? errno : S_ISDIR(status.st_mode) ? EISDIR : 0;
-        if (error != 0) {
-            ::close(fd_);
-            fail(error);
-        }
-        size_ = status.st_size;
-    }
-    SourceFile(const SourceFile&) = delete;
-    SourceFile& operator=(const SourceFile&) = delete;
-    ~SourceFile() {
-        if (fd_ >= 0)
-            ::close(fd_);
-    }
-
-    long long size() const { return size_; }
-
-    // Up to capacity bytes; 0 at the end of the file.
-    std::size_t read(char* buffer, std::size_t capacity) {
-        for (;;) {
-            const ssize_t n = ::read(fd_, buffer, capacity);
-            if (n >= 0)
-                return static_cast<std::size_t>(n);
-            if (errno != EINTR)
-                throw Error("Cannot read file \"" + path_ + "\". " + std::strerror(errno));
-        }
-    }
-
-private:
-    [[noreturn]] void fail(int code) const {
-        throw Error("Cannot open file \"" + path_ + "\". " + std::strerror(code));
-    }
-
-    std::string path_;
-    int fd_;
-    long long size_ = 0;
-};
-
 void RefuseLineBreaks(const std::string& text, const char* what) {
     if (text.find_first_of("\r\n") != std::string::npos)
         throw Error(std::string("The FTP ") + what + " must not contain CR or LF.");
@@ -71,6 +24,15 @@ void RefuseLineBreaks(const std::string& text, const char* what) {
 
 std::string LastPathComponent(const std::string& path) {
     return path.substr(path.find_last_of('/') + 1);
+}
+
+// The name an upload of localPath gets on the server; an empty remoteName means the file's own name.
+std::string RemoteTarget(const std::string& localPath, const std::string& remoteName) {
+    const std::string target = remoteName.empty() ? LastPathComponent(localPath) : remoteName;
+    if (target.empty())
+        throw Error("The destination filename can not be empty");
+    RefuseLineBreaks(target, "remote file name");
+    return target;
 }
 
 bool IsPeerClose(const SocketError& error) {
@@ -89,11 +51,12 @@ std::optional<int> UtcOffset(const std::string& text) {
     return TryStrToInt(Trim(std::string_view(text).substr(utc + 3)));
 }
 
-// Sends the file's bytes; false when the server closed the data connection before the end.
-bool SendFile(SourceFile& file, TcpSocket& data, std::chrono::milliseconds idleTimeout) {
+// Sends the file's bytes from its start; false when the server closed the data connection before the end.
+bool SendFile(const OpenedFile& file, TcpSocket& data, std::chrono::milliseconds idleTimeout) {
     std::vector<char> block(kBlockSize);
-    for (long long left = file.size(); left > 0;) {
-        const std::size_t n = file.read(block.data(), static_cast<std::size_t>(std::min<long long>(left, kBlockSize)));
+    const std::uint64_t size = FileSize(file);
+    for (std::uint64_t offset = 0; offset < size;) {
+        const std::size_t n = ReadAt(file, block.data(), std::min<std::uint64_t>(size - offset, kBlockSize), offset);
         if (n == 0)
             throw Error("No data to read.");
         try {
@@ -103,9 +66,14 @@ bool SendFile(SourceFile& file, TcpSocket& data, std::chrono::milliseconds idleT
                 return false;
             throw;
         }
-        left -= static_cast<long long>(n);
+        offset += n;
     }
     return true;
+}
+
+std::chrono::milliseconds TimeLeft(std::chrono::steady_clock::time_point deadline) {
+    const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+    return std::max(left, std::chrono::milliseconds(0));
 }
 
 } // namespace
@@ -222,23 +190,39 @@ void TIdFTP::querySiteZone() {
 
 void TIdFTP::Put(const std::string& localPath, const std::string& remoteName, bool append) {
     requireConnection();
-    const std::string target = remoteName.empty() ? LastPathComponent(localPath) : remoteName;
-    if (target.empty())
-        throw Error("The destination filename can not be empty");
-    RefuseLineBreaks(target, "remote file name");
-    SourceFile file(localPath);
+    const std::string target = RemoteTarget(localPath, remoteName);
+    upload(OpenRegularFile(localPath), target, append);
+}
+
+void TIdFTP::Put(const OpenedFile& file, const std::string& remoteName, bool append) {
+    requireConnection();
+    upload(file, RemoteTarget(file.path, remoteName), append);
+}
+
+void TIdFTP::upload(const OpenedFile& file, const std::string& target, bool append) {
     TcpListener listener = TcpListener::Listen(socket_.localAddress(), 0);
     SendCmd(FormatPortCommand(externalIP_.empty() ? listener.address() : externalIP_, listener.port()), {200});
     SendCmd((append ? "APPE " : "STOR ") + target, {125, 150});
-    std::optional<TcpSocket> data = listener.accept(listenTimeout_);
-    if (!data)
-        throw Error("Accept timed out.");
-    const bool whole = SendFile(file, *data, timeouts_.dataIdle);
-    data->close();
+    TcpSocket data = acceptFromServer(listener);
+    const bool whole = SendFile(file, data, timeouts_.dataIdle);
+    data.close();
     readReply({226, 225, 250});
     // A server that dropped the data connection early must not turn a cut-off upload into a success.
     if (!whole)
         throw Error("The server closed the data connection before the whole file was sent.");
+}
+
+TcpSocket TIdFTP::acceptFromServer(TcpListener& listener) {
+    // Anyone can connect to the announced port; only the server we talk to may receive the file.
+    const std::string server = socket_.peerAddress();
+    const auto deadline = std::chrono::steady_clock::now() + listenTimeout_;
+    for (;;) {
+        std::optional<TcpSocket> data = listener.accept(TimeLeft(deadline));
+        if (!data)
+            throw Error("Accept timed out.");
+        if (data->peerAddress() == server)
+            return std::move(*data);
+    }
 }
 
 bool TIdFTP::Connected() {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/posix_file.h"
 #include "delivery/ftp_reply.h"
 #include "delivery/reply_reader.h"
 #include "delivery/tcp_socket.h"
@@ -18,8 +19,9 @@ std::string FormatPortCommand(const std::string& address, int port);
 
 // An FTP client that uploads files over active data connections: greeting (after at most one 1xx reply),
 // USER/PASS/ACCT login with RFC 2289 one-time passwords, FEAT, TYPE I, SYST, SITE ZONE for servers that
-// use it, PORT and STOR per upload, QUIT. Every wait is bounded. Failures throw Error: FtpReplyError for a
-// refused reply, SocketError for the network.
+// use it, PORT and STOR per upload, QUIT. Every wait is bounded (each reply and each block of a transfer as a
+// whole), every reply by ReplyLimits. Failures throw Error: FtpReplyError for a refused reply, SocketError for
+// the network.
 class TIdFTP {
 public:
     TIdFTP() = default;
@@ -46,12 +48,16 @@ public:
     // or account holds CR or LF. Any failure after the TCP connection closes it (QUIT once greeted).
     void Connect();
 
-    // Uploads the local file as remoteName (STOR, or APPE when appending) over a data connection that the
-    // server opens to us (PORT), then reads the completion reply. An empty remoteName means the last component
-    // of localPath. Throws Error "Not Connected", "The destination filename can not be empty", "Cannot open file
-    // \"%s\". %s", "Accept timed out.", "No data to read.", FtpReplyError, SocketError; refuses a remote name
-    // holding CR or LF before sending anything. A server that closed the data connection before the end fails
-    // the upload even when its completion reply is positive.
+    // Uploads the file's bytes from its start as remoteName (STOR, or APPE when appending) over a data connection
+    // that the server opens to us (PORT), then reads the completion reply. An empty remoteName means the last
+    // component of file.path. Connections to the data port from any address other than the server's are closed
+    // unread while the wait goes on. Throws Error "Not Connected", "The destination filename can not be empty",
+    // "Cannot read file \"%s\". %s", "Accept timed out.", "No data to read.", FtpReplyError, SocketError; refuses a
+    // remote name holding CR or LF before sending anything. A server that closed the data connection before the end
+    // fails the upload even when its completion reply is positive.
+    void Put(const OpenedFile& file, const std::string& remoteName = {}, bool append = false);
+    // As above for the regular file at localPath, opened without following a link; also throws Error "Cannot open
+    // file \"%s\". %s".
     void Put(const std::string& localPath, const std::string& remoteName = {}, bool append = false);
 
     // Whether the connection is open: bytes already sent by the server are taken in first, and unread
@@ -82,6 +88,8 @@ private:
     bool usesSiteZone() const;
     void querySiteZone();
     const FtpReply& readReply(std::initializer_list<int> accepted);
+    void upload(const OpenedFile& file, const std::string& target, bool append);
+    TcpSocket acceptFromServer(TcpListener& listener);
     void requireConnection() const;
 
     std::string host_;

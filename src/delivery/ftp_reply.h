@@ -36,7 +36,8 @@ private:
 // line is kept whole. Throws Error "Reply Code is not valid: %s" when the first line lacks a code from 100 to 999.
 bool AddFtpReplyLine(FtpReply& reply, std::string_view line);
 
-// Reads one whole reply. Throws as ReplyReader::readLine and AddFtpReplyLine do.
-FtpReply ReadFtpReply(ReplyReader& reader, TcpSocket& socket, std::chrono::steady_clock::time_point deadline);
+// Reads one whole reply within limits. Throws as ReplyReader::readLine, ReplyBound::count and AddFtpReplyLine do.
+FtpReply ReadFtpReply(ReplyReader& reader, TcpSocket& socket, std::chrono::steady_clock::time_point deadline,
+                      ReplyLimits limits = {});
 
 } // namespace tervolen

@@ -4,14 +4,13 @@
 #include "delivery/base64.h"
 #include "delivery/header_text.h"
 
-#include <cerrno>
 #include <chrono>
-#include <cstdio>
-#include <cstring>
+#include <cstdint>
 #include <filesystem>
 #include <memory>
 #include <random>
 #include <utility>
+#include <vector>
 
 namespace tervolen {
 
@@ -20,10 +19,6 @@ namespace {
 // Whole 57-byte base64 line inputs, so only the file's last block gives a short line.
 constexpr std::size_t kReadBlock = 57 * 1024;
 constexpr const char* kAttachmentIndent = "        ";
-
-struct FileCloser {
-    void operator()(std::FILE* file) const { std::fclose(file); }
-};
 
 char BoundaryCharacter(int v) {
     if (v <= 10)
@@ -87,25 +82,23 @@ std::string QuotedParameter(const std::string& value) {
     return quoted + '"';
 }
 
-void WriteBase64File(const std::string& path, MessageWriter& writer) {
-    std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
-    if (!file)
-        throw Error("Cannot open file \"" + path + "\". " + std::strerror(errno));
-    std::vector<unsigned char> block(kReadBlock);
+void WriteBase64File(const OpenedFile& file, MessageWriter& writer) {
+    std::vector<char> block(kReadBlock);
     std::string lines;
-    for (;;) {
-        std::size_t n = std::fread(block.data(), 1, block.size(), file.get());
-        if (n > 0) {
-            lines.clear();
-            AppendBase64Lines(block.data(), n, lines);
-            writer.writeRaw(lines);
-        }
-        if (n < block.size()) {
-            if (std::ferror(file.get()))
-                throw Error("Cannot read file \"" + path + "\". " + std::strerror(errno));
-            return;
-        }
+    std::uint64_t offset = 0;
+    while (std::size_t n = ReadAt(file, block.data(), block.size(), offset)) {
+        lines.clear();
+        AppendBase64Lines(reinterpret_cast<const unsigned char*>(block.data()), n, lines);
+        writer.writeRaw(lines);
+        offset += n;
     }
+}
+
+void WriteAttachmentFile(const TIdAttachmentFile& attachment, MessageWriter& writer) {
+    if (attachment.file)
+        WriteBase64File(*attachment.file, writer);
+    else
+        WriteBase64File(OpenRegularFile(attachment.storedPathName), writer);
 }
 
 void WriteAttachment(const TIdAttachmentFile& attachment, const std::string& boundary, MessageWriter& writer) {
@@ -117,7 +110,7 @@ void WriteAttachment(const TIdAttachmentFile& attachment, const std::string& bou
     writer.writeLine("Content-Disposition: attachment;");
     writer.writeLine(kAttachmentIndent + ("filename=" + name));
     writer.writeLine("");
-    WriteBase64File(attachment.storedPathName, writer);
+    WriteAttachmentFile(attachment, writer);
     writer.writeLine("");
 }
 
@@ -141,6 +134,11 @@ void WriteMultipartBody(const TIdMessage& message, MessageWriter& writer) {
 
 TIdAttachmentFile::TIdAttachmentFile(std::string path)
     : storedPathName(std::move(path)), fileName(std::filesystem::path(storedPathName).filename().string()) {}
+
+TIdAttachmentFile::TIdAttachmentFile(std::shared_ptr<const OpenedFile> openedFile)
+    : TIdAttachmentFile(openedFile->path) {
+    file = std::move(openedFile);
+}
 
 std::string MakeMimeBoundary(unsigned seed) {
     std::mt19937 random(seed);

@@ -1,8 +1,10 @@
 #pragma once
 
 #include "core/clock.h"
+#include "core/posix_file.h"
 #include "delivery/address_list.h"
 
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -12,10 +14,15 @@ namespace tervolen {
 
 // A file attached to a message, sent as application/octet-stream in base64.
 struct TIdAttachmentFile {
+    // The regular file at path, opened without following a link when the message is written.
     explicit TIdAttachmentFile(std::string path);
+    // An open file, read through its descriptor from its start; the caller keeps it open while the message is
+    // written.
+    explicit TIdAttachmentFile(std::shared_ptr<const OpenedFile> openedFile);
 
-    std::string storedPathName; // full path of the file to read
-    std::string fileName;       // last component of storedPathName, shown in the message
+    std::string storedPathName;             // full path of the file, as given or as opened
+    std::string fileName;                   // last component of storedPathName, shown in the message
+    std::shared_ptr<const OpenedFile> file; // empty: storedPathName is opened when the message is written
 };
 
 // The message that the e-mail step composes: a text/plain message, or with attachments a multipart/mixed one
@@ -55,7 +62,8 @@ public:
 std::vector<std::string> BuildHeaderLines(const TIdMessage& message, const Clock& clock);
 
 // Writes the header lines, the blank line and the body. Attachments are streamed from their files.
-// Throws Error "Cannot open file \"%s\". %s" when an attachment cannot be opened, and a read error likewise.
+// Throws Error "Cannot open file \"%s\". %s" when an attachment cannot be opened (also when its name is a link or
+// not a regular file), and "Cannot read file" likewise.
 void WriteMessage(const TIdMessage& message, MessageWriter& writer, const Clock& clock);
 
 } // namespace tervolen

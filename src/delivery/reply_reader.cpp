@@ -17,6 +17,15 @@ std::chrono::milliseconds TimeLeft(std::chrono::steady_clock::time_point deadlin
 
 } // namespace
 
+void ReplyBound::count(std::string_view line) {
+    ++lines_;
+    bytes_ += line.size();
+    if (lines_ > limits_.lines)
+        throw Error("The server's reply is longer than " + std::to_string(limits_.lines) + " lines.");
+    if (bytes_ > limits_.bytes)
+        throw Error("The server's reply is longer than " + std::to_string(limits_.bytes) + " bytes.");
+}
+
 std::string ReplyReader::readLine(TcpSocket& socket, std::chrono::steady_clock::time_point deadline) {
     std::size_t scanned = 0; // bytes after start_ already searched for LF
     for (;;) {

@@ -5,11 +5,32 @@
 #include <chrono>
 #include <cstddef>
 #include <string>
+#include <string_view>
 
 namespace tervolen {
 
 // The text of a failure when the server closed the connection while an answer was awaited.
 inline constexpr const char* kConnectionClosedGracefully = "Connection Closed Gracefully.";
+
+// The size bounds of one server reply, all its lines together.
+struct ReplyLimits {
+    std::size_t lines = 1000;
+    std::size_t bytes = 65536;
+};
+
+// Counts the lines of one reply as they come in, blank ones too, so that no server can make a reply endless.
+class ReplyBound {
+public:
+    explicit ReplyBound(ReplyLimits limits = {}) : limits_(limits) {}
+    // Throws Error "The server's reply is longer than N lines." or "... than N bytes." when line takes the reply
+    // past its limits; line is the line without its line end.
+    void count(std::string_view line);
+
+private:
+    ReplyLimits limits_;
+    std::size_t lines_ = 0;
+    std::size_t bytes_ = 0;
+};
 
 // Reads a server's replies line by line from a socket; received bytes wait in the reader until asked for.
 class ReplyReader {

@@ -1,9 +1,6 @@
 #include "delivery/send_backup_by_ftp.h"
 
-#include "core/paths.h"
 #include "core/text_conversion.h"
-
-#include <filesystem>
 
 namespace tervolen {
 
@@ -23,24 +20,19 @@ private:
 
 } // namespace
 
-void SendBackupByFtp(const FormState& form, TIdFTP& ftp, const std::string& currentBackupName) {
+void SendBackupByFtp(const FormState& form, TIdFTP& ftp, const OpenedFile& archive) {
     if (ftp.Connected())
         ftp.Disconnect();
-    ftp.setHost(form.text("LedFTPAdress"));
+    const std::string host = form.text("LedFTPAdress");
+    ftp.setHost(host);
     ftp.setUserName(form.text("LedUserName"));
     ftp.setPassword(form.text("LedPassword"));
     ftp.setPort(StrToInt(form.text("LedFTPPort")));
+    if (Trim(host).empty())
+        throw Error("No FTP server is given for the backup upload (the address is empty).");
     DisconnectAtEnd disconnect(ftp);
     ftp.Connect();
-    std::string folder = form.text("eDirBackup") + kPathDelim;
-    for (const char* extension : {".zip", ".bz2"}) {
-        std::string archiveName = ChangeFileExt(currentBackupName, extension);
-        std::error_code ec;
-        if (std::filesystem::exists(folder + archiveName, ec)) {
-            ftp.Put(folder + archiveName, archiveName);
-            break;
-        }
-    }
+    ftp.Put(archive);
 }
 
 } // namespace tervolen

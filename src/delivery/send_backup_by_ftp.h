@@ -1,14 +1,14 @@
 #pragma once
 
 #include "core/form_state.h"
+#include "core/posix_file.h"
 #include "delivery/ftp_client.h"
-
-#include <string>
 
 namespace tervolen {
 
-// Uploads the run's archive (".zip", else ".bz2") to the FTP server of the FTP group, under its file
-// name in the login folder. Throws every failure (port text, connection, login, transfer) to the caller.
-void SendBackupByFtp(const FormState& form, TIdFTP& ftp, const std::string& currentBackupName);
+// Uploads the archive, read through its descriptor, to the FTP server of the FTP group under the file name of
+// archive.path in the login folder. Throws every failure (port text, an empty server address before connecting,
+// connection, login, transfer) to the caller.
+void SendBackupByFtp(const FormState& form, TIdFTP& ftp, const OpenedFile& archive);
 
 } // namespace tervolen

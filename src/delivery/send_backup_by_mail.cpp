@@ -1,44 +1,56 @@
 #include "delivery/send_backup_by_mail.h"
 
-#include "core/paths.h"
 #include "core/text_conversion.h"
 
-#include <filesystem>
+#include <memory>
 
 namespace tervolen {
 
 namespace {
 
-void ComposeMessage(const FormState& form, TIdMessage& message, const std::string& currentBackupName) {
+// The step's caller owns the archive's descriptor, so the message must not hold it past the step.
+class DropAttachmentsAtEnd {
+public:
+    explicit DropAttachmentsAtEnd(TIdMessage& message) : message_(message) {}
+    DropAttachmentsAtEnd(const DropAttachmentsAtEnd&) = delete;
+    DropAttachmentsAtEnd& operator=(const DropAttachmentsAtEnd&) = delete;
+    ~DropAttachmentsAtEnd() { message_.attachments.clear(); }
+
+private:
+    TIdMessage& message_;
+};
+
+void ComposeMessage(const FormState& form, TIdMessage& message, const OpenedFile& archive) {
     message.clear();
     message.from.address = form.text("ledFrom");
     message.recipients = ParseAddressList(form.text("ledTo") + "," + form.text("ledCC"));
+    if (message.recipients.empty())
+        throw Error("No recipient is given for the backup e-mail (To and CC are empty).");
     message.subject = "Data Base Backup";
     message.body = {"Data BaseBackup file compressed and attached byTervolen"};
-    std::string folder = form.text("eDirBackup") + kPathDelim;
-    for (const char* extension : {".zip", ".bz2"}) {
-        std::string path = folder + ChangeFileExt(currentBackupName, extension);
-        std::error_code ec;
-        if (std::filesystem::exists(path, ec)) {
-            message.attachments.emplace_back(path);
-            break;
-        }
-    }
+    // Not owned: the aliasing constructor gives a pointer that never deletes the caller's file.
+    message.attachments.emplace_back(std::shared_ptr<const OpenedFile>(std::shared_ptr<void>(), &archive));
 }
 
 } // namespace
 
 void SendBackupByMail(const FormState& form, MonitorLog& monitor, TIdSMTP& smtp, TIdMessage& message,
-                      const std::string& currentBackupName, const std::function<void()>& sendBackupByFtp) {
-    smtp.setHost(form.text("ledHost"));
+                      const OpenedFile& archive, const std::function<void()>& sendBackupByFtp) {
+    const std::string host = form.text("ledHost");
+    smtp.setHost(host);
     smtp.setPort(StrToInt(form.text("EdSMTPPort")));
     smtp.setAuthType(TIdSMTPAuthenticationType::atNone);
-    try {
-        ComposeMessage(form, message, currentBackupName);
-        smtp.Connect();
-        smtp.Send(message);
-    } catch (const std::exception& e) {
-        monitor.InsertFirstLine(std::string("ERROR: ") + e.what());
+    {
+        DropAttachmentsAtEnd dropAttachments(message);
+        try {
+            if (Trim(host).empty())
+                throw Error("No SMTP server is given for the backup e-mail (the host is empty).");
+            ComposeMessage(form, message, archive);
+            smtp.Connect();
+            smtp.Send(message);
+        } catch (const std::exception& e) {
+            monitor.InsertFirstLine(std::string("ERROR: ") + e.what());
+        }
     }
     if (smtp.Connected())
         smtp.Disconnect();

@@ -174,7 +174,11 @@ void TIdSMTP::readReply() {
     auto deadline = std::chrono::steady_clock::now() + timeouts_.reply;
     lastReply_ = SmtpReply();
     try {
-        while (!AddSmtpReplyLine(lastReply_, reader_.readLine(socket_, deadline))) {
+        ReplyBound bound;
+        for (bool ended = false; !ended;) {
+            const std::string line = reader_.readLine(socket_, deadline);
+            bound.count(line);
+            ended = AddSmtpReplyLine(lastReply_, line);
         }
     } catch (...) {
         closeSocket();

@@ -16,7 +16,7 @@ enum class TIdSMTPAuthenticationType { atNone, atDefault, atSASL };
 
 // An SMTP client over plain TCP that carries one message per transaction: greeting, EHLO (HELO as fall-back),
 // RSET, MAIL FROM, RCPT TO, DATA, the message, ".", and QUIT on Disconnect. Every wait is bounded by the
-// timeouts. Failures throw Error: SmtpReplyError for a refused reply, SocketError for the network.
+// timeouts (each reply and each block of the message as a whole), every reply by ReplyLimits. Failures throw Error: SmtpReplyError for a refused reply, SocketError for the network.
 class TIdSMTP {
 public:
     // clock gives the Date of messages without one; nullptr means the system clock.

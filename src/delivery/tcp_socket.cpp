@@ -19,18 +19,30 @@ constexpr int kHostNotFound = 11001;
 
 [[noreturn]] void ThrowErrno(int code) { throw SocketError(code, std::strerror(code)); }
 
-int Milliseconds(std::chrono::milliseconds timeout) {
-    auto ms = timeout.count();
-    if (ms < 0)
-        return -1;
-    return ms > 0x7fffffff ? 0x7fffffff : static_cast<int>(ms);
+using Deadline = std::chrono::steady_clock::time_point;
+
+// A negative timeout, like one past the clock's range, never runs out.
+Deadline DeadlineAfter(std::chrono::milliseconds timeout) {
+    const auto now = std::chrono::steady_clock::now();
+    if (timeout.count() < 0 || timeout > std::chrono::duration_cast<std::chrono::milliseconds>(Deadline::max() - now))
+        return Deadline::max();
+    return now + timeout;
 }
 
-// Waits for the given poll events; false on time-out.
-bool WaitFor(int fd, short events, std::chrono::milliseconds timeout) {
+int MillisecondsLeft(Deadline deadline) {
+    if (deadline == Deadline::max())
+        return -1;
+    auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now()).count();
+    if (left < 0)
+        return 0;
+    return left > 0x7fffffff ? 0x7fffffff : static_cast<int>(left);
+}
+
+// Waits for the given poll events until deadline, however often the wait is interrupted; false on time-out.
+bool WaitUntil(int fd, short events, Deadline deadline) {
     pollfd p{fd, events, 0};
     for (;;) {
-        int n = ::poll(&p, 1, Milliseconds(timeout));
+        int n = ::poll(&p, 1, MillisecondsLeft(deadline));
         if (n > 0)
             return true;
         if (n == 0)
@@ -38,6 +50,10 @@ bool WaitFor(int fd, short events, std::chrono::milliseconds timeout) {
         if (errno != EINTR)
             ThrowErrno(errno);
     }
+}
+
+bool WaitFor(int fd, short events, std::chrono::milliseconds timeout) {
+    return WaitUntil(fd, events, DeadlineAfter(timeout));
 }
 
 in_addr Resolve(const std::string& host) {
@@ -59,6 +75,14 @@ sockaddr_in SocketAddress(int fd) {
     sockaddr_in address{};
     socklen_t length = sizeof address;
     if (::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length) != 0)
+        ThrowErrno(errno);
+    return address;
+}
+
+sockaddr_in PeerAddress(int fd) {
+    sockaddr_in address{};
+    socklen_t length = sizeof address;
+    if (::getpeername(fd, reinterpret_cast<sockaddr*>(&address), &length) != 0)
         ThrowErrno(errno);
     return address;
 }
@@ -112,13 +136,15 @@ TcpSocket TcpSocket::Connect(const std::string& host, int port, std::chrono::mil
 void TcpSocket::writeAll(const char* data, std::size_t size, std::chrono::milliseconds timeout) {
     if (!isOpen())
         ThrowErrno(ENOTCONN);
+    // One deadline for the whole call: a peer that takes a few bytes now and then cannot stretch it.
+    const Deadline deadline = DeadlineAfter(timeout);
     while (size > 0) {
         ssize_t n = ::send(fd_, data, size, MSG_NOSIGNAL);
         if (n > 0) {
             data += n;
             size -= static_cast<std::size_t>(n);
         } else if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
-            if (!WaitFor(fd_, POLLOUT, timeout))
+            if (!WaitUntil(fd_, POLLOUT, deadline))
                 ThrowErrno(ETIMEDOUT);
         } else if (n < 0 && errno != EINTR) {
             ThrowErrno(errno);
@@ -129,12 +155,13 @@ void TcpSocket::writeAll(const char* data, std::size_t size, std::chrono::millis
 std::size_t TcpSocket::readSome(char* buffer, std::size_t capacity, std::chrono::milliseconds timeout) {
     if (!isOpen())
         ThrowErrno(ENOTCONN);
+    const Deadline deadline = DeadlineAfter(timeout);
     for (;;) {
         ssize_t n = ::recv(fd_, buffer, capacity, 0);
         if (n >= 0)
             return static_cast<std::size_t>(n);
         if (errno == EAGAIN || errno == EWOULDBLOCK) {
-            if (!WaitFor(fd_, POLLIN, timeout))
+            if (!WaitUntil(fd_, POLLIN, deadline))
                 ThrowErrno(ETIMEDOUT);
         } else if (errno != EINTR) {
             ThrowErrno(errno);
@@ -149,6 +176,8 @@ bool TcpSocket::waitReadable(std::chrono::milliseconds timeout) const {
 std::string TcpSocket::localAddress() const { return Dotted(SocketAddress(fd_).sin_addr); }
 
 int TcpSocket::localPort() const { return ntohs(SocketAddress(fd_).sin_port); }
+
+std::string TcpSocket::peerAddress() const { return Dotted(PeerAddress(fd_).sin_addr); }
 
 void TcpSocket::close() noexcept {
     if (fd_ >= 0) {

@@ -42,12 +42,13 @@ public:
     static TcpSocket Connect(const std::string& host, int port, std::chrono::milliseconds timeout);
 
     bool isOpen() const { return fd_ >= 0; }
-    // Writes every byte or throws SocketError.
+    // Writes every byte within timeout for the whole call, or throws SocketError (ETIMEDOUT when the peer did not
+    // take them all in time).
     void writeAll(const char* data, std::size_t size, std::chrono::milliseconds timeout);
     void writeAll(const std::string& data, std::chrono::milliseconds timeout) {
         writeAll(data.data(), data.size(), timeout);
     }
-    // Reads what is available, waiting at most timeout for the first byte. Returns 0 when the peer
+    // Reads what is available, waiting at most timeout in all for the first byte. Returns 0 when the peer
     // closed its end. Throws SocketError, ETIMEDOUT when nothing came in time.
     std::size_t readSome(char* buffer, std::size_t capacity, std::chrono::milliseconds timeout);
     // Whether bytes (or the peer's close) can be read within timeout.
@@ -55,6 +56,8 @@ public:
     // Local IPv4 address in dotted form and port of the connection.
     std::string localAddress() const;
     int localPort() const;
+    // The peer's IPv4 address in dotted form.
+    std::string peerAddress() const;
     void close() noexcept;
 
 private:

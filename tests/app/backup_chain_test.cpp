@@ -130,6 +130,7 @@ TEST_F(BackupChainTest, AnUnreachableMailServerIsReportedAtTheTopAndFtpStillRuns
     form.setChecked("ChkBoxBkpMail", true);
     form.setText("ledHost", "127.0.0.1");
     form.setText("EdSMTPPort", std::to_string(kClosedPort));
+    form.setText("ledTo", "dba@example.com");
     form.setChecked("ChkBoxSentFTP", true);
     form.setText("LedFTPAdress", "127.0.0.1");
     form.setText("LedFTPPort", std::to_string(ftp.port()));

@@ -8,7 +8,9 @@
 #include "fixed_clock.h"
 #include "ftp_test_server.h"
 #include "scripted_dialogs.h"
+#include "smtp_sink.h"
 #include "temp_dir.h"
+#include "test_config.h"
 
 #include <ctime>
 #include <filesystem>
@@ -158,10 +160,12 @@ TEST_P(PlantedLinkTest, TheVictimIsNeitherWrittenNorCopied) {
     EXPECT_EQ(Mode(victim), 0600u);
     for (const std::string& link : links)
         EXPECT_TRUE(IsLink(link)) << link;
-    for (const std::string& folder : {backups, mirror})
-        for (const auto& entry : fs::directory_iterator(folder))
+    for (const std::string& folder : {backups, mirror}) {
+        for (const auto& entry : fs::directory_iterator(folder)) {
             if (!IsLink(entry.path()))
                 EXPECT_EQ(test::ReadFile(entry.path()).find("VICTIM-SECRET"), std::string::npos) << entry.path();
+        }
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -176,7 +180,9 @@ INSTANTIATE_TEST_SUITE_P(
 TEST_F(ChainSecurityTest, AnArchiveSwappedForALinkAfterCompressionIsNotWhatTheCopiesHold) {
     const std::string backups = attackersFolder("backups");
     fs::create_directories(dir.file("ftp-home"));
+    fs::create_directories(dir.file("mail"));
     test::FtpTestServer ftp(dir.file("ftp-home"), "backup", "secret");
+    test::SmtpSink smtp(dir.file("mail"));
     test::FixedClock clock;
     clock.set(2026, 12, 9, 15, 30, 12);
     const std::string archive = backups + "/202612093015.zip";
@@ -201,18 +207,32 @@ TEST_F(ChainSecurityTest, AnArchiveSwappedForALinkAfterCompressionIsNotWhatTheCo
     form.setText("eDirBackup", backups);
     form.addItem("MirrorListView", dir.file("mirror1"));
     form.addItem("MirrorListView", dir.file("mirror2"));
+    form.setChecked("ChkBoxBkpMail", true);
+    form.setText("ledHost", "127.0.0.1");
+    form.setText("EdSMTPPort", std::to_string(smtp.port()));
+    form.setText("ledFrom", "backup@example.com");
+    form.setText("ledTo", "dba@example.com");
     form.setChecked("ChkBoxSentFTP", true);
     form.setText("LedFTPAdress", "127.0.0.1");
     form.setText("LedFTPPort", std::to_string(ftp.port()));
     form.setText("LedUserName", "backup");
     form.setText("LedPassword", "secret");
 
-    EXPECT_TRUE(program.RunBackup(false).result);
+    Program::BackupOutcome outcome = program.RunBackup(false);
+    EXPECT_TRUE(outcome.result);
+    EXPECT_FALSE(outcome.escapedError) << (dialogs.shown.empty() ? "" : dialogs.shown.back().text);
     ASSERT_FALSE(archiveBytes.empty()) << "the archive was never swapped";
     ASSERT_TRUE(IsLink(archive));
     for (const std::string& copy :
          {dir.file("mirror1/202612093015.zip"), dir.file("mirror2/202612093015.zip"), dir.file("ftp-home/202612093015.zip")})
         EXPECT_EQ(test::ReadFile(copy), archiveBytes) << copy;
+    std::string attachment;
+    test::RunCommand(std::string(test::kPython3) +
+                         " -c 'import email,sys; m=email.message_from_binary_file(open(sys.argv[1],\"rb\")); "
+                         "sys.stdout.buffer.write([p for p in m.walk() if p.get_filename()][0].get_payload(decode=True))' " +
+                         smtp.messagePath(1, ".eml"),
+                     &attachment);
+    EXPECT_EQ(attachment, archiveBytes) << "the mailed attachment";
     EXPECT_EQ(test::ReadFile(victim), kSecret);
 }
 

@@ -208,7 +208,7 @@ TEST(WriteMessage, UnreadableAttachmentStopsInTheMiddle) {
         WriteMessage(BackupMessage(dir.path()), writer, FixedClock());
         FAIL() << "read a folder";
     } catch (const Error& e) {
-        EXPECT_EQ(e.text(), "Cannot read file \"" + dir.path() + "\". Is a directory");
+        EXPECT_EQ(e.text(), "Cannot open file \"" + dir.path() + "\". Not a regular file");
     }
 }
 

@@ -21,6 +21,10 @@ ScriptedServer::Step ScriptedServer::Send(std::string text) {
     return {Step::Kind::Send, std::move(text), {}};
 }
 
+ScriptedServer::Step ScriptedServer::Repeat(std::string text, std::size_t times) {
+    return {Step::Kind::Repeat, std::move(text), {}, times};
+}
+
 ScriptedServer::Step ScriptedServer::Expect(std::string answer, LineHook hook) {
     return {Step::Kind::Expect, std::move(answer), std::move(hook)};
 }
@@ -95,6 +99,10 @@ void ScriptedServer::session(TcpSocket& socket, const std::vector<Step>& script)
         switch (step.kind) {
         case Step::Kind::Send:
             socket.writeAll(step.text, kWriteTimeout);
+            break;
+        case Step::Kind::Repeat:
+            for (std::size_t i = 0; !stop_ && (step.times == 0 || i < step.times); ++i)
+                socket.writeAll(step.text, kWriteTimeout);
             break;
         case Step::Kind::Expect: {
             auto line = nextLine(socket, reader);

@@ -25,14 +25,17 @@ public:
     using LineHook = std::function<void(const std::string& line)>;
 
     struct Step {
-        enum class Kind { Send, Expect, ExpectData, Close, Silent };
+        enum class Kind { Send, Repeat, Expect, ExpectData, Close, Silent };
         Kind kind;
         std::string text;
         LineHook hook;
+        std::size_t times = 0;
     };
 
     // Sends text as it is (with its own CR LF).
     static Step Send(std::string text);
+    // Sends text times times, or with times 0 again and again until the client closes or the server stops.
+    static Step Repeat(std::string text, std::size_t times = 0);
     // Reads one line and records it, sends answer (nothing when empty), then calls hook with the line.
     static Step Expect(std::string answer, LineHook hook = {});
     // Records message lines up to and including the "." line, then sends answer.

@@ -1,0 +1,171 @@
+// The e-mail and FTP steps: they send the archive they were handed, through its descriptor, and refuse to send
+// anywhere when the host or the recipients are missing.
+#include "core/headless_form.h"
+#include "delivery/base64.h"
+#include "delivery/send_backup_by_ftp.h"
+#include "delivery/send_backup_by_mail.h"
+
+#include "loopback_peer.h"
+#include "scripted_server.h"
+#include "temp_dir.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdio>
+
+namespace tervolen {
+namespace {
+
+using namespace std::chrono_literals;
+using test::ScriptedServer;
+
+constexpr const char* kArchiveName = "202501021405.zip";
+
+std::string Pattern(std::size_t size) {
+    std::string bytes(size, '\0');
+    for (std::size_t i = 0; i < size; ++i)
+        bytes[i] = static_cast<char>((i * 31 + i / 257) & 0xFF);
+    return bytes;
+}
+
+class DeliveryStepTest : public testing::Test {
+protected:
+    // The archive, opened; then its name is given to another file, as a swap after the check would.
+    OpenedFile openThenReplace(const std::string& content) {
+        const std::string path = temp.file(kArchiveName);
+        test::WriteFile(path, content);
+        OpenedFile archive = OpenRegularFile(path);
+        test::WriteFile(temp.file("other"), "not the archive");
+        EXPECT_EQ(std::rename(temp.file("other").c_str(), path.c_str()), 0);
+        return archive;
+    }
+
+    // Sends the mail step; whether it went on to the FTP step.
+    bool sendMail(const OpenedFile& archive) {
+        TIdSMTP smtp;
+        bool ftpCalled = false;
+        SendBackupByMail(form, monitor, smtp, message, archive, [&] { ftpCalled = true; });
+        return ftpCalled;
+    }
+
+    test::TempDir temp;
+    HeadlessForm form;
+    MonitorLog monitor;
+    TIdMessage message;
+};
+
+struct MissingValues {
+    std::string host;
+    std::string to;
+    std::string cc;
+    std::string firstLine;
+};
+
+TEST_F(DeliveryStepTest, TheMailStepRefusesAnEmptyHostOrNoRecipientWithoutConnecting) {
+    const std::string noHost = "ERROR: No SMTP server is given for the backup e-mail (the host is empty).";
+    const std::string noRecipient = "ERROR: No recipient is given for the backup e-mail (To and CC are empty).";
+    const MissingValues cases[] = {{"", "dba@example.com", "", noHost},
+                                   {"  ", "dba@example.com", "copy@example.com", noHost},
+                                   {"127.0.0.1", "", "", noRecipient},
+                                   {"127.0.0.1", " ; ", " , ", noRecipient}};
+    auto listener = TcpListener::Listen("127.0.0.1", 0);
+    const OpenedFile archive = openThenReplace("archive");
+    for (const MissingValues& values : cases) {
+        SCOPED_TRACE("host \"" + values.host + "\", To \"" + values.to + "\", CC \"" + values.cc + "\"");
+        form.setText("ledHost", values.host);
+        form.setText("EdSMTPPort", std::to_string(listener.port()));
+        form.setText("ledTo", values.to);
+        form.setText("ledCC", values.cc);
+        form.setChecked("ChkBoxSentFTP", true);
+        monitor.ClearMonitor();
+        EXPECT_TRUE(sendMail(archive)) << "the FTP step follows as after any mail failure";
+        ASSERT_FALSE(monitor.empty());
+        EXPECT_EQ(monitor.paragraph(0).text, values.firstLine);
+        EXPECT_FALSE(listener.accept(0ms).has_value()) << "nothing connected";
+        EXPECT_TRUE(message.attachments.empty());
+    }
+}
+
+TEST_F(DeliveryStepTest, TheFtpStepRefusesAnEmptyAddressWithoutConnecting) {
+    auto listener = TcpListener::Listen("127.0.0.1", 0);
+    const OpenedFile archive = openThenReplace("archive");
+    form.setText("LedFTPPort", std::to_string(listener.port()));
+    for (const std::string address : {"", "   "}) {
+        form.setText("LedFTPAdress", address);
+        TIdFTP ftp;
+        try {
+            SendBackupByFtp(form, ftp, archive);
+            FAIL() << "sent to \"" << address << "\"";
+        } catch (const Error& e) {
+            EXPECT_EQ(std::string(e.what()), "No FTP server is given for the backup upload (the address is empty).");
+        }
+        EXPECT_FALSE(listener.accept(0ms).has_value()) << "nothing connected";
+    }
+}
+
+// The base64 lines between the attachment's header block and the next blank line, each followed by CR LF.
+std::string AttachmentText(const std::vector<std::string>& lines, const std::string& name) {
+    auto start = std::find(lines.begin(), lines.end(), "        filename=\"" + name + "\"");
+    if (start == lines.end() || ++start == lines.end())
+        return "(no attachment named " + name + ")";
+    std::string text;
+    for (auto line = start + 1; line != lines.end() && !line->empty(); ++line)
+        text += *line + "\r\n";
+    return text;
+}
+
+TEST_F(DeliveryStepTest, TheMailStepAttachesTheArchiveItWasHandedUnderItsName) {
+    const std::string content = Pattern(200000);
+    const OpenedFile archive = openThenReplace(content);
+    ScriptedServer server({ScriptedServer::Send("220 ready\r\n"), ScriptedServer::Expect("250 hello\r\n"),
+                           ScriptedServer::Expect("250 reset\r\n"), ScriptedServer::Expect("250 sender ok\r\n"),
+                           ScriptedServer::Expect("250 recipient ok\r\n"), ScriptedServer::Expect("354 go ahead\r\n"),
+                           ScriptedServer::ExpectData("250 queued\r\n"), ScriptedServer::Expect("221 bye\r\n")});
+    form.setText("ledHost", "127.0.0.1");
+    form.setText("EdSMTPPort", std::to_string(server.port()));
+    form.setText("ledTo", "dba@example.com");
+    form.setText("ledCC", "");
+    form.setChecked("ChkBoxSentFTP", false);
+    EXPECT_FALSE(sendMail(archive));
+    EXPECT_TRUE(monitor.empty()) << "no failure reported";
+    ASSERT_TRUE(server.waitFinished(10s));
+    std::string expected;
+    AppendBase64Lines(reinterpret_cast<const unsigned char*>(content.data()), content.size(), expected);
+    EXPECT_EQ(AttachmentText(server.receivedLines(), kArchiveName), expected);
+    EXPECT_TRUE(message.attachments.empty()) << "the message holds no reference to the caller's file";
+}
+
+TEST_F(DeliveryStepTest, TheFtpStepUploadsTheArchiveItWasHandedUnderItsName) {
+    const std::string content = Pattern(300000);
+    const OpenedFile archive = openThenReplace(content);
+    test::PortTarget target;
+    std::string received;
+    auto onPort = [&](const std::string& line) { target = test::ParsePortCommand(line); };
+    auto onStor = [&](const std::string&) {
+        TcpSocket data = TcpSocket::Connect(target.address, target.port, 5s);
+        char block[65536];
+        while (std::size_t n = data.readSome(block, sizeof block, 5s))
+            received.append(block, n);
+    };
+    ScriptedServer server({ScriptedServer::Send("220 ready\r\n"), ScriptedServer::Expect("331 Password?\r\n"),
+                           ScriptedServer::Expect("230 Logged in.\r\n"), ScriptedServer::Expect("211 No features.\r\n"),
+                           ScriptedServer::Expect("200 Binary.\r\n"), ScriptedServer::Expect("215 UNIX Type: L8\r\n"),
+                           ScriptedServer::Expect("200 PORT ok.\r\n", onPort),
+                           ScriptedServer::Expect("150 Opening.\r\n", onStor),
+                           ScriptedServer::Send("226 Transfer complete.\r\n"), ScriptedServer::Expect("221 Bye.\r\n")});
+    form.setText("LedFTPAdress", "127.0.0.1");
+    form.setText("LedFTPPort", std::to_string(server.port()));
+    form.setText("LedUserName", "backup");
+    form.setText("LedPassword", "secret");
+    TIdFTP ftp;
+    SendBackupByFtp(form, ftp, archive);
+    ASSERT_TRUE(server.waitFinished(10s));
+    EXPECT_EQ(received, content);
+    const std::vector<std::string> lines = server.receivedLines();
+    EXPECT_EQ(lines.at(6), std::string("STOR ") + kArchiveName);
+    EXPECT_EQ(lines.back(), "QUIT");
+}
+
+} // namespace
+} // namespace tervolen

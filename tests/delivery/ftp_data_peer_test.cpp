@@ -1,0 +1,127 @@
+// Anyone can connect to the port an active upload announces; the file goes only to the control connection's peer.
+#include "delivery/ftp_client.h"
+
+#include "loopback_peer.h"
+#include "scripted_server.h"
+#include "temp_dir.h"
+
+#include <gtest/gtest.h>
+
+namespace tervolen {
+namespace {
+
+using namespace std::chrono_literals;
+using test::ScriptedServer;
+
+constexpr const char* kIntruderAddress = "127.0.0.2";
+
+std::string Pattern(std::size_t size) {
+    std::string bytes(size, '\0');
+    for (std::size_t i = 0; i < size; ++i)
+        bytes[i] = static_cast<char>((i * 13 + i / 509) & 0xFF);
+    return bytes;
+}
+
+// Reads until the other end closes; what came in.
+std::string ReadToEnd(TcpSocket& socket) {
+    std::string received;
+    char block[65536];
+    while (std::size_t n = socket.readSome(block, sizeof block, 5s))
+        received.append(block, n);
+    return received;
+}
+
+// On STOR, a stranger connects to the data port first; then the server itself connects unless told not to.
+class DataPort {
+public:
+    explicit DataPort(bool serverConnects) : serverConnects_(serverConnects) {}
+
+    ScriptedServer::LineHook onPort() {
+        return [this](const std::string& line) { target_ = test::ParsePortCommand(line); };
+    }
+    ScriptedServer::LineHook onStor() {
+        return [this](const std::string&) {
+            TcpSocket intruder = test::ConnectPeer(target_.address, target_.port, {.localAddress = kIntruderAddress});
+            if (serverConnects_) {
+                TcpSocket data = TcpSocket::Connect(target_.address, target_.port, 5s);
+                serverReceived_ = ReadToEnd(data);
+            }
+            intruderReceived_ = ReadToEnd(intruder);
+            intruderClosed_ = true;
+        };
+    }
+
+    const std::string& serverReceived() const { return serverReceived_; }
+    const std::string& intruderReceived() const { return intruderReceived_; }
+    bool intruderClosed() const { return intruderClosed_; }
+
+private:
+    bool serverConnects_;
+    test::PortTarget target_;
+    std::string serverReceived_;
+    std::string intruderReceived_;
+    bool intruderClosed_ = false;
+};
+
+std::vector<ScriptedServer::Step> UploadScript(DataPort& port, std::vector<ScriptedServer::Step> end) {
+    std::vector<ScriptedServer::Step> steps = {ScriptedServer::Send("220 ready\r\n"),
+                                               ScriptedServer::Expect("230 Logged in.\r\n"),
+                                               ScriptedServer::Expect("211 No features.\r\n"),
+                                               ScriptedServer::Expect("200 Binary.\r\n"),
+                                               ScriptedServer::Expect("215 UNIX Type: L8\r\n"),
+                                               ScriptedServer::Expect("200 PORT ok.\r\n", port.onPort()),
+                                               ScriptedServer::Expect("150 Opening.\r\n", port.onStor())};
+    steps.insert(steps.end(), end.begin(), end.end());
+    return steps;
+}
+
+class FtpDataPeerTest : public testing::Test {
+protected:
+    void connect(int port) {
+        ftp.setHost("127.0.0.1");
+        ftp.setPort(port);
+        ftp.setUserName("bob");
+        ftp.setTimeouts(NetworkTimeouts{5s, 5s, 5s});
+        ftp.Connect();
+    }
+
+    test::TempDir temp;
+    TIdFTP ftp;
+};
+
+TEST_F(FtpDataPeerTest, AStrangersConnectionIsClosedUnreadAndTheServerGetsTheFile) {
+    const std::string content = Pattern(300000);
+    test::WriteFile(temp.file("202501021405.zip"), content);
+    DataPort port(true);
+    ScriptedServer server(UploadScript(port, {ScriptedServer::Send("226 Transfer complete.\r\n")}));
+    connect(server.port());
+    ftp.Put(OpenRegularFile(temp.file("202501021405.zip")));
+    EXPECT_EQ(ftp.lastReply().code, 226);
+    ftp.Disconnect();
+    ASSERT_TRUE(server.waitFinished(10s));
+    EXPECT_TRUE(port.intruderClosed());
+    EXPECT_EQ(port.intruderReceived(), "");
+    EXPECT_EQ(port.serverReceived(), content);
+    EXPECT_EQ(server.receivedLines().at(5), "STOR 202501021405.zip");
+}
+
+TEST_F(FtpDataPeerTest, OnlyAStrangersConnectionEndsTheWaitAtItsBound) {
+    test::WriteFile(temp.file("a.zip"), "data");
+    DataPort port(false);
+    ScriptedServer server(UploadScript(port, {ScriptedServer::Silent()}));
+    connect(server.port());
+    ftp.setListenTimeout(300ms);
+    try {
+        ftp.Put(temp.file("a.zip"), "a.zip");
+        FAIL() << "uploaded";
+    } catch (const Error& e) {
+        EXPECT_EQ(std::string(e.what()), "Accept timed out.");
+    }
+    ftp.Disconnect();
+    ASSERT_TRUE(server.waitFinished(10s));
+    EXPECT_TRUE(port.intruderClosed());
+    EXPECT_EQ(port.intruderReceived(), "");
+}
+
+} // namespace
+} // namespace tervolen
