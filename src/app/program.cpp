@@ -5,6 +5,7 @@
 #include "copies/copy_to_mirrors.h"
 #include "copies/mirror_list_buttons.h"
 #include "core/autostart.h"
+#include "core/folder_safety.h"
 #include "core/language_choice.h"
 #include "core/settings_pages.h"
 #include "core/startup.h"
@@ -13,7 +14,9 @@
 #include "services/connection_settings.h"
 #include "services/monitor_handlers.h"
 
+#include <set>
 #include <thread>
+#include <vector>
 
 namespace tervolen {
 
@@ -98,7 +101,8 @@ void Program::Startup() {
     try {
         form_.setText("GradientHeaderPanel", HeaderCaption());
         form_.setText("btnFechar", "");
-        if (options_.registerAutostart) {
+        // Root's autostart entry would start a root program in a desktop session.
+        if (options_.registerAutostart && !RunningAsRoot()) {
             // A failed registration must not keep the settings from loading: a later save would
             // otherwise write empty fields over the stored ones.
             try {
@@ -113,10 +117,22 @@ void Program::Startup() {
         hooks.applyLanguageFile = options_.applyLanguageFile;
         LoadSettingsIntoForm(form_, paths_, hooks);
         schedule_.LoadTodaySchedule();
+    } catch (const UntrustedFileError&) {
+        throw;
     } catch (const std::exception& e) {
         reportError(e);
     }
     schedule_.setTimerEnabled(true);
+}
+
+void Program::WarnAboutOpenFolders() {
+    std::vector<std::string> folders = {paths_.baseDir, form_.text("eDirBackup"), form_.text("LogFileEdit")};
+    for (int i = 0; i < form_.itemCount("MirrorListView"); ++i)
+        folders.push_back(form_.itemText("MirrorListView", i));
+    std::set<std::string> warned;
+    for (const std::string& folder : folders)
+        if (AnyoneMayWrite(folder) && warned.insert(folder).second)
+            monitor_.AddMonitorLine(AnyoneMayWriteWarning(folder), kRed, kMonitorLineSize);
 }
 
 void Program::TimerTimer() {
