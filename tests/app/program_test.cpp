@@ -4,12 +4,10 @@
 #include "fixed_clock.h"
 #include "scripted_dialogs.h"
 #include "temp_dir.h"
+#include "unprivileged_user.h"
 
 #include <cstdlib>
-#include <filesystem>
-#include <grp.h>
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 namespace tervolen {
 namespace {
@@ -18,26 +16,6 @@ Program::Options WithoutAutostart() {
     Program::Options options;
     options.registerAutostart = false;
     return options;
-}
-
-// Autostart is never registered for root: run as root, body runs in a child process with the rights of the user
-// nobody, which owns the test's folder there; its failures fail the test.
-void AsUnprivilegedUser(const std::string& folder, const std::function<void()>& body) {
-    if (::geteuid() != 0) {
-        body();
-        return;
-    }
-    EXPECT_EXIT(
-        {
-            for (const auto& entry : std::filesystem::recursive_directory_iterator(folder))
-                ::lchown(entry.path().c_str(), 65534, 65534);
-            if (::chown(folder.c_str(), 65534, 65534) != 0 || ::setgroups(0, nullptr) != 0 ||
-                ::setresgid(65534, 65534, 65534) != 0 || ::setresuid(65534, 65534, 65534) != 0)
-                std::_Exit(2);
-            body();
-            std::_Exit(::testing::Test::HasFailure() ? 1 : 0);
-        },
-        ::testing::ExitedWithCode(0), "");
 }
 
 class ProgramTest : public ::testing::Test {
@@ -65,13 +43,12 @@ protected:
 };
 
 TEST_F(ProgramTest, StartupSetsTheHeaderRegistersAutostartAndArmsTheTimer) {
-    AsUnprivilegedUser(dir.path(), [this] {
+    test::AsUnprivilegedUser(dir.path(), [this] {
         start();
         EXPECT_EQ(form.text("GradientHeaderPanel").rfind("Quillon Systems Tervolen ", 0), 0u);
         EXPECT_EQ(form.text("btnFechar"), "");
         std::string entry = test::ReadFile(dir.file("config/autostart/tervolen.desktop"));
-        EXPECT_NE(entry.find("Exec=" + DesktopExecValue(ExecutablePath().string()) + "\n"), std::string::npos)
-            << entry;
+        EXPECT_NE(entry.find("Exec=" + DesktopExecValue(ExecutablePath().string()) + "\n"), std::string::npos) << entry;
         EXPECT_TRUE(program->timerEnabled());
         EXPECT_TRUE(form.visible("LbInfo")) << "no weekday ticked";
         EXPECT_TRUE(dialogs.shown.empty());
@@ -81,7 +58,7 @@ TEST_F(ProgramTest, StartupSetsTheHeaderRegistersAutostartAndArmsTheTimer) {
 TEST_F(ProgramTest, AFailedAutostartIsReportedAndTheSettingsStillLoad) {
     test::WriteFile(dir.file("config"), "a file where the folder should be");
     test::WriteFile(paths.settingsFile, "[DIRECTORYS]\r\nBase=/data/x.fdb\r\n");
-    AsUnprivilegedUser(dir.path(), [this] {
+    test::AsUnprivilegedUser(dir.path(), [this] {
         start();
         EXPECT_EQ(dialogs.texts("error"), std::vector<std::string>{"Failed to set data for 'Tervolen'."});
         EXPECT_EQ(form.text("eBase"), "/data/x.fdb");
