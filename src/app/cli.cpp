@@ -3,6 +3,7 @@
 #include "app/console_dialogs.h"
 #include "app/console_monitor.h"
 #include "app/program.h"
+#include "core/folder_safety.h"
 #include "core/headless_form.h"
 #include "core/instance_lock.h"
 #include "core/progress_rate.h"
@@ -43,7 +44,8 @@ constexpr const char* kUsage =
     "  --help           this text\n"
     "  --version        the program's version\n"
     "\n"
-    "Exit status: 0 success, 1 the job failed or reported an error, 2 usage error.\n";
+    "Exit status: 0 success, 1 the job failed or reported an error, 2 usage error or, run as root, a settings\n"
+    "file or Mirrors.lst that another user could have changed.\n";
 
 constexpr int kExitOk = 0;
 constexpr int kExitFailure = 1;
@@ -209,6 +211,11 @@ int Execute(const Command& command) {
     Program program(
         form, dialogs, monitor, paths, clock, [] {}, options);
     program.Startup();
+    // A warning about an open folder is no failure of the job.
+    const bool startupFailed = printer.errorSeen();
+    program.WarnAboutOpenFolders();
+    if (!startupFailed)
+        printer.resetErrors();
 
     if (command.name == "restore" || command.name == "validate") {
         FillJobPage(form, command);
@@ -248,6 +255,9 @@ int RunCli(int argc, char** argv) {
     int status = kExitFailure;
     try {
         status = Execute(command);
+    } catch (const UntrustedFileError& e) {
+        std::fprintf(stderr, "tervolen-cli: error: %s\n", e.what());
+        status = kExitUsage;
     } catch (const std::exception& e) {
         std::fprintf(stderr, "tervolen-cli: error: %s\n", e.what());
     }

@@ -19,7 +19,32 @@ const char* Escape(Color color) {
     }
 }
 
+std::string HexEscape(unsigned char byte) {
+    static constexpr char kDigits[] = "0123456789abcdef";
+    return std::string("\\x") + kDigits[byte >> 4] + kDigits[byte & 0xF];
+}
+
 } // namespace
+
+std::string TerminalSafeText(std::string_view text) {
+    std::string safe;
+    safe.reserve(text.size());
+    for (size_t i = 0; i < text.size(); ++i) {
+        const auto byte = static_cast<unsigned char>(text[i]);
+        const bool c1 = byte == 0xC2 && i + 1 < text.size() && (static_cast<unsigned char>(text[i + 1]) & 0xE0) == 0x80;
+        if (byte == '\r') {
+            if (i + 1 >= text.size() || text[i + 1] != '\n')
+                safe += '\n';
+        } else if (c1) {
+            safe += HexEscape(byte) + HexEscape(static_cast<unsigned char>(text[++i]));
+        } else if ((byte < 0x20 && byte != '\n' && byte != '\t') || byte == 0x7F) {
+            safe += HexEscape(byte);
+        } else {
+            safe += static_cast<char>(byte);
+        }
+    }
+    return safe;
+}
 
 ConsoleMonitorPrinter::ConsoleMonitorPrinter(const MonitorLog& log, std::FILE* out, bool colours,
                                              std::function<std::string()> stamp)
@@ -42,7 +67,8 @@ void ConsoleMonitorPrinter::paragraphsInserted(std::size_t count) {
 void ConsoleMonitorPrinter::print(const MonitorParagraph& paragraph) {
     std::string prefix = stamp_ ? stamp_() + " " : "";
     const char* escape = colours_ ? Escape(paragraph.color) : "";
-    std::fprintf(out_, "%s%s%s%s\n", prefix.c_str(), escape, paragraph.text.c_str(), *escape ? "\033[0m" : "");
+    std::fprintf(out_, "%s%s%s%s\n", prefix.c_str(), escape, TerminalSafeText(paragraph.text).c_str(),
+                 *escape ? "\033[0m" : "");
     std::fflush(out_);
 }
 

@@ -1,6 +1,16 @@
 #include "app/cli.h"
 #include "app/process_end.h"
+#include "app/process_start.h"
+
+#include <cstdio>
+#include <exception>
 
 int main(int argc, char** argv) {
+    try {
+        tervolen::HardenProcess();
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "tervolen-cli: error: %s\n", e.what());
+        tervolen::EndProcess(1);
+    }
     tervolen::EndProcess(tervolen::RunCli(argc, argv));
 }

@@ -1,6 +1,8 @@
 #include "app/process_end.h"
+#include "app/process_start.h"
 #include "app/program.h"
 #include "core/dialogs.h"
+#include "core/folder_safety.h"
 #include "core/instance_lock.h"
 #include "core/paths.h"
 #include "services/monitor_log.h"
@@ -14,6 +16,8 @@
 #include <QApplication>
 #include <QTimer>
 
+#include <cstdio>
+#include <exception>
 #include <optional>
 
 namespace {
@@ -60,7 +64,13 @@ int RunWindow(int argc, char* argv[]) {
     Program program(
         window.formState(), dialogs, monitor, paths, clock, [] { QCoreApplication::processEvents(); },
         std::move(options));
-    program.Startup();
+    try {
+        program.Startup();
+    } catch (const UntrustedFileError& e) {
+        dialogs.errorReport(e.what());
+        return 2;
+    }
+    program.WarnAboutOpenFolders();
 
     QTimer timer;
     timer.setObjectName("Timer");
@@ -74,5 +84,11 @@ int RunWindow(int argc, char* argv[]) {
 } // namespace
 
 int main(int argc, char* argv[]) {
+    try {
+        tervolen::HardenProcess();
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "tervolen: error: %s\n", e.what());
+        tervolen::EndProcess(1);
+    }
     tervolen::EndProcess(RunWindow(argc, argv));
 }

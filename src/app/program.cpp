@@ -5,6 +5,7 @@
 #include "copies/copy_to_mirrors.h"
 #include "copies/mirror_list_buttons.h"
 #include "core/autostart.h"
+#include "core/folder_safety.h"
 #include "core/language_choice.h"
 #include "core/paths.h"
 #include "core/settings_pages.h"
@@ -15,6 +16,7 @@
 #include "services/monitor_handlers.h"
 
 #include <thread>
+#include <vector>
 
 namespace tervolen {
 
@@ -99,7 +101,8 @@ void Program::Startup() {
     try {
         form_.setText("GradientHeaderPanel", HeaderCaption());
         form_.setText("btnFechar", "");
-        if (options_.registerAutostart) {
+        // Root's autostart entry would start a root program in a desktop session.
+        if (options_.registerAutostart && !RunningAsRoot()) {
             // A failed registration must not keep the settings from loading: a later save would
             // otherwise write empty fields over the stored ones.
             try {
@@ -114,10 +117,18 @@ void Program::Startup() {
         hooks.applyLanguageFile = options_.applyLanguageFile;
         LoadSettingsIntoForm(form_, paths_, hooks);
         schedule_.LoadTodaySchedule();
+    } catch (const UntrustedFileError&) {
+        throw;
     } catch (const std::exception& e) {
         reportError(e);
     }
     schedule_.setTimerEnabled(true);
+}
+
+void Program::WarnAboutOpenFolders() {
+    // The backup, mirror and log folders are looked at by every backup run.
+    if (AnyoneMayWrite(paths_.baseDir))
+        monitor_.AddMonitorLine(AnyoneMayWriteWarning(paths_.baseDir), kRed, kMonitorLineSize);
 }
 
 void Program::TimerTimer() {

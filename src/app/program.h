@@ -26,7 +26,7 @@ namespace tervolen {
 class Program {
 public:
     struct Options {
-        bool registerAutostart = true;
+        bool registerAutostart = true; // never as root
         // Applies a language file of the folder "Lang" to the window; empty without a window.
         std::function<void(const std::string& fileName)> applyLanguageFile;
         // Asked between the steps of a job; true ends the job after its current step.
@@ -53,8 +53,11 @@ public:
     Program& operator=(const Program&) = delete;
 
     // The start-up steps of the main window; an error that escapes a step is shown by the default error
-    // report and ends the steps.
+    // report and ends the steps. Throws UntrustedFileError, which the caller shows before it ends the program.
     void Startup();
+
+    // A red Monitor line when every user may write the settings file's folder; called after Startup.
+    void WarnAboutOpenFolders();
 
     // The handler of the schedule timer; does nothing while the timer is disabled or a job runs.
     void TimerTimer();

@@ -156,8 +156,8 @@ void SyncFolder(const std::string& folder) {
 }
 
 void WriteFileAtomically(const std::string& path, std::string_view bytes, std::optional<unsigned> mode,
-                         bool createFolders) {
-    const std::string target = FileBehind(path);
+                         bool createFolders, LinkAtPath link) {
+    const std::string target = link == LinkAtPath::Follow ? FileBehind(path) : fs::absolute(path).string();
     const std::string folder = fs::path(target).parent_path().string();
     if (createFolders && !folder.empty()) {
         try {
@@ -166,7 +166,9 @@ void WriteFileAtomically(const std::string& path, std::string_view bytes, std::o
             throw Error("Cannot create file \"" + path + "\". " + error.text());
         }
     }
-    const unsigned fileMode = mode ? *mode : ExistingModeOr(target, kNewFileMode);
+    const unsigned fileMode = mode                         ? *mode
+                              : link == LinkAtPath::Follow ? ExistingModeOr(target, kNewFileMode)
+                                                           : kNewFileMode;
     std::string temporaryPath;
     // Stays open, and so locked, until the rename is done.
     FileDescriptor out = CreateHiddenTemporary(folder, fs::path(target).filename().string(), temporaryPath, path);

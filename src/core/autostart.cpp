@@ -15,17 +15,57 @@ std::string AutostartFolder() {
     return std::string(home != nullptr ? home : "") + "/.config/autostart";
 }
 
-std::string DesktopExecValue(const std::string& path) {
-    bool needsQuotes = path.find_first_of(" \t\n\"'\\><~|&;$*?#()`") != std::string::npos;
-    if (!needsQuotes)
-        return path;
+namespace {
+
+// One argument of the command line that Exec holds, quoted where it has a reserved character.
+std::string QuotedArgument(const std::string& text) {
+    if (text.find_first_of(" \t\n\r\"'\\><~|&;$*?#()`") == std::string::npos)
+        return text;
     std::string quoted = "\"";
-    for (char c : path) {
+    for (char c : text) {
         if (c == '"' || c == '`' || c == '$' || c == '\\')
             quoted += '\\';
         quoted += c;
     }
     return quoted + "\"";
+}
+
+// A literal "%" of Exec would start a field code.
+std::string WithoutFieldCodes(const std::string& text) {
+    std::string escaped;
+    for (char c : text)
+        escaped += c == '%' ? std::string("%%") : std::string(1, c);
+    return escaped;
+}
+
+// The escapes of a value of type string, applied to the whole value after the quoting.
+std::string StringValue(const std::string& text) {
+    std::string value;
+    for (char c : text) {
+        switch (c) {
+        case '\\':
+            value += "\\\\";
+            break;
+        case '\n':
+            value += "\\n";
+            break;
+        case '\t':
+            value += "\\t";
+            break;
+        case '\r':
+            value += "\\r";
+            break;
+        default:
+            value += c;
+        }
+    }
+    return value;
+}
+
+} // namespace
+
+std::string DesktopExecValue(const std::string& path) {
+    return StringValue(WithoutFieldCodes(QuotedArgument(path)));
 }
 
 void RegisterAutostart(const std::string& name, const std::string& data) {
@@ -34,13 +74,17 @@ void RegisterAutostart(const std::string& name, const std::string& data) {
         lowerName += (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
     std::string entry = "[Desktop Entry]\n"
                         "Type=Application\n"
-                        "Name=" + name + "\n"
+                        "Name=" +
+                        name +
+                        "\n"
                         "Comment=Backup manager for Firebird and InterBase databases\n"
-                        "Exec=" + DesktopExecValue(data) + "\n"
+                        "Exec=" +
+                        DesktopExecValue(data) +
+                        "\n"
                         "Terminal=false\n"
                         "X-GNOME-Autostart-enabled=true\n";
     try {
-        WriteFileAtomically(AutostartFolder() + "/" + lowerName + ".desktop", entry, 0644, true);
+        WriteFileAtomically(AutostartFolder() + "/" + lowerName + ".desktop", entry, 0644, true, LinkAtPath::Replace);
     } catch (const Error&) {
         throw Error("Failed to set data for '" + name + "'");
     }

@@ -2,12 +2,71 @@
 
 #include "core/errors.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace tervolen {
+
+namespace {
+
+// Why root must not trust an entry with this status; empty when it may.
+std::string DistrustReason(const struct stat& info) {
+    if (info.st_uid != 0)
+        return "it is owned by user " + std::to_string(info.st_uid) + ", not by root";
+    if ((info.st_mode & (S_IWGRP | S_IWOTH)) != 0)
+        return "group or others may write it";
+    return {};
+}
+
+[[noreturn]] void RefuseLibrary(const std::string& name, const std::string& why) {
+    throw UntrustedFileError("Refused to load the client library \"" + name + "\" as root: " + why +
+                             ". Give a bare library name or a path in folders that only root may change.");
+}
+
+} // namespace
+
+void CheckTrustedByRoot(int fd, const std::string& path) {
+    if (!RunningAsRoot())
+        return;
+    struct stat info {};
+    if (::fstat(fd, &info) != 0)
+        throw UntrustedFileError("Refused the file \"" + path + "\" as root: " + std::strerror(errno) + ".");
+    const std::string why = DistrustReason(info);
+    if (!why.empty())
+        throw UntrustedFileError("Refused the file \"" + path + "\" as root: " + why + ".");
+}
+
+void CheckLibraryTrustedByRoot(const std::string& name) {
+    if (!RunningAsRoot() || name.find('/') == std::string::npos)
+        return;
+    if (name.front() != '/')
+        RefuseLibrary(name, "a relative path depends on the current folder");
+    std::string start = name;
+    std::unique_ptr<char, decltype(&std::free)> resolved(::realpath(start.c_str(), nullptr), &std::free);
+    // A library that is missing fails to load as usual, unless someone else could put it there: then its nearest
+    // existing folder must be root's alone too.
+    while (!resolved && errno == ENOENT && start != "/") {
+        start = start.substr(0, std::max<size_t>(start.rfind('/'), 1));
+        resolved.reset(::realpath(start.c_str(), nullptr));
+    }
+    if (!resolved)
+        RefuseLibrary(name, std::strerror(errno));
+    for (std::string entry = resolved.get();; entry = entry.substr(0, std::max<size_t>(entry.rfind('/'), 1))) {
+        struct stat info {};
+        if (::stat(entry.c_str(), &info) != 0)
+            RefuseLibrary(name, "\"" + entry + "\": " + std::strerror(errno));
+        const std::string why = DistrustReason(info);
+        if (!why.empty())
+            RefuseLibrary(name, "for \"" + entry + "\" " + why);
+        if (entry == "/")
+            break;
+    }
+}
 
 bool AnyoneMayWrite(const std::string& folder) {
     struct stat info {};
@@ -18,7 +77,9 @@ std::string AnyoneMayWriteWarning(const std::string& folder) {
     return "Warning: every user may write the folder \"" + folder + "\"; keep backups and settings out of it.";
 }
 
-bool RunningAsRoot() { return ::geteuid() == 0; }
+bool RunningAsRoot() {
+    return ::geteuid() == 0;
+}
 
 void CreateOwnerOnlyFolders(const std::string& folder) {
     std::string path;

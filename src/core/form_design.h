@@ -37,8 +37,9 @@ struct ControlDesign {
     bool enabled = true;
     bool visible = true;
     std::string_view hint = {};
-    std::string_view label = {}; // label of a labelled field
-    std::string_view parent = {}; // page, group or tab that holds it
+    std::string_view label = {};       // label of a labelled field
+    std::string_view parent = {};      // page, group or tab that holds it
+    std::string_view placeholder = {}; // sample shown in an empty edit, never its value
 };
 
 // Every control of the main window, in creation order.

@@ -2,6 +2,7 @@
 
 #include "core/atomic_file.h"
 #include "core/errors.h"
+#include "core/folder_safety.h"
 #include "core/posix_file.h"
 
 #include <algorithm>
@@ -207,6 +208,7 @@ std::vector<MirrorListEntry> LoadMirrorList(const std::string& path) {
         ThrowFileError("Cannot open file", FullPath(path), errno);
     if (S_ISDIR(info.st_mode))
         ThrowFileError("Cannot open file", FullPath(path), EISDIR);
+    CheckTrustedByRoot(file.get(), FullPath(path));
 
     ByteReader in(file.get(), FullPath(path));
     char header[kHeader.size()];

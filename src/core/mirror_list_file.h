@@ -15,7 +15,8 @@ struct MirrorListEntry {
 // Reads a "LISTVIEW01" list file, or the older form of texts ended by byte 0 or 1. Damaged data ends
 // the load quietly with the complete entries read so far. A missing file is an empty list; a file that
 // cannot be opened or read throws Error "Cannot open file "%s". %s" (resp. "Cannot read file") with the
-// full path and the system's reason.
+// full path and the system's reason. Run as root, a file that another user could have changed throws
+// UntrustedFileError (CheckTrustedByRoot).
 std::vector<MirrorListEntry> LoadMirrorList(const std::string& path);
 
 // Writes the captions in the "LISTVIEW01" form through a temporary file renamed over path. Throws Error

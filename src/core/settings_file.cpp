@@ -2,6 +2,7 @@
 
 #include "core/atomic_file.h"
 #include "core/errors.h"
+#include "core/folder_safety.h"
 #include "core/posix_file.h"
 #include "core/text_conversion.h"
 
@@ -141,6 +142,7 @@ SettingsFile SettingsFile::OpenSettings(const std::string& path) {
     struct stat info {};
     if (::fstat(file.get(), &info) == 0 && S_ISDIR(info.st_mode))
         ThrowFileError("Cannot open file", path, EISDIR);
+    CheckTrustedByRoot(file.get(), path);
     ForEachLine(file.get(), path, [&settings](std::string_view line) { settings.AddLine(line); });
     return settings;
 }

@@ -13,7 +13,8 @@ namespace tervolen {
 class SettingsFile {
 public:
     // Reads the file; a missing file gives an empty document. Throws Error with the path and the
-    // system's reason when the file exists but cannot be read.
+    // system's reason when the file exists but cannot be read. Run as root, a file that another user could
+    // have changed throws UntrustedFileError (CheckTrustedByRoot).
     static SettingsFile OpenSettings(const std::string& path);
 
     // The value of the entry, or defaultValue when the section or the key is missing.

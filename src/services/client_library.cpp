@@ -1,5 +1,6 @@
 #include "services/client_library.h"
 
+#include "core/folder_safety.h"
 #include "services/service_errors.h"
 
 #include <dlfcn.h>
@@ -35,6 +36,7 @@ template <class Function> Function* TIBClientLibrary::Required(Function* entry, 
 }
 
 TIBClientLibrary::TIBClientLibrary(const std::string& name) : name_(name) {
+    CheckLibraryTrustedByRoot(name);
     std::unique_ptr<void, LibraryCloser> library(::dlopen(name.c_str(), RTLD_NOW | RTLD_LOCAL));
     if (!library)
         throw EFIBClientError("Can't load library " + name + " ");

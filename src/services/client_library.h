@@ -15,7 +15,8 @@ public:
     // Loads the library and binds its entry points. Throws EFIBClientError "Can't load library %s " when it
     // cannot be loaded, and "System Error.  Code: 127." CR LF and the loader's text when isc_sqlcode,
     // isc_sql_interprete, isc_interprete or isc_vax_integer is missing, or when the library has the Services
-    // API level (isc_rollback_retaining) but lacks one of its four entry points.
+    // API level (isc_rollback_retaining) but lacks one of its four entry points. Run as root, a name that another
+    // user could have changed throws UntrustedFileError before anything is loaded (CheckLibraryTrustedByRoot).
     explicit TIBClientLibrary(const std::string& name);
     TIBClientLibrary(const TIBClientLibrary&) = delete;
     TIBClientLibrary& operator=(const TIBClientLibrary&) = delete;

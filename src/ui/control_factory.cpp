@@ -68,6 +68,7 @@ void ApplyDesign(QWidget& widget, const ControlDesign& design) {
 QLineEdit* MakeEdit(std::string_view name, QWidget* parent) {
     const ControlDesign& design = Design(name);
     auto* edit = new QLineEdit(ToQString(design.text), parent);
+    edit->setPlaceholderText(ToQString(design.placeholder));
     ApplyDesign(*edit, design);
     if (design.kind == ControlKind::PasswordEdit)
         edit->setEchoMode(QLineEdit::Password);

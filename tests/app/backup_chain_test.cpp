@@ -145,6 +145,7 @@ TEST_F(BackupChainTest, AnFtpFailureReachesTheDefaultErrorReportOnceAndASchedule
     form.addItem("MirrorListView", dir.file("mirror"));
     form.setChecked("ChkBoxBkpMail", true);
     form.setText("ledHost", "");
+    form.setText("EdSMTPPort", "25");
     form.setChecked("ChkBoxSentFTP", true);
     form.setText("LedFTPPort", "21 ");
     Program::BackupOutcome manual = program->RunBackup(false);

@@ -4,6 +4,7 @@
 #include "fixed_clock.h"
 #include "scripted_dialogs.h"
 #include "temp_dir.h"
+#include "unprivileged_user.h"
 
 #include <cstdlib>
 #include <gtest/gtest.h>
@@ -42,23 +43,27 @@ protected:
 };
 
 TEST_F(ProgramTest, StartupSetsTheHeaderRegistersAutostartAndArmsTheTimer) {
-    start();
-    EXPECT_EQ(form.text("GradientHeaderPanel").rfind("Quillon Systems Tervolen ", 0), 0u);
-    EXPECT_EQ(form.text("btnFechar"), "");
-    std::string entry = test::ReadFile(dir.file("config/autostart/tervolen.desktop"));
-    EXPECT_NE(entry.find("Exec=" + DesktopExecValue(ExecutablePath().string()) + "\n"), std::string::npos) << entry;
-    EXPECT_TRUE(program->timerEnabled());
-    EXPECT_TRUE(form.visible("LbInfo")) << "no weekday ticked";
-    EXPECT_TRUE(dialogs.shown.empty());
+    test::AsUnprivilegedUser(dir.path(), [this] {
+        start();
+        EXPECT_EQ(form.text("GradientHeaderPanel").rfind("Quillon Systems Tervolen ", 0), 0u);
+        EXPECT_EQ(form.text("btnFechar"), "");
+        std::string entry = test::ReadFile(dir.file("config/autostart/tervolen.desktop"));
+        EXPECT_NE(entry.find("Exec=" + DesktopExecValue(ExecutablePath().string()) + "\n"), std::string::npos) << entry;
+        EXPECT_TRUE(program->timerEnabled());
+        EXPECT_TRUE(form.visible("LbInfo")) << "no weekday ticked";
+        EXPECT_TRUE(dialogs.shown.empty());
+    });
 }
 
 TEST_F(ProgramTest, AFailedAutostartIsReportedAndTheSettingsStillLoad) {
     test::WriteFile(dir.file("config"), "a file where the folder should be");
     test::WriteFile(paths.settingsFile, "[DIRECTORYS]\r\nBase=/data/x.fdb\r\n");
-    start();
-    EXPECT_EQ(dialogs.texts("error"), std::vector<std::string>{"Failed to set data for 'Tervolen'."});
-    EXPECT_EQ(form.text("eBase"), "/data/x.fdb");
-    EXPECT_TRUE(program->timerEnabled());
+    test::AsUnprivilegedUser(dir.path(), [this] {
+        start();
+        EXPECT_EQ(dialogs.texts("error"), std::vector<std::string>{"Failed to set data for 'Tervolen'."});
+        EXPECT_EQ(form.text("eBase"), "/data/x.fdb");
+        EXPECT_TRUE(program->timerEnabled());
+    });
 }
 
 TEST_F(ProgramTest, AStartupErrorIsReportedAndTheTimerStillRuns) {

@@ -10,8 +10,10 @@ TEST(HeadlessForm, StartsWithTheDesignValues) {
     EXPECT_EQ(form.itemCount("clbHorarios"), 24);
     EXPECT_EQ(form.itemText("clbHorarios", 23), "23:00");
     EXPECT_EQ(form.itemText("clbSemana", 0), "Sunday");
-    EXPECT_EQ(form.text("EdSMTPPort"), "587");
-    EXPECT_EQ(form.text("LedFTPPort"), "25");
+    EXPECT_EQ(form.text("EdSMTPPort"), "") << "a design sample is no value";
+    EXPECT_EQ(form.text("LedFTPPort"), "");
+    EXPECT_EQ(FindControlDesign("EdSMTPPort")->placeholder, "587");
+    EXPECT_EQ(FindControlDesign("LedFTPPort")->placeholder, "25");
     EXPECT_EQ(form.text("ValidateBufferEdit"), "32000");
     EXPECT_EQ(form.itemIndex("CBCompMetho"), 0);
     EXPECT_FALSE(form.enabled("CBCompMetho"));

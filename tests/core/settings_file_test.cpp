@@ -1,6 +1,7 @@
 #include "core/errors.h"
 #include "core/settings_file.h"
 #include "temp_dir.h"
+#include "unprivileged_user.h"
 #include "tmpfs_mount.h"
 
 #include <algorithm>
@@ -269,15 +270,18 @@ TEST(SettingsFileAccess, TakesRightsAwayFromGroupAndOthers) {
     };
     test::TempDir dir;
     const std::string path = dir.file("t.ini");
-    for (const auto& c : cases) {
-        test::WriteFile(path, c.content);
-        ::chmod(path.c_str(), c.mode);
-        const ino_t inode = StatOf(path).st_ino;
-        WithSettings(path, [](SettingsFile&) {});
-        EXPECT_EQ(StatOf(path).st_mode & 07777, 0600u) << c.content;
-        EXPECT_EQ(StatOf(path).st_ino != inode, c.rewritten) << c.content;
-        EXPECT_EQ(test::ReadFile(path), "[S]\r\nA=1\r\n\r\n");
-    }
+    // Root refuses a file that others may write instead of repairing it.
+    test::AsUnprivilegedUser(dir.path(), [&] {
+        for (const auto& c : cases) {
+            test::WriteFile(path, c.content);
+            ::chmod(path.c_str(), c.mode);
+            const ino_t inode = StatOf(path).st_ino;
+            WithSettings(path, [](SettingsFile&) {});
+            EXPECT_EQ(StatOf(path).st_mode & 07777, 0600u) << c.content;
+            EXPECT_EQ(StatOf(path).st_ino != inode, c.rewritten) << c.content;
+            EXPECT_EQ(test::ReadFile(path), "[S]\r\nA=1\r\n\r\n");
+        }
+    });
 }
 
 TEST(SettingsFileAccess, WorkErrorStillWritesBackAndGoesOn) {

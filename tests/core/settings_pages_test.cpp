@@ -59,6 +59,9 @@ TEST_F(SaveScheduleTest, EveryFieldFilledStoresAllKeysCreatesFoldersAndMinimises
     form.setChecked("ChkBoxSentFTP", true);
     form.setChecked("ChkBoxBkpMail", true);
     form.addItem("MirrorListView", "/mnt/mirror");
+    form.setText("LedFTPPort", "25");
+    form.setText("EdSMTPPort", "587");
+    form.setText("ledCC", "copy@example.com");
     TranspButOkScheduleClick(form, dialogs, paths);
 
     EXPECT_TRUE(dialogs.shown.empty());
@@ -83,10 +86,9 @@ TEST_F(SaveScheduleTest, EveryFieldFilledStoresAllKeysCreatesFoldersAndMinimises
         EXPECT_TRUE(fs::is_directory(dir.file(folder))) << folder;
     ASSERT_EQ(LoadMirrorList(dir.file("Mirrors.lst")).size(), 1u);
     EXPECT_EQ(sectionOrder(), (std::vector<std::string>{
-                                  "DIRECTORYS", "VERBOSEMODE", "BACKUPRESTOREMODE", "CHECKBACKUPLOG", "DAYS",
-                                  "HOURS", "SGDBVER", "PROTOCOL", "SERVERNAME", "CLIENTLIB", "USERNAME",
-                                  "PASSWORD", "BKPEXT", "DEFAULTRESTOREDIR", "SENDBACKUPFTP", "FTP",
-                                  "SENDBACKUPMAIL", "SMTP"}));
+                                  "DIRECTORYS", "VERBOSEMODE", "BACKUPRESTOREMODE", "CHECKBACKUPLOG", "DAYS", "HOURS",
+                                  "SGDBVER", "PROTOCOL", "SERVERNAME", "CLIENTLIB", "USERNAME", "PASSWORD", "BKPEXT",
+                                  "DEFAULTRESTOREDIR", "SENDBACKUPFTP", "FTP", "SENDBACKUPMAIL", "SMTP"}));
 }
 
 TEST_F(SaveScheduleTest, AnEmptyRequiredFieldStopsThePartialSave) {

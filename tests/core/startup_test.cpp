@@ -86,10 +86,10 @@ TEST_F(StartupTest, LoadsEveryStoredSetting) {
     EXPECT_EQ(form.text("EditRestore"), "/restores");
     EXPECT_TRUE(form.checked("ChkBoxSentFTP"));
     EXPECT_EQ(form.text("LedFTPAdress"), "ftp.local");
-    EXPECT_EQ(form.text("LedFTPPort"), "25") << "a missing key keeps the design text";
+    EXPECT_EQ(form.text("LedFTPPort"), "") << "a missing key leaves the field empty, not the design sample";
     EXPECT_TRUE(form.checked("ChkBoxBkpMail"));
     EXPECT_EQ(form.text("ledCC"), "boss@local");
-    EXPECT_EQ(form.text("EdSMTPPort"), "587") << "an empty value keeps the design text";
+    EXPECT_EQ(form.text("EdSMTPPort"), "") << "an empty value leaves the field empty";
     ASSERT_EQ(form.itemCount("MirrorListView"), 2);
     EXPECT_EQ(form.itemText("MirrorListView", 1), "/mnt/b");
 }

@@ -87,6 +87,10 @@ std::set<std::string> KeptTexts() {
             kept.insert(Str(item));
     for (const LanguageChoice& choice : LanguageChoices())
         kept.insert(choice.caption);
+    // Sample hosts, addresses and ports shown in empty fields.
+    for (const ControlDesign& design : MainWindowDesign())
+        if (!design.placeholder.empty())
+            kept.insert(Str(design.placeholder));
     return kept;
 }
 

@@ -91,6 +91,9 @@ TEST_F(MainWindowTest, EveryControlOfTheDesignExistsWithItsDesignValues) {
         if (auto* widget = qobject_cast<QWidget*>(object)) {
             EXPECT_EQ(widget->toolTip().toStdString(), Text(design.hint));
         }
+        if (auto* edit = qobject_cast<QLineEdit*>(object)) {
+            EXPECT_EQ(edit->placeholderText().toStdString(), Text(design.placeholder));
+        }
         if (!design.label.empty()) {
             auto* label =
                 window.findChild<QLabel*>(QString::fromUtf8(design.name.data(), design.name.size()) + "Label");
