@@ -14,6 +14,7 @@ import email.policy
 import errno
 import hashlib
 import os
+import pwd
 import re
 import signal
 import statistics
@@ -177,7 +178,9 @@ def empty_folder(folder):
 
 def mount_tmpfs(folder, size):
     folder.mkdir(parents=True, exist_ok=True)
-    subprocess.run(["mount", "-t", "tmpfs", "-o", f"size={size},mode=1777", "tmpfs", folder], check=True)
+    server = pwd.getpwnam("firebird")
+    options = f"size={size},mode=0700,uid={server.pw_uid},gid={server.pw_gid}"
+    subprocess.run(["mount", "-t", "tmpfs", "-o", options, "tmpfs", folder], check=True)
 
 
 def unmount(folder):
