@@ -1,8 +1,7 @@
 #include "app/program.h"
 
-#include "copies/compress_backup.h"
+#include "app/backup_chain.h"
 #include "copies/compression_options.h"
-#include "copies/copy_to_mirrors.h"
 #include "copies/mirror_list_buttons.h"
 #include "core/autostart.h"
 #include "core/folder_safety.h"
@@ -10,8 +9,6 @@
 #include "core/paths.h"
 #include "core/settings_pages.h"
 #include "core/startup.h"
-#include "delivery/send_backup_by_ftp.h"
-#include "delivery/send_backup_by_mail.h"
 #include "services/connection_settings.h"
 #include "services/monitor_handlers.h"
 
@@ -187,7 +184,9 @@ Program::BackupOutcome Program::RunBackup(bool scheduled) {
     outcome.started = true;
     BackupJob job(jobContext(), backup_, currentBackupName_);
     try {
-        outcome.result = job.Run(scheduled, postProcessing());
+        outcome.result = RunBackupChain(
+            job, scheduled, [this] { return ReadBackupChainSettings(form_, currentBackupName_); },
+            BackupChainTools{monitor_, zip_, smtp_, mailMessage_, ftp_}, options_.stopRequested);
     } catch (const std::exception& e) {
         outcome.escapedError = true;
         if (scheduled)
@@ -197,24 +196,6 @@ Program::BackupOutcome Program::RunBackup(bool scheduled) {
     }
     outcome.requestSent = job.requestSent();
     return outcome;
-}
-
-BackupJob::PostProcessing Program::postProcessing() {
-    // Every step after compression reads the archive through the descriptor it was written with.
-    auto mirrors = [this](const OpenedFile& archive) {
-        auto ftp = unlessStopping([this, &archive] { SendBackupByFtp(form_, ftp_, archive); });
-        auto mail = unlessStopping(
-            [this, &archive, ftp] { SendBackupByMail(form_, monitor_, smtp_, mailMessage_, archive, ftp); });
-        unlessStopping([&] { CopyToMirrors(form_, monitor_, archive, mail); })();
-    };
-    return [this, mirrors] { CompressBackup(form_, monitor_, zip_, currentBackupName_, mirrors); };
-}
-
-std::function<void()> Program::unlessStopping(std::function<void()> next) {
-    return [this, next = std::move(next)] {
-        if (!options_.stopRequested || !options_.stopRequested())
-            next();
-    };
 }
 
 JobContext Program::jobContext() {

@@ -82,10 +82,6 @@ private:
     void InitRestoreClick();
     void JvTranspValidationClick();
     JobContext jobContext();
-    // Compression, mirrors, e-mail and FTP, each step handing on to the next as it decides.
-    BackupJob::PostProcessing postProcessing();
-    // next, or nothing once the program is asked to end.
-    std::function<void()> unlessStopping(std::function<void()> next);
     void pauseWithEvents(std::chrono::milliseconds duration);
 
     FormState& form_;

@@ -1,24 +1,25 @@
 #pragma once
 
 #include "copies/zip_archive_writer.h"
-#include "core/form_state.h"
 #include "core/posix_file.h"
 #include "services/monitor_log.h"
 
-#include <functional>
+#include <optional>
 #include <string>
 
 namespace tervolen {
 
-// Packs the backup just written into a ZIP archive beside it (".zip" Deflate or ".bz2" Bzip2, from
-// CBCompMetho), reports on the Monitor, and hands the archive, open through the descriptor it was written with,
-// on to the mirror step when at least one file was compressed and at least one mirror folder is listed. Only a
-// regular file under the backup's name is compressed, never what a link there points to.
-void CompressBackup(const FormState& form, MonitorLog& monitor, ZipArchiveWriter& writer,
-                    const std::string& currentBackupName,
-                    const std::function<void(const OpenedFile& archive)>& copyToMirrors);
+// What the compression step takes from the window.
+struct CompressionSettings {
+    // Deflate (".zip") or Bzip2 (".bz2"); nothing keeps the writer's method and gives the archive ".zip".
+    std::optional<CompressMethod> method;
+};
 
-// The backup file of the run: the folder shown in eDirBackup, a separator and currentBackupName.
-std::string BackupPath(const FormState& form, const std::string& currentBackupName);
+// Packs the backup just written (backupPath) into a ZIP archive beside it and reports on the Monitor. Only a
+// regular file under the backup's name is compressed, never what a link there points to. Returns the archive,
+// open through the descriptor it was written with, when at least one file was compressed; a failure is a red
+// "Compression Error" line.
+std::optional<OpenedFile> CompressBackup(const std::string& backupPath, const CompressionSettings& settings,
+                                         ZipArchiveWriter& writer, MonitorLog& monitor);
 
 } // namespace tervolen

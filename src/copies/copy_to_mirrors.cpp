@@ -5,12 +5,10 @@
 
 namespace tervolen {
 
-void CopyToMirrors(const FormState& form, MonitorLog& monitor, const OpenedFile& archive,
-                   const std::function<void()>& sendBackupByMail) {
+void CopyToMirrors(const OpenedFile& archive, const std::vector<std::string>& folders, MonitorLog& monitor) {
     const std::string archiveName = NameOf(archive.path);
-    for (int i = 0; i < form.itemCount("MirrorListView"); ++i) {
-        std::string folder = form.itemText("MirrorListView", i);
-        // An entry without a folder (a damaged list record) would name the root folder.
+    for (const std::string& folder : folders) {
+        // An entry without a folder would name the root folder.
         if (folder.empty())
             continue;
         try {
@@ -19,8 +17,6 @@ void CopyToMirrors(const FormState& form, MonitorLog& monitor, const OpenedFile&
             monitor.AddMonitorLine(std::string("Mirroring Error\r") + e.what(), kRed, kMonitorLineSize);
         }
     }
-    if (form.checked("ChkBoxBkpMail") && sendBackupByMail)
-        sendBackupByMail();
 }
 
 } // namespace tervolen

@@ -20,14 +20,14 @@ private:
 
 } // namespace
 
-void SendBackupByFtp(const FormState& form, TIdFTP& ftp, const OpenedFile& archive) {
+void SendBackupByFtp(const OpenedFile& archive, const FtpSettings& settings, TIdFTP& ftp) {
     if (ftp.Connected())
         ftp.Disconnect();
-    const std::string host = form.text("LedFTPAdress");
+    const std::string& host = settings.host;
     ftp.setHost(host);
-    ftp.setUserName(form.text("LedUserName"));
-    ftp.setPassword(form.text("LedPassword"));
-    ftp.setPort(StrToInt(form.text("LedFTPPort")));
+    ftp.setUserName(settings.user);
+    ftp.setPassword(settings.password);
+    ftp.setPort(StrToInt(settings.port));
     if (Trim(host).empty())
         throw Error("No FTP server is given for the backup upload (the address is empty).");
     DisconnectAtEnd disconnect(ftp);

@@ -1,14 +1,23 @@
 #pragma once
 
-#include "core/form_state.h"
 #include "core/posix_file.h"
 #include "delivery/ftp_client.h"
 
+#include <string>
+
 namespace tervolen {
 
-// Uploads the archive, read through its descriptor, to the FTP server of the FTP group under the file name of
-// archive.path in the login folder. Throws every failure (port text, an empty server address before connecting,
-// connection, login, transfer) to the caller.
-void SendBackupByFtp(const FormState& form, TIdFTP& ftp, const OpenedFile& archive);
+// What the FTP step takes from the window's FTP group.
+struct FtpSettings {
+    std::string host;
+    std::string port; // as typed; parsed by the step
+    std::string user;
+    std::string password;
+};
+
+// Uploads the archive, read through its descriptor, to the FTP server under the file name of archive.path in the
+// login folder. Throws every failure (port text, an empty server address before connecting, connection, login,
+// transfer) to the caller.
+void SendBackupByFtp(const OpenedFile& archive, const FtpSettings& settings, TIdFTP& ftp);
 
 } // namespace tervolen

@@ -20,10 +20,10 @@ private:
     TIdMessage& message_;
 };
 
-void ComposeMessage(const FormState& form, TIdMessage& message, const OpenedFile& archive) {
+void ComposeMessage(const MailSettings& settings, TIdMessage& message, const OpenedFile& archive) {
     message.clear();
-    message.from.address = form.text("ledFrom");
-    message.recipients = ParseAddressList(form.text("ledTo") + "," + form.text("ledCC"));
+    message.from.address = settings.from;
+    message.recipients = ParseAddressList(settings.to + "," + settings.cc);
     if (message.recipients.empty())
         throw Error("No recipient is given for the backup e-mail (To and CC are empty).");
     message.subject = "Data Base Backup";
@@ -34,18 +34,18 @@ void ComposeMessage(const FormState& form, TIdMessage& message, const OpenedFile
 
 } // namespace
 
-void SendBackupByMail(const FormState& form, MonitorLog& monitor, TIdSMTP& smtp, TIdMessage& message,
-                      const OpenedFile& archive, const std::function<void()>& sendBackupByFtp) {
-    const std::string host = form.text("ledHost");
+void SendBackupByMail(const OpenedFile& archive, const MailSettings& settings, TIdSMTP& smtp, TIdMessage& message,
+                      MonitorLog& monitor) {
+    const std::string& host = settings.host;
     smtp.setHost(host);
-    smtp.setPort(StrToInt(form.text("EdSMTPPort")));
+    smtp.setPort(StrToInt(settings.port));
     smtp.setAuthType(TIdSMTPAuthenticationType::atNone);
     {
         DropAttachmentsAtEnd dropAttachments(message);
         try {
             if (Trim(host).empty())
                 throw Error("No SMTP server is given for the backup e-mail (the host is empty).");
-            ComposeMessage(form, message, archive);
+            ComposeMessage(settings, message, archive);
             smtp.Connect();
             smtp.Send(message);
         } catch (const std::exception& e) {
@@ -54,8 +54,6 @@ void SendBackupByMail(const FormState& form, MonitorLog& monitor, TIdSMTP& smtp,
     }
     if (smtp.Connected())
         smtp.Disconnect();
-    if (form.checked("ChkBoxSentFTP") && sendBackupByFtp)
-        sendBackupByFtp();
 }
 
 } // namespace tervolen

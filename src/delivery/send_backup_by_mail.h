@@ -1,21 +1,28 @@
 #pragma once
 
-#include "core/form_state.h"
 #include "core/posix_file.h"
 #include "delivery/mime_message.h"
 #include "delivery/smtp_client.h"
 #include "services/monitor_log.h"
 
-#include <functional>
+#include <string>
 
 namespace tervolen {
 
-// Mails the archive, read through its descriptor and named after archive.path, to the addresses of ledTo and
-// ledCC through the SMTP server of the e-mail group. An empty host or no recipient, like a failure to connect or
-// send, is put at the top of the Monitor as "ERROR: " and the text, without connecting; then the FTP step
-// follows when ChkBoxSentFTP is ticked. message keeps no reference to archive afterwards. Throws a port text that
-// is no integer and a failed disconnect.
-void SendBackupByMail(const FormState& form, MonitorLog& monitor, TIdSMTP& smtp, TIdMessage& message,
-                      const OpenedFile& archive, const std::function<void()>& sendBackupByFtp);
+// What the e-mail step takes from the window's e-mail group.
+struct MailSettings {
+    std::string host;
+    std::string port; // as typed; parsed by the step
+    std::string from;
+    std::string to;
+    std::string cc;
+};
+
+// Mails the archive, read through its descriptor and named after archive.path, to the addresses of To and CC
+// through the SMTP server. An empty host or no recipient, like a failure to connect or send, is put at the top of
+// the Monitor as "ERROR: " and the text, without connecting. message keeps no reference to archive afterwards.
+// Throws a port text that is no integer and a failed disconnect.
+void SendBackupByMail(const OpenedFile& archive, const MailSettings& settings, TIdSMTP& smtp, TIdMessage& message,
+                      MonitorLog& monitor);
 
 } // namespace tervolen

@@ -39,7 +39,7 @@ struct BackupSettings {
 BackupJob::BackupJob(JobContext context, TpFIBBackupService& service, std::string& currentBackupName)
     : context_(std::move(context)), service_(service), currentBackupName_(currentBackupName) {}
 
-bool BackupJob::Run(bool unattended, const PostProcessing& postProcessing) {
+bool BackupJob::Run(bool unattended) {
     MonitorLog& monitor = context_.monitor;
     FormState& form = context_.form;
     bool result = true;
@@ -72,9 +72,6 @@ bool BackupJob::Run(bool unattended, const PostProcessing& postProcessing) {
         backupFinished_ = tightenBackupFile();
     if (form.checked("CheckBackupLog"))
         saveLog(LogFilePath());
-    bool stopping = context_.stopRequested && context_.stopRequested();
-    if (form.checked("ChkBoxCompress") && postProcessing && !stopping && backupFinished_)
-        postProcessing();
     return result;
 }
 

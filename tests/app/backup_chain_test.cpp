@@ -111,15 +111,41 @@ TEST_F(BackupChainTest, CompressionTwoMirrorsMailAndFtpDeliverTheSameBytes) {
     EXPECT_EQ(attachment, "202612093015.zip True");
 }
 
-TEST_F(BackupChainTest, Bzip2WithoutMirrorsEndsTheChainAfterCompression) {
+// Each ticked delivery step runs whenever an archive was made, mirrors or not.
+TEST_F(BackupChainTest, Bzip2WithoutMirrorsIsStillMailedAndUploaded) {
+    fs::create_directories(dir.file("mail"));
+    fs::create_directories(dir.file("ftp-home"));
+    test::SmtpSink smtp(dir.file("mail"));
+    test::FtpTestServer ftp(dir.file("ftp-home"), "backup", "secret");
     form.setItemIndex("CBCompMetho", 1);
+    form.setChecked("ChkBoxBkpMail", true);
+    form.setText("ledHost", "127.0.0.1");
+    form.setText("EdSMTPPort", std::to_string(smtp.port()));
+    form.setText("ledTo", "dba@example.com");
+    form.setChecked("ChkBoxSentFTP", true);
+    form.setText("LedFTPAdress", "127.0.0.1");
+    form.setText("LedFTPPort", std::to_string(ftp.port()));
+    form.setText("LedUserName", "backup");
+    form.setText("LedPassword", "secret");
+    EXPECT_TRUE(program->RunBackup(false).result);
+    EXPECT_TRUE(dialogs.shown.empty()) << dialogs.shown.front().text;
+    EXPECT_FALSE(fs::exists(archive(".zip")));
+    const std::string bytes = test::ReadFile(archive(".bz2"));
+    ASSERT_FALSE(bytes.empty());
+    EXPECT_EQ(test::ReadFile(dir.file("ftp-home/202612093015.bz2")), bytes);
+    EXPECT_TRUE(fs::exists(smtp.messagePath(1, ".eml")));
+}
+
+TEST_F(BackupChainTest, WithoutCompressionNothingIsMadeOrSent) {
+    form.setChecked("ChkBoxCompress", false);
+    form.addItem("MirrorListView", dir.file("mirror"));
     form.setChecked("ChkBoxBkpMail", true);
     form.setText("EdSMTPPort", "not a port");
     EXPECT_TRUE(program->RunBackup(false).result);
-    EXPECT_TRUE(fs::exists(archive(".bz2")));
+    EXPECT_TRUE(fs::exists(dir.file("backups/202612093015.fbk")));
     EXPECT_FALSE(fs::exists(archive(".zip")));
-    EXPECT_EQ(texts().back(), "Compressed Files: 1");
-    EXPECT_TRUE(dialogs.shown.empty()) << "no e-mail step without a mirror";
+    EXPECT_FALSE(fs::exists(dir.file("mirror")));
+    EXPECT_TRUE(dialogs.shown.empty()) << "no e-mail step without an archive";
 }
 
 TEST_F(BackupChainTest, AnUnreachableMailServerIsReportedAtTheTopAndFtpStillRuns) {

@@ -162,8 +162,9 @@ TEST_P(PlantedLinkTest, TheVictimIsNeitherWrittenNorCopied) {
         EXPECT_TRUE(IsLink(link)) << link;
     for (const std::string& folder : {backups, mirror}) {
         for (const auto& entry : fs::directory_iterator(folder)) {
-            if (!IsLink(entry.path()))
+            if (!IsLink(entry.path())) {
                 EXPECT_EQ(test::ReadFile(entry.path()).find("VICTIM-SECRET"), std::string::npos) << entry.path();
+            }
         }
     }
 }

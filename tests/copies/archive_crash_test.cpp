@@ -1,6 +1,5 @@
 #include "copies/compress_backup.h"
 #include "copies/zip_archive_writer.h"
-#include "core/headless_form.h"
 #include "core/posix_file.h"
 #include "crash_harness.h"
 #include "temp_dir.h"
@@ -48,9 +47,6 @@ class ArchiveCrash : public ::testing::Test {
 protected:
     // With an older archive to add to, or none.
     void prepare(size_t backupSize, bool addToExisting) {
-        form.setText("eDirBackup", dir.path());
-        form.setChecked("ChkBoxCompress", true);
-        form.setItemIndex("CBCompMetho", 0);
         test::WriteFile(dir.file(kBackupName), BackupBytes(backupSize, 1));
         if (addToExisting) {
             test::WriteFile(sources.file(kOlderName), BackupBytes(backupSize / 2, 2));
@@ -76,7 +72,7 @@ protected:
     void compress() {
         MonitorLog monitor;
         ZipArchiveWriter writer;
-        CompressBackup(form, monitor, writer, kBackupName, nullptr);
+        CompressBackup(dir.file(kBackupName), {CompressMethod::cmDeflate}, writer, monitor);
         if (!writer.lastError().empty())
             throw std::runtime_error(writer.lastError());
     }
@@ -126,7 +122,7 @@ protected:
     void nextRunAndReset() {
         MonitorLog monitor;
         ZipArchiveWriter writer;
-        CompressBackup(form, monitor, writer, kBackupName, nullptr);
+        CompressBackup(dir.file(kBackupName), {CompressMethod::cmDeflate}, writer, monitor);
         EXPECT_TRUE(test::ReadFile(archive()) == newArchive) << writer.lastError();
         EXPECT_EQ(test::Listing(dir.path()), (std::vector<std::string>{kBackupName, kArchiveName}))
             << "a temporary survived";
@@ -187,7 +183,6 @@ protected:
 
     test::TempDir dir;
     test::TempDir sources;
-    HeadlessForm form;
     std::optional<std::string> oldArchive;
     std::string newArchive;
 };
@@ -218,7 +213,7 @@ TEST_F(ArchiveCrash, RunThatCompressesNothingRemovesStaleTemporaries) {
     test::WriteFile(dir.file(std::string(".") + kArchiveName + ".tervolen-Ab3xY9"), "left by a killed run");
     MonitorLog monitor;
     ZipArchiveWriter writer;
-    CompressBackup(form, monitor, writer, kBackupName, nullptr);
+    CompressBackup(dir.file(kBackupName), {CompressMethod::cmDeflate}, writer, monitor);
     EXPECT_EQ(writer.lastError(), "No new file to compress.");
     EXPECT_EQ(test::Listing(dir.path()), (std::vector<std::string>{kBackupName, kArchiveName}));
 }

@@ -1,5 +1,4 @@
 #include "copies/copy_to_mirrors.h"
-#include "core/headless_form.h"
 #include "core/posix_file.h"
 #include "crash_harness.h"
 #include "temp_dir.h"
@@ -30,13 +29,11 @@ protected:
         for (char& c : archive)
             c = static_cast<char>(random());
         test::WriteFile(dir.file("backups/") + kArchiveName, archive);
-        for (const std::string& mirror : mirrors)
-            form.addItem("MirrorListView", mirror);
     }
 
     void copy() {
         MonitorLog monitor;
-        CopyToMirrors(form, monitor, OpenRegularFile(dir.file("backups/") + kArchiveName), nullptr);
+        CopyToMirrors(OpenRegularFile(dir.file("backups/") + kArchiveName), mirrors, monitor);
         if (!monitor.empty())
             throw std::runtime_error(monitor.paragraph(monitor.size() - 1).text);
     }
@@ -99,7 +96,6 @@ protected:
 
     test::TempDir dir;
     const std::vector<std::string> mirrors{dir.file("m1"), dir.file("m2/deep")};
-    HeadlessForm form;
     std::string archive;
 };
 

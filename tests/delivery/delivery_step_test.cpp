@@ -1,6 +1,5 @@
 // The e-mail and FTP steps: they send the archive they were handed, through its descriptor, and refuse to send
 // anywhere when the host or the recipients are missing.
-#include "core/headless_form.h"
 #include "delivery/base64.h"
 #include "delivery/send_backup_by_ftp.h"
 #include "delivery/send_backup_by_mail.h"
@@ -41,16 +40,14 @@ protected:
         return archive;
     }
 
-    // Sends the mail step; whether it went on to the FTP step.
-    bool sendMail(const OpenedFile& archive) {
+    void sendMail(const OpenedFile& archive) {
         TIdSMTP smtp;
-        bool ftpCalled = false;
-        SendBackupByMail(form, monitor, smtp, message, archive, [&] { ftpCalled = true; });
-        return ftpCalled;
+        SendBackupByMail(archive, mail, smtp, message, monitor);
     }
 
     test::TempDir temp;
-    HeadlessForm form;
+    MailSettings mail;
+    FtpSettings ftp;
     MonitorLog monitor;
     TIdMessage message;
 };
@@ -73,13 +70,9 @@ TEST_F(DeliveryStepTest, TheMailStepRefusesAnEmptyHostOrNoRecipientWithoutConnec
     const OpenedFile archive = openThenReplace("archive");
     for (const MissingValues& values : cases) {
         SCOPED_TRACE("host \"" + values.host + "\", To \"" + values.to + "\", CC \"" + values.cc + "\"");
-        form.setText("ledHost", values.host);
-        form.setText("EdSMTPPort", std::to_string(listener.port()));
-        form.setText("ledTo", values.to);
-        form.setText("ledCC", values.cc);
-        form.setChecked("ChkBoxSentFTP", true);
+        mail = {values.host, std::to_string(listener.port()), "", values.to, values.cc};
         monitor.ClearMonitor();
-        EXPECT_TRUE(sendMail(archive)) << "the FTP step follows as after any mail failure";
+        sendMail(archive);
         ASSERT_FALSE(monitor.empty());
         EXPECT_EQ(monitor.paragraph(0).text, values.firstLine);
         EXPECT_FALSE(listener.accept(0ms).has_value()) << "nothing connected";
@@ -90,12 +83,12 @@ TEST_F(DeliveryStepTest, TheMailStepRefusesAnEmptyHostOrNoRecipientWithoutConnec
 TEST_F(DeliveryStepTest, TheFtpStepRefusesAnEmptyAddressWithoutConnecting) {
     auto listener = TcpListener::Listen("127.0.0.1", 0);
     const OpenedFile archive = openThenReplace("archive");
-    form.setText("LedFTPPort", std::to_string(listener.port()));
+    ftp.port = std::to_string(listener.port());
     for (const std::string address : {"", "   "}) {
-        form.setText("LedFTPAdress", address);
-        TIdFTP ftp;
+        ftp.host = address;
+        TIdFTP client;
         try {
-            SendBackupByFtp(form, ftp, archive);
+            SendBackupByFtp(archive, ftp, client);
             FAIL() << "sent to \"" << address << "\"";
         } catch (const Error& e) {
             EXPECT_EQ(std::string(e.what()), "No FTP server is given for the backup upload (the address is empty).");
@@ -122,12 +115,8 @@ TEST_F(DeliveryStepTest, TheMailStepAttachesTheArchiveItWasHandedUnderItsName) {
                            ScriptedServer::Expect("250 reset\r\n"), ScriptedServer::Expect("250 sender ok\r\n"),
                            ScriptedServer::Expect("250 recipient ok\r\n"), ScriptedServer::Expect("354 go ahead\r\n"),
                            ScriptedServer::ExpectData("250 queued\r\n"), ScriptedServer::Expect("221 bye\r\n")});
-    form.setText("ledHost", "127.0.0.1");
-    form.setText("EdSMTPPort", std::to_string(server.port()));
-    form.setText("ledTo", "dba@example.com");
-    form.setText("ledCC", "");
-    form.setChecked("ChkBoxSentFTP", false);
-    EXPECT_FALSE(sendMail(archive));
+    mail = {"127.0.0.1", std::to_string(server.port()), "", "dba@example.com", ""};
+    sendMail(archive);
     EXPECT_TRUE(monitor.empty()) << "no failure reported";
     ASSERT_TRUE(server.waitFinished(10s));
     std::string expected;
@@ -154,12 +143,9 @@ TEST_F(DeliveryStepTest, TheFtpStepUploadsTheArchiveItWasHandedUnderItsName) {
                            ScriptedServer::Expect("200 PORT ok.\r\n", onPort),
                            ScriptedServer::Expect("150 Opening.\r\n", onStor),
                            ScriptedServer::Send("226 Transfer complete.\r\n"), ScriptedServer::Expect("221 Bye.\r\n")});
-    form.setText("LedFTPAdress", "127.0.0.1");
-    form.setText("LedFTPPort", std::to_string(server.port()));
-    form.setText("LedUserName", "backup");
-    form.setText("LedPassword", "secret");
-    TIdFTP ftp;
-    SendBackupByFtp(form, ftp, archive);
+    ftp = {"127.0.0.1", std::to_string(server.port()), "backup", "secret"};
+    TIdFTP client;
+    SendBackupByFtp(archive, ftp, client);
     ASSERT_TRUE(server.waitFinished(10s));
     EXPECT_EQ(received, content);
     const std::vector<std::string> lines = server.receivedLines();

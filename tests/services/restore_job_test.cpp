@@ -71,7 +71,7 @@ protected:
         TpFIBBackupService backup("Backup", "FrmPrincipal");
         backup.setLoginPrompt(false);
         std::string name;
-        EXPECT_TRUE(BackupJob(context(), backup, name).Run(false, {}));
+        EXPECT_TRUE(BackupJob(context(), backup, name).Run(false));
         EXPECT_TRUE(fs::exists(folder.file(name))) << name;
         return folder.file(name);
     }

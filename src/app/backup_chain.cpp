@@ -1,0 +1,65 @@
+#include "app/backup_chain.h"
+
+#include "copies/copy_to_mirrors.h"
+#include "core/paths.h"
+
+#include <optional>
+
+namespace tervolen {
+
+namespace {
+
+std::optional<CompressMethod> ChosenMethod(int row) {
+    switch (row) {
+    case 0:
+        return CompressMethod::cmDeflate;
+    case 1:
+        return CompressMethod::cmBZip2;
+    default:
+        return std::nullopt;
+    }
+}
+
+} // namespace
+
+BackupChainSettings ReadBackupChainSettings(const FormState& form, const std::string& backupName) {
+    BackupChainSettings settings;
+    settings.backupPath = form.text("eDirBackup") + kPathDelim + backupName;
+    settings.compress = form.checked("ChkBoxCompress");
+    settings.compression.method = ChosenMethod(form.itemIndex("CBCompMetho"));
+    for (int i = 0; i < form.itemCount("MirrorListView"); ++i)
+        settings.mirrorFolders.push_back(form.itemText("MirrorListView", i));
+    settings.sendByMail = form.checked("ChkBoxBkpMail");
+    settings.mail = {form.text("ledHost"), form.text("EdSMTPPort"), form.text("ledFrom"), form.text("ledTo"),
+                     form.text("ledCC")};
+    settings.sendByFtp = form.checked("ChkBoxSentFTP");
+    settings.ftp = {form.text("LedFTPAdress"), form.text("LedFTPPort"), form.text("LedUserName"),
+                    form.text("LedPassword")};
+    return settings;
+}
+
+bool RunBackupChain(BackupJob& job, bool unattended, const std::function<BackupChainSettings()>& readSettings,
+                    const BackupChainTools& tools, const std::function<bool()>& stopRequested) {
+    auto stopping = [&] { return stopRequested && stopRequested(); };
+
+    const bool result = job.Run(unattended);
+    // Only a backup that the server finished is handed on: a cut one would pass as good.
+    if (!job.backupFinished() || stopping())
+        return result;
+    const BackupChainSettings settings = readSettings();
+    if (!settings.compress)
+        return result;
+    const std::optional<OpenedFile> archive =
+        CompressBackup(settings.backupPath, settings.compression, tools.zip, tools.monitor);
+    if (!archive)
+        return result;
+    if (!settings.mirrorFolders.empty() && !stopping())
+        CopyToMirrors(*archive, settings.mirrorFolders, tools.monitor);
+    if (settings.sendByMail && !stopping())
+        SendBackupByMail(*archive, settings.mail, tools.smtp, tools.mailMessage, tools.monitor);
+    if (settings.sendByFtp && !stopping())
+        SendBackupByFtp(*archive, settings.ftp, tools.ftp);
+    return result;
+}
+
+} // namespace tervolen

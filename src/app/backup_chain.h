@@ -1,0 +1,49 @@
+#pragma once
+
+#include "copies/compress_backup.h"
+#include "copies/zip_archive_writer.h"
+#include "core/form_state.h"
+#include "delivery/ftp_client.h"
+#include "delivery/mime_message.h"
+#include "delivery/send_backup_by_ftp.h"
+#include "delivery/send_backup_by_mail.h"
+#include "delivery/smtp_client.h"
+#include "services/backup_job.h"
+#include "services/monitor_log.h"
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace tervolen {
+
+// What the steps after a backup take from the window, read once the backup is done.
+struct BackupChainSettings {
+    std::string backupPath; // the backup folder shown in the window and the run's backup name
+    bool compress = false;
+    CompressionSettings compression;
+    std::vector<std::string> mirrorFolders;
+    bool sendByMail = false;
+    MailSettings mail;
+    bool sendByFtp = false;
+    FtpSettings ftp;
+};
+
+BackupChainSettings ReadBackupChainSettings(const FormState& form, const std::string& backupName);
+
+// The writer and clients the steps use, kept by the program from run to run.
+struct BackupChainTools {
+    MonitorLog& monitor;
+    ZipArchiveWriter& zip;
+    TIdSMTP& smtp;
+    TIdMessage& mailMessage;
+    TIdFTP& ftp;
+};
+
+// One backup with the steps that follow it: backup, compression, mirrors, e-mail, FTP. readSettings is asked once
+// the backup is done; stopRequested before each step after it (true ends the chain there). Returns the backup job's
+// result. Throws what the job, the e-mail step's port and the FTP step throw.
+bool RunBackupChain(BackupJob& job, bool unattended, const std::function<BackupChainSettings()>& readSettings,
+                    const BackupChainTools& tools, const std::function<bool()>& stopRequested);
+
+} // namespace tervolen
