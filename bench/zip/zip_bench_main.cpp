@@ -19,9 +19,11 @@ int main(int argc, char** argv) {
                                                : tervolen::CompressMethod::cmDeflate);
     writer.setArchiveFile(argv[2]);
     writer.fileSpec().push_back(argv[3]);
-    int count = writer.Compress();
-    if (count == 0) {
-        std::fprintf(stderr, "nothing compressed: %s\n", writer.lastError().c_str());
+    int count = 0;
+    try {
+        count = writer.Compress();
+    } catch (const std::exception& error) {
+        std::fprintf(stderr, "nothing compressed: %s\n", error.what());
         return 1;
     }
     std::printf("%d\n", count);

@@ -1,5 +1,6 @@
 #include "copies/compress_backup.h"
 
+#include "core/errors.h"
 #include "core/paths.h"
 
 #include <sys/stat.h>
@@ -33,11 +34,15 @@ std::optional<OpenedFile> CompressBackup(const std::string& backupPath, const Co
         writer.fileSpec().clear();
         writer.fileSpec().push_back(backupPath);
         monitor.AddMonitorLine("Compressing File Please Wait... ", kGreen, kMonitorLineSize);
-        compressedCount = writer.Compress();
+        try {
+            compressedCount = writer.Compress();
+        } catch (const Error& error) {
+            // The count line stays as it always was; the reason follows, so a failure never passes unseen.
+            monitor.AddMonitorLine("Compressed Files: 0", kGreen, kMonitorLineSize);
+            monitor.AddMonitorLine("Compression Error\r" + error.text(), kRed, kMonitorLineSize);
+            return std::nullopt;
+        }
         monitor.AddMonitorLine("Compressed Files: " + std::to_string(compressedCount), kGreen, kMonitorLineSize);
-        // The writer keeps its failures to itself; an archive that could not be made must not pass unseen.
-        if (compressedCount == 0 && !writer.lastError().empty())
-            monitor.AddMonitorLine("Compression Error\r" + writer.lastError(), kRed, kMonitorLineSize);
     } catch (const std::exception& e) {
         monitor.AddMonitorLine(std::string("Compression Error\r") + e.what(), kRed, kMonitorLineSize);
     }

@@ -163,14 +163,8 @@ void ZipArchiveWriter::setArchiveFile(const std::string& path) {
 }
 
 int32_t ZipArchiveWriter::Compress() {
-    lastError_.clear();
     writtenArchive_.reset();
-    try {
-        return compressFiles();
-    } catch (const std::exception& error) {
-        lastError_ = error.what();
-        return 0;
-    }
+    return compressFiles();
 }
 
 int32_t ZipArchiveWriter::compressFiles() {

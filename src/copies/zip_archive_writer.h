@@ -48,12 +48,10 @@ public:
     // Adds every file that fileSpec takes to archiveFile, after the entries of an archive already there (a new
     // file whose name is taken there is not added). The archive is assembled in a hidden temporary file in its
     // own folder and renamed into place: a failure leaves an existing archive as it was and no temporary file.
-    // Temporaries of this archive that a killed call left behind are removed.
-    // A file at the archive path that is not a ZIP archive is left alone. Returns the number of files compressed
-    // by this call; 0 when nothing was compressed or anything failed, lastError then says why. Never throws.
+    // Temporaries of this archive that a killed call left behind are removed. A file at the archive path that is
+    // not a ZIP archive is left alone. Returns the number of files compressed, at least 1. Throws Error with the
+    // reason when nothing was compressed or anything failed.
     int32_t Compress();
-
-    const std::string& lastError() const { return lastError_; }
 
     // The archive that the last successful Compress put in place, open through the descriptor it was written
     // with, so that the steps after it read those bytes whatever happens to its name; empty after a failure.
@@ -68,7 +66,6 @@ private:
     ZipProgress progress_;
     ProcessEvents processEvents_;
     ArchiveSinkFilter sinkFilter_;
-    std::string lastError_;
     std::optional<OpenedFile> writtenArchive_;
 };
 

@@ -54,7 +54,7 @@ protected:
             writer.setCompressMethod(CompressMethod::cmStore);
             writer.setArchiveFile(archive());
             writer.fileSpec().push_back(sources.file(kOlderName));
-            ASSERT_EQ(writer.Compress(), 1) << writer.lastError();
+            ASSERT_EQ(writer.Compress(), 1);
             oldArchive = test::ReadFile(archive());
             ASSERT_TRUE(UnzipAccepts(archive()));
         }
@@ -72,9 +72,8 @@ protected:
     void compress() {
         MonitorLog monitor;
         ZipArchiveWriter writer;
-        CompressBackup(dir.file(kBackupName), {CompressMethod::cmDeflate}, writer, monitor);
-        if (!writer.lastError().empty())
-            throw std::runtime_error(writer.lastError());
+        if (!CompressBackup(dir.file(kBackupName), {CompressMethod::cmDeflate}, writer, monitor))
+            throw std::runtime_error(monitor.paragraph(monitor.size() - 1).text);
     }
 
     void reset() {
@@ -123,7 +122,7 @@ protected:
         MonitorLog monitor;
         ZipArchiveWriter writer;
         CompressBackup(dir.file(kBackupName), {CompressMethod::cmDeflate}, writer, monitor);
-        EXPECT_TRUE(test::ReadFile(archive()) == newArchive) << writer.lastError();
+        EXPECT_TRUE(test::ReadFile(archive()) == newArchive) << monitor.paragraph(monitor.size() - 1).text;
         EXPECT_EQ(test::Listing(dir.path()), (std::vector<std::string>{kBackupName, kArchiveName}))
             << "a temporary survived";
         reset();
@@ -213,8 +212,8 @@ TEST_F(ArchiveCrash, RunThatCompressesNothingRemovesStaleTemporaries) {
     test::WriteFile(dir.file(std::string(".") + kArchiveName + ".tervolen-Ab3xY9"), "left by a killed run");
     MonitorLog monitor;
     ZipArchiveWriter writer;
-    CompressBackup(dir.file(kBackupName), {CompressMethod::cmDeflate}, writer, monitor);
-    EXPECT_EQ(writer.lastError(), "No new file to compress.");
+    EXPECT_FALSE(CompressBackup(dir.file(kBackupName), {CompressMethod::cmDeflate}, writer, monitor));
+    EXPECT_EQ(monitor.paragraph(monitor.size() - 1).text, "No new file to compress.");
     EXPECT_EQ(test::Listing(dir.path()), (std::vector<std::string>{kBackupName, kArchiveName}));
 }
 
