@@ -17,6 +17,10 @@ using S = test::ScriptedServer;
 
 enum class Protocol { Smtp, Ftp };
 
+void PrintTo(Protocol protocol, std::ostream* out) {
+    *out << (protocol == Protocol::Smtp ? "SMTP" : "FTP");
+}
+
 // One client of either protocol, seen through the calls both have.
 class Client {
 public:
