@@ -1,9 +1,9 @@
-// FTP replies as a server sends them (see ReplyInput for the first byte), read the way the client reads them.
-// Each reply must be the one that the lines of the bytes make, and reading ends with the failure those lines
-// call for.
+// FTP replies as a server sends them (see ReplyInput for the first byte), read through the command session as the
+// client reads them. Each reply must be the one that the lines of the bytes make, and reading ends with the first
+// failure those lines call for, which closes the session.
 #include "core/errors.h"
+#include "delivery/command_session.h"
 #include "delivery/ftp_reply.h"
-#include "delivery/reply_reader.h"
 #include "fuzz_support.h"
 #include "reply_stream.h"
 
@@ -22,7 +22,7 @@ struct Outcome {
     std::string error;
 };
 
-// A reply past its bounds ends the reading: the client closes the connection.
+// A reply past its bounds or without a valid code ends the reading: the session closes the connection.
 std::vector<Outcome> ExpectedOutcomes(const ExpectedLines& expected, const ReplyLimits& limits) {
     std::vector<Outcome> outcomes;
     FtpReply reply;
@@ -41,8 +41,7 @@ std::vector<Outcome> ExpectedOutcomes(const ExpectedLines& expected, const Reply
             }
         } catch (const Error& error) {
             outcomes.push_back({{}, error.text()});
-            reply = FtpReply();
-            lines = bytes = 0;
+            return outcomes;
         }
     }
     outcomes.push_back({{}, expected.tooLong ? "Max line length exceeded." : kConnectionClosedGracefully});
@@ -60,27 +59,37 @@ void CheckReply(const FtpReply& reply) {
 
 } // namespace
 
+// The fuzzer never reaches it, as every byte is there before reading starts.
+constexpr std::chrono::seconds kFarTimeout{60};
+
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const ReplyInput input = SplitReplyInput(data, size);
     ReplyStream stream(input.bytes, input.pieceSize);
     const ReplyLimits limits = FuzzReplyLimits(input.bytes);
     const std::vector<Outcome> outcomes = ExpectedOutcomes(SplitReplyLines(stream.sent()), limits);
 
-    ReplyReader reader;
+    CommandSession session(
+        std::move(stream.socket()), [](const std::string&) { return Error("no command is sent"); }, limits);
     for (const Outcome& outcome : outcomes) {
-        if (input.takeInPending)
-            reader.takeInPending(stream.socket());
+        const bool last = &outcome == &outcomes.back();
+        if (input.takeInPending && !session.connected()) {
+            Require(last && outcome.error == kConnectionClosedGracefully,
+                    "the session lets go after the peer's close only once every reply is read", outcome.error);
+            return 0;
+        }
         try {
-            const FtpReply reply = ReadFtpReply(reader, stream.socket(), FarDeadline(), limits);
+            FtpReply reply;
+            session.readReply(reply, AddFtpReplyLine, kFarTimeout);
             Require(outcome.error.empty(), "a reply is read where the lines make one", outcome.error);
             Require(reply.code == outcome.reply.code && reply.text == outcome.reply.text,
                     "the reply is the one its lines make", reply.joinedText());
             CheckReply(reply);
         } catch (const Error& error) {
             Require(error.text() == outcome.error, "reading fails where the lines call for it", error.text());
-            if (&outcome == &outcomes.back())
-                return 0;
+            Require(last, "a failure ends the reading", error.text());
+            Require(!session.isOpen(), "a failed reply closes the connection");
+            return 0;
         }
     }
-    PropertyFailed("reading ends with the peer's close, a line too long or a reply past its bounds");
+    PropertyFailed("reading ends with the peer's close, a line too long or a reply that cannot be taken in");
 }

@@ -6,7 +6,6 @@
 #include <algorithm>
 #include <arpa/inet.h>
 #include <cerrno>
-#include <cstring>
 #include <string_view>
 #include <vector>
 
@@ -33,6 +32,10 @@ std::string RemoteTarget(const std::string& localPath, const std::string& remote
         throw Error("The destination filename can not be empty");
     RefuseLineBreaks(target, "remote file name");
     return target;
+}
+
+Error CommandLineBreak(const std::string&) {
+    return Error("The FTP command must not contain CR or LF.");
 }
 
 bool IsPeerClose(const SocketError& error) {
@@ -91,13 +94,14 @@ std::string FormatPortCommand(const std::string& address, int port) {
     return line + std::to_string(port / 256) + "," + std::to_string(port % 256);
 }
 
+TIdFTP::TIdFTP() : session_(CommandLineBreak) {}
+
 void TIdFTP::Connect() {
     if (Connected())
         throw Error("Already connected.");
     if (host_.empty() || port_ == 0)
         throw Error("");
-    if (port_ < 0 || port_ > 65535)
-        throw SocketError(EINVAL, std::strerror(EINVAL));
+    RequireConnectablePort(port_);
     RefuseLineBreaks(userName_, "user name");
     RefuseLineBreaks(password_, "password");
     RefuseLineBreaks(account_, "account");
@@ -105,8 +109,7 @@ void TIdFTP::Connect() {
     features_.clear();
     systemDescription_.clear();
     serverUtcOffset_.reset();
-    reader_.reset();
-    socket_ = TcpSocket::Connect(host_, port_, timeouts_.connect);
+    session_.open(host_, port_, timeouts_.connect);
     bool greeted = false;
     try {
         greet();
@@ -116,20 +119,18 @@ void TIdFTP::Connect() {
         if (usesSiteZone())
             querySiteZone();
     } catch (...) {
-        if (greeted) {
+        if (greeted)
             Disconnect();
-        } else {
-            socket_.close();
-            reader_.reset();
-        }
+        else
+            session_.close();
         throw;
     }
 }
 
 void TIdFTP::greet() {
-    readReply({});
+    readReply({}, timeouts_.reply);
     if (lastReply_.code >= 100 && lastReply_.code <= 199)
-        readReply({});
+        readReply({}, timeouts_.reply);
     greeting_ = lastReply_;
     if (greeting_.code != 220)
         throw FtpReplyError(greeting_);
@@ -200,13 +201,13 @@ void TIdFTP::Put(const OpenedFile& file, const std::string& remoteName, bool app
 }
 
 void TIdFTP::upload(const OpenedFile& file, const std::string& target, bool append) {
-    TcpListener listener = TcpListener::Listen(socket_.localAddress(), 0);
+    TcpListener listener = TcpListener::Listen(session_.localAddress(), 0);
     SendCmd(FormatPortCommand(externalIP_.empty() ? listener.address() : externalIP_, listener.port()), {200});
     SendCmd((append ? "APPE " : "STOR ") + target, {125, 150});
     TcpSocket data = acceptFromServer(listener);
     const bool whole = SendFile(file, data, timeouts_.dataIdle);
     data.close();
-    readReply({226, 225, 250});
+    readReply({226, 225, 250}, timeouts_.reply);
     // A server that dropped the data connection early must not turn a cut-off upload into a success.
     if (!whole)
         throw Error("The server closed the data connection before the whole file was sent.");
@@ -214,7 +215,7 @@ void TIdFTP::upload(const OpenedFile& file, const std::string& target, bool appe
 
 TcpSocket TIdFTP::acceptFromServer(TcpListener& listener) {
     // Anyone can connect to the announced port; only the server we talk to may receive the file.
-    const std::string server = socket_.peerAddress();
+    const std::string server = session_.peerAddress();
     const auto deadline = std::chrono::steady_clock::now() + listenTimeout_;
     for (;;) {
         std::optional<TcpSocket> data = listener.accept(TimeLeft(deadline));
@@ -226,58 +227,38 @@ TcpSocket TIdFTP::acceptFromServer(TcpListener& listener) {
 }
 
 bool TIdFTP::Connected() {
-    if (!socket_.isOpen())
-        return false;
-    reader_.takeInPending(socket_);
-    if (reader_.peerClosed() && !reader_.hasUnreadData()) {
-        socket_.close();
-        return false;
-    }
-    return true;
+    return session_.connected();
 }
 
 void TIdFTP::Disconnect() noexcept {
     try {
         if (Connected()) {
-            socket_.writeAll("QUIT\r\n", timeouts_.reply);
-            if (reader_.hasUnreadData() || socket_.waitReadable(kQuitWait))
-                lastReply_ = ReadFtpReply(reader_, socket_, std::chrono::steady_clock::now() + kQuitWait);
+            session_.sendCommand("QUIT", timeouts_.reply);
+            if (session_.replyWaiting(kQuitWait))
+                readReply({}, kQuitWait);
         }
     } catch (const std::exception&) {
         // QUIT is a courtesy: the connection is closed whatever became of it.
     }
-    socket_.close();
-    reader_.reset();
+    session_.close();
 }
 
 const FtpReply& TIdFTP::SendCmd(const std::string& line, std::initializer_list<int> accepted) {
-    requireConnection();
-    RefuseLineBreaks(line, "command");
-    try {
-        socket_.writeAll(line + "\r\n", timeouts_.reply);
-    } catch (const Error&) {
-        socket_.close();
-        reader_.reset();
-        throw;
-    }
-    return readReply(accepted);
+    session_.sendCommand(line, timeouts_.reply);
+    return readReply(accepted, timeouts_.reply);
 }
 
-const FtpReply& TIdFTP::readReply(std::initializer_list<int> accepted) {
-    try {
-        lastReply_ = ReadFtpReply(reader_, socket_, std::chrono::steady_clock::now() + timeouts_.reply);
-    } catch (const Error&) {
-        socket_.close();
-        reader_.reset();
-        throw;
-    }
+const FtpReply& TIdFTP::readReply(std::initializer_list<int> accepted, std::chrono::milliseconds timeout) {
+    FtpReply reply;
+    session_.readReply(reply, AddFtpReplyLine, timeout);
+    lastReply_ = std::move(reply);
     if (!Accepts(accepted, lastReply_.code))
         throw FtpReplyError(lastReply_);
     return lastReply_;
 }
 
 void TIdFTP::requireConnection() const {
-    if (!socket_.isOpen())
+    if (!session_.isOpen())
         throw Error("Not Connected");
 }
 

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "core/posix_file.h"
+#include "delivery/command_session.h"
 #include "delivery/ftp_reply.h"
-#include "delivery/reply_reader.h"
 #include "delivery/tcp_socket.h"
 
 #include <chrono>
@@ -24,7 +24,7 @@ std::string FormatPortCommand(const std::string& address, int port);
 // the network.
 class TIdFTP {
 public:
-    TIdFTP() = default;
+    TIdFTP();
     TIdFTP(const TIdFTP&) = delete;
     TIdFTP& operator=(const TIdFTP&) = delete;
     // Closes the sockets without QUIT.
@@ -61,7 +61,7 @@ public:
     void Put(const std::string& localPath, const std::string& remoteName = {}, bool append = false);
 
     // Whether the connection is open: bytes already sent by the server are taken in first, and unread
-    // bytes keep it open even after the server closed its end.
+    // bytes keep it open even after the server closed its end; without them that close closes it here too.
     bool Connected();
 
     // QUIT when connected, a reply read if one comes within a few milliseconds, then close. Never fails.
@@ -87,7 +87,7 @@ private:
     void querySystem();
     bool usesSiteZone() const;
     void querySiteZone();
-    const FtpReply& readReply(std::initializer_list<int> accepted);
+    const FtpReply& readReply(std::initializer_list<int> accepted, std::chrono::milliseconds timeout);
     void upload(const OpenedFile& file, const std::string& target, bool append);
     TcpSocket acceptFromServer(TcpListener& listener);
     void requireConnection() const;
@@ -101,8 +101,7 @@ private:
     std::chrono::milliseconds listenTimeout_{10000};
     NetworkTimeouts timeouts_;
 
-    TcpSocket socket_;
-    ReplyReader reader_;
+    CommandSession session_;
     FtpReply lastReply_;
     FtpReply greeting_;
     std::vector<std::string> features_;

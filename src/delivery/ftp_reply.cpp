@@ -58,17 +58,4 @@ bool AddFtpReplyLine(FtpReply& reply, std::string_view line) {
     return EndsReply(trimmed);
 }
 
-FtpReply ReadFtpReply(ReplyReader& reader, TcpSocket& socket, std::chrono::steady_clock::time_point deadline,
-                      ReplyLimits limits) {
-    FtpReply reply;
-    ReplyBound bound(limits);
-    bool ended = false;
-    while (!ended) {
-        const std::string line = reader.readLine(socket, deadline);
-        bound.count(line);
-        ended = AddFtpReplyLine(reply, line);
-    }
-    return reply;
-}
-
 } // namespace tervolen

@@ -1,10 +1,7 @@
 #pragma once
 
 #include "core/errors.h"
-#include "delivery/reply_reader.h"
-#include "delivery/tcp_socket.h"
 
-#include <chrono>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -35,9 +32,5 @@ private:
 // of a later line beginning with the code are what follows the code and one more character; any other later
 // line is kept whole. Throws Error "Reply Code is not valid: %s" when the first line lacks a code from 100 to 999.
 bool AddFtpReplyLine(FtpReply& reply, std::string_view line);
-
-// Reads one whole reply within limits. Throws as ReplyReader::readLine, ReplyBound::count and AddFtpReplyLine do.
-FtpReply ReadFtpReply(ReplyReader& reader, TcpSocket& socket, std::chrono::steady_clock::time_point deadline,
-                      ReplyLimits limits = {});
 
 } // namespace tervolen

@@ -30,6 +30,10 @@ std::string Visible(const std::string& text) {
     return shown;
 }
 
+Error CommandLineBreak(const std::string& line) {
+    return Error("The command \"" + Visible(line) + "\" holds a line break.");
+}
+
 // An address goes into a command line; a line break in it would start another command.
 void CheckAddress(const std::string& address) {
     if (HasLineBreak(address))
@@ -49,7 +53,8 @@ std::vector<std::string> EnvelopeRecipients(const TIdMessage& message) {
 // Collects the message into send blocks; the end-of-data line is sent as a command after it.
 class TIdSMTP::DataWriter : public MessageWriter {
 public:
-    DataWriter(TcpSocket& socket, std::chrono::milliseconds idleTimeout) : socket_(socket), idle_(idleTimeout) {}
+    DataWriter(CommandSession& session, std::chrono::milliseconds idleTimeout)
+        : session_(session), idle_(idleTimeout) {}
 
     void writeRaw(std::string_view text) override {
         buffer_.append(text);
@@ -58,25 +63,24 @@ public:
     }
 
     void flush() {
-        socket_.writeAll(buffer_, idle_);
+        session_.sendData(buffer_, idle_);
         buffer_.clear();
     }
 
 private:
-    TcpSocket& socket_;
+    CommandSession& session_;
     std::chrono::milliseconds idle_;
     std::string buffer_;
 };
 
-TIdSMTP::TIdSMTP(const Clock* clock) : clock_(clock ? clock : &systemClock_) {}
+TIdSMTP::TIdSMTP(const Clock* clock) : clock_(clock ? clock : &systemClock_), session_(CommandLineBreak) {}
 
 void TIdSMTP::Connect() {
     if (Connected())
         throw Error("Already connected.");
     if (host_.empty() || port_ == 0)
         throw Error("");
-    closeSocket();
-    socket_ = TcpSocket::Connect(host_, port_, timeouts_.connect);
+    session_.open(host_, port_, timeouts_.connect);
     try {
         greet();
     } catch (...) {
@@ -126,20 +130,17 @@ void TIdSMTP::sendData(const TIdMessage& message) {
     // Once DATA is accepted the server takes every line as message text, so a failure here cannot be
     // followed by any command: the connection is closed.
     try {
-        DataWriter writer(socket_, timeouts_.dataIdle);
+        DataWriter writer(session_, timeouts_.dataIdle);
         WriteMessage(message, writer, *clock_);
         writer.flush();
     } catch (...) {
-        closeSocket();
+        session_.close();
         throw;
     }
 }
 
 bool TIdSMTP::Connected() {
-    if (!socket_.isOpen())
-        return false;
-    reader_.takeInPending(socket_);
-    return !reader_.peerClosed() || reader_.hasUnreadData();
+    return session_.connected();
 }
 
 void TIdSMTP::Disconnect() {
@@ -147,23 +148,14 @@ void TIdSMTP::Disconnect() {
         if (Connected())
             SendCmd("QUIT", {221});
     } catch (...) {
-        closeSocket();
+        session_.close();
         throw;
     }
-    closeSocket();
+    session_.close();
 }
 
 const SmtpReply& TIdSMTP::SendCmd(const std::string& line, std::initializer_list<int> accepted) {
-    if (!socket_.isOpen())
-        throw Error("Not Connected");
-    if (HasLineBreak(line))
-        throw Error("The command \"" + Visible(line) + "\" holds a line break.");
-    try {
-        socket_.writeAll(line + "\r\n", timeouts_.dataIdle);
-    } catch (...) {
-        closeSocket();
-        throw;
-    }
+    session_.sendCommand(line, timeouts_.dataIdle);
     readReply();
     if (accepted.size() > 0 && std::find(accepted.begin(), accepted.end(), lastReply_.code) == accepted.end())
         throw SmtpReplyError(lastReply_);
@@ -171,24 +163,8 @@ const SmtpReply& TIdSMTP::SendCmd(const std::string& line, std::initializer_list
 }
 
 void TIdSMTP::readReply() {
-    auto deadline = std::chrono::steady_clock::now() + timeouts_.reply;
     lastReply_ = SmtpReply();
-    try {
-        ReplyBound bound;
-        for (bool ended = false; !ended;) {
-            const std::string line = reader_.readLine(socket_, deadline);
-            bound.count(line);
-            ended = AddSmtpReplyLine(lastReply_, line);
-        }
-    } catch (...) {
-        closeSocket();
-        throw;
-    }
-}
-
-void TIdSMTP::closeSocket() noexcept {
-    socket_.close();
-    reader_.reset();
+    session_.readReply(lastReply_, AddSmtpReplyLine, timeouts_.reply);
 }
 
 void TIdSMTP::disconnectQuietly() noexcept {

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "core/clock.h"
+#include "delivery/command_session.h"
 #include "delivery/mime_message.h"
-#include "delivery/reply_reader.h"
 #include "delivery/smtp_reply.h"
 #include "delivery/tcp_socket.h"
 
@@ -16,7 +16,8 @@ enum class TIdSMTPAuthenticationType { atNone, atDefault, atSASL };
 
 // An SMTP client over plain TCP that carries one message per transaction: greeting, EHLO (HELO as fall-back),
 // RSET, MAIL FROM, RCPT TO, DATA, the message, ".", and QUIT on Disconnect. Every wait is bounded by the
-// timeouts (each reply and each block of the message as a whole), every reply by ReplyLimits. Failures throw Error: SmtpReplyError for a refused reply, SocketError for the network.
+// timeouts (each reply and each block of the message as a whole), every reply by ReplyLimits. Failures throw Error:
+// SmtpReplyError for a refused reply, SocketError for the network.
 class TIdSMTP {
 public:
     // clock gives the Date of messages without one; nullptr means the system clock.
@@ -36,8 +37,8 @@ public:
     void setTimeouts(const NetworkTimeouts& timeouts) { timeouts_ = timeouts; }
 
     // Opens the connection, reads the 220 greeting and greets with EHLO or HELO. Throws Error
-    // "Already connected.", an Error without text for an empty host or port 0; any failure after the TCP
-    // connection disconnects first.
+    // "Already connected.", an Error without text for an empty host or port 0, SocketError EINVAL for a port
+    // outside 1..65535; any failure after the TCP connection disconnects first.
     void Connect();
 
     // One mail transaction. After a refused RCPT, DATA or end of data it sends RSET; a failure that is not a
@@ -46,7 +47,7 @@ public:
     void Send(const TIdMessage& message);
 
     // Whether the connection is open: bytes already sent by the server are taken in first, and unread
-    // bytes keep it open even after the server closed its end.
+    // bytes keep it open even after the server closed its end; without them that close closes it here too.
     bool Connected();
 
     // QUIT (221 expected) when connected, then close. A failed QUIT is thrown after closing.
@@ -67,7 +68,6 @@ private:
     void greet();
     void readReply();
     void sendData(const TIdMessage& message);
-    void closeSocket() noexcept;
     // QUIT when still connected, then close; failures are dropped so that the first one is passed on.
     void disconnectQuietly() noexcept;
     std::string greetingName() const;
@@ -81,8 +81,7 @@ private:
     std::string heloName_;
     NetworkTimeouts timeouts_;
 
-    TcpSocket socket_;
-    ReplyReader reader_;
+    CommandSession session_;
     SmtpReply lastReply_;
     std::vector<std::string> capabilities_;
 };

@@ -98,6 +98,11 @@ std::string Dotted(in_addr address) {
 SocketError::SocketError(int code, const std::string& systemText)
     : Error("Socket Error # " + std::to_string(code) + "\r\n" + systemText), code_(code) {}
 
+void RequireConnectablePort(int port) {
+    if (port < 1 || port > 65535)
+        ThrowErrno(EINVAL);
+}
+
 TcpSocket::TcpSocket(TcpSocket&& other) noexcept : fd_(other.fd_) { other.fd_ = -1; }
 
 TcpSocket& TcpSocket::operator=(TcpSocket&& other) noexcept {
@@ -110,6 +115,7 @@ TcpSocket& TcpSocket::operator=(TcpSocket&& other) noexcept {
 }
 
 TcpSocket TcpSocket::Connect(const std::string& host, int port, std::chrono::milliseconds timeout) {
+    RequireConnectablePort(port);
     sockaddr_in address{};
     address.sin_family = AF_INET;
     address.sin_addr = Resolve(host);

@@ -27,6 +27,9 @@ struct NetworkTimeouts {
     std::chrono::milliseconds dataIdle{120000};
 };
 
+// Throws SocketError EINVAL for a port outside 1..65535, which a connection could only reach by wrapping round.
+void RequireConnectablePort(int port);
+
 // A connected IPv4 TCP socket. Move-only; closes on destruction.
 class TcpSocket {
 public:
@@ -38,7 +41,8 @@ public:
     TcpSocket& operator=(const TcpSocket&) = delete;
     ~TcpSocket() { close(); }
 
-    // Resolves host (a dotted IPv4 address is used as it is) and connects. Throws SocketError.
+    // Resolves host (a dotted IPv4 address is used as it is) and connects. Throws SocketError, EINVAL for a port
+    // outside 1..65535.
     static TcpSocket Connect(const std::string& host, int port, std::chrono::milliseconds timeout);
 
     bool isOpen() const { return fd_ >= 0; }

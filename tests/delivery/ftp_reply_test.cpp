@@ -1,3 +1,4 @@
+#include "delivery/command_session.h"
 #include "delivery/ftp_client.h"
 #include "delivery/ftp_reply.h"
 
@@ -116,15 +117,17 @@ TEST(FtpReply, ReadsWholeRepliesFromAConnectionThatCutsLinesAnywhere) {
     for (char c : stream)
         server->writeAll(&c, 1, 5s);
     server->close();
-    ReplyReader reader;
-    const auto deadline = std::chrono::steady_clock::now() + 5s;
-    const FtpReply first = ReadFtpReply(reader, client, deadline);
+    CommandSession session(std::move(client), [](const std::string&) { return Error("line break"); });
+    FtpReply first;
+    session.readReply(first, AddFtpReplyLine, 5s);
     EXPECT_EQ(first.code, 120);
-    const FtpReply second = ReadFtpReply(reader, client, deadline);
+    FtpReply second;
+    session.readReply(second, AddFtpReplyLine, 5s);
     EXPECT_EQ(second.code, 220);
     EXPECT_EQ(second.text, (std::vector<std::string>{"Hi", "there", "ready"}));
     try {
-        ReadFtpReply(reader, client, deadline);
+        FtpReply third;
+        session.readReply(third, AddFtpReplyLine, 5s);
         FAIL() << "read past the close";
     } catch (const Error& e) {
         EXPECT_EQ(std::string(e.what()), "Connection Closed Gracefully.");

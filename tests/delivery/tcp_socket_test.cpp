@@ -23,6 +23,21 @@ TEST(TcpSocket, RefusedConnectionAndUnknownHostGiveSocketErrorTexts) {
     }
 }
 
+TEST(TcpSocket, RefusesAPortOutside1To65535InsteadOfWrappingRound) {
+    auto listener = TcpListener::Listen("127.0.0.1", 0);
+    for (const int port : {0, -1, 65536, listener.port() + 65536, listener.port() - 65536}) {
+        try {
+            TcpSocket::Connect("127.0.0.1", port, 5s);
+            ADD_FAILURE() << "connected to port " << port;
+        } catch (const SocketError& e) {
+            EXPECT_EQ(std::string(e.what()), "Socket Error # 22\r\nInvalid argument") << "port " << port;
+        }
+    }
+    EXPECT_FALSE(listener.accept(0ms).has_value()) << "nothing reached the listener";
+    TcpSocket::Connect("127.0.0.1", listener.port(), 5s);
+    EXPECT_TRUE(listener.accept(5s).has_value());
+}
+
 TEST(TcpSocket, ExchangesBytesAndTimesOutReads) {
     auto listener = TcpListener::Listen("127.0.0.1", 0);
     auto client = TcpSocket::Connect("127.0.0.1", listener.port(), 5s);
