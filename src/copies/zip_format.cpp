@@ -89,7 +89,7 @@ std::string EncodeCentralHeader(const ZipEntryHeader& header, uint32_t externalA
     PutU16(out, static_cast<uint16_t>(extra.size()));
     PutU16(out, 0); // comment length
     PutU16(out, 0); // disk number start
-    PutU16(out, kInternalAttributesText);
+    PutU16(out, kInternalAttributesBinary);
     PutU32(out, externalAttributes & kExternalAttributesMask);
     PutU32(out, Clamp32(localHeaderOffset));
     out += header.name;

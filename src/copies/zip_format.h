@@ -28,7 +28,8 @@ inline constexpr uint16_t kVersionDefault = 20;
 inline constexpr uint16_t kVersionZip64 = 45;
 inline constexpr uint16_t kFlagMaximumDeflate = 0x0002;
 inline constexpr uint16_t kFlagUtf8Name = 0x0800;
-inline constexpr uint16_t kInternalAttributesText = 1;
+// Internal attributes: 0 marks the entry binary, so no reader converts the line ends of a backup.
+inline constexpr uint16_t kInternalAttributesBinary = 0;
 inline constexpr uint32_t kExternalAttributesMask = 0x40BF;
 
 struct DosDateTime {

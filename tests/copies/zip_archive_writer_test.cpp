@@ -130,7 +130,7 @@ SingleEntry ReadSingleEntryArchive(const std::string& path) {
     EXPECT_EQ(archive.substr(central + 8, 24), archive.substr(6, 24)) << "central copy of the local fields";
     EXPECT_EQ(U16(archive, central + 32), 0) << "comment length";
     EXPECT_EQ(U16(archive, central + 34), 0) << "disk number start";
-    EXPECT_EQ(U16(archive, central + 36), 1) << "internal attributes";
+    EXPECT_EQ(U16(archive, central + 36), 0) << "internal attributes";
     entry.externalAttributes = U32(archive, central + 38);
     EXPECT_EQ(U32(archive, central + 42), 0u) << "local header offset";
     EXPECT_EQ(archive.substr(central + 46, nameSize), entry.name);
@@ -276,6 +276,17 @@ TEST_F(ZipWriterTest, StoreTypeExtensionIsDeflatedAtLevelZero) {
     ASSERT_FALSE(entry.data.empty());
     EXPECT_EQ(entry.data[0] & 0x06, 0) << "first Deflate block is a stored block";
     ExpectReadersAccept(dir.file("outer.zip"), {{"backup.ZIP", dir.file("backup.ZIP")}});
+}
+
+// A backup may hold bytes that look like text: marked as text, "unzip -a" would convert its line ends.
+TEST_F(ZipWriterTest, EntriesAreMarkedBinarySoUnzipNeverConvertsTheirLineEnds) {
+    const std::string textLike = "line one\r\nline two\r\n";
+    test::WriteFile(dir.file("backup.fbk"), textLike);
+    ZipArchiveWriter writer = Writer(CompressMethod::cmDeflate, dir.file("a.zip"), dir.file("backup.fbk"));
+    ASSERT_EQ(writer.Compress(), 1);
+    std::string extracted;
+    ASSERT_EQ(test::RunCommand("unzip -a -p " + dir.file("a.zip"), &extracted), 0);
+    EXPECT_EQ(extracted, textLike);
 }
 
 TEST_F(ZipWriterTest, AttributesFollowThePlatformMapping) {
