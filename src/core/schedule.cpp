@@ -31,6 +31,12 @@ Schedule::Schedule(FormState& form, const Clock& clock, std::string settingsPath
 
 void Schedule::LoadTodaySchedule() {
     LocalTime now = clock_.now();
+    // Cleared here rather than at a tick, so that a manual start as the day's first event cannot keep them.
+    if (Day{now.year, now.month, now.day} != loadedDay_) {
+        for (auto& slot : slots_)
+            slot.done = false;
+        lastFailure_.fill(std::nullopt);
+    }
     WithSettings(settingsPath_, [&](SettingsFile& settings) {
         bool dayTicked = false;
         try {
@@ -59,13 +65,7 @@ void Schedule::LoadTodaySchedule() {
 
 void Schedule::ScheduleTick(const Job& job) {
     LocalTime now = clock_.now();
-    Day today{now.year, now.month, now.day};
-    if (today != loadedDay_) {
-        for (auto& slot : slots_)
-            slot.done = false;
-        lastFailure_.fill(std::nullopt);
-    }
-    if (reloadNeeded(today))
+    if (reloadNeeded(Day{now.year, now.month, now.day}))
         LoadTodaySchedule();
     int due = job ? dueSlot(now) : -1;
     if (due < 0)
