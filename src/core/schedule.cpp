@@ -1,6 +1,7 @@
 #include "core/schedule.h"
 
 #include "core/settings_file.h"
+#include "core/settings_values.h"
 
 #include <chrono>
 #include <cstdio>
@@ -38,16 +39,11 @@ void Schedule::LoadTodaySchedule() {
         lastFailure_.fill(std::nullopt);
     }
     WithSettings(settingsPath_, [&](SettingsFile& settings) {
-        bool dayTicked = false;
-        try {
-            dayTicked = settings.ReadFlag("DAYS", WeekdayName(now.dayOfWeek), false);
-        } catch (const std::exception&) {
-            dayTicked = false;
-        }
-        if (dayTicked) {
+        const ScheduleFileSettings today = ReadScheduleSettings(settings, now.dayOfWeek);
+        if (today.dayTicked) {
             for (int i = 0; i < 24; ++i) {
                 slots_[i].hour = i;
-                slots_[i].enabled = settings.ReadFlag("HOURS", HourKey(i), false);
+                slots_[i].enabled = today.hours[i];
             }
             timerEnabled_ = true;
             form_.setVisible(kNoBackupToday, false);
