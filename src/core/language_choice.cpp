@@ -1,6 +1,7 @@
 #include "core/language_choice.h"
 
 #include "core/settings_file.h"
+#include "core/settings_table.h"
 
 namespace tervolen {
 
@@ -26,8 +27,9 @@ void ChooseLanguage(FormState& form, const std::string& settingsPath, const Lang
                     const ApplyLanguageFile& applyLanguageFile) {
     if (applyLanguageFile)
         applyLanguageFile(choice.file);
-    WithSettings(settingsPath,
-                 [&](SettingsFile& settings) { settings.WriteText("LANG", "SetLang", form.text(choice.label)); });
+    WithSettings(settingsPath, [&](SettingsFile& settings) {
+        WriteSettingText(settings, SettingId::Language, form.text(choice.label));
+    });
 }
 
 namespace {

@@ -12,7 +12,6 @@ namespace tervolen {
 
 namespace {
 
-constexpr std::size_t kChunkSize = 16 * 1024;
 constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 
 char32_t FoldCodePoint(char32_t c) {
@@ -116,24 +115,9 @@ LanguageFile LanguageFile::Parse(std::string_view text) {
 }
 
 LanguageFile LanguageFile::Load(const std::string& path) {
-    FileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
-    if (!file.valid())
-        ThrowFileError("Cannot open file", path, errno);
-    struct stat info {};
-    if (::fstat(file.get(), &info) == 0 && S_ISDIR(info.st_mode))
-        ThrowFileError("Cannot open file", path, EISDIR);
+    const std::optional<FileDescriptor> file = OpenToRead(path, path, false);
     Builder builder;
-    std::vector<char> buffer(kChunkSize);
-    for (;;) {
-        ssize_t n = ::read(file.get(), buffer.data(), buffer.size());
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0)
-            ThrowFileError("Cannot read file", path, errno);
-        if (n == 0)
-            break;
-        builder.feed(std::string_view(buffer.data(), static_cast<std::size_t>(n)));
-    }
+    ReadToEnd(file->get(), path, [&builder](std::string_view chunk) { builder.feed(chunk); });
     return builder.finish();
 }
 

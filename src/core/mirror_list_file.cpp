@@ -81,15 +81,8 @@ public:
 private:
     bool Fill() {
         position_ = size_ = 0;
-        for (;;) {
-            const ssize_t n = ::read(fd_, buffer_.data(), buffer_.size());
-            if (n < 0 && errno == EINTR)
-                continue;
-            if (n < 0)
-                ThrowFileError("Cannot read file", path_, errno);
-            size_ = static_cast<size_t>(n);
-            return n > 0;
-        }
+        size_ = ReadSome(fd_, path_, buffer_.data(), buffer_.size());
+        return size_ > 0;
     }
 
     int fd_;
@@ -197,20 +190,12 @@ std::string ListViewBytes(const std::vector<std::string>& captions, const std::s
 } // namespace
 
 std::vector<MirrorListEntry> LoadMirrorList(const std::string& path) {
-    FileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
-    if (file.get() < 0) {
-        if (errno == ENOENT)
-            return {};
-        ThrowFileError("Cannot open file", FullPath(path), errno);
-    }
-    struct stat info {};
-    if (::fstat(file.get(), &info) != 0)
-        ThrowFileError("Cannot open file", FullPath(path), errno);
-    if (S_ISDIR(info.st_mode))
-        ThrowFileError("Cannot open file", FullPath(path), EISDIR);
-    CheckTrustedByRoot(file.get(), FullPath(path));
+    const std::optional<FileDescriptor> file = OpenToRead(path, FullPath(path), true);
+    if (!file)
+        return {};
+    CheckTrustedByRoot(file->get(), FullPath(path));
 
-    ByteReader in(file.get(), FullPath(path));
+    ByteReader in(file->get(), FullPath(path));
     char header[kHeader.size()];
     if (in.Read(header, sizeof header) && std::string_view(header, sizeof header) == kHeader)
         return ReadListViewForm(in);

@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <vector>
 
 namespace tervolen {
 
@@ -30,6 +31,37 @@ std::size_t ReadAt(const OpenedFile& file, char* buffer, std::size_t size, std::
         if (errno != EINTR)
             ThrowFileError("Cannot read file", file.path, errno);
     }
+}
+
+std::optional<FileDescriptor> OpenToRead(const std::string& path, const std::string& shownPath, bool missingIsNone) {
+    FileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    if (!file.valid()) {
+        if (errno == ENOENT && missingIsNone)
+            return std::nullopt;
+        ThrowFileError("Cannot open file", shownPath, errno);
+    }
+    struct stat info {};
+    if (::fstat(file.get(), &info) != 0)
+        ThrowFileError("Cannot open file", shownPath, errno);
+    if (S_ISDIR(info.st_mode))
+        ThrowFileError("Cannot open file", shownPath, EISDIR);
+    return file;
+}
+
+std::size_t ReadSome(int fd, const std::string& path, char* buffer, std::size_t size) {
+    for (;;) {
+        const ssize_t n = ::read(fd, buffer, size);
+        if (n >= 0)
+            return static_cast<std::size_t>(n);
+        if (errno != EINTR)
+            ThrowFileError("Cannot read file", path, errno);
+    }
+}
+
+void ReadToEnd(int fd, const std::string& path, const std::function<void(std::string_view chunk)>& onChunk) {
+    std::vector<char> buffer(64 * 1024);
+    while (const std::size_t n = ReadSome(fd, path, buffer.data(), buffer.size()))
+        onChunk(std::string_view(buffer.data(), n));
 }
 
 std::uint64_t FileSize(const OpenedFile& file) {

@@ -2,6 +2,8 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <unistd.h>
@@ -56,6 +58,17 @@ std::size_t ReadAt(const OpenedFile& file, char* buffer, std::size_t size, std::
 
 // The size of the open file now. Throws Error "Cannot read file" with the path and reason.
 std::uint64_t FileSize(const OpenedFile& file);
+
+// Opens path read-only for reading it through once. A missing file gives std::nullopt when missingIsNone; any
+// other failure, and a folder at the name, throws Error "Cannot open file" with shownPath and the system's reason.
+std::optional<FileDescriptor> OpenToRead(const std::string& path, const std::string& shownPath, bool missingIsNone);
+
+// One read of up to size bytes at the descriptor's offset, retried when a signal cut it short; 0 at the end.
+// Throws Error "Cannot read file" with path and the system's reason.
+std::size_t ReadSome(int fd, const std::string& path, char* buffer, std::size_t size);
+
+// Reads from the descriptor's offset to the end, in chunks of 64 KiB at most. Throws as ReadSome.
+void ReadToEnd(int fd, const std::string& path, const std::function<void(std::string_view chunk)>& onChunk);
 
 // A temporary file that is removed on destruction unless kept.
 class TemporaryFile {

@@ -1,6 +1,7 @@
 #include "core/schedule.h"
 
 #include "core/settings_file.h"
+#include "core/settings_values.h"
 
 #include <chrono>
 #include <cstdio>
@@ -31,17 +32,18 @@ Schedule::Schedule(FormState& form, const Clock& clock, std::string settingsPath
 
 void Schedule::LoadTodaySchedule() {
     LocalTime now = clock_.now();
+    // Cleared here rather than at a tick, so that a manual start as the day's first event cannot keep them.
+    if (Day{now.year, now.month, now.day} != loadedDay_) {
+        for (auto& slot : slots_)
+            slot.done = false;
+        lastFailure_.fill(std::nullopt);
+    }
     WithSettings(settingsPath_, [&](SettingsFile& settings) {
-        bool dayTicked = false;
-        try {
-            dayTicked = settings.ReadFlag("DAYS", WeekdayName(now.dayOfWeek), false);
-        } catch (const std::exception&) {
-            dayTicked = false;
-        }
-        if (dayTicked) {
+        const ScheduleFileSettings today = ReadScheduleSettings(settings, now.dayOfWeek);
+        if (today.dayTicked) {
             for (int i = 0; i < 24; ++i) {
                 slots_[i].hour = i;
-                slots_[i].enabled = settings.ReadFlag("HOURS", HourKey(i), false);
+                slots_[i].enabled = today.hours[i];
             }
             timerEnabled_ = true;
             form_.setVisible(kNoBackupToday, false);
@@ -59,13 +61,7 @@ void Schedule::LoadTodaySchedule() {
 
 void Schedule::ScheduleTick(const Job& job) {
     LocalTime now = clock_.now();
-    Day today{now.year, now.month, now.day};
-    if (today != loadedDay_) {
-        for (auto& slot : slots_)
-            slot.done = false;
-        lastFailure_.fill(std::nullopt);
-    }
-    if (reloadNeeded(today))
+    if (reloadNeeded(Day{now.year, now.month, now.day}))
         LoadTodaySchedule();
     int due = job ? dueSlot(now) : -1;
     if (due < 0)

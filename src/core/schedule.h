@@ -30,7 +30,8 @@ public:
 
     Schedule(FormState& form, const Clock& clock, std::string settingsPath);
 
-    // Re-reads today's schedule from the settings file and shows or hides LbInfo. Throws the settings
+    // Re-reads today's schedule from the settings file and shows or hides LbInfo; on a new day it first
+    // clears the done flags and failed tries, whether a tick or a manual start calls it. Throws the settings
     // file's errors.
     void LoadTodaySchedule();
 

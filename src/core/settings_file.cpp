@@ -24,8 +24,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-constexpr size_t kChunkSize = 64 * 1024;
-
 struct Line {
     enum Kind { kSkip, kHeader, kEntry } kind;
     std::string text; // section name or stored entry line
@@ -53,17 +51,8 @@ std::optional<std::string_view> KeyOf(const std::string& entry) {
 // Calls onLine for every line of the file. Every CR and every LF ends a line: the empty line between
 // the two of a CR LF is skipped like any other empty line.
 template <class F> void ForEachLine(int fd, const std::string& path, F&& onLine) {
-    std::vector<char> buffer(kChunkSize);
     std::string line;
-    for (;;) {
-        const ssize_t n = ::read(fd, buffer.data(), buffer.size());
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0)
-            ThrowFileError("Cannot read file", path, errno);
-        if (n == 0)
-            break;
-        std::string_view rest(buffer.data(), static_cast<size_t>(n));
+    ReadToEnd(fd, path, [&](std::string_view rest) {
         size_t end = 0;
         while ((end = rest.find_first_of("\r\n")) != std::string_view::npos) {
             line.append(rest.substr(0, end));
@@ -72,7 +61,7 @@ template <class F> void ForEachLine(int fd, const std::string& path, F&& onLine)
             rest.remove_prefix(end + 1);
         }
         line.append(rest);
-    }
+    });
     onLine(std::string_view(line));
 }
 
@@ -93,32 +82,21 @@ bool HasLineBreak(std::string_view text) {
     return text.find_first_of("\r\n") != std::string_view::npos;
 }
 
-bool ReadAll(int fd, char* data, size_t size) {
-    while (size > 0) {
-        const ssize_t n = ::read(fd, data, size);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return false;
-        data += n;
-        size -= static_cast<size_t>(n);
-    }
-    return true;
-}
-
 // True when the open file holds exactly text.
-bool FileHolds(int fd, std::string_view text) {
+bool FileHolds(int fd, const std::string& path, std::string_view text) {
     struct stat info {};
     if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || static_cast<uintmax_t>(info.st_size) != text.size())
         return false;
-    std::vector<char> buffer(kChunkSize);
-    while (!text.empty()) {
-        const size_t size = std::min(buffer.size(), text.size());
-        if (!ReadAll(fd, buffer.data(), size) || text.substr(0, size) != std::string_view(buffer.data(), size))
-            return false;
-        text.remove_prefix(size);
+    bool same = true;
+    try {
+        ReadToEnd(fd, path, [&](std::string_view chunk) {
+            same = same && text.substr(0, chunk.size()) == chunk;
+            text.remove_prefix(std::min(chunk.size(), text.size()));
+        });
+    } catch (const Error&) {
+        return false; // unreadable counts as different: the file is written anew
     }
-    return true;
+    return same && text.empty();
 }
 
 // The file holds passwords: group and others lose their rights. This is best effort, as the file may
@@ -133,17 +111,11 @@ void RestrictToOwner(int fd) {
 
 SettingsFile SettingsFile::OpenSettings(const std::string& path) {
     SettingsFile settings(path);
-    FileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
-    if (file.get() < 0) {
-        if (errno == ENOENT)
-            return settings;
-        ThrowFileError("Cannot open file", path, errno);
-    }
-    struct stat info {};
-    if (::fstat(file.get(), &info) == 0 && S_ISDIR(info.st_mode))
-        ThrowFileError("Cannot open file", path, EISDIR);
-    CheckTrustedByRoot(file.get(), path);
-    ForEachLine(file.get(), path, [&settings](std::string_view line) { settings.AddLine(line); });
+    std::optional<FileDescriptor> file = OpenToRead(path, path, true);
+    if (!file)
+        return settings;
+    CheckTrustedByRoot(file->get(), path);
+    ForEachLine(file->get(), path, [&settings](std::string_view line) { settings.AddLine(line); });
     return settings;
 }
 
@@ -229,7 +201,7 @@ void SettingsFile::WriteBack() {
     const std::string text = Text();
     {
         FileDescriptor current(::open(path_.c_str(), O_RDONLY | O_CLOEXEC));
-        if (current.valid() && FileHolds(current.get(), text)) {
+        if (current.valid() && FileHolds(current.get(), path_, text)) {
             RestrictToOwner(current.get());
             const std::size_t slash = path_.rfind('/');
             RemoveStaleTemporaries(slash == std::string::npos ? std::string() : path_.substr(0, slash),

@@ -2,49 +2,14 @@
 
 #include "core/errors.h"
 #include "core/mirror_list_file.h"
-#include "core/schedule.h"
 #include "core/settings_file.h"
+#include "core/settings_table.h"
 
 #include <filesystem>
 
 namespace tervolen {
 
 namespace {
-
-const char* Mark(bool set) { return set ? "Checked" : ""; }
-
-void WriteItemFlags(SettingsFile& settings, const FormState& form, const char* section, const char* list) {
-    for (int i = 0; i < form.itemCount(list); ++i)
-        settings.WriteFlag(section, form.itemText(list, i), form.itemChecked(list, i));
-}
-
-struct RequiredField {
-    const char* control;
-    const char* section;
-    const char* key;
-    const char* message;
-};
-
-constexpr RequiredField kRequiredFields[] = {
-    {"CB_ChooseSGDBVer", "SGDBVER", "Version", "Set SGDBR Version"},
-    {"CB_Protocol", "PROTOCOL", "Type", "Set Protocol"},
-    {"EdServerName", "SERVERNAME", "Name", "Set Server Name"},
-    {"ClientLibFilenameEdit", "CLIENTLIB", "ClientLib", "Set database client library"},
-    {"EdUserName", "USERNAME", "UserName", "Set database username"},
-    {"EdPswd", "PASSWORD", "Pswd", "Set database Password"},
-    {"CB_BkpExt", "BKPEXT", "Ext", "Set Backup Extension"},
-};
-
-// Writes the required fields in order; returns the first empty one, or nullptr.
-const RequiredField* WriteRequiredFields(SettingsFile& settings, const FormState& form) {
-    for (const auto& field : kRequiredFields) {
-        std::string value = form.text(field.control);
-        if (value.empty())
-            return &field;
-        settings.WriteText(field.section, field.key, value);
-    }
-    return nullptr;
-}
 
 // Creates one folder level when the folder is missing; the error's text is the folder itself.
 void EnsureFolder(const std::string& folder) {
@@ -55,53 +20,60 @@ void EnsureFolder(const std::string& folder) {
         throw Error(folder);
 }
 
-struct Field {
-    const char* control;
-    const char* key;
-};
+void WriteItems(SettingsFile& settings, const FormState& form, const SettingRow& row) {
+    const int count = row.itemKeys == ItemKeys::Weekdays ? 7 : form.itemCount(row.control);
+    for (int i = 0; i < count; ++i) {
+        const std::string itemText = row.itemKeys == ItemKeys::Weekdays ? "" : form.itemText(row.control, i);
+        WriteSettingItem(settings, row.id, ItemKey(row, i, itemText), form.itemChecked(row.control, i));
+    }
+}
 
-void WriteFields(SettingsFile& settings, const FormState& form, const char* section,
-                 std::initializer_list<Field> fields) {
-    for (const auto& field : fields)
-        settings.WriteText(section, field.key, form.text(field.control));
+void WriteRow(SettingsFile& settings, const FormState& form, const SettingRow& row) {
+    switch (row.encoding) {
+    case Encoding::Text:
+        return WriteSettingText(settings, row.id, form.text(row.control));
+    case Encoding::Mark:
+        return WriteSettingMark(settings, row.id, form.checked(row.control));
+    case Encoding::Flag:
+        return WriteSettingFlag(settings, row.id, form.checked(row.control));
+    case Encoding::ItemFlags:
+        return WriteItems(settings, form, row);
+    case Encoding::ItemIndex: {
+        const int index = form.itemIndex(row.control);
+        if (row.saveRule != SaveRule::WhenSelected || index >= 0)
+            WriteSettingText(settings, row.id, index == 1 ? "1" : "0");
+        return;
+    }
+    }
+}
+
+// Writes the rows of one action in table order; returns the first Required row whose control is empty (the
+// save stops there), or nullptr. A FillWhenEmpty row makes defaultFolder first and puts it in an empty control.
+const SettingRow* WriteRows(SettingsFile& settings, FormState& form, SavedBy action,
+                            const std::string& defaultFolder = {}) {
+    for (const SettingRow& row : SettingsTable()) {
+        if (row.savedBy != action)
+            continue;
+        if (row.saveRule == SaveRule::Required && form.text(row.control).empty())
+            return &row;
+        if (row.saveRule == SaveRule::FillWhenEmpty) {
+            EnsureFolder(defaultFolder);
+            if (form.text(row.control).empty())
+                form.setText(row.control, defaultFolder);
+        }
+        WriteRow(settings, form, row);
+    }
+    return nullptr;
 }
 
 // Returns false when a required field was empty: its message was shown and the save stops there.
 bool WriteScheduleSettings(SettingsFile& settings, FormState& form, Dialogs& dialogs, const AppPaths& paths) {
-    settings.WriteText("DIRECTORYS", "Base", form.text("eBase"));
-    settings.WriteText("DIRECTORYS", "BackUpDir", form.text("eDirBackup"));
-    settings.WriteText("VERBOSEMODE", "Verbose", Mark(form.checked("CheckVerbose")));
-    settings.WriteText("BACKUPRESTOREMODE", "Checked", Mark(form.checked("CheckBackupLog")));
-    settings.WriteText("CHECKBACKUPLOG", "AutoSave", Mark(form.checked("CheckBackupLog")));
-    for (int day = 1; day <= 7; ++day)
-        settings.WriteFlag("DAYS", WeekdayName(day), form.itemChecked("clbSemana", day - 1));
-    WriteItemFlags(settings, form, "HOURS", "clbHorarios");
-
-    if (const RequiredField* empty = WriteRequiredFields(settings, form)) {
-        dialogs.message(empty->message);
+    // An unticked box and an emptied field clear what was stored, so they do not come back at the next start.
+    if (const SettingRow* empty = WriteRows(settings, form, SavedBy::SaveSchedule, paths.join("DefaultRestores"))) {
+        dialogs.message(empty->requiredMessage);
         form.setFocus(empty->control);
         return false;
     }
-
-    std::string restoreFolder = paths.join("DefaultRestores");
-    EnsureFolder(restoreFolder);
-    if (form.text("EditRestore").empty())
-        form.setText("EditRestore", restoreFolder);
-    settings.WriteText("DEFAULTRESTOREDIR", "DIR", form.text("EditRestore"));
-
-    // An unticked box and an emptied field clear what was stored, so they do not come back at the next start.
-    settings.WriteText("SENDBACKUPFTP", "Send", Mark(form.checked("ChkBoxSentFTP")));
-    WriteFields(settings, form, "FTP",
-                {{"LedFTPAdress", "Host"}, {"LedUserName", "User"}, {"LedPassword", "Pswd"}, {"LedFTPPort", "Port"}});
-    settings.WriteText("SENDBACKUPMAIL", "Send", Mark(form.checked("ChkBoxBkpMail")));
-    WriteFields(settings, form, "SMTP",
-                {{"ledHost", "Host"},
-                 {"EdSMTPPort", "Port"},
-                 {"ledFrom", "From"},
-                 {"ledTo", "To"},
-                 {"ledCC", "cc"},
-                 {"EdSMTPUser", "User"},
-                 {"EdSMTPpswd", "Pswd"}});
     return true;
 }
 
@@ -127,14 +99,7 @@ void TranspButOkScheduleClick(FormState& form, Dialogs& dialogs, const AppPaths&
 }
 
 void TranspButOKConfigClick(FormState& form, const AppPaths& paths) {
-    WithSettings(paths.settingsFile, [&](SettingsFile& settings) {
-        WriteItemFlags(settings, form, "LISTABACKUP", "clListaBackup");
-        WriteItemFlags(settings, form, "LISTARESTORE", "clListaRestore");
-        settings.WriteFlag("COMPRESSION", "Checked", form.checked("ChkBoxCompress"));
-        int method = form.itemIndex("CBCompMetho");
-        if (method >= 0)
-            settings.WriteText("COMPRESSION", "Method", method == 1 ? "1" : "0");
-    });
+    WithSettings(paths.settingsFile, [&](SettingsFile& settings) { WriteRows(settings, form, SavedBy::SaveConfig); });
 }
 
 } // namespace tervolen

@@ -2,40 +2,37 @@
 
 #include "core/language_choice.h"
 #include "core/mirror_list_file.h"
-#include "core/schedule.h"
 #include "core/settings_file.h"
+#include "core/settings_table.h"
 #include "core/version.h"
 
 namespace tervolen {
 
 namespace {
 
-void SetTextWhenStored(FormState& form, const SettingsFile& settings, const char* section, const char* key,
-                       const char* control) {
-    std::string value = settings.ReadText(section, key, "");
-    if (!value.empty())
-        form.setText(control, value);
+int ItemCountOf(const FormState& form, const SettingRow& row) {
+    return row.itemKeys == ItemKeys::Weekdays ? 7 : form.itemCount(row.control);
 }
 
-void TickItemsFromSection(FormState& form, const SettingsFile& settings, const char* section, const char* list) {
-    for (int i = 0; i < form.itemCount(list); ++i)
-        form.setItemChecked(list, i, settings.ReadFlag(section, form.itemText(list, i), false));
+void TickItems(FormState& form, const SettingsFile& settings, const SettingRow& row) {
+    for (int i = 0; i < ItemCountOf(form, row); ++i)
+        form.setItemChecked(row.control, i,
+                            ReadSettingItem(settings, row.id, ItemKey(row, i, form.itemText(row.control, i))));
 }
 
-void LoadWeekdays(FormState& form, const SettingsFile& settings, const StartupHooks& hooks) {
+void LoadWeekdays(FormState& form, const SettingsFile& settings, const SettingRow& row, const StartupHooks& hooks) {
     try {
-        for (int day = 1; day <= 7; ++day)
-            form.setItemChecked("clbSemana", day - 1, settings.ReadFlag("DAYS", WeekdayName(day), false));
+        TickItems(form, settings, row);
     } catch (const std::exception& e) {
         if (hooks.addErrorLine)
             hooks.addErrorLine(std::string("Error Code 0001 Internal System \r") + e.what());
     }
 }
 
-void LoadLanguage(FormState& form, const SettingsFile& settings, const StartupHooks& hooks) {
-    if (!settings.ReadFlag("LANG", "SetLang", true))
+void LoadLanguage(FormState& form, const SettingsFile& settings, const SettingRow& row, const StartupHooks& hooks) {
+    if (!settings.ReadFlag(row.section, row.key, true))
         return;
-    const LanguageChoice* language = LanguageByCaption(settings.ReadText("LANG", "SetLang", ""));
+    const LanguageChoice* language = LanguageByCaption(ReadSettingText(settings, row.id));
     if (language == nullptr)
         return;
     if (hooks.applyLanguageFile)
@@ -43,11 +40,45 @@ void LoadLanguage(FormState& form, const SettingsFile& settings, const StartupHo
     form.setText("LbInfo", language->noBackupToday);
 }
 
-void LoadCompression(FormState& form, const SettingsFile& settings) {
-    bool compress = settings.ReadFlag("COMPRESSION", "Checked", true);
-    form.setChecked("ChkBoxCompress", compress);
-    form.setEnabled("CBCompMetho", compress);
-    form.setEnabled("CBCompMethoLevel", compress);
+void LoadFlag(FormState& form, const SettingsFile& settings, const SettingRow& row) {
+    const bool value = ReadSettingFlag(settings, row.id);
+    form.setChecked(row.control, value);
+    for (const char* dependent : row.enables)
+        if (dependent != nullptr)
+            form.setEnabled(dependent, value);
+}
+
+// A Mark only ever ticks its box: an empty value leaves the box as it is.
+void LoadMark(FormState& form, const SettingsFile& settings, const SettingRow& row) {
+    if (ReadSettingMark(settings, row.id))
+        form.setChecked(row.control, true);
+}
+
+void LoadText(FormState& form, const SettingsFile& settings, const SettingRow& row) {
+    const std::string value = ReadSettingText(settings, row.id);
+    if (row.load == Load::Set || (row.load == Load::SetWhenStored && !value.empty()) ||
+        (row.load == Load::SetUnlessZero && settings.ReadFlag(row.section, row.key, true)))
+        form.setText(row.control, value);
+}
+
+void LoadRow(FormState& form, const SettingsFile& settings, const SettingRow& row, const StartupHooks& hooks) {
+    if (row.load == Load::Never)
+        return;
+    if (row.load == Load::ChooseLanguage)
+        return LoadLanguage(form, settings, row, hooks);
+    switch (row.encoding) {
+    case Encoding::Text:
+        return LoadText(form, settings, row);
+    case Encoding::Mark:
+        return LoadMark(form, settings, row);
+    case Encoding::Flag:
+        return LoadFlag(form, settings, row);
+    case Encoding::ItemFlags:
+        return row.itemKeys == ItemKeys::Weekdays ? LoadWeekdays(form, settings, row, hooks)
+                                                  : TickItems(form, settings, row);
+    case Encoding::ItemIndex:
+        return form.setItemIndex(row.control, ReadSettingText(settings, row.id) == "1" ? 1 : 0);
+    }
 }
 
 void LoadMirrorListIntoForm(FormState& form, const AppPaths& paths) {
@@ -59,47 +90,14 @@ void LoadMirrorListIntoForm(FormState& form, const AppPaths& paths) {
 
 } // namespace
 
-std::string HeaderCaption() { return "Quillon Systems Tervolen " + ReadFileVersion(); }
+std::string HeaderCaption() {
+    return "Quillon Systems Tervolen " + ReadFileVersion();
+}
 
 void LoadSettingsIntoForm(FormState& form, const AppPaths& paths, const StartupHooks& hooks) {
     WithSettings(paths.settingsFile, [&](SettingsFile& settings) {
-        form.setText("eBase", settings.ReadText("DIRECTORYS", "Base", ""));
-        form.setText("eDirBackup", settings.ReadText("DIRECTORYS", "BackupDir", ""));
-        if (!settings.ReadText("VERBOSEMODE", "Verbose", "").empty())
-            form.setChecked("CheckVerbose", true);
-        if (!settings.ReadText("BACKUPRESTOREMODE", "Checked", "").empty())
-            form.setChecked("CheckBackupLog", true);
-        LoadWeekdays(form, settings, hooks);
-        TickItemsFromSection(form, settings, "HOURS", "clbHorarios");
-        TickItemsFromSection(form, settings, "LISTABACKUP", "clListaBackup");
-        TickItemsFromSection(form, settings, "LISTARESTORE", "clListaRestore");
-        SetTextWhenStored(form, settings, "SGDBVER", "Version", "CB_ChooseSGDBVer");
-        SetTextWhenStored(form, settings, "PROTOCOL", "Type", "CB_Protocol");
-        SetTextWhenStored(form, settings, "SERVERNAME", "Name", "EdServerName");
-        SetTextWhenStored(form, settings, "CLIENTLIB", "ClientLib", "ClientLibFilenameEdit");
-        SetTextWhenStored(form, settings, "USERNAME", "UserName", "EdUserName");
-        SetTextWhenStored(form, settings, "PASSWORD", "Pswd", "EdPswd");
-        SetTextWhenStored(form, settings, "BKPEXT", "Ext", "CB_BkpExt");
-        LoadCompression(form, settings);
-        if (settings.ReadFlag("DEFAULTRESTOREDIR", "DIR", true))
-            form.setText("EditRestore", settings.ReadText("DEFAULTRESTOREDIR", "DIR", ""));
-        LoadLanguage(form, settings, hooks);
-        if (!settings.ReadText("SENDBACKUPFTP", "Send", "").empty())
-            form.setChecked("ChkBoxSentFTP", true);
-        SetTextWhenStored(form, settings, "FTP", "Host", "LedFTPAdress");
-        SetTextWhenStored(form, settings, "FTP", "User", "LedUserName");
-        SetTextWhenStored(form, settings, "FTP", "Pswd", "LedPassword");
-        SetTextWhenStored(form, settings, "FTP", "Port", "LedFTPPort");
-        if (!settings.ReadText("SENDBACKUPMAIL", "Send", "").empty())
-            form.setChecked("ChkBoxBkpMail", true);
-        SetTextWhenStored(form, settings, "SMTP", "Host", "ledHost");
-        SetTextWhenStored(form, settings, "SMTP", "Port", "EdSMTPPort");
-        SetTextWhenStored(form, settings, "SMTP", "From", "ledFrom");
-        SetTextWhenStored(form, settings, "SMTP", "To", "ledTo");
-        SetTextWhenStored(form, settings, "SMTP", "CC", "ledCC");
-        SetTextWhenStored(form, settings, "SMTP", "User", "EdSMTPUser");
-        SetTextWhenStored(form, settings, "SMTP", "Pswd", "EdSMTPpswd");
-        form.setItemIndex("CBCompMetho", settings.ReadText("COMPRESSION", "Method", "") == "1" ? 1 : 0);
+        for (const SettingRow& row : SettingsTable())
+            LoadRow(form, settings, row, hooks);
         LoadMirrorListIntoForm(form, paths);
     });
 }

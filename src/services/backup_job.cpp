@@ -4,7 +4,7 @@
 #include "core/paths.h"
 #include "core/folder_safety.h"
 #include "core/posix_file.h"
-#include "core/settings_file.h"
+#include "core/settings_values.h"
 #include "core/time_format.h"
 #include "services/connection_settings.h"
 
@@ -28,12 +28,6 @@ const TBackupOption kBackupOptionRows[] = {
     TBackupOption::ConvertExtTables,
 };
 
-struct BackupSettings {
-    std::string databasePath;
-    std::string backupFolder;
-    bool verbose = false;
-};
-
 } // namespace
 
 BackupJob::BackupJob(JobContext context, TpFIBBackupService& service, std::string& currentBackupName)
@@ -47,10 +41,7 @@ bool BackupJob::Run(bool unattended) {
     backupFinished_ = false;
     monitor.SetLed(false);
     // The job only reads the settings, so a save made while it runs is never overwritten.
-    BackupSettings settings = ReadSettings(context_.paths.settingsFile, [](const SettingsFile& file) {
-        return BackupSettings{file.ReadText("DIRECTORYS", "Base", ""), file.ReadText("DIRECTORYS", "BackupDir", ""),
-                              !file.ReadText("VERBOSEMODE", "Verbose", "").empty()};
-    });
+    const BackupFileSettings settings = ReadBackupFileSettings(context_.paths.settingsFile);
     try {
         prepareRequest(settings.databasePath, settings.backupFolder);
         applyProtocol(unattended);

@@ -1,6 +1,6 @@
 #include "services/restore_job.h"
 
-#include "core/settings_file.h"
+#include "core/settings_values.h"
 #include "core/text_conversion.h"
 #include "core/time_format.h"
 #include "services/connection_settings.h"
@@ -30,9 +30,7 @@ void RestoreJob::Run() {
     if (!context_.dialogs.askYesNo("Warning", kRestoreWarning))
         return;
     // The job only reads the settings, so a save made while it runs is never overwritten.
-    bool verbose = ReadSettings(context_.paths.settingsFile, [](const SettingsFile& file) {
-        return !file.ReadText("VERBOSEMODE", "Verbose", "").empty();
-    });
+    const bool verbose = ReadRestoreFileSettings(context_.paths.settingsFile).verbose;
     context_.form.setActivePage(static_cast<int>(Page::Monitor));
     try {
         selectRestoreOption();

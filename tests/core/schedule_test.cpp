@@ -61,6 +61,31 @@ TEST_F(ScheduleTest, AStartInsideTheHourRunsAtOnceAndAfterItNot) {
     EXPECT_EQ(runs, 0);
 }
 
+// A manual start reloads today's schedule; when it is the first event of a new day, yesterday's done flags
+// must be cleared all the same, whether the reload or a tick sees the new day first.
+TEST_F(ScheduleTest, ANewDaysFirstEventClearsYesterdaysDoneFlagsWhateverItIs) {
+    writeSchedule("[DAYS]\r\nMonday=1\r\nTuesday=1\r\n\r\n[HOURS]\r\n02:00=1\r\n\r\n");
+    struct Case {
+        const char* firstEvent;
+        bool manualStart;
+    };
+    for (const Case& c : {Case{"tick", false}, Case{"manual start", true}}) {
+        Schedule fresh(form, clock, settingsPath);
+        clock.set(kYear, kMonth, kMonday, 2, 0);
+        int runs = 0;
+        fresh.ScheduleTick([&] { return ++runs > 0; });
+        ASSERT_EQ(runs, 1) << c.firstEvent;
+        clock.set(kYear, kMonth, kMonday + 1, 0, 30);
+        if (c.manualStart)
+            fresh.LoadTodaySchedule();
+        else
+            fresh.ScheduleTick([&] { return ++runs > 0; });
+        clock.set(kYear, kMonth, kMonday + 1, 2, 0);
+        fresh.ScheduleTick([&] { return ++runs > 0; });
+        EXPECT_EQ(runs, 2) << "Tuesday's 02:00 after a " << c.firstEvent << " at 00:30";
+    }
+}
+
 TEST_F(ScheduleTest, AnUntickedWeekdayShowsTheLabelAndRunsNothing) {
     writeSchedule("[DAYS]\r\nTuesday=1\r\n\r\n[HOURS]\r\n02:00=1\r\n\r\n");
     EXPECT_EQ(tickAt(kMonday, 2, 0), 0);

@@ -1,0 +1,329 @@
+#include "core/settings_table.h"
+
+#include "core/schedule.h"
+
+namespace tervolen {
+
+namespace {
+
+using E = Encoding;
+using L = Load;
+using S = SavedBy;
+using R = SaveRule;
+using Id = SettingId;
+
+constexpr SettingRow kRows[] = {
+    {.id = Id::DatabasePath,
+     .section = "DIRECTORYS",
+     .key = "Base",
+     .encoding = E::Text,
+     .control = "eBase",
+     .load = L::Set,
+     .savedBy = S::SaveSchedule},
+    {.id = Id::BackupFolder,
+     .section = "DIRECTORYS",
+     .key = "BackUpDir",
+     .encoding = E::Text,
+     .control = "eDirBackup",
+     .load = L::Set,
+     .savedBy = S::SaveSchedule},
+    {.id = Id::Verbose,
+     .section = "VERBOSEMODE",
+     .key = "Verbose",
+     .encoding = E::Mark,
+     .control = "CheckVerbose",
+     .load = L::Set,
+     .savedBy = S::SaveSchedule},
+    {.id = Id::BackupLog,
+     .section = "BACKUPRESTOREMODE",
+     .key = "Checked",
+     .encoding = E::Mark,
+     .control = "CheckBackupLog",
+     .load = L::Set,
+     .savedBy = S::SaveSchedule},
+    // Written beside BACKUPRESTOREMODE from the same box, never read.
+    {.id = Id::BackupLogAutoSave,
+     .section = "CHECKBACKUPLOG",
+     .key = "AutoSave",
+     .encoding = E::Mark,
+     .control = "CheckBackupLog",
+     .load = L::Never,
+     .savedBy = S::SaveSchedule},
+    {.id = Id::Weekdays,
+     .section = "DAYS",
+     .key = "",
+     .encoding = E::ItemFlags,
+     .control = "clbSemana",
+     .load = L::Set,
+     .savedBy = S::SaveSchedule,
+     .itemKeys = ItemKeys::Weekdays},
+    {.id = Id::Hours,
+     .section = "HOURS",
+     .key = "",
+     .encoding = E::ItemFlags,
+     .control = "clbHorarios",
+     .load = L::Set,
+     .savedBy = S::SaveSchedule},
+    {.id = Id::BackupOptions,
+     .section = "LISTABACKUP",
+     .key = "",
+     .encoding = E::ItemFlags,
+     .control = "clListaBackup",
+     .load = L::Set,
+     .savedBy = S::SaveConfig},
+    {.id = Id::RestoreOptions,
+     .section = "LISTARESTORE",
+     .key = "",
+     .encoding = E::ItemFlags,
+     .control = "clListaRestore",
+     .load = L::Set,
+     .savedBy = S::SaveConfig},
+    {.id = Id::ServerVersion,
+     .section = "SGDBVER",
+     .key = "Version",
+     .encoding = E::Text,
+     .control = "CB_ChooseSGDBVer",
+     .load = L::SetWhenStored,
+     .savedBy = S::SaveSchedule,
+     .saveRule = R::Required,
+     .requiredMessage = "Set SGDBR Version"},
+    {.id = Id::Protocol,
+     .section = "PROTOCOL",
+     .key = "Type",
+     .encoding = E::Text,
+     .control = "CB_Protocol",
+     .load = L::SetWhenStored,
+     .savedBy = S::SaveSchedule,
+     .saveRule = R::Required,
+     .requiredMessage = "Set Protocol"},
+    {.id = Id::ServerName,
+     .section = "SERVERNAME",
+     .key = "Name",
+     .encoding = E::Text,
+     .control = "EdServerName",
+     .load = L::SetWhenStored,
+     .savedBy = S::SaveSchedule,
+     .saveRule = R::Required,
+     .requiredMessage = "Set Server Name"},
+    {.id = Id::ClientLibrary,
+     .section = "CLIENTLIB",
+     .key = "ClientLib",
+     .encoding = E::Text,
+     .control = "ClientLibFilenameEdit",
+     .load = L::SetWhenStored,
+     .savedBy = S::SaveSchedule,
+     .saveRule = R::Required,
+     .requiredMessage = "Set database client library"},
+    {.id = Id::UserName,
+     .section = "USERNAME",
+     .key = "UserName",
+     .encoding = E::Text,
+     .control = "EdUserName",
+     .load = L::SetWhenStored,
+     .savedBy = S::SaveSchedule,
+     .saveRule = R::Required,
+     .requiredMessage = "Set database username"},
+    {.id = Id::Password,
+     .section = "PASSWORD",
+     .key = "Pswd",
+     .encoding = E::Text,
+     .control = "EdPswd",
+     .load = L::SetWhenStored,
+     .savedBy = S::SaveSchedule,
+     .saveRule = R::Required,
+     .requiredMessage = "Set database Password"},
+    {.id = Id::BackupExtension,
+     .section = "BKPEXT",
+     .key = "Ext",
+     .encoding = E::Text,
+     .control = "CB_BkpExt",
+     .load = L::SetWhenStored,
+     .savedBy = S::SaveSchedule,
+     .saveRule = R::Required,
+     .requiredMessage = "Set Backup Extension"},
+    {.id = Id::Compress,
+     .section = "COMPRESSION",
+     .key = "Checked",
+     .encoding = E::Flag,
+     .control = "ChkBoxCompress",
+     .load = L::Set,
+     .savedBy = S::SaveConfig,
+     .defaultFlag = true,
+     .enables = {"CBCompMetho", "CBCompMethoLevel"}},
+    {.id = Id::RestoreFolder,
+     .section = "DEFAULTRESTOREDIR",
+     .key = "DIR",
+     .encoding = E::Text,
+     .control = "EditRestore",
+     .load = L::SetUnlessZero,
+     .savedBy = S::SaveSchedule,
+     .saveRule = R::FillWhenEmpty},
+    // The caption of the chosen language's label.
+    {.id = Id::Language,
+     .section = "LANG",
+     .key = "SetLang",
+     .encoding = E::Text,
+     .control = nullptr,
+     .load = L::ChooseLanguage,
+     .savedBy = S::LanguageChoice},
+    {.id = Id::SendByFtp,
+     .section = "SENDBACKUPFTP",
+     .key = "Send",
+     .encoding = E::Mark,
+     .control = "ChkBoxSentFTP",
+     .load = L::Set,
+     .savedBy = S::SaveSchedule},
+    {.id = Id::FtpHost,
+     .section = "FTP",
+     .key = "Host",
+     .encoding = E::Text,
+     .control = "LedFTPAdress",
+     .load = L::SetWhenStored,
+     .savedBy = S::SaveSchedule},
+    {.id = Id::FtpUser,
+     .section = "FTP",
+     .key = "User",
+     .encoding = E::Text,
+     .control = "LedUserName",
+     .load = L::SetWhenStored,
+     .savedBy = S::SaveSchedule},
+    {.id = Id::FtpPassword,
+     .section = "FTP",
+     .key = "Pswd",
+     .encoding = E::Text,
+     .control = "LedPassword",
+     .load = L::SetWhenStored,
+     .savedBy = S::SaveSchedule},
+    {.id = Id::FtpPort,
+     .section = "FTP",
+     .key = "Port",
+     .encoding = E::Text,
+     .control = "LedFTPPort",
+     .load = L::SetWhenStored,
+     .savedBy = S::SaveSchedule},
+    {.id = Id::SendByMail,
+     .section = "SENDBACKUPMAIL",
+     .key = "Send",
+     .encoding = E::Mark,
+     .control = "ChkBoxBkpMail",
+     .load = L::Set,
+     .savedBy = S::SaveSchedule},
+    {.id = Id::SmtpHost,
+     .section = "SMTP",
+     .key = "Host",
+     .encoding = E::Text,
+     .control = "ledHost",
+     .load = L::SetWhenStored,
+     .savedBy = S::SaveSchedule},
+    {.id = Id::SmtpPort,
+     .section = "SMTP",
+     .key = "Port",
+     .encoding = E::Text,
+     .control = "EdSMTPPort",
+     .load = L::SetWhenStored,
+     .savedBy = S::SaveSchedule},
+    {.id = Id::SmtpFrom,
+     .section = "SMTP",
+     .key = "From",
+     .encoding = E::Text,
+     .control = "ledFrom",
+     .load = L::SetWhenStored,
+     .savedBy = S::SaveSchedule},
+    {.id = Id::SmtpTo,
+     .section = "SMTP",
+     .key = "To",
+     .encoding = E::Text,
+     .control = "ledTo",
+     .load = L::SetWhenStored,
+     .savedBy = S::SaveSchedule},
+    // Written in lower case, replacing a stored "CC" line.
+    {.id = Id::SmtpCc,
+     .section = "SMTP",
+     .key = "cc",
+     .encoding = E::Text,
+     .control = "ledCC",
+     .load = L::SetWhenStored,
+     .savedBy = S::SaveSchedule},
+    {.id = Id::SmtpUser,
+     .section = "SMTP",
+     .key = "User",
+     .encoding = E::Text,
+     .control = "EdSMTPUser",
+     .load = L::SetWhenStored,
+     .savedBy = S::SaveSchedule},
+    {.id = Id::SmtpPassword,
+     .section = "SMTP",
+     .key = "Pswd",
+     .encoding = E::Text,
+     .control = "EdSMTPpswd",
+     .load = L::SetWhenStored,
+     .savedBy = S::SaveSchedule},
+    {.id = Id::CompressionMethod,
+     .section = "COMPRESSION",
+     .key = "Method",
+     .encoding = E::ItemIndex,
+     .control = "CBCompMetho",
+     .load = L::Set,
+     .savedBy = S::SaveConfig,
+     .saveRule = R::WhenSelected},
+};
+
+constexpr bool RowsInIdOrder() {
+    for (std::size_t i = 0; i < std::size(kRows); ++i)
+        if (static_cast<std::size_t>(kRows[i].id) != i)
+            return false;
+    return static_cast<std::size_t>(SettingId::CompressionMethod) + 1 == std::size(kRows);
+}
+static_assert(RowsInIdOrder(), "the rows of the settings table follow the order of SettingId");
+
+} // namespace
+
+std::span<const SettingRow> SettingsTable() {
+    return kRows;
+}
+
+const SettingRow& Setting(SettingId id) {
+    return kRows[static_cast<std::size_t>(id)];
+}
+
+std::string ReadSettingText(const SettingsFile& settings, SettingId id) {
+    const SettingRow& row = Setting(id);
+    return settings.ReadText(row.section, row.key, row.defaultText);
+}
+
+bool ReadSettingMark(const SettingsFile& settings, SettingId id) {
+    return !ReadSettingText(settings, id).empty();
+}
+
+bool ReadSettingFlag(const SettingsFile& settings, SettingId id) {
+    const SettingRow& row = Setting(id);
+    return settings.ReadFlag(row.section, row.key, row.defaultFlag);
+}
+
+bool ReadSettingItem(const SettingsFile& settings, SettingId id, const std::string& itemKey) {
+    return settings.ReadFlag(Setting(id).section, itemKey, false);
+}
+
+void WriteSettingText(SettingsFile& settings, SettingId id, const std::string& value) {
+    const SettingRow& row = Setting(id);
+    settings.WriteText(row.section, row.key, value);
+}
+
+void WriteSettingMark(SettingsFile& settings, SettingId id, bool ticked) {
+    WriteSettingText(settings, id, ticked ? "Checked" : "");
+}
+
+void WriteSettingFlag(SettingsFile& settings, SettingId id, bool value) {
+    const SettingRow& row = Setting(id);
+    settings.WriteFlag(row.section, row.key, value);
+}
+
+void WriteSettingItem(SettingsFile& settings, SettingId id, const std::string& itemKey, bool value) {
+    settings.WriteFlag(Setting(id).section, itemKey, value);
+}
+
+std::string ItemKey(const SettingRow& row, int index, const std::string& itemText) {
+    return row.itemKeys == ItemKeys::Weekdays ? WeekdayName(index + 1) : itemText;
+}
+
+} // namespace tervolen
