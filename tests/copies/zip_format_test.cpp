@@ -129,7 +129,7 @@ TEST(ZipFormat, CentralHeaderAsTabled) {
                             "0000"
                             "0000"
                             "0000"
-                            "0100"
+                            "0000"
                             "bf400000"
                             "0d0c0b0a"
                             "612e66626b");
