@@ -123,12 +123,26 @@ bool IsHiddenTemporary(std::string_view entry, const std::string& name) {
     return std::all_of(entry.begin() + static_cast<std::ptrdiff_t>(stem.size()), entry.end(), IsRandomLetter);
 }
 
+bool IsHiddenTemporaryOfKind(std::string_view entry, const std::string& name) {
+    if (IsHiddenTemporary(entry, name))
+        return true;
+    const size_t dot = name.rfind('.');
+    const size_t tail = std::string_view(kTemporaryMark).size() + kRandomLength;
+    if (dot == std::string::npos || dot == 0 || name.size() > kNameKept || entry.size() <= tail + 1 ||
+        entry.front() != '.')
+        return false;
+    const std::string_view extension = std::string_view(name).substr(dot);
+    const std::string_view stem = entry.substr(1, entry.size() - 1 - tail);
+    return stem.size() > extension.size() && stem.ends_with(extension) &&
+           IsHiddenTemporary(entry, std::string(stem));
+}
+
 void RemoveStaleTemporaries(const std::string& folder, const std::string& name) {
     std::unique_ptr<DIR, int (*)(DIR*)> listing(::opendir(folder.empty() ? "." : folder.c_str()), ::closedir);
     if (!listing)
         return;
     while (const dirent* entry = ::readdir(listing.get()))
-        if (IsHiddenTemporary(entry->d_name, name))
+        if (IsHiddenTemporaryOfKind(entry->d_name, name))
             RemoveIfStale(::dirfd(listing.get()), entry->d_name);
 }
 

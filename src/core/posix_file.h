@@ -98,11 +98,15 @@ private:
 FileDescriptor CreateHiddenTemporary(const std::string& folder, const std::string& name, std::string& path,
                                      const std::string& shownPath = {}, unsigned mode = 0600);
 
-// Removes the temporaries of name in folder that no live writer holds. Failures are ignored.
+// Removes the temporaries in folder that no live writer holds, of name and of every other name with name's
+// extension: a killed writer's temporary was for a name that the next run may never write again.
 void RemoveStaleTemporaries(const std::string& folder, const std::string& name);
 
 // Whether entry (a name in a folder) is the name of a hidden temporary file for name.
 bool IsHiddenTemporary(std::string_view entry, const std::string& name);
+
+// Whether entry is the name of a hidden temporary file for name or for another name with name's extension.
+bool IsHiddenTemporaryOfKind(std::string_view entry, const std::string& name);
 
 // Puts the folder's entries (a rename done in it) on stable storage; failures are ignored.
 void SyncFolder(const std::string& folder);

@@ -102,6 +102,18 @@ TEST(HiddenTemporary, TemporaryOfAWriterInAnotherProcessStaysUntilItDies) {
     EXPECT_TRUE(Listing(dir.path()).empty());
 }
 
+// A killed run leaves the temporary of its own final name; the next run writes another name (a new backup stamp),
+// so a writer sweeps what its kind of file left behind, whatever name it was for.
+TEST(HiddenTemporary, TheSweepTakesStaleTemporariesOfOtherNamesOfTheSameKind) {
+    test::TempDir dir;
+    for (const char* name : {".202612104906.zip.tervolen-Ab3xY9", ".u.ini.tervolen-Zz9aB1"})
+        test::WriteFile(dir.file(name), "left by a killed run");
+    RemoveStaleTemporaries(dir.path(), "202612105007.zip");
+    EXPECT_EQ(Listing(dir.path()), std::vector<std::string>{".u.ini.tervolen-Zz9aB1"});
+    RemoveStaleTemporaries(dir.path(), "t.ini");
+    EXPECT_TRUE(Listing(dir.path()).empty());
+}
+
 TEST(HiddenTemporary, OtherHiddenFilesStay) {
     test::TempDir dir;
     const std::vector<std::string> others = {
@@ -111,7 +123,7 @@ TEST(HiddenTemporary, OtherHiddenFilesStay) {
         ".t.ini.tervolen-Ab3xY9z", // too long
         ".t.ini.tervolen-Ab3_Y9",  // not letters and digits
         ".t.ini.tervolen-Ab3xY9.old",
-        ".u.ini.tervolen-Ab3xY9", // another file's temporary
+        ".u.zip.tervolen-Ab3xY9", // another kind of file's temporary
         ".T.INI.tervolen-Ab3xY9", // names differ in case on this system
         "t.ini.tervolen-Ab3xY9",  // not hidden
         "t.ini",
