@@ -8,6 +8,8 @@ namespace tervolen::test {
 class TempDir {
 public:
     TempDir();
+    // Under parent instead of the system's temporary folder.
+    explicit TempDir(const std::string& parent);
     TempDir(const TempDir&) = delete;
     TempDir& operator=(const TempDir&) = delete;
     ~TempDir();
