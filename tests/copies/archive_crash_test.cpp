@@ -185,6 +185,15 @@ protected:
         EXPECT_GT(tally.count("during"), 0);
     }
 
+    // A kill keeps the page cache, so the kills above would pass without any flush; a power cut does not.
+    void expectFlushes() {
+        ASSERT_EQ(test::ThreadCount(), 1) << "fork needs a process without other threads";
+        test::RunEnd end = test::RunEnd::Failed;
+        const std::vector<test::SystemCall> calls = test::TraceSystemCalls([&] { compress(); }, &end);
+        ASSERT_EQ(end, test::RunEnd::Finished);
+        test::ExpectPutInPlaceDurably(calls, archive());
+    }
+
     test::TempDir dir;
     test::TempDir sources;
     HeadlessForm form;
@@ -210,6 +219,16 @@ TEST_F(ArchiveCrash, NewArchiveKilledAtEverySystemCall) {
 TEST_F(ArchiveCrash, AddingToAnArchiveKilledAtEverySystemCall) {
     ASSERT_NO_FATAL_FAILURE(prepare(64 << 10, true));
     killAtEverySystemCall("archive added to");
+}
+
+TEST_F(ArchiveCrash, NewArchiveIsFlushedBeforeItsRenameAndItsFolderAfter) {
+    ASSERT_NO_FATAL_FAILURE(prepare(64 << 10, false));
+    expectFlushes();
+}
+
+TEST_F(ArchiveCrash, ArchiveAddedToIsFlushedBeforeItsRenameAndItsFolderAfter) {
+    ASSERT_NO_FATAL_FAILURE(prepare(64 << 10, true));
+    expectFlushes();
 }
 
 TEST_F(ArchiveCrash, RunThatCompressesNothingRemovesStaleTemporaries) {

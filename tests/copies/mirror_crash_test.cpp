@@ -153,5 +153,18 @@ TEST_F(MirrorCrash, KilledAtEverySystemCallEveryCopyIsWhole) {
     EXPECT_EQ(killedRightAfterLink, std::vector<bool>(mirrors.size(), true));
 }
 
+// A kill keeps the page cache, so the kills above would pass without any flush; a power cut does not.
+TEST_F(MirrorCrash, EveryCopyIsFlushedBeforeItsLinkAndItsFolderAfter) {
+    ASSERT_EQ(test::ThreadCount(), 1) << "fork needs a process without other threads";
+    prepare(64 << 10);
+    test::RunEnd end = test::RunEnd::Failed;
+    const std::vector<test::SystemCall> calls = test::TraceSystemCalls([&] { copy(); }, &end);
+    ASSERT_EQ(end, test::RunEnd::Finished);
+    for (const std::string& mirror : mirrors) {
+        SCOPED_TRACE(mirror);
+        test::ExpectPutInPlaceDurably(calls, mirror + "/" + kArchiveName);
+    }
+}
+
 } // namespace
 } // namespace tervolen

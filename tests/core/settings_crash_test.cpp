@@ -144,5 +144,15 @@ TEST_F(SettingsCrash, KilledAtEverySystemCallTheFileIsOldOrNew) {
     EXPECT_GT(tally.count("during"), 0);
 }
 
+// A kill keeps the page cache, so the tests above would pass without any flush; a power cut does not.
+TEST_F(SettingsCrash, SaveFlushesTheNewFileBeforeItsRenameAndTheFolderAfter) {
+    ASSERT_EQ(test::ThreadCount(), 1) << "fork needs a process without other threads";
+    ASSERT_NO_FATAL_FAILURE(prepare(4, 16));
+    test::RunEnd end = test::RunEnd::Failed;
+    const std::vector<test::SystemCall> calls = test::TraceSystemCalls([&] { save(); }, &end);
+    ASSERT_EQ(end, test::RunEnd::Finished);
+    test::ExpectPutInPlaceDurably(calls, paths.settingsFile);
+}
+
 } // namespace
 } // namespace tervolen

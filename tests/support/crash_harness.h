@@ -37,6 +37,25 @@ struct TracedKill {
 // (counted from 1; that call is not made).
 TracedKill RunAndKillAtSystemCall(const std::function<void()>& operation, int index);
 
+// A system call a traced child made, with the paths it named: for a flush the file behind the descriptor, for a
+// rename or link the old and the new name (both absolute).
+struct SystemCall {
+    long number;
+    std::vector<std::string> paths;
+    long result = -1; // the call's return value, a negative errno when it failed; -1 when it did not return
+};
+
+// Runs operation to its end in a traced child and returns every system call it made; end, when given, tells how
+// the child ended.
+std::vector<SystemCall> TraceSystemCalls(const std::function<void()>& operation, RunEnd* end = nullptr);
+
+// Whether a system call, by number, flushes a file to its medium (fsync, fdatasync).
+bool FlushesFile(long call);
+
+// Expects calls to put a file at target by a rename or link from a temporary, flushing the temporary before and
+// target's folder after, so that the new file survives a power cut and not only a killed process.
+void ExpectPutInPlaceDurably(const std::vector<SystemCall>& calls, const std::string& target);
+
 // Kills operation before each of its system calls in turn, a new child each time, until a run ends by itself;
 // afterRun checks each run's state and puts back the start. Stops at the test's first failure. Returns how many
 // system calls a whole run makes.
