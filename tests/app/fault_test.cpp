@@ -345,10 +345,9 @@ TEST_F(FaultTest, AServerDownAtTheAttachIsReportedAndTheNextHourBacksUpOnceItIsB
 
 TEST_F(FaultTest, AFullBackupMediumShowsTheServersErrorAndNothingIsHandedOn) {
     const test::ServerUser owner = test::TheServerUser();
-    test::TmpfsMount medium(backups, "size=1m,mode=0700,uid=" + std::to_string(owner.uid) +
-                                         ",gid=" + std::to_string(owner.gid));
-    if (!medium.mounted())
-        GTEST_SKIP() << "mounting a tmpfs needs root";
+    test::TmpfsMount medium(backups,
+                            "size=1m,mode=0700,uid=" + std::to_string(owner.uid) + ",gid=" + std::to_string(owner.gid));
+    TERVOLEN_SKIP_WITHOUT_TMPFS(medium, "mounting a tmpfs needs root");
     FillUp(backups + "/filler");
     tickAt(kFaultHour);
     EXPECT_EQ(redTexts(), (std::vector<std::string>{

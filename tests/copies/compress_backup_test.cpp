@@ -52,8 +52,7 @@ TEST(CompressBackup, AMadeArchiveIsCountedAndHandedToTheMirrors) {
 TEST(CompressBackup, AnArchiveThatDoesNotFitIsAnErrorAndNothingIsHandedOn) {
     test::TempDir dir;
     test::TmpfsMount medium(dir.file("backups"), "size=1m,mode=0755");
-    if (!medium.mounted())
-        GTEST_SKIP() << "a full medium needs a tmpfs mount (root)";
+    TERVOLEN_SKIP_WITHOUT_TMPFS(medium, "a full medium needs a tmpfs mount (root)");
     // The backup fits on the medium, its archive beside it does not.
     test::WriteFile(dir.file(std::string("backups/") + kBackupName), RandomBytes(700000));
 

@@ -1,8 +1,8 @@
 #include "copies/zip_archive_writer.h"
 #include "core/errors.h"
 #include "temp_dir.h"
-#include "tmpfs_mount.h"
 #include "test_config.h"
+#include "tmpfs_mount.h"
 #include "zip_test_readers.h"
 
 #include <algorithm>
@@ -611,8 +611,7 @@ INSTANTIATE_TEST_SUITE_P(PerMille, ZipWriteFailure, ::testing::Values(0, 1, 200,
 
 TEST_F(ZipWriterTest, FullDiskLeavesNothingBehind) {
     test::TmpfsMount mount(dir.file("full"), "size=1m");
-    if (!mount.mounted())
-        GTEST_SKIP() << "cannot mount a tmpfs here";
+    TERVOLEN_SKIP_WITHOUT_TMPFS(mount, "cannot mount a tmpfs here");
     test::WriteFile(dir.file("backup.fbk"), RandomBytes(3 << 20, 5));
     std::string archive = ExistingArchive(dir.file("full"));
     std::string before = test::ReadFile(archive);
@@ -629,8 +628,7 @@ TEST_F(ZipWriterTest, FullDiskLeavesNothingBehind) {
 
 TEST_F(ZipWriterTest, ReadOnlyFolderLeavesNothingBehind) {
     test::TmpfsMount mount(dir.file("ro"), "size=1m");
-    if (!mount.mounted())
-        GTEST_SKIP() << "cannot mount a tmpfs here";
+    TERVOLEN_SKIP_WITHOUT_TMPFS(mount, "cannot mount a tmpfs here");
     std::string archive = ExistingArchive(dir.file("ro"));
     std::string before = test::ReadFile(archive);
     ASSERT_TRUE(mount.makeReadOnly());
