@@ -417,6 +417,46 @@ TEST_F(MainWindowTest, TrayMenuHoldsItsEntriesAndLaunchFollowsTheWindow) {
     EXPECT_FALSE(window.isMinimized());
 }
 
+// The offscreen platform has no notification area, so both branches run with its presence told to the window.
+TEST(MainWindowTray, MinimisingHidesBehindTheIconOnlyWhereANotificationAreaExists) {
+    for (const bool available : {true, false}) {
+        SCOPED_TRACE(available ? "with a notification area" : "without one");
+        ScriptedDialogs dialogs;
+        MonitorLog monitor;
+        TFrmPrincipal window{monitor, dialogs, [&] { return available; }};
+        EXPECT_EQ(window.trayIcon().isVisible(), available);
+        window.show();
+        QCoreApplication::processEvents();
+        window.formState().minimize();
+        QCoreApplication::processEvents();
+        EXPECT_TRUE(window.isMinimizedToTray());
+        EXPECT_TRUE(window.formState().enabled("AppLaunch"));
+        EXPECT_EQ(window.isVisible(), !available);
+        EXPECT_EQ(window.isMinimized(), !available);
+        EXPECT_EQ(window.trayIcon().isVisible(), available);
+        window.formState().restore();
+        QCoreApplication::processEvents();
+        EXPECT_TRUE(window.isVisible());
+        EXPECT_FALSE(window.isMinimized());
+        EXPECT_FALSE(window.formState().enabled("AppLaunch"));
+    }
+}
+
+TEST(MainWindowTray, ANotificationAreaThatAppearsAfterTheStartTakesTheIcon) {
+    bool available = false;
+    ScriptedDialogs dialogs;
+    MonitorLog monitor;
+    TFrmPrincipal window{monitor, dialogs, [&] { return available; }};
+    EXPECT_FALSE(window.trayIcon().isVisible());
+    available = true;
+    window.show();
+    window.formState().minimize();
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(window.trayIcon().isVisible());
+    EXPECT_FALSE(window.isVisible());
+    EXPECT_FALSE(window.isMinimized());
+}
+
 TEST_F(MainWindowTest, StartupShowsTheWindowOnceAndMinimisesIt) {
     window.showAtStartup();
     EXPECT_TRUE(window.startupMinimizePending());
