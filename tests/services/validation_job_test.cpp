@@ -10,6 +10,7 @@
 
 #include <fstream>
 #include <gtest/gtest.h>
+#include <sstream>
 #include <sys/stat.h>
 
 namespace tervolen {
@@ -68,6 +69,35 @@ protected:
         return found ? text : "no " + code + " line";
     }
 
+    // "Oldest transaction" (the oldest interesting one) or another number of the copy's header page, as the server's
+    // fbstat -h gives it; -1 when not found.
+    long headerNumber(const std::string& field) const {
+        std::string output;
+        const std::string auth = " -user " + server->user + " -password " + server->password + " ";
+        if (test::RunCommand("fbstat -h" + auth + server->remotePath(copy), &output) != 0)
+            return -1;
+        std::istringstream lines(output);
+        for (std::string line; std::getline(lines, line);) {
+            const size_t at = line.find(field);
+            if (at != std::string::npos)
+                return std::stol(line.substr(at + field.size()));
+        }
+        return -1;
+    }
+
+    // Rolls back a change made without an undo log: the server cannot undo it and marks the transaction dead, so
+    // the oldest interesting transaction stays behind until a sweep.
+    void leaveADeadTransaction() const {
+        test::WriteFile(dir.file("dead.sql"),
+                        "COMMIT;\nSET TRANSACTION NO AUTO UNDO;\nUPDATE CUSTOMER SET NAME = NAME;\nROLLBACK;\n");
+        std::string output;
+        ASSERT_EQ(test::RunCommand("isql-fb -q -bail -user " + server->user + " -password " + server->password +
+                                       " -i " + dir.file("dead.sql") + " " + server->remotePath(copy),
+                                   &output),
+                  0)
+            << output;
+    }
+
     const test::FirebirdServer* server = nullptr;
     test::TempDir dir;
     test::ServerFolder folder;
@@ -98,6 +128,27 @@ TEST_F(ValidationJobTest, EveryRowTheServerAcceptsValidatesAHealthyDatabase) {
         EXPECT_EQ(errorText("00028"), "no 00028 line");
         EXPECT_FALSE(validation.active());
     }
+}
+
+TEST_F(ValidationJobTest, SweepDBMovesTheOldestInterestingTransactionPastADeadOne) {
+    ASSERT_NO_FATAL_FAILURE(leaveADeadTransaction());
+    const long oldestBefore = headerNumber("Oldest transaction");
+    const long activeBefore = headerNumber("Oldest active");
+    ASSERT_GE(oldestBefore, 0);
+    ASSERT_LT(oldestBefore, activeBefore) << "no dead transaction held the oldest interesting one back";
+    run(5);
+    EXPECT_EQ(errorText("00028"), "no 00028 line");
+    EXPECT_GE(headerNumber("Oldest transaction"), activeBefore);
+}
+
+// The rows other than SweepDB leave the dead transaction where it is.
+TEST_F(ValidationJobTest, ValidateDBDoesNotSweep) {
+    ASSERT_NO_FATAL_FAILURE(leaveADeadTransaction());
+    const long oldestBefore = headerNumber("Oldest transaction");
+    ASSERT_GE(oldestBefore, 0);
+    run(6);
+    EXPECT_EQ(errorText("00028"), "no 00028 line");
+    EXPECT_EQ(headerNumber("Oldest transaction"), oldestBefore);
 }
 
 TEST_F(ValidationJobTest, TheServerRefusesCheckDBAloneAndARequestWithoutOptions) {
