@@ -138,7 +138,8 @@ TEST_F(BackupChainTest, AnUnreachableMailServerIsReportedAtTheTopAndFtpStillRuns
     form.setText("LedPassword", "secret");
     EXPECT_TRUE(program->RunBackup(false).result);
     EXPECT_EQ(texts().front().rfind("ERROR: Socket Error # 111", 0), 0u) << texts().front();
-    EXPECT_TRUE(fs::exists(dir.file("ftp-home/202612093015.zip")));
+    ASSERT_TRUE(fs::exists(archive(".zip")));
+    EXPECT_EQ(test::ReadFile(dir.file("ftp-home/202612093015.zip")), test::ReadFile(archive(".zip")));
 }
 
 TEST_F(BackupChainTest, AnFtpFailureReachesTheDefaultErrorReportOnceAndAScheduledRunKeepsGoing) {

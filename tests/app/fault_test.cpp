@@ -404,7 +404,19 @@ TEST_F(FaultTest, MailAndFtpServersThatNeverAnswerTimeOutAndTheOtherStepsStillRu
     form.setText("LedFTPPort", std::to_string(ftp.port()));
     tickAt(kNextHour);
     std::string zip = expectGoodBackup(kNextHour);
-    EXPECT_TRUE(fs::exists(smtp.messagePath(1, ".eml")));
+    // The attachment as Python's email package decodes it, against the archive's own digest and size.
+    std::string parts;
+    ASSERT_EQ(test::RunCommand(std::string(test::kPython3) + " " + test::kSourceDir +
+                                   "/tests/support/mail_inspect.py '" + smtp.messagePath(1, ".eml") + "'",
+                               &parts),
+              0)
+        << parts;
+    std::string digest;
+    ASSERT_EQ(test::RunCommand("sha256sum '" + zip + "'", &digest), 0) << digest;
+    EXPECT_NE(parts.find("filename=" + Stamp(kNextHour) + ".zip sha256=" + digest.substr(0, 64) +
+                         " size=" + std::to_string(fs::file_size(zip)) + " "),
+              std::string::npos)
+        << parts;
     EXPECT_EQ(test::ReadFile(dir.file("ftp-home/" + Stamp(kNextHour) + ".zip")), test::ReadFile(zip));
 }
 
