@@ -4,6 +4,7 @@
 #include "core/posix_file.h"
 #include "crash_harness.h"
 #include "temp_dir.h"
+#include "test_bytes.h"
 #include "zip_test_readers.h"
 
 #include <filesystem>
@@ -23,20 +24,6 @@ constexpr const char* kBackupName = "200612093015.fbk";
 constexpr const char* kArchiveName = "200612093015.zip";
 constexpr const char* kOlderName = "200612083015.fbk";
 
-// Text lines with numbers and short binary runs, compressible like a database backup.
-std::string BackupBytes(size_t size, uint32_t seed) {
-    std::mt19937 random(seed);
-    std::string bytes;
-    while (bytes.size() < size) {
-        bytes += "CUSTOMER " + std::to_string(random() % 100000) + " Rua das Flores " + std::to_string(random() % 999);
-        for (int i = 0; i < 8; ++i)
-            bytes += static_cast<char>(random() % 4);
-        bytes += '\n';
-    }
-    bytes.resize(size);
-    return bytes;
-}
-
 bool UnzipAccepts(const std::string& archive) {
     return test::RunCommand("unzip -tqq " + test::ShellQuote(archive)) == 0;
 }
@@ -51,9 +38,9 @@ protected:
         form.setText("eDirBackup", dir.path());
         form.setChecked("ChkBoxCompress", true);
         form.setItemIndex("CBCompMetho", 0);
-        test::WriteFile(dir.file(kBackupName), BackupBytes(backupSize, 1));
+        test::WriteFile(dir.file(kBackupName), test::BackupLikeBytes(backupSize, 1));
         if (addToExisting) {
-            test::WriteFile(sources.file(kOlderName), BackupBytes(backupSize / 2, 2));
+            test::WriteFile(sources.file(kOlderName), test::BackupLikeBytes(backupSize / 2, 2));
             ZipArchiveWriter writer;
             writer.setCompressMethod(CompressMethod::cmStore);
             writer.setArchiveFile(archive());

@@ -298,15 +298,6 @@ std::chrono::nanoseconds KillDelays::next() {
     return std::chrono::nanoseconds(spread_(random_));
 }
 
-std::vector<std::string> Listing(const std::string& folder) {
-    std::vector<std::string> names;
-    std::error_code ec;
-    for (std::filesystem::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec))
-        names.push_back(it->path().filename().string());
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
 int KillTally::count(const std::string& label) const {
     auto found = counts_.find(label);
     return found == counts_.end() ? 0 : found->second;

@@ -79,9 +79,6 @@ private:
     std::uniform_int_distribution<int64_t> spread_;
 };
 
-// Every name in a folder, hidden ones included, sorted; empty when the folder is missing.
-std::vector<std::string> Listing(const std::string& folder);
-
 // How many kills landed where, as "label count" pairs.
 class KillTally {
 public:

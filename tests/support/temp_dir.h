@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 namespace tervolen::test {
 
@@ -22,6 +23,8 @@ private:
 };
 
 std::string ReadFile(const std::string& path);
+// Every name in a folder, hidden ones included, sorted; empty when the folder is missing.
+std::vector<std::string> Listing(const std::string& folder);
 void WriteFile(const std::string& path, const std::string& content);
 
 // Runs a shell command; returns its exit status and puts its standard output (and error) into output.
