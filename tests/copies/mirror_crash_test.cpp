@@ -106,27 +106,12 @@ protected:
 TEST_F(MirrorCrash, KilledAtRandomMomentsEveryCopyIsWhole) {
     ASSERT_EQ(test::ThreadCount(), 1) << "fork needs a process without other threads";
     prepare(256 << 10);
-    const auto started = std::chrono::steady_clock::now();
-    const test::TimedRun uncut = test::MeasureUncutRun([&] { copy(); }, [&] { reset(); });
-    ASSERT_EQ(uncut.end, test::RunEnd::Finished);
-    reset();
-    const uint32_t seed = test::CrashSeed();
-    SCOPED_TRACE("TERVOLEN_CRASH_SEED=" + std::to_string(seed));
-    test::KillDelays delays(uncut.took, seed);
     std::vector<test::KillTally> tallies(mirrors.size());
-    int kills = 0;
-    for (int run = 0; run < test::kMaxRunsPerCase && kills < test::kKillsPerCase && !HasFailure(); ++run) {
-        const test::RunEnd end = test::RunAndKill([&] { copy(); }, delays.next());
-        ASSERT_NE(end, test::RunEnd::Failed);
-        kills += end == test::RunEnd::Killed;
-        checkRun(end, tallies);
-    }
-    const auto took = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - started);
-    std::cout << "mirror copies: uncut run " << uncut.took / 1ms << " ms, " << kills << " kills (" << summary(tallies)
-              << "), seed " << seed << ", " << took.count() << " ms\n";
+    test::KillAtRandomMoments(
+        "mirror copies", [&] { copy(); }, [&] { reset(); }, [&](test::RunEnd end) { checkRun(end, tallies); },
+        [&] { return summary(tallies); });
     if (HasFailure())
         return;
-    EXPECT_GE(kills, test::kKillsPerCase);
     EXPECT_GT(tallies[0].count("during") + tallies[1].count("during"), 0) << "no kill landed while copying";
 }
 

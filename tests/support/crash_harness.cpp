@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
+#include <iostream>
 #include <stdexcept>
 #include <sys/ptrace.h>
 #include <sys/syscall.h>
@@ -140,7 +141,8 @@ std::string ChildPath(pid_t pid, long folderFd, uint64_t address) {
 }
 
 SystemCall Described(pid_t pid, const __ptrace_syscall_info& info) {
-    SystemCall call{static_cast<long>(info.entry.nr)};
+    SystemCall call;
+    call.number = static_cast<long>(info.entry.nr);
     const auto& args = info.entry.args;
     switch (call.number) {
     case SYS_fsync:
@@ -289,6 +291,35 @@ uint32_t CrashSeed() {
     if (const char* seed = std::getenv("TERVOLEN_CRASH_SEED"))
         return static_cast<uint32_t>(std::stoul(seed));
     return std::random_device{}();
+}
+
+void KillAtRandomMoments(const std::string& label, const std::function<void()>& operation,
+                         const std::function<void()>& reset, const std::function<void(RunEnd)>& afterRun,
+                         const std::function<std::string()>& summary) {
+    using namespace std::chrono_literals;
+    ASSERT_EQ(ThreadCount(), 1) << "fork needs a process without other threads";
+    const auto started = std::chrono::steady_clock::now();
+    const TimedRun uncut = MeasureUncutRun(operation, reset);
+    ASSERT_EQ(uncut.end, RunEnd::Finished);
+    reset();
+    const uint32_t seed = CrashSeed();
+    SCOPED_TRACE("TERVOLEN_CRASH_SEED=" + std::to_string(seed));
+    KillDelays delays(uncut.took, seed);
+    int kills = 0;
+    for (int run = 0; run < kMaxRunsPerCase && kills < kKillsPerCase && !::testing::Test::HasFailure(); ++run) {
+        const RunEnd end = RunAndKill(operation, delays.next());
+        ASSERT_NE(end, RunEnd::Failed);
+        kills += end == RunEnd::Killed;
+        afterRun(end);
+        if (::testing::Test::HasFatalFailure())
+            return;
+    }
+    const auto took = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - started);
+    std::cout << label << ": uncut run " << uncut.took / 1ms << " ms, " << kills << " kills (" << summary()
+              << "), seed " << seed << ", " << took.count() << " ms\n";
+    if (::testing::Test::HasFailure())
+        return;
+    EXPECT_GE(kills, kKillsPerCase);
 }
 
 KillDelays::KillDelays(std::chrono::nanoseconds uncutRun, uint32_t seed)

@@ -40,7 +40,7 @@ TracedKill RunAndKillAtSystemCall(const std::function<void()>& operation, int in
 // A system call a traced child made, with the paths it named: for a flush the file behind the descriptor, for a
 // rename or link the old and the new name (both absolute).
 struct SystemCall {
-    long number;
+    long number = -1;
     std::vector<std::string> paths;
     long result = -1; // the call's return value, a negative errno when it failed; -1 when it did not return
 };
@@ -67,6 +67,14 @@ bool PutsFileInPlace(long call);
 
 // TERVOLEN_CRASH_SEED when set (to replay a failed run), else a new random seed.
 uint32_t CrashSeed();
+
+// Measures an uncut run of operation (reset puts back its start), then kills it at random moments, a new child each
+// time, until kKillsPerCase runs were killed or kMaxRunsPerCase were tried; afterRun checks each run by how it ended
+// and puts back the start. Stops at the test's first failure; prints label, the kills and summary(); expects enough
+// kills. TERVOLEN_CRASH_SEED replays a run.
+void KillAtRandomMoments(const std::string& label, const std::function<void()>& operation,
+                         const std::function<void()>& reset, const std::function<void(RunEnd)>& afterRun,
+                         const std::function<std::string()>& summary);
 
 // Kill delays spread at random from 0 to 1.2 times the length of an uncut run.
 class KillDelays {
