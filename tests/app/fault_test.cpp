@@ -8,6 +8,7 @@
 #include "firebird_server.h"
 #include "fixed_clock.h"
 #include "ftp_test_server.h"
+#include "monitor_lines.h"
 #include "scripted_dialogs.h"
 #include "scripted_server.h"
 #include "smtp_sink.h"
@@ -219,12 +220,7 @@ protected:
     }
     std::string backupFile(int hour, const char* extension) const { return backups + "/" + Stamp(hour) + extension; }
 
-    std::vector<std::string> texts() const {
-        std::vector<std::string> lines;
-        for (size_t i = 0; i < monitor.size(); ++i)
-            lines.push_back(monitor.paragraph(i).text);
-        return lines;
-    }
+    std::vector<std::string> texts() const { return test::MonitorTexts(monitor); }
     std::vector<std::string> redTexts() const {
         std::vector<std::string> lines;
         for (size_t i = 0; i < monitor.size(); ++i)

@@ -2,9 +2,11 @@
 // the test database made with the server's gbak.
 #include "services/validation_job.h"
 
+#include "connection_fields.h"
 #include "core/headless_form.h"
 #include "firebird_server.h"
 #include "fixed_clock.h"
+#include "monitor_lines.h"
 #include "scripted_dialogs.h"
 #include "temp_dir.h"
 
@@ -23,11 +25,7 @@ protected:
     void SetUp() override {
         server = &TheFirebirdServer();
         clock.set(2006, 12, 9, 15, 30, 12);
-        form.setText("CB_Protocol", "TCP/IP");
-        form.setText("EdServerName", server->serverName());
-        form.setText("ClientLibFilenameEdit", server->clientLibrary);
-        form.setText("EdUserName", server->user);
-        form.setText("EdPswd", server->password);
+        test::SetConnectionFields(form, test::ServerConnection(*server));
         validation.setProtocol(TProtocol::TCP);
         validation.setLoginPrompt(false);
         copy = folder.file("copy.fdb");
@@ -49,12 +47,7 @@ protected:
             .Run();
     }
 
-    std::vector<std::string> texts() const {
-        std::vector<std::string> lines;
-        for (size_t i = 0; i < monitor.size(); ++i)
-            lines.push_back(monitor.paragraph(i).text);
-        return lines;
-    }
+    std::vector<std::string> texts() const { return test::MonitorTexts(monitor); }
 
     // The lines from the red line of the code on, joined by "|".
     std::string errorText(const std::string& code) const {
