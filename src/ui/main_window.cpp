@@ -20,6 +20,8 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include <utility>
+
 namespace tervolen {
 
 namespace {
@@ -31,7 +33,8 @@ QTabWidget#PageControl > QTabBar::tab { padding: 2px 4px; }
 
 } // namespace
 
-TFrmPrincipal::TFrmPrincipal(MonitorLog& monitor, Dialogs& dialogs) : QWidget(nullptr, Qt::FramelessWindowHint) {
+TFrmPrincipal::TFrmPrincipal(MonitorLog& monitor, Dialogs& dialogs, TrayIcon::Availability trayAvailable)
+    : QWidget(nullptr, Qt::FramelessWindowHint) {
     setObjectName("FrmPrincipal");
     setWindowTitle(kAppTitle);
     setWindowIcon(style()->standardIcon(QStyle::SP_DriveHDIcon));
@@ -74,7 +77,7 @@ TFrmPrincipal::TFrmPrincipal(MonitorLog& monitor, Dialogs& dialogs) : QWidget(nu
     dragger->addSurface(pageControl_->tabBar());
 
     buildPages(monitor, *dragger);
-    tray_ = new TrayIcon(*this);
+    tray_ = new TrayIcon(*this, std::move(trayAvailable));
     formState_ = std::make_unique<QtFormState>(*this, dialogs);
     // Design values of LbInfo: red and bold.
     formState_->setLabelStyle("LbInfo", kRed, true);

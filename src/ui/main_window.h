@@ -2,6 +2,7 @@
 
 #include "core/dialogs.h"
 #include "ui/qt_form_state.h"
+#include "ui/tray_icon.h"
 
 #include <QWidget>
 
@@ -14,7 +15,6 @@ namespace tervolen {
 class MonitorLog;
 class MonitorPage;
 class SchedulePage;
-class TrayIcon;
 class WindowDragger;
 
 // The main window FrmPrincipal: a borderless white window of 356 x 512 pixels with the header, the
@@ -27,7 +27,9 @@ public:
     static constexpr int kClientWidth = 356;
     static constexpr int kClientHeight = 512;
 
-    TFrmPrincipal(MonitorLog& monitor, Dialogs& dialogs);
+    // trayAvailable tells whether a notification area exists; by default the desktop is asked.
+    TFrmPrincipal(MonitorLog& monitor, Dialogs& dialogs,
+                  TrayIcon::Availability trayAvailable = &QSystemTrayIcon::isSystemTrayAvailable);
     ~TFrmPrincipal() override;
 
     FormState& formState() { return *formState_; }

@@ -7,6 +7,8 @@
 #include <QStyle>
 #include <QWidget>
 
+#include <utility>
+
 namespace tervolen {
 
 namespace {
@@ -22,7 +24,8 @@ QAction* AddEntry(QMenu& menu, const char* name) {
 
 } // namespace
 
-TrayIcon::TrayIcon(QWidget& window) : QSystemTrayIcon(&window), menu_(new QMenu(&window)) {
+TrayIcon::TrayIcon(QWidget& window, Availability available)
+    : QSystemTrayIcon(&window), available_(std::move(available)), menu_(new QMenu(&window)) {
     setObjectName("TrayIcon");
     setToolTip(kHint);
     setIcon(window.style()->standardIcon(QStyle::SP_DriveHDIcon));
@@ -39,7 +42,7 @@ TrayIcon::TrayIcon(QWidget& window) : QSystemTrayIcon(&window), menu_(new QMenu(
 }
 
 bool TrayIcon::showIfAvailable() {
-    if (!isVisible() && isSystemTrayAvailable())
+    if (!isVisible() && available_())
         show();
     return isVisible();
 }

@@ -2,6 +2,8 @@
 
 #include <QSystemTrayIcon>
 
+#include <functional>
+
 class QAction;
 class QMenu;
 class QWidget;
@@ -16,8 +18,11 @@ class TrayIcon : public QSystemTrayIcon {
 public:
     static constexpr const char* kHint = "Sistema de Backup de Banco de Dados";
 
+    // Whether a notification area exists now; the desktop is asked unless tests say.
+    using Availability = std::function<bool()>;
+
     // The menu is owned by the window, so that its entries are found among the window's controls.
-    explicit TrayIcon(QWidget& window);
+    explicit TrayIcon(QWidget& window, Availability available = &QSystemTrayIcon::isSystemTrayAvailable);
 
     QMenu* popupMenu() const { return menu_; }
     QAction* launchAction() const { return launch_; }
@@ -26,6 +31,7 @@ public:
     bool showIfAvailable();
 
 private:
+    Availability available_;
     QMenu* menu_;
     QAction* launch_ = nullptr;
 };

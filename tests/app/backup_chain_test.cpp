@@ -6,6 +6,7 @@
 #include "firebird_server.h"
 #include "fixed_clock.h"
 #include "ftp_test_server.h"
+#include "monitor_lines.h"
 #include "scripted_dialogs.h"
 #include "smtp_sink.h"
 #include "temp_dir.h"
@@ -45,12 +46,7 @@ protected:
 
     std::string archive(const char* extension) const { return dir.file("backups/202612093015") + extension; }
 
-    std::vector<std::string> texts() const {
-        std::vector<std::string> lines;
-        for (size_t i = 0; i < monitor.size(); ++i)
-            lines.push_back(monitor.paragraph(i).text);
-        return lines;
-    }
+    std::vector<std::string> texts() const { return test::MonitorTexts(monitor); }
 
     static std::string Python(const std::string& code) {
         std::string output;
@@ -164,7 +160,8 @@ TEST_F(BackupChainTest, AnUnreachableMailServerIsReportedAtTheTopAndFtpStillRuns
     form.setText("LedPassword", "secret");
     EXPECT_TRUE(program->RunBackup(false).result);
     EXPECT_EQ(texts().front().rfind("ERROR: Socket Error # 111", 0), 0u) << texts().front();
-    EXPECT_TRUE(fs::exists(dir.file("ftp-home/202612093015.zip")));
+    ASSERT_TRUE(fs::exists(archive(".zip")));
+    EXPECT_EQ(test::ReadFile(dir.file("ftp-home/202612093015.zip")), test::ReadFile(archive(".zip")));
 }
 
 TEST_F(BackupChainTest, AnFtpFailureReachesTheDefaultErrorReportOnceAndAScheduledRunKeepsGoing) {

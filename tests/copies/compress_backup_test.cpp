@@ -1,5 +1,6 @@
 #include "copies/compress_backup.h"
 #include "temp_dir.h"
+#include "test_bytes.h"
 #include "tmpfs_mount.h"
 
 #include <gtest/gtest.h>
@@ -9,15 +10,6 @@ namespace tervolen {
 namespace {
 
 constexpr const char* kBackupName = "200612093015.fbk";
-
-// Bytes that do not compress, so the archive is as big as the backup.
-std::string RandomBytes(std::size_t size) {
-    std::mt19937 random(7);
-    std::string bytes(size, '\0');
-    for (char& byte : bytes)
-        byte = static_cast<char>(random() & 0xFF);
-    return bytes;
-}
 
 struct CompressionRun {
     std::vector<MonitorParagraph> lines;
@@ -37,7 +29,7 @@ CompressionRun Compress(const std::string& folder) {
 
 TEST(CompressBackup, AMadeArchiveIsCountedAndHandedToTheMirrors) {
     test::TempDir dir;
-    test::WriteFile(dir.file(kBackupName), RandomBytes(100000));
+    test::WriteFile(dir.file(kBackupName), test::RandomBytes(100000, 7));
     CompressionRun run = Compress(dir.path());
     ASSERT_EQ(run.lines.size(), 2u);
     EXPECT_EQ(run.lines[1].text, "Compressed Files: 1");
@@ -47,10 +39,9 @@ TEST(CompressBackup, AMadeArchiveIsCountedAndHandedToTheMirrors) {
 TEST(CompressBackup, AnArchiveThatDoesNotFitIsAnErrorAndNothingIsHandedOn) {
     test::TempDir dir;
     test::TmpfsMount medium(dir.file("backups"), "size=1m,mode=0755");
-    if (!medium.mounted())
-        GTEST_SKIP() << "a full medium needs a tmpfs mount (root)";
+    TERVOLEN_SKIP_WITHOUT_TMPFS(medium, "a full medium needs a tmpfs mount (root)");
     // The backup fits on the medium, its archive beside it does not.
-    test::WriteFile(dir.file(std::string("backups/") + kBackupName), RandomBytes(700000));
+    test::WriteFile(dir.file(std::string("backups/") + kBackupName), test::RandomBytes(700000, 7));
 
     CompressionRun run = Compress(dir.file("backups"));
 

@@ -37,8 +37,10 @@ TEST(FileCopy, KeepsExistingFilesAndPicksNewNames) {
     test::WriteFile(dir.file("a.zip"), "new");
     fs::create_directory(dir.file("m"));
     test::WriteFile(dir.file("m/a.zip"), "old");
-    EXPECT_EQ(CopyFileKeepingExisting(OpenRegularFile(dir.file("a.zip")), dir.file("m"), "a.zip"), dir.file("m/a (2).zip"));
-    EXPECT_EQ(CopyFileKeepingExisting(OpenRegularFile(dir.file("a.zip")), dir.file("m"), "a.zip"), dir.file("m/a (3).zip"));
+    EXPECT_EQ(CopyFileKeepingExisting(OpenRegularFile(dir.file("a.zip")), dir.file("m"), "a.zip"),
+              dir.file("m/a (2).zip"));
+    EXPECT_EQ(CopyFileKeepingExisting(OpenRegularFile(dir.file("a.zip")), dir.file("m"), "a.zip"),
+              dir.file("m/a (3).zip"));
     EXPECT_EQ(test::ReadFile(dir.file("m/a.zip")), "old");
     EXPECT_EQ(test::ReadFile(dir.file("m/a (3).zip")), "new");
     EXPECT_EQ(EntryCount(dir.file("m")), 3u);
@@ -46,7 +48,8 @@ TEST(FileCopy, KeepsExistingFilesAndPicksNewNames) {
 
 TEST(FileCopy, FailuresNameThePathAndLeaveNothing) {
     test::TempDir dir;
-    EXPECT_THROW(CopyFileKeepingExisting(OpenRegularFile(dir.file("missing.zip")), dir.file("m"), "missing.zip"), Error);
+    EXPECT_THROW(CopyFileKeepingExisting(OpenRegularFile(dir.file("missing.zip")), dir.file("m"), "missing.zip"),
+                 Error);
     EXPECT_FALSE(fs::exists(dir.file("m")));
 
     test::WriteFile(dir.file("a.zip"), std::string(256 * 1024, 'x'));
@@ -54,6 +57,8 @@ TEST(FileCopy, FailuresNameThePathAndLeaveNothing) {
     test::TmpfsMount readOnly(dir.file("ro"), "size=1m,mode=0555");
     if (readOnly.mounted())
         ASSERT_TRUE(readOnly.makeReadOnly());
+    else if (test::TmpfsRequired())
+        ADD_FAILURE() << "TERVOLEN_REQUIRE_TMPFS=1 but no tmpfs could be mounted: " << readOnly.error();
     else
         ::chmod(dir.file("ro").c_str(), 0555);
     if (readOnly.mounted() || ::geteuid() != 0) {
@@ -62,8 +67,7 @@ TEST(FileCopy, FailuresNameThePathAndLeaveNothing) {
     }
 
     test::TmpfsMount full(dir.file("full"), "size=64k,mode=0755");
-    if (!full.mounted())
-        GTEST_SKIP() << "a full medium needs a tmpfs mount (root)";
+    TERVOLEN_SKIP_WITHOUT_TMPFS(full, "a full medium needs a tmpfs mount (root)");
     try {
         CopyFileKeepingExisting(OpenRegularFile(dir.file("a.zip")), dir.file("full"), "a.zip");
         ADD_FAILURE() << "a copy onto a full medium succeeded";

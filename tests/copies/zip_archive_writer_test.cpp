@@ -1,8 +1,10 @@
 #include "copies/zip_archive_writer.h"
 #include "core/errors.h"
+#include "local_moment.h"
 #include "temp_dir.h"
-#include "tmpfs_mount.h"
+#include "test_bytes.h"
 #include "test_config.h"
+#include "tmpfs_mount.h"
 #include "zip_test_readers.h"
 
 #include <algorithm>
@@ -32,51 +34,8 @@ uint32_t U32(const std::string& bytes, size_t at) {
     return U16(bytes, at) | static_cast<uint32_t>(U16(bytes, at + 2)) << 16;
 }
 
-std::string RandomBytes(size_t size, uint32_t seed) {
-    std::mt19937 random(seed);
-    std::string bytes(size, '\0');
-    for (char& c : bytes)
-        c = static_cast<char>(random());
-    return bytes;
-}
-
-// Text lines with numbers and short binary runs, compressible like a database backup.
-std::string MixedBytes(size_t size) {
-    std::mt19937 random(7);
-    std::string bytes;
-    while (bytes.size() < size) {
-        bytes += "CUSTOMER " + std::to_string(random() % 100000) + " Rua das Flores " + std::to_string(random() % 999);
-        for (int i = 0; i < 8; ++i)
-            bytes += static_cast<char>(random() % 4);
-        bytes += '\n';
-    }
-    bytes.resize(size);
-    return bytes;
-}
-
 uint32_t Crc(const std::string& bytes) {
     return static_cast<uint32_t>(crc32_z(0, reinterpret_cast<const Bytef*>(bytes.data()), bytes.size()));
-}
-
-// Every name in a folder, hidden ones included, sorted.
-std::vector<std::string> Listing(const std::string& folder) {
-    std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(folder))
-        names.push_back(entry.path().filename().string());
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
-std::time_t LocalMoment(int year, int month, int day, int hour, int minute, int second) {
-    std::tm moment{};
-    moment.tm_year = year - 1900;
-    moment.tm_mon = month - 1;
-    moment.tm_mday = day;
-    moment.tm_hour = hour;
-    moment.tm_min = minute;
-    moment.tm_sec = second;
-    moment.tm_isdst = -1;
-    return std::mktime(&moment);
 }
 
 void SetModified(const std::string& path, std::time_t moment) {
@@ -197,7 +156,7 @@ protected:
     // An archive made by this writer with one other entry, for the tests that add to an archive.
     std::string ExistingArchive(const std::string& folder) {
         fs::create_directories(dir.file("other"));
-        test::WriteFile(dir.file("other/notes.txt"), MixedBytes(40000));
+        test::WriteFile(dir.file("other/notes.txt"), test::BackupLikeBytes(40000, 7));
         ZipArchiveWriter writer =
             Writer(CompressMethod::cmBZip2, folder + "/200612093015.zip", dir.file("other/notes.txt"));
         EXPECT_EQ(writer.Compress(), 1);
@@ -221,14 +180,14 @@ class ZipRoundTrip : public ZipWriterTest, public ::testing::WithParamInterface<
 
 TEST_P(ZipRoundTrip, ReadersAcceptTheArchiveAndEveryFieldIsAsTabled) {
     const RoundTripCase& c = GetParam();
-    std::string content = c.random ? RandomBytes(c.size, 99) : MixedBytes(c.size);
+    std::string content = c.random ? test::RandomBytes(c.size, 99) : test::BackupLikeBytes(c.size, 7);
     std::string source = dir.file("200612093015.fbk");
     test::WriteFile(source, content);
-    SetModified(source, LocalMoment(2006, 12, 9, 20, 30, 14));
+    SetModified(source, test::LocalMoment(2006, 12, 9, 20, 30, 14));
 
     ZipArchiveWriter writer = Writer(c.method, dir.file("200612093015.zip"), source);
     ASSERT_EQ(writer.Compress(), 1);
-    EXPECT_EQ(Listing(dir.path()), (std::vector<std::string>{"200612093015.fbk", "200612093015.zip"}));
+    EXPECT_EQ(test::Listing(dir.path()), (std::vector<std::string>{"200612093015.fbk", "200612093015.zip"}));
 
     SingleEntry entry = ReadSingleEntryArchive(dir.file("200612093015.zip"));
     EXPECT_EQ(entry.name, "200612093015.fbk");
@@ -265,7 +224,7 @@ INSTANTIATE_TEST_SUITE_P(
 // ---- Header rules ----
 
 TEST_F(ZipWriterTest, StoreTypeExtensionIsDeflatedAtLevelZero) {
-    std::string content = MixedBytes(20000);
+    std::string content = test::BackupLikeBytes(20000, 7);
     test::WriteFile(dir.file("backup.ZIP"), content);
     ZipArchiveWriter writer = Writer(CompressMethod::cmDeflate, dir.file("outer.zip"), dir.file("backup.ZIP"));
     ASSERT_EQ(writer.Compress(), 1);
@@ -303,7 +262,7 @@ TEST_F(ZipWriterTest, AttributesFollowThePlatformMapping) {
 
 TEST_F(ZipWriterTest, ModificationTimesOutsideTheDosRangeAreClamped) {
     test::WriteFile(dir.file("old.fbk"), "old");
-    SetModified(dir.file("old.fbk"), LocalMoment(1975, 6, 1, 12, 0, 0));
+    SetModified(dir.file("old.fbk"), test::LocalMoment(1975, 6, 1, 12, 0, 0));
     ZipArchiveWriter writer = Writer(CompressMethod::cmDeflate, dir.file("a.zip"), dir.file("old.fbk"));
     ASSERT_EQ(writer.Compress(), 1);
     SingleEntry entry = ReadSingleEntryArchive(dir.file("a.zip"));
@@ -313,7 +272,7 @@ TEST_F(ZipWriterTest, ModificationTimesOutsideTheDosRangeAreClamped) {
 
 TEST_F(ZipWriterTest, NonAsciiNamesAreMarkedUtf8) {
     std::string name = "c\xC3\xB3pia.fbk";
-    test::WriteFile(dir.file(name), MixedBytes(5000));
+    test::WriteFile(dir.file(name), test::BackupLikeBytes(5000, 7));
     ZipArchiveWriter writer = Writer(CompressMethod::cmDeflate, dir.file("a.zip"), dir.file(name));
     ASSERT_EQ(writer.Compress(), 1);
     SingleEntry entry = ReadSingleEntryArchive(dir.file("a.zip"));
@@ -392,7 +351,7 @@ TEST_F(ZipWriterTest, SpecWithoutFolderSearchesTheCurrentFolder) {
 TEST_F(ZipWriterTest, ExistingEntriesStayFirstAndUnchanged) {
     std::string archive = ExistingArchive(dir.path());
     std::string before = test::ReadFile(archive);
-    test::WriteFile(dir.file("200612093015.fbk"), MixedBytes(700000));
+    test::WriteFile(dir.file("200612093015.fbk"), test::BackupLikeBytes(700000, 7));
 
     ZipArchiveWriter writer = Writer(CompressMethod::cmDeflate, archive, dir.file("200612093015.fbk"));
     ASSERT_EQ(writer.Compress(), 1);
@@ -405,20 +364,20 @@ TEST_F(ZipWriterTest, ExistingEntriesStayFirstAndUnchanged) {
     EXPECT_EQ(U16(after, after.size() - 12), 2) << "end record counts every entry";
     ExpectReadersAccept(
         archive, {{"notes.txt", dir.file("other/notes.txt")}, {"200612093015.fbk", dir.file("200612093015.fbk")}});
-    EXPECT_EQ(Listing(dir.path()), (std::vector<std::string>{"200612093015.fbk", "200612093015.zip", "other"}));
+    EXPECT_EQ(test::Listing(dir.path()), (std::vector<std::string>{"200612093015.fbk", "200612093015.zip", "other"}));
 }
 
 TEST_F(ZipWriterTest, EntriesOfAnotherWriterAreKept) {
     fs::create_directories(dir.file("src/deep"));
-    test::WriteFile(dir.file("src/a.txt"), MixedBytes(30000));
-    test::WriteFile(dir.file("src/deep/b.bin"), RandomBytes(5000, 3));
+    test::WriteFile(dir.file("src/a.txt"), test::BackupLikeBytes(30000, 7));
+    test::WriteFile(dir.file("src/deep/b.bin"), test::RandomBytes(5000, 3));
     std::string output;
     ASSERT_EQ(test::RunCommand("cd " + test::ShellQuote(dir.file("src")) + " && zip -q -9 -r ../peer.zip a.txt deep",
                                &output),
               0)
         << output;
     std::string before = test::ReadFile(dir.file("peer.zip"));
-    test::WriteFile(dir.file("new.fbk"), MixedBytes(100000));
+    test::WriteFile(dir.file("new.fbk"), test::BackupLikeBytes(100000, 7));
 
     ZipArchiveWriter writer = Writer(CompressMethod::cmBZip2, dir.file("peer.zip"), dir.file("new.fbk"));
     ASSERT_EQ(writer.Compress(), 1);
@@ -451,7 +410,7 @@ TEST_F(ZipWriterTest, Zip64ArchiveOfAnotherWriterIsKept) {
     std::string before = test::ReadFile(dir.file("many.zip"));
     ASSERT_EQ(U32(before, before.size() - 22 - 20 - 56), 0x06064B50u) << "Python wrote a ZIP64 end record";
     fs::create_directories(dir.file("src"));
-    test::WriteFile(dir.file("src/new.fbk"), MixedBytes(100000));
+    test::WriteFile(dir.file("src/new.fbk"), test::BackupLikeBytes(100000, 7));
 
     ZipArchiveWriter writer = Writer(CompressMethod::cmDeflate, dir.file("many.zip"), dir.file("src/new.fbk"));
     ASSERT_EQ(writer.Compress(), 1);
@@ -467,7 +426,7 @@ TEST_F(ZipWriterTest, Zip64ArchiveOfAnotherWriterIsKept) {
 
 TEST_F(ZipWriterTest, NameClashLeavesTheArchiveByteForByte) {
     fs::create_directories(dir.file("first"));
-    test::WriteFile(dir.file("first/BACKUP.FBK"), MixedBytes(5000));
+    test::WriteFile(dir.file("first/BACKUP.FBK"), test::BackupLikeBytes(5000, 7));
     ZipArchiveWriter writer = Writer(CompressMethod::cmDeflate, dir.file("a.zip"), dir.file("first/BACKUP.FBK"));
     ASSERT_EQ(writer.Compress(), 1);
     std::string before = test::ReadFile(dir.file("a.zip"));
@@ -482,13 +441,13 @@ TEST_F(ZipWriterTest, NameClashLeavesTheArchiveByteForByte) {
     struct stat afterInfo {};
     ::stat(dir.file("a.zip").c_str(), &afterInfo);
     EXPECT_EQ(afterInfo.st_ino, beforeInfo.st_ino) << "the archive was not replaced";
-    EXPECT_EQ(Listing(dir.path()), (std::vector<std::string>{"a.zip", "first", "second"}));
+    EXPECT_EQ(test::Listing(dir.path()), (std::vector<std::string>{"a.zip", "first", "second"}));
 }
 
 // ---- Progress and events ----
 
 TEST_F(ZipWriterTest, ProgressAndEventsRunWhileWorking) {
-    std::string content = MixedBytes(1000000);
+    std::string content = test::BackupLikeBytes(1000000, 7);
     test::WriteFile(dir.file("backup.fbk"), content);
     ZipArchiveWriter writer = Writer(CompressMethod::cmBZip2, dir.file("a.zip"), dir.file("backup.fbk"));
     std::vector<std::pair<uint64_t, uint64_t>> reports;
@@ -517,12 +476,12 @@ TEST_F(ZipWriterTest, SourceThatCannotBeOpenedIsDropped) {
     });
     std::string error = CompressFailure(writer);
     EXPECT_NE(error.find("backup.fbk"), std::string::npos);
-    EXPECT_EQ(Listing(dir.path()), std::vector<std::string>{"backup.fbk"});
+    EXPECT_EQ(test::Listing(dir.path()), std::vector<std::string>{"backup.fbk"});
 }
 
 TEST_F(ZipWriterTest, OtherFilesGoOnWhenOneSourceIsDropped) {
-    test::WriteFile(dir.file("a.fbk"), MixedBytes(300000));
-    test::WriteFile(dir.file("b.fbk"), MixedBytes(3000));
+    test::WriteFile(dir.file("a.fbk"), test::BackupLikeBytes(300000, 7));
+    test::WriteFile(dir.file("b.fbk"), test::BackupLikeBytes(3000, 7));
     ZipArchiveWriter writer = Writer(CompressMethod::cmDeflate, dir.file("out.zip"), dir.file("*.fbk"));
     writer.setProgress([&](uint64_t read, uint64_t) {
         if (read == 0)
@@ -539,7 +498,7 @@ TEST_F(ZipWriterTest, NoMatchingFileGivesZero) {
     CompressFailure(writer);
     writer = Writer(CompressMethod::cmDeflate, dir.file("a.zip"), dir.file("missing/x.fbk"));
     CompressFailure(writer);
-    EXPECT_EQ(Listing(dir.path()), (std::vector<std::string>{"backup.fbk", "pipe.fbk"}));
+    EXPECT_EQ(test::Listing(dir.path()), (std::vector<std::string>{"backup.fbk", "pipe.fbk"}));
 }
 
 TEST_F(ZipWriterTest, MissingArchiveFolderGivesZero) {
@@ -565,7 +524,7 @@ TEST_P(ZipForeignFile, IsLeftAloneAndGivesZero) {
     std::string error = CompressFailure(writer);
     EXPECT_FALSE(error.empty());
     EXPECT_TRUE(test::ReadFile(dir.file("a.zip")) == content) << "file changed";
-    EXPECT_EQ(Listing(dir.path()), (std::vector<std::string>{"a.zip", "backup.fbk", "other"}));
+    EXPECT_EQ(test::Listing(dir.path()), (std::vector<std::string>{"a.zip", "backup.fbk", "other"}));
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -598,14 +557,14 @@ TEST_F(ZipWriterTest, FolderAtTheArchivePathIsLeftAlone) {
     ZipArchiveWriter writer = Writer(CompressMethod::cmDeflate, dir.file("a.zip"), dir.file("backup.fbk"));
     CompressFailure(writer);
     EXPECT_TRUE(fs::is_directory(dir.file("a.zip")));
-    EXPECT_EQ(Listing(dir.path()), (std::vector<std::string>{"a.zip", "backup.fbk"}));
+    EXPECT_EQ(test::Listing(dir.path()), (std::vector<std::string>{"a.zip", "backup.fbk"}));
 }
 
 class ZipWriteFailure : public ZipWriterTest, public ::testing::WithParamInterface<int> {};
 
 TEST_P(ZipWriteFailure, LeavesTheExistingArchiveAndNoTemporaryFile) {
     fs::create_directories(dir.file("probe"));
-    test::WriteFile(dir.file("backup.fbk"), MixedBytes(400000));
+    test::WriteFile(dir.file("backup.fbk"), test::BackupLikeBytes(400000, 7));
     std::string archive = ExistingArchive(dir.path());
     std::string before = test::ReadFile(archive);
 
@@ -626,7 +585,8 @@ TEST_P(ZipWriteFailure, LeavesTheExistingArchiveAndNoTemporaryFile) {
     std::string error = CompressFailure(writer);
     EXPECT_NE(error.find("No space left"), std::string::npos) << error;
     EXPECT_TRUE(test::ReadFile(archive) == before) << "archive changed";
-    EXPECT_EQ(Listing(dir.path()), (std::vector<std::string>{"200612093015.zip", "backup.fbk", "other", "probe"}));
+    EXPECT_EQ(test::Listing(dir.path()),
+              (std::vector<std::string>{"200612093015.zip", "backup.fbk", "other", "probe"}));
 }
 
 // Where the writes fail, in thousandths of all bytes written: 0 is the first byte, 1000 the last one.
@@ -634,30 +594,28 @@ INSTANTIATE_TEST_SUITE_P(PerMille, ZipWriteFailure, ::testing::Values(0, 1, 200,
 
 TEST_F(ZipWriterTest, FullDiskLeavesNothingBehind) {
     test::TmpfsMount mount(dir.file("full"), "size=1m");
-    if (!mount.mounted())
-        GTEST_SKIP() << "cannot mount a tmpfs here";
-    test::WriteFile(dir.file("backup.fbk"), RandomBytes(3 << 20, 5));
+    TERVOLEN_SKIP_WITHOUT_TMPFS(mount, "cannot mount a tmpfs here");
+    test::WriteFile(dir.file("backup.fbk"), test::RandomBytes(3 << 20, 5));
     std::string archive = ExistingArchive(dir.file("full"));
     std::string before = test::ReadFile(archive);
     ZipArchiveWriter writer = Writer(CompressMethod::cmDeflate, archive, dir.file("backup.fbk"));
     std::string error = CompressFailure(writer);
     EXPECT_NE(error.find("No space left"), std::string::npos);
     EXPECT_TRUE(test::ReadFile(archive) == before) << "archive changed";
-    EXPECT_EQ(Listing(dir.file("full")), std::vector<std::string>{"200612093015.zip"});
+    EXPECT_EQ(test::Listing(dir.file("full")), std::vector<std::string>{"200612093015.zip"});
 
     writer = Writer(CompressMethod::cmBZip2, dir.file("full/new.zip"), dir.file("backup.fbk"));
     CompressFailure(writer);
-    EXPECT_EQ(Listing(dir.file("full")), std::vector<std::string>{"200612093015.zip"});
+    EXPECT_EQ(test::Listing(dir.file("full")), std::vector<std::string>{"200612093015.zip"});
 }
 
 TEST_F(ZipWriterTest, ReadOnlyFolderLeavesNothingBehind) {
     test::TmpfsMount mount(dir.file("ro"), "size=1m");
-    if (!mount.mounted())
-        GTEST_SKIP() << "cannot mount a tmpfs here";
+    TERVOLEN_SKIP_WITHOUT_TMPFS(mount, "cannot mount a tmpfs here");
     std::string archive = ExistingArchive(dir.file("ro"));
     std::string before = test::ReadFile(archive);
     ASSERT_TRUE(mount.makeReadOnly());
-    test::WriteFile(dir.file("backup.fbk"), MixedBytes(10000));
+    test::WriteFile(dir.file("backup.fbk"), test::BackupLikeBytes(10000, 7));
 
     ZipArchiveWriter writer = Writer(CompressMethod::cmDeflate, archive, dir.file("backup.fbk"));
     CompressFailure(writer);
@@ -665,7 +623,7 @@ TEST_F(ZipWriterTest, ReadOnlyFolderLeavesNothingBehind) {
     writer = Writer(CompressMethod::cmDeflate, dir.file("ro/new.zip"), dir.file("backup.fbk"));
     std::string error = CompressFailure(writer);
     EXPECT_NE(error.find("Read-only"), std::string::npos);
-    EXPECT_EQ(Listing(dir.file("ro")), std::vector<std::string>{"200612093015.zip"});
+    EXPECT_EQ(test::Listing(dir.file("ro")), std::vector<std::string>{"200612093015.zip"});
 }
 
 } // namespace

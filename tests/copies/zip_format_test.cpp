@@ -3,6 +3,7 @@
 #include "copies/zip_file_search.h"
 #include "copies/zip_format.h"
 #include "core/errors.h"
+#include "local_moment.h"
 
 #include <ctime>
 #include <gtest/gtest.h>
@@ -19,18 +20,6 @@ std::string Hex(const std::string& bytes) {
         text += digits[c & 15];
     }
     return text;
-}
-
-std::time_t LocalMoment(int year, int month, int day, int hour, int minute, int second) {
-    std::tm moment{};
-    moment.tm_year = year - 1900;
-    moment.tm_mon = month - 1;
-    moment.tm_mday = day;
-    moment.tm_hour = hour;
-    moment.tm_min = minute;
-    moment.tm_sec = second;
-    moment.tm_isdst = -1;
-    return std::mktime(&moment);
 }
 
 ZipEntryHeader Header(const std::string& name, uint64_t compressed, uint64_t uncompressed) {
@@ -64,16 +53,16 @@ std::string BuildArchive(const std::vector<std::pair<std::string, std::string>>&
 // ---- MS-DOS time ----
 
 TEST(ZipFormat, DosDateTimeOfLocalMoments) {
-    DosDateTime dos = ToDosDateTime(LocalMoment(2006, 12, 9, 20, 30, 15));
+    DosDateTime dos = ToDosDateTime(test::LocalMoment(2006, 12, 9, 20, 30, 15));
     EXPECT_EQ(dos.time, (20 << 11) | (30 << 5) | 7);
     EXPECT_EQ(dos.date, (26 << 9) | (12 << 5) | 9);
-    dos = ToDosDateTime(LocalMoment(1980, 1, 1, 0, 0, 0));
+    dos = ToDosDateTime(test::LocalMoment(1980, 1, 1, 0, 0, 0));
     EXPECT_EQ(dos.time, 0);
     EXPECT_EQ(dos.date, (1 << 5) | 1);
-    dos = ToDosDateTime(LocalMoment(1979, 12, 31, 23, 59, 59));
+    dos = ToDosDateTime(test::LocalMoment(1979, 12, 31, 23, 59, 59));
     EXPECT_EQ(dos.date, (1 << 5) | 1) << "before 1980: clamped";
     EXPECT_EQ(dos.time, 0);
-    dos = ToDosDateTime(LocalMoment(2150, 6, 1, 12, 0, 0));
+    dos = ToDosDateTime(test::LocalMoment(2150, 6, 1, 12, 0, 0));
     EXPECT_EQ(dos.date, (127 << 9) | (12 << 5) | 31) << "after 2107: clamped";
     EXPECT_EQ(dos.time, (23 << 11) | (59 << 5) | 29);
 }

@@ -16,15 +16,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// Every name in a folder, hidden ones included, sorted.
-std::vector<std::string> Listing(const std::string& folder) {
-    std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(folder))
-        names.push_back(entry.path().filename().string());
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
 TEST(HiddenTemporary, IsLockedAndNamedAfterTheFile) {
     test::TempDir dir;
     std::string path;
@@ -45,7 +36,7 @@ TEST(HiddenTemporary, StaleTemporaryIsRemoved) {
     test::WriteFile(dir.file(".t.ini.tervolen-Ab3xY9"), "left by a killed writer");
     std::string path;
     FileDescriptor fd = CreateHiddenTemporary(dir.path(), "t.ini", path);
-    EXPECT_EQ(Listing(dir.path()), std::vector<std::string>{fs::path(path).filename().string()});
+    EXPECT_EQ(test::Listing(dir.path()), std::vector<std::string>{fs::path(path).filename().string()});
 }
 
 TEST(HiddenTemporary, TemporaryOfALiveWriterStays) {
@@ -58,7 +49,7 @@ TEST(HiddenTemporary, TemporaryOfALiveWriterStays) {
 
     std::string second;
     FileDescriptor secondFd = CreateHiddenTemporary(dir.path(), "t.ini", second);
-    EXPECT_EQ(Listing(dir.path()).size(), 3u);
+    EXPECT_EQ(test::Listing(dir.path()).size(), 3u);
     EXPECT_TRUE(fs::exists(first));
     EXPECT_TRUE(fs::exists(dir.file(".t.ini.tervolen-000000")));
 
@@ -91,15 +82,15 @@ TEST(HiddenTemporary, TemporaryOfAWriterInAnotherProcessStaysUntilItDies) {
     const bool started = ::read(readEnd.get(), &ready, 1) == 1;
     EXPECT_TRUE(started);
     if (started) {
-        EXPECT_EQ(Listing(dir.path()).size(), 1u);
+        EXPECT_EQ(test::Listing(dir.path()).size(), 1u);
         RemoveStaleTemporaries(dir.path(), "a.zip");
-        EXPECT_EQ(Listing(dir.path()).size(), 1u) << "the live writer's temporary was removed";
+        EXPECT_EQ(test::Listing(dir.path()).size(), 1u) << "the live writer's temporary was removed";
     }
     ::kill(child, SIGKILL);
     int status = 0;
     ::waitpid(child, &status, 0);
     RemoveStaleTemporaries(dir.path(), "a.zip");
-    EXPECT_TRUE(Listing(dir.path()).empty());
+    EXPECT_TRUE(test::Listing(dir.path()).empty());
 }
 
 // A killed run leaves the temporary of its own final name; the next run writes another name (a new backup stamp),
@@ -109,9 +100,9 @@ TEST(HiddenTemporary, TheSweepTakesStaleTemporariesOfOtherNamesOfTheSameKind) {
     for (const char* name : {".202612104906.zip.tervolen-Ab3xY9", ".u.ini.tervolen-Zz9aB1"})
         test::WriteFile(dir.file(name), "left by a killed run");
     RemoveStaleTemporaries(dir.path(), "202612105007.zip");
-    EXPECT_EQ(Listing(dir.path()), std::vector<std::string>{".u.ini.tervolen-Zz9aB1"});
+    EXPECT_EQ(test::Listing(dir.path()), std::vector<std::string>{".u.ini.tervolen-Zz9aB1"});
     RemoveStaleTemporaries(dir.path(), "t.ini");
-    EXPECT_TRUE(Listing(dir.path()).empty());
+    EXPECT_TRUE(test::Listing(dir.path()).empty());
 }
 
 TEST(HiddenTemporary, OtherHiddenFilesStay) {
@@ -163,7 +154,7 @@ TEST(AtomicFile, ReplacesTheFileAndLeavesNoTemporary) {
     test::WriteFile(dir.file(".t.ini.tervolen-Ab3xY9"), "stale");
     WriteFileAtomically(dir.file("t.ini"), "new", 0600);
     EXPECT_EQ(test::ReadFile(dir.file("t.ini")), "new");
-    EXPECT_EQ(Listing(dir.path()), std::vector<std::string>{"t.ini"});
+    EXPECT_EQ(test::Listing(dir.path()), std::vector<std::string>{"t.ini"});
 }
 
 } // namespace

@@ -1,5 +1,5 @@
-#include "core/mirror_list_file.h"
 #include "core/errors.h"
+#include "core/mirror_list_file.h"
 #include "temp_dir.h"
 #include "tmpfs_mount.h"
 
@@ -182,8 +182,7 @@ TEST(MirrorListFile, SaveFailuresNameTheFileAndKeepTheOldOne) {
 TEST(MirrorListFile, ReadOnlyMediumKeepsTheOldFile) {
     test::TempDir dir;
     test::TmpfsMount medium(dir.file("medium"));
-    if (!medium.mounted())
-        GTEST_SKIP() << "cannot mount a tmpfs here";
+    TERVOLEN_SKIP_WITHOUT_TMPFS(medium, "cannot mount a tmpfs here");
     const std::string path = dir.file("medium/Mirrors.lst");
     SaveMirrorList(path, {"/old"});
     const std::string old = test::ReadFile(path);

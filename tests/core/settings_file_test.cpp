@@ -1,8 +1,8 @@
 #include "core/errors.h"
 #include "core/settings_file.h"
 #include "temp_dir.h"
-#include "unprivileged_user.h"
 #include "tmpfs_mount.h"
+#include "unprivileged_user.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -348,8 +348,7 @@ TEST(SettingsFileWriteBack, FailedRenameLeavesNoTemporaryFile) {
 TEST(SettingsFileWriteBack, ReadOnlyMediumKeepsTheOldFile) {
     test::TempDir dir;
     test::TmpfsMount medium(dir.file("medium"), "size=1m,mode=0755");
-    if (!medium.mounted())
-        GTEST_SKIP() << "cannot mount a tmpfs here";
+    TERVOLEN_SKIP_WITHOUT_TMPFS(medium, "cannot mount a tmpfs here");
     const std::string normalised = dir.file("medium/normal.ini");
     const std::string path = dir.file("medium/t.ini");
     test::WriteFile(normalised, "[S]\r\nK=v\r\n\r\n");
@@ -376,8 +375,7 @@ TEST(SettingsFileWriteBack, ReadOnlyMediumKeepsTheOldFile) {
 TEST(SettingsFileWriteBack, FullMediumKeepsTheOldFileAndNoTemporaryFile) {
     test::TempDir dir;
     test::TmpfsMount medium(dir.file("medium"), "size=64k,mode=0755");
-    if (!medium.mounted())
-        GTEST_SKIP() << "cannot mount a tmpfs here";
+    TERVOLEN_SKIP_WITHOUT_TMPFS(medium, "cannot mount a tmpfs here");
     const std::string path = dir.file("medium/t.ini");
     test::WriteFile(path, "[S]\r\nK=old\r\n\r\n");
     try {

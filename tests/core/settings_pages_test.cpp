@@ -1,3 +1,4 @@
+#include "connection_fields.h"
 #include "core/errors.h"
 #include "core/headless_form.h"
 #include "core/mirror_list_file.h"
@@ -20,11 +21,7 @@ protected:
 
     static void FillRequiredFields(FormState& form) {
         form.setText("CB_ChooseSGDBVer", "Firebird 2.0.x");
-        form.setText("CB_Protocol", "TCP/IP");
-        form.setText("EdServerName", "dbhost");
-        form.setText("ClientLibFilenameEdit", "libfbclient.so.2");
-        form.setText("EdUserName", "sysdba");
-        form.setText("EdPswd", "masterkey");
+        test::SetConnectionFields(form, {"TCP/IP", "dbhost", "libfbclient.so.2", "sysdba", "masterkey"});
         form.setText("CB_BkpExt", ".fbk");
     }
 

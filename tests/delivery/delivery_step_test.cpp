@@ -7,6 +7,7 @@
 #include "loopback_peer.h"
 #include "scripted_server.h"
 #include "temp_dir.h"
+#include "test_bytes.h"
 
 #include <gtest/gtest.h>
 
@@ -20,13 +21,6 @@ using namespace std::chrono_literals;
 using test::ScriptedServer;
 
 constexpr const char* kArchiveName = "202501021405.zip";
-
-std::string Pattern(std::size_t size) {
-    std::string bytes(size, '\0');
-    for (std::size_t i = 0; i < size; ++i)
-        bytes[i] = static_cast<char>((i * 31 + i / 257) & 0xFF);
-    return bytes;
-}
 
 class DeliveryStepTest : public testing::Test {
 protected:
@@ -109,7 +103,7 @@ std::string AttachmentText(const std::vector<std::string>& lines, const std::str
 }
 
 TEST_F(DeliveryStepTest, TheMailStepAttachesTheArchiveItWasHandedUnderItsName) {
-    const std::string content = Pattern(200000);
+    const std::string content = test::PatternBytes(200000, 31, 257);
     const OpenedFile archive = openThenReplace(content);
     ScriptedServer server({ScriptedServer::Send("220 ready\r\n"), ScriptedServer::Expect("250 hello\r\n"),
                            ScriptedServer::Expect("250 reset\r\n"), ScriptedServer::Expect("250 sender ok\r\n"),
@@ -126,7 +120,7 @@ TEST_F(DeliveryStepTest, TheMailStepAttachesTheArchiveItWasHandedUnderItsName) {
 }
 
 TEST_F(DeliveryStepTest, TheFtpStepUploadsTheArchiveItWasHandedUnderItsName) {
-    const std::string content = Pattern(300000);
+    const std::string content = test::PatternBytes(300000, 31, 257);
     const OpenedFile archive = openThenReplace(content);
     test::PortTarget target;
     std::string received;

@@ -4,6 +4,7 @@
 #include "loopback_peer.h"
 #include "scripted_server.h"
 #include "temp_dir.h"
+#include "test_bytes.h"
 
 #include <gtest/gtest.h>
 
@@ -14,13 +15,6 @@ using namespace std::chrono_literals;
 using test::ScriptedServer;
 
 constexpr const char* kIntruderAddress = "127.0.0.2";
-
-std::string Pattern(std::size_t size) {
-    std::string bytes(size, '\0');
-    for (std::size_t i = 0; i < size; ++i)
-        bytes[i] = static_cast<char>((i * 13 + i / 509) & 0xFF);
-    return bytes;
-}
 
 // Reads until the other end closes; what came in.
 std::string ReadToEnd(TcpSocket& socket) {
@@ -90,7 +84,7 @@ protected:
 };
 
 TEST_F(FtpDataPeerTest, AStrangersConnectionIsClosedUnreadAndTheServerGetsTheFile) {
-    const std::string content = Pattern(300000);
+    const std::string content = test::PatternBytes(300000, 13, 509);
     test::WriteFile(temp.file("202501021405.zip"), content);
     DataPort port(true);
     ScriptedServer server(UploadScript(port, {ScriptedServer::Send("226 Transfer complete.\r\n")}));

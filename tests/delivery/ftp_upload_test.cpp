@@ -2,6 +2,7 @@
 
 #include "ftp_test_server.h"
 #include "temp_dir.h"
+#include "test_bytes.h"
 
 #include <gtest/gtest.h>
 
@@ -13,14 +14,6 @@ namespace {
 
 using namespace std::chrono_literals;
 using namespace std::string_literals;
-
-std::string RandomBytes(std::size_t size, unsigned seed) {
-    std::mt19937 random(seed);
-    std::string bytes(size, '\0');
-    for (char& c : bytes)
-        c = static_cast<char>(random());
-    return bytes;
-}
 
 std::string MakeFolder(const std::string& path) {
     std::filesystem::create_directory(path);
@@ -47,7 +40,7 @@ TEST_F(FtpUploadTest, UploadedFilesEqualTheLocalOnes) {
     const std::pair<std::string, std::string> files[] = {
         {"empty.zip", ""},
         {"small.zip", "PK\x03\x04 a few bytes\r\n\n\x00\xff"s},
-        {"large.zip", RandomBytes(3 * 1024 * 1024 + 17, 1)},
+        {"large.zip", test::RandomBytes(3 * 1024 * 1024 + 17, 1)},
     };
     ftp.Connect();
     for (const auto& [name, content] : files) {

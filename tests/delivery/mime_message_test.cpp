@@ -5,6 +5,7 @@
 #include "delivery/header_text.h"
 #include "fixed_clock.h"
 #include "temp_dir.h"
+#include "test_bytes.h"
 
 #include <gtest/gtest.h>
 
@@ -56,13 +57,6 @@ std::string DecodeBase64(const std::string& text) {
     return bytes;
 }
 
-std::string Pattern(std::size_t size) {
-    std::string content(size, '\0');
-    for (std::size_t i = 0; i < size; ++i)
-        content[i] = static_cast<char>((i * 7 + i / 251) & 0xFF);
-    return content;
-}
-
 TIdMessage BackupMessage(const std::string& attachmentPath) {
     TIdMessage message;
     message.from.address = "backup@example.com";
@@ -86,7 +80,7 @@ std::string Written(const TIdMessage& message) {
 // The lines between the attachment's header block and the closing boundary.
 std::vector<std::string> AttachmentBody(std::size_t size) {
     TempDir dir;
-    test::WriteFile(dir.file("data.bin"), Pattern(size));
+    test::WriteFile(dir.file("data.bin"), test::PatternBytes(size, 7, 251));
     std::vector<std::string> lines = Lines(Written(BackupMessage(dir.file("data.bin"))));
     auto start = std::find(lines.begin(), lines.end(), "        filename=\"data.bin\"");
     auto end = std::find(lines.begin(), lines.end(), std::string("--") + kBoundary + "--");
@@ -163,7 +157,7 @@ TEST(WriteMessage, BodyWithHighBytesIsMarked8bit) {
 }
 
 TEST(WriteMessage, Base64LinesOf57ByteChunks) {
-    std::string content = Pattern(58);
+    std::string content = test::PatternBytes(58, 7, 251);
     std::string firstLine;
     AppendBase64(reinterpret_cast<const unsigned char*>(content.data()), 57, firstLine);
 
@@ -189,7 +183,7 @@ TEST(WriteMessage, StreamsLargeAttachmentAcrossReadBlocks) {
         ASSERT_NE(lines[i].front(), '.');
         encoded += lines[i];
     }
-    EXPECT_EQ(DecodeBase64(encoded), Pattern(size));
+    EXPECT_EQ(DecodeBase64(encoded), test::PatternBytes(size, 7, 251));
 }
 
 TEST(WriteMessage, UnreadableAttachmentStopsInTheMiddle) {

@@ -251,6 +251,28 @@ TEST(TIdSMTP, SilenceAfterTheMessageClosesTheConnection) {
     EXPECT_EQ(server.receivedLines().back(), ".") << "no RSET, no QUIT";
 }
 
+// The expected lines are written out by hand: a dot begins each body line that begins with one (RFC 5321, 4.5.2).
+TEST(TIdSMTP, BodyLinesThatBeginWithADotAreStuffedOnTheWire) {
+    S server(Script({S::Expect("250 ok\r\n"), S::Expect("250 ok\r\n"), S::Expect("250 ok\r\n"), S::Expect("250 ok\r\n"),
+                     S::Expect("354 go\r\n"), S::ExpectData("250 queued\r\n"), S::Expect("221 bye\r\n")}));
+    TIdSMTP smtp;
+    Configure(smtp, server);
+    smtp.Connect();
+    TIdMessage message = Message();
+    message.body = {".hidden line", ".", "..two dots", "no dot", " .blank first", "a . inside", "."};
+    smtp.Send(message);
+    smtp.Disconnect();
+    ASSERT_TRUE(server.waitFinished(5s));
+    const std::vector<std::string> lines = server.receivedLines();
+    const auto data = std::find(lines.begin(), lines.end(), "DATA");
+    ASSERT_NE(data, lines.end());
+    const auto bodyStart = std::find(data, lines.end(), "");
+    ASSERT_NE(bodyStart, lines.end());
+    EXPECT_EQ(std::vector<std::string>(bodyStart + 1, lines.end()),
+              (std::vector<std::string>{"..hidden line", "..", "...two dots", "no dot", " .blank first", "a . inside",
+                                        "..", "", ".", "QUIT"}));
+}
+
 TEST(TIdSMTP, UnreadableAttachmentAfterDataClosesWithoutQuit) {
     test::TempDir dir;
     S server(Script({S::Expect("250 ok\r\n"), S::Expect("250 ok\r\n"), S::Expect("250 ok\r\n"), S::Expect("250 ok\r\n"),

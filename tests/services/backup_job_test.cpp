@@ -2,11 +2,13 @@
 // access ("service_mgr", protocol LOCAL). Every backup a test reports as written is restored with gbak.
 #include "services/backup_job.h"
 
+#include "connection_fields.h"
 #include "core/folder_safety.h"
 #include "core/headless_form.h"
 #include "core/settings_file.h"
 #include "firebird_server.h"
 #include "fixed_clock.h"
+#include "monitor_lines.h"
 #include "scripted_dialogs.h"
 #include "temp_dir.h"
 
@@ -29,11 +31,7 @@ protected:
         service.setProtocol(TProtocol::TCP);
         service.setLoginPrompt(false);
         clock.set(2006, 12, 9, 15, 30, 12);
-        form.setText("CB_Protocol", "TCP/IP");
-        form.setText("EdServerName", server->serverName());
-        form.setText("ClientLibFilenameEdit", server->clientLibrary);
-        form.setText("EdUserName", server->user);
-        form.setText("EdPswd", server->password);
+        test::SetConnectionFields(form, test::ServerConnection(*server));
         form.setText("CB_BkpExt", ".fbk");
         writeSettings(server->database, backups.path(), true);
     }
@@ -53,12 +51,7 @@ protected:
         return result;
     }
 
-    std::vector<std::string> texts() const {
-        std::vector<std::string> lines;
-        for (size_t i = 0; i < monitor.size(); ++i)
-            lines.push_back(monitor.paragraph(i).text);
-        return lines;
-    }
+    std::vector<std::string> texts() const { return test::MonitorTexts(monitor); }
 
     size_t indexOf(const std::string& text) const {
         for (size_t i = 0; i < monitor.size(); ++i)

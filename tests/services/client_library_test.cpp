@@ -1,6 +1,9 @@
 #include "services/client_library.h"
 
 #include "services/service_errors.h"
+#include "temp_dir.h"
+
+#include <filesystem>
 
 #include <gtest/gtest.h>
 
@@ -65,6 +68,18 @@ TEST(ClientLibraryCache, SameNameIsOneLibraryOtherSpellingIsAnother) {
 TEST(ClientLibraryCache, FailedLoadIsNotRemembered) {
     EXPECT_NE(ClientErrorText([] { ClientLibraryCache::Instance().Library("libz.so.1"); }), "no error");
     EXPECT_NE(ClientErrorText([] { ClientLibraryCache::Instance().Library("libz.so.1"); }), "no error");
+}
+
+TEST(ClientLibraryCache, LibraryThatAppearsAfterAFailedLoadIsLoaded) {
+    // Beside the stand-in library, in folders that root may trust.
+    test::TempDir dir(std::filesystem::path(FAKE_FBCLIENT).parent_path().string());
+    const std::string path = dir.file("libappearing.so");
+    EXPECT_EQ(ClientErrorText([&] { ClientLibraryCache::Instance().Library(path); }),
+              "Can't load library " + path + " ");
+    std::filesystem::copy_file(FAKE_FBCLIENT, path);
+    std::string loaded;
+    EXPECT_EQ(ClientErrorText([&] { loaded = ClientLibraryCache::Instance().Library(path).name(); }), "no error");
+    EXPECT_EQ(loaded, path);
 }
 
 } // namespace

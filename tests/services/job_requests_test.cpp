@@ -2,10 +2,13 @@
 // call: the request bytes each form gives, the order of the steps, and what reaches the Monitor. The real
 // server is tested in restore_job_test.cpp and validation_job_test.cpp.
 #include "app/program.h"
+#include "connection_fields.h"
 #include "core/headless_form.h"
 #include "core/settings_file.h"
 #include "fake_fbclient.h"
+#include "fake_library.h"
 #include "fixed_clock.h"
+#include "monitor_lines.h"
 #include "scripted_dialogs.h"
 #include "services/restore_job.h"
 #include "services/validation_job.h"
@@ -21,14 +24,8 @@ using test::FakeClientState;
 using Calls = std::vector<std::string>;
 
 FakeClientState& Fake() {
-    static FakeClientState* state = [] {
-        void* library = ::dlopen(FAKE_FBCLIENT, RTLD_NOW | RTLD_LOCAL);
-        if (library == nullptr)
-            throw std::runtime_error(::dlerror());
-        auto stateOf = reinterpret_cast<FakeClientState* (*)()>(::dlsym(library, "fake_fbclient_state"));
-        return stateOf();
-    }();
-    return *state;
+    static FakeClientState& state = test::LoadedLibraryState<FakeClientState>(FAKE_FBCLIENT, "fake_fbclient_state");
+    return state;
 }
 
 std::string Bytes(std::initializer_list<int> bytes) {
@@ -59,11 +56,7 @@ protected:
     void SetUp() override {
         Fake().reset();
         clock.set(2006, 12, 9, 15, 30, 12);
-        form.setText("CB_Protocol", "TCP/IP");
-        form.setText("EdServerName", "dbhost");
-        form.setText("ClientLibFilenameEdit", FAKE_FBCLIENT);
-        form.setText("EdUserName", "SYSDBA");
-        form.setText("EdPswd", "secret");
+        test::SetConnectionFields(form, {"TCP/IP", "dbhost", FAKE_FBCLIENT, "SYSDBA", "secret"});
         form.setText("EditGBK", "/b/db.fbk");
         form.setText("EditRestore", "/d/new.fdb");
         form.setText("LabeledEdPageSize", "0");
@@ -97,12 +90,7 @@ protected:
     void runRestore() { RestoreJob(context(), restore).Run(); }
     void runValidation() { ValidationJob(context(), validation).Run(); }
 
-    std::vector<std::string> texts() const {
-        std::vector<std::string> lines;
-        for (size_t i = 0; i < monitor.size(); ++i)
-            lines.push_back(monitor.paragraph(i).text);
-        return lines;
-    }
+    std::vector<std::string> texts() const { return test::MonitorTexts(monitor); }
 
     test::TempDir dir;
     AppPaths paths{dir.path(), dir.file("tervolen.ini")};

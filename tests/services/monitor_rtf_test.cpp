@@ -344,6 +344,40 @@ TEST(MonitorRtfTest, ReaderGetsBackALongJobLog) {
     EXPECT_EQ(reader.paragraphs(), ParagraphsOf(log));
 }
 
+// A reader not written here: unrtf, once as plain text and once as HTML for the colours. Its text output shows
+// only ASCII and joins runs of blanks, so the log holds neither.
+TEST(MonitorRtfTest, UnrtfReadsBackTheTextAndColoursOfASavedLog) {
+    TempDir dir;
+    MonitorLog log;
+    log.AddMonitorLine("=========== Started Backup ===========", kFuchsia, kMonitorLineSize);
+    log.AddMonitorLine("Path C:\\Data\\{base}.fdb", kGreen, kMonitorLineSize);
+    log.AppendOutputLine("gbak: 20 records written, ending blank ");
+    log.AddMonitorLine("Error Code 0001 Internal System ", kRed, kMonitorLineSize);
+    log.AddMonitorLine("small and navy", kNavy, 8);
+    log.SaveMonitor(dir.file("log.rtf"));
+
+    std::string text;
+    ASSERT_EQ(test::RunCommand("unrtf --nopict --text '" + dir.file("log.rtf") + "' 2>/dev/null", &text), 0) << text;
+    const std::string rule = "-----------------\n";
+    const size_t body = text.find(rule);
+    ASSERT_NE(body, std::string::npos) << text;
+    EXPECT_EQ(text.substr(body + rule.size()), "=========== Started Backup ===========\n"
+                                               "Path C:\\Data\\{base}.fdb\n"
+                                               "gbak: 20 records written, ending blank \n"
+                                               "Error Code 0001 Internal System \n"
+                                               "small and navy\n");
+
+    std::string html;
+    ASSERT_EQ(test::RunCommand("unrtf --nopict --html '" + dir.file("log.rtf") + "' 2>/dev/null", &html), 0) << html;
+    std::vector<std::string> colours;
+    for (size_t at = html.find("color=\"#"); at != std::string::npos; at = html.find("color=\"#", at + 1)) {
+        const std::string colour = html.substr(at + 7, 7);
+        if (colours.empty() || colours.back() != colour)
+            colours.push_back(colour);
+    }
+    EXPECT_EQ(colours, (std::vector<std::string>{"#ff00ff", "#008000", "#ff0000", "#000080"})) << html;
+}
+
 TEST(MonitorRtfTest, SavingReplacesAnExistingFileAndLeavesNothingElse) {
     TempDir dir;
     WriteFile(dir.file("200612093015.fbkBackupLog.log"), std::string(100000, 'x'));

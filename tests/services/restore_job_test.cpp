@@ -3,10 +3,12 @@
 // command-line tool's restore and validate commands.
 #include "services/restore_job.h"
 
+#include "connection_fields.h"
 #include "core/headless_form.h"
 #include "core/settings_file.h"
 #include "firebird_server.h"
 #include "fixed_clock.h"
+#include "monitor_lines.h"
 #include "scripted_dialogs.h"
 #include "services/backup_job.h"
 #include "services/validation_job.h"
@@ -41,11 +43,7 @@ protected:
     void SetUp() override {
         server = &TheFirebirdServer();
         clock.set(2006, 12, 9, 15, 30, 12);
-        form.setText("CB_Protocol", "TCP/IP");
-        form.setText("EdServerName", server->serverName());
-        form.setText("ClientLibFilenameEdit", server->clientLibrary);
-        form.setText("EdUserName", server->user);
-        form.setText("EdPswd", server->password);
+        test::SetConnectionFields(form, test::ServerConnection(*server));
         form.setText("CB_BkpExt", ".fbk");
         form.setText("LabeledEdPageSize", "0");
         writeSettings(true);
@@ -87,12 +85,7 @@ protected:
         RestoreJob(context(), restore).Run();
     }
 
-    std::vector<std::string> texts(size_t from = 0) const {
-        std::vector<std::string> lines;
-        for (size_t i = from; i < monitor.size(); ++i)
-            lines.push_back(monitor.paragraph(i).text);
-        return lines;
-    }
+    std::vector<std::string> texts(size_t from = 0) const { return test::MonitorTexts(monitor, from); }
 
     size_t indexOf(const std::string& text) const {
         for (size_t i = 0; i < monitor.size(); ++i)

@@ -4,6 +4,7 @@
 #include "services/service_client.h"
 
 #include "fake_fbclient.h"
+#include "fake_library.h"
 #include "scripted_dialogs.h"
 #include "services/service_errors.h"
 #include "services/service_requests.h"
@@ -25,14 +26,8 @@ std::string Bytes(std::initializer_list<int> bytes) {
 }
 
 FakeClientState& Fake() {
-    static FakeClientState* state = [] {
-        void* library = ::dlopen(FAKE_FBCLIENT, RTLD_NOW | RTLD_LOCAL);
-        if (library == nullptr)
-            throw std::runtime_error(::dlerror());
-        auto stateOf = reinterpret_cast<FakeClientState* (*)()>(::dlsym(library, "fake_fbclient_state"));
-        return stateOf();
-    }();
-    return *state;
+    static FakeClientState& state = test::LoadedLibraryState<FakeClientState>(FAKE_FBCLIENT, "fake_fbclient_state");
+    return state;
 }
 
 template <class Action> std::string ClientErrorText(Action action) {

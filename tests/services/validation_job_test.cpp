@@ -2,14 +2,17 @@
 // the test database made with the server's gbak.
 #include "services/validation_job.h"
 
+#include "connection_fields.h"
 #include "core/headless_form.h"
 #include "firebird_server.h"
 #include "fixed_clock.h"
+#include "monitor_lines.h"
 #include "scripted_dialogs.h"
 #include "temp_dir.h"
 
 #include <fstream>
 #include <gtest/gtest.h>
+#include <sstream>
 #include <sys/stat.h>
 
 namespace tervolen {
@@ -22,11 +25,7 @@ protected:
     void SetUp() override {
         server = &TheFirebirdServer();
         clock.set(2006, 12, 9, 15, 30, 12);
-        form.setText("CB_Protocol", "TCP/IP");
-        form.setText("EdServerName", server->serverName());
-        form.setText("ClientLibFilenameEdit", server->clientLibrary);
-        form.setText("EdUserName", server->user);
-        form.setText("EdPswd", server->password);
+        test::SetConnectionFields(form, test::ServerConnection(*server));
         validation.setProtocol(TProtocol::TCP);
         validation.setLoginPrompt(false);
         copy = folder.file("copy.fdb");
@@ -48,12 +47,7 @@ protected:
             .Run();
     }
 
-    std::vector<std::string> texts() const {
-        std::vector<std::string> lines;
-        for (size_t i = 0; i < monitor.size(); ++i)
-            lines.push_back(monitor.paragraph(i).text);
-        return lines;
-    }
+    std::vector<std::string> texts() const { return test::MonitorTexts(monitor); }
 
     // The lines from the red line of the code on, joined by "|".
     std::string errorText(const std::string& code) const {
@@ -66,6 +60,35 @@ protected:
                 text += line.text + "|";
         }
         return found ? text : "no " + code + " line";
+    }
+
+    // "Oldest transaction" (the oldest interesting one) or another number of the copy's header page, as the server's
+    // fbstat -h gives it; -1 when not found.
+    long headerNumber(const std::string& field) const {
+        std::string output;
+        const std::string auth = " -user " + server->user + " -password " + server->password + " ";
+        if (test::RunCommand("fbstat -h" + auth + server->remotePath(copy), &output) != 0)
+            return -1;
+        std::istringstream lines(output);
+        for (std::string line; std::getline(lines, line);) {
+            const size_t at = line.find(field);
+            if (at != std::string::npos)
+                return std::stol(line.substr(at + field.size()));
+        }
+        return -1;
+    }
+
+    // Rolls back a change made without an undo log: the server cannot undo it and marks the transaction dead, so
+    // the oldest interesting transaction stays behind until a sweep.
+    void leaveADeadTransaction() const {
+        test::WriteFile(dir.file("dead.sql"),
+                        "COMMIT;\nSET TRANSACTION NO AUTO UNDO;\nUPDATE CUSTOMER SET NAME = NAME;\nROLLBACK;\n");
+        std::string output;
+        ASSERT_EQ(test::RunCommand("isql-fb -q -bail -user " + server->user + " -password " + server->password +
+                                       " -i " + dir.file("dead.sql") + " " + server->remotePath(copy),
+                                   &output),
+                  0)
+            << output;
     }
 
     const test::FirebirdServer* server = nullptr;
@@ -98,6 +121,27 @@ TEST_F(ValidationJobTest, EveryRowTheServerAcceptsValidatesAHealthyDatabase) {
         EXPECT_EQ(errorText("00028"), "no 00028 line");
         EXPECT_FALSE(validation.active());
     }
+}
+
+TEST_F(ValidationJobTest, SweepDBMovesTheOldestInterestingTransactionPastADeadOne) {
+    ASSERT_NO_FATAL_FAILURE(leaveADeadTransaction());
+    const long oldestBefore = headerNumber("Oldest transaction");
+    const long activeBefore = headerNumber("Oldest active");
+    ASSERT_GE(oldestBefore, 0);
+    ASSERT_LT(oldestBefore, activeBefore) << "no dead transaction held the oldest interesting one back";
+    run(5);
+    EXPECT_EQ(errorText("00028"), "no 00028 line");
+    EXPECT_GE(headerNumber("Oldest transaction"), activeBefore);
+}
+
+// The rows other than SweepDB leave the dead transaction where it is.
+TEST_F(ValidationJobTest, ValidateDBDoesNotSweep) {
+    ASSERT_NO_FATAL_FAILURE(leaveADeadTransaction());
+    const long oldestBefore = headerNumber("Oldest transaction");
+    ASSERT_GE(oldestBefore, 0);
+    run(6);
+    EXPECT_EQ(errorText("00028"), "no 00028 line");
+    EXPECT_EQ(headerNumber("Oldest transaction"), oldestBefore);
 }
 
 TEST_F(ValidationJobTest, TheServerRefusesCheckDBAloneAndARequestWithoutOptions) {

@@ -5,9 +5,11 @@
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
+#include <iostream>
 #include <stdexcept>
 #include <sys/ptrace.h>
 #include <sys/syscall.h>
@@ -69,6 +71,104 @@ TimedRun RunForked(const std::function<void()>& operation) {
     return {end, std::chrono::steady_clock::now() - start};
 }
 
+// Runs operation in a traced child, calling onStop at each entry to and exit from a system call; kills the child
+// when onStop returns true at an entry (the call is then not made).
+RunEnd RunTraced(const std::function<void()>& operation,
+                 const std::function<bool(pid_t, const __ptrace_syscall_info&)>& onStop) {
+    pid_t pid = Fork();
+    if (pid == 0) {
+        ::ptrace(PTRACE_TRACEME, 0, nullptr, nullptr);
+        ::raise(SIGSTOP);
+        RunChild(operation);
+    }
+    int status = Wait(pid);
+    if (!WIFSTOPPED(status))
+        return EndOf(status);
+    ::ptrace(PTRACE_SETOPTIONS, pid, nullptr, PtraceData(PTRACE_O_TRACESYSGOOD | PTRACE_O_EXITKILL));
+    int signal = 0;
+    for (;;) {
+        ::ptrace(PTRACE_SYSCALL, pid, nullptr, PtraceData(signal));
+        signal = 0;
+        status = Wait(pid);
+        if (WIFEXITED(status) || WIFSIGNALED(status))
+            return EndOf(status);
+        if (WSTOPSIG(status) != (SIGTRAP | 0x80)) {
+            signal = WSTOPSIG(status); // a signal for the child: pass it on
+            continue;
+        }
+        __ptrace_syscall_info info{};
+        ::ptrace(PTRACE_GET_SYSCALL_INFO, pid, PtraceData(sizeof info), &info);
+        if (onStop(pid, info) && info.op == PTRACE_SYSCALL_INFO_ENTRY) {
+            ::kill(pid, SIGKILL);
+            return EndOf(Wait(pid));
+        }
+    }
+}
+
+std::string ReadLink(const std::string& link) {
+    std::error_code ec;
+    const std::filesystem::path target = std::filesystem::read_symlink(link, ec);
+    return ec ? std::string() : target.string();
+}
+
+// A NUL-terminated string in the stopped child's memory.
+std::string ChildString(pid_t pid, uint64_t address) {
+    std::string text;
+    for (constexpr size_t kMost = 4096; text.size() < kMost; address += sizeof(long)) {
+        errno = 0;
+        const long word = ::ptrace(PTRACE_PEEKDATA, pid, reinterpret_cast<void*>(address), nullptr);
+        if (errno != 0)
+            break;
+        const char* bytes = reinterpret_cast<const char*>(&word);
+        for (size_t i = 0; i < sizeof word; ++i) {
+            if (bytes[i] == '\0')
+                return text;
+            text += bytes[i];
+        }
+    }
+    return text;
+}
+
+// A path argument made absolute against the folder it is relative to (a descriptor, or the working folder).
+std::string ChildPath(pid_t pid, long folderFd, uint64_t address) {
+    const std::string path = ChildString(pid, address);
+    if (path.empty() || path.front() == '/')
+        return std::filesystem::path(path).lexically_normal().string();
+    const std::string proc = "/proc/" + std::to_string(pid);
+    const std::string folder =
+        ReadLink(folderFd == AT_FDCWD ? proc + "/cwd" : proc + "/fd/" + std::to_string(folderFd));
+    return (std::filesystem::path(folder) / path).lexically_normal().string();
+}
+
+SystemCall Described(pid_t pid, const __ptrace_syscall_info& info) {
+    SystemCall call;
+    call.number = static_cast<long>(info.entry.nr);
+    const auto& args = info.entry.args;
+    switch (call.number) {
+    case SYS_fsync:
+    case SYS_fdatasync:
+        call.paths.push_back(ReadLink("/proc/" + std::to_string(pid) + "/fd/" + std::to_string(args[0])));
+        break;
+#ifdef SYS_rename
+    case SYS_rename:
+#endif
+#ifdef SYS_link
+    case SYS_link:
+#endif
+        call.paths = {ChildPath(pid, AT_FDCWD, args[0]), ChildPath(pid, AT_FDCWD, args[1])};
+        break;
+    case SYS_renameat:
+    case SYS_renameat2:
+    case SYS_linkat:
+        call.paths = {ChildPath(pid, static_cast<long>(args[0]), args[1]),
+                      ChildPath(pid, static_cast<long>(args[2]), args[3])};
+        break;
+    default:
+        break;
+    }
+    return call;
+}
+
 } // namespace
 
 int ThreadCount() {
@@ -103,42 +203,35 @@ RunEnd RunAndKill(const std::function<void()>& operation, std::chrono::nanosecon
 }
 
 TracedKill RunAndKillAtSystemCall(const std::function<void()>& operation, int index) {
-    pid_t pid = Fork();
-    if (pid == 0) {
-        ::ptrace(PTRACE_TRACEME, 0, nullptr, nullptr);
-        ::raise(SIGSTOP);
-        RunChild(operation);
-    }
-    int status = Wait(pid);
-    if (!WIFSTOPPED(status))
-        return {EndOf(status)};
-    ::ptrace(PTRACE_SETOPTIONS, pid, nullptr, PtraceData(PTRACE_O_TRACESYSGOOD | PTRACE_O_EXITKILL));
     TracedKill result{RunEnd::Finished};
     int calls = 0;
-    int signal = 0;
-    for (;;) {
-        ::ptrace(PTRACE_SYSCALL, pid, nullptr, PtraceData(signal));
-        signal = 0;
-        status = Wait(pid);
-        if (WIFEXITED(status) || WIFSIGNALED(status)) {
-            result.end = EndOf(status);
-            return result;
-        }
-        if (WSTOPSIG(status) != (SIGTRAP | 0x80)) {
-            signal = WSTOPSIG(status); // a signal for the child: pass it on
-            continue;
-        }
-        __ptrace_syscall_info info{};
-        ::ptrace(PTRACE_GET_SYSCALL_INFO, pid, PtraceData(sizeof info), &info);
+    result.end = RunTraced(operation, [&](pid_t, const __ptrace_syscall_info& info) {
         if (info.op != PTRACE_SYSCALL_INFO_ENTRY)
-            continue;
-        if (++calls == index) {
-            ::kill(pid, SIGKILL);
-            result.end = EndOf(Wait(pid));
-            return result;
-        }
+            return false;
+        if (++calls == index)
+            return true;
         result.lastCall = static_cast<long>(info.entry.nr);
-    }
+        return false;
+    });
+    return result;
+}
+
+std::vector<SystemCall> TraceSystemCalls(const std::function<void()>& operation, RunEnd* end) {
+    std::vector<SystemCall> calls;
+    bool entered = false;
+    const RunEnd runEnd = RunTraced(operation, [&](pid_t pid, const __ptrace_syscall_info& info) {
+        if (info.op == PTRACE_SYSCALL_INFO_ENTRY) {
+            calls.push_back(Described(pid, info));
+            entered = true;
+        } else if (info.op == PTRACE_SYSCALL_INFO_EXIT && entered) {
+            calls.back().result = info.exit.rval;
+            entered = false;
+        }
+        return false;
+    });
+    if (end != nullptr)
+        *end = runEnd;
+    return calls;
 }
 
 int KillAtEverySystemCall(const std::function<void()>& operation,
@@ -172,10 +265,61 @@ bool PutsFileInPlace(long call) {
     return false;
 }
 
+bool FlushesFile(long call) {
+    return call == SYS_fsync || call == SYS_fdatasync;
+}
+
+void ExpectPutInPlaceDurably(const std::vector<SystemCall>& calls, const std::string& target) {
+    const std::filesystem::path wanted = std::filesystem::weakly_canonical(target);
+    const auto placed = std::find_if(calls.begin(), calls.end(), [&](const SystemCall& call) {
+        return PutsFileInPlace(call.number) && call.result == 0 && call.paths.size() == 2 &&
+               std::filesystem::weakly_canonical(call.paths[1]) == wanted;
+    });
+    ASSERT_NE(placed, calls.end()) << "no file was renamed or linked to " << wanted;
+    const std::filesystem::path temporary = std::filesystem::weakly_canonical(placed->paths[0]);
+    auto flushes = [&](const SystemCall& call, const std::filesystem::path& path) {
+        return FlushesFile(call.number) && call.result == 0 && call.paths.size() == 1 && call.paths[0] == path;
+    };
+    EXPECT_TRUE(std::any_of(calls.begin(), placed, [&](const SystemCall& call) { return flushes(call, temporary); }))
+        << "the temporary " << temporary << " was not flushed before it was put in place";
+    EXPECT_TRUE(std::any_of(placed + 1, calls.end(),
+                            [&](const SystemCall& call) { return flushes(call, wanted.parent_path()); }))
+        << "the folder " << wanted.parent_path() << " was not flushed after " << wanted << " was put in place";
+}
+
 uint32_t CrashSeed() {
     if (const char* seed = std::getenv("TERVOLEN_CRASH_SEED"))
         return static_cast<uint32_t>(std::stoul(seed));
     return std::random_device{}();
+}
+
+void KillAtRandomMoments(const std::string& label, const std::function<void()>& operation,
+                         const std::function<void()>& reset, const std::function<void(RunEnd)>& afterRun,
+                         const std::function<std::string()>& summary) {
+    using namespace std::chrono_literals;
+    ASSERT_EQ(ThreadCount(), 1) << "fork needs a process without other threads";
+    const auto started = std::chrono::steady_clock::now();
+    const TimedRun uncut = MeasureUncutRun(operation, reset);
+    ASSERT_EQ(uncut.end, RunEnd::Finished);
+    reset();
+    const uint32_t seed = CrashSeed();
+    SCOPED_TRACE("TERVOLEN_CRASH_SEED=" + std::to_string(seed));
+    KillDelays delays(uncut.took, seed);
+    int kills = 0;
+    for (int run = 0; run < kMaxRunsPerCase && kills < kKillsPerCase && !::testing::Test::HasFailure(); ++run) {
+        const RunEnd end = RunAndKill(operation, delays.next());
+        ASSERT_NE(end, RunEnd::Failed);
+        kills += end == RunEnd::Killed;
+        afterRun(end);
+        if (::testing::Test::HasFatalFailure())
+            return;
+    }
+    const auto took = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - started);
+    std::cout << label << ": uncut run " << uncut.took / 1ms << " ms, " << kills << " kills (" << summary()
+              << "), seed " << seed << ", " << took.count() << " ms\n";
+    if (::testing::Test::HasFailure())
+        return;
+    EXPECT_GE(kills, kKillsPerCase);
 }
 
 KillDelays::KillDelays(std::chrono::nanoseconds uncutRun, uint32_t seed)
@@ -183,15 +327,6 @@ KillDelays::KillDelays(std::chrono::nanoseconds uncutRun, uint32_t seed)
 
 std::chrono::nanoseconds KillDelays::next() {
     return std::chrono::nanoseconds(spread_(random_));
-}
-
-std::vector<std::string> Listing(const std::string& folder) {
-    std::vector<std::string> names;
-    std::error_code ec;
-    for (std::filesystem::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec))
-        names.push_back(it->path().filename().string());
-    std::sort(names.begin(), names.end());
-    return names;
 }
 
 int KillTally::count(const std::string& label) const {

@@ -37,6 +37,25 @@ struct TracedKill {
 // (counted from 1; that call is not made).
 TracedKill RunAndKillAtSystemCall(const std::function<void()>& operation, int index);
 
+// A system call a traced child made, with the paths it named: for a flush the file behind the descriptor, for a
+// rename or link the old and the new name (both absolute).
+struct SystemCall {
+    long number = -1;
+    std::vector<std::string> paths;
+    long result = -1; // the call's return value, a negative errno when it failed; -1 when it did not return
+};
+
+// Runs operation to its end in a traced child and returns every system call it made; end, when given, tells how
+// the child ended.
+std::vector<SystemCall> TraceSystemCalls(const std::function<void()>& operation, RunEnd* end = nullptr);
+
+// Whether a system call, by number, flushes a file to its medium (fsync, fdatasync).
+bool FlushesFile(long call);
+
+// Expects calls to put a file at target by a rename or link from a temporary, flushing the temporary before and
+// target's folder after, so that the new file survives a power cut and not only a killed process.
+void ExpectPutInPlaceDurably(const std::vector<SystemCall>& calls, const std::string& target);
+
 // Kills operation before each of its system calls in turn, a new child each time, until a run ends by itself;
 // afterRun checks each run's state and puts back the start. Stops at the test's first failure. Returns how many
 // system calls a whole run makes.
@@ -49,6 +68,14 @@ bool PutsFileInPlace(long call);
 // TERVOLEN_CRASH_SEED when set (to replay a failed run), else a new random seed.
 uint32_t CrashSeed();
 
+// Measures an uncut run of operation (reset puts back its start), then kills it at random moments, a new child each
+// time, until kKillsPerCase runs were killed or kMaxRunsPerCase were tried; afterRun checks each run by how it ended
+// and puts back the start. Stops at the test's first failure; prints label, the kills and summary(); expects enough
+// kills. TERVOLEN_CRASH_SEED replays a run.
+void KillAtRandomMoments(const std::string& label, const std::function<void()>& operation,
+                         const std::function<void()>& reset, const std::function<void(RunEnd)>& afterRun,
+                         const std::function<std::string()>& summary);
+
 // Kill delays spread at random from 0 to 1.2 times the length of an uncut run.
 class KillDelays {
 public:
@@ -59,9 +86,6 @@ private:
     std::mt19937 random_;
     std::uniform_int_distribution<int64_t> spread_;
 };
-
-// Every name in a folder, hidden ones included, sorted; empty when the folder is missing.
-std::vector<std::string> Listing(const std::string& folder);
 
 // How many kills landed where, as "label count" pairs.
 class KillTally {

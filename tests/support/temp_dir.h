@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 namespace tervolen::test {
 
@@ -8,6 +9,8 @@ namespace tervolen::test {
 class TempDir {
 public:
     TempDir();
+    // Under parent instead of the system's temporary folder.
+    explicit TempDir(const std::string& parent);
     TempDir(const TempDir&) = delete;
     TempDir& operator=(const TempDir&) = delete;
     ~TempDir();
@@ -20,6 +23,8 @@ private:
 };
 
 std::string ReadFile(const std::string& path);
+// Every name in a folder, hidden ones included, sorted; empty when the folder is missing.
+std::vector<std::string> Listing(const std::string& folder);
 void WriteFile(const std::string& path, const std::string& content);
 
 // Runs a shell command; returns its exit status and puts its standard output (and error) into output.

@@ -109,6 +109,93 @@ TEST_F(MainWindowTest, EveryControlOfTheDesignExistsWithItsDesignValues) {
     }
 }
 
+// What a person sees in a sample of controls, written out by hand rather than taken from the design table.
+struct SeenControl {
+    const char* name;
+    const char* text; // caption, title, current item or field text
+    bool enabled;
+    const char* placeholder = nullptr; // checked where given
+    const char* label = nullptr;       // the field's label, checked where given
+    const char* hint = nullptr;        // tool tip, checked where given
+};
+
+QString SeenText(QObject* object) {
+    if (auto* button = qobject_cast<QAbstractButton*>(object))
+        return button->text();
+    if (auto* edit = qobject_cast<QLineEdit*>(object))
+        return edit->text();
+    if (auto* fileEdit = qobject_cast<FileEdit*>(object))
+        return fileEdit->lineEdit()->text();
+    if (auto* combo = qobject_cast<QComboBox*>(object))
+        return combo->currentText();
+    if (auto* group = qobject_cast<QGroupBox*>(object))
+        return group->title();
+    if (auto* label = qobject_cast<QLabel*>(object))
+        return label->text();
+    if (auto* action = qobject_cast<QAction*>(object))
+        return action->text();
+    return "(no text)";
+}
+
+bool SeenEnabled(QObject* object) {
+    if (auto* action = qobject_cast<QAction*>(object))
+        return action->isEnabled();
+    return qobject_cast<QWidget*>(object)->isEnabled();
+}
+
+TEST_F(MainWindowTest, ControlsShowTheirCaptionsPortsAndStates) {
+    const SeenControl controls[] = {
+        {"btnFechar", "&Close", true},
+        {"TranspButOkSchedule", "Ok", true, nullptr, nullptr, "Set Scheduling Config"},
+        {"JvTransparentButton3", "+", true, nullptr, nullptr, "Add Mirror"},
+        {"InitRestore", "Start Restore", true, nullptr, nullptr, "Starts a Restore"},
+        {"JvTranspValidation", "Start Validation", true, nullptr, nullptr, "Starts Validation"},
+        {"TranspButOKConfig", "OK", true, nullptr, nullptr, "Set Configs"},
+        {"GroupMail", "e-Mail copy and notifications:", true},
+        {"CheckVerbose", "Verbose", true},
+        {"ChkBoxCompress", "Generates Redundant Compressed Bkp File", true},
+        {"ChkBoxSentFTP", "Send Backup Through FTP", true},
+        {"CBCompMetho", "Zip", false, nullptr, "Method:"},
+        {"CBCompMethoLevel", "Maximum", false, nullptr, "Level:"},
+        {"CB_ChooseSGDBVer", "", true},
+        {"ValidateBufferEdit", "32000", true, nullptr, "Buffer Size:"},
+        {"LabeledEdPageSize", "", true, nullptr, "Page Size"},
+        {"EdServerName", "", true, ""},
+        {"EdUserName", "", true, "", "User Name"},
+        {"ledHost", "", true, "smtp.example.com", "Mail Host (SMTP Server) :"},
+        {"ledFrom", "", true, "backup@example.com", "From :"},
+        {"EdSMTPpswd", "", true, "1234567890", "Password:"},
+        {"EdSMTPPort", "", true, "587", "Port"},
+        {"LedFTPAdress", "", true, "ftp.example.com", "FTP Adress: "},
+        {"LedFTPPort", "", true, "25", "Port: "},
+        {"LogFileEdit", "", false},
+        {"eBase", "", true, nullptr, "Database File:", "Set Database File"},
+        {"LbInfo", "There is no Today Scheduled Backup!", true},
+        {"AppLaunch", "&Launch Tervolen", false},
+        {"StartBackup1", "&Start Backup", true},
+    };
+    for (const SeenControl& control : controls) {
+        SCOPED_TRACE(control.name);
+        QObject* object = window.findChild<QObject*>(control.name);
+        ASSERT_NE(object, nullptr);
+        EXPECT_EQ(SeenText(object).toStdString(), control.text);
+        EXPECT_EQ(SeenEnabled(object), control.enabled);
+        if (control.placeholder != nullptr) {
+            EXPECT_EQ(qobject_cast<QLineEdit*>(object)->placeholderText().toStdString(), control.placeholder);
+        }
+        if (control.label != nullptr) {
+            auto* label = window.findChild<QLabel*>(QString(control.name) + "Label");
+            ASSERT_NE(label, nullptr);
+            EXPECT_EQ(label->text().toStdString(), control.label);
+        }
+        if (control.hint != nullptr) {
+            EXPECT_EQ(qobject_cast<QWidget*>(object)->toolTip().toStdString(), control.hint);
+        }
+    }
+    EXPECT_TRUE(find<QWidget>("LbInfo")->isHidden());
+    EXPECT_FALSE(find<QWidget>("GroupMail")->isHidden());
+}
+
 TEST_F(MainWindowTest, WindowIsBorderlessWhiteAndOfTheClientSize) {
     EXPECT_EQ(window.objectName(), "FrmPrincipal");
     EXPECT_TRUE(window.windowFlags() & Qt::FramelessWindowHint);
@@ -329,6 +416,46 @@ TEST_F(MainWindowTest, TrayMenuHoldsItsEntriesAndLaunchFollowsTheWindow) {
     QCoreApplication::processEvents();
     EXPECT_FALSE(form.enabled("AppLaunch"));
     EXPECT_TRUE(window.isVisible());
+    EXPECT_FALSE(window.isMinimized());
+}
+
+// The offscreen platform has no notification area, so both branches run with its presence told to the window.
+TEST(MainWindowTray, MinimisingHidesBehindTheIconOnlyWhereANotificationAreaExists) {
+    for (const bool available : {true, false}) {
+        SCOPED_TRACE(available ? "with a notification area" : "without one");
+        ScriptedDialogs dialogs;
+        MonitorLog monitor;
+        TFrmPrincipal window{monitor, dialogs, [&] { return available; }};
+        EXPECT_EQ(window.trayIcon().isVisible(), available);
+        window.show();
+        QCoreApplication::processEvents();
+        window.formState().minimize();
+        QCoreApplication::processEvents();
+        EXPECT_TRUE(window.isMinimizedToTray());
+        EXPECT_TRUE(window.formState().enabled("AppLaunch"));
+        EXPECT_EQ(window.isVisible(), !available);
+        EXPECT_EQ(window.isMinimized(), !available);
+        EXPECT_EQ(window.trayIcon().isVisible(), available);
+        window.formState().restore();
+        QCoreApplication::processEvents();
+        EXPECT_TRUE(window.isVisible());
+        EXPECT_FALSE(window.isMinimized());
+        EXPECT_FALSE(window.formState().enabled("AppLaunch"));
+    }
+}
+
+TEST(MainWindowTray, ANotificationAreaThatAppearsAfterTheStartTakesTheIcon) {
+    bool available = false;
+    ScriptedDialogs dialogs;
+    MonitorLog monitor;
+    TFrmPrincipal window{monitor, dialogs, [&] { return available; }};
+    EXPECT_FALSE(window.trayIcon().isVisible());
+    available = true;
+    window.show();
+    window.formState().minimize();
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(window.trayIcon().isVisible());
+    EXPECT_FALSE(window.isVisible());
     EXPECT_FALSE(window.isMinimized());
 }
 

@@ -1,12 +1,11 @@
 #pragma once
 
+#include "event_wait.h"
+
 #include <QApplication>
-#include <QElapsedTimer>
-#include <QThread>
 
 #include <gtest/gtest.h>
 
-#include <functional>
 #include <memory>
 
 namespace tervolen::test {
@@ -27,18 +26,5 @@ private:
 };
 
 inline const auto* const kQtEnvironment = ::testing::AddGlobalTestEnvironment(new QtApplicationEnvironment);
-
-// Lets the event loop run until the condition holds or two seconds have gone.
-inline bool WaitFor(const std::function<bool()>& condition) {
-    QElapsedTimer timer;
-    timer.start();
-    while (!condition()) {
-        if (timer.elapsed() > 2000)
-            return false;
-        QCoreApplication::processEvents();
-        QThread::msleep(5);
-    }
-    return true;
-}
 
 } // namespace tervolen::test
