@@ -1,5 +1,6 @@
 #include "app/cli.h"
 
+#include "app/cli_arguments.h"
 #include "app/console_dialogs.h"
 #include "app/console_monitor.h"
 #include "app/program.h"
@@ -12,6 +13,7 @@
 
 #include <csignal>
 #include <cstdio>
+#include <filesystem>
 #include <optional>
 #include <poll.h>
 #include <string>
@@ -23,97 +25,9 @@ namespace tervolen {
 
 namespace {
 
-constexpr const char* kUsage =
-    "Usage: tervolen-cli COMMAND [OPTIONS]\n"
-    "\n"
-    "Commands:\n"
-    "  backup [--settings FILE] [--option TEXT]\n"
-    "      Runs one backup with its post-processing chain and prints the Monitor lines.\n"
-    "      --option names the backup option row by its text, e.g. \"Ignore Limbo\".\n"
-    "  restore --backup FILE --database TARGET [--page-size N] [--option TEXT] [--settings FILE]\n"
-    "      Restores the backup FILE into the database TARGET (paths as the server sees them) and prints\n"
-    "      the Monitor lines. --page-size 0 (the default) leaves the page size to the server; --option\n"
-    "      names the restore option row, e.g. \"Replace\" (default \"CreateNewDB\").\n"
-    "  validate --database FILE [--option TEXT] [--buffer-size N] [--settings FILE]\n"
-    "      Validates the database FILE and prints the Monitor lines. --option names the validation\n"
-    "      option row, e.g. \"ValidateFull\"; --buffer-size is the answer buffer (default 32000).\n"
-    "  run [--settings FILE]\n"
-    "      Serves the schedule of the settings file until SIGTERM or SIGINT.\n"
-    "\n"
-    "  --settings FILE  the settings file (default: tervolen.ini beside the executable)\n"
-    "  --help           this text\n"
-    "  --version        the program's version\n"
-    "\n"
-    "Exit status: 0 success, 1 the job failed or reported an error, 2 usage error or, run as root, a settings\n"
-    "file or Mirrors.lst that another user could have changed.\n";
-
 constexpr int kExitOk = 0;
 constexpr int kExitFailure = 1;
 constexpr int kExitUsage = 2;
-
-struct Command {
-    std::string name;
-    std::string settingsFile;
-    std::optional<std::string> option;
-    std::string backupFile;
-    std::string database;
-    std::optional<std::string> pageSize;
-    std::optional<std::string> bufferSize;
-};
-
-// The option list of each command that takes --option.
-const char* OptionList(const std::string& command) {
-    if (command == "restore")
-        return "clListaRestore";
-    if (command == "validate")
-        return "clListaValidation";
-    return "clListaBackup";
-}
-
-class UsageError : public std::runtime_error {
-public:
-    using std::runtime_error::runtime_error;
-};
-
-Command ParseArguments(const std::vector<std::string>& args) {
-    Command command;
-    for (size_t i = 0; i < args.size(); ++i) {
-        const std::string& arg = args[i];
-        auto value = [&]() -> std::string {
-            if (i + 1 >= args.size())
-                throw UsageError(arg + " needs a value");
-            return args[++i];
-        };
-        if (arg == "--help" || arg == "--version") {
-            Command query;
-            query.name = arg;
-            return query;
-        } else if (arg == "--settings") {
-            command.settingsFile = value();
-        } else if (arg == "--option" && command.name != "run" && !command.name.empty()) {
-            command.option = value();
-        } else if (arg == "--backup" && command.name == "restore") {
-            command.backupFile = value();
-        } else if (arg == "--database" && (command.name == "restore" || command.name == "validate")) {
-            command.database = value();
-        } else if (arg == "--page-size" && command.name == "restore") {
-            command.pageSize = value();
-        } else if (arg == "--buffer-size" && command.name == "validate") {
-            command.bufferSize = value();
-        } else if (command.name.empty() && (arg == "backup" || arg == "run" || arg == "restore" || arg == "validate")) {
-            command.name = arg;
-        } else {
-            throw UsageError("unknown argument: " + arg);
-        }
-    }
-    if (command.name.empty())
-        throw UsageError("no command given");
-    if (command.name == "restore" && command.backupFile.empty())
-        throw UsageError("restore needs --backup FILE");
-    if ((command.name == "restore" || command.name == "validate") && command.database.empty())
-        throw UsageError(command.name + " needs --database FILE");
-    return command;
-}
 
 // SIGINT and SIGTERM, read through a descriptor so that the program ends between the steps of a job.
 class TerminationSignals {
@@ -158,7 +72,7 @@ bool SelectOptionRow(FormState& form, const char* list, const std::string& text)
 }
 
 // Fills the page of the restore or the validation as the user would before pressing its button.
-void FillJobPage(FormState& form, const Command& command) {
+void FillJobPage(FormState& form, const CliCommand& command) {
     if (command.name == "restore") {
         form.setText("EditGBK", command.backupFile);
         form.setText("EditRestore", command.database);
@@ -170,7 +84,7 @@ void FillJobPage(FormState& form, const Command& command) {
     }
 }
 
-int Execute(const Command& command) {
+int Execute(const CliCommand& command) {
     AppPaths paths = AppPaths::ForSettingsFile(command.settingsFile.empty() ? ExecutableDir() + "/tervolen.ini"
                                                                             : command.settingsFile);
     HeadlessForm form;
@@ -184,7 +98,7 @@ int Execute(const Command& command) {
     ConsoleMonitorPrinter printer(monitor, stdout, ::isatty(STDOUT_FILENO) != 0, stamp);
     monitor.addListener(&printer);
 
-    if (command.option && !SelectOptionRow(form, OptionList(command.name), *command.option)) {
+    if (command.option && !SelectOptionRow(form, CliOptionList(command.name), *command.option)) {
         std::fprintf(stderr, "tervolen-cli: unknown %s option: %s\n", command.name.c_str(), command.option->c_str());
         return kExitUsage;
     }
@@ -237,15 +151,15 @@ int Execute(const Command& command) {
 
 int RunCli(int argc, char** argv) {
     std::vector<std::string> args(argv + 1, argv + argc);
-    Command command;
+    CliCommand command;
     try {
-        command = ParseArguments(args);
+        command = ParseCliArguments(args);
     } catch (const UsageError& e) {
-        std::fprintf(stderr, "tervolen-cli: %s\n\n%s", e.what(), kUsage);
+        std::fprintf(stderr, "tervolen-cli: %s\n\n%s", e.what(), kCliUsage);
         return kExitUsage;
     }
     if (command.name == "--help") {
-        std::fputs(kUsage, stdout);
+        std::fputs(kCliUsage, stdout);
         return kExitOk;
     }
     if (command.name == "--version") {
