@@ -166,6 +166,13 @@ int RunCli(int argc, char** argv) {
         std::printf("tervolen-cli %s\n", ReadFileVersion().c_str());
         return kExitOk;
     }
+    // A settings file that is named but missing is most likely a typing error: making it would hide that.
+    std::error_code error;
+    if (!command.settingsFile.empty() &&
+        std::filesystem::status(command.settingsFile, error).type() == std::filesystem::file_type::not_found) {
+        std::fprintf(stderr, "tervolen-cli: settings file not found: %s\n", command.settingsFile.c_str());
+        return kExitUsage;
+    }
     int status = kExitFailure;
     try {
         status = Execute(command);
