@@ -96,7 +96,7 @@ int Execute(const CliCommand& command) {
     if (scheduler)
         stamp = [&clock] { return LogTimeStamp(clock.now()); };
     ConsoleMonitorPrinter printer(monitor, stdout, ::isatty(STDOUT_FILENO) != 0, stamp);
-    monitor.addListener(&printer);
+    MonitorLog::Subscription printing = monitor.addListener(printer);
 
     if (command.option && !SelectOptionRow(form, CliOptionList(command.name), *command.option)) {
         std::fprintf(stderr, "tervolen-cli: unknown %s option: %s\n", command.name.c_str(), command.option->c_str());

@@ -261,7 +261,7 @@ TEST(TerminalOutput, ControlCharactersOfServerTextsArePrintedAsText) {
     MonitorLog log;
     std::unique_ptr<FILE, int (*)(FILE*)> out(std::tmpfile(), &std::fclose);
     ConsoleMonitorPrinter printer(log, out.get(), true, {});
-    log.addListener(&printer);
+    MonitorLog::Subscription printing = log.addListener(printer);
     log.AddMonitorLine("gbak: \x1b[2Jcleared\a bell\x7f del\x01 \xc2\x9b"
                        "c1 caf\xc3\xa9\ttab",
                        kRed, 10);
