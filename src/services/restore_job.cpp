@@ -41,7 +41,7 @@ void RestoreJob::Run() {
         runRequest(verbose);
         service_.setActive(false);
     } catch (const std::exception& e) {
-        AddErrorCodeLine(context_.monitor, "00026", e.what());
+        AddErrorCodeLine(context_.monitor, ErrorCode::Restore, e.what());
     }
     if (service_.active())
         service_.CloseServiceManager();

@@ -50,7 +50,7 @@ void ValidationJob::attach() {
     try {
         service_.OpenServiceManager();
     } catch (const std::exception& e) {
-        AddErrorCodeLine(context_.monitor, "00027", e.what());
+        AddErrorCodeLine(context_.monitor, ErrorCode::ValidationAttach, e.what());
     }
 }
 
@@ -75,7 +75,7 @@ void ValidationJob::runRequest() {
         }
         monitor.AddMonitorLine("======== Validation Finished =========", kFuchsia, kMonitorLineSize);
     } catch (const std::exception& e) {
-        AddErrorCodeLine(monitor, "00028", e.what());
+        AddErrorCodeLine(monitor, ErrorCode::ValidationRun, e.what());
     }
 }
 
