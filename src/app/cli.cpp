@@ -4,10 +4,12 @@
 #include "app/console_dialogs.h"
 #include "app/console_monitor.h"
 #include "app/program.h"
+#include "core/errors.h"
 #include "core/folder_safety.h"
 #include "core/headless_form.h"
 #include "core/instance_lock.h"
 #include "core/progress_rate.h"
+#include "core/text_conversion.h"
 #include "core/time_format.h"
 #include "core/version.h"
 
@@ -61,26 +63,36 @@ private:
     bool received_ = false;
 };
 
-bool SelectOptionRow(FormState& form, const char* list, const std::string& text) {
-    for (int i = 0; i < form.itemCount(list); ++i) {
-        if (form.itemText(list, i) == text) {
-            form.setItemIndex(list, i);
-            return true;
-        }
-    }
-    return false;
+// The row of the option list whose text is text; -1 when none is.
+int OptionRow(const FormState& form, const char* list, const std::string& text) {
+    for (int i = 0; i < form.itemCount(list); ++i)
+        if (form.itemText(list, i) == text)
+            return i;
+    return -1;
 }
 
-// Fills the page of the restore or the validation as the user would before pressing its button.
-void FillJobPage(FormState& form, const CliCommand& command) {
-    if (command.name == "restore") {
-        form.setText("EditGBK", command.backupFile);
-        form.setText("EditRestore", command.database);
-        form.setText("LabeledEdPageSize", command.pageSize.value_or("0"));
-    } else {
-        form.setText("DBValidateEdit", command.database);
-        if (command.bufferSize)
-            form.setText("ValidateBufferEdit", *command.bufferSize);
+// The request of a restore or a validation: the connection of the settings, the rest from the command. A
+// number that is no integer is reported as the job's button reports it.
+void RunJob(Program& program, const FormState& form, Dialogs& dialogs, const CliCommand& command, int optionRow) {
+    try {
+        if (command.name == "restore") {
+            RestoreRequest request;
+            request.connection = ServerConnectionFromForm(form);
+            request.backupFile = command.backupFile;
+            request.database = command.database;
+            request.pageSize = StrToInt(command.pageSize.value_or("0"));
+            request.option = RestoreOptionOfRow(optionRow);
+            program.RunRestore(request);
+        } else {
+            ValidationRequest request;
+            request.connection = ServerConnectionFromForm(form);
+            request.database = command.database;
+            request.bufferSize = StrToInt(command.bufferSize.value_or(form.text("ValidateBufferEdit")));
+            request.option = ValidationOptionOfRow(optionRow);
+            program.RunValidation(request);
+        }
+    } catch (const Error& e) {
+        ReportError(dialogs, e);
     }
 }
 
@@ -98,10 +110,14 @@ int Execute(const CliCommand& command) {
     ConsoleMonitorPrinter printer(monitor, stdout, ::isatty(STDOUT_FILENO) != 0, stamp);
     MonitorLog::Subscription printing = monitor.addListener(printer);
 
-    if (command.option && !SelectOptionRow(form, CliOptionList(command.name), *command.option)) {
+    const int optionRow = command.option ? OptionRow(form, CliOptionList(command.name), *command.option) : -1;
+    if (command.option && optionRow < 0) {
         std::fprintf(stderr, "tervolen-cli: unknown %s option: %s\n", command.name.c_str(), command.option->c_str());
         return kExitUsage;
     }
+    // The backup job still reads its option from the window's list.
+    if (command.name == "backup" && command.option)
+        form.setItemIndex(CliOptionList(command.name), optionRow);
 
     std::optional<InstanceLock> lock;
     if (scheduler) {
@@ -132,8 +148,7 @@ int Execute(const CliCommand& command) {
         printer.resetErrors();
 
     if (command.name == "restore" || command.name == "validate") {
-        FillJobPage(form, command);
-        form.click(command.name == "restore" ? "InitRestore" : "JvTranspValidation");
+        RunJob(program, form, dialogs, command, optionRow);
         bool ok = !printer.errorSeen() && !dialogs.errorReported();
         return ok ? kExitOk : kExitFailure;
     }
