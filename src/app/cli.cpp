@@ -4,6 +4,7 @@
 #include "app/console_dialogs.h"
 #include "app/console_monitor.h"
 #include "app/program.h"
+#include "app/termination_signals.h"
 #include "core/errors.h"
 #include "core/folder_safety.h"
 #include "core/headless_form.h"
@@ -13,13 +14,10 @@
 #include "core/time_format.h"
 #include "core/version.h"
 
-#include <csignal>
 #include <cstdio>
 #include <filesystem>
 #include <optional>
-#include <poll.h>
 #include <string>
-#include <sys/signalfd.h>
 #include <unistd.h>
 #include <vector>
 
@@ -30,38 +28,6 @@ namespace {
 constexpr int kExitOk = 0;
 constexpr int kExitFailure = 1;
 constexpr int kExitUsage = 2;
-
-// SIGINT and SIGTERM, read through a descriptor so that the program ends between the steps of a job.
-class TerminationSignals {
-public:
-    TerminationSignals() {
-        sigemptyset(&mask_);
-        sigaddset(&mask_, SIGINT);
-        sigaddset(&mask_, SIGTERM);
-        sigprocmask(SIG_BLOCK, &mask_, nullptr);
-        fd_.reset(::signalfd(-1, &mask_, SFD_CLOEXEC | SFD_NONBLOCK));
-    }
-    TerminationSignals(const TerminationSignals&) = delete;
-    TerminationSignals& operator=(const TerminationSignals&) = delete;
-    ~TerminationSignals() { sigprocmask(SIG_UNBLOCK, &mask_, nullptr); }
-
-    // Waits at most timeoutMs for a signal; true once one came.
-    bool wait(int timeoutMs) {
-        if (!received_) {
-            pollfd p{fd_.get(), POLLIN, 0};
-            if (::poll(&p, 1, timeoutMs) > 0) {
-                signalfd_siginfo info{};
-                received_ = ::read(fd_.get(), &info, sizeof info) > 0;
-            }
-        }
-        return received_;
-    }
-
-private:
-    sigset_t mask_{};
-    FileDescriptor fd_;
-    bool received_ = false;
-};
 
 // The row of the option list whose text is text; -1 when none is.
 int OptionRow(const FormState& form, const char* list, const std::string& text) {
