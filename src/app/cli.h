@@ -3,7 +3,7 @@
 namespace tervolen {
 
 // The command-line tool: "backup" runs one backup with its chain, "restore" and "validate" run those
-// jobs, "run" serves the schedule until SIGTERM or SIGINT. Returns the exit status: 0 success, 1 failure,
+// jobs, "run" serves the schedule until SIGTERM, SIGINT or SIGHUP. Returns the exit status: 0 success, 1 failure,
 // 2 usage error.
 int RunCli(int argc, char** argv);
 

@@ -1,6 +1,7 @@
 #include "app/process_end.h"
 #include "app/process_start.h"
 #include "app/program.h"
+#include "app/termination_signals.h"
 #include "core/dialogs.h"
 #include "core/folder_safety.h"
 #include "core/instance_lock.h"
@@ -14,6 +15,7 @@
 #include "ui/qt_dialogs.h"
 
 #include <QApplication>
+#include <QSocketNotifier>
 #include <QTimer>
 
 #include <cstdio>
@@ -26,6 +28,8 @@ constexpr int kTimerIntervalMs = 1000;
 
 int RunWindow(int argc, char* argv[]) {
     using namespace tervolen;
+    // Before QApplication starts threads of its own.
+    TerminationSignals termination;
     QApplication application(argc, argv);
     QApplication::setApplicationName(kAppTitle);
     // The window hides in the notification area, and a message box closed meanwhile must not end the program.
@@ -71,6 +75,15 @@ int RunWindow(int argc, char* argv[]) {
         return 2;
     }
     program.WarnAboutOpenFolders();
+
+    // A signal closes the window as its Close does; a running job ends first.
+    QSocketNotifier signalNotifier(termination.fd(), QSocketNotifier::Read);
+    QObject::connect(&signalNotifier, &QSocketNotifier::activated, [&termination, &signalNotifier, &window] {
+        if (termination.wait(0)) {
+            signalNotifier.setEnabled(false);
+            window.formState().close();
+        }
+    });
 
     QTimer timer;
     timer.setObjectName("Timer");

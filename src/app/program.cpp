@@ -173,6 +173,32 @@ void Program::JvTranspValidationClick() {
     ValidationJob(jobContext(), validation_).Run();
 }
 
+void Program::RunRestore(const RestoreRequest& request) {
+    if (jobRunning_) {
+        dialogs_.message(kJobRunning);
+        return;
+    }
+    JobGuard guard(jobRunning_);
+    try {
+        RestoreJob(jobContext(), restore_).Run(request);
+    } catch (const std::exception& e) {
+        reportError(e);
+    }
+}
+
+void Program::RunValidation(const ValidationRequest& request) {
+    if (jobRunning_) {
+        dialogs_.message(kJobRunning);
+        return;
+    }
+    JobGuard guard(jobRunning_);
+    try {
+        ValidationJob(jobContext(), validation_).Run(request);
+    } catch (const std::exception& e) {
+        reportError(e);
+    }
+}
+
 Program::BackupOutcome Program::RunBackup(bool scheduled) {
     BackupOutcome outcome;
     if (jobRunning_) {

@@ -65,6 +65,10 @@ public:
     // Runs one backup with its post-processing chain. An error that escapes the job is reported once:
     // by the default error report, or as a red Monitor line for a scheduled run.
     BackupOutcome RunBackup(bool scheduled);
+    // The restore and the validation with plain values instead of the window's fields; refused while
+    // another job runs, and an escaping error is reported as their buttons report it.
+    void RunRestore(const RestoreRequest& request);
+    void RunValidation(const ValidationRequest& request);
     bool timerEnabled() const { return schedule_.timerEnabled(); }
 
     const Schedule& schedule() const { return schedule_; }

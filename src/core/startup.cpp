@@ -1,5 +1,6 @@
 #include "core/startup.h"
 
+#include "core/error_codes.h"
 #include "core/language_choice.h"
 #include "core/mirror_list_file.h"
 #include "core/settings_file.h"
@@ -25,7 +26,7 @@ void LoadWeekdays(FormState& form, const SettingsFile& settings, const SettingRo
         TickItems(form, settings, row);
     } catch (const std::exception& e) {
         if (hooks.addErrorLine)
-            hooks.addErrorLine(std::string("Error Code 0001 Internal System \r") + e.what());
+            hooks.addErrorLine(ErrorCodeLine(ErrorCode::BackupStart, e.what()));
     }
 }
 

@@ -175,7 +175,7 @@ void BackupJob::attach() {
     try {
         service_.OpenServiceManager();
     } catch (const std::exception& e) {
-        AddErrorCodeLine(context_.monitor, "0001", e.what());
+        AddErrorCodeLine(context_.monitor, ErrorCode::BackupStart, e.what());
     }
 }
 
@@ -199,7 +199,7 @@ void BackupJob::runRequest() {
         monitor.SetLed(true);
         backupFinished_ = true;
     } catch (const std::exception& e) {
-        AddErrorCodeLine(monitor, "0001A", e.what());
+        AddErrorCodeLine(monitor, ErrorCode::BackupRun, e.what());
     }
 }
 

@@ -37,7 +37,9 @@ template <class Function> Function* TIBClientLibrary::Required(Function* entry, 
 
 TIBClientLibrary::TIBClientLibrary(const std::string& name) : name_(name) {
     CheckLibraryTrustedByRoot(name);
-    std::unique_ptr<void, LibraryCloser> library(::dlopen(name.c_str(), RTLD_NOW | RTLD_LOCAL));
+    // dlopen("") gives the program itself, which lacks the client's entry points.
+    std::unique_ptr<void, LibraryCloser> library(name.empty() ? nullptr
+                                                              : ::dlopen(name.c_str(), RTLD_NOW | RTLD_LOCAL));
     if (!library)
         throw EFIBClientError("Can't load library " + name + " ");
     handle_ = library.get();

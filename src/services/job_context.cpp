@@ -2,8 +2,8 @@
 
 namespace tervolen {
 
-void AddErrorCodeLine(MonitorLog& monitor, const std::string& code, const std::string& errorText) {
-    monitor.AddMonitorLine("Error Code " + code + " Internal System \r" + errorText, kRed, kMonitorLineSize);
+void AddErrorCodeLine(MonitorLog& monitor, ErrorCode code, const std::string& errorText) {
+    monitor.AddMonitorLine(ErrorCodeLine(code, errorText), kRed, kMonitorLineSize);
 }
 
 } // namespace tervolen

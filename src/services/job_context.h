@@ -2,6 +2,7 @@
 
 #include "core/clock.h"
 #include "core/dialogs.h"
+#include "core/error_codes.h"
 #include "core/form_state.h"
 #include "core/paths.h"
 #include "services/monitor_log.h"
@@ -27,7 +28,7 @@ struct JobContext {
     std::function<bool()> stopRequested;
 };
 
-// "Error Code <code> Internal System ", a carriage return and the error's text, in red, size 10.
-void AddErrorCodeLine(MonitorLog& monitor, const std::string& code, const std::string& errorText);
+// The error code line (core/error_codes.h) in red, size 10.
+void AddErrorCodeLine(MonitorLog& monitor, ErrorCode code, const std::string& errorText);
 
 } // namespace tervolen

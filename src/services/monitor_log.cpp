@@ -10,6 +10,7 @@
 #include <streambuf>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <utility>
 
 namespace tervolen {
 
@@ -136,12 +137,31 @@ void MonitorLog::SetLed(bool lit) {
     notify([lit](MonitorListener& listener) { listener.ledChanged(lit); });
 }
 
-void MonitorLog::addListener(MonitorListener* listener) {
-    listeners_.push_back(listener);
+MonitorLog::Subscription MonitorLog::addListener(MonitorListener& listener) {
+    listeners_->push_back(&listener);
+    return Subscription(listeners_, &listener);
 }
 
-void MonitorLog::removeListener(MonitorListener* listener) {
-    std::erase(listeners_, listener);
+MonitorLog::Subscription& MonitorLog::Subscription::operator=(Subscription&& other) noexcept {
+    if (this != &other) {
+        end();
+        listeners_ = std::move(other.listeners_);
+        listener_ = std::exchange(other.listener_, nullptr);
+    }
+    return *this;
+}
+
+MonitorLog::Subscription::~Subscription() {
+    end();
+}
+
+void MonitorLog::Subscription::end() {
+    if (auto listeners = listeners_.lock()) {
+        auto found = std::find(listeners->begin(), listeners->end(), listener_);
+        if (found != listeners->end())
+            listeners->erase(found);
+    }
+    listeners_.reset();
 }
 
 void MonitorLog::append(std::string_view text, Color color, int size) {
@@ -162,7 +182,7 @@ void MonitorLog::trimTop(std::size_t count) {
 }
 
 template <typename Event> void MonitorLog::notify(Event event) {
-    for (MonitorListener* listener : listeners_)
+    for (MonitorListener* listener : *listeners_)
         event(*listener);
 }
 

@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <deque>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -65,9 +66,30 @@ public:
     bool empty() const { return paragraphs_.empty(); }
     const MonitorParagraph& paragraph(std::size_t index) const { return paragraphs_[index]; }
 
-    // Listeners are not owned and must be removed before they go.
-    void addListener(MonitorListener* listener);
-    void removeListener(MonitorListener* listener);
+    // Keeps a listener told until it is destroyed; the log may go first.
+    class Subscription {
+    public:
+        Subscription() = default;
+        Subscription(Subscription&& other) noexcept = default;
+        Subscription& operator=(Subscription&& other) noexcept;
+        ~Subscription();
+
+    private:
+        friend class MonitorLog;
+        Subscription(std::weak_ptr<std::vector<MonitorListener*>> listeners, MonitorListener* listener)
+            : listeners_(std::move(listeners)), listener_(listener) {}
+        void end();
+
+        std::weak_ptr<std::vector<MonitorListener*>> listeners_;
+        MonitorListener* listener_ = nullptr;
+    };
+
+    MonitorLog() = default;
+    MonitorLog(const MonitorLog&) = delete;
+    MonitorLog& operator=(const MonitorLog&) = delete;
+
+    // The listener is told of every change while the returned subscription lives.
+    [[nodiscard]] Subscription addListener(MonitorListener& listener);
 
 private:
     void append(std::string_view text, Color color, int size);
@@ -76,7 +98,8 @@ private:
 
     std::deque<MonitorParagraph> paragraphs_;
     bool led_ = true;
-    std::vector<MonitorListener*> listeners_;
+    // Shared with the subscriptions, so that one outliving the log finds it gone.
+    std::shared_ptr<std::vector<MonitorListener*>> listeners_ = std::make_shared<std::vector<MonitorListener*>>();
 };
 
 } // namespace tervolen

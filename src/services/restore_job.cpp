@@ -1,11 +1,7 @@
 #include "services/restore_job.h"
 
 #include "core/settings_values.h"
-#include "core/text_conversion.h"
 #include "core/time_format.h"
-#include "services/connection_settings.h"
-
-#include <iterator>
 
 namespace tervolen {
 
@@ -15,57 +11,53 @@ constexpr const char* kRestoreWarning =
     "Its Strongly recomended you disconectall users and Shutdown from your database before proceed, Restore "
     "backups covering online databases can corrupt it do you want to continue?";
 
-const TRestoreOption kRestoreOptionRows[] = {
-    TRestoreOption::DeactivateIndexes,  TRestoreOption::NoShadow, TRestoreOption::NoValidityCheck,
-    TRestoreOption::OneRelationAtATime, TRestoreOption::Replace,  TRestoreOption::CreateNewDB,
-    TRestoreOption::UseAllSpace,
-};
-
 } // namespace
 
 RestoreJob::RestoreJob(JobContext context, TpFIBRestoreService& service)
     : context_(std::move(context)), service_(service) {}
 
 void RestoreJob::Run() {
+    run([this] { return RestoreRequestFromForm(context_.form); });
+}
+
+void RestoreJob::Run(const RestoreRequest& request) {
+    run([&request] { return request; });
+}
+
+void RestoreJob::run(const std::function<RestoreRequest()>& request) {
     if (!context_.dialogs.askYesNo("Warning", kRestoreWarning))
         return;
     // The job only reads the settings, so a save made while it runs is never overwritten.
     const bool verbose = ReadRestoreFileSettings(context_.paths.settingsFile).verbose;
     context_.form.setActivePage(static_cast<int>(Page::Monitor));
     try {
-        selectRestoreOption();
-        prepareRequest(verbose);
+        prepareRequest(request(), verbose);
         service_.setActive(true);
         runRequest(verbose);
         service_.setActive(false);
     } catch (const std::exception& e) {
-        AddErrorCodeLine(context_.monitor, "00026", e.what());
+        AddErrorCodeLine(context_.monitor, ErrorCode::Restore, e.what());
     }
     if (service_.active())
         service_.CloseServiceManager();
 }
 
-void RestoreJob::selectRestoreOption() {
-    int row = context_.form.itemIndex("clListaRestore");
-    if (row >= 0 && row < static_cast<int>(std::size(kRestoreOptionRows)))
-        service_.options = {kRestoreOptionRows[row]};
-}
-
-void RestoreJob::prepareRequest(bool verbose) {
-    const FormState& form = context_.form;
+void RestoreJob::prepareRequest(const RestoreRequest& request, bool verbose) {
+    if (request.option)
+        service_.options = {*request.option};
     service_.databaseName.clear();
     service_.backupFile.clear();
-    service_.setLibraryName(form.text("ClientLibFilenameEdit"));
-    service_.setParamValue("user_name", form.text("EdUserName"));
-    service_.setParamValue("password", form.text("EdPswd"));
-    service_.databaseName = {form.text("EditRestore")};
-    service_.backupFile = {form.text("EditGBK")};
-    service_.pageSize = StrToInt(form.text("LabeledEdPageSize"));
+    service_.setLibraryName(request.connection.libraryName);
+    service_.setParamValue("user_name", request.connection.userName);
+    service_.setParamValue("password", request.connection.password);
+    service_.databaseName = {request.database};
+    service_.backupFile = {request.backupFile};
+    service_.pageSize = request.pageSize;
     // Like the other jobs, the restore follows the protocol field; a text that names no protocol keeps
     // the one the service had. The protocol goes first, since Local clears the server name.
-    if (auto protocol = ProtocolFromText(form.text("CB_Protocol")))
-        service_.setProtocol(*protocol);
-    service_.setServerName(form.text("EdServerName"));
+    if (request.connection.protocol)
+        service_.setProtocol(*request.connection.protocol);
+    service_.setServerName(request.connection.serverName);
     service_.verbose = verbose;
 }
 

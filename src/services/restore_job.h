@@ -1,24 +1,29 @@
 #pragma once
 
 #include "services/job_context.h"
+#include "services/job_requests.h"
 #include "services/service_requests.h"
+
+#include <functional>
 
 namespace tervolen {
 
-// One restore run (the handler of "Start Restore"): after a "Warning" question the server rebuilds the
-// database of EditRestore from the backup file of EditGBK; its output follows what the Monitor holds.
+// One restore run: after a "Warning" question the server rebuilds the request's database from its backup
+// file; its output follows what the Monitor holds.
 class RestoreJob {
 public:
     RestoreJob(JobContext context, TpFIBRestoreService& service);
 
-    // Runs the job. Every failure between the option choice and the detach becomes the red 00026 line;
-    // errors of the settings file and of the final detach are thrown.
+    // Runs the job with the fields of the Restore and Config pages (the handler of "Start Restore"),
+    // read once the question is answered. Every failure between the reading of the fields and the detach
+    // becomes the red 00026 line; errors of the settings file and of the final detach are thrown.
     void Run();
+    // Runs the job with the request instead of the window's fields, failing as Run() does.
+    void Run(const RestoreRequest& request);
 
 private:
-    // The highlighted row of clListaRestore gives the option; no row keeps the previous Options.
-    void selectRestoreOption();
-    void prepareRequest(bool verbose);
+    void run(const std::function<RestoreRequest()>& request);
+    void prepareRequest(const RestoreRequest& request, bool verbose);
     void runRequest(bool verbose);
 
     JobContext context_;

@@ -1,10 +1,6 @@
 #include "services/validation_job.h"
 
-#include "core/text_conversion.h"
 #include "core/time_format.h"
-#include "services/connection_settings.h"
-
-#include <iterator>
 
 namespace tervolen {
 
@@ -13,51 +9,51 @@ namespace {
 constexpr const char* kValidationWarning =
     "Its Strongly recomended you disconectall users from your database before proceed, do you want to continue?";
 
-const TValidateOption kValidationOptionRows[] = {
-    TValidateOption::LimboTransactions, TValidateOption::CheckDB,      TValidateOption::IgnoreChecksum,
-    TValidateOption::KillShadows,       TValidateOption::MendDB,       TValidateOption::SweepDB,
-    TValidateOption::ValidateDB,        TValidateOption::ValidateFull,
-};
-
 } // namespace
 
 ValidationJob::ValidationJob(JobContext context, TpFIBValidationService& service)
     : context_(std::move(context)), service_(service) {}
 
 void ValidationJob::Run() {
+    run([this] { return ValidationRequestFromForm(context_.form); });
+}
+
+void ValidationJob::Run(const ValidationRequest& request) {
+    run([&request] { return request; });
+}
+
+void ValidationJob::run(const std::function<ValidationRequest()>& request) {
     if (!context_.dialogs.askYesNo("Warning", kValidationWarning))
         return;
     context_.form.setActivePage(static_cast<int>(Page::Monitor));
-    prepareRequest();
+    const ValidationRequest fields = request();
+    prepareRequest(fields);
     attach();
-    selectValidationOption();
+    if (fields.option)
+        service_.options = {*fields.option};
     if (service_.active())
         runRequest();
     if (service_.active())
         service_.CloseServiceManager();
 }
 
-void ValidationJob::prepareRequest() {
-    const FormState& form = context_.form;
-    service_.databaseName = form.text("DBValidateEdit");
-    service_.setBufferSize(StrToInt(form.text("ValidateBufferEdit")));
-    if (auto protocol = ProtocolFromText(form.text("CB_Protocol")))
-        service_.setProtocol(*protocol);
-    ApplyConnectionSettings(form, service_);
+void ValidationJob::prepareRequest(const ValidationRequest& request) {
+    service_.databaseName = request.database;
+    service_.setBufferSize(request.bufferSize);
+    if (request.connection.protocol)
+        service_.setProtocol(*request.connection.protocol);
+    service_.setLibraryName(request.connection.libraryName);
+    service_.setServerName(request.connection.serverName);
+    service_.setParamValue("user_name", request.connection.userName);
+    service_.setParamValue("password", request.connection.password);
 }
 
 void ValidationJob::attach() {
     try {
         service_.OpenServiceManager();
     } catch (const std::exception& e) {
-        AddErrorCodeLine(context_.monitor, "00027", e.what());
+        AddErrorCodeLine(context_.monitor, ErrorCode::ValidationAttach, e.what());
     }
-}
-
-void ValidationJob::selectValidationOption() {
-    int row = context_.form.itemIndex("clListaValidation");
-    if (row >= 0 && row < static_cast<int>(std::size(kValidationOptionRows)))
-        service_.options = {kValidationOptionRows[row]};
 }
 
 void ValidationJob::runRequest() {
@@ -75,7 +71,7 @@ void ValidationJob::runRequest() {
         }
         monitor.AddMonitorLine("======== Validation Finished =========", kFuchsia, kMonitorLineSize);
     } catch (const std::exception& e) {
-        AddErrorCodeLine(monitor, "00028", e.what());
+        AddErrorCodeLine(monitor, ErrorCode::ValidationRun, e.what());
     }
 }
 

@@ -7,11 +7,7 @@ namespace tervolen {
 LedWidget::LedWidget(MonitorLog& log, QWidget* parent) : QWidget(parent), log_(log) {
     setObjectName("LED");
     setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
-    log_.addListener(this);
-}
-
-LedWidget::~LedWidget() {
-    log_.removeListener(this);
+    subscription_ = log_.addListener(*this);
 }
 
 void LedWidget::paintEvent(QPaintEvent*) {

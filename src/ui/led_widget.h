@@ -16,7 +16,6 @@ public:
     static inline const QColor kUnlitColor{255, 0, 0};
 
     explicit LedWidget(MonitorLog& log, QWidget* parent = nullptr);
-    ~LedWidget() override;
 
     QColor color() const { return log_.led() ? kLitColor : kUnlitColor; }
     QSize sizeHint() const override { return {16, 16}; }
@@ -28,6 +27,7 @@ private:
     void ledChanged(bool lit) override;
 
     MonitorLog& log_;
+    MonitorLog::Subscription subscription_;
 };
 
 } // namespace tervolen

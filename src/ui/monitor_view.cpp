@@ -39,12 +39,8 @@ MonitorView::MonitorView(MonitorLog& log, QWidget* parent) : QAbstractScrollArea
     refreshTimer_.setSingleShot(true);
     refreshTimer_.setInterval(kRefreshIntervalMs);
     connect(&refreshTimer_, &QTimer::timeout, this, &MonitorView::refresh);
-    log_.addListener(this);
+    subscription_ = log_.addListener(*this);
     scheduleRefresh();
-}
-
-MonitorView::~MonitorView() {
-    log_.removeListener(this);
 }
 
 void MonitorView::refresh() {

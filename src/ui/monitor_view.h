@@ -23,7 +23,6 @@ class MonitorView : public QAbstractScrollArea, private MonitorListener {
 
 public:
     explicit MonitorView(MonitorLog& log, QWidget* parent = nullptr);
-    ~MonitorView() override;
 
     // Brings the scroll bar and the picture up to date now rather than at the next gathered refresh.
     void refresh();
@@ -75,6 +74,8 @@ private:
     std::size_t anchor_ = 0;
     std::size_t cursor_ = 0;
     mutable std::map<int, QFont> fonts_;
+    // Last, so that it ends before the members the listener calls use.
+    MonitorLog::Subscription subscription_;
 };
 
 } // namespace tervolen

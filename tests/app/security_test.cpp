@@ -112,6 +112,10 @@ TEST(HardenedProcess, TheSchedulerRunsWithUmask077AndNoCoreFiles) {
     test::TempDir dir;
     // An open folder makes the scheduler print its warning at once: the line shows it has started.
     fs::permissions(dir.path(), fs::perms::all);
+    // Made with the test's own umask: the program narrows it to its owner.
+    test::WriteFile(dir.file("tervolen.ini"), "");
+    fs::permissions(dir.file("tervolen.ini"), fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read |
+                                                  fs::perms::others_read);
     Child cli({test::kTervolenCli, "run", "--settings", dir.file("tervolen.ini")});
     const std::string first = cli.line();
     ASSERT_NE(first.find(AnyoneMayWriteWarning(dir.path())), std::string::npos) << first;
@@ -257,7 +261,7 @@ TEST(TerminalOutput, ControlCharactersOfServerTextsArePrintedAsText) {
     MonitorLog log;
     std::unique_ptr<FILE, int (*)(FILE*)> out(std::tmpfile(), &std::fclose);
     ConsoleMonitorPrinter printer(log, out.get(), true, {});
-    log.addListener(&printer);
+    MonitorLog::Subscription printing = log.addListener(printer);
     log.AddMonitorLine("gbak: \x1b[2Jcleared\a bell\x7f del\x01 \xc2\x9b"
                        "c1 caf\xc3\xa9\ttab",
                        kRed, 10);

@@ -22,6 +22,7 @@ template <class Action> std::string ClientErrorText(Action action) {
 TEST(ClientLibraryCache, MissingLibrary) {
     EXPECT_EQ(ClientErrorText([] { ClientLibraryCache::Instance().Library("/nonexistent/gds32.so"); }),
               "Can't load library /nonexistent/gds32.so ");
+    EXPECT_EQ(ClientErrorText([] { ClientLibraryCache::Instance().Library(""); }), "Can't load library  ");
 }
 
 TEST(ClientLibraryCache, LibraryWithoutTheClientEntryPoints) {

@@ -1,6 +1,8 @@
 #include "services/monitor_log.h"
 
 #include <gtest/gtest.h>
+#include <memory>
+#include <optional>
 
 #include <string>
 #include <vector>
@@ -150,8 +152,8 @@ TEST(MonitorLogTest, ListenersSeeEveryChange) {
     MonitorLog log;
     RecordingListener first;
     RecordingListener second;
-    log.addListener(&first);
-    log.addListener(&second);
+    MonitorLog::Subscription firstSubscription = log.addListener(first);
+    std::optional<MonitorLog::Subscription> secondSubscription = log.addListener(second);
 
     log.SetLed(false);
     log.AddMonitorLine("Error Code 00026 Internal System \rtext", kRed, 10);
@@ -159,14 +161,35 @@ TEST(MonitorLogTest, ListenersSeeEveryChange) {
     log.InsertFirstLine("ERROR: x");
     log.ClearMonitor();
     log.SetLed(true);
-    log.removeListener(&second);
+    secondSubscription.reset();
     log.AppendOutputLine("only the first listener sees this");
 
     const std::vector<std::string> expected = {"unlit",   "appended 2", "appended 1", "inserted 1",
                                                "cleared", "lit",        "appended 1"};
     EXPECT_EQ(first.events, expected);
     EXPECT_EQ(second.events, std::vector<std::string>(expected.begin(), expected.end() - 1));
-    log.removeListener(&first);
+}
+
+// A listener is told exactly while its subscription lives, wherever the subscription is moved to, and a
+// subscription may outlive its log.
+TEST(MonitorLogTest, ASubscriptionTiesTheListenerToItsLifetime) {
+    RecordingListener listener;
+    MonitorLog::Subscription kept;
+    {
+        auto log = std::make_unique<MonitorLog>();
+        {
+            MonitorLog::Subscription scoped = log->addListener(listener);
+            log->AppendOutputLine("told");
+        }
+        log->AppendOutputLine("not told: the subscription ended");
+        MonitorLog::Subscription moved = log->addListener(listener);
+        kept = std::move(moved);
+        log->AppendOutputLine("told through the moved subscription");
+        MonitorLog::Subscription replaced = log->addListener(listener);
+        replaced = MonitorLog::Subscription();
+        log->SetLed(false);
+    }
+    EXPECT_EQ(listener.events, (std::vector<std::string>{"appended 1", "appended 1", "unlit"}));
 }
 
 TEST(MonitorLogTest, KeepsTheNewestParagraphsUpToTheLimit) {
@@ -174,7 +197,7 @@ TEST(MonitorLogTest, KeepsTheNewestParagraphsUpToTheLimit) {
     RecordingListener listener;
     for (size_t i = 0; i < kMaxMonitorParagraphs; ++i)
         log.AppendOutputLine(std::to_string(i));
-    log.addListener(&listener);
+    MonitorLog::Subscription subscription = log.addListener(listener);
 
     log.AppendOutputLine("newest");
     log.AddMonitorLine("two\rlines", kRed, 10);
@@ -184,7 +207,6 @@ TEST(MonitorLogTest, KeepsTheNewestParagraphsUpToTheLimit) {
     EXPECT_EQ(log.paragraph(kMaxMonitorParagraphs - 3).text, "newest");
     EXPECT_EQ(log.paragraph(kMaxMonitorParagraphs - 1).text, "lines");
     EXPECT_EQ(listener.events, (std::vector<std::string>{"trimmed 1", "appended 1", "trimmed 2", "appended 2"}));
-    log.removeListener(&listener);
 }
 
 TEST(MonitorLogTest, LineInsertedAtTheTopOfAFullLogIsKept) {

@@ -1,0 +1,77 @@
+#include "app/cli_arguments.h"
+
+namespace tervolen {
+
+const char* const kCliUsage =
+    "Usage: tervolen-cli COMMAND [OPTIONS]\n"
+    "\n"
+    "Commands:\n"
+    "  backup [--settings FILE] [--option TEXT]\n"
+    "      Runs one backup with its post-processing chain and prints the Monitor lines.\n"
+    "      --option names the backup option row by its text, e.g. \"Ignore Limbo\".\n"
+    "  restore --backup FILE --database TARGET [--page-size N] [--option TEXT] [--settings FILE]\n"
+    "      Restores the backup FILE into the database TARGET (paths as the server sees them) and prints\n"
+    "      the Monitor lines. --page-size 0 (the default) leaves the page size to the server; --option\n"
+    "      names the restore option row, e.g. \"Replace\" (default \"CreateNewDB\").\n"
+    "  validate --database FILE [--option TEXT] [--buffer-size N] [--settings FILE]\n"
+    "      Validates the database FILE and prints the Monitor lines. --option names the validation\n"
+    "      option row, e.g. \"ValidateFull\"; --buffer-size is the answer buffer (default 32000).\n"
+    "  run [--settings FILE]\n"
+    "      Serves the schedule of the settings file until SIGTERM or SIGINT.\n"
+    "\n"
+    "  --settings FILE  the settings file (default: tervolen.ini beside the executable)\n"
+    "  --help           this text\n"
+    "  --version        the program's version\n"
+    "\n"
+    "Exit status: 0 success, 1 the job failed or reported an error, 2 usage error or, run as root, a settings\n"
+    "file or Mirrors.lst that another user could have changed.\n";
+
+const char* CliOptionList(const std::string& command) {
+    if (command == "restore")
+        return "clListaRestore";
+    if (command == "validate")
+        return "clListaValidation";
+    return "clListaBackup";
+}
+
+CliCommand ParseCliArguments(const std::vector<std::string>& args) {
+    CliCommand command;
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        auto value = [&]() -> std::string {
+            if (i + 1 >= args.size())
+                throw UsageError(arg + " needs a value");
+            return args[++i];
+        };
+        if (arg == "--help" || arg == "--version") {
+            CliCommand query;
+            query.name = arg;
+            return query;
+        } else if (arg == "--settings") {
+            command.settingsFile = value();
+        } else if (arg == "--option" && command.name != "run" && !command.name.empty()) {
+            command.option = value();
+        } else if (arg == "--backup" && command.name == "restore") {
+            command.backupFile = value();
+        } else if (arg == "--database" && (command.name == "restore" || command.name == "validate")) {
+            command.database = value();
+        } else if (arg == "--page-size" && command.name == "restore") {
+            command.pageSize = value();
+        } else if (arg == "--buffer-size" && command.name == "validate") {
+            command.bufferSize = value();
+        } else if (command.name.empty() && (arg == "backup" || arg == "run" || arg == "restore" || arg == "validate")) {
+            command.name = arg;
+        } else {
+            throw UsageError("unknown argument: " + arg);
+        }
+    }
+    if (command.name.empty())
+        throw UsageError("no command given");
+    if (command.name == "restore" && command.backupFile.empty())
+        throw UsageError("restore needs --backup FILE");
+    if ((command.name == "restore" || command.name == "validate") && command.database.empty())
+        throw UsageError(command.name + " needs --database FILE");
+    return command;
+}
+
+} // namespace tervolen

@@ -1,0 +1,37 @@
+#pragma once
+
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace tervolen {
+
+// The help text of tervolen-cli.
+extern const char* const kCliUsage;
+
+// What the command line of tervolen-cli asks for. name is "backup", "restore", "validate", "run", or
+// "--help" / "--version" (then nothing else is filled in).
+struct CliCommand {
+    std::string name;
+    std::string settingsFile; // empty: the default beside the executable
+    std::optional<std::string> option;
+    std::string backupFile;
+    std::string database;
+    std::optional<std::string> pageSize;
+    std::optional<std::string> bufferSize;
+};
+
+// A command line that names no command, an unknown argument, or misses a value; what() says which.
+class UsageError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// The arguments after the program name. Throws UsageError.
+CliCommand ParseCliArguments(const std::vector<std::string>& args);
+
+// The name of the option list that --option of the command selects a row of.
+const char* CliOptionList(const std::string& command);
+
+} // namespace tervolen

@@ -1,0 +1,16 @@
+#include "core/error_codes.h"
+
+namespace tervolen {
+
+std::string_view ErrorCodeText(ErrorCode code) {
+    for (const ErrorCodeEntry& entry : kErrorCodes)
+        if (entry.code == code)
+            return entry.text;
+    return {};
+}
+
+std::string ErrorCodeLine(ErrorCode code, std::string_view errorText) {
+    return "Error Code " + std::string(ErrorCodeText(code)) + " Internal System \r" + std::string(errorText);
+}
+
+} // namespace tervolen

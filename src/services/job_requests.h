@@ -1,0 +1,48 @@
+#pragma once
+
+#include "core/form_state.h"
+#include "services/service_buffers.h"
+#include "services/service_requests.h"
+
+#include <optional>
+#include <string>
+
+namespace tervolen {
+
+// How a job reaches the server: the fields of the Config page.
+struct ServerConnection {
+    std::string libraryName;
+    std::optional<TProtocol> protocol; // none keeps the service's protocol
+    std::string serverName;
+    std::string userName;
+    std::string password;
+};
+
+// What a restore is asked to do: the fields of the Restore page.
+struct RestoreRequest {
+    ServerConnection connection;
+    std::string backupFile;
+    std::string database;
+    int pageSize = 0;                     // 0 leaves it to the server
+    std::optional<TRestoreOption> option; // none keeps the service's options
+};
+
+// What a validation is asked to do: the fields of the Validation page.
+struct ValidationRequest {
+    ServerConnection connection;
+    std::string database;
+    int bufferSize = 0;
+    std::optional<TValidateOption> option; // none keeps the service's options
+};
+
+ServerConnection ServerConnectionFromForm(const FormState& form);
+// Throws Error when the page size is no integer.
+RestoreRequest RestoreRequestFromForm(const FormState& form);
+// Throws Error when the buffer size is no integer.
+ValidationRequest ValidationRequestFromForm(const FormState& form);
+
+// The option of a row of clListaRestore / clListaValidation; none for a row outside the list.
+std::optional<TRestoreOption> RestoreOptionOfRow(int row);
+std::optional<TValidateOption> ValidationOptionOfRow(int row);
+
+} // namespace tervolen

@@ -1,0 +1,132 @@
+// tervolen-cli and the window program as processes, where no server is needed: a settings file named but
+// missing, and the ends of both programs on the termination signals.
+#include "temp_dir.h"
+#include "test_config.h"
+
+#include <chrono>
+#include <csignal>
+#include <cstdlib>
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <memory>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+
+namespace tervolen {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::vector<std::string> FolderEntries(const std::string& folder) {
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(folder))
+        names.push_back(entry.path().filename().string());
+    return names;
+}
+
+TEST(CliProcess, AMissingSettingsFileIsAUsageErrorAndIsNotCreated) {
+    test::TempDir dir;
+    const std::string typo = dir.file("typo.ini");
+    for (const std::string arguments : {"backup", "run", "restore --backup x.fbk --database y.fdb",
+                                        "validate --database y.fdb --option ValidateFull"}) {
+        std::string output;
+        // Without the check "run" would serve the schedule: the guard ends it.
+        EXPECT_EQ(test::RunCommand("timeout 60 " + std::string(TERVOLEN_CLI) + " " + arguments + " --settings " + typo,
+                                   &output),
+                  2)
+            << arguments << ": " << output;
+        EXPECT_EQ(output, "tervolen-cli: settings file not found: " + typo + "\n") << arguments;
+        EXPECT_TRUE(FolderEntries(dir.path()).empty()) << arguments;
+    }
+}
+
+// A program started with its standard output on a pipe; killed at the end if it is still running.
+class Child {
+public:
+    explicit Child(std::vector<std::string> arguments) {
+        int fds[2];
+        EXPECT_EQ(::pipe(fds), 0);
+        pid_ = ::fork();
+        if (pid_ == 0) {
+            ::dup2(fds[1], STDOUT_FILENO);
+            ::close(fds[0]);
+            ::close(fds[1]);
+            std::vector<char*> argv;
+            for (std::string& argument : arguments)
+                argv.push_back(argument.data());
+            argv.push_back(nullptr);
+            ::execv(argv[0], argv.data());
+            ::_exit(127);
+        }
+        ::close(fds[1]);
+        out_.reset(::fdopen(fds[0], "r"));
+    }
+    Child(const Child&) = delete;
+    Child& operator=(const Child&) = delete;
+    ~Child() {
+        if (pid_ > 0) {
+            ::kill(pid_, SIGKILL);
+            ::waitpid(pid_, nullptr, 0);
+        }
+    }
+
+    std::string line() {
+        char buffer[4096];
+        return std::fgets(buffer, sizeof buffer, out_.get()) != nullptr ? buffer : "";
+    }
+
+    // "exit N" or "signal N" once it ended; "still running" when it has not ended within a minute.
+    std::string ending() {
+        for (int i = 0; i < 6000; ++i) {
+            int status = 0;
+            if (::waitpid(pid_, &status, WNOHANG) == pid_) {
+                pid_ = -1;
+                return WIFEXITED(status) ? "exit " + std::to_string(WEXITSTATUS(status))
+                                         : "signal " + std::to_string(WTERMSIG(status));
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+        return "still running";
+    }
+
+    pid_t pid() const { return pid_; }
+
+private:
+    pid_t pid_ = -1;
+    std::unique_ptr<FILE, int (*)(FILE*)> out_{nullptr, &std::fclose};
+};
+
+constexpr int kTerminationSignals[] = {SIGINT, SIGTERM, SIGHUP};
+
+TEST(CliProcess, TheSchedulerEndsCleanlyOnEachTerminationSignal) {
+    for (int signal : kTerminationSignals) {
+        test::TempDir dir;
+        test::WriteFile(dir.file("tervolen.ini"), "");
+        // An open folder makes the scheduler print its warning at once: the line shows it has started.
+        fs::permissions(dir.path(), fs::perms::all);
+        Child cli({TERVOLEN_CLI, "run", "--settings", dir.file("tervolen.ini")});
+        ASSERT_NE(cli.line(), "") << strsignal(signal);
+        ::kill(cli.pid(), signal);
+        EXPECT_EQ(cli.ending(), "exit 0") << strsignal(signal);
+    }
+}
+
+TEST(WindowProgram, EndsCleanlyOnEachTerminationSignal) {
+    for (int signal : kTerminationSignals) {
+        // A copy keeps its settings file and lock beside itself, away from the build folder.
+        test::TempDir dir;
+        fs::copy_file(test::kTervolen, dir.file("tervolen"));
+        Child window({dir.file("tervolen")});
+        // The instance lock is taken once the program handles the signals itself.
+        const std::string lock = dir.file(".tervolen.ini.lock");
+        for (int i = 0; i < 6000 && !fs::exists(lock); ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        ASSERT_TRUE(fs::exists(lock)) << strsignal(signal);
+        ::kill(window.pid(), signal);
+        EXPECT_EQ(window.ending(), "exit 0") << strsignal(signal);
+    }
+}
+
+} // namespace
+} // namespace tervolen
