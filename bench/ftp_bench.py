@@ -1,5 +1,5 @@
 #!/usr/bin/python3
-"""FTP upload benchmark: TIdFTP against curl, both in active mode, to a local pyftpdlib server.
+"""FTP upload benchmark: FtpClient against curl, both in active mode, to a local pyftpdlib server.
 
 Usage: /usr/bin/python3 bench/ftp_bench.py DRIVER [SIZE_MB] [ROUNDS]
   e.g. /usr/bin/python3 bench/ftp_bench.py build/bench/ftp/tervolen-ftp-bench 500 3

@@ -1,5 +1,5 @@
 #!/usr/bin/python3
-"""SMTP sending benchmark: TIdSMTP against curl, both sending the same backup message to a local aiosmtpd.
+"""SMTP sending benchmark: SmtpClient against curl, both sending the same backup message to a local aiosmtpd.
 
 Usage: /usr/bin/python3 bench/smtp_bench.py DRIVER [SIZE_MB] [ROUNDS]
   e.g. /usr/bin/python3 bench/smtp_bench.py build/bench/smtp/tervolen-smtp-bench 200 3

@@ -42,7 +42,7 @@ std::optional<bool> ExpectedRunning(std::span<const char> answer) {
     return LittleEndian(answer.subspan(1, 4)) == 1;
 }
 
-bool Refused(const EFIBClientError& error) {
+bool Refused(const ClientError& error) {
     return error.text() == "Unexpected Output buffer value";
 }
 
@@ -67,7 +67,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         Require(expectedLine.has_value(), "an output line of another layout is refused");
         Require(line.ended == expectedLine->ended && line.text == expectedLine->text,
                 "the output line is the answer's text up to its first 0 byte", line.text);
-    } catch (const EFIBClientError& error) {
+    } catch (const ClientError& error) {
         Require(Refused(error), "a refused output line says so", error.text());
         Require(!expectedLine, "a well-formed output line is read");
     }
@@ -76,7 +76,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     try {
         const bool running = ParseRunning(answer);
         Require(expectedRunning.has_value() && running == *expectedRunning, "the running answer reads as laid out");
-    } catch (const EFIBClientError& error) {
+    } catch (const ClientError& error) {
         Require(Refused(error), "a refused running answer says so", error.text());
         Require(!expectedRunning, "a well-formed running answer is read");
     }

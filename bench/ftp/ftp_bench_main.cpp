@@ -1,4 +1,4 @@
-// Command-line driver of TIdFTP for the benchmark (bench/ftp_bench.py):
+// Command-line driver of FtpClient for the benchmark (bench/ftp_bench.py):
 //   tervolen-ftp-bench HOST PORT USER PASSWORD LOCAL_FILE REMOTE_NAME
 // Connects, uploads LOCAL_FILE as REMOTE_NAME in active mode and disconnects.
 #include "core/errors.h"
@@ -13,7 +13,7 @@ int main(int argc, char** argv) {
         return 2;
     }
     try {
-        tervolen::TIdFTP ftp;
+        tervolen::FtpClient ftp;
         ftp.setHost(argv[1]);
         ftp.setPort(tervolen::StrToInt(argv[2]));
         ftp.setUserName(argv[3]);

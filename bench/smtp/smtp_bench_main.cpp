@@ -1,4 +1,4 @@
-// Command-line driver of TIdSMTP for the benchmark (bench/smtp_bench.py):
+// Command-line driver of SmtpClient for the benchmark (bench/smtp_bench.py):
 //   tervolen-smtp-bench send HOST PORT FILE   sends the backup message with FILE attached
 //   tervolen-smtp-bench write FILE OUT        writes the same message into OUT, for curl to send
 #include "core/clock.h"
@@ -31,8 +31,8 @@ private:
     std::unique_ptr<std::FILE, FileCloser> file_;
 };
 
-tervolen::TIdMessage BackupMessage(const std::string& attachment) {
-    tervolen::TIdMessage message;
+tervolen::MailMessage BackupMessage(const std::string& attachment) {
+    tervolen::MailMessage message;
     message.from.address = "backup@example.com";
     message.recipients = tervolen::ParseAddressList("a@example.com,");
     message.subject = "Data Base Backup";
@@ -55,10 +55,10 @@ int main(int argc, char** argv) {
             tervolen::WriteMessage(BackupMessage(argv[2]), writer, tervolen::SystemClock());
             return 0;
         }
-        tervolen::TIdSMTP smtp;
+        tervolen::SmtpClient smtp;
         smtp.setHost(argv[2]);
         smtp.setPort(tervolen::StrToInt(argv[3]));
-        smtp.setAuthType(tervolen::TIdSMTPAuthenticationType::atNone);
+        smtp.setAuthType(tervolen::SmtpAuthentication::None);
         smtp.Connect();
         smtp.Send(BackupMessage(argv[4]));
         smtp.Disconnect();

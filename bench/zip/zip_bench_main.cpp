@@ -15,8 +15,8 @@ int main(int argc, char** argv) {
         return 2;
     }
     tervolen::ZipArchiveWriter writer;
-    writer.setCompressMethod(method == "bzip2" ? tervolen::CompressMethod::cmBZip2
-                                               : tervolen::CompressMethod::cmDeflate);
+    writer.setCompressMethod(method == "bzip2" ? tervolen::CompressionMethod::Bzip2
+                                               : tervolen::CompressionMethod::Deflate);
     writer.setArchiveFile(argv[2]);
     writer.fileSpec().push_back(argv[3]);
     int count = 0;

@@ -9,12 +9,12 @@ namespace tervolen {
 
 namespace {
 
-std::optional<CompressMethod> ChosenMethod(int row) {
+std::optional<CompressionMethod> ChosenMethod(int row) {
     switch (row) {
     case 0:
-        return CompressMethod::cmDeflate;
+        return CompressionMethod::Deflate;
     case 1:
-        return CompressMethod::cmBZip2;
+        return CompressionMethod::Bzip2;
     default:
         return std::nullopt;
     }

@@ -35,9 +35,9 @@ BackupChainSettings ReadBackupChainSettings(const FormState& form, const std::st
 struct BackupChainTools {
     MonitorLog& monitor;
     ZipArchiveWriter& zip;
-    TIdSMTP& smtp;
-    TIdMessage& mailMessage;
-    TIdFTP& ftp;
+    SmtpClient& smtp;
+    MailMessage& mailMessage;
+    FtpClient& ftp;
 };
 
 // One backup with the steps that follow it: backup, compression, mirrors, e-mail, FTP. readSettings is asked once

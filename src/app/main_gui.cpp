@@ -50,9 +50,9 @@ int RunWindow(int argc, char* argv[]) {
     }
 
     MonitorLog monitor;
-    TFrmPrincipal window(monitor, dialogs);
+    MainWindow window(monitor, dialogs);
     dialogs.setOwner(&window);
-    QObject::connect(&window, &TFrmPrincipal::closed, &application, &QCoreApplication::quit, Qt::QueuedConnection);
+    QObject::connect(&window, &MainWindow::closed, &application, &QCoreApplication::quit, Qt::QueuedConnection);
 
     LanguageLoader languages(window, paths.join("Lang"), dialogs);
     auto translate = [&languages](const std::string& text) { return languages.translate(text); };

@@ -38,16 +38,16 @@ Program::Program(FormState& form, Dialogs& dialogs, MonitorLog& monitor, AppPath
     : form_(form), dialogs_(dialogs), monitor_(monitor), paths_(std::move(paths)), clock_(clock),
       processEvents_(std::move(processEvents)), options_(std::move(options)),
       schedule_(form, clock, paths_.settingsFile) {
-    backup_.setProtocol(TProtocol::TCP);
+    backup_.setProtocol(Protocol::TCP);
     backup_.setLoginPrompt(false);
     backup_.LoginDialog = [this](LoginFields& fields) { return dialogs_.login(fields); };
-    restore_.setProtocol(TProtocol::TCP);
+    restore_.setProtocol(Protocol::TCP);
     restore_.setLoginPrompt(true);
-    restore_.options = {TRestoreOption::CreateNewDB};
+    restore_.options = {RestoreOption::CreateNewDB};
     restore_.LoginDialog = [this](LoginFields& fields) { return dialogs_.login(fields); };
-    validation_.setProtocol(TProtocol::TCP);
+    validation_.setProtocol(Protocol::TCP);
     validation_.setLoginPrompt(false);
-    validation_.globalAction = TTransactionGlobalAction::CommitGlobal;
+    validation_.globalAction = GlobalTransactionAction::CommitGlobal;
     zip_.setProcessEvents(processEvents_);
     zip_.setProgress(options_.compressionProgress);
     smtp_.setTimeouts(options_.networkTimeouts);

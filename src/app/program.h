@@ -73,7 +73,7 @@ public:
 
     const Schedule& schedule() const { return schedule_; }
     const std::string& currentBackupName() const { return currentBackupName_; }
-    TpFIBBackupService& backupService() { return backup_; }
+    BackupService& backupService() { return backup_; }
     const AppPaths& paths() const { return paths_; }
 
 private:
@@ -96,15 +96,15 @@ private:
     ProcessEvents processEvents_;
     Options options_;
     Schedule schedule_;
-    TpFIBBackupService backup_{"Backup", "FrmPrincipal"};
-    TpFIBRestoreService restore_{"Restore", "FrmPrincipal"};
-    TpFIBValidationService validation_{"Validation", "FrmPrincipal"};
+    BackupService backup_{"Backup", "FrmPrincipal"};
+    RestoreService restore_{"Restore", "FrmPrincipal"};
+    ValidationService validation_{"Validation", "FrmPrincipal"};
     std::string currentBackupName_;
     bool jobRunning_ = false;
     ZipArchiveWriter zip_;
-    TIdSMTP smtp_;
-    TIdMessage mailMessage_;
-    TIdFTP ftp_;
+    SmtpClient smtp_;
+    MailMessage mailMessage_;
+    FtpClient ftp_;
     // The settings file's failure is reported once until an access succeeds again.
     bool settingsFailureReported_ = false;
 };

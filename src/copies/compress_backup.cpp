@@ -9,10 +9,10 @@ namespace tervolen {
 
 namespace {
 
-std::string ArchiveExtension(const std::optional<CompressMethod>& method) {
+std::string ArchiveExtension(const std::optional<CompressionMethod>& method) {
     if (!method)
         return {};
-    return *method == CompressMethod::cmBZip2 ? ".bz2" : ".zip";
+    return *method == CompressionMethod::Bzip2 ? ".bz2" : ".zip";
 }
 
 bool IsRegularFile(const std::string& path) {

@@ -12,7 +12,7 @@ namespace tervolen {
 // What the compression step takes from the window.
 struct CompressionSettings {
     // Deflate (".zip") or Bzip2 (".bz2"); nothing keeps the writer's method and gives the archive ".zip".
-    std::optional<CompressMethod> method;
+    std::optional<CompressionMethod> method;
 };
 
 // Packs the backup just written (backupPath) into a ZIP archive beside it and reports on the Monitor. Only a

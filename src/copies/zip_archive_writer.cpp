@@ -146,11 +146,11 @@ void WriteDirectoryAndEnd(ArchiveSink& out, const std::vector<std::string>& dire
 
 } // namespace
 
-void ZipArchiveWriter::setCompressMethod(CompressMethod method) {
+void ZipArchiveWriter::setCompressMethod(CompressionMethod method) {
     switch (method) {
-    case CompressMethod::cmStore:
-    case CompressMethod::cmDeflate:
-    case CompressMethod::cmBZip2:
+    case CompressionMethod::Store:
+    case CompressionMethod::Deflate:
+    case CompressionMethod::Bzip2:
         compressMethod_ = method;
         break;
     default:
@@ -170,7 +170,7 @@ int32_t ZipArchiveWriter::Compress() {
 int32_t ZipArchiveWriter::compressFiles() {
     // Event handlers that run during the call may change the settings; this call keeps those it started with.
     const std::string archive = archiveFile_;
-    const CompressMethod method = compressMethod_;
+    const CompressionMethod method = compressMethod_;
     const std::vector<std::string> specs = fileSpec_;
     const ZipProgress progress = progress_;
     const ProcessEvents processEvents = processEvents_;

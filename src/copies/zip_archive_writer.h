@@ -28,9 +28,9 @@ class ZipArchiveWriter {
 public:
     static constexpr const char* kDefaultExt = ".zip";
 
-    CompressMethod compressMethod() const { return compressMethod_; }
-    // Values other than cmStore, cmDeflate and cmBZip2 leave the setting unchanged.
-    void setCompressMethod(CompressMethod method);
+    CompressionMethod compressMethod() const { return compressMethod_; }
+    // Values other than Store, Deflate and Bzip2 leave the setting unchanged.
+    void setCompressMethod(CompressionMethod method);
 
     const std::string& archiveFile() const { return archiveFile_; }
     // A path without an extension gets kDefaultExt appended.
@@ -60,7 +60,7 @@ public:
 private:
     int32_t compressFiles();
 
-    CompressMethod compressMethod_ = CompressMethod::cmDeflate;
+    CompressionMethod compressMethod_ = CompressionMethod::Deflate;
     std::string archiveFile_;
     std::vector<std::string> fileSpec_;
     ZipProgress progress_;

@@ -25,7 +25,7 @@ public:
 };
 
 // How new entries are compressed.
-enum class CompressMethod { cmStore, cmDeflate, cmBZip2 };
+enum class CompressionMethod { Store, Deflate, Bzip2 };
 
 // Compression method numbers of the ZIP headers.
 enum ZipMethodNumber : uint16_t { kMethodStored = 0, kMethodDeflated = 8, kMethodBZip2 = 12 };

@@ -56,7 +56,7 @@ bool ReservesZip64(uint64_t sourceSize) {
     return sourceSize >= kZip64Limit || sourceSize + sourceSize / 50 + (1u << 20) >= kZip64Limit;
 }
 
-ZipEntryWriter::ZipEntryWriter(ArchiveSink& out, CompressMethod method, std::function<void(size_t)> afterPiece)
+ZipEntryWriter::ZipEntryWriter(ArchiveSink& out, CompressionMethod method, std::function<void(size_t)> afterPiece)
     : out_(out), method_(method), afterPiece_(std::move(afterPiece)) {}
 
 std::optional<WrittenEntry> ZipEntryWriter::write(const FoundFile& source) {
@@ -95,14 +95,14 @@ WrittenEntry ZipEntryWriter::writeEntry(int fd, const FoundFile& source) {
     entry.externalAttributes = DosAttributes(FileNameOf(source.path), info.st_mode);
     entry.header.zip64 = ReservesZip64(static_cast<uint64_t>(info.st_size));
 
-    size_t pieceSize = method_ == CompressMethod::cmBZip2 ? kBZip2PieceSize : kDeflatePieceSize;
+    size_t pieceSize = method_ == CompressionMethod::Bzip2 ? kBZip2PieceSize : kDeflatePieceSize;
     std::string piece;
     readPiece(fd, piece, pieceSize, source.path);
-    if (method_ == CompressMethod::cmBZip2) {
+    if (method_ == CompressionMethod::Bzip2) {
         entry.header.method = kMethodBZip2;
         BZip2Codec codec;
         writeStreamed(entry, fd, piece, codec, pieceSize, source.path);
-    } else if (method_ == CompressMethod::cmStore) {
+    } else if (method_ == CompressionMethod::Store) {
         entry.header.method = kMethodStored;
         StoreCodec codec;
         writeStreamed(entry, fd, piece, codec, pieceSize, source.path);

@@ -40,7 +40,7 @@ struct WrittenEntry {
 class ZipEntryWriter {
 public:
     // afterPiece runs after each input piece read, with its size.
-    ZipEntryWriter(ArchiveSink& out, CompressMethod method, std::function<void(size_t)> afterPiece);
+    ZipEntryWriter(ArchiveSink& out, CompressionMethod method, std::function<void(size_t)> afterPiece);
 
     // Writes the source as one entry. Returns std::nullopt, with the reason in dropReason, when the source cannot
     // be opened or read; nothing of it then stays in the sink. Throws Error when the sink or a coder fails.
@@ -60,7 +60,7 @@ private:
     size_t readPiece(int fd, std::string& piece, size_t size, const std::string& path);
 
     ArchiveSink& out_;
-    CompressMethod method_;
+    CompressionMethod method_;
     std::function<void(size_t)> afterPiece_;
     std::string dropReason_;
 };

@@ -94,9 +94,9 @@ std::string FormatPortCommand(const std::string& address, int port) {
     return line + std::to_string(port / 256) + "," + std::to_string(port % 256);
 }
 
-TIdFTP::TIdFTP() : session_(CommandLineBreak) {}
+FtpClient::FtpClient() : session_(CommandLineBreak) {}
 
-void TIdFTP::Connect() {
+void FtpClient::Connect() {
     if (Connected())
         throw Error("Already connected.");
     if (host_.empty() || port_ == 0)
@@ -127,7 +127,7 @@ void TIdFTP::Connect() {
     }
 }
 
-void TIdFTP::greet() {
+void FtpClient::greet() {
     readReply({}, timeouts_.reply);
     if (lastReply_.code >= 100 && lastReply_.code <= 199)
         readReply({}, timeouts_.reply);
@@ -136,7 +136,7 @@ void TIdFTP::greet() {
         throw FtpReplyError(greeting_);
 }
 
-void TIdFTP::login() {
+void FtpClient::login() {
     SendCmd("USER " + userName_, {230, 232, 331});
     if (lastReply_.code == 331) {
         std::string answer = password_;
@@ -157,12 +157,12 @@ void TIdFTP::login() {
     SendCmd("TYPE I", {200});
 }
 
-void TIdFTP::querySystem() {
+void FtpClient::querySystem() {
     SendCmd("SYST");
     systemDescription_ = lastReply_.code == 500 ? "Unknown" : lastReply_.text.front();
 }
 
-bool TIdFTP::usesSiteZone() const {
+bool FtpClient::usesSiteZone() const {
     static constexpr std::string_view kZoneServers[] = {"Serv-U ", "BPFTP Server ", "TitanFTP server ",
                                                         "Titan FTP Server "};
     const std::string_view welcome = greeting_.text.front();
@@ -183,24 +183,24 @@ bool TIdFTP::usesSiteZone() const {
     return false;
 }
 
-void TIdFTP::querySiteZone() {
+void FtpClient::querySiteZone() {
     SendCmd("SITE ZONE");
     if (lastReply_.code == 210)
         serverUtcOffset_ = UtcOffset(lastReply_.text.front());
 }
 
-void TIdFTP::Put(const std::string& localPath, const std::string& remoteName, bool append) {
+void FtpClient::Put(const std::string& localPath, const std::string& remoteName, bool append) {
     requireConnection();
     const std::string target = RemoteTarget(localPath, remoteName);
     upload(OpenRegularFile(localPath), target, append);
 }
 
-void TIdFTP::Put(const OpenedFile& file, const std::string& remoteName, bool append) {
+void FtpClient::Put(const OpenedFile& file, const std::string& remoteName, bool append) {
     requireConnection();
     upload(file, RemoteTarget(file.path, remoteName), append);
 }
 
-void TIdFTP::upload(const OpenedFile& file, const std::string& target, bool append) {
+void FtpClient::upload(const OpenedFile& file, const std::string& target, bool append) {
     TcpListener listener = TcpListener::Listen(session_.localAddress(), 0);
     SendCmd(FormatPortCommand(externalIP_.empty() ? listener.address() : externalIP_, listener.port()), {200});
     SendCmd((append ? "APPE " : "STOR ") + target, {125, 150});
@@ -213,7 +213,7 @@ void TIdFTP::upload(const OpenedFile& file, const std::string& target, bool appe
         throw Error("The server closed the data connection before the whole file was sent.");
 }
 
-TcpSocket TIdFTP::acceptFromServer(TcpListener& listener) {
+TcpSocket FtpClient::acceptFromServer(TcpListener& listener) {
     // Anyone can connect to the announced port; only the server we talk to may receive the file.
     const std::string server = session_.peerAddress();
     const auto deadline = std::chrono::steady_clock::now() + listenTimeout_;
@@ -226,11 +226,11 @@ TcpSocket TIdFTP::acceptFromServer(TcpListener& listener) {
     }
 }
 
-bool TIdFTP::Connected() {
+bool FtpClient::Connected() {
     return session_.connected();
 }
 
-void TIdFTP::Disconnect() noexcept {
+void FtpClient::Disconnect() noexcept {
     try {
         if (Connected()) {
             session_.sendCommand("QUIT", timeouts_.reply);
@@ -243,12 +243,12 @@ void TIdFTP::Disconnect() noexcept {
     session_.close();
 }
 
-const FtpReply& TIdFTP::SendCmd(const std::string& line, std::initializer_list<int> accepted) {
+const FtpReply& FtpClient::SendCmd(const std::string& line, std::initializer_list<int> accepted) {
     session_.sendCommand(line, timeouts_.reply);
     return readReply(accepted, timeouts_.reply);
 }
 
-const FtpReply& TIdFTP::readReply(std::initializer_list<int> accepted, std::chrono::milliseconds timeout) {
+const FtpReply& FtpClient::readReply(std::initializer_list<int> accepted, std::chrono::milliseconds timeout) {
     FtpReply reply;
     session_.readReply(reply, AddFtpReplyLine, timeout);
     lastReply_ = std::move(reply);
@@ -257,7 +257,7 @@ const FtpReply& TIdFTP::readReply(std::initializer_list<int> accepted, std::chro
     return lastReply_;
 }
 
-void TIdFTP::requireConnection() const {
+void FtpClient::requireConnection() const {
     if (!session_.isOpen())
         throw Error("Not Connected");
 }

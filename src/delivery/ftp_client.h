@@ -22,13 +22,13 @@ std::string FormatPortCommand(const std::string& address, int port);
 // use it, PORT and STOR per upload, QUIT. Every wait is bounded (each reply and each block of a transfer as a
 // whole), every reply by ReplyLimits. Failures throw Error: FtpReplyError for a refused reply, SocketError for
 // the network.
-class TIdFTP {
+class FtpClient {
 public:
-    TIdFTP();
-    TIdFTP(const TIdFTP&) = delete;
-    TIdFTP& operator=(const TIdFTP&) = delete;
+    FtpClient();
+    FtpClient(const FtpClient&) = delete;
+    FtpClient& operator=(const FtpClient&) = delete;
     // Closes the sockets without QUIT.
-    ~TIdFTP() = default;
+    ~FtpClient() = default;
 
     void setHost(const std::string& host) { host_ = host; }
     void setPort(int port) { port_ = port; }

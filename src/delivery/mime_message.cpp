@@ -28,7 +28,7 @@ char BoundaryCharacter(int v) {
     return static_cast<char>('a' + v - 37);
 }
 
-const std::string& BoundaryOf(const TIdMessage& message) {
+const std::string& BoundaryOf(const MailMessage& message) {
     return message.boundary.empty() ? MimeBoundary() : message.boundary;
 }
 
@@ -36,7 +36,7 @@ std::string HeaderText(const std::string& text) {
     return IsPrintableAscii(text) ? text : EncodeWords(text);
 }
 
-std::string ContentType(const TIdMessage& message) {
+std::string ContentType(const MailMessage& message) {
     if (message.attachments.empty())
         return "text/plain";
     return "multipart/mixed; boundary=\"" + BoundaryOf(message) + "\"";
@@ -94,14 +94,14 @@ void WriteBase64File(const OpenedFile& file, MessageWriter& writer) {
     }
 }
 
-void WriteAttachmentFile(const TIdAttachmentFile& attachment, MessageWriter& writer) {
+void WriteAttachmentFile(const MailAttachment& attachment, MessageWriter& writer) {
     if (attachment.file)
         WriteBase64File(*attachment.file, writer);
     else
         WriteBase64File(OpenRegularFile(attachment.storedPathName), writer);
 }
 
-void WriteAttachment(const TIdAttachmentFile& attachment, const std::string& boundary, MessageWriter& writer) {
+void WriteAttachment(const MailAttachment& attachment, const std::string& boundary, MessageWriter& writer) {
     std::string name = QuotedParameter(attachment.fileName);
     writer.writeLine("--" + boundary);
     writer.writeLine("Content-Type: application/octet-stream;");
@@ -114,7 +114,7 @@ void WriteAttachment(const TIdAttachmentFile& attachment, const std::string& bou
     writer.writeLine("");
 }
 
-void WriteMultipartBody(const TIdMessage& message, MessageWriter& writer) {
+void WriteMultipartBody(const MailMessage& message, MessageWriter& writer) {
     const std::string& boundary = BoundaryOf(message);
     writer.writeLine("This is a multi-part message in MIME format");
     writer.writeLine("");
@@ -124,7 +124,7 @@ void WriteMultipartBody(const TIdMessage& message, MessageWriter& writer) {
     writer.writeLine("");
     WriteBodyLines(message.body, writer);
     writer.writeLine("");
-    for (const TIdAttachmentFile& attachment : message.attachments)
+    for (const MailAttachment& attachment : message.attachments)
         WriteAttachment(attachment, boundary, writer);
     writer.writeLine("--" + boundary + "--");
     writer.writeLine("");
@@ -132,11 +132,11 @@ void WriteMultipartBody(const TIdMessage& message, MessageWriter& writer) {
 
 } // namespace
 
-TIdAttachmentFile::TIdAttachmentFile(std::string path)
+MailAttachment::MailAttachment(std::string path)
     : storedPathName(std::move(path)), fileName(std::filesystem::path(storedPathName).filename().string()) {}
 
-TIdAttachmentFile::TIdAttachmentFile(std::shared_ptr<const OpenedFile> openedFile)
-    : TIdAttachmentFile(openedFile->path) {
+MailAttachment::MailAttachment(std::shared_ptr<const OpenedFile> openedFile)
+    : MailAttachment(openedFile->path) {
     file = std::move(openedFile);
 }
 
@@ -169,7 +169,7 @@ void MessageWriter::writeLineDotStuffed(std::string_view line) {
     writeLine(line);
 }
 
-std::vector<std::string> BuildHeaderLines(const TIdMessage& message, const Clock& clock) {
+std::vector<std::string> BuildHeaderLines(const MailMessage& message, const Clock& clock) {
     const std::pair<const char*, std::string> fields[] = {
         {"From", FormatAddressList({message.from}, true)},
         {"Subject", HeaderText(message.subject)},
@@ -191,7 +191,7 @@ std::vector<std::string> BuildHeaderLines(const TIdMessage& message, const Clock
     return lines;
 }
 
-void WriteMessage(const TIdMessage& message, MessageWriter& writer, const Clock& clock) {
+void WriteMessage(const MailMessage& message, MessageWriter& writer, const Clock& clock) {
     for (const std::string& line : BuildHeaderLines(message, clock))
         writer.writeLine(line);
     writer.writeLine("");

@@ -13,12 +13,12 @@
 namespace tervolen {
 
 // A file attached to a message, sent as application/octet-stream in base64.
-struct TIdAttachmentFile {
+struct MailAttachment {
     // The regular file at path, opened without following a link when the message is written.
-    explicit TIdAttachmentFile(std::string path);
+    explicit MailAttachment(std::string path);
     // An open file, read through its descriptor from its start; the caller keeps it open while the message is
     // written.
-    explicit TIdAttachmentFile(std::shared_ptr<const OpenedFile> openedFile);
+    explicit MailAttachment(std::shared_ptr<const OpenedFile> openedFile);
 
     std::string storedPathName;             // full path of the file, as given or as opened
     std::string fileName;                   // last component of storedPathName, shown in the message
@@ -27,7 +27,7 @@ struct TIdAttachmentFile {
 
 // The message that the e-mail step composes: a text/plain message, or with attachments a multipart/mixed one
 // whose body becomes the first (text/plain) part.
-struct TIdMessage {
+struct MailMessage {
     EmailAddress from;
     EmailAddressList recipients; // the To list
     EmailAddressList ccList;
@@ -35,10 +35,10 @@ struct TIdMessage {
     std::string subject;
     std::vector<std::string> body;
     std::optional<LocalTime> date; // unset: the time of sending
-    std::vector<TIdAttachmentFile> attachments;
+    std::vector<MailAttachment> attachments;
     std::string boundary; // empty: MimeBoundary()
 
-    void clear() { *this = TIdMessage(); }
+    void clear() { *this = MailMessage(); }
 };
 
 // The process-wide boundary: 34 letters and digits with "=_" once, made on first use from a clock seed.
@@ -59,11 +59,11 @@ public:
 
 // The header lines in order (From, Subject, To, Cc, Content-Type, MIME-Version, Date), folded at 78 columns.
 // Throws Error when a header would hold a line break.
-std::vector<std::string> BuildHeaderLines(const TIdMessage& message, const Clock& clock);
+std::vector<std::string> BuildHeaderLines(const MailMessage& message, const Clock& clock);
 
 // Writes the header lines, the blank line and the body. Attachments are streamed from their files.
 // Throws Error "Cannot open file \"%s\". %s" when an attachment cannot be opened (also when its name is a link or
 // not a regular file), and "Cannot read file" likewise.
-void WriteMessage(const TIdMessage& message, MessageWriter& writer, const Clock& clock);
+void WriteMessage(const MailMessage& message, MessageWriter& writer, const Clock& clock);
 
 } // namespace tervolen

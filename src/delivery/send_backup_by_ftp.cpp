@@ -9,18 +9,18 @@ namespace {
 // Closes the connection when the step ends, also after a failure.
 class DisconnectAtEnd {
 public:
-    explicit DisconnectAtEnd(TIdFTP& ftp) : ftp_(ftp) {}
+    explicit DisconnectAtEnd(FtpClient& ftp) : ftp_(ftp) {}
     DisconnectAtEnd(const DisconnectAtEnd&) = delete;
     DisconnectAtEnd& operator=(const DisconnectAtEnd&) = delete;
     ~DisconnectAtEnd() { ftp_.Disconnect(); }
 
 private:
-    TIdFTP& ftp_;
+    FtpClient& ftp_;
 };
 
 } // namespace
 
-void SendBackupByFtp(const OpenedFile& archive, const FtpSettings& settings, TIdFTP& ftp) {
+void SendBackupByFtp(const OpenedFile& archive, const FtpSettings& settings, FtpClient& ftp) {
     if (ftp.Connected())
         ftp.Disconnect();
     const std::string& host = settings.host;

@@ -11,16 +11,16 @@ namespace {
 // The step's caller owns the archive's descriptor, so the message must not hold it past the step.
 class DropAttachmentsAtEnd {
 public:
-    explicit DropAttachmentsAtEnd(TIdMessage& message) : message_(message) {}
+    explicit DropAttachmentsAtEnd(MailMessage& message) : message_(message) {}
     DropAttachmentsAtEnd(const DropAttachmentsAtEnd&) = delete;
     DropAttachmentsAtEnd& operator=(const DropAttachmentsAtEnd&) = delete;
     ~DropAttachmentsAtEnd() { message_.attachments.clear(); }
 
 private:
-    TIdMessage& message_;
+    MailMessage& message_;
 };
 
-void ComposeMessage(const MailSettings& settings, TIdMessage& message, const OpenedFile& archive) {
+void ComposeMessage(const MailSettings& settings, MailMessage& message, const OpenedFile& archive) {
     message.clear();
     message.from.address = settings.from;
     message.recipients = ParseAddressList(settings.to + "," + settings.cc);
@@ -34,12 +34,12 @@ void ComposeMessage(const MailSettings& settings, TIdMessage& message, const Ope
 
 } // namespace
 
-void SendBackupByMail(const OpenedFile& archive, const MailSettings& settings, TIdSMTP& smtp, TIdMessage& message,
+void SendBackupByMail(const OpenedFile& archive, const MailSettings& settings, SmtpClient& smtp, MailMessage& message,
                       MonitorLog& monitor) {
     const std::string& host = settings.host;
     smtp.setHost(host);
     smtp.setPort(StrToInt(settings.port));
-    smtp.setAuthType(TIdSMTPAuthenticationType::atNone);
+    smtp.setAuthType(SmtpAuthentication::None);
     {
         DropAttachmentsAtEnd dropAttachments(message);
         try {

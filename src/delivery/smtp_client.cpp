@@ -40,7 +40,7 @@ void CheckAddress(const std::string& address) {
         throw Error("The e-mail address \"" + Visible(address) + "\" holds a line break.");
 }
 
-std::vector<std::string> EnvelopeRecipients(const TIdMessage& message) {
+std::vector<std::string> EnvelopeRecipients(const MailMessage& message) {
     std::vector<std::string> recipients;
     for (const EmailAddressList* list : {&message.recipients, &message.ccList, &message.bccList})
         for (const EmailAddress& item : *list)
@@ -51,7 +51,7 @@ std::vector<std::string> EnvelopeRecipients(const TIdMessage& message) {
 } // namespace
 
 // Collects the message into send blocks; the end-of-data line is sent as a command after it.
-class TIdSMTP::DataWriter : public MessageWriter {
+class SmtpClient::DataWriter : public MessageWriter {
 public:
     DataWriter(CommandSession& session, std::chrono::milliseconds idleTimeout)
         : session_(session), idle_(idleTimeout) {}
@@ -73,9 +73,9 @@ private:
     std::string buffer_;
 };
 
-TIdSMTP::TIdSMTP(const Clock* clock) : clock_(clock ? clock : &systemClock_), session_(CommandLineBreak) {}
+SmtpClient::SmtpClient(const Clock* clock) : clock_(clock ? clock : &systemClock_), session_(CommandLineBreak) {}
 
-void TIdSMTP::Connect() {
+void SmtpClient::Connect() {
     if (Connected())
         throw Error("Already connected.");
     if (host_.empty() || port_ == 0)
@@ -89,7 +89,7 @@ void TIdSMTP::Connect() {
     }
 }
 
-void TIdSMTP::greet() {
+void SmtpClient::greet() {
     capabilities_.clear();
     readReply();
     if (lastReply_.code != 220)
@@ -102,8 +102,8 @@ void TIdSMTP::greet() {
     SendCmd("HELO " + name, {250});
 }
 
-void TIdSMTP::Send(const TIdMessage& message) {
-    if (authType_ != TIdSMTPAuthenticationType::atNone)
+void SmtpClient::Send(const MailMessage& message) {
+    if (authType_ != SmtpAuthentication::None)
         throw Error("Authentication is not supported.");
     std::vector<std::string> recipients = EnvelopeRecipients(message);
     CheckAddress(message.from.address);
@@ -126,7 +126,7 @@ void TIdSMTP::Send(const TIdMessage& message) {
     }
 }
 
-void TIdSMTP::sendData(const TIdMessage& message) {
+void SmtpClient::sendData(const MailMessage& message) {
     // Once DATA is accepted the server takes every line as message text, so a failure here cannot be
     // followed by any command: the connection is closed.
     try {
@@ -139,11 +139,11 @@ void TIdSMTP::sendData(const TIdMessage& message) {
     }
 }
 
-bool TIdSMTP::Connected() {
+bool SmtpClient::Connected() {
     return session_.connected();
 }
 
-void TIdSMTP::Disconnect() {
+void SmtpClient::Disconnect() {
     try {
         if (Connected())
             SendCmd("QUIT", {221});
@@ -154,7 +154,7 @@ void TIdSMTP::Disconnect() {
     session_.close();
 }
 
-const SmtpReply& TIdSMTP::SendCmd(const std::string& line, std::initializer_list<int> accepted) {
+const SmtpReply& SmtpClient::SendCmd(const std::string& line, std::initializer_list<int> accepted) {
     session_.sendCommand(line, timeouts_.dataIdle);
     readReply();
     if (accepted.size() > 0 && std::find(accepted.begin(), accepted.end(), lastReply_.code) == accepted.end())
@@ -162,12 +162,12 @@ const SmtpReply& TIdSMTP::SendCmd(const std::string& line, std::initializer_list
     return lastReply_;
 }
 
-void TIdSMTP::readReply() {
+void SmtpClient::readReply() {
     lastReply_ = SmtpReply();
     session_.readReply(lastReply_, AddSmtpReplyLine, timeouts_.reply);
 }
 
-void TIdSMTP::disconnectQuietly() noexcept {
+void SmtpClient::disconnectQuietly() noexcept {
     try {
         Disconnect();
     } catch (...) {
@@ -175,7 +175,7 @@ void TIdSMTP::disconnectQuietly() noexcept {
     }
 }
 
-std::string TIdSMTP::greetingName() const {
+std::string SmtpClient::greetingName() const {
     return heloName_.empty() ? LocalHostName() : heloName_;
 }
 

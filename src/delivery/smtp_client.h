@@ -12,25 +12,25 @@
 
 namespace tervolen {
 
-enum class TIdSMTPAuthenticationType { atNone, atDefault, atSASL };
+enum class SmtpAuthentication { None, Default, Sasl };
 
 // An SMTP client over plain TCP that carries one message per transaction: greeting, EHLO (HELO as fall-back),
 // RSET, MAIL FROM, RCPT TO, DATA, the message, ".", and QUIT on Disconnect. Every wait is bounded by the
 // timeouts (each reply and each block of the message as a whole), every reply by ReplyLimits. Failures throw Error:
 // SmtpReplyError for a refused reply, SocketError for the network.
-class TIdSMTP {
+class SmtpClient {
 public:
     // clock gives the Date of messages without one; nullptr means the system clock.
-    explicit TIdSMTP(const Clock* clock = nullptr);
-    TIdSMTP(const TIdSMTP&) = delete;
-    TIdSMTP& operator=(const TIdSMTP&) = delete;
+    explicit SmtpClient(const Clock* clock = nullptr);
+    SmtpClient(const SmtpClient&) = delete;
+    SmtpClient& operator=(const SmtpClient&) = delete;
     // Closes the socket without QUIT.
-    ~TIdSMTP() = default;
+    ~SmtpClient() = default;
 
     void setHost(const std::string& host) { host_ = host; }
     void setPort(int port) { port_ = port; }
-    // Only atNone is supported: this client holds no credentials, so Send refuses the other types.
-    void setAuthType(TIdSMTPAuthenticationType type) { authType_ = type; }
+    // Only None is supported: this client holds no credentials, so Send refuses the other types.
+    void setAuthType(SmtpAuthentication type) { authType_ = type; }
     void setUseEhlo(bool useEhlo) { useEhlo_ = useEhlo; }
     // Name given with EHLO/HELO; empty means the local host name.
     void setHeloName(const std::string& name) { heloName_ = name; }
@@ -44,7 +44,7 @@ public:
     // One mail transaction. After a refused RCPT, DATA or end of data it sends RSET; a failure that is not a
     // refused reply (network, attachment file) closes the connection. Addresses holding CR or LF are refused
     // before anything is sent.
-    void Send(const TIdMessage& message);
+    void Send(const MailMessage& message);
 
     // Whether the connection is open: bytes already sent by the server are taken in first, and unread
     // bytes keep it open even after the server closed its end; without them that close closes it here too.
@@ -67,7 +67,7 @@ private:
 
     void greet();
     void readReply();
-    void sendData(const TIdMessage& message);
+    void sendData(const MailMessage& message);
     // QUIT when still connected, then close; failures are dropped so that the first one is passed on.
     void disconnectQuietly() noexcept;
     std::string greetingName() const;
@@ -76,7 +76,7 @@ private:
     const Clock* clock_;
     std::string host_;
     int port_ = 25;
-    TIdSMTPAuthenticationType authType_ = TIdSMTPAuthenticationType::atDefault;
+    SmtpAuthentication authType_ = SmtpAuthentication::Default;
     bool useEhlo_ = true;
     std::string heloName_;
     NetworkTimeouts timeouts_;

@@ -22,15 +22,15 @@ namespace {
 constexpr const char* kInvalidProtocol = "Invalid Protocol Name";
 constexpr auto kPollPause = std::chrono::milliseconds(100);
 
-const TBackupOption kBackupOptionRows[] = {
-    TBackupOption::IgnoreChecksums,     TBackupOption::IgnoreLimbo,     TBackupOption::MetadataOnly,
-    TBackupOption::NoGarbageCollection, TBackupOption::OldMetadataDesc, TBackupOption::NonTransportable,
-    TBackupOption::ConvertExtTables,
+const BackupOption kBackupOptionRows[] = {
+    BackupOption::IgnoreChecksums,     BackupOption::IgnoreLimbo,     BackupOption::MetadataOnly,
+    BackupOption::NoGarbageCollection, BackupOption::OldMetadataDesc, BackupOption::NonTransportable,
+    BackupOption::ConvertExtTables,
 };
 
 } // namespace
 
-BackupJob::BackupJob(JobContext context, TpFIBBackupService& service, std::string& currentBackupName)
+BackupJob::BackupJob(JobContext context, BackupService& service, std::string& currentBackupName)
     : context_(std::move(context)), service_(service), currentBackupName_(currentBackupName) {}
 
 bool BackupJob::Run(bool unattended) {

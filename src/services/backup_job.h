@@ -12,7 +12,7 @@ namespace tervolen {
 class BackupJob {
 public:
     // unattended: a scheduled run that nobody watches; messages go to the Monitor instead of a dialog.
-    BackupJob(JobContext context, TpFIBBackupService& service, std::string& currentBackupName);
+    BackupJob(JobContext context, BackupService& service, std::string& currentBackupName);
 
     // Runs the job. Returns false when an error escaped its inner traps before the request stage, true
     // otherwise (also when the server reported errors, which are on the Monitor). Throws the errors of the
@@ -46,7 +46,7 @@ private:
     void runRequest();
 
     JobContext context_;
-    TpFIBBackupService& service_;
+    BackupService& service_;
     std::string& currentBackupName_;
     bool requestSent_ = false;
     bool backupFinished_ = false;

@@ -23,31 +23,31 @@ std::string LoaderText() {
 
 } // namespace
 
-template <class Function> Function* TIBClientLibrary::Bind(const char* procedure) const {
+template <class Function> Function* ClientLibrary::Bind(const char* procedure) const {
     ::dlerror();
     // POSIX guarantees that an object pointer from dlsym converts to a function pointer.
     return reinterpret_cast<Function*>(::dlsym(handle_, procedure));
 }
 
-template <class Function> Function* TIBClientLibrary::Required(Function* entry, const char* procedure) const {
+template <class Function> Function* ClientLibrary::Required(Function* entry, const char* procedure) const {
     if (entry == nullptr)
-        throw EFIBClientError("Can't find procedure " + std::string(procedure) + " in " + name_);
+        throw ClientError("Can't find procedure " + std::string(procedure) + " in " + name_);
     return entry;
 }
 
-TIBClientLibrary::TIBClientLibrary(const std::string& name) : name_(name) {
+ClientLibrary::ClientLibrary(const std::string& name) : name_(name) {
     CheckLibraryTrustedByRoot(name);
     // dlopen("") gives the program itself, which lacks the client's entry points.
     std::unique_ptr<void, LibraryCloser> library(name.empty() ? nullptr
                                                               : ::dlopen(name.c_str(), RTLD_NOW | RTLD_LOCAL));
     if (!library)
-        throw EFIBClientError("Can't load library " + name + " ");
+        throw ClientError("Can't load library " + name + " ");
     handle_ = library.get();
 
     auto mandatory = [this]<class Function>(Function*& entry, const char* procedure) {
         entry = Bind<Function>(procedure);
         if (entry == nullptr)
-            throw EFIBClientError("System Error.  Code: " + std::to_string(kMissingProcedureCode) + ".\r\n" +
+            throw ClientError("System Error.  Code: " + std::to_string(kMissingProcedureCode) + ".\r\n" +
                                   LoaderText());
     };
     mandatory(sqlCode_, "isc_sqlcode");
@@ -63,17 +63,17 @@ TIBClientLibrary::TIBClientLibrary(const std::string& name) : name_(name) {
     library.release();
 }
 
-isc::ISC_STATUS TIBClientLibrary::isc_service_attach(isc::ISC_STATUS* status, unsigned short nameLength,
+isc::ISC_STATUS ClientLibrary::isc_service_attach(isc::ISC_STATUS* status, unsigned short nameLength,
                                                      const char* name, isc::isc_svc_handle* handle,
                                                      unsigned short spbLength, const char* spb) const {
     return Required(serviceAttach_, "isc_service_attach")(status, nameLength, name, handle, spbLength, spb);
 }
 
-isc::ISC_STATUS TIBClientLibrary::isc_service_detach(isc::ISC_STATUS* status, isc::isc_svc_handle* handle) const {
+isc::ISC_STATUS ClientLibrary::isc_service_detach(isc::ISC_STATUS* status, isc::isc_svc_handle* handle) const {
     return Required(serviceDetach_, "isc_service_detach")(status, handle);
 }
 
-isc::ISC_STATUS TIBClientLibrary::isc_service_query(isc::ISC_STATUS* status, isc::isc_svc_handle* handle,
+isc::ISC_STATUS ClientLibrary::isc_service_query(isc::ISC_STATUS* status, isc::isc_svc_handle* handle,
                                                     isc::isc_resv_handle* reserved, unsigned short sendLength,
                                                     const char* send, unsigned short requestLength, const char* request,
                                                     unsigned short bufferLength, char* buffer) const {
@@ -81,25 +81,25 @@ isc::ISC_STATUS TIBClientLibrary::isc_service_query(isc::ISC_STATUS* status, isc
                                                         request, bufferLength, buffer);
 }
 
-isc::ISC_STATUS TIBClientLibrary::isc_service_start(isc::ISC_STATUS* status, isc::isc_svc_handle* handle,
+isc::ISC_STATUS ClientLibrary::isc_service_start(isc::ISC_STATUS* status, isc::isc_svc_handle* handle,
                                                     isc::isc_resv_handle* reserved, unsigned short length,
                                                     const char* request) const {
     return Required(serviceStart_, "isc_service_start")(status, handle, reserved, length, request);
 }
 
-isc::ISC_LONG TIBClientLibrary::isc_vax_integer(const char* bytes, short length) const {
+isc::ISC_LONG ClientLibrary::isc_vax_integer(const char* bytes, short length) const {
     return vaxInteger_(bytes, length);
 }
 
-isc::ISC_LONG TIBClientLibrary::isc_sqlcode(const isc::ISC_STATUS* status) const {
+isc::ISC_LONG ClientLibrary::isc_sqlcode(const isc::ISC_STATUS* status) const {
     return sqlCode_(status);
 }
 
-void TIBClientLibrary::isc_sql_interprete(short sqlcode, char* buffer, short length) const {
+void ClientLibrary::isc_sql_interprete(short sqlcode, char* buffer, short length) const {
     sqlInterprete_(sqlcode, buffer, length);
 }
 
-isc::ISC_LONG TIBClientLibrary::isc_interprete(char* buffer, const isc::ISC_STATUS** status) const {
+isc::ISC_LONG ClientLibrary::isc_interprete(char* buffer, const isc::ISC_STATUS** status) const {
     return interprete_(buffer, status);
 }
 
@@ -108,11 +108,11 @@ ClientLibraryCache& ClientLibraryCache::Instance() {
     return cache;
 }
 
-TIBClientLibrary& ClientLibraryCache::Library(const std::string& name) {
+ClientLibrary& ClientLibraryCache::Library(const std::string& name) {
     auto found = libraries_.find(name);
     if (found != libraries_.end())
         return *found->second;
-    auto library = std::make_unique<TIBClientLibrary>(name);
+    auto library = std::make_unique<ClientLibrary>(name);
     return *libraries_.emplace(name, std::move(library)).first->second;
 }
 

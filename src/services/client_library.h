@@ -10,20 +10,20 @@ namespace tervolen {
 
 // One loaded database client library, known by the exact name it was loaded under. It is never unloaded:
 // the client library runs threads and exit handlers of its own that must outlive every call.
-class TIBClientLibrary {
+class ClientLibrary {
 public:
-    // Loads the library and binds its entry points. Throws EFIBClientError "Can't load library %s " when it
+    // Loads the library and binds its entry points. Throws ClientError "Can't load library %s " when it
     // cannot be loaded, and "System Error.  Code: 127." CR LF and the loader's text when isc_sqlcode,
     // isc_sql_interprete, isc_interprete or isc_vax_integer is missing, or when the library has the Services
     // API level (isc_rollback_retaining) but lacks one of its four entry points. Run as root, a name that another
     // user could have changed throws UntrustedFileError before anything is loaded (CheckLibraryTrustedByRoot).
-    explicit TIBClientLibrary(const std::string& name);
-    TIBClientLibrary(const TIBClientLibrary&) = delete;
-    TIBClientLibrary& operator=(const TIBClientLibrary&) = delete;
+    explicit ClientLibrary(const std::string& name);
+    ClientLibrary(const ClientLibrary&) = delete;
+    ClientLibrary& operator=(const ClientLibrary&) = delete;
 
     const std::string& name() const { return name_; }
 
-    // The Services API calls throw EFIBClientError "Can't find procedure %s in %s" when the library
+    // The Services API calls throw ClientError "Can't find procedure %s in %s" when the library
     // has no Services API; the others are always bound.
     isc::ISC_STATUS isc_service_attach(isc::ISC_STATUS* status, unsigned short nameLength, const char* name,
                                        isc::isc_svc_handle* handle, unsigned short spbLength, const char* spb) const;
@@ -74,11 +74,11 @@ public:
 
     // The library loaded under exactly this name (letter case counts), loaded at its first request.
     // Throws what loading throws; a failed load is not remembered.
-    TIBClientLibrary& Library(const std::string& name);
+    ClientLibrary& Library(const std::string& name);
 
 private:
     ClientLibraryCache() = default;
-    std::map<std::string, std::unique_ptr<TIBClientLibrary>> libraries_;
+    std::map<std::string, std::unique_ptr<ClientLibrary>> libraries_;
 };
 
 } // namespace tervolen

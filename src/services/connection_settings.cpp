@@ -10,14 +10,14 @@ namespace {
 
 struct ProtocolText {
     std::string_view text;
-    TProtocol protocol;
+    Protocol protocol;
 };
 
 constexpr std::array kProtocolTexts{
-    ProtocolText{"LOCAL", TProtocol::Local},
-    ProtocolText{"TCP/IP", TProtocol::TCP},
-    ProtocolText{"Novell IPX/SPX", TProtocol::SPX},
-    ProtocolText{"NetBEUI", TProtocol::NamedPipe},
+    ProtocolText{"LOCAL", Protocol::Local},
+    ProtocolText{"TCP/IP", Protocol::TCP},
+    ProtocolText{"Novell IPX/SPX", Protocol::SPX},
+    ProtocolText{"NetBEUI", Protocol::NamedPipe},
 };
 
 // The libraries of the server version items "InterBase 4.x.x" to "Yaffill 1.0", in list order.
@@ -29,14 +29,14 @@ constexpr std::array<const char*, 10> kProposedLibraries{
 
 } // namespace
 
-std::optional<TProtocol> ProtocolFromText(std::string_view text) {
+std::optional<Protocol> ProtocolFromText(std::string_view text) {
     for (const ProtocolText& entry : kProtocolTexts)
         if (entry.text == text)
             return entry.protocol;
     return std::nullopt;
 }
 
-void ApplyConnectionSettings(const FormState& form, TpFIBCustomService& service) {
+void ApplyConnectionSettings(const FormState& form, ServiceClient& service) {
     service.setLibraryName(form.text("ClientLibFilenameEdit"));
     service.setServerName(form.text("EdServerName"));
     service.setParamValue("user_name", form.text("EdUserName"));

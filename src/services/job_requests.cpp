@@ -9,16 +9,16 @@ namespace tervolen {
 
 namespace {
 
-const TRestoreOption kRestoreOptionRows[] = {
-    TRestoreOption::DeactivateIndexes,  TRestoreOption::NoShadow, TRestoreOption::NoValidityCheck,
-    TRestoreOption::OneRelationAtATime, TRestoreOption::Replace,  TRestoreOption::CreateNewDB,
-    TRestoreOption::UseAllSpace,
+const RestoreOption kRestoreOptionRows[] = {
+    RestoreOption::DeactivateIndexes,  RestoreOption::NoShadow, RestoreOption::NoValidityCheck,
+    RestoreOption::OneRelationAtATime, RestoreOption::Replace,  RestoreOption::CreateNewDB,
+    RestoreOption::UseAllSpace,
 };
 
-const TValidateOption kValidationOptionRows[] = {
-    TValidateOption::LimboTransactions, TValidateOption::CheckDB,      TValidateOption::IgnoreChecksum,
-    TValidateOption::KillShadows,       TValidateOption::MendDB,       TValidateOption::SweepDB,
-    TValidateOption::ValidateDB,        TValidateOption::ValidateFull,
+const ValidationOption kValidationOptionRows[] = {
+    ValidationOption::LimboTransactions, ValidationOption::CheckDB,      ValidationOption::IgnoreChecksum,
+    ValidationOption::KillShadows,       ValidationOption::MendDB,       ValidationOption::SweepDB,
+    ValidationOption::ValidateDB,        ValidationOption::ValidateFull,
 };
 
 template <class Option, std::size_t N> std::optional<Option> OptionOfRow(const Option (&rows)[N], int row) {
@@ -53,11 +53,11 @@ ValidationRequest ValidationRequestFromForm(const FormState& form) {
     return request;
 }
 
-std::optional<TRestoreOption> RestoreOptionOfRow(int row) {
+std::optional<RestoreOption> RestoreOptionOfRow(int row) {
     return OptionOfRow(kRestoreOptionRows, row);
 }
 
-std::optional<TValidateOption> ValidationOptionOfRow(int row) {
+std::optional<ValidationOption> ValidationOptionOfRow(int row) {
     return OptionOfRow(kValidationOptionRows, row);
 }
 

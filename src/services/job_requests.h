@@ -12,7 +12,7 @@ namespace tervolen {
 // How a job reaches the server: the fields of the Config page.
 struct ServerConnection {
     std::string libraryName;
-    std::optional<TProtocol> protocol; // none keeps the service's protocol
+    std::optional<Protocol> protocol; // none keeps the service's protocol
     std::string serverName;
     std::string userName;
     std::string password;
@@ -24,7 +24,7 @@ struct RestoreRequest {
     std::string backupFile;
     std::string database;
     int pageSize = 0;                     // 0 leaves it to the server
-    std::optional<TRestoreOption> option; // none keeps the service's options
+    std::optional<RestoreOption> option; // none keeps the service's options
 };
 
 // What a validation is asked to do: the fields of the Validation page.
@@ -32,7 +32,7 @@ struct ValidationRequest {
     ServerConnection connection;
     std::string database;
     int bufferSize = 0;
-    std::optional<TValidateOption> option; // none keeps the service's options
+    std::optional<ValidationOption> option; // none keeps the service's options
 };
 
 ServerConnection ServerConnectionFromForm(const FormState& form);
@@ -42,7 +42,7 @@ RestoreRequest RestoreRequestFromForm(const FormState& form);
 ValidationRequest ValidationRequestFromForm(const FormState& form);
 
 // The option of a row of clListaRestore / clListaValidation; none for a row outside the list.
-std::optional<TRestoreOption> RestoreOptionOfRow(int row);
-std::optional<TValidateOption> ValidationOptionOfRow(int row);
+std::optional<RestoreOption> RestoreOptionOfRow(int row);
+std::optional<ValidationOption> ValidationOptionOfRow(int row);
 
 } // namespace tervolen

@@ -13,7 +13,7 @@ constexpr const char* kRestoreWarning =
 
 } // namespace
 
-RestoreJob::RestoreJob(JobContext context, TpFIBRestoreService& service)
+RestoreJob::RestoreJob(JobContext context, RestoreService& service)
     : context_(std::move(context)), service_(service) {}
 
 void RestoreJob::Run() {

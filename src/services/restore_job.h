@@ -12,7 +12,7 @@ namespace tervolen {
 // file; its output follows what the Monitor holds.
 class RestoreJob {
 public:
-    RestoreJob(JobContext context, TpFIBRestoreService& service);
+    RestoreJob(JobContext context, RestoreService& service);
 
     // Runs the job with the fields of the Restore and Config pages (the handler of "Start Restore"),
     // read once the question is answered. Every failure between the reading of the fields and the detach
@@ -27,7 +27,7 @@ private:
     void runRequest(bool verbose);
 
     JobContext context_;
-    TpFIBRestoreService& service_;
+    RestoreService& service_;
 };
 
 } // namespace tervolen

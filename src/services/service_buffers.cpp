@@ -40,12 +40,12 @@ std::string LowerCase(std::string_view text) {
 }
 
 [[noreturn]] void UnexpectedOutput() {
-    throw EFIBClientError("Unexpected Output buffer value");
+    throw ClientError("Unexpected Output buffer value");
 }
 
 void AddAttachItem(std::string& spb, std::uint8_t code, const std::string& name, std::string_view value) {
     if (value.size() > kMaxAttachValueLength)
-        throw EFIBClientError("The value of the attach parameter " + name + " is longer than 255 bytes");
+        throw ClientError("The value of the attach parameter " + name + " is longer than 255 bytes");
     spb.push_back(static_cast<char>(code));
     spb.push_back(static_cast<char>(value.size()));
     spb.append(value);
@@ -67,26 +67,26 @@ std::string BuildAttachParams(const std::vector<std::string>& params) {
             if (candidate.name == name)
                 entry = &candidate;
         if (entry == nullptr)
-            throw EFIBClientError("SPB Constant Unknown");
+            throw ClientError("SPB Constant Unknown");
         if (entry->code != isc::isc_spb_user_name && entry->code != isc::isc_spb_password &&
             entry->code != isc::isc_spb_sql_role_name)
-            throw EFIBClientError("SPB Constant Not supported");
+            throw ClientError("SPB Constant Not supported");
         AddAttachItem(spb, entry->code, name, std::string_view(line).substr(equals + 1));
     }
     if (spb.size() > kMaxServiceBufferLength)
-        throw EFIBClientError("The attach parameters are longer than 65535 bytes");
+        throw ClientError("The attach parameters are longer than 65535 bytes");
     return spb;
 }
 
-std::string ServiceManagerName(TProtocol protocol, const std::string& serverName) {
+std::string ServiceManagerName(Protocol protocol, const std::string& serverName) {
     switch (protocol) {
-    case TProtocol::TCP:
+    case Protocol::TCP:
         return serverName + ":service_mgr";
-    case TProtocol::SPX:
+    case Protocol::SPX:
         return serverName + "@service_mgr";
-    case TProtocol::NamedPipe:
+    case Protocol::NamedPipe:
         return "\\\\" + serverName + "\\service_mgr";
-    case TProtocol::Local:
+    case Protocol::Local:
         break;
     }
     return "service_mgr";

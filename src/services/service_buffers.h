@@ -12,18 +12,18 @@
 namespace tervolen {
 
 // How the service manager is named.
-enum class TProtocol { TCP, SPX, NamedPipe, Local };
+enum class Protocol { TCP, SPX, NamedPipe, Local };
 
 // The longest buffer that the 16-bit lengths of the Services API can describe.
 inline constexpr std::size_t kMaxServiceBufferLength = 65535;
 
 // The attach parameter buffer for Params lines (name "=" value): the version bytes 2 2, then user name,
-// password and role items. Throws EFIBClientError "SPB Constant Not supported" / "SPB Constant Unknown",
+// password and role items. Throws ClientError "SPB Constant Not supported" / "SPB Constant Unknown",
 // and for a value longer than 255 bytes or a buffer longer than 65535 bytes.
 std::string BuildAttachParams(const std::vector<std::string>& params);
 
 // "host:service_mgr", "host@service_mgr", "\\host\service_mgr" or "service_mgr".
-std::string ServiceManagerName(TProtocol protocol, const std::string& serverName);
+std::string ServiceManagerName(Protocol protocol, const std::string& serverName);
 
 // A start request being written item by item.
 class ServiceRequest {
@@ -55,12 +55,12 @@ struct OutputLine {
 };
 
 // Reads the answer to isc_info_svc_line: 62, length n (2 bytes), n bytes of text, isc_info_end.
-// The text ends at its first 0 byte. Throws EFIBClientError "Unexpected Output buffer value" for any
+// The text ends at its first 0 byte. Throws ClientError "Unexpected Output buffer value" for any
 // answer of another form, also one whose length runs past the end of the answer.
 OutputLine ParseOutputLine(std::span<const char> answer, const VaxInteger& vaxInteger = DecodeVaxInteger);
 
 // Reads the answer to isc_info_svc_running: 67 and a 4-byte value, 1 meaning running. Throws
-// EFIBClientError "Unexpected Output buffer value" for any answer of another form.
+// ClientError "Unexpected Output buffer value" for any answer of another form.
 bool ParseRunning(std::span<const char> answer, const VaxInteger& vaxInteger = DecodeVaxInteger);
 
 } // namespace tervolen

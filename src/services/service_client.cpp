@@ -54,10 +54,10 @@ std::string ShortenedDatabase(const std::string& serverName) {
 
 } // namespace
 
-TpFIBCustomService::TpFIBCustomService(std::string name, std::string ownerName)
+ServiceClient::ServiceClient(std::string name, std::string ownerName)
     : name_(std::move(name)), ownerName_(std::move(ownerName)) {}
 
-TpFIBCustomService::~TpFIBCustomService() {
+ServiceClient::~ServiceClient() {
     if (!active())
         return;
     try {
@@ -67,39 +67,39 @@ TpFIBCustomService::~TpFIBCustomService() {
     }
 }
 
-std::string TpFIBCustomService::pathName() const {
+std::string ServiceClient::pathName() const {
     if (ownerName_.empty() || name_.empty())
         return ownerName_ + name_;
     return ownerName_ + "." + name_;
 }
 
-void TpFIBCustomService::CheckActive() const {
+void ServiceClient::CheckActive() const {
     if (!active())
-        throw EFIBClientError("Cannot perform operation -- service is not attached");
+        throw ClientError("Cannot perform operation -- service is not attached");
 }
 
-void TpFIBCustomService::CheckInactive() const {
+void ServiceClient::CheckInactive() const {
     if (active())
-        throw EFIBClientError("Cannot perform operation -- service is attached");
+        throw ClientError("Cannot perform operation -- service is attached");
 }
 
-void TpFIBCustomService::setServerName(const std::string& serverName) {
+void ServiceClient::setServerName(const std::string& serverName) {
     if (serverName == serverName_)
         return;
     CheckInactive();
     serverName_ = serverName;
 }
 
-void TpFIBCustomService::setProtocol(TProtocol protocol) {
+void ServiceClient::setProtocol(Protocol protocol) {
     if (protocol == protocol_)
         return;
     CheckInactive();
     protocol_ = protocol;
-    if (protocol == TProtocol::Local)
+    if (protocol == Protocol::Local)
         serverName_.clear();
 }
 
-void TpFIBCustomService::setLibraryName(const std::string& libraryName) {
+void ServiceClient::setLibraryName(const std::string& libraryName) {
     CheckInactive();
     if (libraryName == libraryName_)
         return;
@@ -107,13 +107,13 @@ void TpFIBCustomService::setLibraryName(const std::string& libraryName) {
     library_ = nullptr;
 }
 
-void TpFIBCustomService::setParams(std::vector<std::string> params) {
+void ServiceClient::setParams(std::vector<std::string> params) {
     CheckInactive();
     params_ = std::move(params);
     attachParamsChanged_ = true;
 }
 
-void TpFIBCustomService::setParamValue(std::string_view name, const std::string& value) {
+void ServiceClient::setParamValue(std::string_view name, const std::string& value) {
     auto found = params_.end();
     for (auto line = params_.begin(); line != params_.end(); ++line) {
         size_t equals = line->find('=');
@@ -134,7 +134,7 @@ void TpFIBCustomService::setParamValue(std::string_view name, const std::string&
     attachParamsChanged_ = true;
 }
 
-void TpFIBCustomService::setActive(bool active) {
+void ServiceClient::setActive(bool active) {
     if (active == this->active())
         return;
     if (active)
@@ -143,16 +143,16 @@ void TpFIBCustomService::setActive(bool active) {
         CloseServiceManager();
 }
 
-TIBClientLibrary& TpFIBCustomService::Library() {
+ClientLibrary& ServiceClient::Library() {
     if (library_ == nullptr)
         library_ = &ClientLibraryCache::Instance().Library(libraryName_);
     return *library_;
 }
 
-void TpFIBCustomService::OpenServiceManager() {
+void ServiceClient::OpenServiceManager() {
     CheckInactive();
-    if (serverName_.empty() && protocol_ != TProtocol::Local)
-        throw EFIBClientError("Server Name Missing");
+    if (serverName_.empty() && protocol_ != Protocol::Local)
+        throw ClientError("Server Name Missing");
     if (loginPrompt_)
         RunLoginStep();
     if (attachParamsChanged_) {
@@ -161,8 +161,8 @@ void TpFIBCustomService::OpenServiceManager() {
     }
     std::string managerName = ServiceManagerName(protocol_, serverName_);
     if (managerName.size() > kMaxServiceBufferLength)
-        throw EFIBClientError("The server name is longer than 65535 bytes");
-    TIBClientLibrary& library = Library();
+        throw ClientError("The server name is longer than 65535 bytes");
+    ClientLibrary& library = Library();
     isc::StatusVector status{};
     if (library.isc_service_attach(status, static_cast<unsigned short>(managerName.size()), managerName.data(),
                                    &serviceHandle_, static_cast<unsigned short>(attachParams_.size()),
@@ -174,7 +174,7 @@ void TpFIBCustomService::OpenServiceManager() {
         OnAttach();
 }
 
-void TpFIBCustomService::RunLoginStep() {
+void ServiceClient::RunLoginStep() {
     if (OnLogin) {
         std::vector<std::string> edited = params_;
         OnLogin(edited);
@@ -184,7 +184,7 @@ void TpFIBCustomService::RunLoginStep() {
     RunLoginDialog();
 }
 
-void TpFIBCustomService::RunLoginDialog() {
+void ServiceClient::RunLoginDialog() {
     if (!LoginDialog)
         throw std::logic_error("A service that prompts for its login needs a login dialog");
     LoginFields fields;
@@ -194,7 +194,7 @@ void TpFIBCustomService::RunLoginDialog() {
     if (int role = FindLoginLine(params_, "sql_role_name"); role >= 0)
         fields.role = ValueAfterEquals(params_[static_cast<size_t>(role)]);
     if (!LoginDialog(fields))
-        throw EFIBClientError("Operation cancelled at user's request.");
+        throw ClientError("Operation cancelled at user's request.");
     std::vector<std::string> params = params_;
     WriteLoginLine(params, "user_name", fields.userName);
     WriteLoginLine(params, "password", fields.password);
@@ -202,7 +202,7 @@ void TpFIBCustomService::RunLoginDialog() {
     setParams(std::move(params));
 }
 
-void TpFIBCustomService::CloseServiceManager() {
+void ServiceClient::CloseServiceManager() {
     CheckActive();
     isc::StatusVector status{};
     isc::ISC_STATUS result = Library().isc_service_detach(status, &serviceHandle_);
@@ -211,20 +211,20 @@ void TpFIBCustomService::CloseServiceManager() {
         RaiseServerError(status);
 }
 
-void TpFIBCustomService::DetachAndRaiseServerError(const isc::ISC_STATUS* status) {
-    EFIBInterBaseError error = ServerError(status);
+void ServiceClient::DetachAndRaiseServerError(const isc::ISC_STATUS* status) {
+    ServerError error = MakeServerError(status);
     isc::StatusVector detachStatus{};
     Library().isc_service_detach(detachStatus, &serviceHandle_);
     serviceHandle_ = 0;
     throw error;
 }
 
-void TpFIBCustomService::RaiseServerError(const isc::ISC_STATUS* status) {
-    throw ServerError(status);
+void ServiceClient::RaiseServerError(const isc::ISC_STATUS* status) {
+    throw MakeServerError(status);
 }
 
-EFIBInterBaseError TpFIBCustomService::ServerError(const isc::ISC_STATUS* status) {
-    TIBClientLibrary& library = Library();
+ServerError ServiceClient::MakeServerError(const isc::ISC_STATUS* status) {
+    ClientLibrary& library = Library();
     isc::ISC_LONG sqlCode = library.isc_sqlcode(status);
     std::array<char, kSqlMessageSize> sqlBuffer{};
     library.isc_sql_interprete(static_cast<short>(sqlCode), sqlBuffer.data(), static_cast<short>(sqlBuffer.size()));
@@ -241,18 +241,18 @@ EFIBInterBaseError TpFIBCustomService::ServerError(const isc::ISC_STATUS* status
             serverMessages += WithPeriod(message) + "\r\n";
         messageBuffer.fill('\0');
     }
-    return EFIBInterBaseError(pathName(), sqlCode, sqlMessage, serverMessages);
+    return ServerError(pathName(), sqlCode, sqlMessage, serverMessages);
 }
 
-void TpFIBControlService::StartAction() {
+void ControlService::StartAction() {
     CheckActive();
     BuildStartRequest();
     if (startRequest_.empty())
-        throw EFIBClientError("Start Parameters missing or incorrect");
+        throw ClientError("Start Parameters missing or incorrect");
     std::string request = std::move(startRequest_);
     startRequest_.clear();
     if (request.size() > kMaxServiceBufferLength)
-        throw EFIBClientError("The start request is longer than 65535 bytes");
+        throw ClientError("The start request is longer than 65535 bytes");
     isc::StatusVector status{};
     if (Library().isc_service_start(status, ServiceHandle(), nullptr, static_cast<unsigned short>(request.size()),
                                     request.data()) != 0) {
@@ -260,31 +260,31 @@ void TpFIBControlService::StartAction() {
     }
 }
 
-void TpFIBControlAndQueryService::setBufferSize(int bufferSize) {
+void QueryService::setBufferSize(int bufferSize) {
     if (bufferSize < 1 || bufferSize > static_cast<int>(kMaxServiceBufferLength))
-        throw EFIBClientError("The output buffer size must be between 1 and 65535 bytes, not " +
+        throw ClientError("The output buffer size must be between 1 and 65535 bytes, not " +
                               std::to_string(bufferSize));
     bufferSize_ = bufferSize;
     if (!outputBuffer_.empty())
         outputBuffer_.resize(static_cast<size_t>(bufferSize_));
 }
 
-void TpFIBControlAndQueryService::SetPendingAction(int action) {
+void QueryService::SetPendingAction(int action) {
     pendingAction_ = action;
     outputEnded_ = false;
 }
 
-void TpFIBControlAndQueryService::StartAction() {
-    TpFIBControlService::StartAction();
+void QueryService::StartAction() {
+    ControlService::StartAction();
     if (!OnTextNotify)
         return;
     for (std::string line = ReadOutputLine(); !outputEnded_; line = ReadOutputLine())
         OnTextNotify(line);
 }
 
-std::span<const char> TpFIBControlAndQueryService::Query(std::string_view items) {
+std::span<const char> QueryService::Query(std::string_view items) {
     if (items.empty())
-        throw EFIBClientError("Query Parameters missing or incorrect");
+        throw ClientError("Query Parameters missing or incorrect");
     if (outputBuffer_.empty())
         outputBuffer_.resize(static_cast<size_t>(bufferSize_));
     isc::StatusVector status{};
@@ -296,24 +296,24 @@ std::span<const char> TpFIBControlAndQueryService::Query(std::string_view items)
     return outputBuffer_;
 }
 
-std::string TpFIBControlAndQueryService::ReadOutputLine() {
+std::string QueryService::ReadOutputLine() {
     if (outputEnded_)
         return {};
     if (pendingAction_ == 0)
-        throw EFIBClientError("Query Parameters missing or incorrect");
+        throw ClientError("Query Parameters missing or incorrect");
     constexpr char kItems[] = {static_cast<char>(isc::isc_info_svc_line)};
     OutputLine line = ParseOutputLine(Query({kItems, 1}), LibraryVaxInteger());
     outputEnded_ = line.ended;
     return line.text;
 }
 
-bool TpFIBControlAndQueryService::QueryRunning() {
+bool QueryService::QueryRunning() {
     constexpr char kItems[] = {static_cast<char>(isc::isc_info_svc_running)};
     return ParseRunning(Query({kItems, 1}), LibraryVaxInteger());
 }
 
-VaxInteger TpFIBControlAndQueryService::LibraryVaxInteger() {
-    TIBClientLibrary& library = Library();
+VaxInteger QueryService::LibraryVaxInteger() {
+    ClientLibrary& library = Library();
     return [&library](const char* bytes, short length) { return library.isc_vax_integer(bytes, length); };
 }
 

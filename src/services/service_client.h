@@ -13,30 +13,30 @@
 
 namespace tervolen {
 
-class TIBClientLibrary;
+class ClientLibrary;
 
 // A connection to a database server's service manager through a client library loaded at run time.
-// Every failure is an EFIBClientError (the client's own checks) or an EFIBInterBaseError (the server's).
-class TpFIBCustomService {
+// Every failure is an ClientError (the client's own checks) or an ServerError (the server's).
+class ServiceClient {
 public:
     // name and ownerName make the path name that server errors begin with ("FrmPrincipal.Backup").
-    explicit TpFIBCustomService(std::string name = {}, std::string ownerName = {});
-    TpFIBCustomService(const TpFIBCustomService&) = delete;
-    TpFIBCustomService& operator=(const TpFIBCustomService&) = delete;
+    explicit ServiceClient(std::string name = {}, std::string ownerName = {});
+    ServiceClient(const ServiceClient&) = delete;
+    ServiceClient& operator=(const ServiceClient&) = delete;
     // Detaches a service that is still attached; errors of that last call are dropped.
-    virtual ~TpFIBCustomService();
+    virtual ~ServiceClient();
 
     const std::string& name() const { return name_; }
     // The names of the owner and of the service that are not empty, joined by ".".
     std::string pathName() const;
 
-    // The setters below throw EFIBClientError "Cannot perform operation -- service is attached" where
+    // The setters below throw ClientError "Cannot perform operation -- service is attached" where
     // the change is refused while attached.
     const std::string& serverName() const { return serverName_; }
     void setServerName(const std::string& serverName);
-    TProtocol protocol() const { return protocol_; }
+    Protocol protocol() const { return protocol_; }
     // Local also clears the server name.
-    void setProtocol(TProtocol protocol);
+    void setProtocol(Protocol protocol);
     const std::string& libraryName() const { return libraryName_; }
     // Refused while attached even when unchanged; a new name binds its library at the next call.
     void setLibraryName(const std::string& libraryName);
@@ -70,40 +70,40 @@ protected:
     void CheckActive() const;
     void CheckInactive() const;
     // The bound library; binds LibraryName through the ClientLibraryCache at the first need.
-    TIBClientLibrary& Library();
+    ClientLibrary& Library();
     isc::isc_svc_handle* ServiceHandle() { return &serviceHandle_; }
-    // Throws the EFIBInterBaseError for the status vector of a failed call.
+    // Throws the ServerError for the status vector of a failed call.
     [[noreturn]] void RaiseServerError(const isc::ISC_STATUS* status);
     // After a failed start or query: detaches (the connection would otherwise stay open on both sides
     // until the program ends), ignoring that call's own result, then throws the failed call's error.
     [[noreturn]] void DetachAndRaiseServerError(const isc::ISC_STATUS* status);
 
 private:
-    EFIBInterBaseError ServerError(const isc::ISC_STATUS* status);
+    ServerError MakeServerError(const isc::ISC_STATUS* status);
     void RunLoginStep();
     void RunLoginDialog();
 
     std::string name_;
     std::string ownerName_;
     std::string serverName_;
-    TProtocol protocol_ = TProtocol::Local;
+    Protocol protocol_ = Protocol::Local;
     std::vector<std::string> params_;
     bool loginPrompt_ = true;
     std::string libraryName_ = "libfbclient.so.2";
     isc::isc_svc_handle serviceHandle_ = 0;
     std::string attachParams_;
     bool attachParamsChanged_ = true;
-    TIBClientLibrary* library_ = nullptr;
+    ClientLibrary* library_ = nullptr;
 };
 
 // A service that sends one start request.
-class TpFIBControlService : public TpFIBCustomService {
+class ControlService : public ServiceClient {
 public:
-    using TpFIBCustomService::TpFIBCustomService;
+    using ServiceClient::ServiceClient;
 
     // Writes the start request of the concrete service; this class writes none.
     virtual void BuildStartRequest() {}
-    // Builds and sends the start request. Throws EFIBClientError "Cannot perform operation -- service is
+    // Builds and sends the start request. Throws ClientError "Cannot perform operation -- service is
     // not attached", "Start Parameters missing or incorrect" for an empty request, and for a request
     // longer than 65535 bytes.
     virtual void StartAction();
@@ -118,12 +118,12 @@ private:
 };
 
 // A service whose output is read back one line at a time.
-class TpFIBControlAndQueryService : public TpFIBControlService {
+class QueryService : public ControlService {
 public:
-    using TpFIBControlService::TpFIBControlService;
+    using ControlService::ControlService;
 
     int bufferSize() const { return bufferSize_; }
-    // Throws EFIBClientError for a size outside 1..65535.
+    // Throws ClientError for a size outside 1..65535.
     void setBufferSize(int bufferSize);
     bool outputEnded() const { return outputEnded_; }
     // 0 none, 1 backup, 2 restore, 3 repair.
@@ -132,7 +132,7 @@ public:
     // After sending, reads the whole output into this handler when it is set.
     void StartAction() override;
     // The next line of the output, or an empty text once the output has ended (then without a call).
-    // Throws EFIBClientError "Query Parameters missing or incorrect" before any request and
+    // Throws ClientError "Query Parameters missing or incorrect" before any request and
     // "Unexpected Output buffer value" for a malformed answer.
     std::string ReadOutputLine();
     // Whether the server still runs the service.

@@ -7,16 +7,16 @@
 namespace tervolen {
 
 // An error found by the database client layer itself; its text is bare.
-class EFIBClientError : public Error {
+class ClientError : public Error {
 public:
     using Error::Error;
 };
 
 // An error reported by the database server. Its text is the service's path name, ":", CR LF,
 // then the SQL message directly followed by the server's messages.
-class EFIBInterBaseError : public Error {
+class ServerError : public Error {
 public:
-    EFIBInterBaseError(const std::string& pathName, int sqlCode, const std::string& sqlMessage,
+    ServerError(const std::string& pathName, int sqlCode, const std::string& sqlMessage,
                        const std::string& serverMessages);
     int sqlCode() const { return sqlCode_; }
     const std::string& sqlMessage() const { return sqlMessage_; }

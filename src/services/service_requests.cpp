@@ -19,12 +19,12 @@ std::uint32_t OptionBits(const std::set<Option>& options,
 }
 
 [[noreturn]] void StartParametersMissing() {
-    throw EFIBClientError("Start Parameters missing or incorrect");
+    throw ClientError("Start Parameters missing or incorrect");
 }
 
 } // namespace
 
-void TpFIBBackupService::BuildStartRequest() {
+void BackupService::BuildStartRequest() {
     if (databaseName.empty())
         StartParametersMissing();
     SetPendingAction(1);
@@ -33,13 +33,13 @@ void TpFIBBackupService::BuildStartRequest() {
     request.AddText(isc::isc_spb_dbname, databaseName);
     request.AddNumber(isc::isc_spb_options,
                       OptionBits(options, {
-                                              {TBackupOption::IgnoreChecksums, isc::isc_spb_bkp_ignore_checksums},
-                                              {TBackupOption::IgnoreLimbo, isc::isc_spb_bkp_ignore_limbo},
-                                              {TBackupOption::MetadataOnly, isc::isc_spb_bkp_metadata_only},
-                                              {TBackupOption::NoGarbageCollection, isc::isc_spb_bkp_no_garbage_collect},
-                                              {TBackupOption::OldMetadataDesc, isc::isc_spb_bkp_old_descriptions},
-                                              {TBackupOption::NonTransportable, isc::isc_spb_bkp_non_transportable},
-                                              {TBackupOption::ConvertExtTables, isc::isc_spb_bkp_convert},
+                                              {BackupOption::IgnoreChecksums, isc::isc_spb_bkp_ignore_checksums},
+                                              {BackupOption::IgnoreLimbo, isc::isc_spb_bkp_ignore_limbo},
+                                              {BackupOption::MetadataOnly, isc::isc_spb_bkp_metadata_only},
+                                              {BackupOption::NoGarbageCollection, isc::isc_spb_bkp_no_garbage_collect},
+                                              {BackupOption::OldMetadataDesc, isc::isc_spb_bkp_old_descriptions},
+                                              {BackupOption::NonTransportable, isc::isc_spb_bkp_non_transportable},
+                                              {BackupOption::ConvertExtTables, isc::isc_spb_bkp_convert},
                                           }));
     if (verbose)
         request.AddFlag(isc::isc_spb_verbose);
@@ -49,19 +49,19 @@ void TpFIBBackupService::BuildStartRequest() {
     setStartRequest(request.bytes());
 }
 
-void TpFIBRestoreService::BuildStartRequest() {
+void RestoreService::BuildStartRequest() {
     SetPendingAction(2);
     ServiceRequest request;
     request.AddByte(isc::isc_action_svc_restore);
     request.AddNumber(isc::isc_spb_options,
                       OptionBits(options, {
-                                              {TRestoreOption::DeactivateIndexes, isc::isc_spb_res_deactivate_idx},
-                                              {TRestoreOption::NoShadow, isc::isc_spb_res_no_shadow},
-                                              {TRestoreOption::NoValidityCheck, isc::isc_spb_res_no_validity},
-                                              {TRestoreOption::OneRelationAtATime, isc::isc_spb_res_one_at_a_time},
-                                              {TRestoreOption::Replace, isc::isc_spb_res_replace},
-                                              {TRestoreOption::CreateNewDB, isc::isc_spb_res_create},
-                                              {TRestoreOption::UseAllSpace, isc::isc_spb_res_use_all_space},
+                                              {RestoreOption::DeactivateIndexes, isc::isc_spb_res_deactivate_idx},
+                                              {RestoreOption::NoShadow, isc::isc_spb_res_no_shadow},
+                                              {RestoreOption::NoValidityCheck, isc::isc_spb_res_no_validity},
+                                              {RestoreOption::OneRelationAtATime, isc::isc_spb_res_one_at_a_time},
+                                              {RestoreOption::Replace, isc::isc_spb_res_replace},
+                                              {RestoreOption::CreateNewDB, isc::isc_spb_res_create},
+                                              {RestoreOption::UseAllSpace, isc::isc_spb_res_use_all_space},
                                           }));
     if (verbose)
         request.AddFlag(isc::isc_spb_verbose);
@@ -74,7 +74,7 @@ void TpFIBRestoreService::BuildStartRequest() {
     setStartRequest(request.bytes());
 }
 
-void TpFIBValidationService::BuildStartRequest() {
+void ValidationService::BuildStartRequest() {
     SetPendingAction(3);
     ServiceRequest request;
     request.AddByte(isc::isc_action_svc_repair);
@@ -82,21 +82,21 @@ void TpFIBValidationService::BuildStartRequest() {
         StartParametersMissing();
     request.AddText(isc::isc_spb_dbname, databaseName);
     std::uint32_t first = OptionBits(options, {
-                                                  {TValidateOption::SweepDB, isc::isc_spb_rpr_sweep_db},
-                                                  {TValidateOption::ValidateDB, isc::isc_spb_rpr_validate_db},
+                                                  {ValidationOption::SweepDB, isc::isc_spb_rpr_sweep_db},
+                                                  {ValidationOption::ValidateDB, isc::isc_spb_rpr_validate_db},
                                               });
     if (first != 0)
         request.AddNumber(isc::isc_spb_options, first);
     std::uint32_t second =
         OptionBits(options, {
-                                {TValidateOption::LimboTransactions, isc::isc_spb_rpr_list_limbo_trans},
-                                {TValidateOption::CheckDB, isc::isc_spb_rpr_check_db},
-                                {TValidateOption::IgnoreChecksum, isc::isc_spb_rpr_ignore_checksum},
-                                {TValidateOption::KillShadows, isc::isc_spb_rpr_kill_shadows},
-                                {TValidateOption::MendDB, isc::isc_spb_rpr_mend_db},
-                                {TValidateOption::ValidateFull, isc::isc_spb_rpr_full},
+                                {ValidationOption::LimboTransactions, isc::isc_spb_rpr_list_limbo_trans},
+                                {ValidationOption::CheckDB, isc::isc_spb_rpr_check_db},
+                                {ValidationOption::IgnoreChecksum, isc::isc_spb_rpr_ignore_checksum},
+                                {ValidationOption::KillShadows, isc::isc_spb_rpr_kill_shadows},
+                                {ValidationOption::MendDB, isc::isc_spb_rpr_mend_db},
+                                {ValidationOption::ValidateFull, isc::isc_spb_rpr_full},
                             });
-    if (options.contains(TValidateOption::ValidateFull) && !options.contains(TValidateOption::MendDB))
+    if (options.contains(ValidationOption::ValidateFull) && !options.contains(ValidationOption::MendDB))
         second |= isc::isc_spb_rpr_validate_db;
     if (second != 0)
         request.AddNumber(isc::isc_spb_options, second);

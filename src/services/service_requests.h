@@ -9,7 +9,7 @@
 namespace tervolen {
 
 // The elements are in the order in which the jobs' option lists show them.
-enum class TBackupOption {
+enum class BackupOption {
     IgnoreChecksums,
     IgnoreLimbo,
     MetadataOnly,
@@ -18,7 +18,7 @@ enum class TBackupOption {
     NonTransportable,
     ConvertExtTables,
 };
-enum class TRestoreOption {
+enum class RestoreOption {
     DeactivateIndexes,
     NoShadow,
     NoValidityCheck,
@@ -27,7 +27,7 @@ enum class TRestoreOption {
     CreateNewDB,
     UseAllSpace,
 };
-enum class TValidateOption {
+enum class ValidationOption {
     LimboTransactions,
     CheckDB,
     IgnoreChecksum,
@@ -38,38 +38,38 @@ enum class TValidateOption {
     ValidateFull,
 };
 // Stored, never sent.
-enum class TTransactionGlobalAction { CommitGlobal, RollbackGlobal, RecoverTwoPhaseGlobal, NoGlobalAction };
+enum class GlobalTransactionAction { CommitGlobal, RollbackGlobal, RecoverTwoPhaseGlobal, NoGlobalAction };
 
-using TBackupOptions = std::set<TBackupOption>;
-using TRestoreOptions = std::set<TRestoreOption>;
-using TValidateOptions = std::set<TValidateOption>;
+using BackupOptions = std::set<BackupOption>;
+using RestoreOptions = std::set<RestoreOption>;
+using ValidationOptions = std::set<ValidationOption>;
 
-class TpFIBBackupRestoreService : public TpFIBControlAndQueryService {
+class BackupRestoreService : public QueryService {
 public:
-    using TpFIBControlAndQueryService::TpFIBControlAndQueryService;
+    using QueryService::QueryService;
 
     bool verbose = false;
 };
 
-// Backup request (action 1). BuildStartRequest throws EFIBClientError "Start Parameters missing or
+// Backup request (action 1). BuildStartRequest throws ClientError "Start Parameters missing or
 // incorrect" for an empty database name and Error "'%s' is not a valid integer value" for a bad size.
-class TpFIBBackupService : public TpFIBBackupRestoreService {
+class BackupService : public BackupRestoreService {
 public:
-    using TpFIBBackupRestoreService::TpFIBBackupRestoreService;
+    using BackupRestoreService::BackupRestoreService;
     void BuildStartRequest() override;
 
     std::string databaseName;
     // Backup files, each "path" or "path=size limit".
     std::vector<std::string> backupFile;
     int blockingFactor = 0;
-    TBackupOptions options;
+    BackupOptions options;
 };
 
 // Restore request (action 2). BuildStartRequest throws Error "'%s' is not a valid integer value" for a
 // bad size; empty lists are the server's to refuse.
-class TpFIBRestoreService : public TpFIBBackupRestoreService {
+class RestoreService : public BackupRestoreService {
 public:
-    using TpFIBBackupRestoreService::TpFIBBackupRestoreService;
+    using BackupRestoreService::BackupRestoreService;
     void BuildStartRequest() override;
 
     // Database files, each "path" or "path=size in pages".
@@ -77,19 +77,19 @@ public:
     std::vector<std::string> backupFile;
     int pageSize = 0;
     int pageBuffers = 0;
-    TRestoreOptions options;
+    RestoreOptions options;
 };
 
 // Repair request (action 3), with zero, one or two options items. BuildStartRequest throws
-// EFIBClientError "Start Parameters missing or incorrect" for an empty database name.
-class TpFIBValidationService : public TpFIBControlAndQueryService {
+// ClientError "Start Parameters missing or incorrect" for an empty database name.
+class ValidationService : public QueryService {
 public:
-    using TpFIBControlAndQueryService::TpFIBControlAndQueryService;
+    using QueryService::QueryService;
     void BuildStartRequest() override;
 
     std::string databaseName;
-    TValidateOptions options;
-    TTransactionGlobalAction globalAction = TTransactionGlobalAction::CommitGlobal;
+    ValidationOptions options;
+    GlobalTransactionAction globalAction = GlobalTransactionAction::CommitGlobal;
 };
 
 } // namespace tervolen

@@ -11,7 +11,7 @@ constexpr const char* kValidationWarning =
 
 } // namespace
 
-ValidationJob::ValidationJob(JobContext context, TpFIBValidationService& service)
+ValidationJob::ValidationJob(JobContext context, ValidationService& service)
     : context_(std::move(context)), service_(service) {}
 
 void ValidationJob::Run() {

@@ -12,7 +12,7 @@ namespace tervolen {
 // its output replaces what the Monitor holds.
 class ValidationJob {
 public:
-    ValidationJob(JobContext context, TpFIBValidationService& service);
+    ValidationJob(JobContext context, ValidationService& service);
 
     // Runs the job with the fields of the Validation and Config pages (the handler of "Start Validation"),
     // read once the question is answered. A failed attach becomes the red 00027 line, a failed request or
@@ -29,7 +29,7 @@ private:
     void runRequest();
 
     JobContext context_;
-    TpFIBValidationService& service_;
+    ValidationService& service_;
 };
 
 } // namespace tervolen

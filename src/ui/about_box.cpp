@@ -42,7 +42,7 @@ constexpr CreditLine kCredits[] = {
     {"Thank you for using Tervolen!", true},
 };
 
-QStringList CreditLines(const TFrmSobre::Translate& translate) {
+QStringList CreditLines(const AboutBox::Translate& translate) {
     QStringList lines;
     for (const CreditLine& line : kCredits)
         lines << ToQString(line.translated ? translate(line.text) : std::string(line.text));
@@ -119,7 +119,7 @@ void ScrollingCredits::paintEvent(QPaintEvent* event) {
     }
 }
 
-TFrmSobre::TFrmSobre(QWidget& mainWindow, const Translate& translate)
+AboutBox::AboutBox(QWidget& mainWindow, const Translate& translate)
     : QDialog(&mainWindow, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                                Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint) {
     Translate shown = translate ? translate : [](const std::string& text) { return text; };
@@ -163,8 +163,8 @@ TFrmSobre::TFrmSobre(QWidget& mainWindow, const Translate& translate)
     move(mainWindow.frameGeometry().center() - rect().center());
 }
 
-void LbAboutClick(QWidget& mainWindow, const TFrmSobre::Translate& translate) {
-    TFrmSobre box(mainWindow, translate);
+void LbAboutClick(QWidget& mainWindow, const AboutBox::Translate& translate) {
+    AboutBox box(mainWindow, translate);
     box.exec();
 }
 

@@ -49,7 +49,7 @@ private:
 // The about box FrmSobre: "Tervolen - About", a fixed white dialog of 346 x 290 pixels centred on the main
 // window, with the title and version (JvLabel1), a description (Label1), the program's picture (Image), the
 // scrolling credits (SP) and the machine's free and total physical memory (LbFreeMem, LbTotalMemory).
-class TFrmSobre : public QDialog {
+class AboutBox : public QDialog {
     Q_OBJECT
 
 public:
@@ -60,7 +60,7 @@ public:
     static constexpr int kClientHeight = 290;
 
     // Fills the box as it opens (FormCreate); throws Error when the system tells no memory figures.
-    explicit TFrmSobre(QWidget& mainWindow, const Translate& translate = {});
+    explicit AboutBox(QWidget& mainWindow, const Translate& translate = {});
 
     ScrollingCredits& credits() const { return *credits_; }
 
@@ -69,6 +69,6 @@ private:
 };
 
 // LbAboutClick: shows the about box, owned by the main window, modally; it is gone once closed.
-void LbAboutClick(QWidget& mainWindow, const TFrmSobre::Translate& translate);
+void LbAboutClick(QWidget& mainWindow, const AboutBox::Translate& translate);
 
 } // namespace tervolen

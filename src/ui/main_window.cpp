@@ -33,7 +33,7 @@ QTabWidget#PageControl > QTabBar::tab { padding: 2px 4px; }
 
 } // namespace
 
-TFrmPrincipal::TFrmPrincipal(MonitorLog& monitor, Dialogs& dialogs, TrayIcon::Availability trayAvailable)
+MainWindow::MainWindow(MonitorLog& monitor, Dialogs& dialogs, TrayIcon::Availability trayAvailable)
     : QWidget(nullptr, Qt::FramelessWindowHint) {
     setObjectName("FrmPrincipal");
     setWindowTitle(kAppTitle);
@@ -83,9 +83,9 @@ TFrmPrincipal::TFrmPrincipal(MonitorLog& monitor, Dialogs& dialogs, TrayIcon::Av
     formState_->setLabelStyle("LbInfo", kRed, true);
 }
 
-TFrmPrincipal::~TFrmPrincipal() = default;
+MainWindow::~MainWindow() = default;
 
-void TFrmPrincipal::buildPages(MonitorLog& monitor, WindowDragger& dragger) {
+void MainWindow::buildPages(MonitorLog& monitor, WindowDragger& dragger) {
     schedulePage_ = new SchedulePage;
     auto* restore = new RestorePage;
     auto* validation = new ValidationPage;
@@ -104,7 +104,7 @@ void TFrmPrincipal::buildPages(MonitorLog& monitor, WindowDragger& dragger) {
         dragger.addSurface(surface);
 }
 
-void TFrmPrincipal::showAtStartup() {
+void MainWindow::showAtStartup() {
     startupMinimizePending_ = true;
     show();
     QTimer::singleShot(0, this, [this] {
@@ -115,7 +115,7 @@ void TFrmPrincipal::showAtStartup() {
     });
 }
 
-void TFrmPrincipal::minimizeApplication() {
+void MainWindow::minimizeApplication() {
     setMinimized(true);
     if (tray_->showIfAvailable())
         hide();
@@ -123,42 +123,42 @@ void TFrmPrincipal::minimizeApplication() {
         showMinimized();
 }
 
-void TFrmPrincipal::restoreApplication() {
+void MainWindow::restoreApplication() {
     setMinimized(false);
     showNormal();
     raise();
     activateWindow();
 }
 
-void TFrmPrincipal::setMinimized(bool minimized) {
+void MainWindow::setMinimized(bool minimized) {
     minimized_ = minimized;
     tray_->launchAction()->setEnabled(minimized);
 }
 
-void TFrmPrincipal::revealControl(QWidget& control) {
+void MainWindow::revealControl(QWidget& control) {
     schedulePage_->reveal(control);
 }
 
-bool TFrmPrincipal::event(QEvent* event) {
+bool MainWindow::event(QEvent* event) {
     if (event->type() == QEvent::WindowActivate && startupMinimizePending_) {
         startupMinimizePending_ = false;
-        QTimer::singleShot(0, this, &TFrmPrincipal::minimizeApplication);
+        QTimer::singleShot(0, this, &MainWindow::minimizeApplication);
     }
     return QWidget::event(event);
 }
 
-void TFrmPrincipal::changeEvent(QEvent* event) {
+void MainWindow::changeEvent(QEvent* event) {
     // The window system may minimise or restore the window too (a task bar, a keyboard shortcut).
     if (event->type() == QEvent::WindowStateChange) {
         if (isMinimized() && !minimized_)
-            QTimer::singleShot(0, this, &TFrmPrincipal::minimizeApplication);
+            QTimer::singleShot(0, this, &MainWindow::minimizeApplication);
         else if (!isMinimized() && minimized_ && isVisible())
             setMinimized(false);
     }
     QWidget::changeEvent(event);
 }
 
-void TFrmPrincipal::closeEvent(QCloseEvent* event) {
+void MainWindow::closeEvent(QCloseEvent* event) {
     QWidget::closeEvent(event);
     if (event->isAccepted())
         emit closed();

@@ -20,7 +20,7 @@ class WindowDragger;
 // The main window FrmPrincipal: a borderless white window of 356 x 512 pixels with the header, the
 // command strip, the five pages with the info label below them, and the notification-area icon. The
 // logic reaches its controls through formState(); the Monitor page shows the given log.
-class TFrmPrincipal : public QWidget, public FormWindow {
+class MainWindow : public QWidget, public FormWindow {
     Q_OBJECT
 
 public:
@@ -28,9 +28,9 @@ public:
     static constexpr int kClientHeight = 512;
 
     // trayAvailable tells whether a notification area exists; by default the desktop is asked.
-    TFrmPrincipal(MonitorLog& monitor, Dialogs& dialogs,
+    MainWindow(MonitorLog& monitor, Dialogs& dialogs,
                   TrayIcon::Availability trayAvailable = &QSystemTrayIcon::isSystemTrayAvailable);
-    ~TFrmPrincipal() override;
+    ~MainWindow() override;
 
     FormState& formState() { return *formState_; }
     TrayIcon& trayIcon() { return *tray_; }

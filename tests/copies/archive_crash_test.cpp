@@ -38,7 +38,7 @@ protected:
         if (addToExisting) {
             test::WriteFile(sources.file(kOlderName), test::BackupLikeBytes(backupSize / 2, 2));
             ZipArchiveWriter writer;
-            writer.setCompressMethod(CompressMethod::cmStore);
+            writer.setCompressMethod(CompressionMethod::Store);
             writer.setArchiveFile(archive());
             writer.fileSpec().push_back(sources.file(kOlderName));
             ASSERT_EQ(writer.Compress(), 1);
@@ -59,7 +59,7 @@ protected:
     void compress() {
         MonitorLog monitor;
         ZipArchiveWriter writer;
-        if (!CompressBackup(dir.file(kBackupName), {CompressMethod::cmDeflate}, writer, monitor))
+        if (!CompressBackup(dir.file(kBackupName), {CompressionMethod::Deflate}, writer, monitor))
             throw std::runtime_error(monitor.paragraph(monitor.size() - 1).text);
     }
 
@@ -108,7 +108,7 @@ protected:
     void nextRunAndReset() {
         MonitorLog monitor;
         ZipArchiveWriter writer;
-        CompressBackup(dir.file(kBackupName), {CompressMethod::cmDeflate}, writer, monitor);
+        CompressBackup(dir.file(kBackupName), {CompressionMethod::Deflate}, writer, monitor);
         EXPECT_TRUE(test::ReadFile(archive()) == newArchive) << monitor.paragraph(monitor.size() - 1).text;
         EXPECT_EQ(test::Listing(dir.path()), (std::vector<std::string>{kBackupName, kArchiveName}))
             << "a temporary survived";
@@ -204,7 +204,7 @@ TEST_F(ArchiveCrash, RunThatCompressesNothingRemovesStaleTemporaries) {
     test::WriteFile(dir.file(std::string(".") + kArchiveName + ".tervolen-Ab3xY9"), "left by a killed run");
     MonitorLog monitor;
     ZipArchiveWriter writer;
-    EXPECT_FALSE(CompressBackup(dir.file(kBackupName), {CompressMethod::cmDeflate}, writer, monitor));
+    EXPECT_FALSE(CompressBackup(dir.file(kBackupName), {CompressionMethod::Deflate}, writer, monitor));
     EXPECT_EQ(monitor.paragraph(monitor.size() - 1).text, "No new file to compress.");
     EXPECT_EQ(test::Listing(dir.path()), (std::vector<std::string>{kBackupName, kArchiveName}));
 }

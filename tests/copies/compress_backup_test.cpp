@@ -21,7 +21,7 @@ CompressionRun Compress(const std::string& folder) {
     ZipArchiveWriter writer;
     CompressionRun run;
     run.archiveHandedOn =
-        CompressBackup(folder + "/" + kBackupName, {CompressMethod::cmDeflate}, writer, monitor).has_value();
+        CompressBackup(folder + "/" + kBackupName, {CompressionMethod::Deflate}, writer, monitor).has_value();
     for (std::size_t i = 0; i < monitor.size(); ++i)
         run.lines.push_back(monitor.paragraph(i));
     return run;

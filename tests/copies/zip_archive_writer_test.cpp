@@ -144,7 +144,7 @@ std::string CompressFailure(ZipArchiveWriter& writer) {
 
 class ZipWriterTest : public ::testing::Test {
 protected:
-    ZipArchiveWriter Writer(CompressMethod method, const std::string& archive, const std::string& spec) {
+    ZipArchiveWriter Writer(CompressionMethod method, const std::string& archive, const std::string& spec) {
         ZipArchiveWriter writer;
         writer.setCompressMethod(method);
         writer.setArchiveFile(archive);
@@ -158,7 +158,7 @@ protected:
         fs::create_directories(dir.file("other"));
         test::WriteFile(dir.file("other/notes.txt"), test::BackupLikeBytes(40000, 7));
         ZipArchiveWriter writer =
-            Writer(CompressMethod::cmBZip2, folder + "/200612093015.zip", dir.file("other/notes.txt"));
+            Writer(CompressionMethod::Bzip2, folder + "/200612093015.zip", dir.file("other/notes.txt"));
         EXPECT_EQ(writer.Compress(), 1);
         return folder + "/200612093015.zip";
     }
@@ -170,7 +170,7 @@ protected:
 
 struct RoundTripCase {
     const char* label;
-    CompressMethod method;
+    CompressionMethod method;
     size_t size;
     bool random;
     uint16_t expectedMethod;
@@ -209,16 +209,16 @@ TEST_P(ZipRoundTrip, ReadersAcceptTheArchiveAndEveryFieldIsAsTabled) {
 
 INSTANTIATE_TEST_SUITE_P(
     MethodsAndSources, ZipRoundTrip,
-    ::testing::Values(RoundTripCase{"DeflateEmpty", CompressMethod::cmDeflate, 0, false, 0},
-                      RoundTripCase{"Bzip2Empty", CompressMethod::cmBZip2, 0, false, 12},
-                      RoundTripCase{"DeflateTinyIncompressible", CompressMethod::cmDeflate, 100, true, 0},
-                      RoundTripCase{"Bzip2TinyIncompressible", CompressMethod::cmBZip2, 100, true, 12},
-                      RoundTripCase{"DeflateTiny256", CompressMethod::cmDeflate, 256, false, 8},
-                      RoundTripCase{"DeflateIncompressible", CompressMethod::cmDeflate, 300000, true, 8},
-                      RoundTripCase{"Bzip2Incompressible", CompressMethod::cmBZip2, 300000, true, 12},
-                      RoundTripCase{"DeflateSeveralMB", CompressMethod::cmDeflate, (5 << 20) + 123, false, 8},
-                      RoundTripCase{"Bzip2SeveralMB", CompressMethod::cmBZip2, (5 << 20) + 123, false, 12},
-                      RoundTripCase{"StoreSeveralMB", CompressMethod::cmStore, (3 << 20) + 5, false, 0}),
+    ::testing::Values(RoundTripCase{"DeflateEmpty", CompressionMethod::Deflate, 0, false, 0},
+                      RoundTripCase{"Bzip2Empty", CompressionMethod::Bzip2, 0, false, 12},
+                      RoundTripCase{"DeflateTinyIncompressible", CompressionMethod::Deflate, 100, true, 0},
+                      RoundTripCase{"Bzip2TinyIncompressible", CompressionMethod::Bzip2, 100, true, 12},
+                      RoundTripCase{"DeflateTiny256", CompressionMethod::Deflate, 256, false, 8},
+                      RoundTripCase{"DeflateIncompressible", CompressionMethod::Deflate, 300000, true, 8},
+                      RoundTripCase{"Bzip2Incompressible", CompressionMethod::Bzip2, 300000, true, 12},
+                      RoundTripCase{"DeflateSeveralMB", CompressionMethod::Deflate, (5 << 20) + 123, false, 8},
+                      RoundTripCase{"Bzip2SeveralMB", CompressionMethod::Bzip2, (5 << 20) + 123, false, 12},
+                      RoundTripCase{"StoreSeveralMB", CompressionMethod::Store, (3 << 20) + 5, false, 0}),
     [](const auto& info) { return std::string(info.param.label); });
 
 // ---- Header rules ----
@@ -226,7 +226,7 @@ INSTANTIATE_TEST_SUITE_P(
 TEST_F(ZipWriterTest, StoreTypeExtensionIsDeflatedAtLevelZero) {
     std::string content = test::BackupLikeBytes(20000, 7);
     test::WriteFile(dir.file("backup.ZIP"), content);
-    ZipArchiveWriter writer = Writer(CompressMethod::cmDeflate, dir.file("outer.zip"), dir.file("backup.ZIP"));
+    ZipArchiveWriter writer = Writer(CompressionMethod::Deflate, dir.file("outer.zip"), dir.file("backup.ZIP"));
     ASSERT_EQ(writer.Compress(), 1);
     SingleEntry entry = ReadSingleEntryArchive(dir.file("outer.zip"));
     EXPECT_EQ(entry.method, 8);
@@ -241,7 +241,7 @@ TEST_F(ZipWriterTest, StoreTypeExtensionIsDeflatedAtLevelZero) {
 TEST_F(ZipWriterTest, EntriesAreMarkedBinarySoUnzipNeverConvertsTheirLineEnds) {
     const std::string textLike = "line one\r\nline two\r\n";
     test::WriteFile(dir.file("backup.fbk"), textLike);
-    ZipArchiveWriter writer = Writer(CompressMethod::cmDeflate, dir.file("a.zip"), dir.file("backup.fbk"));
+    ZipArchiveWriter writer = Writer(CompressionMethod::Deflate, dir.file("a.zip"), dir.file("backup.fbk"));
     ASSERT_EQ(writer.Compress(), 1);
     std::string extracted;
     ASSERT_EQ(test::RunCommand("unzip -a -p " + dir.file("a.zip"), &extracted), 0);
@@ -252,10 +252,10 @@ TEST_F(ZipWriterTest, AttributesFollowThePlatformMapping) {
     test::WriteFile(dir.file("readonly.fbk"), "read only");
     ::chmod(dir.file("readonly.fbk").c_str(), 0444);
     test::WriteFile(dir.file(".hidden.fbk"), "hidden");
-    ZipArchiveWriter writer = Writer(CompressMethod::cmDeflate, dir.file("a.zip"), dir.file("readonly.fbk"));
+    ZipArchiveWriter writer = Writer(CompressionMethod::Deflate, dir.file("a.zip"), dir.file("readonly.fbk"));
     ASSERT_EQ(writer.Compress(), 1);
     EXPECT_EQ(ReadSingleEntryArchive(dir.file("a.zip")).externalAttributes, 0x21u);
-    writer = Writer(CompressMethod::cmDeflate, dir.file("b.zip"), dir.file(".hidden.fbk"));
+    writer = Writer(CompressionMethod::Deflate, dir.file("b.zip"), dir.file(".hidden.fbk"));
     ASSERT_EQ(writer.Compress(), 1);
     EXPECT_EQ(ReadSingleEntryArchive(dir.file("b.zip")).externalAttributes, 0x22u);
 }
@@ -263,7 +263,7 @@ TEST_F(ZipWriterTest, AttributesFollowThePlatformMapping) {
 TEST_F(ZipWriterTest, ModificationTimesOutsideTheDosRangeAreClamped) {
     test::WriteFile(dir.file("old.fbk"), "old");
     SetModified(dir.file("old.fbk"), test::LocalMoment(1975, 6, 1, 12, 0, 0));
-    ZipArchiveWriter writer = Writer(CompressMethod::cmDeflate, dir.file("a.zip"), dir.file("old.fbk"));
+    ZipArchiveWriter writer = Writer(CompressionMethod::Deflate, dir.file("a.zip"), dir.file("old.fbk"));
     ASSERT_EQ(writer.Compress(), 1);
     SingleEntry entry = ReadSingleEntryArchive(dir.file("a.zip"));
     EXPECT_EQ(entry.date, (0 << 9) | (1 << 5) | 1);
@@ -273,7 +273,7 @@ TEST_F(ZipWriterTest, ModificationTimesOutsideTheDosRangeAreClamped) {
 TEST_F(ZipWriterTest, NonAsciiNamesAreMarkedUtf8) {
     std::string name = "c\xC3\xB3pia.fbk";
     test::WriteFile(dir.file(name), test::BackupLikeBytes(5000, 7));
-    ZipArchiveWriter writer = Writer(CompressMethod::cmDeflate, dir.file("a.zip"), dir.file(name));
+    ZipArchiveWriter writer = Writer(CompressionMethod::Deflate, dir.file("a.zip"), dir.file(name));
     ASSERT_EQ(writer.Compress(), 1);
     SingleEntry entry = ReadSingleEntryArchive(dir.file("a.zip"));
     EXPECT_EQ(entry.flags, 0x0802);
@@ -298,12 +298,12 @@ TEST_F(ZipWriterTest, ArchivePathWithoutExtensionGetsDefaultExt) {
 
 TEST_F(ZipWriterTest, CompressMethodKeepsItsValueForUnknownMethods) {
     ZipArchiveWriter writer;
-    EXPECT_EQ(writer.compressMethod(), CompressMethod::cmDeflate);
-    writer.setCompressMethod(CompressMethod::cmBZip2);
-    writer.setCompressMethod(static_cast<CompressMethod>(7));
-    EXPECT_EQ(writer.compressMethod(), CompressMethod::cmBZip2);
-    writer.setCompressMethod(CompressMethod::cmStore);
-    EXPECT_EQ(writer.compressMethod(), CompressMethod::cmStore);
+    EXPECT_EQ(writer.compressMethod(), CompressionMethod::Deflate);
+    writer.setCompressMethod(CompressionMethod::Bzip2);
+    writer.setCompressMethod(static_cast<CompressionMethod>(7));
+    EXPECT_EQ(writer.compressMethod(), CompressionMethod::Bzip2);
+    writer.setCompressMethod(CompressionMethod::Store);
+    EXPECT_EQ(writer.compressMethod(), CompressionMethod::Store);
 }
 
 // ---- File selection ----
@@ -316,7 +316,7 @@ TEST_F(ZipWriterTest, SearchDescendsIntoSubfoldersAndStoresRelativeNames) {
     ::mkfifo(dir.file("sub/backup.fbk.pipe").c_str(), 0644);
     ::mkfifo(dir.file("old/Backup.fbk").c_str(), 0644);
 
-    ZipArchiveWriter writer = Writer(CompressMethod::cmDeflate, dir.file("out/a.zip"), dir.file("backup.fbk"));
+    ZipArchiveWriter writer = Writer(CompressionMethod::Deflate, dir.file("out/a.zip"), dir.file("backup.fbk"));
     fs::create_directories(dir.file("out"));
     ASSERT_EQ(writer.Compress(), 3);
     ExpectReadersAccept(dir.file("out/a.zip"), {{"backup.fbk", dir.file("backup.fbk")},
@@ -328,7 +328,7 @@ TEST_F(ZipWriterTest, WildcardsMatchTheNamePartWithoutRegardToCase) {
     for (const char* file : {"200612093015.fbk", "200612093016.FBK", "200612093015.gbk", "2006.fbk", "notes.txt"})
         test::WriteFile(dir.file(file), file);
     fs::create_directories(dir.file("out"));
-    ZipArchiveWriter writer = Writer(CompressMethod::cmDeflate, dir.file("out/a.zip"), dir.file("20061209301?.*bk"));
+    ZipArchiveWriter writer = Writer(CompressionMethod::Deflate, dir.file("out/a.zip"), dir.file("20061209301?.*bk"));
     writer.fileSpec().push_back(dir.file("*.TXT"));
     ASSERT_EQ(writer.Compress(), 4);
     EXPECT_EQ(test::PythonEntryNames(dir.file("out/a.zip")),
@@ -339,7 +339,7 @@ TEST_F(ZipWriterTest, SpecWithoutFolderSearchesTheCurrentFolder) {
     test::WriteFile(dir.file("backup.fbk"), "data");
     fs::path previous = fs::current_path();
     fs::current_path(dir.path());
-    ZipArchiveWriter writer = Writer(CompressMethod::cmDeflate, "a.zip", "backup.fbk");
+    ZipArchiveWriter writer = Writer(CompressionMethod::Deflate, "a.zip", "backup.fbk");
     int32_t count = writer.Compress();
     fs::current_path(previous);
     ASSERT_EQ(count, 1);
@@ -353,7 +353,7 @@ TEST_F(ZipWriterTest, ExistingEntriesStayFirstAndUnchanged) {
     std::string before = test::ReadFile(archive);
     test::WriteFile(dir.file("200612093015.fbk"), test::BackupLikeBytes(700000, 7));
 
-    ZipArchiveWriter writer = Writer(CompressMethod::cmDeflate, archive, dir.file("200612093015.fbk"));
+    ZipArchiveWriter writer = Writer(CompressionMethod::Deflate, archive, dir.file("200612093015.fbk"));
     ASSERT_EQ(writer.Compress(), 1);
     std::string after = test::ReadFile(archive);
     size_t oldDirectory = U32(before, before.size() - 6);
@@ -379,7 +379,7 @@ TEST_F(ZipWriterTest, EntriesOfAnotherWriterAreKept) {
     std::string before = test::ReadFile(dir.file("peer.zip"));
     test::WriteFile(dir.file("new.fbk"), test::BackupLikeBytes(100000, 7));
 
-    ZipArchiveWriter writer = Writer(CompressMethod::cmBZip2, dir.file("peer.zip"), dir.file("new.fbk"));
+    ZipArchiveWriter writer = Writer(CompressionMethod::Bzip2, dir.file("peer.zip"), dir.file("new.fbk"));
     ASSERT_EQ(writer.Compress(), 1);
     std::string after = test::ReadFile(dir.file("peer.zip"));
     size_t oldDirectory = U32(before, before.size() - 6);
@@ -412,7 +412,7 @@ TEST_F(ZipWriterTest, Zip64ArchiveOfAnotherWriterIsKept) {
     fs::create_directories(dir.file("src"));
     test::WriteFile(dir.file("src/new.fbk"), test::BackupLikeBytes(100000, 7));
 
-    ZipArchiveWriter writer = Writer(CompressMethod::cmDeflate, dir.file("many.zip"), dir.file("src/new.fbk"));
+    ZipArchiveWriter writer = Writer(CompressionMethod::Deflate, dir.file("many.zip"), dir.file("src/new.fbk"));
     ASSERT_EQ(writer.Compress(), 1);
     std::string after = test::ReadFile(dir.file("many.zip"));
     size_t zip64End = after.size() - 22 - 20 - 56;
@@ -427,7 +427,7 @@ TEST_F(ZipWriterTest, Zip64ArchiveOfAnotherWriterIsKept) {
 TEST_F(ZipWriterTest, NameClashLeavesTheArchiveByteForByte) {
     fs::create_directories(dir.file("first"));
     test::WriteFile(dir.file("first/BACKUP.FBK"), test::BackupLikeBytes(5000, 7));
-    ZipArchiveWriter writer = Writer(CompressMethod::cmDeflate, dir.file("a.zip"), dir.file("first/BACKUP.FBK"));
+    ZipArchiveWriter writer = Writer(CompressionMethod::Deflate, dir.file("a.zip"), dir.file("first/BACKUP.FBK"));
     ASSERT_EQ(writer.Compress(), 1);
     std::string before = test::ReadFile(dir.file("a.zip"));
     struct stat beforeInfo {};
@@ -435,7 +435,7 @@ TEST_F(ZipWriterTest, NameClashLeavesTheArchiveByteForByte) {
 
     fs::create_directories(dir.file("second"));
     test::WriteFile(dir.file("second/backup.fbk"), "another content");
-    writer = Writer(CompressMethod::cmBZip2, dir.file("a.zip"), dir.file("second/backup.fbk"));
+    writer = Writer(CompressionMethod::Bzip2, dir.file("a.zip"), dir.file("second/backup.fbk"));
     CompressFailure(writer);
     EXPECT_TRUE(test::ReadFile(dir.file("a.zip")) == before) << "archive changed";
     struct stat afterInfo {};
@@ -449,7 +449,7 @@ TEST_F(ZipWriterTest, NameClashLeavesTheArchiveByteForByte) {
 TEST_F(ZipWriterTest, ProgressAndEventsRunWhileWorking) {
     std::string content = test::BackupLikeBytes(1000000, 7);
     test::WriteFile(dir.file("backup.fbk"), content);
-    ZipArchiveWriter writer = Writer(CompressMethod::cmBZip2, dir.file("a.zip"), dir.file("backup.fbk"));
+    ZipArchiveWriter writer = Writer(CompressionMethod::Bzip2, dir.file("a.zip"), dir.file("backup.fbk"));
     std::vector<std::pair<uint64_t, uint64_t>> reports;
     int events = 0;
     writer.setProgress([&](uint64_t read, uint64_t total) { reports.emplace_back(read, total); });
@@ -466,7 +466,7 @@ TEST_F(ZipWriterTest, ProgressAndEventsRunWhileWorking) {
 
 TEST_F(ZipWriterTest, SourceThatCannotBeOpenedIsDropped) {
     test::WriteFile(dir.file("backup.fbk"), "data");
-    ZipArchiveWriter writer = Writer(CompressMethod::cmDeflate, dir.file("a.zip"), dir.file("backup.fbk"));
+    ZipArchiveWriter writer = Writer(CompressionMethod::Deflate, dir.file("a.zip"), dir.file("backup.fbk"));
     // Once the search is done, the file gives way to a folder of the same name.
     writer.setProgress([&](uint64_t read, uint64_t) {
         if (read == 0) {
@@ -482,7 +482,7 @@ TEST_F(ZipWriterTest, SourceThatCannotBeOpenedIsDropped) {
 TEST_F(ZipWriterTest, OtherFilesGoOnWhenOneSourceIsDropped) {
     test::WriteFile(dir.file("a.fbk"), test::BackupLikeBytes(300000, 7));
     test::WriteFile(dir.file("b.fbk"), test::BackupLikeBytes(3000, 7));
-    ZipArchiveWriter writer = Writer(CompressMethod::cmDeflate, dir.file("out.zip"), dir.file("*.fbk"));
+    ZipArchiveWriter writer = Writer(CompressionMethod::Deflate, dir.file("out.zip"), dir.file("*.fbk"));
     writer.setProgress([&](uint64_t read, uint64_t) {
         if (read == 0)
             fs::remove(dir.file("a.fbk"));
@@ -494,16 +494,16 @@ TEST_F(ZipWriterTest, OtherFilesGoOnWhenOneSourceIsDropped) {
 TEST_F(ZipWriterTest, NoMatchingFileGivesZero) {
     fs::create_directories(dir.file("backup.fbk"));
     ::mkfifo(dir.file("pipe.fbk").c_str(), 0644);
-    ZipArchiveWriter writer = Writer(CompressMethod::cmDeflate, dir.file("a.zip"), dir.file("*.fbk"));
+    ZipArchiveWriter writer = Writer(CompressionMethod::Deflate, dir.file("a.zip"), dir.file("*.fbk"));
     CompressFailure(writer);
-    writer = Writer(CompressMethod::cmDeflate, dir.file("a.zip"), dir.file("missing/x.fbk"));
+    writer = Writer(CompressionMethod::Deflate, dir.file("a.zip"), dir.file("missing/x.fbk"));
     CompressFailure(writer);
     EXPECT_EQ(test::Listing(dir.path()), (std::vector<std::string>{"backup.fbk", "pipe.fbk"}));
 }
 
 TEST_F(ZipWriterTest, MissingArchiveFolderGivesZero) {
     test::WriteFile(dir.file("backup.fbk"), "data");
-    ZipArchiveWriter writer = Writer(CompressMethod::cmDeflate, dir.file("missing/a.zip"), dir.file("backup.fbk"));
+    ZipArchiveWriter writer = Writer(CompressionMethod::Deflate, dir.file("missing/a.zip"), dir.file("backup.fbk"));
     CompressFailure(writer);
     EXPECT_FALSE(fs::exists(dir.file("missing")));
 }
@@ -520,7 +520,7 @@ TEST_P(ZipForeignFile, IsLeftAloneAndGivesZero) {
     std::string content = GetParam().content(valid);
     test::WriteFile(dir.file("a.zip"), content);
     test::WriteFile(dir.file("backup.fbk"), "data");
-    ZipArchiveWriter writer = Writer(CompressMethod::cmDeflate, dir.file("a.zip"), dir.file("backup.fbk"));
+    ZipArchiveWriter writer = Writer(CompressionMethod::Deflate, dir.file("a.zip"), dir.file("backup.fbk"));
     std::string error = CompressFailure(writer);
     EXPECT_FALSE(error.empty());
     EXPECT_TRUE(test::ReadFile(dir.file("a.zip")) == content) << "file changed";
@@ -554,7 +554,7 @@ INSTANTIATE_TEST_SUITE_P(
 TEST_F(ZipWriterTest, FolderAtTheArchivePathIsLeftAlone) {
     fs::create_directories(dir.file("a.zip"));
     test::WriteFile(dir.file("backup.fbk"), "data");
-    ZipArchiveWriter writer = Writer(CompressMethod::cmDeflate, dir.file("a.zip"), dir.file("backup.fbk"));
+    ZipArchiveWriter writer = Writer(CompressionMethod::Deflate, dir.file("a.zip"), dir.file("backup.fbk"));
     CompressFailure(writer);
     EXPECT_TRUE(fs::is_directory(dir.file("a.zip")));
     EXPECT_EQ(test::Listing(dir.path()), (std::vector<std::string>{"a.zip", "backup.fbk"}));
@@ -571,14 +571,14 @@ TEST_P(ZipWriteFailure, LeavesTheExistingArchiveAndNoTemporaryFile) {
     // The bytes a successful call writes, header rewrite included.
     uint64_t total = 0;
     fs::copy_file(archive, dir.file("probe/a.zip"));
-    ZipArchiveWriter probe = Writer(CompressMethod::cmDeflate, dir.file("probe/a.zip"), dir.file("backup.fbk"));
+    ZipArchiveWriter probe = Writer(CompressionMethod::Deflate, dir.file("probe/a.zip"), dir.file("backup.fbk"));
     probe.setSinkFilter(
         [&](std::unique_ptr<ArchiveSink> sink) { return std::make_unique<FailingSink>(std::move(sink), UINT64_MAX); });
     ASSERT_EQ(probe.Compress(), 1);
     total = fs::file_size(dir.file("probe/a.zip")) + 30 + std::string("backup.fbk").size();
 
     uint64_t limit = (total - 1) * static_cast<uint64_t>(GetParam()) / 1000;
-    ZipArchiveWriter writer = Writer(CompressMethod::cmDeflate, archive, dir.file("backup.fbk"));
+    ZipArchiveWriter writer = Writer(CompressionMethod::Deflate, archive, dir.file("backup.fbk"));
     writer.setSinkFilter(
         [&](std::unique_ptr<ArchiveSink> sink) { return std::make_unique<FailingSink>(std::move(sink), limit); });
     SCOPED_TRACE("limit " + std::to_string(limit) + " of " + std::to_string(total));
@@ -598,13 +598,13 @@ TEST_F(ZipWriterTest, FullDiskLeavesNothingBehind) {
     test::WriteFile(dir.file("backup.fbk"), test::RandomBytes(3 << 20, 5));
     std::string archive = ExistingArchive(dir.file("full"));
     std::string before = test::ReadFile(archive);
-    ZipArchiveWriter writer = Writer(CompressMethod::cmDeflate, archive, dir.file("backup.fbk"));
+    ZipArchiveWriter writer = Writer(CompressionMethod::Deflate, archive, dir.file("backup.fbk"));
     std::string error = CompressFailure(writer);
     EXPECT_NE(error.find("No space left"), std::string::npos);
     EXPECT_TRUE(test::ReadFile(archive) == before) << "archive changed";
     EXPECT_EQ(test::Listing(dir.file("full")), std::vector<std::string>{"200612093015.zip"});
 
-    writer = Writer(CompressMethod::cmBZip2, dir.file("full/new.zip"), dir.file("backup.fbk"));
+    writer = Writer(CompressionMethod::Bzip2, dir.file("full/new.zip"), dir.file("backup.fbk"));
     CompressFailure(writer);
     EXPECT_EQ(test::Listing(dir.file("full")), std::vector<std::string>{"200612093015.zip"});
 }
@@ -617,10 +617,10 @@ TEST_F(ZipWriterTest, ReadOnlyFolderLeavesNothingBehind) {
     ASSERT_TRUE(mount.makeReadOnly());
     test::WriteFile(dir.file("backup.fbk"), test::BackupLikeBytes(10000, 7));
 
-    ZipArchiveWriter writer = Writer(CompressMethod::cmDeflate, archive, dir.file("backup.fbk"));
+    ZipArchiveWriter writer = Writer(CompressionMethod::Deflate, archive, dir.file("backup.fbk"));
     CompressFailure(writer);
     EXPECT_TRUE(test::ReadFile(archive) == before) << "archive changed";
-    writer = Writer(CompressMethod::cmDeflate, dir.file("ro/new.zip"), dir.file("backup.fbk"));
+    writer = Writer(CompressionMethod::Deflate, dir.file("ro/new.zip"), dir.file("backup.fbk"));
     std::string error = CompressFailure(writer);
     EXPECT_NE(error.find("Read-only"), std::string::npos);
     EXPECT_EQ(test::Listing(dir.file("ro")), std::vector<std::string>{"200612093015.zip"});

@@ -53,7 +53,7 @@ TEST(ZipLarge, SparseSourceOver4GiBUsesZip64) {
         GTEST_SKIP() << "the temporary folder cannot hold sparse files";
 
     ZipArchiveWriter writer;
-    writer.setCompressMethod(CompressMethod::cmDeflate);
+    writer.setCompressMethod(CompressionMethod::Deflate);
     writer.setArchiveFile(dir.file("200612093015.zip"));
     writer.fileSpec().push_back(source);
     ASSERT_EQ(writer.Compress(), 1);

@@ -27,7 +27,7 @@ public:
     explicit Client(Protocol protocol) : protocol_(protocol) {
         const NetworkTimeouts timeouts{5s, 5s, 5s};
         smtp_.setHost("127.0.0.1");
-        smtp_.setAuthType(TIdSMTPAuthenticationType::atNone);
+        smtp_.setAuthType(SmtpAuthentication::None);
         smtp_.setHeloName("tester.example");
         smtp_.setTimeouts(timeouts);
         ftp_.setHost("127.0.0.1");
@@ -55,8 +55,8 @@ public:
 
 private:
     Protocol protocol_;
-    TIdSMTP smtp_;
-    TIdFTP ftp_;
+    SmtpClient smtp_;
+    FtpClient ftp_;
 };
 
 // The server's side up to a logged-in client: greeting and EHLO, or greeting, USER, FEAT, TYPE I and SYST.

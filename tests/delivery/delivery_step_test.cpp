@@ -35,7 +35,7 @@ protected:
     }
 
     void sendMail(const OpenedFile& archive) {
-        TIdSMTP smtp;
+        SmtpClient smtp;
         SendBackupByMail(archive, mail, smtp, message, monitor);
     }
 
@@ -43,7 +43,7 @@ protected:
     MailSettings mail;
     FtpSettings ftp;
     MonitorLog monitor;
-    TIdMessage message;
+    MailMessage message;
 };
 
 struct MissingValues {
@@ -80,7 +80,7 @@ TEST_F(DeliveryStepTest, TheFtpStepRefusesAnEmptyAddressWithoutConnecting) {
     ftp.port = std::to_string(listener.port());
     for (const std::string address : {"", "   "}) {
         ftp.host = address;
-        TIdFTP client;
+        FtpClient client;
         try {
             SendBackupByFtp(archive, ftp, client);
             FAIL() << "sent to \"" << address << "\"";
@@ -138,7 +138,7 @@ TEST_F(DeliveryStepTest, TheFtpStepUploadsTheArchiveItWasHandedUnderItsName) {
                            ScriptedServer::Expect("150 Opening.\r\n", onStor),
                            ScriptedServer::Send("226 Transfer complete.\r\n"), ScriptedServer::Expect("221 Bye.\r\n")});
     ftp = {"127.0.0.1", std::to_string(server.port()), "backup", "secret"};
-    TIdFTP client;
+    FtpClient client;
     SendBackupByFtp(archive, ftp, client);
     ASSERT_TRUE(server.waitFinished(10s));
     EXPECT_EQ(received, content);

@@ -99,7 +99,7 @@ protected:
     }
 
     test::TempDir temp;
-    TIdFTP ftp;
+    FtpClient ftp;
 };
 
 TEST_F(FtpClientTest, ReadsThe220AfterA120AndLogsIn) {

@@ -80,7 +80,7 @@ protected:
     }
 
     test::TempDir temp;
-    TIdFTP ftp;
+    FtpClient ftp;
 };
 
 TEST_F(FtpDataPeerTest, AStrangersConnectionIsClosedUnreadAndTheServerGetsTheFile) {

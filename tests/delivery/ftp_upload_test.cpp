@@ -33,7 +33,7 @@ protected:
     test::TempDir temp;
     const std::string home = MakeFolder(temp.file("home"));
     test::FtpTestServer server{home, "backup", "s3cret pass"};
-    TIdFTP ftp;
+    FtpClient ftp;
 };
 
 TEST_F(FtpUploadTest, UploadedFilesEqualTheLocalOnes) {

@@ -57,8 +57,8 @@ std::string DecodeBase64(const std::string& text) {
     return bytes;
 }
 
-TIdMessage BackupMessage(const std::string& attachmentPath) {
-    TIdMessage message;
+MailMessage BackupMessage(const std::string& attachmentPath) {
+    MailMessage message;
     message.from.address = "backup@example.com";
     message.recipients = ParseAddressList("a@example.com; Bob <b@example.com>,");
     message.subject = "Data Base Backup";
@@ -70,7 +70,7 @@ TIdMessage BackupMessage(const std::string& attachmentPath) {
     return message;
 }
 
-std::string Written(const TIdMessage& message) {
+std::string Written(const MailMessage& message) {
     FixedClock clock;
     StringWriter writer;
     WriteMessage(message, writer, clock);
@@ -138,7 +138,7 @@ TEST(WriteMessage, PlainMessageWithoutAttachment) {
 }
 
 TEST(WriteMessage, DotStuffsBodyLinesOnly) {
-    TIdMessage message = BackupMessage("");
+    MailMessage message = BackupMessage("");
     message.body = {".hidden", "..two", "normal", ".", "", "split\r\n.\r\nMAIL FROM:<x@example.com>\n.end"};
     std::vector<std::string> lines = Lines(Written(message));
     std::vector<std::string> body(lines.end() - 10, lines.end());
@@ -149,7 +149,7 @@ TEST(WriteMessage, DotStuffsBodyLinesOnly) {
 TEST(WriteMessage, BodyWithHighBytesIsMarked8bit) {
     TempDir dir;
     test::WriteFile(dir.file("a.zip"), "x");
-    TIdMessage message = BackupMessage(dir.file("a.zip"));
+    MailMessage message = BackupMessage(dir.file("a.zip"));
     message.body = {"C\xC3\xB3pia de seguran\xC3\xA7"
                     "a"};
     std::vector<std::string> lines = Lines(Written(message));
@@ -210,7 +210,7 @@ TEST(BuildHeaderLines, OrderAndOmittedHeaders) {
     FixedClock clock;
     clock.time.utcOffsetMinutes = 0;
     clock.set(2024, 2, 29, 23, 59, 58);
-    TIdMessage message;
+    MailMessage message;
     message.body = {"x"};
     EXPECT_EQ(BuildHeaderLines(message, clock),
               (std::vector<std::string>{"Content-Type: text/plain", "MIME-Version: 1.0",
@@ -230,7 +230,7 @@ TEST(BuildHeaderLines, OrderAndOmittedHeaders) {
 }
 
 TEST(BuildHeaderLines, RefusesLineBreaksInHeaders) {
-    TIdMessage message;
+    MailMessage message;
     message.recipients = {{"a@example.com>\r\nBcc: <b@example.com", ""}};
     try {
         BuildHeaderLines(message, FixedClock());
@@ -241,7 +241,7 @@ TEST(BuildHeaderLines, RefusesLineBreaksInHeaders) {
 }
 
 TEST(BuildHeaderLines, FoldsLongRecipientList) {
-    TIdMessage message;
+    MailMessage message;
     for (int i = 0; i < 9; ++i)
         message.recipients.push_back({"recipient" + std::to_string(i) + "@example.com", ""});
     std::vector<std::string> lines = BuildHeaderLines(message, FixedClock());
@@ -356,7 +356,7 @@ TEST(MimeBoundary, OnePerProcess) {
     EXPECT_EQ(&MimeBoundary(), &MimeBoundary());
     TempDir dir;
     test::WriteFile(dir.file("a.zip"), "x");
-    TIdMessage message = BackupMessage(dir.file("a.zip"));
+    MailMessage message = BackupMessage(dir.file("a.zip"));
     message.boundary.clear();
     std::string first = Written(message);
     EXPECT_NE(first.find("boundary=\"" + MimeBoundary() + "\""), std::string::npos);

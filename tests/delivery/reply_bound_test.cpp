@@ -62,13 +62,13 @@ std::string ConnectionFailure(Protocol protocol, int port) {
     const NetworkTimeouts timeouts{5s, 10s, 5s};
     try {
         if (protocol == Protocol::Smtp) {
-            TIdSMTP smtp;
+            SmtpClient smtp;
             smtp.setHost("127.0.0.1");
             smtp.setPort(port);
             smtp.setTimeouts(timeouts);
             smtp.Connect();
         } else {
-            TIdFTP ftp;
+            FtpClient ftp;
             ftp.setHost("127.0.0.1");
             ftp.setPort(port);
             ftp.setUserName("bob");
@@ -148,7 +148,7 @@ TEST(ReplyBound, RepliesRightAtTheBoundsAreTakenIn) {
     };
     for (const auto& [reply, capabilities] : ehloReplies) {
         ScriptedServer server({ScriptedServer::Send("220 ready\r\n"), ScriptedServer::Expect(reply)});
-        TIdSMTP smtp;
+        SmtpClient smtp;
         smtp.setHost("127.0.0.1");
         smtp.setPort(server.port());
         smtp.setTimeouts(NetworkTimeouts{5s, 10s, 5s});

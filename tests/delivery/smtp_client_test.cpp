@@ -24,10 +24,10 @@ NetworkTimeouts Timeouts(std::chrono::milliseconds reply = 10s) {
     return timeouts;
 }
 
-void Configure(TIdSMTP& smtp, const S& server, std::chrono::milliseconds reply = 10s) {
+void Configure(SmtpClient& smtp, const S& server, std::chrono::milliseconds reply = 10s) {
     smtp.setHost("127.0.0.1");
     smtp.setPort(server.port());
-    smtp.setAuthType(TIdSMTPAuthenticationType::atNone);
+    smtp.setAuthType(SmtpAuthentication::None);
     smtp.setHeloName("tester.example");
     smtp.setTimeouts(Timeouts(reply));
 }
@@ -38,8 +38,8 @@ std::vector<S::Step> Script(std::vector<S::Step> afterGreeting) {
     return script;
 }
 
-TIdMessage Message() {
-    TIdMessage message;
+MailMessage Message() {
+    MailMessage message;
     message.from.address = "backup@example.com";
     message.recipients = ParseAddressList("a@example.com; b@example.com,");
     message.subject = "Data Base Backup";
@@ -75,14 +75,14 @@ template <class Failure = Error, class Action> std::string FailureText(Action ac
     return "(no failure)";
 }
 
-TEST(TIdSMTP, DeliversOneMessage) {
+TEST(SmtpClient, DeliversOneMessage) {
     std::string quitLine;
     S server(Script({S::Expect("250 2.0.0 reset\r\n"), S::Expect("250 2.1.0 sender ok\r\n"),
                      S::Expect("250 2.1.5 ok\r\n"), S::Expect("251 2.1.5 forwarded\r\n"), S::Expect("354 go ahead\r\n"),
                      S::ExpectData("250 2.0.0 queued\r\n"),
                      S::Expect("221 2.0.0 bye\r\n", [&](const std::string& line) { quitLine = line; })}));
     test::FixedClock clock;
-    TIdSMTP smtp(&clock);
+    SmtpClient smtp(&clock);
     Configure(smtp, server);
     EXPECT_FALSE(smtp.Connected());
     smtp.Connect();
@@ -108,9 +108,9 @@ TEST(TIdSMTP, DeliversOneMessage) {
     EXPECT_EQ(quitLine, "QUIT");
 }
 
-TEST(TIdSMTP, RefusedGreetingSendsQuitAndCloses) {
+TEST(SmtpClient, RefusedGreetingSendsQuitAndCloses) {
     S server({S::Send("554 5.3.2 No service here\r\n"), S::Expect("221 bye\r\n")});
-    TIdSMTP smtp;
+    SmtpClient smtp;
     Configure(smtp, server);
     try {
         smtp.Connect();
@@ -125,18 +125,18 @@ TEST(TIdSMTP, RefusedGreetingSendsQuitAndCloses) {
     EXPECT_EQ(server.receivedLines(), std::vector<std::string>{"QUIT"});
 }
 
-TEST(TIdSMTP, RefusedGreetingFromAServerThatHangsUp) {
+TEST(SmtpClient, RefusedGreetingFromAServerThatHangsUp) {
     S server({S::Send("554 go away\r\n"), S::Close()});
-    TIdSMTP smtp;
+    SmtpClient smtp;
     Configure(smtp, server);
     EXPECT_EQ(FailureText([&] { smtp.Connect(); }), "go away\r\n");
     EXPECT_FALSE(smtp.Connected());
 }
 
-TEST(TIdSMTP, FallsBackToHelo) {
+TEST(SmtpClient, FallsBackToHelo) {
     S server({S::Send("220 old server\r\n"), S::Expect("502 5.5.1 unrecognized\r\n"), S::Expect("250 hello\r\n"),
               S::Expect("221 bye\r\n")});
-    TIdSMTP smtp;
+    SmtpClient smtp;
     Configure(smtp, server);
     smtp.Connect();
     EXPECT_TRUE(smtp.capabilities().empty());
@@ -145,10 +145,10 @@ TEST(TIdSMTP, FallsBackToHelo) {
     EXPECT_EQ(server.receivedLines(), (std::vector<std::string>{"EHLO tester.example", "HELO tester.example", "QUIT"}));
 }
 
-TEST(TIdSMTP, RefusedHeloFailsTheConnect) {
+TEST(SmtpClient, RefusedHeloFailsTheConnect) {
     S server({S::Send("220 old server\r\n"), S::Expect("500 what\r\n"), S::Expect("550 not you\r\n"),
               S::Expect("221 bye\r\n")});
-    TIdSMTP smtp;
+    SmtpClient smtp;
     Configure(smtp, server);
     EXPECT_EQ(FailureText([&] { smtp.Connect(); }), "not you\r\n");
     EXPECT_FALSE(smtp.Connected());
@@ -156,10 +156,10 @@ TEST(TIdSMTP, RefusedHeloFailsTheConnect) {
     EXPECT_EQ(server.receivedLines().back(), "QUIT");
 }
 
-TEST(TIdSMTP, RefusedRecipientSendsRsetAndNoData) {
+TEST(SmtpClient, RefusedRecipientSendsRsetAndNoData) {
     S server(Script({S::Expect("250 ok\r\n"), S::Expect("250 ok\r\n"), S::Expect("250 ok\r\n"),
                      S::Expect("550 5.1.1 User unknown\r\n"), S::Expect("250 reset\r\n"), S::Expect("221 bye\r\n")}));
-    TIdSMTP smtp;
+    SmtpClient smtp;
     Configure(smtp, server);
     smtp.Connect();
     try {
@@ -178,9 +178,9 @@ TEST(TIdSMTP, RefusedRecipientSendsRsetAndNoData) {
                                         "RCPT TO:<a@example.com>", "RCPT TO:<b@example.com>", "RSET", "QUIT"}));
 }
 
-TEST(TIdSMTP, RefusedSenderIsPassedOnWithoutRset) {
+TEST(SmtpClient, RefusedSenderIsPassedOnWithoutRset) {
     S server(Script({S::Expect("250 ok\r\n"), S::Expect("553 5.1.8 bad sender\r\n"), S::Expect("221 bye\r\n")}));
-    TIdSMTP smtp;
+    SmtpClient smtp;
     Configure(smtp, server);
     smtp.Connect();
     EXPECT_EQ(FailureText<SmtpReplyError>([&] { smtp.Send(Message()); }), "bad sender\r\n");
@@ -190,11 +190,11 @@ TEST(TIdSMTP, RefusedSenderIsPassedOnWithoutRset) {
               (std::vector<std::string>{"EHLO tester.example", "RSET", "MAIL FROM: <backup@example.com>", "QUIT"}));
 }
 
-TEST(TIdSMTP, RefusedEndOfDataSendsRset) {
+TEST(SmtpClient, RefusedEndOfDataSendsRset) {
     S server(Script({S::Expect("250 ok\r\n"), S::Expect("250 ok\r\n"), S::Expect("250 ok\r\n"), S::Expect("250 ok\r\n"),
                      S::Expect("354 go\r\n"), S::ExpectData("552 5.3.4 too big\r\n"), S::Expect("250 reset\r\n"),
                      S::Expect("221 bye\r\n")}));
-    TIdSMTP smtp;
+    SmtpClient smtp;
     Configure(smtp, server);
     smtp.Connect();
     EXPECT_EQ(FailureText<SmtpReplyError>([&] { smtp.Send(Message()); }), "too big\r\n");
@@ -204,9 +204,9 @@ TEST(TIdSMTP, RefusedEndOfDataSendsRset) {
     EXPECT_EQ(std::vector<std::string>(lines.end() - 3, lines.end()), (std::vector<std::string>{".", "RSET", "QUIT"}));
 }
 
-TEST(TIdSMTP, ServerClosingInsteadOfAnsweringQuit) {
+TEST(SmtpClient, ServerClosingInsteadOfAnsweringQuit) {
     S server(Script({S::Expect(""), S::Close()}));
-    TIdSMTP smtp;
+    SmtpClient smtp;
     Configure(smtp, server);
     smtp.Connect();
     EXPECT_EQ(FailureText([&] { smtp.Disconnect(); }), "Connection Closed Gracefully.");
@@ -216,9 +216,9 @@ TEST(TIdSMTP, ServerClosingInsteadOfAnsweringQuit) {
     EXPECT_EQ(server.receivedLines().back(), "QUIT");
 }
 
-TEST(TIdSMTP, UnreadRepliesKeepAClosedConnectionConnected) {
+TEST(SmtpClient, UnreadRepliesKeepAClosedConnectionConnected) {
     S server({S::Send("220 ready\r\n"), S::Expect(kEhloReply), S::Send("221 closing now\r\n"), S::Close()});
-    TIdSMTP smtp;
+    SmtpClient smtp;
     Configure(smtp, server);
     smtp.Connect();
     ASSERT_TRUE(server.waitFinished(5s));
@@ -228,9 +228,9 @@ TEST(TIdSMTP, UnreadRepliesKeepAClosedConnectionConnected) {
     EXPECT_FALSE(smtp.Connected());
 }
 
-TEST(TIdSMTP, SilentServerEndsInATimeoutWithoutQuit) {
+TEST(SmtpClient, SilentServerEndsInATimeoutWithoutQuit) {
     S server({S::Silent()});
-    TIdSMTP smtp;
+    SmtpClient smtp;
     Configure(smtp, server, 300ms);
     EXPECT_EQ(FailureText<SocketError>([&] { smtp.Connect(); }), "Socket Error # 110\r\nConnection timed out");
     EXPECT_FALSE(smtp.Connected());
@@ -238,10 +238,10 @@ TEST(TIdSMTP, SilentServerEndsInATimeoutWithoutQuit) {
     EXPECT_TRUE(server.receivedLines().empty());
 }
 
-TEST(TIdSMTP, SilenceAfterTheMessageClosesTheConnection) {
+TEST(SmtpClient, SilenceAfterTheMessageClosesTheConnection) {
     S server(Script({S::Expect("250 ok\r\n"), S::Expect("250 ok\r\n"), S::Expect("250 ok\r\n"), S::Expect("250 ok\r\n"),
                      S::Expect("354 go\r\n"), S::Silent()}));
-    TIdSMTP smtp;
+    SmtpClient smtp;
     Configure(smtp, server, 300ms);
     smtp.Connect();
     EXPECT_THROW(smtp.Send(Message()), SocketError);
@@ -252,13 +252,13 @@ TEST(TIdSMTP, SilenceAfterTheMessageClosesTheConnection) {
 }
 
 // The expected lines are written out by hand: a dot begins each body line that begins with one (RFC 5321, 4.5.2).
-TEST(TIdSMTP, BodyLinesThatBeginWithADotAreStuffedOnTheWire) {
+TEST(SmtpClient, BodyLinesThatBeginWithADotAreStuffedOnTheWire) {
     S server(Script({S::Expect("250 ok\r\n"), S::Expect("250 ok\r\n"), S::Expect("250 ok\r\n"), S::Expect("250 ok\r\n"),
                      S::Expect("354 go\r\n"), S::ExpectData("250 queued\r\n"), S::Expect("221 bye\r\n")}));
-    TIdSMTP smtp;
+    SmtpClient smtp;
     Configure(smtp, server);
     smtp.Connect();
-    TIdMessage message = Message();
+    MailMessage message = Message();
     message.body = {".hidden line", ".", "..two dots", "no dot", " .blank first", "a . inside", "."};
     smtp.Send(message);
     smtp.Disconnect();
@@ -273,14 +273,14 @@ TEST(TIdSMTP, BodyLinesThatBeginWithADotAreStuffedOnTheWire) {
                                         "..", "", ".", "QUIT"}));
 }
 
-TEST(TIdSMTP, UnreadableAttachmentAfterDataClosesWithoutQuit) {
+TEST(SmtpClient, UnreadableAttachmentAfterDataClosesWithoutQuit) {
     test::TempDir dir;
     S server(Script({S::Expect("250 ok\r\n"), S::Expect("250 ok\r\n"), S::Expect("250 ok\r\n"), S::Expect("250 ok\r\n"),
                      S::Expect("354 go\r\n"), S::Silent()}));
-    TIdSMTP smtp;
+    SmtpClient smtp;
     Configure(smtp, server);
     smtp.Connect();
-    TIdMessage message = Message();
+    MailMessage message = Message();
     message.attachments.emplace_back(dir.file("202501021405.zip"));
     EXPECT_EQ(FailureText([&] { smtp.Send(message); }),
               "Cannot open file \"" + dir.file("202501021405.zip") + "\". No such file or directory");
@@ -293,29 +293,29 @@ TEST(TIdSMTP, UnreadableAttachmentAfterDataClosesWithoutQuit) {
         << "cut off, then closed";
 }
 
-TEST(TIdSMTP, MalformedReplies) {
+TEST(SmtpClient, MalformedReplies) {
     {
         S server({S::Send("hello there\r\n"), S::Silent()});
-        TIdSMTP smtp;
+        SmtpClient smtp;
         Configure(smtp, server);
         EXPECT_EQ(FailureText([&] { smtp.Connect(); }), "Reply Code is not valid: hell");
         EXPECT_FALSE(smtp.Connected());
     }
     {
         S server({S::Send("220 " + std::string(20000, 'x') + "\r\n"), S::Silent()});
-        TIdSMTP smtp;
+        SmtpClient smtp;
         Configure(smtp, server);
         EXPECT_EQ(FailureText([&] { smtp.Connect(); }), "Max line length exceeded.");
         EXPECT_FALSE(smtp.Connected());
     }
 }
 
-TEST(TIdSMTP, LineBreakInAnAddressIsRefusedBeforeSending) {
+TEST(SmtpClient, LineBreakInAnAddressIsRefusedBeforeSending) {
     S server(Script({S::Expect("221 bye\r\n")}));
-    TIdSMTP smtp;
+    SmtpClient smtp;
     Configure(smtp, server);
     smtp.Connect();
-    TIdMessage message = Message();
+    MailMessage message = Message();
     message.recipients.push_back({"c@example.com>\r\nRCPT TO:<x@example.com", ""});
     EXPECT_EQ(FailureText([&] { smtp.Send(message); }),
               "The e-mail address \"c@example.com>\\r\\nRCPT TO:<x@example.com\" holds a line break.");
@@ -324,11 +324,11 @@ TEST(TIdSMTP, LineBreakInAnAddressIsRefusedBeforeSending) {
     EXPECT_EQ(server.receivedLines(), (std::vector<std::string>{"EHLO tester.example", "QUIT"}));
 }
 
-TEST(TIdSMTP, RefusalsBeforeAnyExchange) {
-    TIdSMTP smtp;
+TEST(SmtpClient, RefusalsBeforeAnyExchange) {
+    SmtpClient smtp;
     EXPECT_FALSE(smtp.Connected());
     EXPECT_EQ(FailureText([&] { smtp.SendCmd("NOOP"); }), "Not Connected");
-    smtp.setAuthType(TIdSMTPAuthenticationType::atNone);
+    smtp.setAuthType(SmtpAuthentication::None);
     EXPECT_EQ(FailureText([&] { smtp.Send(Message()); }), "Not Connected");
     EXPECT_NO_THROW(smtp.Disconnect());
 
@@ -341,13 +341,13 @@ TEST(TIdSMTP, RefusalsBeforeAnyExchange) {
     EXPECT_EQ(FailureText<SocketError>([&] { smtp.Connect(); }), "Socket Error # 111\r\nConnection refused");
 }
 
-TEST(TIdSMTP, AlreadyConnectedAndUnsupportedAuthentication) {
+TEST(SmtpClient, AlreadyConnectedAndUnsupportedAuthentication) {
     S server(Script({S::Expect("221 bye\r\n")}));
-    TIdSMTP smtp;
+    SmtpClient smtp;
     Configure(smtp, server);
     smtp.Connect();
     EXPECT_EQ(FailureText([&] { smtp.Connect(); }), "Already connected.");
-    smtp.setAuthType(TIdSMTPAuthenticationType::atDefault);
+    smtp.setAuthType(SmtpAuthentication::Default);
     EXPECT_EQ(FailureText([&] { smtp.Send(Message()); }), "Authentication is not supported.");
     smtp.Disconnect();
     ASSERT_TRUE(server.waitFinished(5s));

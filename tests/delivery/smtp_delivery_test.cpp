@@ -64,8 +64,8 @@ protected:
     SmtpDelivery() : sink_(dir_.path()) { clock_.set(2025, 3, 4, 2, 0, 7); }
 
     // As the e-mail step composes it: the To text, ",", the CC text as one list.
-    TIdMessage Compose(const std::string& to, const std::string& cc, const std::string& attachment) {
-        TIdMessage message;
+    MailMessage Compose(const std::string& to, const std::string& cc, const std::string& attachment) {
+        MailMessage message;
         message.from.address = "backup@example.com";
         message.recipients = ParseAddressList(to + "," + cc);
         message.subject = "Data Base Backup";
@@ -75,11 +75,11 @@ protected:
         return message;
     }
 
-    void Deliver(const TIdMessage& message) {
-        TIdSMTP smtp(&clock_);
+    void Deliver(const MailMessage& message) {
+        SmtpClient smtp(&clock_);
         smtp.setHost("127.0.0.1");
         smtp.setPort(sink_.port());
-        smtp.setAuthType(TIdSMTPAuthenticationType::atNone);
+        smtp.setAuthType(SmtpAuthentication::None);
         smtp.Connect();
         smtp.Send(message);
         smtp.Disconnect();
@@ -131,7 +131,7 @@ TEST_F(SmtpDelivery, DeflateAndBzip2ArchivesArriveByteForByte) {
 }
 
 TEST_F(SmtpDelivery, PlainMessageWithEmptyCcAndDottedLine) {
-    TIdMessage message = Compose("a@example.com", "", "");
+    MailMessage message = Compose("a@example.com", "", "");
     message.body = {".hidden line", "..", kBody};
     Deliver(message);
     EXPECT_TRUE(test::ReadFile(sink_.messagePath(1, ".json"))

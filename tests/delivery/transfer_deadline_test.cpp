@@ -116,7 +116,7 @@ TEST(TransferDeadline, AnFtpUploadToADataPeerThatNeverReadsFailsAfterDataIdle) {
                            ScriptedServer::Expect("215 UNIX Type: L8\r\n"),
                            ScriptedServer::Expect("200 PORT ok.\r\n", peer.onPort()),
                            ScriptedServer::Expect("150 Opening.\r\n", peer.onTransfer()), ScriptedServer::Silent()});
-    TIdFTP ftp;
+    FtpClient ftp;
     ftp.setHost("127.0.0.1");
     ftp.setPort(server.port());
     ftp.setUserName("bob");
@@ -134,13 +134,13 @@ TEST(TransferDeadline, AnSmtpServerThatStopsReadingTheMessageFailsItAfterDataIdl
                            ScriptedServer::Expect("250 reset\r\n"), ScriptedServer::Expect("250 sender ok\r\n"),
                            ScriptedServer::Expect("250 recipient ok\r\n"),
                            ScriptedServer::Expect("354 go ahead\r\n", peer.stall()), ScriptedServer::Silent()});
-    TIdSMTP smtp;
+    SmtpClient smtp;
     smtp.setHost("127.0.0.1");
     smtp.setPort(server.port());
-    smtp.setAuthType(TIdSMTPAuthenticationType::atNone);
+    smtp.setAuthType(SmtpAuthentication::None);
     smtp.setTimeouts(NetworkTimeouts{5s, 5s, kShortTimeout});
     smtp.Connect();
-    TIdMessage message;
+    MailMessage message;
     message.from.address = "backup@example.com";
     message.recipients = ParseAddressList("dba@example.com");
     message.body = {"backup"};

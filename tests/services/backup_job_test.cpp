@@ -28,7 +28,7 @@ protected:
         server = &TheFirebirdServer();
         // As the program sets it up: an unknown protocol text keeps TCP, never embedded access to the
         // server's own database.
-        service.setProtocol(TProtocol::TCP);
+        service.setProtocol(Protocol::TCP);
         service.setLoginPrompt(false);
         clock.set(2006, 12, 9, 15, 30, 12);
         test::SetConnectionFields(form, test::ServerConnection(*server));
@@ -80,7 +80,7 @@ protected:
     test::ScriptedDialogs dialogs;
     MonitorLog monitor;
     test::FixedClock clock;
-    TpFIBBackupService service{"Backup", "FrmPrincipal"};
+    BackupService service{"Backup", "FrmPrincipal"};
     std::string currentBackupName;
     int handedOn = 0;
 };
@@ -113,7 +113,7 @@ TEST_F(BackupJobTest, ANonVerboseRunWithAnOptionRow) {
     form.setText("CB_BkpExt", "fbk");
     form.setItemIndex("clListaBackup", 1);
     EXPECT_TRUE(run());
-    EXPECT_EQ(service.options, TBackupOptions{TBackupOption::IgnoreLimbo});
+    EXPECT_EQ(service.options, BackupOptions{BackupOption::IgnoreLimbo});
     EXPECT_EQ(currentBackupName, "200612093015fbk");
     ASSERT_TRUE(fs::exists(backups.file("200612093015fbk")));
     EXPECT_NE(restoredRows(backups.file("200612093015fbk")).find("3"), std::string::npos);
@@ -270,7 +270,7 @@ TEST(BackupJobEmbedded, BacksUpThroughTheEmbeddedServiceManager) {
     MonitorLog monitor;
     test::FixedClock clock;
     clock.set(2026, 12, 9, 10, 5);
-    TpFIBBackupService service("Backup", "FrmPrincipal");
+    BackupService service("Backup", "FrmPrincipal");
     service.setLoginPrompt(false);
     std::string name;
     BackupJob job(JobContext{form, dialogs, monitor, paths, clock, [] {}, {}, {}}, service, name);

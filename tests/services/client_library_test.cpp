@@ -13,7 +13,7 @@ namespace {
 template <class Action> std::string ClientErrorText(Action action) {
     try {
         action();
-    } catch (const EFIBClientError& error) {
+    } catch (const ClientError& error) {
         return error.text();
     }
     return "no error";
@@ -38,7 +38,7 @@ TEST(ClientLibraryCache, ServicesApiLevelWithoutOneOfItsEntryPoints) {
 }
 
 TEST(ClientLibraryCache, LibraryBelowTheServicesApiLevelLoadsWithUnboundServiceCalls) {
-    TIBClientLibrary& library = ClientLibraryCache::Instance().Library(FAKE_FBCLIENT_BASIC);
+    ClientLibrary& library = ClientLibraryCache::Instance().Library(FAKE_FBCLIENT_BASIC);
     isc::StatusVector status{};
     isc::isc_svc_handle handle = 0;
     const std::string prefix = "Can't find procedure ";
@@ -56,11 +56,11 @@ TEST(ClientLibraryCache, LibraryBelowTheServicesApiLevelLoadsWithUnboundServiceC
 }
 
 TEST(ClientLibraryCache, SameNameIsOneLibraryOtherSpellingIsAnother) {
-    TIBClientLibrary& first = ClientLibraryCache::Instance().Library(FAKE_FBCLIENT);
+    ClientLibrary& first = ClientLibraryCache::Instance().Library(FAKE_FBCLIENT);
     EXPECT_EQ(&ClientLibraryCache::Instance().Library(FAKE_FBCLIENT), &first);
     std::string otherSpelling = std::string(FAKE_FBCLIENT);
     otherSpelling.insert(otherSpelling.rfind('/'), "/.");
-    TIBClientLibrary& second = ClientLibraryCache::Instance().Library(otherSpelling);
+    ClientLibrary& second = ClientLibraryCache::Instance().Library(otherSpelling);
     EXPECT_NE(&second, &first);
     EXPECT_EQ(second.name(), otherSpelling);
     EXPECT_EQ(&ClientLibraryCache::Instance().Library(FAKE_FBCLIENT), &first);

@@ -9,10 +9,10 @@ namespace tervolen {
 namespace {
 
 TEST(ProtocolFromText, ExactTextsOnly) {
-    EXPECT_EQ(ProtocolFromText("LOCAL"), TProtocol::Local);
-    EXPECT_EQ(ProtocolFromText("TCP/IP"), TProtocol::TCP);
-    EXPECT_EQ(ProtocolFromText("Novell IPX/SPX"), TProtocol::SPX);
-    EXPECT_EQ(ProtocolFromText("NetBEUI"), TProtocol::NamedPipe);
+    EXPECT_EQ(ProtocolFromText("LOCAL"), Protocol::Local);
+    EXPECT_EQ(ProtocolFromText("TCP/IP"), Protocol::TCP);
+    EXPECT_EQ(ProtocolFromText("Novell IPX/SPX"), Protocol::SPX);
+    EXPECT_EQ(ProtocolFromText("NetBEUI"), Protocol::NamedPipe);
     for (const char* text : {"", "tcp/ip", "Local", "TCP/IP ", " LOCAL", "TCP"})
         EXPECT_EQ(ProtocolFromText(text), std::nullopt) << text;
 }
@@ -27,8 +27,8 @@ TEST_F(ConnectionSettingsTest, ApplyCopiesLibraryServerUserAndPassword) {
     form.setText("EdServerName", "dbhost");
     form.setText("EdUserName", "SYSDBA");
     form.setText("EdPswd", "masterkey");
-    TpFIBBackupService backup;
-    backup.setProtocol(TProtocol::TCP);
+    BackupService backup;
+    backup.setProtocol(Protocol::TCP);
     ApplyConnectionSettings(form, backup);
     EXPECT_EQ(backup.libraryName(), "/opt/firebird/lib/libfbclient.so");
     EXPECT_EQ(backup.serverName(), "dbhost");
@@ -36,7 +36,7 @@ TEST_F(ConnectionSettingsTest, ApplyCopiesLibraryServerUserAndPassword) {
 }
 
 TEST_F(ConnectionSettingsTest, EmptyPasswordRemovesItsLine) {
-    TpFIBBackupService backup;
+    BackupService backup;
     backup.setParams({"password=old", "user_name=OLD"});
     form.setText("EdUserName", "NEW");
     ApplyConnectionSettings(form, backup);
@@ -44,8 +44,8 @@ TEST_F(ConnectionSettingsTest, EmptyPasswordRemovesItsLine) {
 }
 
 TEST_F(ConnectionSettingsTest, ProtocolSetBeforeApplyKeepsTheServerName) {
-    TpFIBBackupService backup;
-    backup.setProtocol(TProtocol::TCP);
+    BackupService backup;
+    backup.setProtocol(Protocol::TCP);
     form.setText("EdServerName", "LOCALHOST");
     backup.setProtocol(*ProtocolFromText("LOCAL"));
     ApplyConnectionSettings(form, backup);

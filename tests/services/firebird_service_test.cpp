@@ -26,14 +26,14 @@ using test::TheFirebirdServer;
 
 // The connection as the program's jobs set it up: TCP, server name, library, user and password.
 template <class Service> void Connect(Service& service, const FirebirdServer& server) {
-    service.setProtocol(TProtocol::TCP);
+    service.setProtocol(Protocol::TCP);
     service.setLibraryName(server.clientLibrary);
     service.setServerName(server.serverName());
     service.setParamValue("user_name", server.user);
     service.setParamValue("password", server.password);
 }
 
-std::vector<std::string> ReadAllOutput(TpFIBControlAndQueryService& service) {
+std::vector<std::string> ReadAllOutput(QueryService& service) {
     std::vector<std::string> lines;
     for (std::string line = service.ReadOutputLine(); !service.outputEnded(); line = service.ReadOutputLine())
         lines.push_back(line);
@@ -47,7 +47,7 @@ bool Contains(const std::vector<std::string>& lines, const std::string& part) {
     return false;
 }
 
-void WaitUntilStopped(TpFIBControlAndQueryService& service) {
+void WaitUntilStopped(QueryService& service) {
     for (int poll = 0; poll < 600 && service.QueryRunning(); ++poll)
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
     EXPECT_FALSE(service.QueryRunning());
@@ -55,7 +55,7 @@ void WaitUntilStopped(TpFIBControlAndQueryService& service) {
 
 // Runs a backup of the test database through the client; returns the server's output lines.
 std::vector<std::string> BackUp(const std::string& backupFile) {
-    TpFIBBackupService backup("Backup", "FrmPrincipal");
+    BackupService backup("Backup", "FrmPrincipal");
     backup.setLoginPrompt(false);
     Connect(backup, TheFirebirdServer());
     backup.databaseName = TheFirebirdServer().database;
@@ -131,7 +131,7 @@ TEST(FirebirdServices, BackupOfTheClientRestoresWithTheServersGbak) {
 TEST(FirebirdServices, OutputStaysEndedAndTheServiceStops) {
     const FirebirdServer& server = TheFirebirdServer();
     ServerFolder folder;
-    TpFIBBackupService backup("Backup", "FrmPrincipal");
+    BackupService backup("Backup", "FrmPrincipal");
     backup.setLoginPrompt(false);
     Connect(backup, server);
     backup.databaseName = server.database;
@@ -147,14 +147,14 @@ TEST(FirebirdServices, OutputStaysEndedAndTheServiceStops) {
 }
 
 TEST(FirebirdServices, WrongPasswordGivesTheServersText) {
-    TpFIBBackupService backup("Backup", "FrmPrincipal");
+    BackupService backup("Backup", "FrmPrincipal");
     backup.setLoginPrompt(false);
     Connect(backup, TheFirebirdServer());
     backup.setParamValue("password", "wrong");
     try {
         backup.OpenServiceManager();
         FAIL() << "attached with a wrong password";
-    } catch (const EFIBInterBaseError& error) {
+    } catch (const ServerError& error) {
         EXPECT_EQ(error.text(), "FrmPrincipal.Backup:\r\n" + error.sqlMessage() + error.serverMessages());
         EXPECT_NE(error.serverMessages().find("Your user name and password are not defined."), std::string::npos)
             << error.text();
@@ -166,7 +166,7 @@ TEST(FirebirdServices, WrongPasswordGivesTheServersText) {
 }
 
 TEST(FirebirdServices, ServerNameAndLibraryChecks) {
-    TpFIBBackupService backup("Backup", "FrmPrincipal");
+    BackupService backup("Backup", "FrmPrincipal");
     backup.setLoginPrompt(false);
     Connect(backup, TheFirebirdServer());
     backup.setServerName("");
@@ -174,14 +174,14 @@ TEST(FirebirdServices, ServerNameAndLibraryChecks) {
     try {
         backup.OpenServiceManager();
         FAIL() << "no error";
-    } catch (const EFIBClientError& error) {
+    } catch (const ClientError& error) {
         EXPECT_EQ(error.text(), "Server Name Missing");
     }
     backup.setServerName(TheFirebirdServer().serverName());
     try {
         backup.OpenServiceManager();
         FAIL() << "no error";
-    } catch (const EFIBClientError& error) {
+    } catch (const ClientError& error) {
         EXPECT_EQ(error.text(), "Can't load library /nonexistent/libfbclient.so.2 ");
     }
 }
@@ -193,12 +193,12 @@ TEST(FirebirdServices, RestoreRequestWithTheLoginDialog) {
 
     test::ScriptedDialogs dialogs;
     dialogs.logins.push_back(LoginFields{"", server.user, server.password, ""});
-    TpFIBRestoreService restore("Restore", "FrmPrincipal");
-    restore.setProtocol(TProtocol::TCP);
+    RestoreService restore("Restore", "FrmPrincipal");
+    restore.setProtocol(Protocol::TCP);
     restore.setLibraryName(server.clientLibrary);
     restore.setServerName(server.serverName());
     restore.LoginDialog = [&](LoginFields& fields) { return dialogs.login(fields); };
-    restore.options = {TRestoreOption::CreateNewDB};
+    restore.options = {RestoreOption::CreateNewDB};
     restore.verbose = true;
     restore.backupFile = {folder.file("test.fbk")};
     restore.databaseName = {folder.file("restored.fdb")};
@@ -218,10 +218,10 @@ TEST(FirebirdServices, RestoreOverAnExistingDatabaseIsTheServersError) {
     const FirebirdServer& server = TheFirebirdServer();
     ServerFolder folder;
     BackUp(folder.file("test.fbk"));
-    TpFIBRestoreService restore("Restore", "FrmPrincipal");
+    RestoreService restore("Restore", "FrmPrincipal");
     restore.setLoginPrompt(false);
     Connect(restore, server);
-    restore.options = {TRestoreOption::CreateNewDB};
+    restore.options = {RestoreOption::CreateNewDB};
     restore.backupFile = {folder.file("test.fbk")};
     restore.databaseName = {server.database};
     restore.OpenServiceManager();
@@ -230,7 +230,7 @@ TEST(FirebirdServices, RestoreOverAnExistingDatabaseIsTheServersError) {
         restore.StartAction();
         ReadAllOutput(restore);
         FAIL() << "restored over the test database";
-    } catch (const EFIBInterBaseError& error) {
+    } catch (const ServerError& error) {
         EXPECT_TRUE(error.text().starts_with("FrmPrincipal.Restore:\r\n")) << error.text();
         EXPECT_NE(error.text().find("already exists"), std::string::npos) << error.text();
         std::cout << "Restore over an existing database: " << error.text() << "\n";
@@ -252,8 +252,8 @@ TEST(FirebirdServices, RepairRequests) {
               0)
         << output;
 
-    auto repair = [&](const TValidateOptions& options) {
-        TpFIBValidationService validation("Validation", "FrmPrincipal");
+    auto repair = [&](const ValidationOptions& options) {
+        ValidationService validation("Validation", "FrmPrincipal");
         validation.setLoginPrompt(false);
         Connect(validation, server);
         validation.databaseName = folder.file("repair.fdb");
@@ -264,10 +264,10 @@ TEST(FirebirdServices, RepairRequests) {
         validation.CloseServiceManager();
         return lines;
     };
-    using O = TValidateOption;
-    for (const TValidateOptions& options :
-         {TValidateOptions{O::ValidateFull}, TValidateOptions{O::ValidateFull, O::MendDB}, TValidateOptions{O::SweepDB},
-          TValidateOptions{O::CheckDB, O::ValidateDB}, TValidateOptions{O::LimboTransactions}}) {
+    using O = ValidationOption;
+    for (const ValidationOptions& options :
+         {ValidationOptions{O::ValidateFull}, ValidationOptions{O::ValidateFull, O::MendDB}, ValidationOptions{O::SweepDB},
+          ValidationOptions{O::CheckDB, O::ValidateDB}, ValidationOptions{O::LimboTransactions}}) {
         std::vector<std::string> lines = repair(options);
         EXPECT_FALSE(Contains(lines, "rror")) << lines.size() << " lines, the first: " << lines.at(0);
     }
@@ -275,7 +275,7 @@ TEST(FirebirdServices, RepairRequests) {
     try {
         repair({});
         FAIL() << "repaired without options";
-    } catch (const EFIBInterBaseError& error) {
+    } catch (const ServerError& error) {
         EXPECT_TRUE(error.text().starts_with("FrmPrincipal.Validation:\r\n")) << error.text();
         std::cout << "Repair without options: " << error.text() << "\n";
     }
@@ -283,17 +283,17 @@ TEST(FirebirdServices, RepairRequests) {
 }
 
 TEST(FirebirdServices, RepairOfAMissingDatabaseIsTheServersError) {
-    TpFIBValidationService validation("Validation", "FrmPrincipal");
+    ValidationService validation("Validation", "FrmPrincipal");
     validation.setLoginPrompt(false);
     Connect(validation, TheFirebirdServer());
     validation.databaseName = TheFirebirdServer().workDir + "/missing.fdb";
-    validation.options = {TValidateOption::ValidateDB};
+    validation.options = {ValidationOption::ValidateDB};
     validation.OpenServiceManager();
     try {
         validation.StartAction();
         ReadAllOutput(validation);
         FAIL() << "validated a missing database";
-    } catch (const EFIBInterBaseError& error) {
+    } catch (const ServerError& error) {
         EXPECT_TRUE(error.text().starts_with("FrmPrincipal.Validation:\r\n")) << error.text();
         std::cout << "Repair of a missing database: " << error.text() << "\n";
     }
@@ -302,9 +302,9 @@ TEST(FirebirdServices, RepairOfAMissingDatabaseIsTheServersError) {
 TEST(FirebirdServices, EmbeddedServiceManagerWithoutServer) {
     const FirebirdServer& server = TheFirebirdServer();
     ServerFolder folder;
-    TpFIBBackupService backup("Backup", "FrmPrincipal");
+    BackupService backup("Backup", "FrmPrincipal");
     backup.setLoginPrompt(false);
-    backup.setProtocol(TProtocol::Local);
+    backup.setProtocol(Protocol::Local);
     backup.setLibraryName(server.clientLibrary);
     backup.setParamValue("user_name", server.user);
     backup.databaseName = server.embeddedDatabase;

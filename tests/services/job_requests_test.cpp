@@ -62,10 +62,10 @@ protected:
         form.setText("LabeledEdPageSize", "0");
         form.setText("DBValidateEdit", "/d/db.fdb");
         writeVerbose(true);
-        restore.setProtocol(TProtocol::TCP);
-        restore.options = {TRestoreOption::CreateNewDB};
+        restore.setProtocol(Protocol::TCP);
+        restore.options = {RestoreOption::CreateNewDB};
         restore.LoginDialog = [this](LoginFields& fields) { return dialogs.login(fields); };
-        validation.setProtocol(TProtocol::TCP);
+        validation.setProtocol(Protocol::TCP);
         validation.setLoginPrompt(false);
     }
 
@@ -99,8 +99,8 @@ protected:
     MonitorLog monitor;
     test::FixedClock clock;
     int eventRounds = 0;
-    TpFIBRestoreService restore{"Restore", "FrmPrincipal"};
-    TpFIBValidationService validation{"Validation", "FrmPrincipal"};
+    RestoreService restore{"Restore", "FrmPrincipal"};
+    ValidationService validation{"Validation", "FrmPrincipal"};
 };
 
 // Restore: options word, verbose item and page size item, then the backup file and the database.
@@ -184,7 +184,7 @@ TEST_F(JobRequestTest, ARestoreWithoutARowKeepsThePreviousOption) {
     form.setItemIndex("clListaRestore", -1);
     script({});
     runRestore();
-    EXPECT_EQ(restore.options, TRestoreOptions{TRestoreOption::Replace});
+    EXPECT_EQ(restore.options, RestoreOptions{RestoreOption::Replace});
     EXPECT_EQ(Fake().startRequest.substr(0, 6), Bytes({2}) + Number(108, 0x1000));
 }
 
@@ -419,7 +419,7 @@ TEST_F(JobRequestTest, AFailedFinalDetachEscapesTheValidation) {
     Fake().failCalls = {"detach"};
     Fake().serverMessages = {"lost"};
     script({}, false);
-    EXPECT_THROW(runValidation(), EFIBInterBaseError);
+    EXPECT_THROW(runValidation(), ServerError);
     EXPECT_EQ(texts().back(), "======== Validation Finished =========");
     EXPECT_FALSE(validation.active());
 }

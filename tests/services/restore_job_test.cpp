@@ -47,8 +47,8 @@ protected:
         form.setText("CB_BkpExt", ".fbk");
         form.setText("LabeledEdPageSize", "0");
         writeSettings(true);
-        restore.setProtocol(TProtocol::TCP);
-        restore.options = {TRestoreOption::CreateNewDB};
+        restore.setProtocol(Protocol::TCP);
+        restore.options = {RestoreOption::CreateNewDB};
         restore.LoginDialog = [this](LoginFields& fields) { return dialogs.login(fields); };
     }
 
@@ -66,7 +66,7 @@ protected:
 
     // A backup of the test database made by the backup job.
     std::string backUp() {
-        TpFIBBackupService backup("Backup", "FrmPrincipal");
+        BackupService backup("Backup", "FrmPrincipal");
         backup.setLoginPrompt(false);
         std::string name;
         EXPECT_TRUE(BackupJob(context(), backup, name).Run(false));
@@ -126,7 +126,7 @@ protected:
     test::ScriptedDialogs dialogs;
     MonitorLog monitor;
     test::FixedClock clock;
-    TpFIBRestoreService restore{"Restore", "FrmPrincipal"};
+    RestoreService restore{"Restore", "FrmPrincipal"};
 };
 
 TEST_F(RestoreJobTest, BackupRestoreAndValidationThroughTheProgramsJobs) {
@@ -147,8 +147,8 @@ TEST_F(RestoreJobTest, BackupRestoreAndValidationThroughTheProgramsJobs) {
     EXPECT_EQ(Query(target, kCustomers), Query(server->database, kCustomers));
     EXPECT_EQ(dialogs.loginRequests.at(0).userName, server->user);
 
-    TpFIBValidationService validation("Validation", "FrmPrincipal");
-    validation.setProtocol(TProtocol::TCP);
+    ValidationService validation("Validation", "FrmPrincipal");
+    validation.setProtocol(Protocol::TCP);
     validation.setLoginPrompt(false);
     form.setText("DBValidateEdit", target);
     form.setItemIndex("clListaValidation", 7);
@@ -180,7 +180,7 @@ TEST_F(RestoreJobTest, ReplaceRestoresOverAnExistingDatabaseAndCreateRefuses) {
     monitor.ClearMonitor();
     restoreInto(backupFile, target, 4, server->password);
     EXPECT_FALSE(hasRedLine()) << restoreError();
-    EXPECT_EQ(restore.options, TRestoreOptions{TRestoreOption::Replace});
+    EXPECT_EQ(restore.options, RestoreOptions{RestoreOption::Replace});
     EXPECT_EQ(Query(target, kCustomers), Query(server->database, kCustomers));
 }
 

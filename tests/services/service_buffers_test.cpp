@@ -19,7 +19,7 @@ std::string Bytes(std::initializer_list<int> bytes) {
 std::string ClientErrorText(const std::function<void()>& action) {
     try {
         action();
-    } catch (const EFIBClientError& error) {
+    } catch (const ClientError& error) {
         return error.text();
     }
     return "no error";
@@ -65,11 +65,11 @@ TEST(AttachParams, WholeBufferUpTo65535Bytes) {
 }
 
 TEST(ServiceManagerNames, ByProtocol) {
-    EXPECT_EQ(ServiceManagerName(TProtocol::TCP, "db.example"), "db.example:service_mgr");
-    EXPECT_EQ(ServiceManagerName(TProtocol::SPX, "db.example"), "db.example@service_mgr");
-    EXPECT_EQ(ServiceManagerName(TProtocol::NamedPipe, "db.example"), "\\\\db.example\\service_mgr");
-    EXPECT_EQ(ServiceManagerName(TProtocol::Local, "db.example"), "service_mgr");
-    EXPECT_EQ(ServiceManagerName(TProtocol::Local, ""), "service_mgr");
+    EXPECT_EQ(ServiceManagerName(Protocol::TCP, "db.example"), "db.example:service_mgr");
+    EXPECT_EQ(ServiceManagerName(Protocol::SPX, "db.example"), "db.example@service_mgr");
+    EXPECT_EQ(ServiceManagerName(Protocol::NamedPipe, "db.example"), "\\\\db.example\\service_mgr");
+    EXPECT_EQ(ServiceManagerName(Protocol::Local, "db.example"), "service_mgr");
+    EXPECT_EQ(ServiceManagerName(Protocol::Local, ""), "service_mgr");
 }
 
 TEST(ServiceRequestItems, TextNumberAndFlagForms) {
@@ -160,12 +160,12 @@ TEST(AnswerParsers, RandomAnswersNeverReadOutside) {
         try {
             OutputLine line = ParseOutputLine(bytes);
             EXPECT_LE(line.text.size() + 4, size);
-        } catch (const EFIBClientError& error) {
+        } catch (const ClientError& error) {
             EXPECT_EQ(error.text(), "Unexpected Output buffer value");
         }
         try {
             ParseRunning(bytes);
-        } catch (const EFIBClientError& error) {
+        } catch (const ClientError& error) {
             EXPECT_EQ(error.text(), "Unexpected Output buffer value");
         }
     }

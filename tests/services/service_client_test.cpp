@@ -33,7 +33,7 @@ FakeClientState& Fake() {
 template <class Action> std::string ClientErrorText(Action action) {
     try {
         action();
-    } catch (const EFIBClientError& error) {
+    } catch (const ClientError& error) {
         return error.text();
     }
     return "no error";
@@ -43,7 +43,7 @@ class ServiceClientTest : public ::testing::Test {
 protected:
     void SetUp() override {
         Fake().reset();
-        backup.setProtocol(TProtocol::TCP);
+        backup.setProtocol(Protocol::TCP);
         backup.setLibraryName(FAKE_FBCLIENT);
         backup.setServerName("dbhost");
         backup.setLoginPrompt(false);
@@ -58,7 +58,7 @@ protected:
         backup.StartAction();
     }
 
-    TpFIBBackupService backup{"Backup", "FrmPrincipal"};
+    BackupService backup{"Backup", "FrmPrincipal"};
 };
 
 TEST_F(ServiceClientTest, AttachSendsTheManagerNameAndTheParameterBuffer) {
@@ -79,7 +79,7 @@ TEST_F(ServiceClientTest, NoUserAndNoPasswordGiveTheVersionBytesAlone) {
 }
 
 TEST_F(ServiceClientTest, LocalProtocolNeedsNoServerName) {
-    backup.setProtocol(TProtocol::Local);
+    backup.setProtocol(Protocol::Local);
     EXPECT_EQ(backup.serverName(), "");
     backup.OpenServiceManager();
     EXPECT_EQ(Fake().serviceName, "service_mgr");
@@ -107,9 +107,9 @@ TEST_F(ServiceClientTest, PropertyGuardsWhileAttached) {
     const std::string attachedText = "Cannot perform operation -- service is attached";
     backup.OpenServiceManager();
     EXPECT_EQ(ClientErrorText([&] { backup.OpenServiceManager(); }), attachedText);
-    EXPECT_EQ(ClientErrorText([&] { backup.setProtocol(TProtocol::TCP); }), "no error");
-    EXPECT_EQ(ClientErrorText([&] { backup.setProtocol(TProtocol::SPX); }), attachedText);
-    EXPECT_EQ(backup.protocol(), TProtocol::TCP);
+    EXPECT_EQ(ClientErrorText([&] { backup.setProtocol(Protocol::TCP); }), "no error");
+    EXPECT_EQ(ClientErrorText([&] { backup.setProtocol(Protocol::SPX); }), attachedText);
+    EXPECT_EQ(backup.protocol(), Protocol::TCP);
     EXPECT_EQ(ClientErrorText([&] { backup.setServerName("dbhost"); }), "no error");
     EXPECT_EQ(ClientErrorText([&] { backup.setServerName("other"); }), attachedText);
     EXPECT_EQ(backup.serverName(), "dbhost");
@@ -126,10 +126,10 @@ TEST_F(ServiceClientTest, PropertyGuardsWhileAttached) {
 }
 
 TEST_F(ServiceClientTest, LocalProtocolClearsTheServerName) {
-    backup.setProtocol(TProtocol::Local);
+    backup.setProtocol(Protocol::Local);
     EXPECT_EQ(backup.serverName(), "");
     backup.setServerName("dbhost");
-    backup.setProtocol(TProtocol::Local);
+    backup.setProtocol(Protocol::Local);
     EXPECT_EQ(backup.serverName(), "dbhost");
 }
 
@@ -207,7 +207,7 @@ TEST_F(ServiceClientTest, ServerErrorCarriesPathNameSqlMessageAndServerMessages)
     try {
         backup.OpenServiceManager();
         FAIL() << "no error";
-    } catch (const EFIBInterBaseError& error) {
+    } catch (const ServerError& error) {
         EXPECT_EQ(error.text(), "FrmPrincipal.Backup:\r\nUnsuccessful execution caused by a system error."
                                 "Your user name and password are not defined.\r\nAsk your administrator.\r\n");
         EXPECT_EQ(error.sqlCode(), -902);
@@ -217,16 +217,16 @@ TEST_F(ServiceClientTest, ServerErrorCarriesPathNameSqlMessageAndServerMessages)
 
 TEST_F(ServiceClientTest, PathNameJoinsTheNamesThatExist) {
     EXPECT_EQ(backup.pathName(), "FrmPrincipal.Backup");
-    EXPECT_EQ(TpFIBValidationService("Validation").pathName(), "Validation");
-    EXPECT_EQ(TpFIBValidationService("", "FrmPrincipal").pathName(), "FrmPrincipal");
-    TpFIBRestoreService unnamed;
+    EXPECT_EQ(ValidationService("Validation").pathName(), "Validation");
+    EXPECT_EQ(ValidationService("", "FrmPrincipal").pathName(), "FrmPrincipal");
+    RestoreService unnamed;
     unnamed.setLibraryName(FAKE_FBCLIENT);
     unnamed.setLoginPrompt(false);
     Fake().failCalls = {"attach"};
     try {
         unnamed.OpenServiceManager();
         FAIL() << "no error";
-    } catch (const EFIBInterBaseError& error) {
+    } catch (const ServerError& error) {
         EXPECT_EQ(error.text(), ":\r\n");
     }
 }
@@ -238,7 +238,7 @@ TEST_F(ServiceClientTest, FailedDetachStillDetaches) {
     try {
         backup.CloseServiceManager();
         FAIL() << "no error";
-    } catch (const EFIBInterBaseError& error) {
+    } catch (const ServerError& error) {
         EXPECT_EQ(error.text(), "FrmPrincipal.Backup:\r\nconnection lost.\r\n");
     }
     EXPECT_FALSE(backup.active());
@@ -258,7 +258,7 @@ TEST_F(ServiceClientTest, StartNeedsAnAttachedServiceBeforeBuilding) {
 }
 
 TEST_F(ServiceClientTest, StartRefusesAnEmptyRequest) {
-    TpFIBControlService service;
+    ControlService service;
     service.setLibraryName(FAKE_FBCLIENT);
     service.setLoginPrompt(false);
     service.OpenServiceManager();
@@ -285,7 +285,7 @@ TEST_F(ServiceClientTest, FailedStartDetachesAndReportsTheStartError) {
     try {
         backup.StartAction();
         FAIL() << "no error";
-    } catch (const EFIBInterBaseError& error) {
+    } catch (const ServerError& error) {
         EXPECT_EQ(error.text(), "FrmPrincipal.Backup:\r\nstart refused.\r\n");
     }
     EXPECT_FALSE(backup.active());
@@ -343,7 +343,7 @@ TEST_F(ServiceClientTest, QueryRunning) {
 TEST_F(ServiceClientTest, FailedQueryDetaches) {
     StartBackup();
     Fake().failCalls = {"query"};
-    EXPECT_THROW(backup.ReadOutputLine(), EFIBInterBaseError);
+    EXPECT_THROW(backup.ReadOutputLine(), ServerError);
     EXPECT_FALSE(backup.active());
     EXPECT_EQ(Fake().calls, (std::vector<std::string>{"attach", "start", "query", "detach"}));
 }
@@ -365,7 +365,7 @@ TEST_F(ServiceClientTest, BufferSizeOutsideTheApiRangeIsRefused) {
 
 TEST_F(ServiceClientTest, DestructionDetachesAnAttachedService) {
     {
-        TpFIBValidationService validation("Validation", "FrmPrincipal");
+        ValidationService validation("Validation", "FrmPrincipal");
         validation.setLibraryName(FAKE_FBCLIENT);
         validation.setLoginPrompt(false);
         validation.OpenServiceManager();
@@ -385,8 +385,8 @@ TEST_F(ServiceClientTest, NewLibraryNameBindsTheNewLibrary) {
 }
 
 TEST(ServiceDefaults, InitialValues) {
-    TpFIBBackupService backup;
-    EXPECT_EQ(backup.protocol(), TProtocol::Local);
+    BackupService backup;
+    EXPECT_EQ(backup.protocol(), Protocol::Local);
     EXPECT_EQ(backup.libraryName(), "libfbclient.so.2");
     EXPECT_TRUE(backup.loginPrompt());
     EXPECT_FALSE(backup.active());

@@ -37,10 +37,10 @@ std::string Hex(const std::string& bytes) {
 }
 
 TEST(BackupRequest, TheExampleByteForByte) {
-    TpFIBBackupService backup;
+    BackupService backup;
     backup.databaseName = "C:\\DATA\\SALES.FDB";
     backup.backupFile = {"C:\\BKP\\SALES.fbk"};
-    backup.options = {TBackupOption::IgnoreLimbo};
+    backup.options = {BackupOption::IgnoreLimbo};
     backup.verbose = true;
     backup.BuildStartRequest();
     std::string expected = Bytes({0x01, 0x6A, 0x11, 0x00}) + "C:\\DATA\\SALES.FDB" +
@@ -52,7 +52,7 @@ TEST(BackupRequest, TheExampleByteForByte) {
 
 struct BackupCase {
     const char* what;
-    TBackupOptions options;
+    BackupOptions options;
     bool verbose;
     int blockingFactor;
     std::vector<std::string> files;
@@ -63,15 +63,15 @@ TEST(BackupRequest, Table) {
     const BackupCase cases[] = {
         {"empty options still carry 0", {}, false, 0, {"/b/x.fbk"}, Number(108, 0) + Text(5, "/b/x.fbk")},
         {"every option bit",
-         {TBackupOption::IgnoreChecksums, TBackupOption::IgnoreLimbo, TBackupOption::MetadataOnly,
-          TBackupOption::NoGarbageCollection, TBackupOption::OldMetadataDesc, TBackupOption::NonTransportable,
-          TBackupOption::ConvertExtTables},
+         {BackupOption::IgnoreChecksums, BackupOption::IgnoreLimbo, BackupOption::MetadataOnly,
+          BackupOption::NoGarbageCollection, BackupOption::OldMetadataDesc, BackupOption::NonTransportable,
+          BackupOption::ConvertExtTables},
          false,
          0,
          {"/b/x.fbk"},
          Number(108, 0x7F) + Text(5, "/b/x.fbk")},
         {"blocking factor and verbose",
-         {TBackupOption::MetadataOnly},
+         {BackupOption::MetadataOnly},
          true,
          20,
          {"/b/x.fbk"},
@@ -86,7 +86,7 @@ TEST(BackupRequest, Table) {
              Number(7, 0xFFFFFFFF - 6)},
     };
     for (const BackupCase& c : cases) {
-        TpFIBBackupService backup;
+        BackupService backup;
         backup.databaseName = "/d/db.fdb";
         backup.options = c.options;
         backup.verbose = c.verbose;
@@ -99,12 +99,12 @@ TEST(BackupRequest, Table) {
 }
 
 TEST(BackupRequest, EmptyDatabaseNameIsRefusedBeforeTheActionIsSet) {
-    TpFIBBackupService backup;
+    BackupService backup;
     backup.backupFile = {"/b/x.fbk"};
     try {
         backup.BuildStartRequest();
         FAIL() << "no error";
-    } catch (const EFIBClientError& error) {
+    } catch (const ClientError& error) {
         EXPECT_EQ(error.text(), "Start Parameters missing or incorrect");
     }
     EXPECT_EQ(backup.pendingAction(), 0);
@@ -112,7 +112,7 @@ TEST(BackupRequest, EmptyDatabaseNameIsRefusedBeforeTheActionIsSet) {
 }
 
 TEST(BackupRequest, SizeThatIsNoIntegerNamesTheText) {
-    TpFIBBackupService backup;
+    BackupService backup;
     backup.databaseName = "/d/db.fdb";
     backup.backupFile = {"/b/x=1.fbk=100"};
     try {
@@ -125,8 +125,8 @@ TEST(BackupRequest, SizeThatIsNoIntegerNamesTheText) {
 }
 
 TEST(RestoreRequest, EveryItemInOrder) {
-    TpFIBRestoreService restore;
-    restore.options = {TRestoreOption::CreateNewDB, TRestoreOption::DeactivateIndexes};
+    RestoreService restore;
+    restore.options = {RestoreOption::CreateNewDB, RestoreOption::DeactivateIndexes};
     restore.verbose = true;
     restore.pageSize = 8192;
     restore.pageBuffers = 2048;
@@ -141,10 +141,10 @@ TEST(RestoreRequest, EveryItemInOrder) {
 }
 
 TEST(RestoreRequest, OptionBitsAndEmptyLists) {
-    TpFIBRestoreService restore;
-    restore.options = {TRestoreOption::DeactivateIndexes,  TRestoreOption::NoShadow, TRestoreOption::NoValidityCheck,
-                       TRestoreOption::OneRelationAtATime, TRestoreOption::Replace,  TRestoreOption::CreateNewDB,
-                       TRestoreOption::UseAllSpace};
+    RestoreService restore;
+    restore.options = {RestoreOption::DeactivateIndexes,  RestoreOption::NoShadow, RestoreOption::NoValidityCheck,
+                       RestoreOption::OneRelationAtATime, RestoreOption::Replace,  RestoreOption::CreateNewDB,
+                       RestoreOption::UseAllSpace};
     restore.BuildStartRequest();
     EXPECT_EQ(Hex(restore.startRequest()), Hex(Bytes({2}) + Number(108, 0x7F00)));
     restore.options.clear();
@@ -153,7 +153,7 @@ TEST(RestoreRequest, OptionBitsAndEmptyLists) {
 }
 
 TEST(RestoreRequest, DatabaseSizeThatIsNoInteger) {
-    TpFIBRestoreService restore;
+    RestoreService restore;
     restore.backupFile = {"/b/x.fbk"};
     restore.databaseName = {"/d/new.fdb=12x"};
     try {
@@ -166,12 +166,12 @@ TEST(RestoreRequest, DatabaseSizeThatIsNoInteger) {
 
 struct RepairCase {
     const char* what;
-    TValidateOptions options;
+    ValidationOptions options;
     std::string expectedOptions;
 };
 
 TEST(RepairRequest, Table) {
-    using O = TValidateOption;
+    using O = ValidationOption;
     const RepairCase cases[] = {
         {"no options: action and database only", {}, ""},
         {"sweep alone: first word only", {O::SweepDB}, Number(108, 0x02)},
@@ -187,7 +187,7 @@ TEST(RepairRequest, Table) {
         {"both words with full validation", {O::SweepDB, O::ValidateFull}, Number(108, 0x02) + Number(108, 0x81)},
     };
     for (const RepairCase& c : cases) {
-        TpFIBValidationService validation;
+        ValidationService validation;
         validation.databaseName = "/d/db.fdb";
         validation.options = c.options;
         validation.BuildStartRequest();
@@ -198,11 +198,11 @@ TEST(RepairRequest, Table) {
 }
 
 TEST(RepairRequest, EmptyDatabaseNameIsRefusedAfterTheActionIsSet) {
-    TpFIBValidationService validation;
+    ValidationService validation;
     try {
         validation.BuildStartRequest();
         FAIL() << "no error";
-    } catch (const EFIBClientError& error) {
+    } catch (const ClientError& error) {
         EXPECT_EQ(error.text(), "Start Parameters missing or incorrect");
     }
     EXPECT_EQ(validation.pendingAction(), 3);
@@ -210,16 +210,16 @@ TEST(RepairRequest, EmptyDatabaseNameIsRefusedAfterTheActionIsSet) {
 }
 
 TEST(RepairRequest, GlobalActionIsNeverSent) {
-    TpFIBValidationService validation;
-    EXPECT_EQ(validation.globalAction, TTransactionGlobalAction::CommitGlobal);
+    ValidationService validation;
+    EXPECT_EQ(validation.globalAction, GlobalTransactionAction::CommitGlobal);
     validation.databaseName = "/d/db.fdb";
-    validation.globalAction = TTransactionGlobalAction::RollbackGlobal;
+    validation.globalAction = GlobalTransactionAction::RollbackGlobal;
     validation.BuildStartRequest();
     EXPECT_EQ(validation.startRequest(), Bytes({3}) + Text(106, "/d/db.fdb"));
 }
 
 TEST(ControlService, WritesNoRequest) {
-    TpFIBControlService service;
+    ControlService service;
     service.BuildStartRequest();
     EXPECT_TRUE(service.startRequest().empty());
 }

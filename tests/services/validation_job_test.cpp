@@ -26,7 +26,7 @@ protected:
         server = &TheFirebirdServer();
         clock.set(2006, 12, 9, 15, 30, 12);
         test::SetConnectionFields(form, test::ServerConnection(*server));
-        validation.setProtocol(TProtocol::TCP);
+        validation.setProtocol(Protocol::TCP);
         validation.setLoginPrompt(false);
         copy = folder.file("copy.fdb");
         std::string auth = " -user " + server->user + " -password " + server->password + " -se " +
@@ -101,7 +101,7 @@ protected:
     MonitorLog monitor;
     test::FixedClock clock;
     int eventRounds = 0;
-    TpFIBValidationService validation{"Validation", "FrmPrincipal"};
+    ValidationService validation{"Validation", "FrmPrincipal"};
 };
 
 TEST_F(ValidationJobTest, EveryRowTheServerAcceptsValidatesAHealthyDatabase) {

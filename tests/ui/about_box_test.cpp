@@ -21,15 +21,15 @@ const std::string kVersion = std::string(EXPECTED_VERSION).empty() ? "Unstable" 
 
 class AboutBoxTest : public ::testing::Test {
 protected:
-    QString text(TFrmSobre& box, const char* name) { return box.findChild<QLabel*>(name)->text(); }
+    QString text(AboutBox& box, const char* name) { return box.findChild<QLabel*>(name)->text(); }
 
     test::ScriptedDialogs dialogs;
     MonitorLog monitor;
-    TFrmPrincipal window{monitor, dialogs};
+    MainWindow window{monitor, dialogs};
 };
 
 TEST_F(AboutBoxTest, ShowsNameVersionDescriptionAndMemoryFigures) {
-    TFrmSobre box(window);
+    AboutBox box(window);
     EXPECT_EQ(box.objectName(), "FrmSobre");
     EXPECT_EQ(box.windowTitle(), "Tervolen - About");
     EXPECT_EQ(box.parent(), &window);
@@ -50,13 +50,13 @@ TEST_F(AboutBoxTest, ShowsNameVersionDescriptionAndMemoryFigures) {
 TEST_F(AboutBoxTest, OpensCentredOnTheMainWindow) {
     window.move(200, 150);
     window.show();
-    TFrmSobre box(window);
+    AboutBox box(window);
     QPoint centre = box.pos() + QPoint(box.width() / 2, box.height() / 2);
     EXPECT_LE((centre - window.frameGeometry().center()).manhattanLength(), 2);
 }
 
 TEST_F(AboutBoxTest, CreditsScrollUpEverySixtyMillisecondsAndStartAgainFromTheBottom) {
-    TFrmSobre box(window);
+    AboutBox box(window);
     box.show();
     QCoreApplication::processEvents();
     ScrollingCredits& credits = box.credits();
@@ -78,7 +78,7 @@ TEST_F(AboutBoxTest, ShowsTheLanguageOfTheWindow) {
     for (const char* file : {"ptbr.lng", "deu.lng", "span.lng", "ru.lng"}) {
         SCOPED_TRACE(file);
         LanguageFile language = LanguageFile::Load(std::string(test::kBinaryDir) + "/Lang/" + file);
-        TFrmSobre box(window, [&](const std::string& text) { return language.Lookup(text); });
+        AboutBox box(window, [&](const std::string& text) { return language.Lookup(text); });
         EXPECT_NE(box.windowTitle(), "Tervolen - About");
         EXPECT_EQ(box.windowTitle().toStdString(), language.Lookup("Tervolen - About"));
         EXPECT_EQ(text(box, "Label1").toStdString(),
@@ -111,7 +111,7 @@ TEST_F(AboutBoxTest, OpensModallyOwnedByTheWindowAndIsGoneWhenClosed) {
     EXPECT_EQ(shown, "FrmSobre");
     EXPECT_TRUE(modal);
     EXPECT_EQ(owner, &window);
-    EXPECT_EQ(window.findChild<TFrmSobre*>(), nullptr);
+    EXPECT_EQ(window.findChild<AboutBox*>(), nullptr);
 }
 
 } // namespace

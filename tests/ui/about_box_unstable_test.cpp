@@ -13,7 +13,7 @@ namespace {
 // Built with an empty version, as a build without one is.
 TEST(AboutBoxUnstableTest, ABuildWithoutVersionReadsUnstable) {
     QWidget window;
-    TFrmSobre box(window);
+    AboutBox box(window);
     EXPECT_EQ(box.findChild<QLabel*>("JvLabel1")->text(), "Tervolen Unstable");
     EXPECT_EQ(HeaderCaption(), "Quillon Systems Tervolen Unstable");
 }

@@ -122,7 +122,7 @@ protected:
 
     test::ScriptedDialogs dialogs;
     MonitorLog monitor;
-    TFrmPrincipal window{monitor, dialogs};
+    MainWindow window{monitor, dialogs};
     FormState& form = window.formState();
     test::TempDir dir;
 };
@@ -251,7 +251,7 @@ TEST_F(LanguageWindowTest, EachFileGivesTheSameTextsAfterAnyOtherLanguage) {
         SCOPED_TRACE(target);
         test::ScriptedDialogs otherDialogs;
         MonitorLog otherMonitor;
-        TFrmPrincipal fresh(otherMonitor, otherDialogs);
+        MainWindow fresh(otherMonitor, otherDialogs);
         ASSERT_TRUE(LoadLanguageFile(fresh, kLangFolder, target, otherDialogs));
         const Texts expected = TranslatableTexts(fresh);
         for (const char* before : kFiles) {
@@ -323,7 +323,7 @@ TEST_F(LanguageProgramTest, GermanChosenIsShownRememberedAndAppliedAtTheNextStar
 
     test::ScriptedDialogs nextDialogs;
     MonitorLog nextMonitor;
-    TFrmPrincipal next(nextMonitor, nextDialogs);
+    MainWindow next(nextMonitor, nextDialogs);
     LanguageLoader nextLoader(next, kLangFolder, nextDialogs);
     Program::Options options;
     options.registerAutostart = false;

@@ -60,7 +60,7 @@ protected:
 
     ScriptedDialogs dialogs;
     MonitorLog monitor;
-    TFrmPrincipal window{monitor, dialogs};
+    MainWindow window{monitor, dialogs};
     FormState& form = window.formState();
 };
 
@@ -425,7 +425,7 @@ TEST(MainWindowTray, MinimisingHidesBehindTheIconOnlyWhereANotificationAreaExist
         SCOPED_TRACE(available ? "with a notification area" : "without one");
         ScriptedDialogs dialogs;
         MonitorLog monitor;
-        TFrmPrincipal window{monitor, dialogs, [&] { return available; }};
+        MainWindow window{monitor, dialogs, [&] { return available; }};
         EXPECT_EQ(window.trayIcon().isVisible(), available);
         window.show();
         QCoreApplication::processEvents();
@@ -448,7 +448,7 @@ TEST(MainWindowTray, ANotificationAreaThatAppearsAfterTheStartTakesTheIcon) {
     bool available = false;
     ScriptedDialogs dialogs;
     MonitorLog monitor;
-    TFrmPrincipal window{monitor, dialogs, [&] { return available; }};
+    MainWindow window{monitor, dialogs, [&] { return available; }};
     EXPECT_FALSE(window.trayIcon().isVisible());
     available = true;
     window.show();
@@ -586,7 +586,7 @@ TEST_F(WindowWithProgramTest, HideLaunchAndCloseCommands) {
     EXPECT_EQ(form.text("btnFechar"), "");
 
     int closed = 0;
-    QObject::connect(&window, &TFrmPrincipal::closed, &window, [&] { ++closed; });
+    QObject::connect(&window, &MainWindow::closed, &window, [&] { ++closed; });
     for (const char* command : {"btnFechar", "LbClose", "MenuItem1"}) {
         SCOPED_TRACE(command);
         showWindow();

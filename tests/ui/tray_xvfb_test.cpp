@@ -95,7 +95,7 @@ TEST(TrayUnderXvfb, TheIconIsShownInARealNotificationAreaAndMinimisingHidesTheWi
     ASSERT_TRUE(test::WaitFor(&QSystemTrayIcon::isSystemTrayAvailable, 20000));
     test::ScriptedDialogs dialogs;
     MonitorLog monitor;
-    TFrmPrincipal window{monitor, dialogs};
+    MainWindow window{monitor, dialogs};
     EXPECT_TRUE(window.trayIcon().isVisible());
     EXPECT_TRUE(test::WaitFor([&] { return !window.trayIcon().geometry().isEmpty(); }, 20000))
         << "the icon was not embedded in the notification area";
