@@ -7,7 +7,7 @@
 //   cmake -S bench/monitor -B build-bench -G Ninja -DCMAKE_BUILD_TYPE=Release
 //   cmake --build build-bench --target tervolen-monitor-bench
 //   build-bench/tervolen-monitor-bench [lines (200000) [peer lines (20000)]]
-#include "services/monitor_log.h"
+#include "core/monitor_log.h"
 #include "ui/monitor_page.h"
 
 #include <QApplication>

@@ -9,7 +9,7 @@
 #include "delivery/send_backup_by_mail.h"
 #include "delivery/smtp_client.h"
 #include "services/backup_job.h"
-#include "services/monitor_log.h"
+#include "core/monitor_log.h"
 
 #include <functional>
 #include <string>

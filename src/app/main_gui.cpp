@@ -6,7 +6,7 @@
 #include "core/folder_safety.h"
 #include "core/instance_lock.h"
 #include "core/paths.h"
-#include "services/monitor_log.h"
+#include "core/monitor_log.h"
 #include "ui/about_box.h"
 #include "ui/balloon_hints.h"
 #include "ui/language_loader.h"

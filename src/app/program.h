@@ -10,7 +10,7 @@
 #include "delivery/mime_message.h"
 #include "delivery/smtp_client.h"
 #include "services/backup_job.h"
-#include "services/monitor_log.h"
+#include "core/monitor_log.h"
 #include "services/restore_job.h"
 #include "services/service_requests.h"
 #include "services/validation_job.h"

@@ -2,7 +2,7 @@
 
 #include "copies/zip_archive_writer.h"
 #include "core/posix_file.h"
-#include "services/monitor_log.h"
+#include "core/monitor_log.h"
 
 #include <optional>
 #include <string>

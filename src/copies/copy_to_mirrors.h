@@ -1,7 +1,7 @@
 #pragma once
 
 #include "core/posix_file.h"
-#include "services/monitor_log.h"
+#include "core/monitor_log.h"
 
 #include <string>
 #include <vector>

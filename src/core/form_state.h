@@ -1,15 +1,13 @@
 #pragma once
 
+#include "core/color.h"
+
 #include <functional>
 #include <map>
 #include <string>
 #include <string_view>
 
 namespace tervolen {
-
-// A colour as 0x00BBGGRR (255 is pure red).
-using Color = unsigned int;
-inline constexpr Color kRed = 0x0000FF;
 
 // The main window's working state as the logic sees it: controls addressed by their names.
 // The Qt window implements it over its widgets; HeadlessForm implements it without a window.

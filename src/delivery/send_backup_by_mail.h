@@ -3,7 +3,7 @@
 #include "core/posix_file.h"
 #include "delivery/mime_message.h"
 #include "delivery/smtp_client.h"
-#include "services/monitor_log.h"
+#include "core/monitor_log.h"
 
 #include <string>
 

@@ -5,7 +5,7 @@
 #include "core/error_codes.h"
 #include "core/form_state.h"
 #include "core/paths.h"
-#include "services/monitor_log.h"
+#include "core/monitor_log.h"
 
 #include <chrono>
 #include <functional>

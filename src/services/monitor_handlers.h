@@ -3,7 +3,7 @@
 #include "core/dialogs.h"
 #include "core/form_state.h"
 #include "core/paths.h"
-#include "services/monitor_log.h"
+#include "core/monitor_log.h"
 
 namespace tervolen {
 

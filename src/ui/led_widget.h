@@ -1,6 +1,6 @@
 #pragma once
 
-#include "services/monitor_log.h"
+#include "core/monitor_log.h"
 
 #include <QColor>
 #include <QWidget>

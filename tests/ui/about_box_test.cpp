@@ -2,7 +2,7 @@
 #include "cut_off_texts.h"
 #include "qt_application.h"
 #include "scripted_dialogs.h"
-#include "services/monitor_log.h"
+#include "core/monitor_log.h"
 #include "test_config.h"
 #include "ui/about_box.h"
 #include "ui/main_window.h"

@@ -6,7 +6,7 @@
 #include "fixed_clock.h"
 #include "qt_application.h"
 #include "scripted_dialogs.h"
-#include "services/monitor_log.h"
+#include "core/monitor_log.h"
 #include "temp_dir.h"
 #include "test_config.h"
 #include "ui/language_loader.h"

@@ -4,7 +4,7 @@
 #include "fixed_clock.h"
 #include "qt_application.h"
 #include "scripted_dialogs.h"
-#include "services/monitor_log.h"
+#include "core/monitor_log.h"
 #include "temp_dir.h"
 #include "ui/check_list.h"
 #include "ui/file_edit.h"

@@ -1,6 +1,6 @@
 #include "event_wait.h"
 #include "scripted_dialogs.h"
-#include "services/monitor_log.h"
+#include "core/monitor_log.h"
 #include "ui/main_window.h"
 #include "ui/tray_icon.h"
 

@@ -1,4 +1,4 @@
-#include "services/monitor_log.h"
+#include "core/monitor_log.h"
 
 #include <gtest/gtest.h>
 #include <memory>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/form_state.h"
+#include "core/color.h"
 
 #include <cstddef>
 #include <deque>
@@ -11,10 +11,7 @@
 
 namespace tervolen {
 
-// Colours of the Monitor lines (0x00BBGGRR); kRed comes from form_state.h.
-inline constexpr Color kFuchsia = 0xFF00FF;
-inline constexpr Color kGreen = 0x008000;
-inline constexpr Color kNavy = 0x800000;
+// The colour of a line before any colour was chosen.
 inline constexpr Color kWindowText = 0x000000;
 
 // Attributes of the Monitor: every coloured line has size 10; before any line the area's own font applies.

@@ -1,7 +1,7 @@
-#include "services/monitor_log.h"
+#include "core/monitor_log.h"
 
 #include "core/posix_file.h"
-#include "services/rtf_writer.h"
+#include "core/rtf_writer.h"
 
 #include <algorithm>
 #include <array>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/form_state.h"
+#include "core/color.h"
 
 #include <ostream>
 #include <string_view>

@@ -1,4 +1,4 @@
-#include "services/rtf_writer.h"
+#include "core/rtf_writer.h"
 
 #include <algorithm>
 #include <stdexcept>

@@ -1,5 +1,5 @@
-#include "services/monitor_log.h"
-#include "services/rtf_writer.h"
+#include "core/monitor_log.h"
+#include "core/rtf_writer.h"
 
 #include "core/errors.h"
 #include "temp_dir.h"
