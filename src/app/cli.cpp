@@ -124,7 +124,7 @@ int Execute(const CliCommand& command) {
         return ok ? kExitOk : kExitFailure;
     }
     while (!signals.wait(1000))
-        program.TimerTimer();
+        program.onScheduleTick();
     return kExitOk;
 }
 

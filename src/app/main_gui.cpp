@@ -87,7 +87,7 @@ int RunWindow(int argc, char* argv[]) {
 
     QTimer timer;
     timer.setObjectName("Timer");
-    QObject::connect(&timer, &QTimer::timeout, [&program] { program.TimerTimer(); });
+    QObject::connect(&timer, &QTimer::timeout, [&program] { program.onScheduleTick(); });
     timer.start(kTimerIntervalMs);
 
     window.showAtStartup();

@@ -1,8 +1,9 @@
 #include "app/program.h"
 
 #include "app/backup_chain.h"
-#include "copies/compression_options.h"
-#include "copies/mirror_list_buttons.h"
+#include "app/config_page_handlers.h"
+#include "app/monitor_page_handlers.h"
+#include "app/schedule_page_handlers.h"
 #include "core/autostart.h"
 #include "core/folder_safety.h"
 #include "core/language_choice.h"
@@ -10,7 +11,6 @@
 #include "core/settings_pages.h"
 #include "core/startup.h"
 #include "services/connection_settings.h"
-#include "services/monitor_handlers.h"
 
 #include <thread>
 #include <vector>
@@ -75,21 +75,20 @@ void Program::registerHandlers() {
         onClick(control, [this] { form_.close(); });
     onClick("AppLaunch", [this] { form_.restore(); });
     for (const char* control : {"LbStartBackup", "StartBackup1"})
-        onClick(control, [this] { manualBackup(); });
-    onClick("InitRestore", [this] { InitRestoreClick(); });
-    onClick("JvTranspValidation", [this] { JvTranspValidationClick(); });
-    onClick("TranspButOkSchedule", [this] { TranspButOkScheduleClick(form_, dialogs_, paths_); });
-    onClick("TranspButOKConfig", [this] { TranspButOKConfigClick(form_, paths_); });
-    onClick("JvTransparentButton3", [this] { AddMirrorClick(form_, dialogs_); });
-    onClick("JvTransparentButton4", [this] { RemoveMirrorClick(form_); });
-    onClick("CheckBackupLog", [this] { CheckBackupLogClick(form_, paths_); });
-    onClick("ChkBoxCompress", [this] { ChkBoxCompressClick(form_); });
-    onClick("BtSaveBkpLog", [this] { BtSaveBkpLogClick(monitor_, dialogs_, paths_); });
-    onClick("LbEng", [this] { LbEngClick(form_, paths_.settingsFile, options_.applyLanguageFile); });
-    onClick("LbPort", [this] { BtPortugesClick(form_, paths_.settingsFile, options_.applyLanguageFile); });
-    onClick("LbDeu", [this] { LbDeuClick(form_, paths_.settingsFile, options_.applyLanguageFile); });
-    onClick("LbSpanol", [this] { LbSpanolClick(form_, paths_.settingsFile, options_.applyLanguageFile); });
-    onClick("LbRus", [this] { LbRusClick(form_, paths_.settingsFile, options_.applyLanguageFile); });
+        onClick(control, [this] { onStartBackup(); });
+    onClick("InitRestore", [this] { onStartRestore(); });
+    onClick("JvTranspValidation", [this] { onStartValidation(); });
+    onClick("TranspButOkSchedule", [this] { SaveSchedulePage(form_, dialogs_, paths_); });
+    onClick("TranspButOKConfig", [this] { SaveConfigPage(form_, paths_); });
+    onClick("JvTransparentButton3", [this] { OnAddMirror(form_, dialogs_); });
+    onClick("JvTransparentButton4", [this] { OnRemoveMirror(form_); });
+    onClick("CheckBackupLog", [this] { OnAutomaticLogToggled(form_, paths_); });
+    onClick("ChkBoxCompress", [this] { OnCompressionToggled(form_); });
+    onClick("BtSaveBkpLog", [this] { OnSaveMonitorLog(monitor_, dialogs_, paths_); });
+    for (const LanguageChoice& choice : LanguageChoices())
+        onClick(choice.label, [this, &choice] {
+            ChooseLanguage(form_, paths_.settingsFile, choice, options_.applyLanguageFile);
+        });
     form_.onChange("CB_ChooseSGDBVer", [this] { ProposeClientLibrary(form_); });
     form_.onChange("CB_Protocol", [this] { ProposeServerName(form_); });
 }
@@ -128,7 +127,7 @@ void Program::WarnAboutOpenFolders() {
         monitor_.AddMonitorLine(AnyoneMayWriteWarning(paths_.baseDir), kRed, kMonitorLineSize);
 }
 
-void Program::TimerTimer() {
+void Program::onScheduleTick() {
     if (!schedule_.timerEnabled() || jobRunning_)
         return;
     try {
@@ -146,7 +145,7 @@ void Program::TimerTimer() {
     }
 }
 
-void Program::manualBackup() {
+void Program::onStartBackup() {
     if (jobRunning_) {
         dialogs_.message(kJobRunning);
         return;
@@ -155,7 +154,7 @@ void Program::manualBackup() {
     RunBackup(false);
 }
 
-void Program::InitRestoreClick() {
+void Program::onStartRestore() {
     if (jobRunning_) {
         dialogs_.message(kJobRunning);
         return;
@@ -164,7 +163,7 @@ void Program::InitRestoreClick() {
     RestoreJob(jobContext(), restore_).Run();
 }
 
-void Program::JvTranspValidationClick() {
+void Program::onStartValidation() {
     if (jobRunning_) {
         dialogs_.message(kJobRunning);
         return;

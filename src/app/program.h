@@ -60,7 +60,7 @@ public:
     void WarnAboutOpenFolders();
 
     // The handler of the schedule timer; does nothing while the timer is disabled or a job runs.
-    void TimerTimer();
+    void onScheduleTick();
 
     // Runs one backup with its post-processing chain. An error that escapes the job is reported once:
     // by the default error report, or as a red Monitor line for a scheduled run.
@@ -81,10 +81,10 @@ private:
     // Registers a click handler whose escaping errors go to the default error report.
     void onClick(const char* control, std::function<void()> handler);
     void reportError(const std::exception& error);
-    void manualBackup();
+    void onStartBackup();
     // The restore and validation buttons; refused while another job runs.
-    void InitRestoreClick();
-    void JvTranspValidationClick();
+    void onStartRestore();
+    void onStartValidation();
     JobContext jobContext();
     void pauseWithEvents(std::chrono::milliseconds duration);
 

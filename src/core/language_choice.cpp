@@ -34,31 +34,6 @@ void ChooseLanguage(FormState& form, const std::string& settingsPath, const Lang
 
 namespace {
 
-void ChooseByIndex(std::size_t index, FormState& form, const std::string& settingsPath,
-                   const ApplyLanguageFile& applyLanguageFile) {
-    ChooseLanguage(form, settingsPath, LanguageChoices()[index], applyLanguageFile);
-}
-
 } // namespace
-
-void LbEngClick(FormState& form, const std::string& settingsPath, const ApplyLanguageFile& applyLanguageFile) {
-    ChooseByIndex(0, form, settingsPath, applyLanguageFile);
-}
-
-void BtPortugesClick(FormState& form, const std::string& settingsPath, const ApplyLanguageFile& applyLanguageFile) {
-    ChooseByIndex(1, form, settingsPath, applyLanguageFile);
-}
-
-void LbDeuClick(FormState& form, const std::string& settingsPath, const ApplyLanguageFile& applyLanguageFile) {
-    ChooseByIndex(2, form, settingsPath, applyLanguageFile);
-}
-
-void LbSpanolClick(FormState& form, const std::string& settingsPath, const ApplyLanguageFile& applyLanguageFile) {
-    ChooseByIndex(3, form, settingsPath, applyLanguageFile);
-}
-
-void LbRusClick(FormState& form, const std::string& settingsPath, const ApplyLanguageFile& applyLanguageFile) {
-    ChooseByIndex(4, form, settingsPath, applyLanguageFile);
-}
 
 } // namespace tervolen

@@ -31,11 +31,4 @@ const LanguageChoice* LanguageByCaption(std::string_view caption);
 void ChooseLanguage(FormState& form, const std::string& settingsPath, const LanguageChoice& choice,
                     const ApplyLanguageFile& applyLanguageFile);
 
-// The click handlers of LbEng, LbPort, LbDeu, LbSpanol and LbRus.
-void LbEngClick(FormState& form, const std::string& settingsPath, const ApplyLanguageFile& applyLanguageFile);
-void BtPortugesClick(FormState& form, const std::string& settingsPath, const ApplyLanguageFile& applyLanguageFile);
-void LbDeuClick(FormState& form, const std::string& settingsPath, const ApplyLanguageFile& applyLanguageFile);
-void LbSpanolClick(FormState& form, const std::string& settingsPath, const ApplyLanguageFile& applyLanguageFile);
-void LbRusClick(FormState& form, const std::string& settingsPath, const ApplyLanguageFile& applyLanguageFile);
-
 } // namespace tervolen

@@ -86,7 +86,7 @@ std::vector<std::string> MirrorCaptions(const FormState& form) {
 
 } // namespace
 
-void TranspButOkScheduleClick(FormState& form, Dialogs& dialogs, const AppPaths& paths) {
+void SaveSchedulePage(FormState& form, Dialogs& dialogs, const AppPaths& paths) {
     bool complete = WithSettings(paths.settingsFile, [&](SettingsFile& settings) {
         return WriteScheduleSettings(settings, form, dialogs, paths);
     });
@@ -98,7 +98,7 @@ void TranspButOkScheduleClick(FormState& form, Dialogs& dialogs, const AppPaths&
     form.minimize();
 }
 
-void TranspButOKConfigClick(FormState& form, const AppPaths& paths) {
+void SaveConfigPage(FormState& form, const AppPaths& paths) {
     WithSettings(paths.settingsFile, [&](SettingsFile& settings) { WriteRows(settings, form, SavedBy::SaveConfig); });
 }
 

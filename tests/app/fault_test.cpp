@@ -210,7 +210,7 @@ protected:
     // One tick of the schedule timer a few seconds into the hour.
     void tickAt(int hour) {
         clock.set(2026, 12, 9, hour, 0, 5);
-        program->TimerTimer();
+        program->onScheduleTick();
     }
 
     static std::string Stamp(int hour) {

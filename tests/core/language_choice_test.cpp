@@ -22,32 +22,32 @@ protected:
 };
 
 TEST_F(LanguageChoiceTest, EachLabelAppliesItsFileAndStoresItsCurrentCaption) {
-    using Handler = void (*)(FormState&, const std::string&, const ApplyLanguageFile&);
-    const std::pair<Handler, const char*> handlers[] = {{LbEngClick, "enusa.lng"},
-                                                        {BtPortugesClick, "ptbr.lng"},
-                                                        {LbDeuClick, "deu.lng"},
-                                                        {LbSpanolClick, "span.lng"},
-                                                        {LbRusClick, "ru.lng"}};
+    const std::pair<std::string, std::string> labelsAndFiles[] = {
+        {"LbEng", "enusa.lng"}, {"LbPort", "ptbr.lng"}, {"LbDeu", "deu.lng"}, {"LbSpanol", "span.lng"}, {"LbRus", "ru.lng"}};
     const char* captions[] = {"&English", "&Português", "&Deutsche", "Spañ&ol", "&Rusky"};
-    for (int i = 0; i < 5; ++i) {
+    ASSERT_EQ(LanguageChoices().size(), 5u);
+    for (std::size_t i = 0; i < 5; ++i) {
+        const LanguageChoice& choice = LanguageChoices()[i];
+        EXPECT_EQ(choice.label, labelsAndFiles[i].first);
         applied.clear();
-        handlers[i].first(form, settingsPath, apply);
-        EXPECT_EQ(applied, std::vector<std::string>{handlers[i].second});
+        ChooseLanguage(form, settingsPath, choice, apply);
+        EXPECT_EQ(applied, std::vector<std::string>{labelsAndFiles[i].second});
         EXPECT_EQ(storedLanguage(), captions[i]);
     }
 }
 
 TEST_F(LanguageChoiceTest, TheCaptionIsReadAfterTheFileWasApplied) {
     // A file that renamed the label: the caption it shows now is the one remembered.
-    LbDeuClick(form, settingsPath, [this](const std::string&) { form.setText("LbDeu", "&Deutsch"); });
+    ChooseLanguage(form, settingsPath, LanguageChoices()[2],
+                   [this](const std::string&) { form.setText("LbDeu", "&Deutsch"); });
     EXPECT_EQ(storedLanguage(), "&Deutsch");
 }
 
 TEST_F(LanguageChoiceTest, TheChoiceIsStoredAlsoWhenNoFileIsApplied) {
     // The window's loader reports a missing file itself and goes on; without a window there is no loader.
-    LbRusClick(form, settingsPath, [](const std::string&) {});
+    ChooseLanguage(form, settingsPath, LanguageChoices()[4], [](const std::string&) {});
     EXPECT_EQ(storedLanguage(), "&Rusky");
-    LbEngClick(form, settingsPath, {});
+    ChooseLanguage(form, settingsPath, LanguageChoices()[0], {});
     EXPECT_EQ(storedLanguage(), "&English");
     EXPECT_EQ(test::ReadFile(settingsPath), "[LANG]\r\nSetLang=&English\r\n\r\n");
 }

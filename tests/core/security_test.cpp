@@ -99,7 +99,7 @@ TEST_F(SampleTextTest, SettingsWithoutMailAndFtpKeysLeaveTheFieldsEmptyAndASaveS
     form.setText("EdUserName", "sysdba");
     form.setText("EdPswd", "masterkey");
     form.setText("CB_BkpExt", ".fbk");
-    TranspButOkScheduleClick(form, dialogs, paths);
+    SaveSchedulePage(form, dialogs, paths);
 
     ASSERT_TRUE(dialogs.shown.empty());
     const std::string text = test::ReadFile(paths.settingsFile);

@@ -34,17 +34,17 @@ protected:
     void prepare(int items, size_t captionLength) {
         SetBackupOptions(oldForm, items, captionLength, false);
         SetBackupOptions(newForm, items, captionLength, true);
-        TranspButOKConfigClick(newForm, paths);
+        SaveConfigPage(newForm, paths);
         newText = test::ReadFile(paths.settingsFile);
-        TranspButOKConfigClick(oldForm, paths);
+        SaveConfigPage(oldForm, paths);
         oldText = test::ReadFile(paths.settingsFile);
         ASSERT_TRUE(oldText != newText);
-        TranspButOKConfigClick(newForm, paths);
+        SaveConfigPage(newForm, paths);
         ASSERT_TRUE(test::ReadFile(paths.settingsFile) == newText) << "each save gives the same text";
-        TranspButOKConfigClick(oldForm, paths);
+        SaveConfigPage(oldForm, paths);
     }
 
-    void save() { TranspButOKConfigClick(newForm, paths); }
+    void save() { SaveConfigPage(newForm, paths); }
 
     // Where the kill landed, judged by what is on disk: "before" (old text, no temporary), "during" (old text and a
     // temporary) or "after" (new text). Anything else fails the test.

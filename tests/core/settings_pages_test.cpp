@@ -59,7 +59,7 @@ TEST_F(SaveScheduleTest, EveryFieldFilledStoresAllKeysCreatesFoldersAndMinimises
     form.setText("LedFTPPort", "25");
     form.setText("EdSMTPPort", "587");
     form.setText("ledCC", "copy@example.com");
-    TranspButOkScheduleClick(form, dialogs, paths);
+    SaveSchedulePage(form, dialogs, paths);
 
     EXPECT_TRUE(dialogs.shown.empty());
     EXPECT_TRUE(form.minimized());
@@ -110,7 +110,7 @@ TEST_F(SaveScheduleTest, AnEmptyRequiredFieldStopsThePartialSave) {
         test::ScriptedDialogs caseDialogs;
         FillRequiredFields(caseForm);
         caseForm.setText(c.emptied, "");
-        TranspButOkScheduleClick(caseForm, caseDialogs, casePaths);
+        SaveSchedulePage(caseForm, caseDialogs, casePaths);
         EXPECT_EQ(caseDialogs.texts("message"), std::vector<std::string>{c.message}) << c.emptied;
         EXPECT_EQ(caseForm.focused(), c.emptied);
         EXPECT_FALSE(caseForm.minimized());
@@ -125,10 +125,10 @@ TEST_F(SaveScheduleTest, AnEmptyRequiredFieldStopsThePartialSave) {
 TEST_F(SaveScheduleTest, UntickedBoxesAndEmptiedFieldsClearWhatWasStored) {
     fillRequiredFields();
     form.setChecked("ChkBoxBkpMail", true);
-    TranspButOkScheduleClick(form, dialogs, paths);
+    SaveSchedulePage(form, dialogs, paths);
     form.setChecked("ChkBoxBkpMail", false);
     form.setText("ledCC", "");
-    TranspButOkScheduleClick(form, dialogs, paths);
+    SaveSchedulePage(form, dialogs, paths);
     EXPECT_EQ(read("SENDBACKUPMAIL", "Send"), "");
     EXPECT_EQ(read("SMTP", "CC"), "");
 }
@@ -137,7 +137,7 @@ TEST_F(SaveScheduleTest, ADefaultFolderThatCannotBeCreatedIsReportedWithItsPath)
     fillRequiredFields();
     test::WriteFile(dir.file("DefaultRestores"), "a file in the way");
     try {
-        TranspButOkScheduleClick(form, dialogs, paths);
+        SaveSchedulePage(form, dialogs, paths);
         FAIL() << "no error";
     } catch (const Error& e) {
         EXPECT_EQ(e.text(), dir.file("DefaultRestores"));
@@ -152,16 +152,16 @@ TEST_F(SaveScheduleTest, SaveConfigStoresListsAndCompressionAndKeepsAnUnselected
     form.setItemChecked("clListaRestore", 4, true);
     form.setChecked("ChkBoxCompress", true);
     form.setItemIndex("CBCompMetho", 1);
-    TranspButOKConfigClick(form, paths);
+    SaveConfigPage(form, paths);
     std::string first = test::ReadFile(paths.settingsFile);
-    TranspButOKConfigClick(form, paths);
+    SaveConfigPage(form, paths);
     EXPECT_EQ(test::ReadFile(paths.settingsFile), first);
     EXPECT_EQ(read("LISTABACKUP", "Ignore Limbo"), "1");
     EXPECT_EQ(read("LISTARESTORE", "Replace"), "1");
     EXPECT_EQ(read("COMPRESSION", "Checked"), "1");
     EXPECT_EQ(read("COMPRESSION", "Method"), "1");
     form.setText("CBCompMetho", "typed");
-    TranspButOKConfigClick(form, paths);
+    SaveConfigPage(form, paths);
     EXPECT_EQ(read("COMPRESSION", "Method"), "1");
     EXPECT_TRUE(dialogs.shown.empty());
     EXPECT_FALSE(form.minimized());

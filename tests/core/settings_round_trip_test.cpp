@@ -96,14 +96,14 @@ TEST_P(SettingsRoundTrip, LoadsAndSavesToTheRecordedBytes) {
     CheckOrRecord(name + ".form.txt", WithPlaceholder(FormDump(form, languages, dialogs), dir.path()));
     CheckOrRecord(name + ".startup.ini", fileNow());
 
-    TranspButOkScheduleClick(form, dialogs, paths);
+    SaveSchedulePage(form, dialogs, paths);
     CheckOrRecord(name + ".schedule.ini", fileNow());
     CheckOrRecord(name + ".schedule.form.txt", WithPlaceholder(FormDump(form, languages, dialogs), dir.path()));
 
-    TranspButOKConfigClick(form, paths);
+    SaveConfigPage(form, paths);
     CheckOrRecord(name + ".config.ini", fileNow());
 
-    LbDeuClick(form, paths.settingsFile, {});
+    ChooseLanguage(form, paths.settingsFile, LanguageChoices()[2], {});
     CheckOrRecord(name + ".language.ini", fileNow());
 }
 

@@ -384,7 +384,7 @@ TEST_F(LanguageProgramTest, AScheduleSavedInGermanFiresInRussian) {
     EXPECT_EQ(form.text("TabSchedule"), "&График");
     EXPECT_EQ(form.text("CB_Protocol"), "TCP/IP");
     clock.set(2026, 12, 7, 2, 0);
-    program->TimerTimer();
+    program->onScheduleTick();
     std::vector<std::string> lines;
     for (size_t i = 0; i < monitor.size(); ++i)
         lines.push_back(monitor.paragraph(i).text);

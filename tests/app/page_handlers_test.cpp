@@ -1,4 +1,5 @@
-#include "services/monitor_handlers.h"
+#include "app/monitor_page_handlers.h"
+#include "app/schedule_page_handlers.h"
 
 #include "core/errors.h"
 #include "core/headless_form.h"
@@ -18,9 +19,9 @@ using test::ReadFile;
 using test::ScriptedDialogs;
 using test::TempDir;
 
-class MonitorHandlersTest : public ::testing::Test {
+class PageHandlersTest : public ::testing::Test {
 protected:
-    MonitorHandlersTest() : paths{dir.path(), dir.file("tervolen.ini")} {
+    PageHandlersTest() : paths{dir.path(), dir.file("tervolen.ini")} {
         std::filesystem::create_directory(dir.file("DefaultLogs"));
     }
 
@@ -32,10 +33,10 @@ protected:
     ScriptedDialogs dialogs;
 };
 
-TEST_F(MonitorHandlersTest, EmptyLogIsNotSaved) {
+TEST_F(PageHandlersTest, EmptyLogIsNotSaved) {
     dialogs.paths.push_back(dir.file("DefaultLogs/log.rtf"));
 
-    BtSaveBkpLogClick(log, dialogs, paths);
+    OnSaveMonitorLog(log, dialogs, paths);
 
     ASSERT_EQ(dialogs.shown.size(), 1u);
     EXPECT_EQ(dialogs.shown[0].kind, "information");
@@ -43,11 +44,11 @@ TEST_F(MonitorHandlersTest, EmptyLogIsNotSaved) {
     EXPECT_TRUE(defaultLogsIsEmpty());
 }
 
-TEST_F(MonitorHandlersTest, ChosenPathReceivesTheLog) {
+TEST_F(PageHandlersTest, ChosenPathReceivesTheLog) {
     log.AddMonitorLine("=========== Restore Started ===========", kFuchsia, kMonitorLineSize);
     dialogs.paths.push_back(dir.file("DefaultLogs/restore log"));
 
-    BtSaveBkpLogClick(log, dialogs, paths);
+    OnSaveMonitorLog(log, dialogs, paths);
 
     ASSERT_EQ(dialogs.shown.size(), 1u);
     EXPECT_EQ(dialogs.shown[0].kind, "save");
@@ -57,25 +58,25 @@ TEST_F(MonitorHandlersTest, ChosenPathReceivesTheLog) {
     EXPECT_NE(saved.find("=========== Restore Started ===========\\par"), std::string::npos);
 }
 
-TEST_F(MonitorHandlersTest, CancelSavesNothing) {
+TEST_F(PageHandlersTest, CancelSavesNothing) {
     log.AddMonitorLine("line", kGreen, kMonitorLineSize);
 
-    BtSaveBkpLogClick(log, dialogs, paths);
+    OnSaveMonitorLog(log, dialogs, paths);
 
     EXPECT_EQ(dialogs.texts("save").size(), 1u);
     EXPECT_TRUE(defaultLogsIsEmpty());
 }
 
-TEST_F(MonitorHandlersTest, SaveIntoMissingFolderRaisesTheFileCreationError) {
+TEST_F(PageHandlersTest, SaveIntoMissingFolderRaisesTheFileCreationError) {
     log.AddMonitorLine("line", kGreen, kMonitorLineSize);
     dialogs.paths.push_back(dir.file("gone/log.rtf"));
 
-    EXPECT_THROW(BtSaveBkpLogClick(log, dialogs, paths), Error);
+    EXPECT_THROW(OnSaveMonitorLog(log, dialogs, paths), Error);
 }
 
-TEST_F(MonitorHandlersTest, TickingAutoSaveSwitchesToTheDefaultLogsFolder) {
+TEST_F(PageHandlersTest, TickingAutoSaveSwitchesToTheDefaultLogsFolder) {
     HeadlessForm form;
-    form.onClick("CheckBackupLog", [&] { CheckBackupLogClick(form, paths); });
+    form.onClick("CheckBackupLog", [&] { OnAutomaticLogToggled(form, paths); });
     ASSERT_FALSE(form.enabled("LogFileEdit"));
     ASSERT_TRUE(form.enabled("BtSaveBkpLog"));
 

@@ -1,8 +1,10 @@
-#include "copies/mirror_list_buttons.h"
+#include "app/schedule_page_handlers.h"
+
+#include "app/monitor_page_handlers.h"
 
 namespace tervolen {
 
-void AddMirrorClick(FormState& form, Dialogs& dialogs) {
+void OnAddMirror(FormState& form, Dialogs& dialogs) {
     if (form.checked("ChkBoxCompress")) {
         if (auto folder = dialogs.chooseFolder(""))
             form.addItem("MirrorListView", *folder);
@@ -16,10 +18,17 @@ void AddMirrorClick(FormState& form, Dialogs& dialogs) {
     form.setFocus("ChkBoxCompress");
 }
 
-void RemoveMirrorClick(FormState& form) {
+void OnRemoveMirror(FormState& form) {
     int index = form.itemIndex("MirrorListView");
     if (index >= 0)
         form.removeItem("MirrorListView", index);
+}
+
+void OnAutomaticLogToggled(FormState& form, const AppPaths& paths) {
+    bool automatic = form.checked("CheckBackupLog");
+    form.setEnabled("LogFileEdit", automatic);
+    form.setEnabled("BtSaveBkpLog", !automatic);
+    form.setText("LogFileEdit", automatic ? DefaultLogsFolder(paths) : std::string());
 }
 
 } // namespace tervolen

@@ -1,8 +1,8 @@
-#include "copies/compression_options.h"
+#include "app/config_page_handlers.h"
 
 namespace tervolen {
 
-void ChkBoxCompressClick(FormState& form) {
+void OnCompressionToggled(FormState& form) {
     bool compress = form.checked("ChkBoxCompress");
     form.setEnabled("CBCompMetho", compress);
     form.setEnabled("CBCompMethoLevel", compress);

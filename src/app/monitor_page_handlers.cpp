@@ -1,0 +1,18 @@
+#include "app/monitor_page_handlers.h"
+
+namespace tervolen {
+
+std::string DefaultLogsFolder(const AppPaths& paths) {
+    return paths.join("DefaultLogs") + kPathDelim;
+}
+
+void OnSaveMonitorLog(const MonitorLog& log, Dialogs& dialogs, const AppPaths& paths) {
+    if (log.empty()) {
+        dialogs.information("Não exitem dados para serem salvos em log");
+        return;
+    }
+    if (auto path = dialogs.chooseSaveFile(DefaultLogsFolder(paths)))
+        log.SaveMonitor(*path);
+}
+
+} // namespace tervolen
