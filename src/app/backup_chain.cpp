@@ -1,6 +1,7 @@
 #include "app/backup_chain.h"
 
 #include "copies/copy_to_mirrors.h"
+#include "core/control_names.h"
 #include "core/paths.h"
 
 #include <optional>
@@ -24,17 +25,17 @@ std::optional<CompressionMethod> ChosenMethod(int row) {
 
 BackupChainSettings ReadBackupChainSettings(const FormState& form, const std::string& backupName) {
     BackupChainSettings settings;
-    settings.backupPath = form.text("eDirBackup") + kPathDelim + backupName;
-    settings.compress = form.checked("ChkBoxCompress");
-    settings.compression.method = ChosenMethod(form.itemIndex("CBCompMetho"));
-    for (int i = 0; i < form.itemCount("MirrorListView"); ++i)
-        settings.mirrorFolders.push_back(form.itemText("MirrorListView", i));
-    settings.sendByMail = form.checked("ChkBoxBkpMail");
-    settings.mail = {form.text("ledHost"), form.text("EdSMTPPort"), form.text("ledFrom"), form.text("ledTo"),
-                     form.text("ledCC")};
-    settings.sendByFtp = form.checked("ChkBoxSentFTP");
-    settings.ftp = {form.text("LedFTPAdress"), form.text("LedFTPPort"), form.text("LedUserName"),
-                    form.text("LedPassword")};
+    settings.backupPath = form.text(controls::eDirBackup) + kPathDelim + backupName;
+    settings.compress = form.checked(controls::ChkBoxCompress);
+    settings.compression.method = ChosenMethod(form.itemIndex(controls::CBCompMetho));
+    for (int i = 0; i < form.itemCount(controls::MirrorListView); ++i)
+        settings.mirrorFolders.push_back(form.itemText(controls::MirrorListView, i));
+    settings.sendByMail = form.checked(controls::ChkBoxBkpMail);
+    settings.mail = {form.text(controls::ledHost), form.text(controls::EdSMTPPort), form.text(controls::ledFrom),
+                     form.text(controls::ledTo), form.text(controls::ledCC)};
+    settings.sendByFtp = form.checked(controls::ChkBoxSentFTP);
+    settings.ftp = {form.text(controls::LedFTPAdress), form.text(controls::LedFTPPort),
+                    form.text(controls::LedUserName), form.text(controls::LedPassword)};
     return settings;
 }
 

@@ -5,6 +5,7 @@
 #include "app/console_monitor.h"
 #include "app/program.h"
 #include "app/termination_signals.h"
+#include "core/control_names.h"
 #include "core/errors.h"
 #include "core/folder_safety.h"
 #include "core/headless_form.h"
@@ -53,7 +54,7 @@ void RunJob(Program& program, const FormState& form, Dialogs& dialogs, const Cli
             ValidationRequest request;
             request.connection = ServerConnectionFromForm(form);
             request.database = command.database;
-            request.bufferSize = StrToInt(command.bufferSize.value_or(form.text("ValidateBufferEdit")));
+            request.bufferSize = StrToInt(command.bufferSize.value_or(form.text(controls::ValidateBufferEdit)));
             request.option = ValidationOptionOfRow(optionRow);
             program.RunValidation(request);
         }

@@ -1,4 +1,5 @@
 #include "app/cli_arguments.h"
+#include "core/control_names.h"
 
 namespace tervolen {
 
@@ -28,10 +29,10 @@ const char* const kCliUsage =
 
 const char* CliOptionList(const std::string& command) {
     if (command == "restore")
-        return "clListaRestore";
+        return controls::clListaRestore;
     if (command == "validate")
-        return "clListaValidation";
-    return "clListaBackup";
+        return controls::clListaValidation;
+    return controls::clListaBackup;
 }
 
 CliCommand ParseCliArguments(const std::vector<std::string>& args) {

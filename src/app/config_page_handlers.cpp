@@ -1,11 +1,12 @@
 #include "app/config_page_handlers.h"
+#include "core/control_names.h"
 
 namespace tervolen {
 
 void OnCompressionToggled(FormState& form) {
-    bool compress = form.checked("ChkBoxCompress");
-    form.setEnabled("CBCompMetho", compress);
-    form.setEnabled("CBCompMethoLevel", compress);
+    bool compress = form.checked(controls::ChkBoxCompress);
+    form.setEnabled(controls::CBCompMetho, compress);
+    form.setEnabled(controls::CBCompMethoLevel, compress);
 }
 
 } // namespace tervolen

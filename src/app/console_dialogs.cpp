@@ -1,4 +1,5 @@
 #include "app/console_dialogs.h"
+#include "core/control_names.h"
 
 namespace tervolen {
 
@@ -27,8 +28,8 @@ Dialogs::Answer ConsoleDialogs::askYesNoCancel(const std::string& text) {
 }
 
 bool ConsoleDialogs::login(LoginFields& fields) {
-    fields.userName = form_.text("EdUserName");
-    fields.password = form_.text("EdPswd");
+    fields.userName = form_.text(controls::EdUserName);
+    fields.password = form_.text(controls::EdPswd);
     return true;
 }
 

@@ -2,11 +2,12 @@
 #include "app/process_start.h"
 #include "app/program.h"
 #include "app/termination_signals.h"
+#include "core/control_names.h"
 #include "core/dialogs.h"
 #include "core/folder_safety.h"
 #include "core/instance_lock.h"
-#include "core/paths.h"
 #include "core/monitor_log.h"
+#include "core/paths.h"
 #include "ui/about_box.h"
 #include "ui/balloon_hints.h"
 #include "ui/language_loader.h"
@@ -56,7 +57,7 @@ int RunWindow(int argc, char* argv[]) {
 
     LanguageLoader languages(window, paths.join("Lang"), dialogs);
     auto translate = [&languages](const std::string& text) { return languages.translate(text); };
-    for (const char* control : {"LbAbout", "About1"})
+    for (const char* control : {controls::LbAbout, controls::About1})
         window.formState().onClick(control, [&window, translate] { LbAboutClick(window, translate); });
 
     SystemClock clock;
@@ -86,7 +87,7 @@ int RunWindow(int argc, char* argv[]) {
     });
 
     QTimer timer;
-    timer.setObjectName("Timer");
+    timer.setObjectName(controls::Timer);
     QObject::connect(&timer, &QTimer::timeout, [&program] { program.onScheduleTick(); });
     timer.start(kTimerIntervalMs);
 

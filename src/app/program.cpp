@@ -5,6 +5,7 @@
 #include "app/monitor_page_handlers.h"
 #include "app/schedule_page_handlers.h"
 #include "core/autostart.h"
+#include "core/control_names.h"
 #include "core/folder_safety.h"
 #include "core/language_choice.h"
 #include "core/paths.h"
@@ -70,33 +71,33 @@ void Program::reportError(const std::exception& error) {
 }
 
 void Program::registerHandlers() {
-    onClick("btnHide", [this] { form_.minimize(); });
-    for (const char* control : {"btnFechar", "LbClose", "MenuItem1"})
+    onClick(controls::btnHide, [this] { form_.minimize(); });
+    for (const char* control : {controls::btnFechar, controls::LbClose, controls::MenuItem1})
         onClick(control, [this] { form_.close(); });
-    onClick("AppLaunch", [this] { form_.restore(); });
-    for (const char* control : {"LbStartBackup", "StartBackup1"})
+    onClick(controls::AppLaunch, [this] { form_.restore(); });
+    for (const char* control : {controls::LbStartBackup, controls::StartBackup1})
         onClick(control, [this] { onStartBackup(); });
-    onClick("InitRestore", [this] { onStartRestore(); });
-    onClick("JvTranspValidation", [this] { onStartValidation(); });
-    onClick("TranspButOkSchedule", [this] { SaveSchedulePage(form_, dialogs_, paths_); });
-    onClick("TranspButOKConfig", [this] { SaveConfigPage(form_, paths_); });
-    onClick("JvTransparentButton3", [this] { OnAddMirror(form_, dialogs_); });
-    onClick("JvTransparentButton4", [this] { OnRemoveMirror(form_); });
-    onClick("CheckBackupLog", [this] { OnAutomaticLogToggled(form_, paths_); });
-    onClick("ChkBoxCompress", [this] { OnCompressionToggled(form_); });
-    onClick("BtSaveBkpLog", [this] { OnSaveMonitorLog(monitor_, dialogs_, paths_); });
+    onClick(controls::InitRestore, [this] { onStartRestore(); });
+    onClick(controls::JvTranspValidation, [this] { onStartValidation(); });
+    onClick(controls::TranspButOkSchedule, [this] { SaveSchedulePage(form_, dialogs_, paths_); });
+    onClick(controls::TranspButOKConfig, [this] { SaveConfigPage(form_, paths_); });
+    onClick(controls::JvTransparentButton3, [this] { OnAddMirror(form_, dialogs_); });
+    onClick(controls::JvTransparentButton4, [this] { OnRemoveMirror(form_); });
+    onClick(controls::CheckBackupLog, [this] { OnAutomaticLogToggled(form_, paths_); });
+    onClick(controls::ChkBoxCompress, [this] { OnCompressionToggled(form_); });
+    onClick(controls::BtSaveBkpLog, [this] { OnSaveMonitorLog(monitor_, dialogs_, paths_); });
     for (const LanguageChoice& choice : LanguageChoices())
         onClick(choice.label, [this, &choice] {
             ChooseLanguage(form_, paths_.settingsFile, choice, options_.applyLanguageFile);
         });
-    form_.onChange("CB_ChooseSGDBVer", [this] { ProposeClientLibrary(form_); });
-    form_.onChange("CB_Protocol", [this] { ProposeServerName(form_); });
+    form_.onChange(controls::CB_ChooseSGDBVer, [this] { ProposeClientLibrary(form_); });
+    form_.onChange(controls::CB_Protocol, [this] { ProposeServerName(form_); });
 }
 
 void Program::Startup() {
     try {
-        form_.setText("GradientHeaderPanel", HeaderCaption());
-        form_.setText("btnFechar", "");
+        form_.setText(controls::GradientHeaderPanel, HeaderCaption());
+        form_.setText(controls::btnFechar, "");
         // Root's autostart entry would start a root program in a desktop session.
         if (options_.registerAutostart && !RunningAsRoot()) {
             // A failed registration must not keep the settings from loading: a later save would

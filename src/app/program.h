@@ -2,15 +2,16 @@
 
 #include "copies/zip_archive_writer.h"
 #include "core/clock.h"
+#include "core/control_names.h"
 #include "core/dialogs.h"
 #include "core/form_state.h"
+#include "core/monitor_log.h"
 #include "core/paths.h"
 #include "core/schedule.h"
 #include "delivery/ftp_client.h"
 #include "delivery/mime_message.h"
 #include "delivery/smtp_client.h"
 #include "services/backup_job.h"
-#include "core/monitor_log.h"
 #include "services/restore_job.h"
 #include "services/service_requests.h"
 #include "services/validation_job.h"
@@ -96,9 +97,9 @@ private:
     ProcessEvents processEvents_;
     Options options_;
     Schedule schedule_;
-    BackupService backup_{"Backup", "FrmPrincipal"};
-    RestoreService restore_{"Restore", "FrmPrincipal"};
-    ValidationService validation_{"Validation", "FrmPrincipal"};
+    BackupService backup_{"Backup", controls::FrmPrincipal};
+    RestoreService restore_{"Restore", controls::FrmPrincipal};
+    ValidationService validation_{"Validation", controls::FrmPrincipal};
     std::string currentBackupName_;
     bool jobRunning_ = false;
     ZipArchiveWriter zip_;

@@ -1,13 +1,14 @@
 #include "app/schedule_page_handlers.h"
 
 #include "app/monitor_page_handlers.h"
+#include "core/control_names.h"
 
 namespace tervolen {
 
 void OnAddMirror(FormState& form, Dialogs& dialogs) {
-    if (form.checked("ChkBoxCompress")) {
+    if (form.checked(controls::ChkBoxCompress)) {
         if (auto folder = dialogs.chooseFolder(""))
-            form.addItem("MirrorListView", *folder);
+            form.addItem(controls::MirrorListView, *folder);
         return;
     }
     auto answer = dialogs.askYesNoCancel("You must enable backup file compression to mirroring files. \r\n"
@@ -15,20 +16,20 @@ void OnAddMirror(FormState& form, Dialogs& dialogs) {
     if (answer != Dialogs::Answer::Yes)
         return;
     form.setActivePage(static_cast<int>(Page::Config));
-    form.setFocus("ChkBoxCompress");
+    form.setFocus(controls::ChkBoxCompress);
 }
 
 void OnRemoveMirror(FormState& form) {
-    int index = form.itemIndex("MirrorListView");
+    int index = form.itemIndex(controls::MirrorListView);
     if (index >= 0)
-        form.removeItem("MirrorListView", index);
+        form.removeItem(controls::MirrorListView, index);
 }
 
 void OnAutomaticLogToggled(FormState& form, const AppPaths& paths) {
-    bool automatic = form.checked("CheckBackupLog");
-    form.setEnabled("LogFileEdit", automatic);
-    form.setEnabled("BtSaveBkpLog", !automatic);
-    form.setText("LogFileEdit", automatic ? DefaultLogsFolder(paths) : std::string());
+    bool automatic = form.checked(controls::CheckBackupLog);
+    form.setEnabled(controls::LogFileEdit, automatic);
+    form.setEnabled(controls::BtSaveBkpLog, !automatic);
+    form.setText(controls::LogFileEdit, automatic ? DefaultLogsFolder(paths) : std::string());
 }
 
 } // namespace tervolen

@@ -1,5 +1,6 @@
 #include "core/language_choice.h"
 
+#include "core/control_names.h"
 #include "core/settings_file.h"
 #include "core/settings_table.h"
 
@@ -7,11 +8,11 @@ namespace tervolen {
 
 const std::array<LanguageChoice, 5>& LanguageChoices() {
     static const std::array<LanguageChoice, 5> choices = {{
-        {"LbEng", "&English", "enusa.lng", "There is no Today Scheduled Backup!"},
-        {"LbPort", "&Português", "ptbr.lng", "Não existem Backups Agendados para hoje!"},
-        {"LbDeu", "&Deutsche", "deu.lng", "Für heute ist keine Sicherung geplant!"},
-        {"LbSpanol", "Spañ&ol", "span.lng", "¡No hay copias de seguridad programadas para hoy!"},
-        {"LbRus", "&Rusky", "ru.lng", "На сегодня резервных копий не запланировано!"},
+        {controls::LbEng, "&English", "enusa.lng", "There is no Today Scheduled Backup!"},
+        {controls::LbPort, "&Português", "ptbr.lng", "Não existem Backups Agendados para hoje!"},
+        {controls::LbDeu, "&Deutsche", "deu.lng", "Für heute ist keine Sicherung geplant!"},
+        {controls::LbSpanol, "Spañ&ol", "span.lng", "¡No hay copias de seguridad programadas para hoy!"},
+        {controls::LbRus, "&Rusky", "ru.lng", "На сегодня резервных копий не запланировано!"},
     }};
     return choices;
 }

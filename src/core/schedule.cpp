@@ -1,5 +1,6 @@
 #include "core/schedule.h"
 
+#include "core/control_names.h"
 #include "core/settings_file.h"
 #include "core/settings_values.h"
 
@@ -11,7 +12,7 @@ namespace tervolen {
 
 namespace {
 
-constexpr const char* kNoBackupToday = "LbInfo";
+constexpr const char* kNoBackupToday = controls::LbInfo;
 
 } // namespace
 

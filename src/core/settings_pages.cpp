@@ -1,5 +1,6 @@
 #include "core/settings_pages.h"
 
+#include "core/control_names.h"
 #include "core/errors.h"
 #include "core/mirror_list_file.h"
 #include "core/settings_file.h"
@@ -79,8 +80,8 @@ bool WriteScheduleSettings(SettingsFile& settings, FormState& form, Dialogs& dia
 
 std::vector<std::string> MirrorCaptions(const FormState& form) {
     std::vector<std::string> captions;
-    for (int i = 0; i < form.itemCount("MirrorListView"); ++i)
-        captions.push_back(form.itemText("MirrorListView", i));
+    for (int i = 0; i < form.itemCount(controls::MirrorListView); ++i)
+        captions.push_back(form.itemText(controls::MirrorListView, i));
     return captions;
 }
 

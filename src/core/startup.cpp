@@ -1,5 +1,6 @@
 #include "core/startup.h"
 
+#include "core/control_names.h"
 #include "core/error_codes.h"
 #include "core/language_choice.h"
 #include "core/mirror_list_file.h"
@@ -38,7 +39,7 @@ void LoadLanguage(FormState& form, const SettingsFile& settings, const SettingRo
         return;
     if (hooks.applyLanguageFile)
         hooks.applyLanguageFile(language->file);
-    form.setText("LbInfo", language->noBackupToday);
+    form.setText(controls::LbInfo, language->noBackupToday);
 }
 
 void LoadFlag(FormState& form, const SettingsFile& settings, const SettingRow& row) {
@@ -84,9 +85,9 @@ void LoadRow(FormState& form, const SettingsFile& settings, const SettingRow& ro
 
 void LoadMirrorListIntoForm(FormState& form, const AppPaths& paths) {
     auto entries = LoadMirrorList(paths.join("Mirrors.lst"));
-    form.clearItems("MirrorListView");
+    form.clearItems(controls::MirrorListView);
     for (const auto& entry : entries)
-        form.addItem("MirrorListView", entry.caption);
+        form.addItem(controls::MirrorListView, entry.caption);
 }
 
 } // namespace

@@ -1,8 +1,9 @@
 #include "services/backup_job.h"
 
+#include "core/control_names.h"
 #include "core/errors.h"
-#include "core/paths.h"
 #include "core/folder_safety.h"
+#include "core/paths.h"
 #include "core/posix_file.h"
 #include "core/settings_values.h"
 #include "core/time_format.h"
@@ -61,7 +62,7 @@ bool BackupJob::Run(bool unattended) {
         service_.CloseServiceManager();
     if (backupFinished_)
         backupFinished_ = tightenBackupFile();
-    if (form.checked("CheckBackupLog"))
+    if (form.checked(controls::CheckBackupLog))
         saveLog(LogFilePath());
     return result;
 }
@@ -76,14 +77,14 @@ void BackupJob::prepareRequest(const std::string& databasePath, const std::strin
     }
     service_.databaseName = databasePath;
     std::string stamp = BackupTimeStamp(context_.clock.now());
-    std::string extension = context_.form.text("CB_BkpExt");
+    std::string extension = context_.form.text(controls::CB_BkpExt);
     service_.backupFile = {backupFolder + kPathDelim + stamp + extension};
     currentBackupName_ = stamp + extension;
 }
 
 void BackupJob::applyProtocol(bool unattended) {
     invalidProtocol_ = false;
-    if (auto protocol = ProtocolFromText(context_.form.text("CB_Protocol"))) {
+    if (auto protocol = ProtocolFromText(context_.form.text(controls::CB_Protocol))) {
         service_.setProtocol(*protocol);
         return;
     }
@@ -92,7 +93,7 @@ void BackupJob::applyProtocol(bool unattended) {
         return;
     }
     context_.dialogs.message(kInvalidProtocol);
-    context_.form.setFocus("CB_Protocol");
+    context_.form.setFocus(controls::CB_Protocol);
 }
 
 void BackupJob::writeBanners(bool verbose) {
@@ -108,15 +109,15 @@ void BackupJob::writeBanners(bool verbose) {
 }
 
 std::string BackupJob::LogFilePath() const {
-    return context_.form.text("LogFileEdit") + currentBackupName_ + "BackupLog.log";
+    return context_.form.text(controls::LogFileEdit) + currentBackupName_ + "BackupLog.log";
 }
 
 void BackupJob::warnAboutOpenFolders(const std::string& backupFolder) {
     FormState& form = context_.form;
     std::vector<std::string> folders = {backupFolder};
-    for (int i = 0; i < form.itemCount("MirrorListView"); ++i)
-        folders.push_back(form.itemText("MirrorListView", i));
-    if (form.checked("CheckBackupLog"))
+    for (int i = 0; i < form.itemCount(controls::MirrorListView); ++i)
+        folders.push_back(form.itemText(controls::MirrorListView, i));
+    if (form.checked(controls::CheckBackupLog))
         folders.push_back(FolderOf(LogFilePath()));
     for (const std::string& folder : folders)
         if (AnyoneMayWrite(folder))
@@ -166,7 +167,7 @@ void BackupJob::saveLog(const std::string& path) {
 }
 
 void BackupJob::selectBackupOption() {
-    int row = context_.form.itemIndex("clListaBackup");
+    int row = context_.form.itemIndex(controls::clListaBackup);
     if (row >= 0 && row < static_cast<int>(std::size(kBackupOptionRows)))
         service_.options = {kBackupOptionRows[row]};
 }

@@ -1,5 +1,6 @@
 #include "services/connection_settings.h"
 
+#include "core/control_names.h"
 #include "services/service_client.h"
 
 #include <array>
@@ -37,21 +38,21 @@ std::optional<Protocol> ProtocolFromText(std::string_view text) {
 }
 
 void ApplyConnectionSettings(const FormState& form, ServiceClient& service) {
-    service.setLibraryName(form.text("ClientLibFilenameEdit"));
-    service.setServerName(form.text("EdServerName"));
-    service.setParamValue("user_name", form.text("EdUserName"));
-    service.setParamValue("password", form.text("EdPswd"));
+    service.setLibraryName(form.text(controls::ClientLibFilenameEdit));
+    service.setServerName(form.text(controls::EdServerName));
+    service.setParamValue("user_name", form.text(controls::EdUserName));
+    service.setParamValue("password", form.text(controls::EdPswd));
 }
 
 void ProposeClientLibrary(FormState& form) {
-    int index = form.itemIndex("CB_ChooseSGDBVer");
+    int index = form.itemIndex(controls::CB_ChooseSGDBVer);
     if (index < 0 || index >= static_cast<int>(kProposedLibraries.size()))
         return;
-    form.setText("ClientLibFilenameEdit", kProposedLibraries[static_cast<size_t>(index)]);
+    form.setText(controls::ClientLibFilenameEdit, kProposedLibraries[static_cast<size_t>(index)]);
 }
 
 void ProposeServerName(FormState& form) {
-    form.setText("EdServerName", form.text("CB_Protocol") == "LOCAL" ? "LOCALHOST" : "");
+    form.setText(controls::EdServerName, form.text(controls::CB_Protocol) == "LOCAL" ? "LOCALHOST" : "");
 }
 
 } // namespace tervolen

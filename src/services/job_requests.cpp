@@ -1,5 +1,6 @@
 #include "services/job_requests.h"
 
+#include "core/control_names.h"
 #include "core/text_conversion.h"
 #include "services/connection_settings.h"
 
@@ -30,26 +31,27 @@ template <class Option, std::size_t N> std::optional<Option> OptionOfRow(const O
 } // namespace
 
 ServerConnection ServerConnectionFromForm(const FormState& form) {
-    return ServerConnection{form.text("ClientLibFilenameEdit"), ProtocolFromText(form.text("CB_Protocol")),
-                            form.text("EdServerName"), form.text("EdUserName"), form.text("EdPswd")};
+    return ServerConnection{form.text(controls::ClientLibFilenameEdit),
+                            ProtocolFromText(form.text(controls::CB_Protocol)), form.text(controls::EdServerName),
+                            form.text(controls::EdUserName), form.text(controls::EdPswd)};
 }
 
 RestoreRequest RestoreRequestFromForm(const FormState& form) {
     RestoreRequest request;
-    request.option = RestoreOptionOfRow(form.itemIndex("clListaRestore"));
+    request.option = RestoreOptionOfRow(form.itemIndex(controls::clListaRestore));
     request.connection = ServerConnectionFromForm(form);
-    request.database = form.text("EditRestore");
-    request.backupFile = form.text("EditGBK");
-    request.pageSize = StrToInt(form.text("LabeledEdPageSize"));
+    request.database = form.text(controls::EditRestore);
+    request.backupFile = form.text(controls::EditGBK);
+    request.pageSize = StrToInt(form.text(controls::LabeledEdPageSize));
     return request;
 }
 
 ValidationRequest ValidationRequestFromForm(const FormState& form) {
     ValidationRequest request;
-    request.database = form.text("DBValidateEdit");
-    request.bufferSize = StrToInt(form.text("ValidateBufferEdit"));
+    request.database = form.text(controls::DBValidateEdit);
+    request.bufferSize = StrToInt(form.text(controls::ValidateBufferEdit));
     request.connection = ServerConnectionFromForm(form);
-    request.option = ValidationOptionOfRow(form.itemIndex("clListaValidation"));
+    request.option = ValidationOptionOfRow(form.itemIndex(controls::clListaValidation));
     return request;
 }
 

@@ -1,5 +1,6 @@
 #include "ui/about_box.h"
 
+#include "core/control_names.h"
 #include "core/memory_status.h"
 #include "core/version.h"
 #include "ui/control_factory.h"
@@ -73,7 +74,7 @@ QLabel* MakeTitle(QWidget* parent) {
 } // namespace
 
 ScrollingCredits::ScrollingCredits(QStringList lines, QWidget* parent) : QFrame(parent), lines_(std::move(lines)) {
-    setObjectName("SP");
+    setObjectName(controls::SP);
     setFrameShape(QFrame::NoFrame);
     setAutoFillBackground(true);
     QPalette palette = this->palette();
@@ -123,7 +124,7 @@ AboutBox::AboutBox(QWidget& mainWindow, const Translate& translate)
     : QDialog(&mainWindow, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                                Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint) {
     Translate shown = translate ? translate : [](const std::string& text) { return text; };
-    setObjectName("FrmSobre");
+    setObjectName(controls::FrmSobre);
     setWindowTitle(ToQString(shown(kCaption)));
     setFont(mainWindow.font());
     setFixedSize(kClientWidth, kClientHeight);

@@ -1,5 +1,6 @@
 #include "ui/basic_options.h"
 
+#include "core/control_names.h"
 #include "ui/control_factory.h"
 #include "ui/file_edit.h"
 
@@ -56,50 +57,52 @@ BasicOptions::BasicOptions(QWidget* parent) : QWidget(parent) {
     layout->setContentsMargins(3, 3, 3, 3);
     layout->setSpacing(4);
 
-    layout->addLayout(Pair(GroupWith("GroupVersion", MakeComboBox("CB_ChooseSGDBVer", this), this),
-                           GroupWith("GroupProtocol", MakeComboBox("CB_Protocol", this), this)));
-    layout->addWidget(
-        GroupWith("GroupLibrary", MakeFileEdit("ClientLibFilenameEdit", kClientLibraryFilter, this), this));
+    layout->addLayout(Pair(GroupWith(controls::GroupVersion, MakeComboBox(controls::CB_ChooseSGDBVer, this), this),
+                           GroupWith(controls::GroupProtocol, MakeComboBox(controls::CB_Protocol, this), this)));
+    layout->addWidget(GroupWith(controls::GroupLibrary,
+                                MakeFileEdit(controls::ClientLibFilenameEdit, kClientLibraryFilter, this), this));
 
-    QGroupBox* security = MakeGroup("GroupSecurity", this);
+    QGroupBox* security = MakeGroup(controls::GroupSecurity, this);
     auto* credentials = new QGridLayout(security);
     credentials->setContentsMargins(kGroupMargin, kGroupMargin, kGroupMargin, kGroupMargin);
     credentials->setVerticalSpacing(1);
     int column = 0;
-    for (const char* name : {"EdUserName", "EdPswd"}) {
+    for (const char* name : {controls::EdUserName, controls::EdPswd}) {
         QLineEdit* edit = MakeEdit(name, security);
         credentials->addWidget(MakeFieldLabel(name, edit, security), 0, column);
         credentials->addWidget(edit, 1, column++);
     }
     layout->addWidget(security);
 
-    layout->addLayout(Pair(GroupWith("GroupOutput", MakeCheckBox("CheckVerbose", this), this),
-                           GroupWith("GroupExtension", MakeComboBox("CB_BkpExt", this), this)));
-    layout->addWidget(GroupWith("GroupServer", MakeEdit("EdServerName", this), this));
+    layout->addLayout(Pair(GroupWith(controls::GroupOutput, MakeCheckBox(controls::CheckVerbose, this), this),
+                           GroupWith(controls::GroupExtension, MakeComboBox(controls::CB_BkpExt, this), this)));
+    layout->addWidget(GroupWith(controls::GroupServer, MakeEdit(controls::EdServerName, this), this));
 
-    QGroupBox* log = MakeGroup("GroupLog", this);
+    QGroupBox* log = MakeGroup(controls::GroupLog, this);
     auto* logLayout = new QVBoxLayout(log);
     logLayout->setContentsMargins(kGroupMargin, kGroupMargin, kGroupMargin, kGroupMargin);
-    logLayout->addWidget(MakeCheckBox("CheckBackupLog", log));
-    logLayout->addWidget(MakeFileEdit("LogFileEdit", nullptr, log));
+    logLayout->addWidget(MakeCheckBox(controls::CheckBackupLog, log));
+    logLayout->addWidget(MakeFileEdit(controls::LogFileEdit, nullptr, log));
     layout->addWidget(log);
 
-    QGroupBox* mail = MakeGroup("GroupMail", this);
+    QGroupBox* mail = MakeGroup(controls::GroupMail, this);
     mailGroup_ = mail;
     QFormLayout* mailForm = FormIn(mail);
-    for (const char* name : {"ledHost", "ledFrom", "ledTo", "ledCC", "EdSMTPUser", "EdSMTPpswd", "EdSMTPPort"})
+    for (const char* name : {controls::ledHost, controls::ledFrom, controls::ledTo, controls::ledCC,
+                             controls::EdSMTPUser, controls::EdSMTPpswd, controls::EdSMTPPort})
         AddField(mailForm, mail, MakeEdit(name, mail));
-    QLabel* advice = MakeLabel("LbMailAdvice", mail);
+    QLabel* advice = MakeLabel(controls::LbMailAdvice, mail);
     advice->setWordWrap(true);
     mailForm->addRow(advice);
-    mailForm->addRow(MakeCheckBox("ChkBoxBkpMail", mail));
+    mailForm->addRow(MakeCheckBox(controls::ChkBoxBkpMail, mail));
     layout->addWidget(mail);
 
-    QGroupBox* ftp = MakeGroup("GroupFtp", this);
+    QGroupBox* ftp = MakeGroup(controls::GroupFtp, this);
     QFormLayout* ftpForm = FormIn(ftp);
-    for (const char* name : {"LedFTPAdress", "LedUserName", "LedPassword", "LedFTPPort"})
+    for (const char* name :
+         {controls::LedFTPAdress, controls::LedUserName, controls::LedPassword, controls::LedFTPPort})
         AddField(ftpForm, ftp, MakeEdit(name, ftp));
-    ftpForm->addRow(MakeCheckBox("ChkBoxSentFTP", ftp));
+    ftpForm->addRow(MakeCheckBox(controls::ChkBoxSentFTP, ftp));
     layout->addWidget(ftp);
     layout->addStretch(1);
 }

@@ -1,5 +1,6 @@
 #include "ui/command_strip.h"
 
+#include "core/control_names.h"
 #include "ui/control_factory.h"
 #include "ui/link_label.h"
 
@@ -30,24 +31,25 @@ void AddRow(QBoxLayout* layout, QWidget* tab, std::initializer_list<const char*>
 } // namespace
 
 CommandStrip::CommandStrip(QWidget* parent) : QFrame(parent), pages_(new QTabWidget(this)) {
-    setObjectName("Panel1");
+    setObjectName(controls::Panel1);
     setFixedHeight(kHeight);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(2, 2, 2, 0);
-    pages_->setObjectName("JvgPageControl2");
+    pages_->setObjectName(controls::JvgPageControl2);
     pages_->setDocumentMode(true);
     pages_->setStyleSheet(kStyle);
     pages_->tabBar()->setDrawBase(false);
     pages_->tabBar()->setExpanding(false);
     layout->addWidget(pages_);
 
-    auto* actions = new QHBoxLayout(addTab("TabActions"));
-    AddRow(actions, actions->parentWidget(), {"LbStartBackup", "LbClose"});
+    auto* actions = new QHBoxLayout(addTab(controls::TabActions));
+    AddRow(actions, actions->parentWidget(), {controls::LbStartBackup, controls::LbClose});
 
-    auto* language = new QHBoxLayout(addTab("TabLanguage"));
-    AddRow(language, language->parentWidget(), {"LbEng", "LbPort", "LbDeu", "LbSpanol", "LbRus"});
+    auto* language = new QHBoxLayout(addTab(controls::TabLanguage));
+    AddRow(language, language->parentWidget(),
+           {controls::LbEng, controls::LbPort, controls::LbDeu, controls::LbSpanol, controls::LbRus});
 
-    QWidget* help = addTab("TabHelp");
+    QWidget* help = addTab(controls::TabHelp);
     auto* rows = new QVBoxLayout(help);
     auto* first = new QHBoxLayout;
     auto* second = new QHBoxLayout;
@@ -57,8 +59,8 @@ CommandStrip::CommandStrip(QWidget* parent) : QFrame(parent), pages_(new QTabWid
     }
     rows->setContentsMargins(2, 0, 2, 0);
     rows->setSpacing(0);
-    AddRow(first, help, {"LbHelpTopic", "LbAbout"});
-    AddRow(second, help, {"LbGetInterBase", "LbGetInterBaseFree", "LbGetFirebird"});
+    AddRow(first, help, {controls::LbHelpTopic, controls::LbAbout});
+    AddRow(second, help, {controls::LbGetInterBase, controls::LbGetInterBaseFree, controls::LbGetFirebird});
     for (QBoxLayout* row : {actions, language}) {
         row->setContentsMargins(2, 0, 2, 0);
         row->setSpacing(8);

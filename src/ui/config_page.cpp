@@ -1,5 +1,6 @@
 #include "ui/config_page.h"
 
+#include "core/control_names.h"
 #include "ui/check_list.h"
 #include "ui/control_factory.h"
 #include "ui/page_layout.h"
@@ -15,30 +16,30 @@
 namespace tervolen {
 
 ConfigPage::ConfigPage(QWidget* parent) : QWidget(parent) {
-    ApplyDesign(*this, Design("TabConfig"));
+    ApplyDesign(*this, Design(controls::TabConfig));
     QVBoxLayout* layout = PageColumn(this);
 
-    QGroupBox* backup = MakeGroup("GroupBackupConfig", this);
+    QGroupBox* backup = MakeGroup(controls::GroupBackupConfig, this);
     auto* backupLayout = new QVBoxLayout(backup);
     backupLayout->setContentsMargins(4, 4, 4, 4);
-    CheckList* list = MakeCheckList("clListaBackup", backup);
+    CheckList* list = MakeCheckList(controls::clListaBackup, backup);
     backupLayout->addWidget(list);
     layout->addWidget(backup, 1);
 
-    QGroupBox* compression = MakeGroup("GroupCompression", this);
+    QGroupBox* compression = MakeGroup(controls::GroupCompression, this);
     auto* grid = new QGridLayout(compression);
     grid->setContentsMargins(4, 4, 4, 4);
     grid->setVerticalSpacing(3);
-    grid->addWidget(MakeCheckBox("ChkBoxCompress", compression), 0, 0, 1, 2);
+    grid->addWidget(MakeCheckBox(controls::ChkBoxCompress, compression), 0, 0, 1, 2);
     int column = 0;
-    for (const char* name : {"CBCompMetho", "CBCompMethoLevel"}) {
+    for (const char* name : {controls::CBCompMetho, controls::CBCompMethoLevel}) {
         QComboBox* combo = MakeComboBox(name, compression);
         grid->addWidget(MakeFieldLabel(name, combo, compression), 1, column);
         grid->addWidget(combo, 2, column++);
     }
     layout->addWidget(compression);
 
-    QPushButton* ok = MakeButton("TranspButOKConfig", this);
+    QPushButton* ok = MakeButton(controls::TranspButOKConfig, this);
     ok->setIcon(style()->standardIcon(QStyle::SP_DialogApplyButton));
     AddCommandButton(layout, ok);
 

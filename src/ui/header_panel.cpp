@@ -1,5 +1,6 @@
 #include "ui/header_panel.h"
 
+#include "core/control_names.h"
 #include "ui/control_factory.h"
 
 #include <QHBoxLayout>
@@ -10,10 +11,10 @@
 namespace tervolen {
 
 HeaderPanel::HeaderPanel(QWidget* parent)
-    : QLabel(parent), hide_(MakeToolButton("btnHide", QStyle::SP_TitleBarMinButton, this)),
-      close_(MakeToolButton("btnFechar", QStyle::SP_TitleBarCloseButton, this)) {
-    ApplyDesign(*this, Design("GradientHeaderPanel"));
-    setText(ToQString(Design("GradientHeaderPanel").text));
+    : QLabel(parent), hide_(MakeToolButton(controls::btnHide, QStyle::SP_TitleBarMinButton, this)),
+      close_(MakeToolButton(controls::btnFechar, QStyle::SP_TitleBarCloseButton, this)) {
+    ApplyDesign(*this, Design(controls::GradientHeaderPanel));
+    setText(ToQString(Design(controls::GradientHeaderPanel).text));
     setFixedHeight(kHeight);
     setIndent(6);
     QFont bold = font();

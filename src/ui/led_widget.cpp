@@ -1,11 +1,12 @@
 #include "ui/led_widget.h"
+#include "core/control_names.h"
 
 #include <QPainter>
 
 namespace tervolen {
 
 LedWidget::LedWidget(MonitorLog& log, QWidget* parent) : QWidget(parent), log_(log) {
-    setObjectName("LED");
+    setObjectName(controls::LED);
     setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
     subscription_ = log_.addListener(*this);
 }

@@ -1,4 +1,5 @@
 #include "ui/login_dialog.h"
+#include "core/control_names.h"
 
 #include <QFormLayout>
 #include <QHBoxLayout>
@@ -31,7 +32,7 @@ TfrmFIBDBLoginDlg::TfrmFIBDBLoginDlg(const LoginFields& fields, QWidget* parent)
     : QDialog(parent), databaseName_(fields.database), database_(new QLabel(this)), userName_(new QLineEdit(this)),
       password_(new QLineEdit(this)), role_(new QLineEdit(this)), ok_(new QPushButton("&OK", this)),
       cancel_(new QPushButton("&Cancel", this)) {
-    setObjectName("frmFIBDBLoginDlg");
+    setObjectName(controls::frmFIBDBLoginDlg);
     setWindowTitle("Database login");
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
 

@@ -1,4 +1,5 @@
 #include "ui/main_window.h"
+#include "core/control_names.h"
 #include "ui/monitor_page.h"
 
 #include "ui/command_strip.h"
@@ -35,7 +36,7 @@ QTabWidget#PageControl > QTabBar::tab { padding: 2px 4px; }
 
 MainWindow::MainWindow(MonitorLog& monitor, Dialogs& dialogs, TrayIcon::Availability trayAvailable)
     : QWidget(nullptr, Qt::FramelessWindowHint) {
-    setObjectName("FrmPrincipal");
+    setObjectName(controls::FrmPrincipal);
     setWindowTitle(kAppTitle);
     setWindowIcon(style()->standardIcon(QStyle::SP_DriveHDIcon));
     setFixedSize(kClientWidth, kClientHeight);
@@ -60,17 +61,17 @@ MainWindow::MainWindow(MonitorLog& monitor, Dialogs& dialogs, TrayIcon::Availabi
         dragger->addSurface(surface);
 
     auto* main = new QWidget(this);
-    main->setObjectName("Panel2");
+    main->setObjectName(controls::Panel2);
     auto* mainLayout = new QVBoxLayout(main);
     mainLayout->setContentsMargins(2, 2, 2, 2);
     mainLayout->setSpacing(2);
     pageControl_ = new QTabWidget(main);
-    pageControl_->setObjectName("PageControl");
+    pageControl_->setObjectName(controls::PageControl);
     pageControl_->setStyleSheet(kPageStyle);
     pageControl_->tabBar()->setExpanding(false);
     pageControl_->setUsesScrollButtons(false);
     mainLayout->addWidget(pageControl_, 1);
-    mainLayout->addWidget(MakeLabel("LbInfo", main));
+    mainLayout->addWidget(MakeLabel(controls::LbInfo, main));
     layout->addWidget(main, 1);
     dragger->addSurface(main);
     dragger->addSurface(pageControl_);
@@ -80,7 +81,7 @@ MainWindow::MainWindow(MonitorLog& monitor, Dialogs& dialogs, TrayIcon::Availabi
     tray_ = new TrayIcon(*this, std::move(trayAvailable));
     formState_ = std::make_unique<QtFormState>(*this, dialogs);
     // Design values of LbInfo: red and bold.
-    formState_->setLabelStyle("LbInfo", kRed, true);
+    formState_->setLabelStyle(controls::LbInfo, kRed, true);
 }
 
 MainWindow::~MainWindow() = default;

@@ -1,5 +1,6 @@
 #include "ui/monitor_page.h"
 
+#include "core/control_names.h"
 #include "ui/control_factory.h"
 #include "ui/led_widget.h"
 #include "ui/monitor_view.h"
@@ -12,27 +13,27 @@
 namespace tervolen {
 
 MonitorPage::MonitorPage(MonitorLog& log, QWidget* parent) : QWidget(parent) {
-    ApplyDesign(*this, Design("TabMonitor"));
+    ApplyDesign(*this, Design(controls::TabMonitor));
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(4, 4, 4, 4);
     layout->setSpacing(3);
 
     auto* top = new QHBoxLayout;
-    QToolButton* save = MakeToolButton("BtSaveBkpLog", QStyle::SP_DialogSaveButton, this);
+    QToolButton* save = MakeToolButton(controls::BtSaveBkpLog, QStyle::SP_DialogSaveButton, this);
     save->setToolButtonStyle(Qt::ToolButtonIconOnly);
     top->addWidget(save);
     top->addStretch(1);
     auto* led = new LedWidget(log, this);
-    ApplyDesign(*led, Design("LED"));
+    ApplyDesign(*led, Design(controls::LED));
     top->addWidget(led);
     layout->addLayout(top);
 
     auto* view = new MonitorView(log, this);
-    ApplyDesign(*view, Design("reStatus"));
+    ApplyDesign(*view, Design(controls::reStatus));
     layout->addWidget(view, 1);
 
     progress_ = new QProgressBar(this);
-    progress_->setObjectName("CompressionProgress");
+    progress_->setObjectName(controls::CompressionProgress);
     progress_->setRange(0, 100);
     progress_->setVisible(false);
     layout->addWidget(progress_);

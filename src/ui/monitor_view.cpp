@@ -1,4 +1,5 @@
 #include "ui/monitor_view.h"
+#include "core/control_names.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -28,7 +29,7 @@ QColor ToQColor(Color color) {
 } // namespace
 
 MonitorView::MonitorView(MonitorLog& log, QWidget* parent) : QAbstractScrollArea(parent), log_(log) {
-    setObjectName("reStatus");
+    setObjectName(controls::reStatus);
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setFocusPolicy(Qt::StrongFocus);

@@ -1,5 +1,6 @@
 #include "ui/qt_form_state.h"
 
+#include "core/control_names.h"
 #include "core/form_design.h"
 #include "core/text_conversion.h"
 #include "ui/control_factory.h"
@@ -365,12 +366,12 @@ bool QtFormState::setFocus(std::string_view name) {
 }
 
 int QtFormState::activePage() const {
-    return qobject_cast<QTabWidget*>(&control("PageControl"))->currentIndex();
+    return qobject_cast<QTabWidget*>(&control(controls::PageControl))->currentIndex();
 }
 
 void QtFormState::setActivePage(int index) {
-    auto* pages = qobject_cast<QTabWidget*>(&control("PageControl"));
-    CheckIndex("PageControl", index, pages->count());
+    auto* pages = qobject_cast<QTabWidget*>(&control(controls::PageControl));
+    CheckIndex(controls::PageControl, index, pages->count());
     pages->setCurrentIndex(index);
 }
 

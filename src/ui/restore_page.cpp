@@ -1,5 +1,6 @@
 #include "ui/restore_page.h"
 
+#include "core/control_names.h"
 #include "ui/check_list.h"
 #include "ui/control_factory.h"
 #include "ui/file_edit.h"
@@ -15,25 +16,25 @@
 namespace tervolen {
 
 RestorePage::RestorePage(QWidget* parent) : QWidget(parent) {
-    ApplyDesign(*this, Design("TabRestore"));
+    ApplyDesign(*this, Design(controls::TabRestore));
     QVBoxLayout* layout = PageColumn(this);
-    AddFieldWithLabelAbove(layout, MakeFileEdit("EditGBK", kBackupFileFilter, this), this);
-    AddFieldWithLabelAbove(layout, MakeFileEdit("EditRestore", nullptr, this), this);
+    AddFieldWithLabelAbove(layout, MakeFileEdit(controls::EditGBK, kBackupFileFilter, this), this);
+    AddFieldWithLabelAbove(layout, MakeFileEdit(controls::EditRestore, nullptr, this), this);
 
-    QGroupBox* options = MakeGroup("GroupRestoreOptions", this);
+    QGroupBox* options = MakeGroup(controls::GroupRestoreOptions, this);
     auto* optionsLayout = new QVBoxLayout(options);
     optionsLayout->setContentsMargins(4, 4, 4, 4);
-    CheckList* list = MakeCheckList("clListaRestore", options);
+    CheckList* list = MakeCheckList(controls::clListaRestore, options);
     optionsLayout->addWidget(list);
     layout->addWidget(options, 1);
 
     auto* pageSize = new QHBoxLayout;
-    QLineEdit* size = MakeEdit("LabeledEdPageSize", this);
+    QLineEdit* size = MakeEdit(controls::LabeledEdPageSize, this);
     size->setMaximumWidth(100);
-    pageSize->addWidget(MakeFieldLabel("LabeledEdPageSize", size, this));
+    pageSize->addWidget(MakeFieldLabel(controls::LabeledEdPageSize, size, this));
     pageSize->addWidget(size);
     pageSize->addStretch(1);
-    QPushButton* start = MakeButton("InitRestore", this);
+    QPushButton* start = MakeButton(controls::InitRestore, this);
     start->setIcon(style()->standardIcon(QStyle::SP_MediaPlay));
     pageSize->addWidget(start);
     layout->addLayout(pageSize);

@@ -1,5 +1,6 @@
 #include "ui/tray_icon.h"
 
+#include "core/control_names.h"
 #include "ui/control_factory.h"
 
 #include <QAction>
@@ -26,17 +27,17 @@ QAction* AddEntry(QMenu& menu, const char* name) {
 
 TrayIcon::TrayIcon(QWidget& window, Availability available)
     : QSystemTrayIcon(&window), available_(std::move(available)), menu_(new QMenu(&window)) {
-    setObjectName("TrayIcon");
+    setObjectName(controls::TrayIcon);
     setToolTip(kHint);
     setIcon(window.style()->standardIcon(QStyle::SP_DriveHDIcon));
-    menu_->setObjectName("PopupMenu");
-    launch_ = AddEntry(*menu_, "AppLaunch");
+    menu_->setObjectName(controls::PopupMenu);
+    launch_ = AddEntry(*menu_, controls::AppLaunch);
     menu_->addSeparator();
-    AddEntry(*menu_, "StartBackup1");
+    AddEntry(*menu_, controls::StartBackup1);
     menu_->addSeparator();
-    AddEntry(*menu_, "MenuItem1");
+    AddEntry(*menu_, controls::MenuItem1);
     menu_->addSeparator();
-    AddEntry(*menu_, "About1");
+    AddEntry(*menu_, controls::About1);
     setContextMenu(menu_);
     showIfAvailable();
 }

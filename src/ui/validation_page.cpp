@@ -1,5 +1,6 @@
 #include "ui/validation_page.h"
 
+#include "core/control_names.h"
 #include "ui/check_list.h"
 #include "ui/control_factory.h"
 #include "ui/file_edit.h"
@@ -15,24 +16,24 @@
 namespace tervolen {
 
 ValidationPage::ValidationPage(QWidget* parent) : QWidget(parent) {
-    ApplyDesign(*this, Design("TabValidation"));
+    ApplyDesign(*this, Design(controls::TabValidation));
     QVBoxLayout* layout = PageColumn(this);
-    AddFieldWithLabelAbove(layout, MakeFileEdit("DBValidateEdit", kDatabaseFileFilter, this), this);
+    AddFieldWithLabelAbove(layout, MakeFileEdit(controls::DBValidateEdit, kDatabaseFileFilter, this), this);
 
-    QGroupBox* options = MakeGroup("GroupValidateOptions", this);
+    QGroupBox* options = MakeGroup(controls::GroupValidateOptions, this);
     auto* optionsLayout = new QVBoxLayout(options);
     optionsLayout->setContentsMargins(4, 4, 4, 4);
-    CheckList* list = MakeCheckList("clListaValidation", options);
+    CheckList* list = MakeCheckList(controls::clListaValidation, options);
     optionsLayout->addWidget(list);
     layout->addWidget(options, 1);
 
     auto* bottom = new QHBoxLayout;
-    QLineEdit* buffer = MakeEdit("ValidateBufferEdit", this);
+    QLineEdit* buffer = MakeEdit(controls::ValidateBufferEdit, this);
     buffer->setMaximumWidth(100);
-    bottom->addWidget(MakeFieldLabel("ValidateBufferEdit", buffer, this));
+    bottom->addWidget(MakeFieldLabel(controls::ValidateBufferEdit, buffer, this));
     bottom->addWidget(buffer);
     bottom->addStretch(1);
-    QPushButton* start = MakeButton("JvTranspValidation", this);
+    QPushButton* start = MakeButton(controls::JvTranspValidation, this);
     start->setIcon(style()->standardIcon(QStyle::SP_MediaPlay));
     bottom->addWidget(start);
     layout->addLayout(bottom);
