@@ -51,7 +51,7 @@ void CheckLookups(const LanguageFile& file) {
             continue;
         const std::string source = lines[i].substr(0, equals);
         const std::string& first = lines[firstLine.try_emplace(FoldCase(source), i).first->second];
-        Require(file.Lookup(source) == first.substr(first.find('=') + 1),
+        Require(file.lookup(source) == first.substr(first.find('=') + 1),
                 "a source finds the first sorted line with that source", source);
     }
 }
@@ -61,7 +61,7 @@ void CheckLookups(const LanguageFile& file) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     static const std::string path = ScratchPath("language.lng");
     const std::string_view input = InputText(data, size);
-    const LanguageFile file = LanguageFile::Parse(input);
+    const LanguageFile file = LanguageFile::parse(input);
     const std::vector<std::string>& lines = file.sortedLines();
 
     std::vector<std::string> expected = ExpectedLines(input);
@@ -75,13 +75,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                 lines[i]);
     }
     CheckLookups(file);
-    Require(file.Lookup("").empty(), "an empty text stays empty");
+    Require(file.lookup("").empty(), "an empty text stays empty");
 
     // A leading empty line keeps a byte-order mark at the start of the first sorted line.
     std::string sortedText;
     for (const std::string& line : lines)
         sortedText += "\r\n" + line;
-    Require(LanguageFile::Parse(sortedText).sortedLines() == lines, "the sorted text parses back to itself");
+    Require(LanguageFile::parse(sortedText).sortedLines() == lines, "the sorted text parses back to itself");
 
     WriteScratchFile(path, input);
     Require(LanguageFile::Load(path).sortedLines() == lines, "loading the file gives what parsing its text gives");

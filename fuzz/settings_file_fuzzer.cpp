@@ -25,7 +25,7 @@ struct Setting {
     std::string key;
 };
 
-// The section and key of every entry with a key in a text that Text() gave.
+// The section and key of every entry with a key in a text that text() gave.
 std::vector<Setting> SettingsOf(const std::string& text) {
     std::vector<Setting> settings;
     std::string section;
@@ -38,24 +38,24 @@ std::vector<Setting> SettingsOf(const std::string& text) {
         else if (const size_t equals = line.find('='); equals != std::string_view::npos)
             settings.push_back({section, std::string(line.substr(0, equals))});
     }
-    Require(start == text.size(), "Text() ends every line with CR LF", text);
+    Require(start == text.size(), "text() ends every line with CR LF", text);
     return settings;
 }
 
 SettingsFile Reread(const std::string& path, const std::string& text) {
     WriteScratchFile(path, text);
-    return SettingsFile::OpenSettings(path);
+    return SettingsFile::openSettings(path);
 }
 
 // The document written back and read again holds every setting with the same value, and gives the same text.
 void CheckWriteBack(const SettingsFile& settings, const std::string& path) {
-    const std::string text = settings.Text();
+    const std::string text = settings.text();
     const SettingsFile again = Reread(path, text);
-    Require(again.Text() == text, "written-back text reads back as the same text (fixed point)", text);
+    Require(again.text() == text, "written-back text reads back as the same text (fixed point)", text);
     for (const Setting& setting : SettingsOf(text)) {
         // A later section or entry of the same name may hide this one: then both documents hide it.
-        const std::string value = settings.ReadText(setting.section, setting.key, kMissing);
-        Require(again.ReadText(setting.section, setting.key, kMissing) == value,
+        const std::string value = settings.readText(setting.section, setting.key, kMissing);
+        Require(again.readText(setting.section, setting.key, kMissing) == value,
                 "every setting reads back with its value", setting.section + "/" + setting.key + "=" + value);
     }
 }
@@ -70,14 +70,14 @@ std::vector<std::string> WriteFields(std::string_view writes) {
 }
 
 void ApplyWrite(SettingsFile& settings, const std::string& section, const std::string& key, const std::string& value) {
-    const std::string before = settings.Text();
+    const std::string before = settings.text();
     try {
-        settings.WriteText(section, key, value);
+        settings.writeText(section, key, value);
     } catch (const Error&) {
-        Require(settings.Text() == before, "a refused write changes nothing", section + "/" + key + "=" + value);
+        Require(settings.text() == before, "a refused write changes nothing", section + "/" + key + "=" + value);
         return;
     }
-    Require(settings.ReadText(section, key, kMissing) == Trim(value), "an accepted value reads back trimmed",
+    Require(settings.readText(section, key, kMissing) == Trim(value), "an accepted value reads back trimmed",
             section + "/" + key + "=" + value);
 }
 
@@ -90,7 +90,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string_view file = input.substr(0, marker);
 
     WriteScratchFile(path, file);
-    SettingsFile settings = SettingsFile::OpenSettings(path);
+    SettingsFile settings = SettingsFile::openSettings(path);
     CheckWriteBack(settings, path);
     if (marker == std::string_view::npos)
         return 0;

@@ -61,7 +61,7 @@ void CheckAdding(std::string_view archive, const ZipDirectory& before) {
     int32_t count = 0;
     std::string failure;
     try {
-        count = writer.Compress();
+        count = writer.compress();
     } catch (const Error& error) {
         failure = error.text();
     }

@@ -18,9 +18,9 @@ int main(int argc, char** argv) {
         ftp.setPort(tervolen::StrToInt(argv[2]));
         ftp.setUserName(argv[3]);
         ftp.setPassword(argv[4]);
-        ftp.Connect();
-        ftp.Put(argv[5], argv[6]);
-        ftp.Disconnect();
+        ftp.connect();
+        ftp.put(argv[5], argv[6]);
+        ftp.disconnect();
     } catch (const tervolen::Error& e) {
         std::fprintf(stderr, "upload failed: %s\n", e.what());
         return 1;

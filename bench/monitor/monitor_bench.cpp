@@ -87,12 +87,12 @@ void MeasureMonitorPage(const std::vector<std::string>& lines, std::size_t count
     tervolen::MonitorPage page(log);
     page.resize(356, 420);
     page.show();
-    log.ClearMonitor();
-    log.AddMonitorLine("=========== Started Backup ===========", tervolen::kFuchsia, tervolen::kMonitorLineSize);
-    log.AddMonitorLine("Started Backup at Saturday, December 9, 2006, 15:30:12 hour", tervolen::kGreen,
+    log.clearMonitor();
+    log.addMonitorLine("=========== Started Backup ===========", tervolen::kFuchsia, tervolen::kMonitorLineSize);
+    log.addMonitorLine("Started Backup at Saturday, December 9, 2006, 15:30:12 hour", tervolen::kGreen,
                        tervolen::kMonitorLineSize);
     QCoreApplication::processEvents();
-    Measure("Monitor page (MonitorLog + MonitorView)", count, [&](std::size_t i) { log.AppendOutputLine(lines[i]); });
+    Measure("Monitor page (MonitorLog + MonitorView)", count, [&](std::size_t i) { log.appendOutputLine(lines[i]); });
     std::printf("  paragraphs kept: %zu\n", log.size());
 }
 

@@ -59,9 +59,9 @@ int main(int argc, char** argv) {
         smtp.setHost(argv[2]);
         smtp.setPort(tervolen::StrToInt(argv[3]));
         smtp.setAuthType(tervolen::SmtpAuthentication::None);
-        smtp.Connect();
-        smtp.Send(BackupMessage(argv[4]));
-        smtp.Disconnect();
+        smtp.connect();
+        smtp.send(BackupMessage(argv[4]));
+        smtp.disconnect();
     } catch (const tervolen::Error& e) {
         std::fprintf(stderr, "sending failed: %s\n", e.what());
         return 1;

@@ -21,7 +21,7 @@ int main(int argc, char** argv) {
     writer.fileSpec().push_back(argv[3]);
     int count = 0;
     try {
-        count = writer.Compress();
+        count = writer.compress();
     } catch (const std::exception& error) {
         std::fprintf(stderr, "nothing compressed: %s\n", error.what());
         return 1;

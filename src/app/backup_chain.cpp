@@ -43,7 +43,7 @@ bool RunBackupChain(BackupJob& job, bool unattended, const std::function<BackupC
                     const BackupChainTools& tools, const std::function<bool()>& stopRequested) {
     auto stopping = [&] { return stopRequested && stopRequested(); };
 
-    const bool result = job.Run(unattended);
+    const bool result = job.run(unattended);
     // Only a backup that the server finished is handed on: a cut one would pass as good.
     if (!job.backupFinished() || stopping())
         return result;

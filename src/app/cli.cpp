@@ -49,14 +49,14 @@ void RunJob(Program& program, const FormState& form, Dialogs& dialogs, const Cli
             request.database = command.database;
             request.pageSize = StrToInt(command.pageSize.value_or("0"));
             request.option = RestoreOptionOfRow(optionRow);
-            program.RunRestore(request);
+            program.runRestore(request);
         } else {
             ValidationRequest request;
             request.connection = ServerConnectionFromForm(form);
             request.database = command.database;
             request.bufferSize = StrToInt(command.bufferSize.value_or(form.text(controls::ValidateBufferEdit)));
             request.option = ValidationOptionOfRow(optionRow);
-            program.RunValidation(request);
+            program.runValidation(request);
         }
     } catch (const Error& e) {
         ReportError(dialogs, e);
@@ -64,7 +64,7 @@ void RunJob(Program& program, const FormState& form, Dialogs& dialogs, const Cli
 }
 
 int Execute(const CliCommand& command) {
-    AppPaths paths = AppPaths::ForSettingsFile(command.settingsFile.empty() ? ExecutableDir() + "/tervolen.ini"
+    AppPaths paths = AppPaths::forSettingsFile(command.settingsFile.empty() ? ExecutableDir() + "/tervolen.ini"
                                                                             : command.settingsFile);
     HeadlessForm form;
     ConsoleDialogs dialogs(form, stderr);
@@ -88,7 +88,7 @@ int Execute(const CliCommand& command) {
 
     std::optional<InstanceLock> lock;
     if (scheduler) {
-        lock = InstanceLock::Acquire(paths.settingsFile);
+        lock = InstanceLock::acquire(paths.settingsFile);
         if (!lock) {
             std::fprintf(stderr, "tervolen-cli: Tervolen is already running for %s\n", paths.settingsFile.c_str());
             return kExitFailure;
@@ -107,10 +107,10 @@ int Execute(const CliCommand& command) {
     }
     Program program(
         form, dialogs, monitor, paths, clock, [] {}, options);
-    program.Startup();
+    program.startup();
     // A warning about an open folder is no failure of the job.
     const bool startupFailed = printer.errorSeen();
-    program.WarnAboutOpenFolders();
+    program.warnAboutOpenFolders();
     if (!startupFailed)
         printer.resetErrors();
 
@@ -120,7 +120,7 @@ int Execute(const CliCommand& command) {
         return ok ? kExitOk : kExitFailure;
     }
     if (!scheduler) {
-        Program::BackupOutcome outcome = program.RunBackup(false);
+        Program::BackupOutcome outcome = program.runBackup(false);
         bool ok = outcome.result && !printer.errorSeen() && !dialogs.errorReported();
         return ok ? kExitOk : kExitFailure;
     }

@@ -37,11 +37,11 @@ int RunWindow(int argc, char* argv[]) {
     QApplication::setQuitOnLastWindowClosed(false);
     SetupBalloonHints(application);
 
-    AppPaths paths = AppPaths::ForExecutable();
+    AppPaths paths = AppPaths::forExecutable();
     QtDialogs dialogs;
     std::optional<InstanceLock> lock;
     try {
-        lock = InstanceLock::Acquire(paths.settingsFile);
+        lock = InstanceLock::acquire(paths.settingsFile);
         if (!lock) {
             dialogs.message("Tervolen is already running.");
             return 0;
@@ -70,12 +70,12 @@ int RunWindow(int argc, char* argv[]) {
         window.formState(), dialogs, monitor, paths, clock, [] { QCoreApplication::processEvents(); },
         std::move(options));
     try {
-        program.Startup();
+        program.startup();
     } catch (const UntrustedFileError& e) {
         dialogs.errorReport(e.what());
         return 2;
     }
-    program.WarnAboutOpenFolders();
+    program.warnAboutOpenFolders();
 
     // A signal closes the window as its Close does; a running job ends first.
     QSocketNotifier signalNotifier(termination.fd(), QSocketNotifier::Read);

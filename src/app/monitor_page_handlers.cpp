@@ -12,7 +12,7 @@ void OnSaveMonitorLog(const MonitorLog& log, Dialogs& dialogs, const AppPaths& p
         return;
     }
     if (auto path = dialogs.chooseSaveFile(DefaultLogsFolder(paths)))
-        log.SaveMonitor(*path);
+        log.saveMonitor(*path);
 }
 
 } // namespace tervolen

@@ -94,7 +94,7 @@ void Program::registerHandlers() {
     form_.onChange(controls::CB_Protocol, [this] { ProposeServerName(form_); });
 }
 
-void Program::Startup() {
+void Program::startup() {
     try {
         form_.setText(controls::GradientHeaderPanel, HeaderCaption());
         form_.setText(controls::btnFechar, "");
@@ -110,10 +110,10 @@ void Program::Startup() {
         }
         form_.setActivePage(static_cast<int>(Page::Schedule));
         StartupHooks hooks;
-        hooks.addErrorLine = [this](const std::string& text) { monitor_.AddMonitorLine(text, kRed, kMonitorLineSize); };
+        hooks.addErrorLine = [this](const std::string& text) { monitor_.addMonitorLine(text, kRed, kMonitorLineSize); };
         hooks.applyLanguageFile = options_.applyLanguageFile;
         LoadSettingsIntoForm(form_, paths_, hooks);
-        schedule_.LoadTodaySchedule();
+        schedule_.loadTodaySchedule();
     } catch (const UntrustedFileError&) {
         throw;
     } catch (const std::exception& e) {
@@ -122,18 +122,18 @@ void Program::Startup() {
     schedule_.setTimerEnabled(true);
 }
 
-void Program::WarnAboutOpenFolders() {
+void Program::warnAboutOpenFolders() {
     // The backup, mirror and log folders are looked at by every backup run.
     if (AnyoneMayWrite(paths_.baseDir))
-        monitor_.AddMonitorLine(AnyoneMayWriteWarning(paths_.baseDir), kRed, kMonitorLineSize);
+        monitor_.addMonitorLine(AnyoneMayWriteWarning(paths_.baseDir), kRed, kMonitorLineSize);
 }
 
 void Program::onScheduleTick() {
     if (!schedule_.timerEnabled() || jobRunning_)
         return;
     try {
-        schedule_.ScheduleTick([this] {
-            BackupOutcome outcome = RunBackup(true);
+        schedule_.scheduleTick([this] {
+            BackupOutcome outcome = runBackup(true);
             // After an escaped error the hour counts as served once the server has taken the request.
             return outcome.escapedError ? outcome.requestSent : outcome.result;
         });
@@ -151,8 +151,8 @@ void Program::onStartBackup() {
         dialogs_.message(kJobRunning);
         return;
     }
-    schedule_.LoadTodaySchedule();
-    RunBackup(false);
+    schedule_.loadTodaySchedule();
+    runBackup(false);
 }
 
 void Program::onStartRestore() {
@@ -161,7 +161,7 @@ void Program::onStartRestore() {
         return;
     }
     JobGuard guard(jobRunning_);
-    RestoreJob(jobContext(), restore_).Run();
+    RestoreJob(jobContext(), restore_).run();
 }
 
 void Program::onStartValidation() {
@@ -170,36 +170,36 @@ void Program::onStartValidation() {
         return;
     }
     JobGuard guard(jobRunning_);
-    ValidationJob(jobContext(), validation_).Run();
+    ValidationJob(jobContext(), validation_).run();
 }
 
-void Program::RunRestore(const RestoreRequest& request) {
+void Program::runRestore(const RestoreRequest& request) {
     if (jobRunning_) {
         dialogs_.message(kJobRunning);
         return;
     }
     JobGuard guard(jobRunning_);
     try {
-        RestoreJob(jobContext(), restore_).Run(request);
+        RestoreJob(jobContext(), restore_).run(request);
     } catch (const std::exception& e) {
         reportError(e);
     }
 }
 
-void Program::RunValidation(const ValidationRequest& request) {
+void Program::runValidation(const ValidationRequest& request) {
     if (jobRunning_) {
         dialogs_.message(kJobRunning);
         return;
     }
     JobGuard guard(jobRunning_);
     try {
-        ValidationJob(jobContext(), validation_).Run(request);
+        ValidationJob(jobContext(), validation_).run(request);
     } catch (const std::exception& e) {
         reportError(e);
     }
 }
 
-Program::BackupOutcome Program::RunBackup(bool scheduled) {
+Program::BackupOutcome Program::runBackup(bool scheduled) {
     BackupOutcome outcome;
     if (jobRunning_) {
         if (!scheduled)
@@ -216,7 +216,7 @@ Program::BackupOutcome Program::RunBackup(bool scheduled) {
     } catch (const std::exception& e) {
         outcome.escapedError = true;
         if (scheduled)
-            monitor_.AddMonitorLine(e.what(), kRed, kMonitorLineSize);
+            monitor_.addMonitorLine(e.what(), kRed, kMonitorLineSize);
         else
             reportError(e);
     }

@@ -55,21 +55,21 @@ public:
 
     // The start-up steps of the main window; an error that escapes a step is shown by the default error
     // report and ends the steps. Throws UntrustedFileError, which the caller shows before it ends the program.
-    void Startup();
+    void startup();
 
     // A red Monitor line when every user may write the settings file's folder; called after Startup.
-    void WarnAboutOpenFolders();
+    void warnAboutOpenFolders();
 
     // The handler of the schedule timer; does nothing while the timer is disabled or a job runs.
     void onScheduleTick();
 
     // Runs one backup with its post-processing chain. An error that escapes the job is reported once:
     // by the default error report, or as a red Monitor line for a scheduled run.
-    BackupOutcome RunBackup(bool scheduled);
+    BackupOutcome runBackup(bool scheduled);
     // The restore and the validation with plain values instead of the window's fields; refused while
     // another job runs, and an escaping error is reported as their buttons report it.
-    void RunRestore(const RestoreRequest& request);
-    void RunValidation(const ValidationRequest& request);
+    void runRestore(const RestoreRequest& request);
+    void runValidation(const ValidationRequest& request);
     bool timerEnabled() const { return schedule_.timerEnabled(); }
 
     const Schedule& schedule() const { return schedule_; }

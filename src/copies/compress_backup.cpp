@@ -33,18 +33,18 @@ std::optional<OpenedFile> CompressBackup(const std::string& backupPath, const Co
         writer.setArchiveFile(ChangeFileExt(backupPath, ArchiveExtension(settings.method)));
         writer.fileSpec().clear();
         writer.fileSpec().push_back(backupPath);
-        monitor.AddMonitorLine("Compressing File Please Wait... ", kGreen, kMonitorLineSize);
+        monitor.addMonitorLine("Compressing File Please Wait... ", kGreen, kMonitorLineSize);
         try {
-            compressedCount = writer.Compress();
+            compressedCount = writer.compress();
         } catch (const Error& error) {
             // The count line stays as it always was; the reason follows, so a failure never passes unseen.
-            monitor.AddMonitorLine("Compressed Files: 0", kGreen, kMonitorLineSize);
-            monitor.AddMonitorLine("Compression Error\r" + error.text(), kRed, kMonitorLineSize);
+            monitor.addMonitorLine("Compressed Files: 0", kGreen, kMonitorLineSize);
+            monitor.addMonitorLine("Compression Error\r" + error.text(), kRed, kMonitorLineSize);
             return std::nullopt;
         }
-        monitor.AddMonitorLine("Compressed Files: " + std::to_string(compressedCount), kGreen, kMonitorLineSize);
+        monitor.addMonitorLine("Compressed Files: " + std::to_string(compressedCount), kGreen, kMonitorLineSize);
     } catch (const std::exception& e) {
-        monitor.AddMonitorLine(std::string("Compression Error\r") + e.what(), kRed, kMonitorLineSize);
+        monitor.addMonitorLine(std::string("Compression Error\r") + e.what(), kRed, kMonitorLineSize);
     }
     std::optional<OpenedFile> archive = writer.takeArchive();
     if (compressedCount == 0)

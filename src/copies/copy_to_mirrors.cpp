@@ -14,7 +14,7 @@ void CopyToMirrors(const OpenedFile& archive, const std::vector<std::string>& fo
         try {
             CopyFileKeepingExisting(archive, folder, archiveName);
         } catch (const std::exception& e) {
-            monitor.AddMonitorLine(std::string("Mirroring Error\r") + e.what(), kRed, kMonitorLineSize);
+            monitor.addMonitorLine(std::string("Mirroring Error\r") + e.what(), kRed, kMonitorLineSize);
         }
     }
 }

@@ -162,7 +162,7 @@ void ZipArchiveWriter::setArchiveFile(const std::string& path) {
     archiveFile_ = ChangeFileExt(path, "") == path ? path + kDefaultExt : path;
 }
 
-int32_t ZipArchiveWriter::Compress() {
+int32_t ZipArchiveWriter::compress() {
     writtenArchive_.reset();
     return compressFiles();
 }

@@ -51,7 +51,7 @@ public:
     // Temporaries of this archive that a killed call left behind are removed. A file at the archive path that is
     // not a ZIP archive is left alone. Returns the number of files compressed, at least 1. Throws Error with the
     // reason when nothing was compressed or anything failed.
-    int32_t Compress();
+    int32_t compress();
 
     // The archive that the last successful Compress put in place, open through the descriptor it was written
     // with, so that the steps after it read those bytes whatever happens to its name; empty after a failure.

@@ -20,11 +20,11 @@ void FormState::onChange(std::string_view control, std::function<void()> handler
     changeHandlers_[std::string(control)] = std::move(handler);
 }
 
-void FormState::runClickHandler(std::string_view control) { Run(clickHandlers_, control); }
+void FormState::runClickHandler(std::string_view control) { run(clickHandlers_, control); }
 
-void FormState::runChangeHandler(std::string_view control) { Run(changeHandlers_, control); }
+void FormState::runChangeHandler(std::string_view control) { run(changeHandlers_, control); }
 
-void FormState::Run(const Handlers& handlers, std::string_view control) {
+void FormState::run(const Handlers& handlers, std::string_view control) {
     auto it = handlers.find(control);
     if (it != handlers.end() && it->second)
         it->second();

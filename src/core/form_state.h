@@ -72,7 +72,7 @@ protected:
 
 private:
     using Handlers = std::map<std::string, std::function<void()>, std::less<>>;
-    static void Run(const Handlers& handlers, std::string_view control);
+    static void run(const Handlers& handlers, std::string_view control);
     Handlers clickHandlers_;
     Handlers changeHandlers_;
 };

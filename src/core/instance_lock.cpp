@@ -7,7 +7,7 @@
 
 namespace tervolen {
 
-std::optional<InstanceLock> InstanceLock::Acquire(const std::string& settingsFile) {
+std::optional<InstanceLock> InstanceLock::acquire(const std::string& settingsFile) {
     std::filesystem::path settings(settingsFile);
     std::string lockPath = (settings.parent_path() / ("." + settings.filename().string() + ".lock")).string();
     FileDescriptor fd(::open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600));

@@ -13,7 +13,7 @@ namespace tervolen {
 class InstanceLock {
 public:
     // The lock, or nothing when another process holds it. Throws Error when the lock file cannot be made.
-    static std::optional<InstanceLock> Acquire(const std::string& settingsFile);
+    static std::optional<InstanceLock> acquire(const std::string& settingsFile);
 
 private:
     explicit InstanceLock(FileDescriptor fd) : fd_(std::move(fd)) {}

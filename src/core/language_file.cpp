@@ -108,7 +108,7 @@ private:
     bool first_ = true;
 };
 
-LanguageFile LanguageFile::Parse(std::string_view text) {
+LanguageFile LanguageFile::parse(std::string_view text) {
     Builder builder;
     builder.feed(text);
     return builder.finish();
@@ -121,7 +121,7 @@ LanguageFile LanguageFile::Load(const std::string& path) {
     return builder.finish();
 }
 
-std::string LanguageFile::Lookup(std::string_view text) const {
+std::string LanguageFile::lookup(std::string_view text) const {
     if (text.empty())
         return {};
     auto found = firstLine_.find(FoldCase(text));

@@ -20,13 +20,13 @@ public:
 
     // Splits the text into lines at CR LF, LF or CR (a leading UTF-8 byte-order mark is dropped) and sorts
     // them. Takes any bytes.
-    static LanguageFile Parse(std::string_view text);
+    static LanguageFile parse(std::string_view text);
     // Reads and parses the file. Throws Error "Cannot open file "%s". %s" (or "Cannot read file") with the
     // path and the system's reason.
     static LanguageFile Load(const std::string& path);
 
     // The translation of text, or text itself when no line matches; an empty text stays empty.
-    std::string Lookup(std::string_view text) const;
+    std::string lookup(std::string_view text) const;
 
     // Every line of the file in sorted order, blank lines and lines without "=" included.
     const std::vector<std::string>& sortedLines() const { return lines_; }

@@ -67,7 +67,7 @@ public:
         return true;
     }
 
-    bool ReadText(std::string& text, size_t size) {
+    bool readText(std::string& text, size_t size) {
         text.resize(size);
         return Read(text.data(), size);
     }
@@ -108,7 +108,7 @@ std::optional<MirrorListEntry> ReadRecord(ByteReader& in, bool checkBoxesShown) 
     for (int i = 0; i < count; ++i) {
         uint16_t length = 0;
         std::string text;
-        if (!in.ReadUInt16(length) || !in.ReadText(text, length))
+        if (!in.ReadUInt16(length) || !in.readText(text, length))
             return std::nullopt;
         if (i == 0)
             entry.caption = std::move(text);

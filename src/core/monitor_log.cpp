@@ -74,18 +74,18 @@ private:
 
 } // namespace
 
-void MonitorLog::AddMonitorLine(std::string_view text, Color color, int size) {
+void MonitorLog::addMonitorLine(std::string_view text, Color color, int size) {
     append(text, color, size);
 }
 
-void MonitorLog::AppendOutputLine(std::string_view text) {
+void MonitorLog::appendOutputLine(std::string_view text) {
     if (paragraphs_.empty())
         append(text, kWindowText, kMonitorDefaultSize);
     else
         append(text, paragraphs_.back().color, paragraphs_.back().size);
 }
 
-void MonitorLog::InsertFirstLine(std::string_view text) {
+void MonitorLog::insertFirstLine(std::string_view text) {
     std::vector<std::string_view> parts = SplitParagraphs(text);
     if (parts.size() > kMaxMonitorParagraphs)
         parts.resize(kMaxMonitorParagraphs);
@@ -100,12 +100,12 @@ void MonitorLog::InsertFirstLine(std::string_view text) {
     notify([&](MonitorListener& listener) { listener.paragraphsInserted(parts.size()); });
 }
 
-void MonitorLog::ClearMonitor() {
+void MonitorLog::clearMonitor() {
     paragraphs_.clear();
     notify([](MonitorListener& listener) { listener.monitorCleared(); });
 }
 
-void MonitorLog::SaveMonitor(const std::string& path) const {
+void MonitorLog::saveMonitor(const std::string& path) const {
     std::vector<Color> colors;
     for (const MonitorParagraph& paragraph : paragraphs_)
         if (std::find(colors.begin(), colors.end(), paragraph.color) == colors.end())
@@ -132,7 +132,7 @@ void MonitorLog::SaveMonitor(const std::string& path) const {
     SyncFolder(folder);
 }
 
-void MonitorLog::SetLed(bool lit) {
+void MonitorLog::setLed(bool lit) {
     led_ = lit;
     notify([lit](MonitorListener& listener) { listener.ledChanged(lit); });
 }

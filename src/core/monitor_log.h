@@ -46,17 +46,17 @@ public:
 // paragraphs are dropped, before new ones go in.
 class MonitorLog {
 public:
-    void AddMonitorLine(std::string_view text, Color color, int size);
+    void addMonitorLine(std::string_view text, Color color, int size);
     // At the end, with the attributes of the last paragraph.
-    void AppendOutputLine(std::string_view text);
+    void appendOutputLine(std::string_view text);
     // In front of every paragraph, with the attributes of the first one.
-    void InsertFirstLine(std::string_view text);
-    void ClearMonitor();
+    void insertFirstLine(std::string_view text);
+    void clearMonitor();
     // Writes the whole log as an RTF document, replacing an existing file. Throws Error
     // "Cannot create file \"%s\". %s" when the file cannot be created or written.
-    void SaveMonitor(const std::string& path) const;
+    void saveMonitor(const std::string& path) const;
 
-    void SetLed(bool lit);
+    void setLed(bool lit);
     bool led() const { return led_; }
 
     std::size_t size() const { return paragraphs_.size(); }

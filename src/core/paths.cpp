@@ -33,12 +33,12 @@ std::filesystem::path ExecutablePath() {
 
 std::string ExecutableDir() { return ExecutablePath().parent_path().string(); }
 
-AppPaths AppPaths::ForExecutable() {
+AppPaths AppPaths::forExecutable() {
     std::string exe = ExecutablePath().string();
     return AppPaths{ExecutableDir(), ChangeFileExt(exe, ".ini")};
 }
 
-AppPaths AppPaths::ForSettingsFile(const std::string& settingsFile) {
+AppPaths AppPaths::forSettingsFile(const std::string& settingsFile) {
     auto absolute = std::filesystem::absolute(settingsFile);
     return AppPaths{absolute.parent_path().string(), absolute.string()};
 }

@@ -27,9 +27,9 @@ struct AppPaths {
     std::string join(const std::string& name) const { return baseDir + kPathDelim + name; }
 
     // <exe dir>/<exe name>.ini beside the running executable.
-    static AppPaths ForExecutable();
+    static AppPaths forExecutable();
     // The folder of the given settings file.
-    static AppPaths ForSettingsFile(const std::string& settingsFile);
+    static AppPaths forSettingsFile(const std::string& settingsFile);
 };
 
 // Full path of the running executable.

@@ -31,7 +31,7 @@ std::string HourKey(int hour) {
 Schedule::Schedule(FormState& form, const Clock& clock, std::string settingsPath)
     : form_(form), clock_(clock), settingsPath_(std::move(settingsPath)) {}
 
-void Schedule::LoadTodaySchedule() {
+void Schedule::loadTodaySchedule() {
     LocalTime now = clock_.now();
     // Cleared here rather than at a tick, so that a manual start as the day's first event cannot keep them.
     if (Day{now.year, now.month, now.day} != loadedDay_) {
@@ -60,10 +60,10 @@ void Schedule::LoadTodaySchedule() {
     loadedDay_ = {now.year, now.month, now.day};
 }
 
-void Schedule::ScheduleTick(const Job& job) {
+void Schedule::scheduleTick(const Job& job) {
     LocalTime now = clock_.now();
     if (reloadNeeded(Day{now.year, now.month, now.day}))
-        LoadTodaySchedule();
+        loadTodaySchedule();
     int due = job ? dueSlot(now) : -1;
     if (due < 0)
         return;
@@ -73,11 +73,11 @@ void Schedule::ScheduleTick(const Job& job) {
         served = job();
     } catch (...) {
         timerEnabled_ = true;
-        lastFailure_[due] = SecondsOfDay(now);
+        lastFailure_[due] = secondsOfDay(now);
         throw;
     }
     slots_[due].done = served;
-    lastFailure_[due] = served ? std::nullopt : std::optional<std::int64_t>(SecondsOfDay(now));
+    lastFailure_[due] = served ? std::nullopt : std::optional<std::int64_t>(secondsOfDay(now));
     timerEnabled_ = true;
 }
 
@@ -86,7 +86,7 @@ int Schedule::dueSlot(const LocalTime& now) const {
         const ScheduleSlot& slot = slots_[i];
         if (!slot.enabled || slot.done || static_cast<int>(slot.hour) != now.hour)
             continue;
-        if (lastFailure_[i] && SecondsOfDay(now) - *lastFailure_[i] < kRetryPauseSeconds)
+        if (lastFailure_[i] && secondsOfDay(now) - *lastFailure_[i] < kRetryPauseSeconds)
             return -1;
         return i;
     }
@@ -108,7 +108,7 @@ Schedule::FileStamp Schedule::stampOfSettings() const {
     return stamp;
 }
 
-std::int64_t Schedule::SecondsOfDay(const LocalTime& time) {
+std::int64_t Schedule::secondsOfDay(const LocalTime& time) {
     return time.hour * 3600 + time.minute * 60 + time.second;
 }
 

@@ -33,11 +33,11 @@ public:
     // Re-reads today's schedule from the settings file and shows or hides LbInfo; on a new day it first
     // clears the done flags and failed tries, whether a tick or a manual start calls it. Throws the settings
     // file's errors.
-    void LoadTodaySchedule();
+    void loadTodaySchedule();
 
     // One timer tick: reloads when needed, then runs job (when there is one) for the first due slot, with
     // the timer disabled while it runs. Throws the settings file's errors; the timer stays enabled.
-    void ScheduleTick(const Job& job);
+    void scheduleTick(const Job& job);
 
     bool timerEnabled() const { return timerEnabled_; }
     void setTimerEnabled(bool enabled) { timerEnabled_ = enabled; }
@@ -60,7 +60,7 @@ private:
     FileStamp stampOfSettings() const;
     bool reloadNeeded(const Day& today) const;
     int dueSlot(const LocalTime& now) const;
-    static std::int64_t SecondsOfDay(const LocalTime& time);
+    static std::int64_t secondsOfDay(const LocalTime& time);
 
     FormState& form_;
     const Clock& clock_;

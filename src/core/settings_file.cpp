@@ -109,17 +109,17 @@ void RestrictToOwner(int fd) {
 
 } // namespace
 
-SettingsFile SettingsFile::OpenSettings(const std::string& path) {
+SettingsFile SettingsFile::openSettings(const std::string& path) {
     SettingsFile settings(path);
     std::optional<FileDescriptor> file = OpenToRead(path, path, true);
     if (!file)
         return settings;
     CheckTrustedByRoot(file->get(), path);
-    ForEachLine(file->get(), path, [&settings](std::string_view line) { settings.AddLine(line); });
+    ForEachLine(file->get(), path, [&settings](std::string_view line) { settings.addLine(line); });
     return settings;
 }
 
-void SettingsFile::AddLine(std::string_view line) {
+void SettingsFile::addLine(std::string_view line) {
     Line parsed = ClassifyLine(line);
     if (parsed.kind == Line::kHeader)
         sections_.push_back({std::move(parsed.text), {}});
@@ -127,7 +127,7 @@ void SettingsFile::AddLine(std::string_view line) {
         sections_.back().entries.push_back(std::move(parsed.text));
 }
 
-const SettingsFile::Section* SettingsFile::FindSection(const std::string& name) const {
+const SettingsFile::Section* SettingsFile::findSection(const std::string& name) const {
     const std::string wanted = Trim(name);
     for (auto it = sections_.rbegin(); it != sections_.rend(); ++it)
         if (SameText(it->name, wanted))
@@ -135,13 +135,13 @@ const SettingsFile::Section* SettingsFile::FindSection(const std::string& name) 
     return nullptr;
 }
 
-SettingsFile::Section* SettingsFile::FindSection(const std::string& name) {
-    return const_cast<Section*>(std::as_const(*this).FindSection(name));
+SettingsFile::Section* SettingsFile::findSection(const std::string& name) {
+    return const_cast<Section*>(std::as_const(*this).findSection(name));
 }
 
-std::string SettingsFile::ReadText(const std::string& section, const std::string& key,
+std::string SettingsFile::readText(const std::string& section, const std::string& key,
                                    const std::string& defaultValue) const {
-    const Section* found = FindSection(section);
+    const Section* found = findSection(section);
     if (found == nullptr)
         return defaultValue;
     const std::string wanted = Trim(key);
@@ -153,12 +153,12 @@ std::string SettingsFile::ReadText(const std::string& section, const std::string
     return defaultValue;
 }
 
-bool SettingsFile::ReadFlag(const std::string& section, const std::string& key, bool defaultValue) const {
-    const auto number = FlagInteger(ReadText(section, key, ""));
+bool SettingsFile::readFlag(const std::string& section, const std::string& key, bool defaultValue) const {
+    const auto number = FlagInteger(readText(section, key, ""));
     return number ? *number != 0 : defaultValue;
 }
 
-void SettingsFile::WriteText(const std::string& section, const std::string& key, const std::string& value) {
+void SettingsFile::writeText(const std::string& section, const std::string& key, const std::string& value) {
     const std::string name = Trim(section);
     const std::string trimmedKey = Trim(key);
     const std::string line = trimmedKey + "=" + Trim(value);
@@ -167,7 +167,7 @@ void SettingsFile::WriteText(const std::string& section, const std::string& key,
         parsed.kind != Line::kEntry || parsed.text != line)
         throw Error("Cannot store the setting \"" + key + "\" of section \"" + section + "\" in the settings file.");
 
-    Section* found = FindSection(name);
+    Section* found = findSection(name);
     if (found == nullptr) {
         sections_.push_back({name, {line}});
         return;
@@ -182,11 +182,11 @@ void SettingsFile::WriteText(const std::string& section, const std::string& key,
     found->entries.push_back(line);
 }
 
-void SettingsFile::WriteFlag(const std::string& section, const std::string& key, bool value) {
-    WriteText(section, key, value ? "1" : "0");
+void SettingsFile::writeFlag(const std::string& section, const std::string& key, bool value) {
+    writeText(section, key, value ? "1" : "0");
 }
 
-std::string SettingsFile::Text() const {
+std::string SettingsFile::text() const {
     std::string text;
     for (const Section& section : sections_) {
         text += "[" + section.name + "]\r\n";
@@ -197,8 +197,8 @@ std::string SettingsFile::Text() const {
     return text;
 }
 
-void SettingsFile::WriteBack() {
-    const std::string text = Text();
+void SettingsFile::writeBack() {
+    const std::string text = this->text();
     {
         FileDescriptor current(::open(path_.c_str(), O_RDONLY | O_CLOEXEC));
         if (current.valid() && FileHolds(current.get(), path_, text)) {
@@ -212,9 +212,9 @@ void SettingsFile::WriteBack() {
     WriteFileAtomically(path_, text, 0600);
 }
 
-void SettingsFile::WriteBackAfterFailure() noexcept {
+void SettingsFile::writeBackAfterFailure() noexcept {
     try {
-        WriteBack();
+        writeBack();
     } catch (...) {
         // The work's own error is the one the caller reports.
     }

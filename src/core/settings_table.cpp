@@ -289,7 +289,7 @@ const SettingRow& Setting(SettingId id) {
 
 std::string ReadSettingText(const SettingsFile& settings, SettingId id) {
     const SettingRow& row = Setting(id);
-    return settings.ReadText(row.section, row.key, row.defaultText);
+    return settings.readText(row.section, row.key, row.defaultText);
 }
 
 bool ReadSettingMark(const SettingsFile& settings, SettingId id) {
@@ -298,16 +298,16 @@ bool ReadSettingMark(const SettingsFile& settings, SettingId id) {
 
 bool ReadSettingFlag(const SettingsFile& settings, SettingId id) {
     const SettingRow& row = Setting(id);
-    return settings.ReadFlag(row.section, row.key, row.defaultFlag);
+    return settings.readFlag(row.section, row.key, row.defaultFlag);
 }
 
 bool ReadSettingItem(const SettingsFile& settings, SettingId id, const std::string& itemKey) {
-    return settings.ReadFlag(Setting(id).section, itemKey, false);
+    return settings.readFlag(Setting(id).section, itemKey, false);
 }
 
 void WriteSettingText(SettingsFile& settings, SettingId id, const std::string& value) {
     const SettingRow& row = Setting(id);
-    settings.WriteText(row.section, row.key, value);
+    settings.writeText(row.section, row.key, value);
 }
 
 void WriteSettingMark(SettingsFile& settings, SettingId id, bool ticked) {
@@ -316,11 +316,11 @@ void WriteSettingMark(SettingsFile& settings, SettingId id, bool ticked) {
 
 void WriteSettingFlag(SettingsFile& settings, SettingId id, bool value) {
     const SettingRow& row = Setting(id);
-    settings.WriteFlag(row.section, row.key, value);
+    settings.writeFlag(row.section, row.key, value);
 }
 
 void WriteSettingItem(SettingsFile& settings, SettingId id, const std::string& itemKey, bool value) {
-    settings.WriteFlag(Setting(id).section, itemKey, value);
+    settings.writeFlag(Setting(id).section, itemKey, value);
 }
 
 std::string ItemKey(const SettingRow& row, int index, const std::string& itemText) {

@@ -32,7 +32,7 @@ void LoadWeekdays(FormState& form, const SettingsFile& settings, const SettingRo
 }
 
 void LoadLanguage(FormState& form, const SettingsFile& settings, const SettingRow& row, const StartupHooks& hooks) {
-    if (!settings.ReadFlag(row.section, row.key, true))
+    if (!settings.readFlag(row.section, row.key, true))
         return;
     const LanguageChoice* language = LanguageByCaption(ReadSettingText(settings, row.id));
     if (language == nullptr)
@@ -59,7 +59,7 @@ void LoadMark(FormState& form, const SettingsFile& settings, const SettingRow& r
 void LoadText(FormState& form, const SettingsFile& settings, const SettingRow& row) {
     const std::string value = ReadSettingText(settings, row.id);
     if (row.load == Load::Set || (row.load == Load::SetWhenStored && !value.empty()) ||
-        (row.load == Load::SetUnlessZero && settings.ReadFlag(row.section, row.key, true)))
+        (row.load == Load::SetUnlessZero && settings.readFlag(row.section, row.key, true)))
         form.setText(row.control, value);
 }
 

@@ -12,7 +12,7 @@ CommandSession::CommandSession(TcpSocket socket, LineBreakRefusal refuseLineBrea
 
 void CommandSession::open(const std::string& host, int port, std::chrono::milliseconds timeout) {
     close();
-    socket_ = TcpSocket::Connect(host, port, timeout);
+    socket_ = TcpSocket::connect(host, port, timeout);
 }
 
 bool CommandSession::connected() {

@@ -96,8 +96,8 @@ std::string FormatPortCommand(const std::string& address, int port) {
 
 FtpClient::FtpClient() : session_(CommandLineBreak) {}
 
-void FtpClient::Connect() {
-    if (Connected())
+void FtpClient::connect() {
+    if (connected())
         throw Error("Already connected.");
     if (host_.empty() || port_ == 0)
         throw Error("");
@@ -120,7 +120,7 @@ void FtpClient::Connect() {
             querySiteZone();
     } catch (...) {
         if (greeted)
-            Disconnect();
+            disconnect();
         else
             session_.close();
         throw;
@@ -137,28 +137,28 @@ void FtpClient::greet() {
 }
 
 void FtpClient::login() {
-    SendCmd("USER " + userName_, {230, 232, 331});
+    sendCmd("USER " + userName_, {230, 232, 331});
     if (lastReply_.code == 331) {
         std::string answer = password_;
         if (const auto challenge = FindOtpChallenge(lastReply_.joinedText()))
             answer = OneTimePassword(*challenge, password_);
-        SendCmd("PASS " + answer, {230, 332});
+        sendCmd("PASS " + answer, {230, 332});
         const bool accountWanted = lastReply_.joinedText().find("ACCOUNT") != std::string::npos;
         if (lastReply_.code == 332 || (accountWanted && !account_.empty())) {
             if (account_.empty())
                 throw FtpReplyError(lastReply_);
-            SendCmd("ACCT " + account_, {202, 230, 500});
+            sendCmd("ACCT " + account_, {202, 230, 500});
         }
     }
-    SendCmd("FEAT");
+    sendCmd("FEAT");
     features_.clear();
     if (lastReply_.text.size() > 2)
         features_.assign(lastReply_.text.begin() + 1, lastReply_.text.end() - 1);
-    SendCmd("TYPE I", {200});
+    sendCmd("TYPE I", {200});
 }
 
 void FtpClient::querySystem() {
-    SendCmd("SYST");
+    sendCmd("SYST");
     systemDescription_ = lastReply_.code == 500 ? "Unknown" : lastReply_.text.front();
 }
 
@@ -184,26 +184,26 @@ bool FtpClient::usesSiteZone() const {
 }
 
 void FtpClient::querySiteZone() {
-    SendCmd("SITE ZONE");
+    sendCmd("SITE ZONE");
     if (lastReply_.code == 210)
         serverUtcOffset_ = UtcOffset(lastReply_.text.front());
 }
 
-void FtpClient::Put(const std::string& localPath, const std::string& remoteName, bool append) {
+void FtpClient::put(const std::string& localPath, const std::string& remoteName, bool append) {
     requireConnection();
     const std::string target = RemoteTarget(localPath, remoteName);
     upload(OpenRegularFile(localPath), target, append);
 }
 
-void FtpClient::Put(const OpenedFile& file, const std::string& remoteName, bool append) {
+void FtpClient::put(const OpenedFile& file, const std::string& remoteName, bool append) {
     requireConnection();
     upload(file, RemoteTarget(file.path, remoteName), append);
 }
 
 void FtpClient::upload(const OpenedFile& file, const std::string& target, bool append) {
-    TcpListener listener = TcpListener::Listen(session_.localAddress(), 0);
-    SendCmd(FormatPortCommand(externalIP_.empty() ? listener.address() : externalIP_, listener.port()), {200});
-    SendCmd((append ? "APPE " : "STOR ") + target, {125, 150});
+    TcpListener listener = TcpListener::listen(session_.localAddress(), 0);
+    sendCmd(FormatPortCommand(externalIP_.empty() ? listener.address() : externalIP_, listener.port()), {200});
+    sendCmd((append ? "APPE " : "STOR ") + target, {125, 150});
     TcpSocket data = acceptFromServer(listener);
     const bool whole = SendFile(file, data, timeouts_.dataIdle);
     data.close();
@@ -226,13 +226,13 @@ TcpSocket FtpClient::acceptFromServer(TcpListener& listener) {
     }
 }
 
-bool FtpClient::Connected() {
+bool FtpClient::connected() {
     return session_.connected();
 }
 
-void FtpClient::Disconnect() noexcept {
+void FtpClient::disconnect() noexcept {
     try {
-        if (Connected()) {
+        if (connected()) {
             session_.sendCommand("QUIT", timeouts_.reply);
             if (session_.replyWaiting(kQuitWait))
                 readReply({}, kQuitWait);
@@ -243,7 +243,7 @@ void FtpClient::Disconnect() noexcept {
     session_.close();
 }
 
-const FtpReply& FtpClient::SendCmd(const std::string& line, std::initializer_list<int> accepted) {
+const FtpReply& FtpClient::sendCmd(const std::string& line, std::initializer_list<int> accepted) {
     session_.sendCommand(line, timeouts_.reply);
     return readReply(accepted, timeouts_.reply);
 }

@@ -46,7 +46,7 @@ public:
     // TYPE I), then SYST and, for servers that use it, SITE ZONE. Throws Error "Already connected.", an Error
     // without text for an empty host or port 0, and an Error before connecting when the user name, password
     // or account holds CR or LF. Any failure after the TCP connection closes it (QUIT once greeted).
-    void Connect();
+    void connect();
 
     // Uploads the file's bytes from its start as remoteName (STOR, or APPE when appending) over a data connection
     // that the server opens to us (PORT), then reads the completion reply. An empty remoteName means the last
@@ -55,22 +55,22 @@ public:
     // "Cannot read file \"%s\". %s", "Accept timed out.", "No data to read.", FtpReplyError, SocketError; refuses a
     // remote name holding CR or LF before sending anything. A server that closed the data connection before the end
     // fails the upload even when its completion reply is positive.
-    void Put(const OpenedFile& file, const std::string& remoteName = {}, bool append = false);
+    void put(const OpenedFile& file, const std::string& remoteName = {}, bool append = false);
     // As above for the regular file at localPath, opened without following a link; also throws Error "Cannot open
     // file \"%s\". %s".
-    void Put(const std::string& localPath, const std::string& remoteName = {}, bool append = false);
+    void put(const std::string& localPath, const std::string& remoteName = {}, bool append = false);
 
     // Whether the connection is open: bytes already sent by the server are taken in first, and unread
     // bytes keep it open even after the server closed its end; without them that close closes it here too.
-    bool Connected();
+    bool connected();
 
     // QUIT when connected, a reply read if one comes within a few milliseconds, then close. Never fails.
-    void Disconnect() noexcept;
+    void disconnect() noexcept;
 
     // Writes line and CR LF and reads the reply. With accepted codes, another code throws FtpReplyError.
     // Throws Error "Not Connected" without an open connection and an Error when line holds CR or LF. A failure
     // other than a refused reply closes the connection, since the exchange can no longer be followed.
-    const FtpReply& SendCmd(const std::string& line, std::initializer_list<int> accepted = {});
+    const FtpReply& sendCmd(const std::string& line, std::initializer_list<int> accepted = {});
 
     const FtpReply& lastReply() const { return lastReply_; }
     const FtpReply& greeting() const { return greeting_; }

@@ -12,7 +12,7 @@ public:
     explicit DisconnectAtEnd(FtpClient& ftp) : ftp_(ftp) {}
     DisconnectAtEnd(const DisconnectAtEnd&) = delete;
     DisconnectAtEnd& operator=(const DisconnectAtEnd&) = delete;
-    ~DisconnectAtEnd() { ftp_.Disconnect(); }
+    ~DisconnectAtEnd() { ftp_.disconnect(); }
 
 private:
     FtpClient& ftp_;
@@ -21,8 +21,8 @@ private:
 } // namespace
 
 void SendBackupByFtp(const OpenedFile& archive, const FtpSettings& settings, FtpClient& ftp) {
-    if (ftp.Connected())
-        ftp.Disconnect();
+    if (ftp.connected())
+        ftp.disconnect();
     const std::string& host = settings.host;
     ftp.setHost(host);
     ftp.setUserName(settings.user);
@@ -31,8 +31,8 @@ void SendBackupByFtp(const OpenedFile& archive, const FtpSettings& settings, Ftp
     if (Trim(host).empty())
         throw Error("No FTP server is given for the backup upload (the address is empty).");
     DisconnectAtEnd disconnect(ftp);
-    ftp.Connect();
-    ftp.Put(archive);
+    ftp.connect();
+    ftp.put(archive);
 }
 
 } // namespace tervolen

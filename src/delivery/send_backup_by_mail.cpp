@@ -46,14 +46,14 @@ void SendBackupByMail(const OpenedFile& archive, const MailSettings& settings, S
             if (Trim(host).empty())
                 throw Error("No SMTP server is given for the backup e-mail (the host is empty).");
             ComposeMessage(settings, message, archive);
-            smtp.Connect();
-            smtp.Send(message);
+            smtp.connect();
+            smtp.send(message);
         } catch (const std::exception& e) {
-            monitor.InsertFirstLine(std::string("ERROR: ") + e.what());
+            monitor.insertFirstLine(std::string("ERROR: ") + e.what());
         }
     }
-    if (smtp.Connected())
-        smtp.Disconnect();
+    if (smtp.connected())
+        smtp.disconnect();
 }
 
 } // namespace tervolen

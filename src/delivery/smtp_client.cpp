@@ -75,8 +75,8 @@ private:
 
 SmtpClient::SmtpClient(const Clock* clock) : clock_(clock ? clock : &systemClock_), session_(CommandLineBreak) {}
 
-void SmtpClient::Connect() {
-    if (Connected())
+void SmtpClient::connect() {
+    if (connected())
         throw Error("Already connected.");
     if (host_.empty() || port_ == 0)
         throw Error("");
@@ -95,30 +95,30 @@ void SmtpClient::greet() {
     if (lastReply_.code != 220)
         throw SmtpReplyError(lastReply_);
     std::string name = greetingName();
-    if (useEhlo_ && SendCmd("EHLO " + name).code == 250) {
+    if (useEhlo_ && sendCmd("EHLO " + name).code == 250) {
         capabilities_.assign(lastReply_.text.begin() + 1, lastReply_.text.end());
         return;
     }
-    SendCmd("HELO " + name, {250});
+    sendCmd("HELO " + name, {250});
 }
 
-void SmtpClient::Send(const MailMessage& message) {
+void SmtpClient::send(const MailMessage& message) {
     if (authType_ != SmtpAuthentication::None)
         throw Error("Authentication is not supported.");
     std::vector<std::string> recipients = EnvelopeRecipients(message);
     CheckAddress(message.from.address);
     std::for_each(recipients.begin(), recipients.end(), CheckAddress);
-    SendCmd("RSET");
-    SendCmd("MAIL FROM: <" + message.from.address + ">", {250});
+    sendCmd("RSET");
+    sendCmd("MAIL FROM: <" + message.from.address + ">", {250});
     try {
         for (const std::string& recipient : recipients)
-            SendCmd("RCPT TO:<" + recipient + ">", {250, 251});
-        SendCmd("DATA", {354});
+            sendCmd("RCPT TO:<" + recipient + ">", {250, 251});
+        sendCmd("DATA", {354});
         sendData(message);
-        SendCmd(".", {250});
+        sendCmd(".", {250});
     } catch (const SmtpReplyError&) {
         try {
-            SendCmd("RSET");
+            sendCmd("RSET");
         } catch (const Error&) {
             // The refusal is what the caller needs to see.
         }
@@ -139,14 +139,14 @@ void SmtpClient::sendData(const MailMessage& message) {
     }
 }
 
-bool SmtpClient::Connected() {
+bool SmtpClient::connected() {
     return session_.connected();
 }
 
-void SmtpClient::Disconnect() {
+void SmtpClient::disconnect() {
     try {
-        if (Connected())
-            SendCmd("QUIT", {221});
+        if (connected())
+            sendCmd("QUIT", {221});
     } catch (...) {
         session_.close();
         throw;
@@ -154,7 +154,7 @@ void SmtpClient::Disconnect() {
     session_.close();
 }
 
-const SmtpReply& SmtpClient::SendCmd(const std::string& line, std::initializer_list<int> accepted) {
+const SmtpReply& SmtpClient::sendCmd(const std::string& line, std::initializer_list<int> accepted) {
     session_.sendCommand(line, timeouts_.dataIdle);
     readReply();
     if (accepted.size() > 0 && std::find(accepted.begin(), accepted.end(), lastReply_.code) == accepted.end())
@@ -169,7 +169,7 @@ void SmtpClient::readReply() {
 
 void SmtpClient::disconnectQuietly() noexcept {
     try {
-        Disconnect();
+        disconnect();
     } catch (...) {
         // The failure that made the client disconnect is passed on instead.
     }

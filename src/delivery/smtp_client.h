@@ -39,24 +39,24 @@ public:
     // Opens the connection, reads the 220 greeting and greets with EHLO or HELO. Throws Error
     // "Already connected.", an Error without text for an empty host or port 0, SocketError EINVAL for a port
     // outside 1..65535; any failure after the TCP connection disconnects first.
-    void Connect();
+    void connect();
 
     // One mail transaction. After a refused RCPT, DATA or end of data it sends RSET; a failure that is not a
     // refused reply (network, attachment file) closes the connection. Addresses holding CR or LF are refused
     // before anything is sent.
-    void Send(const MailMessage& message);
+    void send(const MailMessage& message);
 
     // Whether the connection is open: bytes already sent by the server are taken in first, and unread
     // bytes keep it open even after the server closed its end; without them that close closes it here too.
-    bool Connected();
+    bool connected();
 
     // QUIT (221 expected) when connected, then close. A failed QUIT is thrown after closing.
-    void Disconnect();
+    void disconnect();
 
     // Writes line and CR LF and reads the reply. With accepted codes, another code throws SmtpReplyError.
     // Throws Error "Not Connected" without an open connection. A failure other than a refused reply closes
     // the connection.
-    const SmtpReply& SendCmd(const std::string& line, std::initializer_list<int> accepted = {});
+    const SmtpReply& sendCmd(const std::string& line, std::initializer_list<int> accepted = {});
 
     const SmtpReply& lastReply() const { return lastReply_; }
     // The lines of the EHLO reply after the first one.

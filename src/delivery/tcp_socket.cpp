@@ -114,7 +114,7 @@ TcpSocket& TcpSocket::operator=(TcpSocket&& other) noexcept {
     return *this;
 }
 
-TcpSocket TcpSocket::Connect(const std::string& host, int port, std::chrono::milliseconds timeout) {
+TcpSocket TcpSocket::connect(const std::string& host, int port, std::chrono::milliseconds timeout) {
     RequireConnectablePort(port);
     sockaddr_in address{};
     address.sin_family = AF_INET;
@@ -199,7 +199,7 @@ TcpListener::~TcpListener() {
         ::close(fd_);
 }
 
-TcpListener TcpListener::Listen(const std::string& address, int port) {
+TcpListener TcpListener::listen(const std::string& address, int port) {
     sockaddr_in bindAddress{};
     bindAddress.sin_family = AF_INET;
     bindAddress.sin_port = htons(static_cast<uint16_t>(port));

@@ -43,7 +43,7 @@ public:
 
     // Resolves host (a dotted IPv4 address is used as it is) and connects. Throws SocketError, EINVAL for a port
     // outside 1..65535.
-    static TcpSocket Connect(const std::string& host, int port, std::chrono::milliseconds timeout);
+    static TcpSocket connect(const std::string& host, int port, std::chrono::milliseconds timeout);
 
     bool isOpen() const { return fd_ >= 0; }
     // Writes every byte within timeout for the whole call, or throws SocketError (ETIMEDOUT when the peer did not
@@ -77,7 +77,7 @@ public:
     ~TcpListener();
 
     // Binds to address and port (0: the system picks one) and listens. Throws SocketError.
-    static TcpListener Listen(const std::string& address, int port);
+    static TcpListener listen(const std::string& address, int port);
     int port() const;
     std::string address() const;
     // The next incoming connection, or nothing when none came within timeout.

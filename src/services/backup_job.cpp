@@ -34,13 +34,13 @@ const BackupOption kBackupOptionRows[] = {
 BackupJob::BackupJob(JobContext context, BackupService& service, std::string& currentBackupName)
     : context_(std::move(context)), service_(service), currentBackupName_(currentBackupName) {}
 
-bool BackupJob::Run(bool unattended) {
+bool BackupJob::run(bool unattended) {
     MonitorLog& monitor = context_.monitor;
     FormState& form = context_.form;
     bool result = true;
     requestSent_ = false;
     backupFinished_ = false;
-    monitor.SetLed(false);
+    monitor.setLed(false);
     // The job only reads the settings, so a save made while it runs is never overwritten.
     const BackupFileSettings settings = ReadBackupFileSettings(context_.paths.settingsFile);
     try {
@@ -56,14 +56,14 @@ bool BackupJob::Run(bool unattended) {
         runRequest();
     } catch (const std::exception&) {
         result = false;
-        monitor.SetLed(!result);
+        monitor.setLed(!result);
     }
     if (service_.active())
-        service_.CloseServiceManager();
+        service_.closeServiceManager();
     if (backupFinished_)
         backupFinished_ = tightenBackupFile();
     if (form.checked(controls::CheckBackupLog))
-        saveLog(LogFilePath());
+        saveLog(logFilePath());
     return result;
 }
 
@@ -98,17 +98,17 @@ void BackupJob::applyProtocol(bool unattended) {
 
 void BackupJob::writeBanners(bool verbose) {
     MonitorLog& monitor = context_.monitor;
-    monitor.ClearMonitor();
-    monitor.AddMonitorLine("=========== Started Backup ===========", kFuchsia, kMonitorLineSize);
-    monitor.AddMonitorLine("Started Backup at " + LongDateTime(context_.clock.now()) + " hour", kGreen,
+    monitor.clearMonitor();
+    monitor.addMonitorLine("=========== Started Backup ===========", kFuchsia, kMonitorLineSize);
+    monitor.addMonitorLine("Started Backup at " + LongDateTime(context_.clock.now()) + " hour", kGreen,
                            kMonitorLineSize);
     if (invalidProtocol_)
-        monitor.AddMonitorLine(kInvalidProtocol, kRed, kMonitorLineSize);
+        monitor.addMonitorLine(kInvalidProtocol, kRed, kMonitorLineSize);
     if (!verbose)
-        monitor.AddMonitorLine("No output, Verbose Mode Turned Off!", kFuchsia, kMonitorLineSize);
+        monitor.addMonitorLine("No output, Verbose Mode Turned Off!", kFuchsia, kMonitorLineSize);
 }
 
-std::string BackupJob::LogFilePath() const {
+std::string BackupJob::logFilePath() const {
     return context_.form.text(controls::LogFileEdit) + currentBackupName_ + "BackupLog.log";
 }
 
@@ -118,10 +118,10 @@ void BackupJob::warnAboutOpenFolders(const std::string& backupFolder) {
     for (int i = 0; i < form.itemCount(controls::MirrorListView); ++i)
         folders.push_back(form.itemText(controls::MirrorListView, i));
     if (form.checked(controls::CheckBackupLog))
-        folders.push_back(FolderOf(LogFilePath()));
+        folders.push_back(FolderOf(logFilePath()));
     for (const std::string& folder : folders)
         if (AnyoneMayWrite(folder))
-            context_.monitor.AddMonitorLine(AnyoneMayWriteWarning(folder), kRed, kMonitorLineSize);
+            context_.monitor.addMonitorLine(AnyoneMayWriteWarning(folder), kRed, kMonitorLineSize);
 }
 
 void BackupJob::refuseTakenBackupName() {
@@ -130,7 +130,7 @@ void BackupJob::refuseTakenBackupName() {
     if (::lstat(path.c_str(), &info) != 0)
         return;
     std::string text = "The backup file \"" + path + "\" already exists; the backup was not started.";
-    context_.monitor.AddMonitorLine(text, kRed, kMonitorLineSize);
+    context_.monitor.addMonitorLine(text, kRed, kMonitorLineSize);
     throw Error(text);
 }
 
@@ -142,12 +142,12 @@ bool BackupJob::tightenBackupFile() {
         // A remote server's file is not on this machine; a local one that is gone or a link is not handed on.
         if (errno == ENOENT)
             return true;
-        context_.monitor.AddMonitorLine("Cannot open file \"" + path + "\". " + std::strerror(errno), kRed,
+        context_.monitor.addMonitorLine("Cannot open file \"" + path + "\". " + std::strerror(errno), kRed,
                                         kMonitorLineSize);
         return false;
     }
     if (!S_ISREG(info.st_mode)) {
-        context_.monitor.AddMonitorLine("\"" + path + "\" is not a regular file; it is not handed on.", kRed,
+        context_.monitor.addMonitorLine("\"" + path + "\" is not a regular file; it is not handed on.", kRed,
                                         kMonitorLineSize);
         return false;
     }
@@ -160,9 +160,9 @@ bool BackupJob::tightenBackupFile() {
 void BackupJob::saveLog(const std::string& path) {
     try {
         CreateOwnerOnlyFolders(FolderOf(path));
-        context_.monitor.SaveMonitor(path);
+        context_.monitor.saveMonitor(path);
     } catch (const std::exception& e) {
-        context_.monitor.AddMonitorLine(e.what(), kRed, kMonitorLineSize);
+        context_.monitor.addMonitorLine(e.what(), kRed, kMonitorLineSize);
     }
 }
 
@@ -174,7 +174,7 @@ void BackupJob::selectBackupOption() {
 
 void BackupJob::attach() {
     try {
-        service_.OpenServiceManager();
+        service_.openServiceManager();
     } catch (const std::exception& e) {
         AddErrorCodeLine(context_.monitor, ErrorCode::BackupStart, e.what());
     }
@@ -183,21 +183,21 @@ void BackupJob::attach() {
 void BackupJob::runRequest() {
     MonitorLog& monitor = context_.monitor;
     try {
-        service_.StartAction();
+        service_.startAction();
         requestSent_ = true;
         context_.form.setActivePage(static_cast<int>(Page::Monitor));
         while (!service_.outputEnded()) {
-            monitor.AppendOutputLine(service_.ReadOutputLine());
+            monitor.appendOutputLine(service_.readOutputLine());
             context_.processEvents();
         }
-        while (service_.QueryRunning()) {
-            monitor.AddMonitorLine("Processing Please Wait...", kNavy, kMonitorLineSize);
+        while (service_.queryRunning()) {
+            monitor.addMonitorLine("Processing Please Wait...", kNavy, kMonitorLineSize);
             context_.processEvents();
             if (context_.pause)
                 context_.pause(kPollPause);
         }
-        monitor.AddMonitorLine("=========== Backup Finished ========", kNavy, kMonitorLineSize);
-        monitor.SetLed(true);
+        monitor.addMonitorLine("=========== Backup Finished ========", kNavy, kMonitorLineSize);
+        monitor.setLed(true);
         backupFinished_ = true;
     } catch (const std::exception& e) {
         AddErrorCodeLine(monitor, ErrorCode::BackupRun, e.what());

@@ -17,7 +17,7 @@ public:
     // Runs the job. Returns false when an error escaped its inner traps before the request stage, true
     // otherwise (also when the server reported errors, which are on the Monitor). Throws the errors of the
     // settings file and the final detach.
-    bool Run(bool unattended);
+    bool run(bool unattended);
 
     // Whether the server finished the last run's backup ("Backup Finished") and the file under its name is still a
     // regular file: after a failed request or output (a server error, a lost connection) the file left behind may
@@ -40,7 +40,7 @@ private:
     bool tightenBackupFile();
     // Saves the Monitor as the backup log, creating its folder; a failure is a red line and the chain goes on.
     void saveLog(const std::string& path);
-    std::string LogFilePath() const;
+    std::string logFilePath() const;
     void selectBackupOption();
     void attach();
     void runRequest();

@@ -23,13 +23,13 @@ std::string LoaderText() {
 
 } // namespace
 
-template <class Function> Function* ClientLibrary::Bind(const char* procedure) const {
+template <class Function> Function* ClientLibrary::bind(const char* procedure) const {
     ::dlerror();
     // POSIX guarantees that an object pointer from dlsym converts to a function pointer.
     return reinterpret_cast<Function*>(::dlsym(handle_, procedure));
 }
 
-template <class Function> Function* ClientLibrary::Required(Function* entry, const char* procedure) const {
+template <class Function> Function* ClientLibrary::required(Function* entry, const char* procedure) const {
     if (entry == nullptr)
         throw ClientError("Can't find procedure " + std::string(procedure) + " in " + name_);
     return entry;
@@ -45,7 +45,7 @@ ClientLibrary::ClientLibrary(const std::string& name) : name_(name) {
     handle_ = library.get();
 
     auto mandatory = [this]<class Function>(Function*& entry, const char* procedure) {
-        entry = Bind<Function>(procedure);
+        entry = bind<Function>(procedure);
         if (entry == nullptr)
             throw ClientError("System Error.  Code: " + std::to_string(kMissingProcedureCode) + ".\r\n" +
                                   LoaderText());
@@ -54,7 +54,7 @@ ClientLibrary::ClientLibrary(const std::string& name) : name_(name) {
     mandatory(sqlInterprete_, "isc_sql_interprete");
     mandatory(interprete_, "isc_interprete");
     mandatory(vaxInteger_, "isc_vax_integer");
-    if (Bind<void()>("isc_rollback_retaining") != nullptr) {
+    if (bind<void()>("isc_rollback_retaining") != nullptr) {
         mandatory(serviceAttach_, "isc_service_attach");
         mandatory(serviceDetach_, "isc_service_detach");
         mandatory(serviceQuery_, "isc_service_query");
@@ -66,25 +66,25 @@ ClientLibrary::ClientLibrary(const std::string& name) : name_(name) {
 isc::ISC_STATUS ClientLibrary::isc_service_attach(isc::ISC_STATUS* status, unsigned short nameLength,
                                                      const char* name, isc::isc_svc_handle* handle,
                                                      unsigned short spbLength, const char* spb) const {
-    return Required(serviceAttach_, "isc_service_attach")(status, nameLength, name, handle, spbLength, spb);
+    return required(serviceAttach_, "isc_service_attach")(status, nameLength, name, handle, spbLength, spb);
 }
 
 isc::ISC_STATUS ClientLibrary::isc_service_detach(isc::ISC_STATUS* status, isc::isc_svc_handle* handle) const {
-    return Required(serviceDetach_, "isc_service_detach")(status, handle);
+    return required(serviceDetach_, "isc_service_detach")(status, handle);
 }
 
 isc::ISC_STATUS ClientLibrary::isc_service_query(isc::ISC_STATUS* status, isc::isc_svc_handle* handle,
                                                     isc::isc_resv_handle* reserved, unsigned short sendLength,
                                                     const char* send, unsigned short requestLength, const char* request,
                                                     unsigned short bufferLength, char* buffer) const {
-    return Required(serviceQuery_, "isc_service_query")(status, handle, reserved, sendLength, send, requestLength,
+    return required(serviceQuery_, "isc_service_query")(status, handle, reserved, sendLength, send, requestLength,
                                                         request, bufferLength, buffer);
 }
 
 isc::ISC_STATUS ClientLibrary::isc_service_start(isc::ISC_STATUS* status, isc::isc_svc_handle* handle,
                                                     isc::isc_resv_handle* reserved, unsigned short length,
                                                     const char* request) const {
-    return Required(serviceStart_, "isc_service_start")(status, handle, reserved, length, request);
+    return required(serviceStart_, "isc_service_start")(status, handle, reserved, length, request);
 }
 
 isc::ISC_LONG ClientLibrary::isc_vax_integer(const char* bytes, short length) const {
@@ -103,12 +103,12 @@ isc::ISC_LONG ClientLibrary::isc_interprete(char* buffer, const isc::ISC_STATUS*
     return interprete_(buffer, status);
 }
 
-ClientLibraryCache& ClientLibraryCache::Instance() {
+ClientLibraryCache& ClientLibraryCache::instance() {
     static ClientLibraryCache cache;
     return cache;
 }
 
-ClientLibrary& ClientLibraryCache::Library(const std::string& name) {
+ClientLibrary& ClientLibraryCache::library(const std::string& name) {
     auto found = libraries_.find(name);
     if (found != libraries_.end())
         return *found->second;

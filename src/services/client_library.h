@@ -52,8 +52,8 @@ private:
     using SqlInterprete = void(short, char*, short);
     using Interprete = isc::ISC_LONG(char*, const isc::ISC_STATUS**);
 
-    template <class Function> Function* Bind(const char* procedure) const;
-    template <class Function> Function* Required(Function* entry, const char* procedure) const;
+    template <class Function> Function* bind(const char* procedure) const;
+    template <class Function> Function* required(Function* entry, const char* procedure) const;
 
     std::string name_;
     void* handle_ = nullptr;
@@ -70,11 +70,11 @@ private:
 // Every client library loaded so far, by exact name; several services naming the same library share it.
 class ClientLibraryCache {
 public:
-    static ClientLibraryCache& Instance();
+    static ClientLibraryCache& instance();
 
     // The library loaded under exactly this name (letter case counts), loaded at its first request.
     // Throws what loading throws; a failed load is not remembered.
-    ClientLibrary& Library(const std::string& name);
+    ClientLibrary& library(const std::string& name);
 
 private:
     ClientLibraryCache() = default;

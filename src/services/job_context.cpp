@@ -3,7 +3,7 @@
 namespace tervolen {
 
 void AddErrorCodeLine(MonitorLog& monitor, ErrorCode code, const std::string& errorText) {
-    monitor.AddMonitorLine(ErrorCodeLine(code, errorText), kRed, kMonitorLineSize);
+    monitor.addMonitorLine(ErrorCodeLine(code, errorText), kRed, kMonitorLineSize);
 }
 
 } // namespace tervolen

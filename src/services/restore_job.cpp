@@ -16,11 +16,11 @@ constexpr const char* kRestoreWarning =
 RestoreJob::RestoreJob(JobContext context, RestoreService& service)
     : context_(std::move(context)), service_(service) {}
 
-void RestoreJob::Run() {
+void RestoreJob::run() {
     run([this] { return RestoreRequestFromForm(context_.form); });
 }
 
-void RestoreJob::Run(const RestoreRequest& request) {
+void RestoreJob::run(const RestoreRequest& request) {
     run([&request] { return request; });
 }
 
@@ -39,7 +39,7 @@ void RestoreJob::run(const std::function<RestoreRequest()>& request) {
         AddErrorCodeLine(context_.monitor, ErrorCode::Restore, e.what());
     }
     if (service_.active())
-        service_.CloseServiceManager();
+        service_.closeServiceManager();
 }
 
 void RestoreJob::prepareRequest(const RestoreRequest& request, bool verbose) {
@@ -63,17 +63,17 @@ void RestoreJob::prepareRequest(const RestoreRequest& request, bool verbose) {
 
 void RestoreJob::runRequest(bool verbose) {
     MonitorLog& monitor = context_.monitor;
-    service_.StartAction();
-    monitor.AddMonitorLine("=========== Restore Started ===========", kFuchsia, kMonitorLineSize);
-    monitor.AddMonitorLine("Restore Started at " + ClockTime(context_.clock.now()) + " hours", kGreen,
+    service_.startAction();
+    monitor.addMonitorLine("=========== Restore Started ===========", kFuchsia, kMonitorLineSize);
+    monitor.addMonitorLine("Restore Started at " + ClockTime(context_.clock.now()) + " hours", kGreen,
                            kMonitorLineSize);
     if (!verbose)
-        monitor.AddMonitorLine("No Status lines, Verbose mode is off!", kNavy, kMonitorLineSize);
+        monitor.addMonitorLine("No Status lines, Verbose mode is off!", kNavy, kMonitorLineSize);
     while (!service_.outputEnded()) {
-        monitor.AppendOutputLine(service_.ReadOutputLine());
+        monitor.appendOutputLine(service_.readOutputLine());
         context_.processEvents();
     }
-    monitor.AddMonitorLine("=========== Restore Finished =========", kFuchsia, kMonitorLineSize);
+    monitor.addMonitorLine("=========== Restore Finished =========", kFuchsia, kMonitorLineSize);
 }
 
 } // namespace tervolen

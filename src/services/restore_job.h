@@ -17,9 +17,9 @@ public:
     // Runs the job with the fields of the Restore and Config pages (the handler of "Start Restore"),
     // read once the question is answered. Every failure between the reading of the fields and the detach
     // becomes the red 00026 line; errors of the settings file and of the final detach are thrown.
-    void Run();
-    // Runs the job with the request instead of the window's fields, failing as Run() does.
-    void Run(const RestoreRequest& request);
+    void run();
+    // Runs the job with the request instead of the window's fields, failing as run() does.
+    void run(const RestoreRequest& request);
 
 private:
     void run(const std::function<RestoreRequest()>& request);

@@ -92,33 +92,33 @@ std::string ServiceManagerName(Protocol protocol, const std::string& serverName)
     return "service_mgr";
 }
 
-void ServiceRequest::AddText(std::uint8_t tag, std::string_view text) {
+void ServiceRequest::addText(std::uint8_t tag, std::string_view text) {
     if (text.empty())
         return;
-    AddByte(tag);
-    AddByte(static_cast<std::uint8_t>(text.size() & 0xFF));
-    AddByte(static_cast<std::uint8_t>((text.size() >> 8) & 0xFF));
+    addByte(tag);
+    addByte(static_cast<std::uint8_t>(text.size() & 0xFF));
+    addByte(static_cast<std::uint8_t>((text.size() >> 8) & 0xFF));
     bytes_.append(text);
 }
 
-void ServiceRequest::AddNumber(std::uint8_t tag, std::uint32_t value) {
-    AddByte(tag);
+void ServiceRequest::addNumber(std::uint8_t tag, std::uint32_t value) {
+    addByte(tag);
     for (int shift = 0; shift < 32; shift += 8)
-        AddByte(static_cast<std::uint8_t>((value >> shift) & 0xFF));
+        addByte(static_cast<std::uint8_t>((value >> shift) & 0xFF));
 }
 
-void ServiceRequest::AddFileLines(const std::vector<std::string>& lines, std::uint8_t nameTag, std::uint8_t sizeTag) {
+void ServiceRequest::addFileLines(const std::vector<std::string>& lines, std::uint8_t nameTag, std::uint8_t sizeTag) {
     for (const std::string& line : lines) {
         if (Trim(line).empty())
             continue;
         size_t equals = line.find('=');
         if (equals == std::string::npos) {
-            AddText(nameTag, line);
+            addText(nameTag, line);
             continue;
         }
         int size = StrToInt(line.substr(equals + 1));
-        AddText(nameTag, std::string_view(line).substr(0, equals));
-        AddNumber(sizeTag, static_cast<std::uint32_t>(size));
+        addText(nameTag, std::string_view(line).substr(0, equals));
+        addNumber(sizeTag, static_cast<std::uint32_t>(size));
     }
 }
 

@@ -28,15 +28,15 @@ std::string ServiceManagerName(Protocol protocol, const std::string& serverName)
 // A start request being written item by item.
 class ServiceRequest {
 public:
-    void AddByte(std::uint8_t value) { bytes_.push_back(static_cast<char>(value)); }
+    void addByte(std::uint8_t value) { bytes_.push_back(static_cast<char>(value)); }
     // Tag, length as 2 bytes little-endian, the text; an empty text writes nothing.
-    void AddText(std::uint8_t tag, std::string_view text);
+    void addText(std::uint8_t tag, std::string_view text);
     // Tag, the value as 4 bytes little-endian.
-    void AddNumber(std::uint8_t tag, std::uint32_t value);
-    void AddFlag(std::uint8_t tag) { AddByte(tag); }
+    void addNumber(std::uint8_t tag, std::uint32_t value);
+    void addFlag(std::uint8_t tag) { addByte(tag); }
     // File or database lines, blank ones skipped: "name" gives the text item, "name=size" the text item
     // and the number item sizeTag. Throws Error "'%s' is not a valid integer value" for a bad size.
-    void AddFileLines(const std::vector<std::string>& lines, std::uint8_t nameTag, std::uint8_t sizeTag);
+    void addFileLines(const std::vector<std::string>& lines, std::uint8_t nameTag, std::uint8_t sizeTag);
 
     const std::string& bytes() const { return bytes_; }
 

@@ -61,7 +61,7 @@ ServiceClient::~ServiceClient() {
     if (!active())
         return;
     try {
-        CloseServiceManager();
+        closeServiceManager();
     } catch (const std::exception&) {
         // The connection is gone either way; a destructor has nobody to tell.
     }
@@ -73,12 +73,12 @@ std::string ServiceClient::pathName() const {
     return ownerName_ + "." + name_;
 }
 
-void ServiceClient::CheckActive() const {
+void ServiceClient::checkActive() const {
     if (!active())
         throw ClientError("Cannot perform operation -- service is not attached");
 }
 
-void ServiceClient::CheckInactive() const {
+void ServiceClient::checkInactive() const {
     if (active())
         throw ClientError("Cannot perform operation -- service is attached");
 }
@@ -86,21 +86,21 @@ void ServiceClient::CheckInactive() const {
 void ServiceClient::setServerName(const std::string& serverName) {
     if (serverName == serverName_)
         return;
-    CheckInactive();
+    checkInactive();
     serverName_ = serverName;
 }
 
 void ServiceClient::setProtocol(Protocol protocol) {
     if (protocol == protocol_)
         return;
-    CheckInactive();
+    checkInactive();
     protocol_ = protocol;
     if (protocol == Protocol::Local)
         serverName_.clear();
 }
 
 void ServiceClient::setLibraryName(const std::string& libraryName) {
-    CheckInactive();
+    checkInactive();
     if (libraryName == libraryName_)
         return;
     libraryName_ = libraryName;
@@ -108,7 +108,7 @@ void ServiceClient::setLibraryName(const std::string& libraryName) {
 }
 
 void ServiceClient::setParams(std::vector<std::string> params) {
-    CheckInactive();
+    checkInactive();
     params_ = std::move(params);
     attachParamsChanged_ = true;
 }
@@ -124,7 +124,7 @@ void ServiceClient::setParamValue(std::string_view name, const std::string& valu
     }
     if (value.empty() && found == params_.end())
         return;
-    CheckInactive();
+    checkInactive();
     if (value.empty())
         params_.erase(found);
     else if (found != params_.end())
@@ -138,23 +138,23 @@ void ServiceClient::setActive(bool active) {
     if (active == this->active())
         return;
     if (active)
-        OpenServiceManager();
+        openServiceManager();
     else
-        CloseServiceManager();
+        closeServiceManager();
 }
 
-ClientLibrary& ServiceClient::Library() {
+ClientLibrary& ServiceClient::library() {
     if (library_ == nullptr)
-        library_ = &ClientLibraryCache::Instance().Library(libraryName_);
+        library_ = &ClientLibraryCache::instance().library(libraryName_);
     return *library_;
 }
 
-void ServiceClient::OpenServiceManager() {
-    CheckInactive();
+void ServiceClient::openServiceManager() {
+    checkInactive();
     if (serverName_.empty() && protocol_ != Protocol::Local)
         throw ClientError("Server Name Missing");
     if (loginPrompt_)
-        RunLoginStep();
+        runLoginStep();
     if (attachParamsChanged_) {
         attachParams_ = BuildAttachParams(params_);
         attachParamsChanged_ = false;
@@ -162,29 +162,29 @@ void ServiceClient::OpenServiceManager() {
     std::string managerName = ServiceManagerName(protocol_, serverName_);
     if (managerName.size() > kMaxServiceBufferLength)
         throw ClientError("The server name is longer than 65535 bytes");
-    ClientLibrary& library = Library();
+    ClientLibrary& library = this->library();
     isc::StatusVector status{};
     if (library.isc_service_attach(status, static_cast<unsigned short>(managerName.size()), managerName.data(),
                                    &serviceHandle_, static_cast<unsigned short>(attachParams_.size()),
                                    attachParams_.data()) != 0) {
         serviceHandle_ = 0;
-        RaiseServerError(status);
+        raiseServerError(status);
     }
     if (OnAttach)
         OnAttach();
 }
 
-void ServiceClient::RunLoginStep() {
+void ServiceClient::runLoginStep() {
     if (OnLogin) {
         std::vector<std::string> edited = params_;
         OnLogin(edited);
         setParams(std::move(edited));
         return;
     }
-    RunLoginDialog();
+    runLoginDialog();
 }
 
-void ServiceClient::RunLoginDialog() {
+void ServiceClient::runLoginDialog() {
     if (!LoginDialog)
         throw std::logic_error("A service that prompts for its login needs a login dialog");
     LoginFields fields;
@@ -202,29 +202,29 @@ void ServiceClient::RunLoginDialog() {
     setParams(std::move(params));
 }
 
-void ServiceClient::CloseServiceManager() {
-    CheckActive();
+void ServiceClient::closeServiceManager() {
+    checkActive();
     isc::StatusVector status{};
-    isc::ISC_STATUS result = Library().isc_service_detach(status, &serviceHandle_);
+    isc::ISC_STATUS result = library().isc_service_detach(status, &serviceHandle_);
     serviceHandle_ = 0;
     if (result != 0)
-        RaiseServerError(status);
+        raiseServerError(status);
 }
 
-void ServiceClient::DetachAndRaiseServerError(const isc::ISC_STATUS* status) {
-    ServerError error = MakeServerError(status);
+void ServiceClient::detachAndRaiseServerError(const isc::ISC_STATUS* status) {
+    ServerError error = makeServerError(status);
     isc::StatusVector detachStatus{};
-    Library().isc_service_detach(detachStatus, &serviceHandle_);
+    library().isc_service_detach(detachStatus, &serviceHandle_);
     serviceHandle_ = 0;
     throw error;
 }
 
-void ServiceClient::RaiseServerError(const isc::ISC_STATUS* status) {
-    throw MakeServerError(status);
+void ServiceClient::raiseServerError(const isc::ISC_STATUS* status) {
+    throw makeServerError(status);
 }
 
-ServerError ServiceClient::MakeServerError(const isc::ISC_STATUS* status) {
-    ClientLibrary& library = Library();
+ServerError ServiceClient::makeServerError(const isc::ISC_STATUS* status) {
+    ClientLibrary& library = this->library();
     isc::ISC_LONG sqlCode = library.isc_sqlcode(status);
     std::array<char, kSqlMessageSize> sqlBuffer{};
     library.isc_sql_interprete(static_cast<short>(sqlCode), sqlBuffer.data(), static_cast<short>(sqlBuffer.size()));
@@ -244,9 +244,9 @@ ServerError ServiceClient::MakeServerError(const isc::ISC_STATUS* status) {
     return ServerError(pathName(), sqlCode, sqlMessage, serverMessages);
 }
 
-void ControlService::StartAction() {
-    CheckActive();
-    BuildStartRequest();
+void ControlService::startAction() {
+    checkActive();
+    buildStartRequest();
     if (startRequest_.empty())
         throw ClientError("Start Parameters missing or incorrect");
     std::string request = std::move(startRequest_);
@@ -254,9 +254,9 @@ void ControlService::StartAction() {
     if (request.size() > kMaxServiceBufferLength)
         throw ClientError("The start request is longer than 65535 bytes");
     isc::StatusVector status{};
-    if (Library().isc_service_start(status, ServiceHandle(), nullptr, static_cast<unsigned short>(request.size()),
+    if (library().isc_service_start(status, serviceHandle(), nullptr, static_cast<unsigned short>(request.size()),
                                     request.data()) != 0) {
-        DetachAndRaiseServerError(status);
+        detachAndRaiseServerError(status);
     }
 }
 
@@ -269,51 +269,51 @@ void QueryService::setBufferSize(int bufferSize) {
         outputBuffer_.resize(static_cast<size_t>(bufferSize_));
 }
 
-void QueryService::SetPendingAction(int action) {
+void QueryService::setPendingAction(int action) {
     pendingAction_ = action;
     outputEnded_ = false;
 }
 
-void QueryService::StartAction() {
-    ControlService::StartAction();
+void QueryService::startAction() {
+    ControlService::startAction();
     if (!OnTextNotify)
         return;
-    for (std::string line = ReadOutputLine(); !outputEnded_; line = ReadOutputLine())
+    for (std::string line = readOutputLine(); !outputEnded_; line = readOutputLine())
         OnTextNotify(line);
 }
 
-std::span<const char> QueryService::Query(std::string_view items) {
+std::span<const char> QueryService::query(std::string_view items) {
     if (items.empty())
         throw ClientError("Query Parameters missing or incorrect");
     if (outputBuffer_.empty())
         outputBuffer_.resize(static_cast<size_t>(bufferSize_));
     isc::StatusVector status{};
-    if (Library().isc_service_query(status, ServiceHandle(), nullptr, 0, nullptr,
+    if (library().isc_service_query(status, serviceHandle(), nullptr, 0, nullptr,
                                     static_cast<unsigned short>(items.size()), items.data(),
                                     static_cast<unsigned short>(outputBuffer_.size()), outputBuffer_.data()) != 0) {
-        DetachAndRaiseServerError(status);
+        detachAndRaiseServerError(status);
     }
     return outputBuffer_;
 }
 
-std::string QueryService::ReadOutputLine() {
+std::string QueryService::readOutputLine() {
     if (outputEnded_)
         return {};
     if (pendingAction_ == 0)
         throw ClientError("Query Parameters missing or incorrect");
     constexpr char kItems[] = {static_cast<char>(isc::isc_info_svc_line)};
-    OutputLine line = ParseOutputLine(Query({kItems, 1}), LibraryVaxInteger());
+    OutputLine line = ParseOutputLine(query({kItems, 1}), libraryVaxInteger());
     outputEnded_ = line.ended;
     return line.text;
 }
 
-bool QueryService::QueryRunning() {
+bool QueryService::queryRunning() {
     constexpr char kItems[] = {static_cast<char>(isc::isc_info_svc_running)};
-    return ParseRunning(Query({kItems, 1}), LibraryVaxInteger());
+    return ParseRunning(query({kItems, 1}), libraryVaxInteger());
 }
 
-VaxInteger QueryService::LibraryVaxInteger() {
-    ClientLibrary& library = Library();
+VaxInteger QueryService::libraryVaxInteger() {
+    ClientLibrary& library = this->library();
     return [&library](const char* bytes, short length) { return library.isc_vax_integer(bytes, length); };
 }
 

@@ -55,8 +55,8 @@ public:
 
     // Attaches: checks the state and the server name, runs the login step when LoginPrompt is set,
     // builds the attach buffer, binds the library and calls isc_service_attach.
-    void OpenServiceManager();
-    void CloseServiceManager();
+    void openServiceManager();
+    void closeServiceManager();
 
     // Called after a successful attach.
     std::function<void()> OnAttach;
@@ -67,21 +67,21 @@ public:
     std::function<bool(LoginFields& fields)> LoginDialog;
 
 protected:
-    void CheckActive() const;
-    void CheckInactive() const;
+    void checkActive() const;
+    void checkInactive() const;
     // The bound library; binds LibraryName through the ClientLibraryCache at the first need.
-    ClientLibrary& Library();
-    isc::isc_svc_handle* ServiceHandle() { return &serviceHandle_; }
+    ClientLibrary& library();
+    isc::isc_svc_handle* serviceHandle() { return &serviceHandle_; }
     // Throws the ServerError for the status vector of a failed call.
-    [[noreturn]] void RaiseServerError(const isc::ISC_STATUS* status);
+    [[noreturn]] void raiseServerError(const isc::ISC_STATUS* status);
     // After a failed start or query: detaches (the connection would otherwise stay open on both sides
     // until the program ends), ignoring that call's own result, then throws the failed call's error.
-    [[noreturn]] void DetachAndRaiseServerError(const isc::ISC_STATUS* status);
+    [[noreturn]] void detachAndRaiseServerError(const isc::ISC_STATUS* status);
 
 private:
-    ServerError MakeServerError(const isc::ISC_STATUS* status);
-    void RunLoginStep();
-    void RunLoginDialog();
+    ServerError makeServerError(const isc::ISC_STATUS* status);
+    void runLoginStep();
+    void runLoginDialog();
 
     std::string name_;
     std::string ownerName_;
@@ -102,11 +102,11 @@ public:
     using ServiceClient::ServiceClient;
 
     // Writes the start request of the concrete service; this class writes none.
-    virtual void BuildStartRequest() {}
+    virtual void buildStartRequest() {}
     // Builds and sends the start request. Throws ClientError "Cannot perform operation -- service is
     // not attached", "Start Parameters missing or incorrect" for an empty request, and for a request
     // longer than 65535 bytes.
-    virtual void StartAction();
+    virtual void startAction();
 
     const std::string& startRequest() const { return startRequest_; }
 
@@ -130,24 +130,24 @@ public:
     int pendingAction() const { return pendingAction_; }
 
     // After sending, reads the whole output into this handler when it is set.
-    void StartAction() override;
+    void startAction() override;
     // The next line of the output, or an empty text once the output has ended (then without a call).
     // Throws ClientError "Query Parameters missing or incorrect" before any request and
     // "Unexpected Output buffer value" for a malformed answer.
-    std::string ReadOutputLine();
+    std::string readOutputLine();
     // Whether the server still runs the service.
-    bool QueryRunning();
+    bool queryRunning();
 
     std::function<void(const std::string& line)> OnTextNotify;
 
 protected:
     // A builder names its action; the output of the new request has not ended yet.
-    void SetPendingAction(int action);
+    void setPendingAction(int action);
 
 private:
-    std::span<const char> Query(std::string_view items);
+    std::span<const char> query(std::string_view items);
     // The library's isc_vax_integer, which reads the lengths and values of the answers.
-    VaxInteger LibraryVaxInteger();
+    VaxInteger libraryVaxInteger();
 
     int bufferSize_ = 32000;
     std::vector<char> outputBuffer_;

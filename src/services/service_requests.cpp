@@ -24,14 +24,14 @@ std::uint32_t OptionBits(const std::set<Option>& options,
 
 } // namespace
 
-void BackupService::BuildStartRequest() {
+void BackupService::buildStartRequest() {
     if (databaseName.empty())
         StartParametersMissing();
-    SetPendingAction(1);
+    setPendingAction(1);
     ServiceRequest request;
-    request.AddByte(isc::isc_action_svc_backup);
-    request.AddText(isc::isc_spb_dbname, databaseName);
-    request.AddNumber(isc::isc_spb_options,
+    request.addByte(isc::isc_action_svc_backup);
+    request.addText(isc::isc_spb_dbname, databaseName);
+    request.addNumber(isc::isc_spb_options,
                       OptionBits(options, {
                                               {BackupOption::IgnoreChecksums, isc::isc_spb_bkp_ignore_checksums},
                                               {BackupOption::IgnoreLimbo, isc::isc_spb_bkp_ignore_limbo},
@@ -42,18 +42,18 @@ void BackupService::BuildStartRequest() {
                                               {BackupOption::ConvertExtTables, isc::isc_spb_bkp_convert},
                                           }));
     if (verbose)
-        request.AddFlag(isc::isc_spb_verbose);
+        request.addFlag(isc::isc_spb_verbose);
     if (blockingFactor > 0)
-        request.AddNumber(isc::isc_spb_bkp_factor, static_cast<std::uint32_t>(blockingFactor));
-    request.AddFileLines(backupFile, isc::isc_spb_bkp_file, isc::isc_spb_bkp_length);
+        request.addNumber(isc::isc_spb_bkp_factor, static_cast<std::uint32_t>(blockingFactor));
+    request.addFileLines(backupFile, isc::isc_spb_bkp_file, isc::isc_spb_bkp_length);
     setStartRequest(request.bytes());
 }
 
-void RestoreService::BuildStartRequest() {
-    SetPendingAction(2);
+void RestoreService::buildStartRequest() {
+    setPendingAction(2);
     ServiceRequest request;
-    request.AddByte(isc::isc_action_svc_restore);
-    request.AddNumber(isc::isc_spb_options,
+    request.addByte(isc::isc_action_svc_restore);
+    request.addNumber(isc::isc_spb_options,
                       OptionBits(options, {
                                               {RestoreOption::DeactivateIndexes, isc::isc_spb_res_deactivate_idx},
                                               {RestoreOption::NoShadow, isc::isc_spb_res_no_shadow},
@@ -64,29 +64,29 @@ void RestoreService::BuildStartRequest() {
                                               {RestoreOption::UseAllSpace, isc::isc_spb_res_use_all_space},
                                           }));
     if (verbose)
-        request.AddFlag(isc::isc_spb_verbose);
+        request.addFlag(isc::isc_spb_verbose);
     if (pageSize > 0)
-        request.AddNumber(isc::isc_spb_res_page_size, static_cast<std::uint32_t>(pageSize));
+        request.addNumber(isc::isc_spb_res_page_size, static_cast<std::uint32_t>(pageSize));
     if (pageBuffers > 0)
-        request.AddNumber(isc::isc_spb_res_buffers, static_cast<std::uint32_t>(pageBuffers));
-    request.AddFileLines(backupFile, isc::isc_spb_bkp_file, isc::isc_spb_bkp_length);
-    request.AddFileLines(databaseName, isc::isc_spb_dbname, isc::isc_spb_res_length);
+        request.addNumber(isc::isc_spb_res_buffers, static_cast<std::uint32_t>(pageBuffers));
+    request.addFileLines(backupFile, isc::isc_spb_bkp_file, isc::isc_spb_bkp_length);
+    request.addFileLines(databaseName, isc::isc_spb_dbname, isc::isc_spb_res_length);
     setStartRequest(request.bytes());
 }
 
-void ValidationService::BuildStartRequest() {
-    SetPendingAction(3);
+void ValidationService::buildStartRequest() {
+    setPendingAction(3);
     ServiceRequest request;
-    request.AddByte(isc::isc_action_svc_repair);
+    request.addByte(isc::isc_action_svc_repair);
     if (databaseName.empty())
         StartParametersMissing();
-    request.AddText(isc::isc_spb_dbname, databaseName);
+    request.addText(isc::isc_spb_dbname, databaseName);
     std::uint32_t first = OptionBits(options, {
                                                   {ValidationOption::SweepDB, isc::isc_spb_rpr_sweep_db},
                                                   {ValidationOption::ValidateDB, isc::isc_spb_rpr_validate_db},
                                               });
     if (first != 0)
-        request.AddNumber(isc::isc_spb_options, first);
+        request.addNumber(isc::isc_spb_options, first);
     std::uint32_t second =
         OptionBits(options, {
                                 {ValidationOption::LimboTransactions, isc::isc_spb_rpr_list_limbo_trans},
@@ -99,7 +99,7 @@ void ValidationService::BuildStartRequest() {
     if (options.contains(ValidationOption::ValidateFull) && !options.contains(ValidationOption::MendDB))
         second |= isc::isc_spb_rpr_validate_db;
     if (second != 0)
-        request.AddNumber(isc::isc_spb_options, second);
+        request.addNumber(isc::isc_spb_options, second);
     setStartRequest(request.bytes());
 }
 

@@ -56,7 +56,7 @@ public:
 class BackupService : public BackupRestoreService {
 public:
     using BackupRestoreService::BackupRestoreService;
-    void BuildStartRequest() override;
+    void buildStartRequest() override;
 
     std::string databaseName;
     // Backup files, each "path" or "path=size limit".
@@ -70,7 +70,7 @@ public:
 class RestoreService : public BackupRestoreService {
 public:
     using BackupRestoreService::BackupRestoreService;
-    void BuildStartRequest() override;
+    void buildStartRequest() override;
 
     // Database files, each "path" or "path=size in pages".
     std::vector<std::string> databaseName;
@@ -85,7 +85,7 @@ public:
 class ValidationService : public QueryService {
 public:
     using QueryService::QueryService;
-    void BuildStartRequest() override;
+    void buildStartRequest() override;
 
     std::string databaseName;
     ValidationOptions options;

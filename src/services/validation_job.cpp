@@ -14,11 +14,11 @@ constexpr const char* kValidationWarning =
 ValidationJob::ValidationJob(JobContext context, ValidationService& service)
     : context_(std::move(context)), service_(service) {}
 
-void ValidationJob::Run() {
+void ValidationJob::run() {
     run([this] { return ValidationRequestFromForm(context_.form); });
 }
 
-void ValidationJob::Run(const ValidationRequest& request) {
+void ValidationJob::run(const ValidationRequest& request) {
     run([&request] { return request; });
 }
 
@@ -34,7 +34,7 @@ void ValidationJob::run(const std::function<ValidationRequest()>& request) {
     if (service_.active())
         runRequest();
     if (service_.active())
-        service_.CloseServiceManager();
+        service_.closeServiceManager();
 }
 
 void ValidationJob::prepareRequest(const ValidationRequest& request) {
@@ -50,7 +50,7 @@ void ValidationJob::prepareRequest(const ValidationRequest& request) {
 
 void ValidationJob::attach() {
     try {
-        service_.OpenServiceManager();
+        service_.openServiceManager();
     } catch (const std::exception& e) {
         AddErrorCodeLine(context_.monitor, ErrorCode::ValidationAttach, e.what());
     }
@@ -59,17 +59,17 @@ void ValidationJob::attach() {
 void ValidationJob::runRequest() {
     MonitorLog& monitor = context_.monitor;
     try {
-        service_.StartAction();
+        service_.startAction();
         // Cleared only now that the server took the request, so a refusal leaves the earlier lines.
-        monitor.ClearMonitor();
-        monitor.AddMonitorLine("======== Validation Started ===========", kFuchsia, kMonitorLineSize);
-        monitor.AddMonitorLine("Validation Started at " + ClockTime(context_.clock.now()) + " hours", kGreen,
+        monitor.clearMonitor();
+        monitor.addMonitorLine("======== Validation Started ===========", kFuchsia, kMonitorLineSize);
+        monitor.addMonitorLine("Validation Started at " + ClockTime(context_.clock.now()) + " hours", kGreen,
                                kMonitorLineSize);
         while (!service_.outputEnded()) {
-            monitor.AppendOutputLine(service_.ReadOutputLine());
+            monitor.appendOutputLine(service_.readOutputLine());
             context_.processEvents();
         }
-        monitor.AddMonitorLine("======== Validation Finished =========", kFuchsia, kMonitorLineSize);
+        monitor.addMonitorLine("======== Validation Finished =========", kFuchsia, kMonitorLineSize);
     } catch (const std::exception& e) {
         AddErrorCodeLine(monitor, ErrorCode::ValidationRun, e.what());
     }

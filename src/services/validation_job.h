@@ -18,9 +18,9 @@ public:
     // read once the question is answered. A failed attach becomes the red 00027 line, a failed request or
     // output the red 00028 line. Throws, before any contact with the server, the error of a buffer size
     // that is no integer or lies outside 1..65535, and afterwards the error of the final detach.
-    void Run();
-    // Runs the job with the request instead of the window's fields, failing as Run() does.
-    void Run(const ValidationRequest& request);
+    void run();
+    // Runs the job with the request instead of the window's fields, failing as run() does.
+    void run(const ValidationRequest& request);
 
 private:
     void run(const std::function<ValidationRequest()>& request);

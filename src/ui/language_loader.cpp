@@ -165,7 +165,7 @@ void ForEachTranslatableText(QObject& object, const TextVisitor& visitor) {
 
 void TranslateComponent(QObject& object, const LanguageFile& language) {
     ForEachTranslatableText(object, [&language](QObject&, QStringView, const QString& text) {
-        return ToQString(language.Lookup(text.toStdString()));
+        return ToQString(language.lookup(text.toStdString()));
     });
 }
 

@@ -41,7 +41,7 @@ public:
     // LoadLanguageFile for the main window; the file becomes the current language when it was read.
     void apply(const std::string& fileName);
     // The current language's translation of a text; the text itself before any language was applied.
-    std::string translate(const std::string& text) const { return language_.Lookup(text); }
+    std::string translate(const std::string& text) const { return language_.lookup(text); }
 
 private:
     QObject& mainWindow_;

@@ -28,14 +28,14 @@ protected:
         // Embedded access locks the database file: other test programs must not share it.
         fs::copy_file(server.embeddedDatabase, dir.file("source.fdb"));
         WithSettings(paths.settingsFile, [&](SettingsFile& s) {
-            s.WriteText("DIRECTORYS", "Base", dir.file("source.fdb"));
-            s.WriteText("DIRECTORYS", "BackUpDir", dir.file("backups"));
+            s.writeText("DIRECTORYS", "Base", dir.file("source.fdb"));
+            s.writeText("DIRECTORYS", "BackUpDir", dir.file("backups"));
         });
         Program::Options options;
         options.registerAutostart = false;
         program = std::make_unique<Program>(
             form, dialogs, monitor, paths, clock, [] {}, options);
-        program->Startup();
+        program->startup();
         form.setText("eDirBackup", dir.file("backups"));
         form.setText("CB_Protocol", "LOCAL");
         form.setText("ClientLibFilenameEdit", server.clientLibrary);
@@ -82,7 +82,7 @@ TEST_F(BackupChainTest, CompressionTwoMirrorsMailAndFtpDeliverTheSameBytes) {
     form.setText("LedUserName", "backup");
     form.setText("LedPassword", "secret");
 
-    Program::BackupOutcome outcome = program->RunBackup(false);
+    Program::BackupOutcome outcome = program->runBackup(false);
     EXPECT_TRUE(outcome.result);
     EXPECT_FALSE(outcome.escapedError) << (dialogs.shown.empty() ? "" : dialogs.shown.back().text);
     auto lines = texts();
@@ -123,7 +123,7 @@ TEST_F(BackupChainTest, Bzip2WithoutMirrorsIsStillMailedAndUploaded) {
     form.setText("LedFTPPort", std::to_string(ftp.port()));
     form.setText("LedUserName", "backup");
     form.setText("LedPassword", "secret");
-    EXPECT_TRUE(program->RunBackup(false).result);
+    EXPECT_TRUE(program->runBackup(false).result);
     EXPECT_TRUE(dialogs.shown.empty()) << dialogs.shown.front().text;
     EXPECT_FALSE(fs::exists(archive(".zip")));
     const std::string bytes = test::ReadFile(archive(".bz2"));
@@ -137,7 +137,7 @@ TEST_F(BackupChainTest, WithoutCompressionNothingIsMadeOrSent) {
     form.addItem("MirrorListView", dir.file("mirror"));
     form.setChecked("ChkBoxBkpMail", true);
     form.setText("EdSMTPPort", "not a port");
-    EXPECT_TRUE(program->RunBackup(false).result);
+    EXPECT_TRUE(program->runBackup(false).result);
     EXPECT_TRUE(fs::exists(dir.file("backups/202612093015.fbk")));
     EXPECT_FALSE(fs::exists(archive(".zip")));
     EXPECT_FALSE(fs::exists(dir.file("mirror")));
@@ -158,7 +158,7 @@ TEST_F(BackupChainTest, AnUnreachableMailServerIsReportedAtTheTopAndFtpStillRuns
     form.setText("LedFTPPort", std::to_string(ftp.port()));
     form.setText("LedUserName", "backup");
     form.setText("LedPassword", "secret");
-    EXPECT_TRUE(program->RunBackup(false).result);
+    EXPECT_TRUE(program->runBackup(false).result);
     EXPECT_EQ(texts().front().rfind("ERROR: Socket Error # 111", 0), 0u) << texts().front();
     ASSERT_TRUE(fs::exists(archive(".zip")));
     EXPECT_EQ(test::ReadFile(dir.file("ftp-home/202612093015.zip")), test::ReadFile(archive(".zip")));
@@ -171,12 +171,12 @@ TEST_F(BackupChainTest, AnFtpFailureReachesTheDefaultErrorReportOnceAndASchedule
     form.setText("EdSMTPPort", "25");
     form.setChecked("ChkBoxSentFTP", true);
     form.setText("LedFTPPort", "21 ");
-    Program::BackupOutcome manual = program->RunBackup(false);
+    Program::BackupOutcome manual = program->runBackup(false);
     EXPECT_TRUE(manual.escapedError);
     EXPECT_EQ(dialogs.texts("error"), std::vector<std::string>{"'21 ' is not a valid integer value."});
 
     clock.set(2026, 12, 9, 15, 31, 0); // a new backup name: the archive of the first run holds its entry
-    Program::BackupOutcome scheduled = program->RunBackup(true);
+    Program::BackupOutcome scheduled = program->runBackup(true);
     EXPECT_TRUE(scheduled.escapedError);
     EXPECT_TRUE(scheduled.requestSent);
     EXPECT_EQ(dialogs.texts("error").size(), 1u) << "a scheduled run reports on the Monitor";

@@ -76,14 +76,14 @@ protected:
 
     void writeSettings(const std::string& backups, const std::vector<std::string>& mirrors) {
         WithSettings(dir.file("tervolen.ini"), [&](SettingsFile& s) {
-            s.WriteText("DIRECTORYS", "Base", dir.file("source.fdb"));
-            s.WriteText("DIRECTORYS", "BackUpDir", backups);
-            s.WriteText("PROTOCOL", "Type", "LOCAL");
-            s.WriteText("CLIENTLIB", "ClientLib", test::TheFirebirdServer().clientLibrary);
-            s.WriteText("USERNAME", "UserName", "SYSDBA");
-            s.WriteText("BKPEXT", "Ext", ".fbk");
-            s.WriteText("COMPRESSION", "Checked", "1");
-            s.WriteText("BACKUPRESTOREMODE", "Checked", "Checked");
+            s.writeText("DIRECTORYS", "Base", dir.file("source.fdb"));
+            s.writeText("DIRECTORYS", "BackUpDir", backups);
+            s.writeText("PROTOCOL", "Type", "LOCAL");
+            s.writeText("CLIENTLIB", "ClientLib", test::TheFirebirdServer().clientLibrary);
+            s.writeText("USERNAME", "UserName", "SYSDBA");
+            s.writeText("BKPEXT", "Ext", ".fbk");
+            s.writeText("COMPRESSION", "Checked", "1");
+            s.writeText("BACKUPRESTOREMODE", "Checked", "Checked");
         });
         SaveMirrorList(dir.file("Mirrors.lst"), mirrors);
     }
@@ -204,7 +204,7 @@ TEST_F(ChainSecurityTest, AnArchiveSwappedForALinkAfterCompressionIsNotWhatTheCo
     AppPaths paths{dir.path(), dir.file("tervolen.ini")};
     writeSettings(backups, {});
     Program program(form, dialogs, monitor, paths, clock, [] {}, options);
-    program.Startup();
+    program.startup();
     form.setText("eDirBackup", backups);
     form.addItem("MirrorListView", dir.file("mirror1"));
     form.addItem("MirrorListView", dir.file("mirror2"));
@@ -219,7 +219,7 @@ TEST_F(ChainSecurityTest, AnArchiveSwappedForALinkAfterCompressionIsNotWhatTheCo
     form.setText("LedUserName", "backup");
     form.setText("LedPassword", "secret");
 
-    Program::BackupOutcome outcome = program.RunBackup(false);
+    Program::BackupOutcome outcome = program.runBackup(false);
     EXPECT_TRUE(outcome.result);
     EXPECT_FALSE(outcome.escapedError) << (dialogs.shown.empty() ? "" : dialogs.shown.back().text);
     ASSERT_FALSE(archiveBytes.empty()) << "the archive was never swapped";

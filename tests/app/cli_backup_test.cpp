@@ -17,16 +17,16 @@ protected:
     void writeSettings(const std::string& protocol, const std::string& server, const std::string& database,
                        const std::string& password) {
         WithSettings(dir.file("tervolen.ini"), [&](SettingsFile& s) {
-            s.WriteText("DIRECTORYS", "Base", database);
-            s.WriteText("DIRECTORYS", "BackUpDir", backups.path());
-            s.WriteText("VERBOSEMODE", "Verbose", "Checked");
-            s.WriteText("PROTOCOL", "Type", protocol);
-            s.WriteText("SERVERNAME", "Name", server);
-            s.WriteText("CLIENTLIB", "ClientLib", "libfbclient.so.2");
-            s.WriteText("USERNAME", "UserName", "SYSDBA");
-            s.WriteText("PASSWORD", "Pswd", password);
-            s.WriteText("BKPEXT", "Ext", ".fbk");
-            s.WriteText("COMPRESSION", "Checked", "0");
+            s.writeText("DIRECTORYS", "Base", database);
+            s.writeText("DIRECTORYS", "BackUpDir", backups.path());
+            s.writeText("VERBOSEMODE", "Verbose", "Checked");
+            s.writeText("PROTOCOL", "Type", protocol);
+            s.writeText("SERVERNAME", "Name", server);
+            s.writeText("CLIENTLIB", "ClientLib", "libfbclient.so.2");
+            s.writeText("USERNAME", "UserName", "SYSDBA");
+            s.writeText("PASSWORD", "Pswd", password);
+            s.writeText("BKPEXT", "Ext", ".fbk");
+            s.writeText("COMPRESSION", "Checked", "0");
         });
     }
 

@@ -67,14 +67,14 @@ public:
 
     // Starts a fresh server: a port of its own and a new test database at the same path.
     void start() {
-        Run(kServerScripts + "start-server " + stateDir_);
+        run(kServerScripts + "start-server " + stateDir_);
         std::map<std::string, std::string> state = ReadState(stateDir_ + "/state.env");
         port_ = state.at("FIREBIRD_TEST_PORT");
         password_ = state.at("FIREBIRD_TEST_PASSWORD");
         database_ = state.at("FIREBIRD_TEST_DATABASE");
     }
     // Stops the server the orderly way; its files stay.
-    void stop() { Run(StopServerCommand(stateDir_) + " --keep"); }
+    void stop() { run(StopServerCommand(stateDir_) + " --keep"); }
     // Kills the server process without warning and waits until it is gone.
     void kill() {
         pid_t pid = std::stoi(test::ReadFile(stateDir_ + "/server.pid"));
@@ -88,7 +88,7 @@ public:
     void isql(const std::string& script) const {
         std::string file = stateDir_ + "/script.sql";
         test::WriteFile(file, script);
-        Run("isql-fb -q -bail -user SYSDBA -password " + password_ + " -i " + file + " " + remotePath(database_));
+        run("isql-fb -q -bail -user SYSDBA -password " + password_ + " -i " + file + " " + remotePath(database_));
     }
     // Whether gbak restores the backup file into a new database.
     bool restores(const std::string& backupFile, const std::string& database) const {
@@ -103,7 +103,7 @@ public:
 private:
     std::string remotePath(const std::string& path) const { return serverName() + ":" + path; }
 
-    static std::string Run(const std::string& command) {
+    static std::string run(const std::string& command) {
         std::string output;
         if (test::RunCommand(command, &output) != 0)
             throw std::runtime_error(command + " failed:\n" + output);
@@ -179,18 +179,18 @@ protected:
         fs::create_directories(backups);
         test::GiveToServerUser(backups);
         WithSettings(paths.settingsFile, [&](SettingsFile& s) {
-            s.WriteText("DIRECTORYS", "Base", server->database());
-            s.WriteText("DIRECTORYS", "BackupDir", backups);
-            s.WriteText("VERBOSEMODE", "Verbose", "Checked");
-            s.WriteFlag("DAYS", "Wednesday", true);
-            s.WriteFlag("HOURS", HourKey(kFaultHour), true);
-            s.WriteFlag("HOURS", HourKey(kNextHour), true);
-            s.WriteText("PROTOCOL", "Type", "TCP/IP");
-            s.WriteText("SERVERNAME", "Name", server->serverName());
-            s.WriteText("CLIENTLIB", "ClientLib", "libfbclient.so.2");
-            s.WriteText("USERNAME", "UserName", "SYSDBA");
-            s.WriteText("PASSWORD", "Pswd", server->password());
-            s.WriteText("BKPEXT", "Ext", ".fbk");
+            s.writeText("DIRECTORYS", "Base", server->database());
+            s.writeText("DIRECTORYS", "BackupDir", backups);
+            s.writeText("VERBOSEMODE", "Verbose", "Checked");
+            s.writeFlag("DAYS", "Wednesday", true);
+            s.writeFlag("HOURS", HourKey(kFaultHour), true);
+            s.writeFlag("HOURS", HourKey(kNextHour), true);
+            s.writeText("PROTOCOL", "Type", "TCP/IP");
+            s.writeText("SERVERNAME", "Name", server->serverName());
+            s.writeText("CLIENTLIB", "ClientLib", "libfbclient.so.2");
+            s.writeText("USERNAME", "UserName", "SYSDBA");
+            s.writeText("PASSWORD", "Pswd", server->password());
+            s.writeText("BKPEXT", "Ext", ".fbk");
         });
         clock.set(2026, 12, 9, 9, 0); // a Wednesday
         Program::Options options;
@@ -203,7 +203,7 @@ protected:
                     onEvents();
             },
             options);
-        program->Startup();
+        program->startup();
         form.addItem("MirrorListView", dir.file("mirror"));
     }
 

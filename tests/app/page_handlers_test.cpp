@@ -45,7 +45,7 @@ TEST_F(PageHandlersTest, EmptyLogIsNotSaved) {
 }
 
 TEST_F(PageHandlersTest, ChosenPathReceivesTheLog) {
-    log.AddMonitorLine("=========== Restore Started ===========", kFuchsia, kMonitorLineSize);
+    log.addMonitorLine("=========== Restore Started ===========", kFuchsia, kMonitorLineSize);
     dialogs.paths.push_back(dir.file("DefaultLogs/restore log"));
 
     OnSaveMonitorLog(log, dialogs, paths);
@@ -59,7 +59,7 @@ TEST_F(PageHandlersTest, ChosenPathReceivesTheLog) {
 }
 
 TEST_F(PageHandlersTest, CancelSavesNothing) {
-    log.AddMonitorLine("line", kGreen, kMonitorLineSize);
+    log.addMonitorLine("line", kGreen, kMonitorLineSize);
 
     OnSaveMonitorLog(log, dialogs, paths);
 
@@ -68,7 +68,7 @@ TEST_F(PageHandlersTest, CancelSavesNothing) {
 }
 
 TEST_F(PageHandlersTest, SaveIntoMissingFolderRaisesTheFileCreationError) {
-    log.AddMonitorLine("line", kGreen, kMonitorLineSize);
+    log.addMonitorLine("line", kGreen, kMonitorLineSize);
     dialogs.paths.push_back(dir.file("gone/log.rtf"));
 
     EXPECT_THROW(OnSaveMonitorLog(log, dialogs, paths), Error);

@@ -29,7 +29,7 @@ protected:
     Program& start(Program::Options options = {}) {
         program = std::make_unique<Program>(
             form, dialogs, monitor, paths, clock, [] {}, std::move(options));
-        program->Startup();
+        program->startup();
         return *program;
     }
 

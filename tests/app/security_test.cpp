@@ -160,13 +160,13 @@ protected:
 
     void writeSettings(const std::string& clientLib) {
         WithSettings(settings(), [&](SettingsFile& s) {
-            s.WriteText("DIRECTORYS", "Base", rootOnly() + "/none.fdb");
-            s.WriteText("DIRECTORYS", "BackUpDir", rootOnly() + "/backups");
-            s.WriteText("PROTOCOL", "Type", "LOCAL");
-            s.WriteText("CLIENTLIB", "ClientLib", clientLib);
-            s.WriteText("USERNAME", "UserName", "SYSDBA");
-            s.WriteText("BKPEXT", "Ext", ".fbk");
-            s.WriteText("COMPRESSION", "Checked", "0");
+            s.writeText("DIRECTORYS", "Base", rootOnly() + "/none.fdb");
+            s.writeText("DIRECTORYS", "BackUpDir", rootOnly() + "/backups");
+            s.writeText("PROTOCOL", "Type", "LOCAL");
+            s.writeText("CLIENTLIB", "ClientLib", clientLib);
+            s.writeText("USERNAME", "UserName", "SYSDBA");
+            s.writeText("BKPEXT", "Ext", ".fbk");
+            s.writeText("COMPRESSION", "Checked", "0");
         });
     }
 
@@ -250,7 +250,7 @@ TEST(RootStart, ProgramRegistersNoAutostartEntry) {
     MonitorLog monitor;
     test::FixedClock clock;
     Program program(form, dialogs, monitor, AppPaths{dir.path(), dir.file("tervolen.ini")}, clock, [] {}, {});
-    program.Startup();
+    program.startup();
     ::unsetenv("XDG_CONFIG_HOME");
     EXPECT_FALSE(fs::exists(dir.file("config/autostart")));
     EXPECT_TRUE(dialogs.shown.empty());
@@ -262,10 +262,10 @@ TEST(TerminalOutput, ControlCharactersOfServerTextsArePrintedAsText) {
     std::unique_ptr<FILE, int (*)(FILE*)> out(std::tmpfile(), &std::fclose);
     ConsoleMonitorPrinter printer(log, out.get(), true, {});
     MonitorLog::Subscription printing = log.addListener(printer);
-    log.AddMonitorLine("gbak: \x1b[2Jcleared\a bell\x7f del\x01 \xc2\x9b"
+    log.addMonitorLine("gbak: \x1b[2Jcleared\a bell\x7f del\x01 \xc2\x9b"
                        "c1 caf\xc3\xa9\ttab",
                        kRed, 10);
-    log.AddMonitorLine("first\r\nsecond\rthird", kWindowText, 10);
+    log.addMonitorLine("first\r\nsecond\rthird", kWindowText, 10);
     std::fflush(out.get());
     std::rewind(out.get());
     std::string printed;

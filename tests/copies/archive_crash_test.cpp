@@ -41,7 +41,7 @@ protected:
             writer.setCompressMethod(CompressionMethod::Store);
             writer.setArchiveFile(archive());
             writer.fileSpec().push_back(sources.file(kOlderName));
-            ASSERT_EQ(writer.Compress(), 1);
+            ASSERT_EQ(writer.compress(), 1);
             oldArchive = test::ReadFile(archive());
             ASSERT_TRUE(UnzipAccepts(archive()));
         }

@@ -134,7 +134,7 @@ private:
 // Runs a Compress call that must fail; its error's text.
 std::string CompressFailure(ZipArchiveWriter& writer) {
     try {
-        int32_t count = writer.Compress();
+        int32_t count = writer.compress();
         ADD_FAILURE() << "compressed " << count << " files";
     } catch (const Error& error) {
         return error.text();
@@ -159,7 +159,7 @@ protected:
         test::WriteFile(dir.file("other/notes.txt"), test::BackupLikeBytes(40000, 7));
         ZipArchiveWriter writer =
             Writer(CompressionMethod::Bzip2, folder + "/200612093015.zip", dir.file("other/notes.txt"));
-        EXPECT_EQ(writer.Compress(), 1);
+        EXPECT_EQ(writer.compress(), 1);
         return folder + "/200612093015.zip";
     }
 
@@ -186,7 +186,7 @@ TEST_P(ZipRoundTrip, ReadersAcceptTheArchiveAndEveryFieldIsAsTabled) {
     SetModified(source, test::LocalMoment(2006, 12, 9, 20, 30, 14));
 
     ZipArchiveWriter writer = Writer(c.method, dir.file("200612093015.zip"), source);
-    ASSERT_EQ(writer.Compress(), 1);
+    ASSERT_EQ(writer.compress(), 1);
     EXPECT_EQ(test::Listing(dir.path()), (std::vector<std::string>{"200612093015.fbk", "200612093015.zip"}));
 
     SingleEntry entry = ReadSingleEntryArchive(dir.file("200612093015.zip"));
@@ -227,7 +227,7 @@ TEST_F(ZipWriterTest, StoreTypeExtensionIsDeflatedAtLevelZero) {
     std::string content = test::BackupLikeBytes(20000, 7);
     test::WriteFile(dir.file("backup.ZIP"), content);
     ZipArchiveWriter writer = Writer(CompressionMethod::Deflate, dir.file("outer.zip"), dir.file("backup.ZIP"));
-    ASSERT_EQ(writer.Compress(), 1);
+    ASSERT_EQ(writer.compress(), 1);
     SingleEntry entry = ReadSingleEntryArchive(dir.file("outer.zip"));
     EXPECT_EQ(entry.method, 8);
     EXPECT_EQ(entry.flags, 0x0002);
@@ -242,7 +242,7 @@ TEST_F(ZipWriterTest, EntriesAreMarkedBinarySoUnzipNeverConvertsTheirLineEnds) {
     const std::string textLike = "line one\r\nline two\r\n";
     test::WriteFile(dir.file("backup.fbk"), textLike);
     ZipArchiveWriter writer = Writer(CompressionMethod::Deflate, dir.file("a.zip"), dir.file("backup.fbk"));
-    ASSERT_EQ(writer.Compress(), 1);
+    ASSERT_EQ(writer.compress(), 1);
     std::string extracted;
     ASSERT_EQ(test::RunCommand("unzip -a -p " + dir.file("a.zip"), &extracted), 0);
     EXPECT_EQ(extracted, textLike);
@@ -253,10 +253,10 @@ TEST_F(ZipWriterTest, AttributesFollowThePlatformMapping) {
     ::chmod(dir.file("readonly.fbk").c_str(), 0444);
     test::WriteFile(dir.file(".hidden.fbk"), "hidden");
     ZipArchiveWriter writer = Writer(CompressionMethod::Deflate, dir.file("a.zip"), dir.file("readonly.fbk"));
-    ASSERT_EQ(writer.Compress(), 1);
+    ASSERT_EQ(writer.compress(), 1);
     EXPECT_EQ(ReadSingleEntryArchive(dir.file("a.zip")).externalAttributes, 0x21u);
     writer = Writer(CompressionMethod::Deflate, dir.file("b.zip"), dir.file(".hidden.fbk"));
-    ASSERT_EQ(writer.Compress(), 1);
+    ASSERT_EQ(writer.compress(), 1);
     EXPECT_EQ(ReadSingleEntryArchive(dir.file("b.zip")).externalAttributes, 0x22u);
 }
 
@@ -264,7 +264,7 @@ TEST_F(ZipWriterTest, ModificationTimesOutsideTheDosRangeAreClamped) {
     test::WriteFile(dir.file("old.fbk"), "old");
     SetModified(dir.file("old.fbk"), test::LocalMoment(1975, 6, 1, 12, 0, 0));
     ZipArchiveWriter writer = Writer(CompressionMethod::Deflate, dir.file("a.zip"), dir.file("old.fbk"));
-    ASSERT_EQ(writer.Compress(), 1);
+    ASSERT_EQ(writer.compress(), 1);
     SingleEntry entry = ReadSingleEntryArchive(dir.file("a.zip"));
     EXPECT_EQ(entry.date, (0 << 9) | (1 << 5) | 1);
     EXPECT_EQ(entry.time, 0);
@@ -274,7 +274,7 @@ TEST_F(ZipWriterTest, NonAsciiNamesAreMarkedUtf8) {
     std::string name = "c\xC3\xB3pia.fbk";
     test::WriteFile(dir.file(name), test::BackupLikeBytes(5000, 7));
     ZipArchiveWriter writer = Writer(CompressionMethod::Deflate, dir.file("a.zip"), dir.file(name));
-    ASSERT_EQ(writer.Compress(), 1);
+    ASSERT_EQ(writer.compress(), 1);
     SingleEntry entry = ReadSingleEntryArchive(dir.file("a.zip"));
     EXPECT_EQ(entry.flags, 0x0802);
     EXPECT_EQ(test::PythonEntryNames(dir.file("a.zip")), std::vector<std::string>{name});
@@ -292,7 +292,7 @@ TEST_F(ZipWriterTest, ArchivePathWithoutExtensionGetsDefaultExt) {
     test::WriteFile(dir.file("200612093015fbk"), "data");
     writer.setArchiveFile(dir.file("200612093015fbk"));
     writer.fileSpec().push_back(dir.file("200612093015fbk"));
-    ASSERT_EQ(writer.Compress(), 1);
+    ASSERT_EQ(writer.compress(), 1);
     ExpectReadersAccept(dir.file("200612093015fbk.zip"), {{"200612093015fbk", dir.file("200612093015fbk")}});
 }
 
@@ -318,7 +318,7 @@ TEST_F(ZipWriterTest, SearchDescendsIntoSubfoldersAndStoresRelativeNames) {
 
     ZipArchiveWriter writer = Writer(CompressionMethod::Deflate, dir.file("out/a.zip"), dir.file("backup.fbk"));
     fs::create_directories(dir.file("out"));
-    ASSERT_EQ(writer.Compress(), 3);
+    ASSERT_EQ(writer.compress(), 3);
     ExpectReadersAccept(dir.file("out/a.zip"), {{"backup.fbk", dir.file("backup.fbk")},
                                                 {"old/backup.fbk", dir.file("old/backup.fbk")},
                                                 {"sub/BACKUP.FBK", dir.file("sub/BACKUP.FBK")}});
@@ -330,7 +330,7 @@ TEST_F(ZipWriterTest, WildcardsMatchTheNamePartWithoutRegardToCase) {
     fs::create_directories(dir.file("out"));
     ZipArchiveWriter writer = Writer(CompressionMethod::Deflate, dir.file("out/a.zip"), dir.file("20061209301?.*bk"));
     writer.fileSpec().push_back(dir.file("*.TXT"));
-    ASSERT_EQ(writer.Compress(), 4);
+    ASSERT_EQ(writer.compress(), 4);
     EXPECT_EQ(test::PythonEntryNames(dir.file("out/a.zip")),
               (std::vector<std::string>{"200612093015.fbk", "200612093015.gbk", "200612093016.FBK", "notes.txt"}));
 }
@@ -340,7 +340,7 @@ TEST_F(ZipWriterTest, SpecWithoutFolderSearchesTheCurrentFolder) {
     fs::path previous = fs::current_path();
     fs::current_path(dir.path());
     ZipArchiveWriter writer = Writer(CompressionMethod::Deflate, "a.zip", "backup.fbk");
-    int32_t count = writer.Compress();
+    int32_t count = writer.compress();
     fs::current_path(previous);
     ASSERT_EQ(count, 1);
     ExpectReadersAccept(dir.file("a.zip"), {{"backup.fbk", dir.file("backup.fbk")}});
@@ -354,7 +354,7 @@ TEST_F(ZipWriterTest, ExistingEntriesStayFirstAndUnchanged) {
     test::WriteFile(dir.file("200612093015.fbk"), test::BackupLikeBytes(700000, 7));
 
     ZipArchiveWriter writer = Writer(CompressionMethod::Deflate, archive, dir.file("200612093015.fbk"));
-    ASSERT_EQ(writer.Compress(), 1);
+    ASSERT_EQ(writer.compress(), 1);
     std::string after = test::ReadFile(archive);
     size_t oldDirectory = U32(before, before.size() - 6);
     size_t oldDirectorySize = U32(before, before.size() - 10);
@@ -380,7 +380,7 @@ TEST_F(ZipWriterTest, EntriesOfAnotherWriterAreKept) {
     test::WriteFile(dir.file("new.fbk"), test::BackupLikeBytes(100000, 7));
 
     ZipArchiveWriter writer = Writer(CompressionMethod::Bzip2, dir.file("peer.zip"), dir.file("new.fbk"));
-    ASSERT_EQ(writer.Compress(), 1);
+    ASSERT_EQ(writer.compress(), 1);
     std::string after = test::ReadFile(dir.file("peer.zip"));
     size_t oldDirectory = U32(before, before.size() - 6);
     EXPECT_TRUE(after.substr(0, oldDirectory) == before.substr(0, oldDirectory));
@@ -413,7 +413,7 @@ TEST_F(ZipWriterTest, Zip64ArchiveOfAnotherWriterIsKept) {
     test::WriteFile(dir.file("src/new.fbk"), test::BackupLikeBytes(100000, 7));
 
     ZipArchiveWriter writer = Writer(CompressionMethod::Deflate, dir.file("many.zip"), dir.file("src/new.fbk"));
-    ASSERT_EQ(writer.Compress(), 1);
+    ASSERT_EQ(writer.compress(), 1);
     std::string after = test::ReadFile(dir.file("many.zip"));
     size_t zip64End = after.size() - 22 - 20 - 56;
     ASSERT_EQ(U32(after, zip64End), 0x06064B50u);
@@ -428,7 +428,7 @@ TEST_F(ZipWriterTest, NameClashLeavesTheArchiveByteForByte) {
     fs::create_directories(dir.file("first"));
     test::WriteFile(dir.file("first/BACKUP.FBK"), test::BackupLikeBytes(5000, 7));
     ZipArchiveWriter writer = Writer(CompressionMethod::Deflate, dir.file("a.zip"), dir.file("first/BACKUP.FBK"));
-    ASSERT_EQ(writer.Compress(), 1);
+    ASSERT_EQ(writer.compress(), 1);
     std::string before = test::ReadFile(dir.file("a.zip"));
     struct stat beforeInfo {};
     ::stat(dir.file("a.zip").c_str(), &beforeInfo);
@@ -454,7 +454,7 @@ TEST_F(ZipWriterTest, ProgressAndEventsRunWhileWorking) {
     int events = 0;
     writer.setProgress([&](uint64_t read, uint64_t total) { reports.emplace_back(read, total); });
     writer.setProcessEvents([&] { ++events; });
-    ASSERT_EQ(writer.Compress(), 1);
+    ASSERT_EQ(writer.compress(), 1);
     ASSERT_GE(reports.size(), content.size() / (32 * 1024));
     EXPECT_EQ(reports.front(), std::make_pair(uint64_t{0}, uint64_t{content.size()}));
     EXPECT_EQ(reports.back(), std::make_pair(uint64_t{content.size()}, uint64_t{content.size()}));
@@ -487,7 +487,7 @@ TEST_F(ZipWriterTest, OtherFilesGoOnWhenOneSourceIsDropped) {
         if (read == 0)
             fs::remove(dir.file("a.fbk"));
     });
-    ASSERT_EQ(writer.Compress(), 1);
+    ASSERT_EQ(writer.compress(), 1);
     ExpectReadersAccept(dir.file("out.zip"), {{"b.fbk", dir.file("b.fbk")}});
 }
 
@@ -574,7 +574,7 @@ TEST_P(ZipWriteFailure, LeavesTheExistingArchiveAndNoTemporaryFile) {
     ZipArchiveWriter probe = Writer(CompressionMethod::Deflate, dir.file("probe/a.zip"), dir.file("backup.fbk"));
     probe.setSinkFilter(
         [&](std::unique_ptr<ArchiveSink> sink) { return std::make_unique<FailingSink>(std::move(sink), UINT64_MAX); });
-    ASSERT_EQ(probe.Compress(), 1);
+    ASSERT_EQ(probe.compress(), 1);
     total = fs::file_size(dir.file("probe/a.zip")) + 30 + std::string("backup.fbk").size();
 
     uint64_t limit = (total - 1) * static_cast<uint64_t>(GetParam()) / 1000;

@@ -56,7 +56,7 @@ TEST(ZipLarge, SparseSourceOver4GiBUsesZip64) {
     writer.setCompressMethod(CompressionMethod::Deflate);
     writer.setArchiveFile(dir.file("200612093015.zip"));
     writer.fileSpec().push_back(source);
-    ASSERT_EQ(writer.Compress(), 1);
+    ASSERT_EQ(writer.compress(), 1);
 
     std::string archive = test::ReadFile(dir.file("200612093015.zip"));
     const size_t nameSize = 16;

@@ -10,16 +10,16 @@ namespace {
 TEST(InstanceLock, ASecondHolderOfTheSameSettingsFileIsRefused) {
     test::TempDir dir;
     {
-        auto first = InstanceLock::Acquire(dir.file("tervolen.ini"));
+        auto first = InstanceLock::acquire(dir.file("tervolen.ini"));
         EXPECT_TRUE(first.has_value());
-        EXPECT_FALSE(InstanceLock::Acquire(dir.file("tervolen.ini")).has_value());
-        EXPECT_TRUE(InstanceLock::Acquire(dir.file("other.ini")).has_value());
+        EXPECT_FALSE(InstanceLock::acquire(dir.file("tervolen.ini")).has_value());
+        EXPECT_TRUE(InstanceLock::acquire(dir.file("other.ini")).has_value());
     }
-    EXPECT_TRUE(InstanceLock::Acquire(dir.file("tervolen.ini")).has_value()) << "released with its holder";
+    EXPECT_TRUE(InstanceLock::acquire(dir.file("tervolen.ini")).has_value()) << "released with its holder";
 }
 
 TEST(InstanceLock, AFolderWithoutRoomForTheLockFileIsAnError) {
-    EXPECT_THROW(InstanceLock::Acquire("/proc/no-such-folder/tervolen.ini"), Error);
+    EXPECT_THROW(InstanceLock::acquire("/proc/no-such-folder/tervolen.ini"), Error);
 }
 
 } // namespace

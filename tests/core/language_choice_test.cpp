@@ -11,7 +11,7 @@ namespace {
 class LanguageChoiceTest : public ::testing::Test {
 protected:
     std::string storedLanguage() const {
-        return SettingsFile::OpenSettings(settingsPath).ReadText("LANG", "SetLang", "");
+        return SettingsFile::openSettings(settingsPath).readText("LANG", "SetLang", "");
     }
 
     test::TempDir dir;

@@ -12,55 +12,55 @@ namespace tervolen {
 namespace {
 
 TEST(LanguageFileTest, TheFirstEqualsSignSplitsAndNothingIsTrimmed) {
-    LanguageFile file = LanguageFile::Parse("a=b=c\r\n x = y \nno equals sign\r=only a translation\n\n");
-    EXPECT_EQ(file.Lookup("a"), "b=c");
-    EXPECT_EQ(file.Lookup(" x "), " y ");
-    EXPECT_EQ(file.Lookup("x"), "x");
-    EXPECT_EQ(file.Lookup(" x"), " x");
-    EXPECT_EQ(file.Lookup("no equals sign"), "no equals sign");
-    EXPECT_EQ(file.Lookup(""), "") << "an empty text stays empty";
-    EXPECT_EQ(file.Lookup("unknown"), "unknown");
+    LanguageFile file = LanguageFile::parse("a=b=c\r\n x = y \nno equals sign\r=only a translation\n\n");
+    EXPECT_EQ(file.lookup("a"), "b=c");
+    EXPECT_EQ(file.lookup(" x "), " y ");
+    EXPECT_EQ(file.lookup("x"), "x");
+    EXPECT_EQ(file.lookup(" x"), " x");
+    EXPECT_EQ(file.lookup("no equals sign"), "no equals sign");
+    EXPECT_EQ(file.lookup(""), "") << "an empty text stays empty";
+    EXPECT_EQ(file.lookup("unknown"), "unknown");
     EXPECT_EQ(file.sortedLines().size(), 4u);
 }
 
 TEST(LanguageFileTest, ATrailingBlankMatchesOnlyATextWithIt) {
-    LanguageFile file = LanguageFile::Parse("Restore Options: =Opções de Restauração: \n");
-    EXPECT_EQ(file.Lookup("Restore Options: "), "Opções de Restauração: ");
-    EXPECT_EQ(file.Lookup("Restore Options:"), "Restore Options:");
-    EXPECT_EQ(file.Lookup("Restore Options:  "), "Restore Options:  ");
+    LanguageFile file = LanguageFile::parse("Restore Options: =Opções de Restauração: \n");
+    EXPECT_EQ(file.lookup("Restore Options: "), "Opções de Restauração: ");
+    EXPECT_EQ(file.lookup("Restore Options:"), "Restore Options:");
+    EXPECT_EQ(file.lookup("Restore Options:  "), "Restore Options:  ");
 }
 
 TEST(LanguageFileTest, LookupIgnoresLetterCaseAndTheLineSortingFirstWins) {
     // Sorted without regard to case, "&start backup=Iniciar" comes before "&Start Backup=Sicherung".
-    LanguageFile file = LanguageFile::Parse("&Start Backup=Sicherung starten\n&start backup=Iniciar Backup\n");
-    EXPECT_EQ(file.Lookup("&Start Backup"), "Iniciar Backup");
-    EXPECT_EQ(file.Lookup("&START BACKUP"), "Iniciar Backup");
+    LanguageFile file = LanguageFile::parse("&Start Backup=Sicherung starten\n&start backup=Iniciar Backup\n");
+    EXPECT_EQ(file.lookup("&Start Backup"), "Iniciar Backup");
+    EXPECT_EQ(file.lookup("&START BACKUP"), "Iniciar Backup");
     EXPECT_EQ(file.sortedLines().front(), "&start backup=Iniciar Backup");
 
     // Lines equal without regard to case keep the order of the file.
-    EXPECT_EQ(LanguageFile::Parse("Ok=OK\nOK=Ok\n").Lookup("ok"), "OK");
-    EXPECT_EQ(LanguageFile::Parse("OK=Ok\nOk=OK\n").Lookup("ok"), "Ok");
+    EXPECT_EQ(LanguageFile::parse("Ok=OK\nOK=Ok\n").lookup("ok"), "OK");
+    EXPECT_EQ(LanguageFile::parse("OK=Ok\nOk=OK\n").lookup("ok"), "Ok");
 }
 
 TEST(LanguageFileTest, LetterCaseOfAccentedGreekAndCyrillicLettersIsIgnored) {
-    LanguageFile file = LanguageFile::Parse("ÜBER=über\nПРОВЕРКА=проверка\nÇÃO=ção\nŁÓDŹ=łódź\nΣΩ=σω\n");
-    EXPECT_EQ(file.Lookup("über"), "über");
-    EXPECT_EQ(file.Lookup("Проверка"), "проверка");
-    EXPECT_EQ(file.Lookup("ção"), "ção");
-    EXPECT_EQ(file.Lookup("łódź"), "łódź");
-    EXPECT_EQ(file.Lookup("σω"), "σω");
+    LanguageFile file = LanguageFile::parse("ÜBER=über\nПРОВЕРКА=проверка\nÇÃO=ção\nŁÓDŹ=łódź\nΣΩ=σω\n");
+    EXPECT_EQ(file.lookup("über"), "über");
+    EXPECT_EQ(file.lookup("Проверка"), "проверка");
+    EXPECT_EQ(file.lookup("ção"), "ção");
+    EXPECT_EQ(file.lookup("łódź"), "łódź");
+    EXPECT_EQ(file.lookup("σω"), "σω");
     EXPECT_EQ(FoldCase("Ёлка ÿŸ"), "ёлка ÿÿ");
 }
 
 TEST(LanguageFileTest, ALeadingByteOrderMarkIsNoPartOfTheFirstText) {
-    LanguageFile file = LanguageFile::Parse("\xEF\xBB\xBF&Help=&Ajuda\n");
-    EXPECT_EQ(file.Lookup("&Help"), "&Ajuda");
+    LanguageFile file = LanguageFile::parse("\xEF\xBB\xBF&Help=&Ajuda\n");
+    EXPECT_EQ(file.lookup("&Help"), "&Ajuda");
 }
 
 TEST(LanguageFileTest, LoadReadsTheFileAndReportsAMissingOne) {
     test::TempDir dir;
     test::WriteFile(dir.file("deu.lng"), "&Help=&Hilfe\r\n&Close=&Beenden");
-    EXPECT_EQ(LanguageFile::Load(dir.file("deu.lng")).Lookup("&Close"), "&Beenden");
+    EXPECT_EQ(LanguageFile::Load(dir.file("deu.lng")).lookup("&Close"), "&Beenden");
     try {
         LanguageFile::Load(dir.file("ru.lng"));
         FAIL() << "no error";
@@ -80,7 +80,7 @@ TEST(LanguageFileTest, RandomInputParsesAndLooksUpConsistently) {
         size_t length = random() % 64;
         for (size_t i = 0; i < length; ++i)
             text += round % 2 == 0 ? alphabet[random() % alphabet.size()] : static_cast<char>(random() % 256);
-        LanguageFile file = LanguageFile::Parse(text);
+        LanguageFile file = LanguageFile::parse(text);
         for (const std::string& line : file.sortedLines()) {
             size_t equals = line.find('=');
             if (equals == std::string::npos || equals == 0)
@@ -94,7 +94,7 @@ TEST(LanguageFileTest, RandomInputParsesAndLooksUpConsistently) {
                     break;
                 }
             }
-            ASSERT_EQ(file.Lookup(source), expected) << "input of round " << round;
+            ASSERT_EQ(file.lookup(source), expected) << "input of round " << round;
         }
     }
 }
@@ -128,8 +128,8 @@ TEST(LanguageFileTest, ShippedFilesKeepKeysAndAgreeWithStartup) {
         SCOPED_TRACE(choice.file);
         LanguageFile file = LanguageFile::Load(std::string(test::kSourceDir) + "/Lang/" + choice.file);
         for (const std::string& text : kept)
-            EXPECT_EQ(file.Lookup(text), text);
-        EXPECT_EQ(file.Lookup("There is no Today Scheduled Backup!"), choice.noBackupToday);
+            EXPECT_EQ(file.lookup(text), text);
+        EXPECT_EQ(file.lookup("There is no Today Scheduled Backup!"), choice.noBackupToday);
         // The build copies the files beside the executables.
         EXPECT_TRUE(std::filesystem::exists(std::string(test::kBinaryDir) + "/Lang/" + choice.file));
     }

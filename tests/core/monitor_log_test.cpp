@@ -28,13 +28,13 @@ void ExpectParagraphs(const MonitorLog& log, const std::vector<Expected>& expect
 
 TEST(MonitorLogTest, VerboseBackupOutputTakesTheGreenOfTheStartLine) {
     MonitorLog log;
-    log.ClearMonitor();
-    log.AddMonitorLine("=========== Started Backup ===========", kFuchsia, kMonitorLineSize);
-    log.AddMonitorLine("Started Backup at Saturday, December 9, 2006, 15:30:12 hour", kGreen, kMonitorLineSize);
-    log.AppendOutputLine("gbak:readied database /data/base.fdb for backup");
-    log.AppendOutputLine("gbak:writing data for table CUSTOMERS");
-    log.AddMonitorLine("Processing Please Wait...", kNavy, kMonitorLineSize);
-    log.AddMonitorLine("=========== Backup Finished ========", kNavy, kMonitorLineSize);
+    log.clearMonitor();
+    log.addMonitorLine("=========== Started Backup ===========", kFuchsia, kMonitorLineSize);
+    log.addMonitorLine("Started Backup at Saturday, December 9, 2006, 15:30:12 hour", kGreen, kMonitorLineSize);
+    log.appendOutputLine("gbak:readied database /data/base.fdb for backup");
+    log.appendOutputLine("gbak:writing data for table CUSTOMERS");
+    log.addMonitorLine("Processing Please Wait...", kNavy, kMonitorLineSize);
+    log.addMonitorLine("=========== Backup Finished ========", kNavy, kMonitorLineSize);
 
     ExpectParagraphs(log, {{"=========== Started Backup ===========", kFuchsia, 10},
                            {"Started Backup at Saturday, December 9, 2006, 15:30:12 hour", kGreen, 10},
@@ -46,10 +46,10 @@ TEST(MonitorLogTest, VerboseBackupOutputTakesTheGreenOfTheStartLine) {
 
 TEST(MonitorLogTest, NonVerboseRunLeavesLaterPlainLinesFuchsia) {
     MonitorLog log;
-    log.AddMonitorLine("=========== Started Backup ===========", kFuchsia, kMonitorLineSize);
-    log.AddMonitorLine("Started Backup at Saturday, December 9, 2006, 15:30:12 hour", kGreen, kMonitorLineSize);
-    log.AddMonitorLine("No output, Verbose Mode Turned Off!", kFuchsia, kMonitorLineSize);
-    log.AppendOutputLine("a line without attributes");
+    log.addMonitorLine("=========== Started Backup ===========", kFuchsia, kMonitorLineSize);
+    log.addMonitorLine("Started Backup at Saturday, December 9, 2006, 15:30:12 hour", kGreen, kMonitorLineSize);
+    log.addMonitorLine("No output, Verbose Mode Turned Off!", kFuchsia, kMonitorLineSize);
+    log.appendOutputLine("a line without attributes");
 
     EXPECT_EQ(log.paragraph(2).color, kFuchsia);
     EXPECT_EQ(log.paragraph(3).color, kFuchsia);
@@ -65,7 +65,7 @@ TEST(MonitorLogTest, ColourValuesAreTheMonitorsRedGreenBlue) {
 
 TEST(MonitorLogTest, ErrorTextWithTwoLinesOfItsOwnGivesThreeRedParagraphs) {
     MonitorLog log;
-    log.AddMonitorLine("Error Code 0001 Internal System \rFrmPrincipal.Backup:\r\nUnable to complete network request",
+    log.addMonitorLine("Error Code 0001 Internal System \rFrmPrincipal.Backup:\r\nUnable to complete network request",
                        kRed, kMonitorLineSize);
 
     ExpectParagraphs(log, {{"Error Code 0001 Internal System ", kRed, 10},
@@ -92,7 +92,7 @@ TEST(MonitorLogTest, LineBreaksSplitTextIntoParagraphs) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.text);
         MonitorLog log;
-        log.AddMonitorLine(c.text, kNavy, 10);
+        log.addMonitorLine(c.text, kNavy, 10);
         ASSERT_EQ(log.size(), c.paragraphs.size());
         for (size_t i = 0; i < c.paragraphs.size(); ++i)
             EXPECT_EQ(log.paragraph(i).text, c.paragraphs[i]);
@@ -101,17 +101,17 @@ TEST(MonitorLogTest, LineBreaksSplitTextIntoParagraphs) {
 
 TEST(MonitorLogTest, PlainLineInEmptyLogTakesTheAreasOwnFont) {
     MonitorLog log;
-    log.AppendOutputLine("first");
-    log.InsertFirstLine("ERROR: top");
+    log.appendOutputLine("first");
+    log.insertFirstLine("ERROR: top");
 
     ExpectParagraphs(log, {{"ERROR: top", kWindowText, 8}, {"first", kWindowText, 8}});
 }
 
 TEST(MonitorLogTest, InsertedFirstLineTakesTheAttributesOfTheFirstLine) {
     MonitorLog log;
-    log.AddMonitorLine("=========== Started Backup ===========", kFuchsia, kMonitorLineSize);
-    log.AddMonitorLine("Compressed Files: 1", kGreen, kMonitorLineSize);
-    log.InsertFirstLine("ERROR: Socket Error # 111\r\nConnection refused.");
+    log.addMonitorLine("=========== Started Backup ===========", kFuchsia, kMonitorLineSize);
+    log.addMonitorLine("Compressed Files: 1", kGreen, kMonitorLineSize);
+    log.insertFirstLine("ERROR: Socket Error # 111\r\nConnection refused.");
 
     ExpectParagraphs(log, {{"ERROR: Socket Error # 111", kFuchsia, 10},
                            {"Connection refused.", kFuchsia, 10},
@@ -121,20 +121,20 @@ TEST(MonitorLogTest, InsertedFirstLineTakesTheAttributesOfTheFirstLine) {
 
 TEST(MonitorLogTest, ClearRemovesEveryLineAndTheAttributesWithThem) {
     MonitorLog log;
-    log.AddMonitorLine("red", kRed, 10);
-    log.ClearMonitor();
+    log.addMonitorLine("red", kRed, 10);
+    log.clearMonitor();
     EXPECT_TRUE(log.empty());
 
-    log.AppendOutputLine("plain");
+    log.appendOutputLine("plain");
     ExpectParagraphs(log, {{"plain", kWindowText, 8}});
 }
 
 TEST(MonitorLogTest, LampIsLitUntilSwitched) {
     MonitorLog log;
     EXPECT_TRUE(log.led());
-    log.SetLed(false);
+    log.setLed(false);
     EXPECT_FALSE(log.led());
-    log.SetLed(true);
+    log.setLed(true);
     EXPECT_TRUE(log.led());
 }
 
@@ -155,14 +155,14 @@ TEST(MonitorLogTest, ListenersSeeEveryChange) {
     MonitorLog::Subscription firstSubscription = log.addListener(first);
     std::optional<MonitorLog::Subscription> secondSubscription = log.addListener(second);
 
-    log.SetLed(false);
-    log.AddMonitorLine("Error Code 00026 Internal System \rtext", kRed, 10);
-    log.AppendOutputLine("line");
-    log.InsertFirstLine("ERROR: x");
-    log.ClearMonitor();
-    log.SetLed(true);
+    log.setLed(false);
+    log.addMonitorLine("Error Code 00026 Internal System \rtext", kRed, 10);
+    log.appendOutputLine("line");
+    log.insertFirstLine("ERROR: x");
+    log.clearMonitor();
+    log.setLed(true);
     secondSubscription.reset();
-    log.AppendOutputLine("only the first listener sees this");
+    log.appendOutputLine("only the first listener sees this");
 
     const std::vector<std::string> expected = {"unlit",   "appended 2", "appended 1", "inserted 1",
                                                "cleared", "lit",        "appended 1"};
@@ -179,15 +179,15 @@ TEST(MonitorLogTest, ASubscriptionTiesTheListenerToItsLifetime) {
         auto log = std::make_unique<MonitorLog>();
         {
             MonitorLog::Subscription scoped = log->addListener(listener);
-            log->AppendOutputLine("told");
+            log->appendOutputLine("told");
         }
-        log->AppendOutputLine("not told: the subscription ended");
+        log->appendOutputLine("not told: the subscription ended");
         MonitorLog::Subscription moved = log->addListener(listener);
         kept = std::move(moved);
-        log->AppendOutputLine("told through the moved subscription");
+        log->appendOutputLine("told through the moved subscription");
         MonitorLog::Subscription replaced = log->addListener(listener);
         replaced = MonitorLog::Subscription();
-        log->SetLed(false);
+        log->setLed(false);
     }
     EXPECT_EQ(listener.events, (std::vector<std::string>{"appended 1", "appended 1", "unlit"}));
 }
@@ -196,11 +196,11 @@ TEST(MonitorLogTest, KeepsTheNewestParagraphsUpToTheLimit) {
     MonitorLog log;
     RecordingListener listener;
     for (size_t i = 0; i < kMaxMonitorParagraphs; ++i)
-        log.AppendOutputLine(std::to_string(i));
+        log.appendOutputLine(std::to_string(i));
     MonitorLog::Subscription subscription = log.addListener(listener);
 
-    log.AppendOutputLine("newest");
-    log.AddMonitorLine("two\rlines", kRed, 10);
+    log.appendOutputLine("newest");
+    log.addMonitorLine("two\rlines", kRed, 10);
 
     ASSERT_EQ(log.size(), kMaxMonitorParagraphs);
     EXPECT_EQ(log.paragraph(0).text, "3");
@@ -211,11 +211,11 @@ TEST(MonitorLogTest, KeepsTheNewestParagraphsUpToTheLimit) {
 
 TEST(MonitorLogTest, LineInsertedAtTheTopOfAFullLogIsKept) {
     MonitorLog log;
-    log.AddMonitorLine("oldest", kFuchsia, 10);
+    log.addMonitorLine("oldest", kFuchsia, 10);
     for (size_t i = 1; i < kMaxMonitorParagraphs; ++i)
-        log.AddMonitorLine(std::to_string(i), kGreen, 10);
+        log.addMonitorLine(std::to_string(i), kGreen, 10);
 
-    log.InsertFirstLine("ERROR: Host not found.");
+    log.insertFirstLine("ERROR: Host not found.");
 
     ASSERT_EQ(log.size(), kMaxMonitorParagraphs);
     EXPECT_EQ(log.paragraph(0).text, "ERROR: Host not found.");
@@ -229,9 +229,9 @@ TEST(MonitorLogTest, TextLongerThanTheLimitKeepsItsLastParagraphs) {
     for (size_t i = 0; i < kMaxMonitorParagraphs + 10; ++i)
         text += std::to_string(i) + "\n";
     MonitorLog log;
-    log.AddMonitorLine("before", kNavy, 10);
+    log.addMonitorLine("before", kNavy, 10);
 
-    log.AddMonitorLine(text, kRed, 10);
+    log.addMonitorLine(text, kRed, 10);
 
     ASSERT_EQ(log.size(), kMaxMonitorParagraphs);
     EXPECT_EQ(log.paragraph(0).text, "11");

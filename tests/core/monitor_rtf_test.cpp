@@ -219,11 +219,11 @@ std::vector<ReadParagraph> ParagraphsOf(const MonitorLog& log) {
 }
 
 void FillSmallLog(MonitorLog& log) {
-    log.AddMonitorLine("=========== Started Backup ===========", kFuchsia, kMonitorLineSize);
-    log.AddMonitorLine("Path C:\\Data\\{base}.fdb", kGreen, kMonitorLineSize);
-    log.AppendOutputLine("Não exitem");
-    log.AddMonitorLine("Error Code 0001 Internal System \rtext", kRed, kMonitorLineSize);
-    log.AddMonitorLine("small", kFuchsia, 8);
+    log.addMonitorLine("=========== Started Backup ===========", kFuchsia, kMonitorLineSize);
+    log.addMonitorLine("Path C:\\Data\\{base}.fdb", kGreen, kMonitorLineSize);
+    log.appendOutputLine("Não exitem");
+    log.addMonitorLine("Error Code 0001 Internal System \rtext", kRed, kMonitorLineSize);
+    log.addMonitorLine("small", kFuchsia, 8);
 }
 
 const char* const kSmallLogRtf =
@@ -244,7 +244,7 @@ TEST(MonitorRtfTest, SavedSmallLogIsExactlyThisDocument) {
     MonitorLog log;
     FillSmallLog(log);
 
-    log.SaveMonitor(dir.file("small.rtf"));
+    log.saveMonitor(dir.file("small.rtf"));
 
     EXPECT_EQ(ReadFile(dir.file("small.rtf")), kSmallLogRtf);
 }
@@ -293,13 +293,13 @@ TEST(MonitorRtfTest, ReaderGetsBackTextColoursAndSizes) {
     TempDir dir;
     MonitorLog log;
     FillSmallLog(log);
-    log.AddMonitorLine("tab\there, braces {x}, backslash \\, ß, 😀, ending blank ", kNavy, 12);
-    log.AppendOutputLine("");
-    log.AddMonitorLine("9 starts with a digit", kGreen, 10);
-    log.AddMonitorLine(" starts with a blank", 0x123456, 10);
-    log.AppendOutputLine("-1 \\u65 not a control word");
+    log.addMonitorLine("tab\there, braces {x}, backslash \\, ß, 😀, ending blank ", kNavy, 12);
+    log.appendOutputLine("");
+    log.addMonitorLine("9 starts with a digit", kGreen, 10);
+    log.addMonitorLine(" starts with a blank", 0x123456, 10);
+    log.appendOutputLine("-1 \\u65 not a control word");
 
-    log.SaveMonitor(dir.file("log.rtf"));
+    log.saveMonitor(dir.file("log.rtf"));
 
     RtfReader reader(ReadFile(dir.file("log.rtf")));
     EXPECT_EQ(reader.paragraphs(), ParagraphsOf(log));
@@ -333,12 +333,12 @@ TEST(MonitorRtfTest, ReaderGetsBackALongJobLog) {
     const Color colors[] = {kFuchsia, kGreen, kNavy, kRed};
     for (int i = 0; i < 5000; ++i) {
         if (i % 97 == 0)
-            log.AddMonitorLine("banner " + std::to_string(i), colors[i % 4], i % 2 == 0 ? 10 : 8);
+            log.addMonitorLine("banner " + std::to_string(i), colors[i % 4], i % 2 == 0 ? 10 : 8);
         else
-            log.AppendOutputLine("gbak:    " + std::to_string(i * 20) + " records written");
+            log.appendOutputLine("gbak:    " + std::to_string(i * 20) + " records written");
     }
 
-    log.SaveMonitor(dir.file("long.log"));
+    log.saveMonitor(dir.file("long.log"));
 
     RtfReader reader(ReadFile(dir.file("long.log")));
     EXPECT_EQ(reader.paragraphs(), ParagraphsOf(log));
@@ -349,12 +349,12 @@ TEST(MonitorRtfTest, ReaderGetsBackALongJobLog) {
 TEST(MonitorRtfTest, UnrtfReadsBackTheTextAndColoursOfASavedLog) {
     TempDir dir;
     MonitorLog log;
-    log.AddMonitorLine("=========== Started Backup ===========", kFuchsia, kMonitorLineSize);
-    log.AddMonitorLine("Path C:\\Data\\{base}.fdb", kGreen, kMonitorLineSize);
-    log.AppendOutputLine("gbak: 20 records written, ending blank ");
-    log.AddMonitorLine("Error Code 0001 Internal System ", kRed, kMonitorLineSize);
-    log.AddMonitorLine("small and navy", kNavy, 8);
-    log.SaveMonitor(dir.file("log.rtf"));
+    log.addMonitorLine("=========== Started Backup ===========", kFuchsia, kMonitorLineSize);
+    log.addMonitorLine("Path C:\\Data\\{base}.fdb", kGreen, kMonitorLineSize);
+    log.appendOutputLine("gbak: 20 records written, ending blank ");
+    log.addMonitorLine("Error Code 0001 Internal System ", kRed, kMonitorLineSize);
+    log.addMonitorLine("small and navy", kNavy, 8);
+    log.saveMonitor(dir.file("log.rtf"));
 
     std::string text;
     ASSERT_EQ(test::RunCommand("unrtf --nopict --text '" + dir.file("log.rtf") + "' 2>/dev/null", &text), 0) << text;
@@ -386,7 +386,7 @@ TEST(MonitorRtfTest, SavingReplacesAnExistingFileAndLeavesNothingElse) {
     MonitorLog log;
     FillSmallLog(log);
 
-    log.SaveMonitor(dir.file("200612093015.fbkBackupLog.log"));
+    log.saveMonitor(dir.file("200612093015.fbkBackupLog.log"));
 
     EXPECT_EQ(ReadFile(dir.file("200612093015.fbkBackupLog.log")), kSmallLogRtf);
     size_t entries = 0;
@@ -399,7 +399,7 @@ TEST(MonitorRtfTest, FileThatCannotBeCreatedRaisesTheFileCreationError) {
     TempDir dir;
     std::filesystem::create_directory(dir.file("taken"));
     MonitorLog log;
-    log.AddMonitorLine("line", kGreen, 10);
+    log.addMonitorLine("line", kGreen, 10);
     struct Case {
         std::string path;
         std::string text;
@@ -412,7 +412,7 @@ TEST(MonitorRtfTest, FileThatCannotBeCreatedRaisesTheFileCreationError) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.path);
         try {
-            log.SaveMonitor(c.path);
+            log.saveMonitor(c.path);
             ADD_FAILURE() << "no error";
         } catch (const Error& error) {
             EXPECT_EQ(error.text(), c.text);

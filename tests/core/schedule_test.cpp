@@ -25,7 +25,7 @@ protected:
     int tickAt(int day, int hour, int minute, int second = 0, bool result = true) {
         clock.set(kYear, kMonth, day, hour, minute, second);
         int runs = 0;
-        schedule.ScheduleTick([&] {
+        schedule.scheduleTick([&] {
             ++runs;
             EXPECT_FALSE(schedule.timerEnabled()) << "the timer is off while the job runs";
             return result;
@@ -57,7 +57,7 @@ TEST_F(ScheduleTest, AStartInsideTheHourRunsAtOnceAndAfterItNot) {
     Schedule late(form, clock, settingsPath);
     clock.set(kYear, kMonth, kMonday, 3, 0);
     int runs = 0;
-    late.ScheduleTick([&] { return ++runs > 0; });
+    late.scheduleTick([&] { return ++runs > 0; });
     EXPECT_EQ(runs, 0);
 }
 
@@ -73,15 +73,15 @@ TEST_F(ScheduleTest, ANewDaysFirstEventClearsYesterdaysDoneFlagsWhateverItIs) {
         Schedule fresh(form, clock, settingsPath);
         clock.set(kYear, kMonth, kMonday, 2, 0);
         int runs = 0;
-        fresh.ScheduleTick([&] { return ++runs > 0; });
+        fresh.scheduleTick([&] { return ++runs > 0; });
         ASSERT_EQ(runs, 1) << c.firstEvent;
         clock.set(kYear, kMonth, kMonday + 1, 0, 30);
         if (c.manualStart)
-            fresh.LoadTodaySchedule();
+            fresh.loadTodaySchedule();
         else
-            fresh.ScheduleTick([&] { return ++runs > 0; });
+            fresh.scheduleTick([&] { return ++runs > 0; });
         clock.set(kYear, kMonth, kMonday + 1, 2, 0);
-        fresh.ScheduleTick([&] { return ++runs > 0; });
+        fresh.scheduleTick([&] { return ++runs > 0; });
         EXPECT_EQ(runs, 2) << "Tuesday's 02:00 after a " << c.firstEvent << " at 00:30";
     }
 }
@@ -107,7 +107,7 @@ TEST_F(ScheduleTest, AFailedJobIsRetriedAtMostOnceAMinuteWithinItsHour) {
 
 TEST_F(ScheduleTest, AJobThatThrowsLeavesTheTimerRunningAndIsRetriedLater) {
     clock.set(kYear, kMonth, kMonday, 2, 0);
-    EXPECT_THROW(schedule.ScheduleTick([]() -> bool { throw std::runtime_error("boom"); }), std::runtime_error);
+    EXPECT_THROW(schedule.scheduleTick([]() -> bool { throw std::runtime_error("boom"); }), std::runtime_error);
     EXPECT_TRUE(schedule.timerEnabled());
     EXPECT_FALSE(schedule.slots()[2].done);
     EXPECT_EQ(tickAt(kMonday, 2, 0, 30), 0);

@@ -105,9 +105,9 @@ TEST_F(SampleTextTest, SettingsWithoutMailAndFtpKeysLeaveTheFieldsEmptyAndASaveS
     const std::string text = test::ReadFile(paths.settingsFile);
     for (const char* sample : {"example.com", "1234567890", "=587", "=25", "=backup\r"})
         EXPECT_EQ(text.find(sample), std::string::npos) << sample << " in\n" << text;
-    const SettingsFile saved = SettingsFile::OpenSettings(paths.settingsFile);
-    EXPECT_EQ(saved.ReadText("SMTP", "cc", "<missing>"), "");
-    EXPECT_EQ(saved.ReadText("SMTP", "Host", "<missing>"), "mail.local");
+    const SettingsFile saved = SettingsFile::openSettings(paths.settingsFile);
+    EXPECT_EQ(saved.readText("SMTP", "cc", "<missing>"), "");
+    EXPECT_EQ(saved.readText("SMTP", "Host", "<missing>"), "mail.local");
 }
 
 } // namespace

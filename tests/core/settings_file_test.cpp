@@ -47,7 +47,7 @@ void AgeFile(const std::string& path) {
 
 std::string NormalisedText(const test::TempDir& dir, const std::string& content) {
     test::WriteFile(dir.file("t.ini"), content);
-    return SettingsFile::OpenSettings(dir.file("t.ini")).Text();
+    return SettingsFile::openSettings(dir.file("t.ini")).text();
 }
 
 std::vector<std::string> SectionHeaders(const std::string& text) {
@@ -94,9 +94,9 @@ TEST(SettingsFileRead, KeepsVeryLongLinesWhole) {
     test::TempDir dir;
     const std::string value(3 << 20, 'v');
     test::WriteFile(dir.file("t.ini"), "[S]\r\nK=" + value + "\r\nB=2");
-    const SettingsFile settings = SettingsFile::OpenSettings(dir.file("t.ini"));
-    EXPECT_EQ(settings.ReadText("S", "K", ""), value);
-    EXPECT_EQ(settings.ReadText("S", "B", ""), "2");
+    const SettingsFile settings = SettingsFile::openSettings(dir.file("t.ini"));
+    EXPECT_EQ(settings.readText("S", "K", ""), value);
+    EXPECT_EQ(settings.readText("S", "B", ""), "2");
 }
 
 TEST(SettingsFileRead, LookupsIgnoreCaseAndTakeTheLastOccurrence) {
@@ -105,14 +105,14 @@ TEST(SettingsFileRead, LookupsIgnoreCaseAndTakeTheLastOccurrence) {
                                        "[DAYS]\r\nMonday=0\r\nMonday=1\r\n"
                                        "[Dup]\r\nA=first\r\nB=only in the first\r\n"
                                        "[DUP]\r\nA=second\r\nplain line\r\nC=a=b\r\n");
-    const SettingsFile settings = SettingsFile::OpenSettings(dir.file("t.ini"));
-    EXPECT_EQ(settings.ReadText("DIRECTORYS", "BackupDir", ""), "/b1");
-    EXPECT_TRUE(settings.ReadFlag("DAYS", "Monday", false));
-    EXPECT_EQ(settings.ReadText("dup", "a", ""), "second");
-    EXPECT_EQ(settings.ReadText("Dup", "B", "default"), "default");
-    EXPECT_EQ(settings.ReadText("Dup", "plain line", "default"), "default");
-    EXPECT_EQ(settings.ReadText("Dup", "C", ""), "a=b");
-    EXPECT_EQ(settings.ReadText("Missing", "A", "default"), "default");
+    const SettingsFile settings = SettingsFile::openSettings(dir.file("t.ini"));
+    EXPECT_EQ(settings.readText("DIRECTORYS", "BackupDir", ""), "/b1");
+    EXPECT_TRUE(settings.readFlag("DAYS", "Monday", false));
+    EXPECT_EQ(settings.readText("dup", "a", ""), "second");
+    EXPECT_EQ(settings.readText("Dup", "B", "default"), "default");
+    EXPECT_EQ(settings.readText("Dup", "plain line", "default"), "default");
+    EXPECT_EQ(settings.readText("Dup", "C", ""), "a=b");
+    EXPECT_EQ(settings.readText("Missing", "A", "default"), "default");
 }
 
 TEST(SettingsFileRead, FlagsAreIntegersWithTheCallersDefault) {
@@ -134,14 +134,14 @@ TEST(SettingsFileRead, FlagsAreIntegersWithTheCallersDefault) {
         {"Checked", false, true},
     };
     test::TempDir dir;
-    SettingsFile settings = SettingsFile::OpenSettings(dir.file("missing.ini"));
+    SettingsFile settings = SettingsFile::openSettings(dir.file("missing.ini"));
     for (const auto& c : cases) {
-        settings.WriteText("F", "V", c.value);
-        EXPECT_EQ(settings.ReadFlag("F", "V", false), c.withDefaultFalse) << '"' << c.value << '"';
-        EXPECT_EQ(settings.ReadFlag("F", "V", true), c.withDefaultTrue) << '"' << c.value << '"';
+        settings.writeText("F", "V", c.value);
+        EXPECT_EQ(settings.readFlag("F", "V", false), c.withDefaultFalse) << '"' << c.value << '"';
+        EXPECT_EQ(settings.readFlag("F", "V", true), c.withDefaultTrue) << '"' << c.value << '"';
     }
-    EXPECT_TRUE(settings.ReadFlag("F", "Missing", true));
-    EXPECT_FALSE(settings.ReadFlag("Missing", "V", false));
+    EXPECT_TRUE(settings.readFlag("F", "Missing", true));
+    EXPECT_FALSE(settings.readFlag("Missing", "V", false));
 }
 
 TEST(SettingsFileWrite, ReplacesInPlaceWithTheWritersKeyCase) {
@@ -149,8 +149,8 @@ TEST(SettingsFileWrite, ReplacesInPlaceWithTheWritersKeyCase) {
     const std::string path = dir.file("t.ini");
     test::WriteFile(path, "[directorys]\r\nBase=/db\r\nbackupdir=/old\r\nOther=x\r\n");
     WithSettings(path, [](SettingsFile& settings) {
-        EXPECT_EQ(settings.ReadText("DIRECTORYS", "BackupDir", ""), "/old");
-        settings.WriteText("DIRECTORYS", "BackUpDir", "/new");
+        EXPECT_EQ(settings.readText("DIRECTORYS", "BackupDir", ""), "/old");
+        settings.writeText("DIRECTORYS", "BackUpDir", "/new");
     });
     EXPECT_EQ(test::ReadFile(path), "[directorys]\r\nBase=/db\r\nBackUpDir=/new\r\nOther=x\r\n\r\n");
 }
@@ -159,7 +159,7 @@ TEST(SettingsFileWrite, ReplacesTheLaterOfTwoEqualKeys) {
     test::TempDir dir;
     const std::string path = dir.file("t.ini");
     test::WriteFile(path, "[DAYS]\r\nMonday=0\r\nMonday=1\r\n");
-    WithSettings(path, [](SettingsFile& settings) { settings.WriteFlag("DAYS", "monday", false); });
+    WithSettings(path, [](SettingsFile& settings) { settings.writeFlag("DAYS", "monday", false); });
     EXPECT_EQ(test::ReadFile(path), "[DAYS]\r\nMonday=0\r\nmonday=0\r\n\r\n");
 }
 
@@ -168,9 +168,9 @@ TEST(SettingsFileWrite, AppendsToTheLastSectionOfTheNameOrANewSectionAtTheEnd) {
     const std::string path = dir.file("t.ini");
     test::WriteFile(path, "[A]\r\nx=1\r\n[B]\r\n[a]\r\ny=2\r\n");
     WithSettings(path, [](SettingsFile& settings) {
-        settings.WriteText("A", "z", "3");
-        settings.WriteText("C", "k", "v");
-        settings.WriteText(" B ", " Key ", " padded value ");
+        settings.writeText("A", "z", "3");
+        settings.writeText("C", "k", "v");
+        settings.writeText(" B ", " Key ", " padded value ");
     });
     EXPECT_EQ(test::ReadFile(path), "[A]\r\nx=1\r\n\r\n[B]\r\nKey=padded value\r\n\r\n[a]\r\ny=2\r\nz=3\r\n\r\n"
                                     "[C]\r\nk=v\r\n\r\n");
@@ -186,12 +186,12 @@ TEST(SettingsFileWrite, FirstSavesAppendSectionsInTheirOrderAndLaterSavesKeepIt)
     auto saveAll = [&](const std::vector<std::string>& sections, const std::string& value) {
         WithSettings(path, [&](SettingsFile& settings) {
             for (const auto& section : sections)
-                settings.WriteText(section, "Key", value);
+                settings.writeText(section, "Key", value);
         });
     };
     saveAll(scheduleSections, "1");
     saveAll(configSections, "1");
-    WithSettings(path, [](SettingsFile& settings) { settings.WriteText("LANG", "SetLang", "&English"); });
+    WithSettings(path, [](SettingsFile& settings) { settings.writeText("LANG", "SetLang", "&English"); });
     saveAll(scheduleSections, "2");
 
     std::vector<std::string> expected;
@@ -214,25 +214,25 @@ TEST(SettingsFileWrite, RefusesLinesThatWouldNotReadBack) {
         {"S", "a=b", "v"},    {"S", ";k", "v"},   {"S", "[k", "v]"},  {"S", "K\nX", "v"},
     };
     test::TempDir dir;
-    SettingsFile settings = SettingsFile::OpenSettings(dir.file("missing.ini"));
-    settings.WriteText("S", "K", "old");
+    SettingsFile settings = SettingsFile::openSettings(dir.file("missing.ini"));
+    settings.writeText("S", "K", "old");
     for (const auto& c : cases) {
         try {
-            settings.WriteText(c.section, c.key, c.value);
+            settings.writeText(c.section, c.key, c.value);
             ADD_FAILURE() << "stored " << c.section << "/" << c.key << "/" << c.value;
         } catch (const Error& e) {
             EXPECT_EQ(e.text(), "Cannot store the setting \""s + c.key + "\" of section \"" + c.section +
                                     "\" in the settings file.");
         }
     }
-    EXPECT_EQ(settings.Text(), "[S]\r\nK=old\r\n\r\n");
+    EXPECT_EQ(settings.text(), "[S]\r\nK=old\r\n\r\n");
 }
 
 TEST(SettingsFileAccess, MissingFileGivesDefaultsAndIsCreatedEmptyAndPrivate) {
     test::TempDir dir;
     const std::string path = dir.file("tervolen.ini");
     const bool compress =
-        WithSettings(path, [](SettingsFile& settings) { return settings.ReadFlag("COMPRESSION", "Checked", true); });
+        WithSettings(path, [](SettingsFile& settings) { return settings.readFlag("COMPRESSION", "Checked", true); });
     EXPECT_TRUE(compress);
     ASSERT_TRUE(fs::exists(path));
     EXPECT_EQ(fs::file_size(path), 0u);
@@ -249,7 +249,7 @@ TEST(SettingsFileAccess, UnchangedFileIsNotRewrittenButATemporaryOfAKilledSaveGo
     AgeFile(path);
     const struct stat before = StatOf(path);
     WithSettings(path, [](SettingsFile& settings) {
-        settings.WriteFlag("DAYS", "Monday", settings.ReadFlag("DAYS", "Monday", false));
+        settings.writeFlag("DAYS", "Monday", settings.readFlag("DAYS", "Monday", false));
     });
     const struct stat after = StatOf(path);
     EXPECT_EQ(after.st_ino, before.st_ino);
@@ -289,7 +289,7 @@ TEST(SettingsFileAccess, WorkErrorStillWritesBackAndGoesOn) {
     const std::string path = dir.file("t.ini");
     try {
         WithSettings(path, [](SettingsFile& settings) {
-            settings.WriteText("S", "K", "v");
+            settings.writeText("S", "K", "v");
             throw std::runtime_error("work failed");
         });
         ADD_FAILURE() << "no error";
@@ -302,7 +302,7 @@ TEST(SettingsFileAccess, WorkErrorStillWritesBackAndGoesOn) {
 TEST(SettingsFileAccess, ReadOnlyAccessNeverWrites) {
     test::TempDir dir;
     const std::string path = dir.file("t.ini");
-    ReadSettings(path, [](const SettingsFile& settings) { return settings.ReadText("S", "K", ""); });
+    ReadSettings(path, [](const SettingsFile& settings) { return settings.readText("S", "K", ""); });
     EXPECT_FALSE(fs::exists(path));
 
     test::WriteFile(path, "; not normalised\n[S]\nK=old\n");
@@ -310,8 +310,8 @@ TEST(SettingsFileAccess, ReadOnlyAccessNeverWrites) {
     const struct stat before = StatOf(path);
     // A long job reads while a page save changes the file; the save must survive the job's end.
     const std::string seen = ReadSettings(path, [&](const SettingsFile& settings) {
-        WithSettings(path, [](SettingsFile& save) { save.WriteText("S", "K", "saved"); });
-        return settings.ReadText("S", "K", "");
+        WithSettings(path, [](SettingsFile& save) { save.writeText("S", "K", "saved"); });
+        return settings.readText("S", "K", "");
     });
     EXPECT_EQ(seen, "old");
     EXPECT_EQ(test::ReadFile(path), "[S]\r\nK=saved\r\n\r\n");
@@ -323,7 +323,7 @@ TEST(SettingsFileAccess, UnreadableFileNamesThePath) {
     const std::string path = dir.file("t.ini");
     fs::create_directory(path);
     try {
-        SettingsFile::OpenSettings(path);
+        SettingsFile::openSettings(path);
         ADD_FAILURE() << "no error";
     } catch (const Error& e) {
         EXPECT_EQ(e.text(), "Cannot open file \"" + path + "\". " + std::strerror(EISDIR));
@@ -333,11 +333,11 @@ TEST(SettingsFileAccess, UnreadableFileNamesThePath) {
 TEST(SettingsFileWriteBack, FailedRenameLeavesNoTemporaryFile) {
     test::TempDir dir;
     const std::string path = dir.file("t.ini");
-    SettingsFile settings = SettingsFile::OpenSettings(path);
-    settings.WriteText("S", "K", "v");
+    SettingsFile settings = SettingsFile::openSettings(path);
+    settings.writeText("S", "K", "v");
     fs::create_directories(path + "/inside");
     try {
-        settings.WriteBack();
+        settings.writeBack();
         ADD_FAILURE() << "no error";
     } catch (const Error& e) {
         EXPECT_EQ(e.text().rfind("Cannot create file \"" + path + "\". ", 0), 0u) << e.text();
@@ -356,19 +356,19 @@ TEST(SettingsFileWriteBack, ReadOnlyMediumKeepsTheOldFile) {
     ASSERT_TRUE(medium.makeReadOnly());
 
     try {
-        WithSettings(path, [](SettingsFile& settings) { settings.WriteText("S", "K", "new"); });
+        WithSettings(path, [](SettingsFile& settings) { settings.writeText("S", "K", "new"); });
         ADD_FAILURE() << "no error";
     } catch (const Error& e) {
         EXPECT_EQ(e.text(), "Cannot create file \"" + path + "\". " + std::strerror(EROFS));
     }
     EXPECT_THROW(WithSettings(path,
                               [](SettingsFile& settings) {
-                                  settings.WriteText("S", "K", "new");
+                                  settings.writeText("S", "K", "new");
                                   throw std::runtime_error("work failed");
                               }),
                  std::runtime_error);
     EXPECT_EQ(test::ReadFile(path), "[S]\nK=old\n");
-    EXPECT_NO_THROW(WithSettings(normalised, [](SettingsFile& settings) { settings.WriteText("S", "K", "v"); }));
+    EXPECT_NO_THROW(WithSettings(normalised, [](SettingsFile& settings) { settings.writeText("S", "K", "v"); }));
     EXPECT_EQ(FolderEntries(dir.file("medium")), (std::vector<std::string>{"normal.ini", "t.ini"}));
 }
 
@@ -379,7 +379,7 @@ TEST(SettingsFileWriteBack, FullMediumKeepsTheOldFileAndNoTemporaryFile) {
     const std::string path = dir.file("medium/t.ini");
     test::WriteFile(path, "[S]\r\nK=old\r\n\r\n");
     try {
-        WithSettings(path, [](SettingsFile& settings) { settings.WriteText("S", "K", std::string(1 << 20, 'x')); });
+        WithSettings(path, [](SettingsFile& settings) { settings.writeText("S", "K", std::string(1 << 20, 'x')); });
         ADD_FAILURE() << "no error";
     } catch (const Error& e) {
         EXPECT_EQ(e.text(), "Cannot write file \"" + path + "\". " + std::strerror(ENOSPC));
@@ -393,7 +393,7 @@ TEST(SettingsFileWriteBack, SymbolicLinkStaysALink) {
     fs::create_directory(dir.file("real"));
     test::WriteFile(dir.file("real/t.ini"), "[S]\nK=old\n");
     fs::create_symlink(dir.file("real/t.ini"), dir.file("t.ini"));
-    WithSettings(dir.file("t.ini"), [](SettingsFile& settings) { settings.WriteText("S", "K", "new"); });
+    WithSettings(dir.file("t.ini"), [](SettingsFile& settings) { settings.writeText("S", "K", "new"); });
     EXPECT_TRUE(fs::is_symlink(dir.file("t.ini")));
     EXPECT_EQ(test::ReadFile(dir.file("real/t.ini")), "[S]\r\nK=new\r\n\r\n");
     EXPECT_EQ(FolderEntries(dir.file("real")), std::vector<std::string>{"t.ini"});
@@ -418,18 +418,18 @@ TEST(SettingsFileProperty, WriteBackThenReadGivesTheSameDocument) {
     for (int round = 0; round < 200; ++round) {
         const std::string content = RandomText(random, 300);
         test::WriteFile(path, content);
-        SettingsFile settings = SettingsFile::OpenSettings(path);
+        SettingsFile settings = SettingsFile::openSettings(path);
         for (int write = 0; write < 4; ++write) {
             try {
-                settings.WriteText(RandomText(random, 4), RandomText(random, 4), RandomText(random, 6));
+                settings.writeText(RandomText(random, 4), RandomText(random, 4), RandomText(random, 6));
             } catch (const Error&) {
                 // Refused writes leave the document as it was.
             }
         }
-        settings.WriteBack();
+        settings.writeBack();
         const std::string written = test::ReadFile(path);
-        ASSERT_EQ(written, settings.Text()) << testing::PrintToString(content);
-        ASSERT_EQ(SettingsFile::OpenSettings(path).Text(), written) << testing::PrintToString(content);
+        ASSERT_EQ(written, settings.text()) << testing::PrintToString(content);
+        ASSERT_EQ(SettingsFile::openSettings(path).text(), written) << testing::PrintToString(content);
     }
 }
 

@@ -26,7 +26,7 @@ protected:
     }
 
     std::string read(const char* section, const char* key) const {
-        return SettingsFile::OpenSettings(paths.settingsFile).ReadText(section, key, "<missing>");
+        return SettingsFile::openSettings(paths.settingsFile).readText(section, key, "<missing>");
     }
 
     std::vector<std::string> sectionOrder() const {

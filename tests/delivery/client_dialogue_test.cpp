@@ -39,18 +39,18 @@ public:
     void connect(int port) {
         if (protocol_ == Protocol::Smtp) {
             smtp_.setPort(port);
-            smtp_.Connect();
+            smtp_.connect();
         } else {
             ftp_.setPort(port);
-            ftp_.Connect();
+            ftp_.connect();
         }
     }
-    bool connected() { return protocol_ == Protocol::Smtp ? smtp_.Connected() : ftp_.Connected(); }
+    bool connected() { return protocol_ == Protocol::Smtp ? smtp_.connected() : ftp_.connected(); }
     void sendCommand(const std::string& line) {
         if (protocol_ == Protocol::Smtp)
-            smtp_.SendCmd(line);
+            smtp_.sendCmd(line);
         else
-            ftp_.SendCmd(line);
+            ftp_.sendCmd(line);
     }
 
 private:
@@ -62,8 +62,8 @@ private:
 // The server's side up to a logged-in client: greeting and EHLO, or greeting, USER, FEAT, TYPE I and SYST.
 std::vector<S::Step> Login(Protocol protocol) {
     if (protocol == Protocol::Smtp)
-        return {S::Send("220 sink.example ESMTP\r\n"), S::Expect("250 sink.example\r\n")};
-    return {S::Send("220 ready\r\n"), S::Expect("230 Logged in.\r\n"), S::Expect("211 End\r\n"),
+        return {S::send("220 sink.example ESMTP\r\n"), S::Expect("250 sink.example\r\n")};
+    return {S::send("220 ready\r\n"), S::Expect("230 Logged in.\r\n"), S::Expect("211 End\r\n"),
             S::Expect("200 Type set to I.\r\n"), S::Expect("215 UNIX Type: L8\r\n")};
 }
 
@@ -108,7 +108,7 @@ TEST_P(SmtpAndFtpDialogue, ClosesTheConnectionOnceTheServerHungUp) {
 
 TEST_P(SmtpAndFtpDialogue, AReplyLeftUnreadKeepsTheConnectionUntilItIsRead) {
     std::vector<S::Step> script = Login(GetParam());
-    script.push_back(S::Send("421 Closing.\r\n"));
+    script.push_back(S::send("421 Closing.\r\n"));
     script.push_back(S::Close());
     S server(script);
     Client client(GetParam());

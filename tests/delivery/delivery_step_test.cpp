@@ -60,12 +60,12 @@ TEST_F(DeliveryStepTest, TheMailStepRefusesAnEmptyHostOrNoRecipientWithoutConnec
                                    {"  ", "dba@example.com", "copy@example.com", noHost},
                                    {"127.0.0.1", "", "", noRecipient},
                                    {"127.0.0.1", " ; ", " , ", noRecipient}};
-    auto listener = TcpListener::Listen("127.0.0.1", 0);
+    auto listener = TcpListener::listen("127.0.0.1", 0);
     const OpenedFile archive = openThenReplace("archive");
     for (const MissingValues& values : cases) {
         SCOPED_TRACE("host \"" + values.host + "\", To \"" + values.to + "\", CC \"" + values.cc + "\"");
         mail = {values.host, std::to_string(listener.port()), "", values.to, values.cc};
-        monitor.ClearMonitor();
+        monitor.clearMonitor();
         sendMail(archive);
         ASSERT_FALSE(monitor.empty());
         EXPECT_EQ(monitor.paragraph(0).text, values.firstLine);
@@ -75,7 +75,7 @@ TEST_F(DeliveryStepTest, TheMailStepRefusesAnEmptyHostOrNoRecipientWithoutConnec
 }
 
 TEST_F(DeliveryStepTest, TheFtpStepRefusesAnEmptyAddressWithoutConnecting) {
-    auto listener = TcpListener::Listen("127.0.0.1", 0);
+    auto listener = TcpListener::listen("127.0.0.1", 0);
     const OpenedFile archive = openThenReplace("archive");
     ftp.port = std::to_string(listener.port());
     for (const std::string address : {"", "   "}) {
@@ -105,7 +105,7 @@ std::string AttachmentText(const std::vector<std::string>& lines, const std::str
 TEST_F(DeliveryStepTest, TheMailStepAttachesTheArchiveItWasHandedUnderItsName) {
     const std::string content = test::PatternBytes(200000, 31, 257);
     const OpenedFile archive = openThenReplace(content);
-    ScriptedServer server({ScriptedServer::Send("220 ready\r\n"), ScriptedServer::Expect("250 hello\r\n"),
+    ScriptedServer server({ScriptedServer::send("220 ready\r\n"), ScriptedServer::Expect("250 hello\r\n"),
                            ScriptedServer::Expect("250 reset\r\n"), ScriptedServer::Expect("250 sender ok\r\n"),
                            ScriptedServer::Expect("250 recipient ok\r\n"), ScriptedServer::Expect("354 go ahead\r\n"),
                            ScriptedServer::ExpectData("250 queued\r\n"), ScriptedServer::Expect("221 bye\r\n")});
@@ -126,17 +126,17 @@ TEST_F(DeliveryStepTest, TheFtpStepUploadsTheArchiveItWasHandedUnderItsName) {
     std::string received;
     auto onPort = [&](const std::string& line) { target = test::ParsePortCommand(line); };
     auto onStor = [&](const std::string&) {
-        TcpSocket data = TcpSocket::Connect(target.address, target.port, 5s);
+        TcpSocket data = TcpSocket::connect(target.address, target.port, 5s);
         char block[65536];
         while (std::size_t n = data.readSome(block, sizeof block, 5s))
             received.append(block, n);
     };
-    ScriptedServer server({ScriptedServer::Send("220 ready\r\n"), ScriptedServer::Expect("331 Password?\r\n"),
+    ScriptedServer server({ScriptedServer::send("220 ready\r\n"), ScriptedServer::Expect("331 Password?\r\n"),
                            ScriptedServer::Expect("230 Logged in.\r\n"), ScriptedServer::Expect("211 No features.\r\n"),
                            ScriptedServer::Expect("200 Binary.\r\n"), ScriptedServer::Expect("215 UNIX Type: L8\r\n"),
                            ScriptedServer::Expect("200 PORT ok.\r\n", onPort),
                            ScriptedServer::Expect("150 Opening.\r\n", onStor),
-                           ScriptedServer::Send("226 Transfer complete.\r\n"), ScriptedServer::Expect("221 Bye.\r\n")});
+                           ScriptedServer::send("226 Transfer complete.\r\n"), ScriptedServer::Expect("221 Bye.\r\n")});
     ftp = {"127.0.0.1", std::to_string(server.port()), "backup", "secret"};
     FtpClient client;
     SendBackupByFtp(archive, ftp, client);

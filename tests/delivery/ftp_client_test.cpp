@@ -38,7 +38,7 @@ public:
     }
     ScriptedServer::LineHook onStor(std::size_t dropAfter = 0) {
         return [this, dropAfter](const std::string&) {
-            TcpSocket data = TcpSocket::Connect(target_.address, target_.port, 5s);
+            TcpSocket data = TcpSocket::connect(target_.address, target_.port, 5s);
             char block[65536];
             while (std::size_t n = data.readSome(block, dropAfter ? 1 : sizeof block, 5s)) {
                 received_.append(block, n);
@@ -59,7 +59,7 @@ constexpr const char* kGreeting = "220 Tervolen test server ready.\r\n";
 
 // USER and PASS accepted, FEAT with one feature, TYPE I and SYST.
 Steps LoginSteps(const std::string& feat = "211-Features:\r\n MDTM\r\n211 End\r\n") {
-    return {ScriptedServer::Send(kGreeting),
+    return {ScriptedServer::send(kGreeting),
             ScriptedServer::Expect("331 Password required for bob.\r\n"),
             ScriptedServer::Expect("230 Logged in.\r\n"),
             ScriptedServer::Expect(feat),
@@ -84,7 +84,7 @@ protected:
 
     // The lines the server received, once the client has closed.
     std::vector<std::string> linesAfterClose(ScriptedServer& server) {
-        ftp.Disconnect();
+        ftp.disconnect();
         EXPECT_TRUE(server.waitFinished(10s));
         return server.receivedLines();
     }
@@ -104,10 +104,10 @@ protected:
 
 TEST_F(FtpClientTest, ReadsThe220AfterA120AndLogsIn) {
     Steps steps = LoginSteps();
-    steps.insert(steps.begin(), ScriptedServer::Send("120 Service ready in 1 minute.\r\n"));
+    steps.insert(steps.begin(), ScriptedServer::send("120 Service ready in 1 minute.\r\n"));
     ScriptedServer server(steps);
     configure(server.port());
-    ftp.Connect();
+    ftp.connect();
     EXPECT_EQ(ftp.greeting().code, 220);
     EXPECT_EQ(ftp.features(), std::vector<std::string>{"MDTM"});
     EXPECT_EQ(ftp.systemDescription(), "UNIX Type: L8");
@@ -116,15 +116,15 @@ TEST_F(FtpClientTest, ReadsThe220AfterA120AndLogsIn) {
 }
 
 TEST_F(FtpClientTest, SendsNoPassWhenUserIsEnoughAndCarriesOnAfterARefusedFeat) {
-    ScriptedServer server({ScriptedServer::Send(kGreeting), ScriptedServer::Expect("230 Welcome, no password.\r\n"),
+    ScriptedServer server({ScriptedServer::send(kGreeting), ScriptedServer::Expect("230 Welcome, no password.\r\n"),
                            ScriptedServer::Expect("500 FEAT not understood.\r\n"),
                            ScriptedServer::Expect("200 Type set to I.\r\n"),
                            ScriptedServer::Expect("500 SYST not understood.\r\n")});
     configure(server.port());
-    ftp.Connect();
+    ftp.connect();
     EXPECT_TRUE(ftp.features().empty());
     EXPECT_EQ(ftp.systemDescription(), "Unknown");
-    EXPECT_TRUE(ftp.Connected());
+    EXPECT_TRUE(ftp.connected());
     EXPECT_EQ(linesAfterClose(server), (std::vector<std::string>{"USER bob", "FEAT", "TYPE I", "SYST", "QUIT"}));
 }
 
@@ -148,7 +148,7 @@ TEST_F(FtpClientTest, AnswersAOneTimePasswordChallengeWithSixWords) {
         ScriptedServer server(steps);
         configure(server.port());
         ftp.setPassword(c.password);
-        ftp.Connect();
+        ftp.connect();
         const auto lines = linesAfterClose(server);
         ASSERT_GE(lines.size(), 2u);
         EXPECT_EQ(lines[1], c.expectedPass);
@@ -162,22 +162,22 @@ TEST_F(FtpClientTest, RefusedLoginFailsWithTheReplyTextAndSaysQuit) {
     ScriptedServer server(steps);
     configure(server.port());
     try {
-        ftp.Connect();
+        ftp.connect();
         FAIL() << "logged in";
     } catch (const FtpReplyError& e) {
         EXPECT_EQ(std::string(e.what()), "Login incorrect.\r\nGoodbye.\r\n");
         EXPECT_EQ(e.code(), 530);
     }
-    EXPECT_FALSE(ftp.Connected());
+    EXPECT_FALSE(ftp.connected());
     ASSERT_TRUE(server.waitFinished(10s));
     EXPECT_EQ(server.receivedLines(), (std::vector<std::string>{"USER bob", "PASS secret word", "QUIT"}));
 }
 
 TEST_F(FtpClientTest, RefusedGreetingFailsWithoutQuit) {
-    ScriptedServer server({ScriptedServer::Send("120 Wait.\r\n"), ScriptedServer::Send("421 Too many users.\r\n")});
+    ScriptedServer server({ScriptedServer::send("120 Wait.\r\n"), ScriptedServer::send("421 Too many users.\r\n")});
     configure(server.port());
-    EXPECT_EQ(errorText([&] { ftp.Connect(); }), "Too many users.\r\n");
-    EXPECT_FALSE(ftp.Connected());
+    EXPECT_EQ(errorText([&] { ftp.connect(); }), "Too many users.\r\n");
+    EXPECT_FALSE(ftp.connected());
     ASSERT_TRUE(server.waitFinished(10s));
     EXPECT_TRUE(server.receivedLines().empty());
 }
@@ -190,7 +190,7 @@ TEST_F(FtpClientTest, AskedForAnAccountSendsItOrFailsWithoutOne) {
         ScriptedServer server(steps);
         configure(server.port());
         ftp.setAccount("sales");
-        ftp.Connect();
+        ftp.connect();
         const auto lines = linesAfterClose(server);
         ASSERT_GE(lines.size(), 3u);
         EXPECT_EQ(lines[2], "ACCT sales");
@@ -200,7 +200,7 @@ TEST_F(FtpClientTest, AskedForAnAccountSendsItOrFailsWithoutOne) {
         ScriptedServer server(steps);
         configure(server.port());
         ftp.setAccount("");
-        EXPECT_EQ(errorText([&] { ftp.Connect(); }), "Need account for login.\r\n");
+        EXPECT_EQ(errorText([&] { ftp.connect(); }), "Need account for login.\r\n");
     }
 }
 
@@ -209,7 +209,7 @@ TEST_F(FtpClientTest, AsksForTheZoneOfNamedServersAndOfServersListingIt) {
         {"Serv-U greeting",
          [] {
              Steps steps = LoginSteps();
-             steps[0] = ScriptedServer::Send("220 Serv-U FTP Server v6.4 ready...\r\n");
+             steps[0] = ScriptedServer::send("220 Serv-U FTP Server v6.4 ready...\r\n");
              return steps;
          }()},
         {"FEAT with SITE ZONE", LoginSteps("211-Extensions:\r\n SITE PSWD;SET; zone ;CHMOD\r\n MDTM\r\n211 End\r\n")},
@@ -217,7 +217,7 @@ TEST_F(FtpClientTest, AsksForTheZoneOfNamedServersAndOfServersListingIt) {
     for (const auto& [name, login] : cases) {
         ScriptedServer server(Then(login, {ScriptedServer::Expect("210 UTC-300\r\n")}));
         configure(server.port());
-        ftp.Connect();
+        ftp.connect();
         EXPECT_EQ(ftp.serverUtcOffset(), -300) << name;
         EXPECT_EQ(linesAfterClose(server).at(5), "SITE ZONE") << name;
     }
@@ -232,10 +232,10 @@ TEST_F(FtpClientTest, UploadsOverAnActiveDataConnectionAnnouncedWithPort) {
     DataPeer peer;
     ScriptedServer server(Then(LoginSteps(), {ScriptedServer::Expect("200 PORT ok.\r\n", peer.onPort()),
                                               ScriptedServer::Expect("150 Opening.\r\n", peer.onStor()),
-                                              ScriptedServer::Send("226 Transfer complete.\r\n")}));
+                                              ScriptedServer::send("226 Transfer complete.\r\n")}));
     configure(server.port());
-    ftp.Connect();
-    ftp.Put(path, "");
+    ftp.connect();
+    ftp.put(path, "");
     EXPECT_EQ(ftp.lastReply().code, 226);
     const auto lines = linesAfterClose(server);
     EXPECT_EQ(peer.target().address, "127.0.0.1");
@@ -253,16 +253,16 @@ TEST_F(FtpClientTest, RefusedStorFailsWithItsTextWithoutAwaitingTheDataConnectio
                                               ScriptedServer::Expect("553 Could not create file.\r\n")}));
     configure(server.port());
     ftp.setListenTimeout(std::chrono::minutes(10));
-    ftp.Connect();
+    ftp.connect();
     try {
-        ftp.Put(temp.file("a.zip"), "a.zip");
+        ftp.put(temp.file("a.zip"), "a.zip");
         FAIL() << "uploaded";
     } catch (const FtpReplyError& e) {
         EXPECT_EQ(std::string(e.what()), "Could not create file.\r\n");
         EXPECT_EQ(e.code(), 553);
     }
-    EXPECT_THROW(TcpSocket::Connect("127.0.0.1", peer.target().port, 5s), SocketError) << "still listening";
-    EXPECT_TRUE(ftp.Connected());
+    EXPECT_THROW(TcpSocket::connect("127.0.0.1", peer.target().port, 5s), SocketError) << "still listening";
+    EXPECT_TRUE(ftp.connected());
 }
 
 TEST_F(FtpClientTest, ServerThatNeverConnectsBackFailsWithAcceptTimedOut) {
@@ -271,8 +271,8 @@ TEST_F(FtpClientTest, ServerThatNeverConnectsBackFailsWithAcceptTimedOut) {
         Then(LoginSteps(), {ScriptedServer::Expect("200 PORT ok.\r\n"), ScriptedServer::Expect("150 Opening.\r\n")}));
     configure(server.port());
     ftp.setListenTimeout(200ms);
-    ftp.Connect();
-    EXPECT_EQ(errorText([&] { ftp.Put(temp.file("a.zip"), "a.zip"); }), "Accept timed out.");
+    ftp.connect();
+    EXPECT_EQ(errorText([&] { ftp.put(temp.file("a.zip"), "a.zip"); }), "Accept timed out.");
 }
 
 TEST_F(FtpClientTest, DataConnectionDroppedEarlyIsNoSuccessEvenWhenTheServerSays226) {
@@ -281,22 +281,22 @@ TEST_F(FtpClientTest, DataConnectionDroppedEarlyIsNoSuccessEvenWhenTheServerSays
     DataPeer peer;
     ScriptedServer server(Then(LoginSteps(), {ScriptedServer::Expect("200 PORT ok.\r\n", peer.onPort()),
                                               ScriptedServer::Expect("150 Opening.\r\n", peer.onStor(1000)),
-                                              ScriptedServer::Send("226 Transfer complete.\r\n")}));
+                                              ScriptedServer::send("226 Transfer complete.\r\n")}));
     configure(server.port());
-    ftp.Connect();
-    EXPECT_EQ(errorText([&] { ftp.Put(path, "big.zip"); }),
+    ftp.connect();
+    EXPECT_EQ(errorText([&] { ftp.put(path, "big.zip"); }),
               "The server closed the data connection before the whole file was sent.");
     EXPECT_EQ(ftp.lastReply().code, 226);
 }
 
 TEST_F(FtpClientTest, ServerThatNeverAnswersFailsAfterTheReplyWait) {
     for (const Steps& steps :
-         {Steps{ScriptedServer::Silent()}, Steps{ScriptedServer::Send(kGreeting), ScriptedServer::Silent()}}) {
+         {Steps{ScriptedServer::Silent()}, Steps{ScriptedServer::send(kGreeting), ScriptedServer::Silent()}}) {
         ScriptedServer server(steps);
         configure(server.port());
         ftp.setTimeouts(NetworkTimeouts{5s, 200ms, 5s});
-        EXPECT_EQ(errorText([&] { ftp.Connect(); }), "Socket Error # 110\r\nConnection timed out");
-        EXPECT_FALSE(ftp.Connected());
+        EXPECT_EQ(errorText([&] { ftp.connect(); }), "Socket Error # 110\r\nConnection timed out");
+        EXPECT_FALSE(ftp.connected());
     }
 }
 
@@ -304,16 +304,16 @@ TEST_F(FtpClientTest, RefusesLineBreaksInNamesBeforeSendingThem) {
     ScriptedServer server(LoginSteps());
     configure(server.port());
     ftp.setUserName("bob\r\nDELE important");
-    EXPECT_EQ(errorText([&] { ftp.Connect(); }), "The FTP user name must not contain CR or LF.");
+    EXPECT_EQ(errorText([&] { ftp.connect(); }), "The FTP user name must not contain CR or LF.");
     ftp.setUserName("bob");
     ftp.setPassword("secret\nword");
-    EXPECT_EQ(errorText([&] { ftp.Connect(); }), "The FTP password must not contain CR or LF.");
+    EXPECT_EQ(errorText([&] { ftp.connect(); }), "The FTP password must not contain CR or LF.");
     ftp.setPassword("secret word");
-    ftp.Connect();
+    ftp.connect();
     test::WriteFile(temp.file("a.zip"), "data");
-    EXPECT_EQ(errorText([&] { ftp.Put(temp.file("a.zip"), "a.zip\r\nDELE important"); }),
+    EXPECT_EQ(errorText([&] { ftp.put(temp.file("a.zip"), "a.zip\r\nDELE important"); }),
               "The FTP remote file name must not contain CR or LF.");
-    EXPECT_EQ(errorText([&] { ftp.SendCmd("NOOP\nDELE important"); }), "The FTP command must not contain CR or LF.");
+    EXPECT_EQ(errorText([&] { ftp.sendCmd("NOOP\nDELE important"); }), "The FTP command must not contain CR or LF.");
     const auto lines = linesAfterClose(server);
     EXPECT_EQ(lines, (std::vector<std::string>{"USER bob", "PASS secret word", "FEAT", "TYPE I", "SYST", "QUIT"}));
 }
@@ -321,46 +321,46 @@ TEST_F(FtpClientTest, RefusesLineBreaksInNamesBeforeSendingThem) {
 TEST_F(FtpClientTest, PutRefusesWhatItCannotSend) {
     ScriptedServer server(LoginSteps());
     configure(server.port());
-    EXPECT_EQ(errorText([&] { ftp.Put(temp.file("a.zip"), "a.zip"); }), "Not Connected");
-    ftp.Connect();
-    EXPECT_EQ(errorText([&] { ftp.Put(temp.path() + "/", ""); }), "The destination filename can not be empty");
-    EXPECT_EQ(errorText([&] { ftp.Put(temp.file("missing.zip"), "missing.zip"); }),
+    EXPECT_EQ(errorText([&] { ftp.put(temp.file("a.zip"), "a.zip"); }), "Not Connected");
+    ftp.connect();
+    EXPECT_EQ(errorText([&] { ftp.put(temp.path() + "/", ""); }), "The destination filename can not be empty");
+    EXPECT_EQ(errorText([&] { ftp.put(temp.file("missing.zip"), "missing.zip"); }),
               "Cannot open file \"" + temp.file("missing.zip") + "\". No such file or directory");
     EXPECT_EQ(linesAfterClose(server).size(), 6u) << "nothing sent for the refused uploads";
 }
 
 TEST_F(FtpClientTest, ConnectRefusesAnEmptyHostABadPortAndASecondConnection) {
-    EXPECT_EQ(errorText([&] { ftp.Connect(); }), "");
+    EXPECT_EQ(errorText([&] { ftp.connect(); }), "");
     ftp.setHost("127.0.0.1");
     ftp.setPort(0);
-    EXPECT_EQ(errorText([&] { ftp.Connect(); }), "");
+    EXPECT_EQ(errorText([&] { ftp.connect(); }), "");
     ftp.setPort(65536 + 21);
-    EXPECT_EQ(errorText([&] { ftp.Connect(); }), "Socket Error # 22\r\nInvalid argument") << "no wrap to port 21";
+    EXPECT_EQ(errorText([&] { ftp.connect(); }), "Socket Error # 22\r\nInvalid argument") << "no wrap to port 21";
     ScriptedServer server(LoginSteps());
     configure(server.port());
-    ftp.Connect();
-    EXPECT_EQ(errorText([&] { ftp.Connect(); }), "Already connected.");
+    ftp.connect();
+    EXPECT_EQ(errorText([&] { ftp.connect(); }), "Already connected.");
 }
 
 TEST_F(FtpClientTest, DisconnectDoesNotWaitLongForTheQuitReplyAndNeverFails) {
     ScriptedServer server(Then(LoginSteps(), {ScriptedServer::Silent()}));
     configure(server.port());
-    ftp.Connect();
-    ftp.Disconnect();
-    EXPECT_FALSE(ftp.Connected());
+    ftp.connect();
+    ftp.disconnect();
+    EXPECT_FALSE(ftp.connected());
     ASSERT_TRUE(server.waitFinished(10s));
     EXPECT_EQ(server.receivedLines().back(), "QUIT");
-    ftp.Disconnect();
+    ftp.disconnect();
 }
 
 TEST_F(FtpClientTest, ServerThatClosedIsNoLongerConnectedOnceItsLastReplyIsRead) {
-    ScriptedServer server(Then(LoginSteps(), {ScriptedServer::Send("421 Timeout.\r\n"), ScriptedServer::Close()}));
+    ScriptedServer server(Then(LoginSteps(), {ScriptedServer::send("421 Timeout.\r\n"), ScriptedServer::Close()}));
     configure(server.port());
-    ftp.Connect();
+    ftp.connect();
     ASSERT_TRUE(server.waitFinished(10s));
-    EXPECT_TRUE(ftp.Connected()) << "the 421 is still unread";
-    EXPECT_EQ(errorText([&] { ftp.SendCmd("NOOP", {200}); }), "Timeout.\r\n");
-    EXPECT_FALSE(ftp.Connected());
+    EXPECT_TRUE(ftp.connected()) << "the 421 is still unread";
+    EXPECT_EQ(errorText([&] { ftp.sendCmd("NOOP", {200}); }), "Timeout.\r\n");
+    EXPECT_FALSE(ftp.connected());
 }
 
 } // namespace

@@ -37,7 +37,7 @@ public:
         return [this](const std::string&) {
             TcpSocket intruder = test::ConnectPeer(target_.address, target_.port, {.localAddress = kIntruderAddress});
             if (serverConnects_) {
-                TcpSocket data = TcpSocket::Connect(target_.address, target_.port, 5s);
+                TcpSocket data = TcpSocket::connect(target_.address, target_.port, 5s);
                 serverReceived_ = ReadToEnd(data);
             }
             intruderReceived_ = ReadToEnd(intruder);
@@ -58,7 +58,7 @@ private:
 };
 
 std::vector<ScriptedServer::Step> UploadScript(DataPort& port, std::vector<ScriptedServer::Step> end) {
-    std::vector<ScriptedServer::Step> steps = {ScriptedServer::Send("220 ready\r\n"),
+    std::vector<ScriptedServer::Step> steps = {ScriptedServer::send("220 ready\r\n"),
                                                ScriptedServer::Expect("230 Logged in.\r\n"),
                                                ScriptedServer::Expect("211 No features.\r\n"),
                                                ScriptedServer::Expect("200 Binary.\r\n"),
@@ -76,7 +76,7 @@ protected:
         ftp.setPort(port);
         ftp.setUserName("bob");
         ftp.setTimeouts(NetworkTimeouts{5s, 5s, 5s});
-        ftp.Connect();
+        ftp.connect();
     }
 
     test::TempDir temp;
@@ -87,11 +87,11 @@ TEST_F(FtpDataPeerTest, AStrangersConnectionIsClosedUnreadAndTheServerGetsTheFil
     const std::string content = test::PatternBytes(300000, 13, 509);
     test::WriteFile(temp.file("202501021405.zip"), content);
     DataPort port(true);
-    ScriptedServer server(UploadScript(port, {ScriptedServer::Send("226 Transfer complete.\r\n")}));
+    ScriptedServer server(UploadScript(port, {ScriptedServer::send("226 Transfer complete.\r\n")}));
     connect(server.port());
-    ftp.Put(OpenRegularFile(temp.file("202501021405.zip")));
+    ftp.put(OpenRegularFile(temp.file("202501021405.zip")));
     EXPECT_EQ(ftp.lastReply().code, 226);
-    ftp.Disconnect();
+    ftp.disconnect();
     ASSERT_TRUE(server.waitFinished(10s));
     EXPECT_TRUE(port.intruderClosed());
     EXPECT_EQ(port.intruderReceived(), "");
@@ -106,12 +106,12 @@ TEST_F(FtpDataPeerTest, OnlyAStrangersConnectionEndsTheWaitAtItsBound) {
     connect(server.port());
     ftp.setListenTimeout(300ms);
     try {
-        ftp.Put(temp.file("a.zip"), "a.zip");
+        ftp.put(temp.file("a.zip"), "a.zip");
         FAIL() << "uploaded";
     } catch (const Error& e) {
         EXPECT_EQ(std::string(e.what()), "Accept timed out.");
     }
-    ftp.Disconnect();
+    ftp.disconnect();
     ASSERT_TRUE(server.waitFinished(10s));
     EXPECT_TRUE(port.intruderClosed());
     EXPECT_EQ(port.intruderReceived(), "");

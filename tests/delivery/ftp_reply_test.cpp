@@ -109,8 +109,8 @@ TEST(FtpReply, SurvivesRandomLines) {
 }
 
 TEST(FtpReply, ReadsWholeRepliesFromAConnectionThatCutsLinesAnywhere) {
-    auto listener = TcpListener::Listen("127.0.0.1", 0);
-    auto client = TcpSocket::Connect("127.0.0.1", listener.port(), 5s);
+    auto listener = TcpListener::listen("127.0.0.1", 0);
+    auto client = TcpSocket::connect("127.0.0.1", listener.port(), 5s);
     auto server = listener.accept(5s);
     ASSERT_TRUE(server.has_value());
     const std::string stream = "120 Soon.\r\n\r\n220-Hi\r\n there\n220 ready\r\n";

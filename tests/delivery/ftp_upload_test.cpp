@@ -42,13 +42,13 @@ TEST_F(FtpUploadTest, UploadedFilesEqualTheLocalOnes) {
         {"small.zip", "PK\x03\x04 a few bytes\r\n\n\x00\xff"s},
         {"large.zip", test::RandomBytes(3 * 1024 * 1024 + 17, 1)},
     };
-    ftp.Connect();
+    ftp.connect();
     for (const auto& [name, content] : files) {
         test::WriteFile(temp.file(name), content);
-        ftp.Put(temp.file(name), name);
+        ftp.put(temp.file(name), name);
         EXPECT_EQ(ftp.lastReply().code, 226) << name;
     }
-    ftp.Disconnect();
+    ftp.disconnect();
     for (const auto& [name, content] : files)
         EXPECT_EQ(test::ReadFile(home + "/" + name), content) << name;
 }
@@ -56,10 +56,10 @@ TEST_F(FtpUploadTest, UploadedFilesEqualTheLocalOnes) {
 TEST_F(FtpUploadTest, RemoteNamesAreRelativeToTheLoginFolder) {
     std::filesystem::create_directory(home + "/archives");
     test::WriteFile(temp.file("202401020304.zip"), "archive");
-    ftp.Connect();
-    ftp.Put(temp.file("202401020304.zip"), "archives/202401020304.zip");
-    ftp.Put(temp.file("202401020304.zip"), "");
-    ftp.Disconnect();
+    ftp.connect();
+    ftp.put(temp.file("202401020304.zip"), "archives/202401020304.zip");
+    ftp.put(temp.file("202401020304.zip"), "");
+    ftp.disconnect();
     EXPECT_EQ(test::ReadFile(home + "/archives/202401020304.zip"), "archive");
     EXPECT_EQ(test::ReadFile(home + "/202401020304.zip"), "archive");
 }
@@ -67,10 +67,10 @@ TEST_F(FtpUploadTest, RemoteNamesAreRelativeToTheLoginFolder) {
 TEST_F(FtpUploadTest, EachRunConnectsUploadsAndDisconnects) {
     for (const std::string name : {"first.zip", "second.zip"}) {
         test::WriteFile(temp.file(name), name);
-        ftp.Connect();
-        ftp.Put(temp.file(name), name);
-        ftp.Disconnect();
-        EXPECT_FALSE(ftp.Connected());
+        ftp.connect();
+        ftp.put(temp.file(name), name);
+        ftp.disconnect();
+        EXPECT_FALSE(ftp.connected());
         EXPECT_EQ(test::ReadFile(home + "/" + name), name);
     }
 }
@@ -78,25 +78,25 @@ TEST_F(FtpUploadTest, EachRunConnectsUploadsAndDisconnects) {
 TEST_F(FtpUploadTest, RefusalsCarryTheServersTexts) {
     ftp.setPassword("wrong");
     try {
-        ftp.Connect();
+        ftp.connect();
         FAIL() << "logged in";
     } catch (const FtpReplyError& e) {
         EXPECT_EQ(e.code(), 530);
         EXPECT_EQ(std::string(e.what()), "Authentication failed.\r\n");
     }
-    EXPECT_FALSE(ftp.Connected());
+    EXPECT_FALSE(ftp.connected());
 
     ftp.setPassword("s3cret pass");
-    ftp.Connect();
+    ftp.connect();
     test::WriteFile(temp.file("a.zip"), "a");
     try {
-        ftp.Put(temp.file("a.zip"), "no/such/folder/a.zip");
+        ftp.put(temp.file("a.zip"), "no/such/folder/a.zip");
         FAIL() << "uploaded";
     } catch (const FtpReplyError& e) {
         EXPECT_EQ(e.code(), 550);
     }
-    ftp.Put(temp.file("a.zip"), "a.zip");
-    ftp.Disconnect();
+    ftp.put(temp.file("a.zip"), "a.zip");
+    ftp.disconnect();
     EXPECT_EQ(test::ReadFile(home + "/a.zip"), "a");
 }
 

@@ -66,7 +66,7 @@ std::string ConnectionFailure(Protocol protocol, int port) {
             smtp.setHost("127.0.0.1");
             smtp.setPort(port);
             smtp.setTimeouts(timeouts);
-            smtp.Connect();
+            smtp.connect();
         } else {
             FtpClient ftp;
             ftp.setHost("127.0.0.1");
@@ -74,7 +74,7 @@ std::string ConnectionFailure(Protocol protocol, int port) {
             ftp.setUserName("bob");
             ftp.setPassword("secret");
             ftp.setTimeouts(timeouts);
-            ftp.Connect();
+            ftp.connect();
         }
     } catch (const Error& e) {
         return e.what();
@@ -101,33 +101,33 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(
         EndlessReply{"SmtpContinuationLines", Protocol::Smtp, {Endless("220-still greeting\r\n")}, kTooManyLines},
         EndlessReply{
-            "SmtpBlankLines", Protocol::Smtp, {ScriptedServer::Send("220-hello\r\n"), Endless("\r\n")}, kTooManyLines},
+            "SmtpBlankLines", Protocol::Smtp, {ScriptedServer::send("220-hello\r\n"), Endless("\r\n")}, kTooManyLines},
         EndlessReply{"SmtpLongLines", Protocol::Smtp, {Endless("220-" + kLongText + "\r\n")}, kTooManyBytes},
         EndlessReply{"SmtpLineWithoutLineFeed",
                      Protocol::Smtp,
-                     {ScriptedServer::Send("220 "), TenMegabytesWithoutLineFeed()},
+                     {ScriptedServer::send("220 "), TenMegabytesWithoutLineFeed()},
                      kLineTooLong},
         EndlessReply{"SmtpContinuationAfterEhlo",
                      Protocol::Smtp,
-                     {ScriptedServer::Send("220 ready\r\n"), ScriptedServer::Expect("250-hello\r\n"),
+                     {ScriptedServer::send("220 ready\r\n"), ScriptedServer::Expect("250-hello\r\n"),
                       Endless("250-SIZE 1000\r\n")},
                      kTooManyLines},
         EndlessReply{"FtpContinuationLines", Protocol::Ftp, {Endless("220-still greeting\r\n")}, kTooManyLines},
         EndlessReply{"FtpGreetingTextLines",
                      Protocol::Ftp,
-                     {ScriptedServer::Send("220-Welcome\r\n"), Endless(" more of the welcome text\r\n")},
+                     {ScriptedServer::send("220-Welcome\r\n"), Endless(" more of the welcome text\r\n")},
                      kTooManyLines},
         EndlessReply{"FtpLongLinesAfterA120",
                      Protocol::Ftp,
-                     {ScriptedServer::Send("120 soon\r\n"), Endless("220-" + kLongText + "\r\n")},
+                     {ScriptedServer::send("120 soon\r\n"), Endless("220-" + kLongText + "\r\n")},
                      kTooManyBytes},
         EndlessReply{"FtpLineWithoutLineFeed",
                      Protocol::Ftp,
-                     {ScriptedServer::Send("220-"), TenMegabytesWithoutLineFeed()},
+                     {ScriptedServer::send("220-"), TenMegabytesWithoutLineFeed()},
                      kLineTooLong},
         EndlessReply{"FtpContinuationAfterUser",
                      Protocol::Ftp,
-                     {ScriptedServer::Send("220 ready\r\n"), ScriptedServer::Expect("331-password\r\n"),
+                     {ScriptedServer::send("220 ready\r\n"), ScriptedServer::Expect("331-password\r\n"),
                       Endless("331-please\r\n")},
                      kTooManyLines}),
     [](const testing::TestParamInfo<EndlessReply>& info) { return info.param.name; });
@@ -147,12 +147,12 @@ TEST(ReplyBound, RepliesRightAtTheBoundsAreTakenIn) {
         {Lines("250-" + wide + "\r\n", 254) + "250 " + std::string(65536 - 254 * 257 - 4, 'e') + "\r\n", 254},
     };
     for (const auto& [reply, capabilities] : ehloReplies) {
-        ScriptedServer server({ScriptedServer::Send("220 ready\r\n"), ScriptedServer::Expect(reply)});
+        ScriptedServer server({ScriptedServer::send("220 ready\r\n"), ScriptedServer::Expect(reply)});
         SmtpClient smtp;
         smtp.setHost("127.0.0.1");
         smtp.setPort(server.port());
         smtp.setTimeouts(NetworkTimeouts{5s, 10s, 5s});
-        smtp.Connect();
+        smtp.connect();
         EXPECT_EQ(smtp.capabilities().size(), capabilities);
     }
 }

@@ -33,7 +33,7 @@ void Configure(SmtpClient& smtp, const S& server, std::chrono::milliseconds repl
 }
 
 std::vector<S::Step> Script(std::vector<S::Step> afterGreeting) {
-    std::vector<S::Step> script = {S::Send("220 sink.example ESMTP\r\n"), S::Expect(kEhloReply)};
+    std::vector<S::Step> script = {S::send("220 sink.example ESMTP\r\n"), S::Expect(kEhloReply)};
     script.insert(script.end(), afterGreeting.begin(), afterGreeting.end());
     return script;
 }
@@ -84,15 +84,15 @@ TEST(SmtpClient, DeliversOneMessage) {
     test::FixedClock clock;
     SmtpClient smtp(&clock);
     Configure(smtp, server);
-    EXPECT_FALSE(smtp.Connected());
-    smtp.Connect();
-    EXPECT_TRUE(smtp.Connected());
+    EXPECT_FALSE(smtp.connected());
+    smtp.connect();
+    EXPECT_TRUE(smtp.connected());
     EXPECT_EQ(smtp.capabilities(), (std::vector<std::string>{"AUTH PLAIN LOGIN", "8BITMIME", "SIZE 1000"}));
-    smtp.Send(Message());
+    smtp.send(Message());
     EXPECT_EQ(smtp.lastReply().code, 250);
     EXPECT_EQ(smtp.lastReply().enhancedCode, "2.0.0");
-    smtp.Disconnect();
-    EXPECT_FALSE(smtp.Connected());
+    smtp.disconnect();
+    EXPECT_FALSE(smtp.connected());
     ASSERT_TRUE(server.waitFinished(5s));
 
     StringWriter message;
@@ -109,49 +109,49 @@ TEST(SmtpClient, DeliversOneMessage) {
 }
 
 TEST(SmtpClient, RefusedGreetingSendsQuitAndCloses) {
-    S server({S::Send("554 5.3.2 No service here\r\n"), S::Expect("221 bye\r\n")});
+    S server({S::send("554 5.3.2 No service here\r\n"), S::Expect("221 bye\r\n")});
     SmtpClient smtp;
     Configure(smtp, server);
     try {
-        smtp.Connect();
+        smtp.connect();
         FAIL() << "connected";
     } catch (const SmtpReplyError& e) {
         EXPECT_EQ(e.text(), "No service here\r\n");
         EXPECT_EQ(e.code(), 554);
         EXPECT_EQ(e.enhancedCode(), "5.3.2");
     }
-    EXPECT_FALSE(smtp.Connected());
+    EXPECT_FALSE(smtp.connected());
     ASSERT_TRUE(server.waitFinished(5s));
     EXPECT_EQ(server.receivedLines(), std::vector<std::string>{"QUIT"});
 }
 
 TEST(SmtpClient, RefusedGreetingFromAServerThatHangsUp) {
-    S server({S::Send("554 go away\r\n"), S::Close()});
+    S server({S::send("554 go away\r\n"), S::Close()});
     SmtpClient smtp;
     Configure(smtp, server);
-    EXPECT_EQ(FailureText([&] { smtp.Connect(); }), "go away\r\n");
-    EXPECT_FALSE(smtp.Connected());
+    EXPECT_EQ(FailureText([&] { smtp.connect(); }), "go away\r\n");
+    EXPECT_FALSE(smtp.connected());
 }
 
 TEST(SmtpClient, FallsBackToHelo) {
-    S server({S::Send("220 old server\r\n"), S::Expect("502 5.5.1 unrecognized\r\n"), S::Expect("250 hello\r\n"),
+    S server({S::send("220 old server\r\n"), S::Expect("502 5.5.1 unrecognized\r\n"), S::Expect("250 hello\r\n"),
               S::Expect("221 bye\r\n")});
     SmtpClient smtp;
     Configure(smtp, server);
-    smtp.Connect();
+    smtp.connect();
     EXPECT_TRUE(smtp.capabilities().empty());
-    smtp.Disconnect();
+    smtp.disconnect();
     ASSERT_TRUE(server.waitFinished(5s));
     EXPECT_EQ(server.receivedLines(), (std::vector<std::string>{"EHLO tester.example", "HELO tester.example", "QUIT"}));
 }
 
 TEST(SmtpClient, RefusedHeloFailsTheConnect) {
-    S server({S::Send("220 old server\r\n"), S::Expect("500 what\r\n"), S::Expect("550 not you\r\n"),
+    S server({S::send("220 old server\r\n"), S::Expect("500 what\r\n"), S::Expect("550 not you\r\n"),
               S::Expect("221 bye\r\n")});
     SmtpClient smtp;
     Configure(smtp, server);
-    EXPECT_EQ(FailureText([&] { smtp.Connect(); }), "not you\r\n");
-    EXPECT_FALSE(smtp.Connected());
+    EXPECT_EQ(FailureText([&] { smtp.connect(); }), "not you\r\n");
+    EXPECT_FALSE(smtp.connected());
     ASSERT_TRUE(server.waitFinished(5s));
     EXPECT_EQ(server.receivedLines().back(), "QUIT");
 }
@@ -161,17 +161,17 @@ TEST(SmtpClient, RefusedRecipientSendsRsetAndNoData) {
                      S::Expect("550 5.1.1 User unknown\r\n"), S::Expect("250 reset\r\n"), S::Expect("221 bye\r\n")}));
     SmtpClient smtp;
     Configure(smtp, server);
-    smtp.Connect();
+    smtp.connect();
     try {
-        smtp.Send(Message());
+        smtp.send(Message());
         FAIL() << "sent";
     } catch (const SmtpReplyError& e) {
         EXPECT_EQ(e.text(), "User unknown\r\n");
         EXPECT_EQ(e.code(), 550);
         EXPECT_EQ(e.enhancedCode(), "5.1.1");
     }
-    EXPECT_TRUE(smtp.Connected()) << "a refusal leaves the connection open";
-    smtp.Disconnect();
+    EXPECT_TRUE(smtp.connected()) << "a refusal leaves the connection open";
+    smtp.disconnect();
     ASSERT_TRUE(server.waitFinished(5s));
     EXPECT_EQ(server.receivedLines(),
               (std::vector<std::string>{"EHLO tester.example", "RSET", "MAIL FROM: <backup@example.com>",
@@ -182,9 +182,9 @@ TEST(SmtpClient, RefusedSenderIsPassedOnWithoutRset) {
     S server(Script({S::Expect("250 ok\r\n"), S::Expect("553 5.1.8 bad sender\r\n"), S::Expect("221 bye\r\n")}));
     SmtpClient smtp;
     Configure(smtp, server);
-    smtp.Connect();
-    EXPECT_EQ(FailureText<SmtpReplyError>([&] { smtp.Send(Message()); }), "bad sender\r\n");
-    smtp.Disconnect();
+    smtp.connect();
+    EXPECT_EQ(FailureText<SmtpReplyError>([&] { smtp.send(Message()); }), "bad sender\r\n");
+    smtp.disconnect();
     ASSERT_TRUE(server.waitFinished(5s));
     EXPECT_EQ(server.receivedLines(),
               (std::vector<std::string>{"EHLO tester.example", "RSET", "MAIL FROM: <backup@example.com>", "QUIT"}));
@@ -196,9 +196,9 @@ TEST(SmtpClient, RefusedEndOfDataSendsRset) {
                      S::Expect("221 bye\r\n")}));
     SmtpClient smtp;
     Configure(smtp, server);
-    smtp.Connect();
-    EXPECT_EQ(FailureText<SmtpReplyError>([&] { smtp.Send(Message()); }), "too big\r\n");
-    smtp.Disconnect();
+    smtp.connect();
+    EXPECT_EQ(FailureText<SmtpReplyError>([&] { smtp.send(Message()); }), "too big\r\n");
+    smtp.disconnect();
     ASSERT_TRUE(server.waitFinished(5s));
     std::vector<std::string> lines = server.receivedLines();
     EXPECT_EQ(std::vector<std::string>(lines.end() - 3, lines.end()), (std::vector<std::string>{".", "RSET", "QUIT"}));
@@ -208,32 +208,32 @@ TEST(SmtpClient, ServerClosingInsteadOfAnsweringQuit) {
     S server(Script({S::Expect(""), S::Close()}));
     SmtpClient smtp;
     Configure(smtp, server);
-    smtp.Connect();
-    EXPECT_EQ(FailureText([&] { smtp.Disconnect(); }), "Connection Closed Gracefully.");
-    EXPECT_FALSE(smtp.Connected());
-    EXPECT_EQ(FailureText([&] { smtp.SendCmd("NOOP"); }), "Not Connected") << "the socket was closed";
+    smtp.connect();
+    EXPECT_EQ(FailureText([&] { smtp.disconnect(); }), "Connection Closed Gracefully.");
+    EXPECT_FALSE(smtp.connected());
+    EXPECT_EQ(FailureText([&] { smtp.sendCmd("NOOP"); }), "Not Connected") << "the socket was closed";
     ASSERT_TRUE(server.waitFinished(5s));
     EXPECT_EQ(server.receivedLines().back(), "QUIT");
 }
 
 TEST(SmtpClient, UnreadRepliesKeepAClosedConnectionConnected) {
-    S server({S::Send("220 ready\r\n"), S::Expect(kEhloReply), S::Send("221 closing now\r\n"), S::Close()});
+    S server({S::send("220 ready\r\n"), S::Expect(kEhloReply), S::send("221 closing now\r\n"), S::Close()});
     SmtpClient smtp;
     Configure(smtp, server);
-    smtp.Connect();
+    smtp.connect();
     ASSERT_TRUE(server.waitFinished(5s));
-    EXPECT_TRUE(smtp.Connected());
-    smtp.Disconnect();
+    EXPECT_TRUE(smtp.connected());
+    smtp.disconnect();
     EXPECT_EQ(smtp.lastReply().text, std::vector<std::string>{"closing now"});
-    EXPECT_FALSE(smtp.Connected());
+    EXPECT_FALSE(smtp.connected());
 }
 
 TEST(SmtpClient, SilentServerEndsInATimeoutWithoutQuit) {
     S server({S::Silent()});
     SmtpClient smtp;
     Configure(smtp, server, 300ms);
-    EXPECT_EQ(FailureText<SocketError>([&] { smtp.Connect(); }), "Socket Error # 110\r\nConnection timed out");
-    EXPECT_FALSE(smtp.Connected());
+    EXPECT_EQ(FailureText<SocketError>([&] { smtp.connect(); }), "Socket Error # 110\r\nConnection timed out");
+    EXPECT_FALSE(smtp.connected());
     ASSERT_TRUE(server.waitFinished(5s)) << "the client closed the connection";
     EXPECT_TRUE(server.receivedLines().empty());
 }
@@ -243,10 +243,10 @@ TEST(SmtpClient, SilenceAfterTheMessageClosesTheConnection) {
                      S::Expect("354 go\r\n"), S::Silent()}));
     SmtpClient smtp;
     Configure(smtp, server, 300ms);
-    smtp.Connect();
-    EXPECT_THROW(smtp.Send(Message()), SocketError);
-    EXPECT_FALSE(smtp.Connected());
-    smtp.Disconnect();
+    smtp.connect();
+    EXPECT_THROW(smtp.send(Message()), SocketError);
+    EXPECT_FALSE(smtp.connected());
+    smtp.disconnect();
     ASSERT_TRUE(server.waitFinished(5s));
     EXPECT_EQ(server.receivedLines().back(), ".") << "no RSET, no QUIT";
 }
@@ -257,11 +257,11 @@ TEST(SmtpClient, BodyLinesThatBeginWithADotAreStuffedOnTheWire) {
                      S::Expect("354 go\r\n"), S::ExpectData("250 queued\r\n"), S::Expect("221 bye\r\n")}));
     SmtpClient smtp;
     Configure(smtp, server);
-    smtp.Connect();
+    smtp.connect();
     MailMessage message = Message();
     message.body = {".hidden line", ".", "..two dots", "no dot", " .blank first", "a . inside", "."};
-    smtp.Send(message);
-    smtp.Disconnect();
+    smtp.send(message);
+    smtp.disconnect();
     ASSERT_TRUE(server.waitFinished(5s));
     const std::vector<std::string> lines = server.receivedLines();
     const auto data = std::find(lines.begin(), lines.end(), "DATA");
@@ -279,13 +279,13 @@ TEST(SmtpClient, UnreadableAttachmentAfterDataClosesWithoutQuit) {
                      S::Expect("354 go\r\n"), S::Silent()}));
     SmtpClient smtp;
     Configure(smtp, server);
-    smtp.Connect();
+    smtp.connect();
     MailMessage message = Message();
     message.attachments.emplace_back(dir.file("202501021405.zip"));
-    EXPECT_EQ(FailureText([&] { smtp.Send(message); }),
+    EXPECT_EQ(FailureText([&] { smtp.send(message); }),
               "Cannot open file \"" + dir.file("202501021405.zip") + "\". No such file or directory");
-    EXPECT_FALSE(smtp.Connected());
-    smtp.Disconnect();
+    EXPECT_FALSE(smtp.connected());
+    smtp.disconnect();
     ASSERT_TRUE(server.waitFinished(5s));
     std::vector<std::string> lines = server.receivedLines();
     std::vector<std::string> afterData(std::find(lines.begin(), lines.end(), "DATA") + 1, lines.end());
@@ -295,18 +295,18 @@ TEST(SmtpClient, UnreadableAttachmentAfterDataClosesWithoutQuit) {
 
 TEST(SmtpClient, MalformedReplies) {
     {
-        S server({S::Send("hello there\r\n"), S::Silent()});
+        S server({S::send("hello there\r\n"), S::Silent()});
         SmtpClient smtp;
         Configure(smtp, server);
-        EXPECT_EQ(FailureText([&] { smtp.Connect(); }), "Reply Code is not valid: hell");
-        EXPECT_FALSE(smtp.Connected());
+        EXPECT_EQ(FailureText([&] { smtp.connect(); }), "Reply Code is not valid: hell");
+        EXPECT_FALSE(smtp.connected());
     }
     {
-        S server({S::Send("220 " + std::string(20000, 'x') + "\r\n"), S::Silent()});
+        S server({S::send("220 " + std::string(20000, 'x') + "\r\n"), S::Silent()});
         SmtpClient smtp;
         Configure(smtp, server);
-        EXPECT_EQ(FailureText([&] { smtp.Connect(); }), "Max line length exceeded.");
-        EXPECT_FALSE(smtp.Connected());
+        EXPECT_EQ(FailureText([&] { smtp.connect(); }), "Max line length exceeded.");
+        EXPECT_FALSE(smtp.connected());
     }
 }
 
@@ -314,42 +314,42 @@ TEST(SmtpClient, LineBreakInAnAddressIsRefusedBeforeSending) {
     S server(Script({S::Expect("221 bye\r\n")}));
     SmtpClient smtp;
     Configure(smtp, server);
-    smtp.Connect();
+    smtp.connect();
     MailMessage message = Message();
     message.recipients.push_back({"c@example.com>\r\nRCPT TO:<x@example.com", ""});
-    EXPECT_EQ(FailureText([&] { smtp.Send(message); }),
+    EXPECT_EQ(FailureText([&] { smtp.send(message); }),
               "The e-mail address \"c@example.com>\\r\\nRCPT TO:<x@example.com\" holds a line break.");
-    smtp.Disconnect();
+    smtp.disconnect();
     ASSERT_TRUE(server.waitFinished(5s));
     EXPECT_EQ(server.receivedLines(), (std::vector<std::string>{"EHLO tester.example", "QUIT"}));
 }
 
 TEST(SmtpClient, RefusalsBeforeAnyExchange) {
     SmtpClient smtp;
-    EXPECT_FALSE(smtp.Connected());
-    EXPECT_EQ(FailureText([&] { smtp.SendCmd("NOOP"); }), "Not Connected");
+    EXPECT_FALSE(smtp.connected());
+    EXPECT_EQ(FailureText([&] { smtp.sendCmd("NOOP"); }), "Not Connected");
     smtp.setAuthType(SmtpAuthentication::None);
-    EXPECT_EQ(FailureText([&] { smtp.Send(Message()); }), "Not Connected");
-    EXPECT_NO_THROW(smtp.Disconnect());
+    EXPECT_EQ(FailureText([&] { smtp.send(Message()); }), "Not Connected");
+    EXPECT_NO_THROW(smtp.disconnect());
 
-    EXPECT_EQ(FailureText([&] { smtp.Connect(); }), "") << "no host: a failure without text";
+    EXPECT_EQ(FailureText([&] { smtp.connect(); }), "") << "no host: a failure without text";
     smtp.setHost("127.0.0.1");
     smtp.setPort(0);
-    EXPECT_EQ(FailureText([&] { smtp.Connect(); }), "") << "port 0";
+    EXPECT_EQ(FailureText([&] { smtp.connect(); }), "") << "port 0";
 
-    smtp.setPort(TcpListener::Listen("127.0.0.1", 0).port()); // closed again at once
-    EXPECT_EQ(FailureText<SocketError>([&] { smtp.Connect(); }), "Socket Error # 111\r\nConnection refused");
+    smtp.setPort(TcpListener::listen("127.0.0.1", 0).port()); // closed again at once
+    EXPECT_EQ(FailureText<SocketError>([&] { smtp.connect(); }), "Socket Error # 111\r\nConnection refused");
 }
 
 TEST(SmtpClient, AlreadyConnectedAndUnsupportedAuthentication) {
     S server(Script({S::Expect("221 bye\r\n")}));
     SmtpClient smtp;
     Configure(smtp, server);
-    smtp.Connect();
-    EXPECT_EQ(FailureText([&] { smtp.Connect(); }), "Already connected.");
+    smtp.connect();
+    EXPECT_EQ(FailureText([&] { smtp.connect(); }), "Already connected.");
     smtp.setAuthType(SmtpAuthentication::Default);
-    EXPECT_EQ(FailureText([&] { smtp.Send(Message()); }), "Authentication is not supported.");
-    smtp.Disconnect();
+    EXPECT_EQ(FailureText([&] { smtp.send(Message()); }), "Authentication is not supported.");
+    smtp.disconnect();
     ASSERT_TRUE(server.waitFinished(5s));
     EXPECT_EQ(server.receivedLines(), (std::vector<std::string>{"EHLO tester.example", "QUIT"})) << "no AUTH";
 }

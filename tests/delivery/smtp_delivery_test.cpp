@@ -80,9 +80,9 @@ protected:
         smtp.setHost("127.0.0.1");
         smtp.setPort(sink_.port());
         smtp.setAuthType(SmtpAuthentication::None);
-        smtp.Connect();
-        smtp.Send(message);
-        smtp.Disconnect();
+        smtp.connect();
+        smtp.send(message);
+        smtp.disconnect();
     }
 
     std::string DateLine() { return "Date: Tue, 4 Mar 2025 02:00:07 -0300"; }

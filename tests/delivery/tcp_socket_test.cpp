@@ -8,15 +8,15 @@ namespace {
 using namespace std::chrono_literals;
 
 TEST(TcpSocket, RefusedConnectionAndUnknownHostGiveSocketErrorTexts) {
-    int freePort = TcpListener::Listen("127.0.0.1", 0).port(); // closed again at once
+    int freePort = TcpListener::listen("127.0.0.1", 0).port(); // closed again at once
     try {
-        TcpSocket::Connect("127.0.0.1", freePort, 5s);
+        TcpSocket::connect("127.0.0.1", freePort, 5s);
         FAIL() << "connected";
     } catch (const SocketError& e) {
         EXPECT_EQ(std::string(e.what()), "Socket Error # 111\r\nConnection refused");
     }
     try {
-        TcpSocket::Connect("no-such-host.invalid", 25, 5s);
+        TcpSocket::connect("no-such-host.invalid", 25, 5s);
         FAIL() << "resolved";
     } catch (const SocketError& e) {
         EXPECT_EQ(std::string(e.what()), "Socket Error # 11001\r\nHost not found.");
@@ -24,23 +24,23 @@ TEST(TcpSocket, RefusedConnectionAndUnknownHostGiveSocketErrorTexts) {
 }
 
 TEST(TcpSocket, RefusesAPortOutside1To65535InsteadOfWrappingRound) {
-    auto listener = TcpListener::Listen("127.0.0.1", 0);
+    auto listener = TcpListener::listen("127.0.0.1", 0);
     for (const int port : {0, -1, 65536, listener.port() + 65536, listener.port() - 65536}) {
         try {
-            TcpSocket::Connect("127.0.0.1", port, 5s);
+            TcpSocket::connect("127.0.0.1", port, 5s);
             ADD_FAILURE() << "connected to port " << port;
         } catch (const SocketError& e) {
             EXPECT_EQ(std::string(e.what()), "Socket Error # 22\r\nInvalid argument") << "port " << port;
         }
     }
     EXPECT_FALSE(listener.accept(0ms).has_value()) << "nothing reached the listener";
-    TcpSocket::Connect("127.0.0.1", listener.port(), 5s);
+    TcpSocket::connect("127.0.0.1", listener.port(), 5s);
     EXPECT_TRUE(listener.accept(5s).has_value());
 }
 
 TEST(TcpSocket, ExchangesBytesAndTimesOutReads) {
-    auto listener = TcpListener::Listen("127.0.0.1", 0);
-    auto client = TcpSocket::Connect("127.0.0.1", listener.port(), 5s);
+    auto listener = TcpListener::listen("127.0.0.1", 0);
+    auto client = TcpSocket::connect("127.0.0.1", listener.port(), 5s);
     auto server = listener.accept(5s);
     ASSERT_TRUE(server.has_value());
     EXPECT_EQ(client.localAddress(), "127.0.0.1");

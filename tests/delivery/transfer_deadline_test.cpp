@@ -27,7 +27,7 @@ const std::string kTimedOut = "Socket Error # 110\r\nConnection timed out";
 // A server-side socket and a peer connected to it with the given receive buffer (0: the system's default).
 struct SocketPair {
     explicit SocketPair(int peerReceiveBuffer) {
-        auto listener = TcpListener::Listen("127.0.0.1", 0);
+        auto listener = TcpListener::listen("127.0.0.1", 0);
         peer =
             test::ConnectPeer("127.0.0.1", listener.port(), {.localAddress = {}, .receiveBuffer = peerReceiveBuffer});
         auto accepted = listener.accept(5s);
@@ -111,7 +111,7 @@ TEST(TransferDeadline, AnFtpUploadToADataPeerThatNeverReadsFailsAfterDataIdle) {
     test::TempDir temp;
     test::WriteFile(temp.file("big.zip"), std::string(16u << 20, 'z'));
     StalledDataPeer peer;
-    ScriptedServer server({ScriptedServer::Send("220 ready\r\n"), ScriptedServer::Expect("230 Logged in.\r\n"),
+    ScriptedServer server({ScriptedServer::send("220 ready\r\n"), ScriptedServer::Expect("230 Logged in.\r\n"),
                            ScriptedServer::Expect("211 No features.\r\n"), ScriptedServer::Expect("200 Binary.\r\n"),
                            ScriptedServer::Expect("215 UNIX Type: L8\r\n"),
                            ScriptedServer::Expect("200 PORT ok.\r\n", peer.onPort()),
@@ -121,8 +121,8 @@ TEST(TransferDeadline, AnFtpUploadToADataPeerThatNeverReadsFailsAfterDataIdle) {
     ftp.setPort(server.port());
     ftp.setUserName("bob");
     ftp.setTimeouts(NetworkTimeouts{5s, 5s, kShortTimeout});
-    ftp.Connect();
-    EXPECT_EQ(FailureText([&] { ftp.Put(temp.file("big.zip"), "big.zip"); }), kTimedOut);
+    ftp.connect();
+    EXPECT_EQ(FailureText([&] { ftp.put(temp.file("big.zip"), "big.zip"); }), kTimedOut);
     peer.release();
 }
 
@@ -130,7 +130,7 @@ TEST(TransferDeadline, AnSmtpServerThatStopsReadingTheMessageFailsItAfterDataIdl
     test::TempDir temp;
     test::WriteFile(temp.file("big.zip"), std::string(8u << 20, 'z'));
     StalledDataPeer peer;
-    ScriptedServer server({ScriptedServer::Send("220 ready\r\n"), ScriptedServer::Expect("250 hello\r\n"),
+    ScriptedServer server({ScriptedServer::send("220 ready\r\n"), ScriptedServer::Expect("250 hello\r\n"),
                            ScriptedServer::Expect("250 reset\r\n"), ScriptedServer::Expect("250 sender ok\r\n"),
                            ScriptedServer::Expect("250 recipient ok\r\n"),
                            ScriptedServer::Expect("354 go ahead\r\n", peer.stall()), ScriptedServer::Silent()});
@@ -139,14 +139,14 @@ TEST(TransferDeadline, AnSmtpServerThatStopsReadingTheMessageFailsItAfterDataIdl
     smtp.setPort(server.port());
     smtp.setAuthType(SmtpAuthentication::None);
     smtp.setTimeouts(NetworkTimeouts{5s, 5s, kShortTimeout});
-    smtp.Connect();
+    smtp.connect();
     MailMessage message;
     message.from.address = "backup@example.com";
     message.recipients = ParseAddressList("dba@example.com");
     message.body = {"backup"};
     message.attachments.emplace_back(std::make_shared<const OpenedFile>(OpenRegularFile(temp.file("big.zip"))));
-    EXPECT_EQ(FailureText([&] { smtp.Send(message); }), kTimedOut);
-    EXPECT_FALSE(smtp.Connected()) << "no command can follow a cut message";
+    EXPECT_EQ(FailureText([&] { smtp.send(message); }), kTimedOut);
+    EXPECT_FALSE(smtp.connected()) << "no command can follow a cut message";
     peer.release();
 }
 

@@ -38,15 +38,15 @@ protected:
 
     void writeSettings(const std::string& database, const std::string& folder, bool verbose) {
         WithSettings(paths.settingsFile, [&](SettingsFile& s) {
-            s.WriteText("DIRECTORYS", "Base", database);
-            s.WriteText("DIRECTORYS", "BackUpDir", folder);
-            s.WriteText("VERBOSEMODE", "Verbose", verbose ? "Checked" : "");
+            s.writeText("DIRECTORYS", "Base", database);
+            s.writeText("DIRECTORYS", "BackUpDir", folder);
+            s.writeText("VERBOSEMODE", "Verbose", verbose ? "Checked" : "");
         });
     }
 
     bool run(bool unattended = false) {
         BackupJob job(JobContext{form, dialogs, monitor, paths, clock, [] {}, {}, {}}, service, currentBackupName);
-        bool result = job.Run(unattended);
+        bool result = job.run(unattended);
         handedOn += job.backupFinished() ? 1 : 0;
         return result;
     }
@@ -159,7 +159,7 @@ TEST_F(BackupJobTest, AMissingLibraryAndAnEmptyDatabasePath) {
 }
 
 TEST_F(BackupJobTest, AnEmptyBackupFolderFailsBeforeTouchingTheMonitor) {
-    monitor.AddMonitorLine("earlier", kNavy, kMonitorLineSize);
+    monitor.addMonitorLine("earlier", kNavy, kMonitorLineSize);
     writeSettings(server->database, "", true);
     EXPECT_FALSE(run());
     EXPECT_EQ(texts(), std::vector<std::string>{"earlier"});
@@ -255,9 +255,9 @@ TEST(BackupJobEmbedded, BacksUpThroughTheEmbeddedServiceManager) {
     test::TempDir dir;
     AppPaths paths{dir.path(), dir.file("tervolen.ini")};
     WithSettings(paths.settingsFile, [&](SettingsFile& s) {
-        s.WriteText("DIRECTORYS", "Base", dir.file("source.fdb"));
-        s.WriteText("DIRECTORYS", "BackUpDir", dir.file("backups"));
-        s.WriteText("VERBOSEMODE", "Verbose", "Checked");
+        s.writeText("DIRECTORYS", "Base", dir.file("source.fdb"));
+        s.writeText("DIRECTORYS", "BackUpDir", dir.file("backups"));
+        s.writeText("VERBOSEMODE", "Verbose", "Checked");
     });
     // Embedded access locks the database file: other test programs must not share it.
     std::filesystem::copy_file(server.embeddedDatabase, dir.file("source.fdb"));
@@ -274,7 +274,7 @@ TEST(BackupJobEmbedded, BacksUpThroughTheEmbeddedServiceManager) {
     service.setLoginPrompt(false);
     std::string name;
     BackupJob job(JobContext{form, dialogs, monitor, paths, clock, [] {}, {}, {}}, service, name);
-    EXPECT_TRUE(job.Run(false));
+    EXPECT_TRUE(job.run(false));
     std::string file = dir.file("backups/202612090510.fbk");
     ASSERT_TRUE(fs::exists(file)) << monitor.paragraph(monitor.size() - 1).text;
     std::string output;

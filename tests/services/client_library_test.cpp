@@ -20,25 +20,25 @@ template <class Action> std::string ClientErrorText(Action action) {
 }
 
 TEST(ClientLibraryCache, MissingLibrary) {
-    EXPECT_EQ(ClientErrorText([] { ClientLibraryCache::Instance().Library("/nonexistent/gds32.so"); }),
+    EXPECT_EQ(ClientErrorText([] { ClientLibraryCache::instance().library("/nonexistent/gds32.so"); }),
               "Can't load library /nonexistent/gds32.so ");
-    EXPECT_EQ(ClientErrorText([] { ClientLibraryCache::Instance().Library(""); }), "Can't load library  ");
+    EXPECT_EQ(ClientErrorText([] { ClientLibraryCache::instance().library(""); }), "Can't load library  ");
 }
 
 TEST(ClientLibraryCache, LibraryWithoutTheClientEntryPoints) {
-    std::string text = ClientErrorText([] { ClientLibraryCache::Instance().Library("libz.so.1"); });
+    std::string text = ClientErrorText([] { ClientLibraryCache::instance().library("libz.so.1"); });
     EXPECT_TRUE(text.starts_with("System Error.  Code: 127.\r\n")) << text;
     EXPECT_NE(text.find("isc_sqlcode"), std::string::npos) << text;
 }
 
 TEST(ClientLibraryCache, ServicesApiLevelWithoutOneOfItsEntryPoints) {
-    std::string text = ClientErrorText([] { ClientLibraryCache::Instance().Library(FAKE_FBCLIENT_NO_QUERY); });
+    std::string text = ClientErrorText([] { ClientLibraryCache::instance().library(FAKE_FBCLIENT_NO_QUERY); });
     EXPECT_TRUE(text.starts_with("System Error.  Code: 127.\r\n")) << text;
     EXPECT_NE(text.find("isc_service_query"), std::string::npos) << text;
 }
 
 TEST(ClientLibraryCache, LibraryBelowTheServicesApiLevelLoadsWithUnboundServiceCalls) {
-    ClientLibrary& library = ClientLibraryCache::Instance().Library(FAKE_FBCLIENT_BASIC);
+    ClientLibrary& library = ClientLibraryCache::instance().library(FAKE_FBCLIENT_BASIC);
     isc::StatusVector status{};
     isc::isc_svc_handle handle = 0;
     const std::string prefix = "Can't find procedure ";
@@ -56,30 +56,30 @@ TEST(ClientLibraryCache, LibraryBelowTheServicesApiLevelLoadsWithUnboundServiceC
 }
 
 TEST(ClientLibraryCache, SameNameIsOneLibraryOtherSpellingIsAnother) {
-    ClientLibrary& first = ClientLibraryCache::Instance().Library(FAKE_FBCLIENT);
-    EXPECT_EQ(&ClientLibraryCache::Instance().Library(FAKE_FBCLIENT), &first);
+    ClientLibrary& first = ClientLibraryCache::instance().library(FAKE_FBCLIENT);
+    EXPECT_EQ(&ClientLibraryCache::instance().library(FAKE_FBCLIENT), &first);
     std::string otherSpelling = std::string(FAKE_FBCLIENT);
     otherSpelling.insert(otherSpelling.rfind('/'), "/.");
-    ClientLibrary& second = ClientLibraryCache::Instance().Library(otherSpelling);
+    ClientLibrary& second = ClientLibraryCache::instance().library(otherSpelling);
     EXPECT_NE(&second, &first);
     EXPECT_EQ(second.name(), otherSpelling);
-    EXPECT_EQ(&ClientLibraryCache::Instance().Library(FAKE_FBCLIENT), &first);
+    EXPECT_EQ(&ClientLibraryCache::instance().library(FAKE_FBCLIENT), &first);
 }
 
 TEST(ClientLibraryCache, FailedLoadIsNotRemembered) {
-    EXPECT_NE(ClientErrorText([] { ClientLibraryCache::Instance().Library("libz.so.1"); }), "no error");
-    EXPECT_NE(ClientErrorText([] { ClientLibraryCache::Instance().Library("libz.so.1"); }), "no error");
+    EXPECT_NE(ClientErrorText([] { ClientLibraryCache::instance().library("libz.so.1"); }), "no error");
+    EXPECT_NE(ClientErrorText([] { ClientLibraryCache::instance().library("libz.so.1"); }), "no error");
 }
 
 TEST(ClientLibraryCache, LibraryThatAppearsAfterAFailedLoadIsLoaded) {
     // Beside the stand-in library, in folders that root may trust.
     test::TempDir dir(std::filesystem::path(FAKE_FBCLIENT).parent_path().string());
     const std::string path = dir.file("libappearing.so");
-    EXPECT_EQ(ClientErrorText([&] { ClientLibraryCache::Instance().Library(path); }),
+    EXPECT_EQ(ClientErrorText([&] { ClientLibraryCache::instance().library(path); }),
               "Can't load library " + path + " ");
     std::filesystem::copy_file(FAKE_FBCLIENT, path);
     std::string loaded;
-    EXPECT_EQ(ClientErrorText([&] { loaded = ClientLibraryCache::Instance().Library(path).name(); }), "no error");
+    EXPECT_EQ(ClientErrorText([&] { loaded = ClientLibraryCache::instance().library(path).name(); }), "no error");
     EXPECT_EQ(loaded, path);
 }
 

@@ -35,7 +35,7 @@ template <class Service> void Connect(Service& service, const FirebirdServer& se
 
 std::vector<std::string> ReadAllOutput(QueryService& service) {
     std::vector<std::string> lines;
-    for (std::string line = service.ReadOutputLine(); !service.outputEnded(); line = service.ReadOutputLine())
+    for (std::string line = service.readOutputLine(); !service.outputEnded(); line = service.readOutputLine())
         lines.push_back(line);
     return lines;
 }
@@ -48,9 +48,9 @@ bool Contains(const std::vector<std::string>& lines, const std::string& part) {
 }
 
 void WaitUntilStopped(QueryService& service) {
-    for (int poll = 0; poll < 600 && service.QueryRunning(); ++poll)
+    for (int poll = 0; poll < 600 && service.queryRunning(); ++poll)
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    EXPECT_FALSE(service.QueryRunning());
+    EXPECT_FALSE(service.queryRunning());
 }
 
 // Runs a backup of the test database through the client; returns the server's output lines.
@@ -61,11 +61,11 @@ std::vector<std::string> BackUp(const std::string& backupFile) {
     backup.databaseName = TheFirebirdServer().database;
     backup.backupFile = {backupFile};
     backup.verbose = true;
-    backup.OpenServiceManager();
-    backup.StartAction();
+    backup.openServiceManager();
+    backup.startAction();
     std::vector<std::string> lines = ReadAllOutput(backup);
     WaitUntilStopped(backup);
-    backup.CloseServiceManager();
+    backup.closeServiceManager();
     return lines;
 }
 
@@ -136,13 +136,13 @@ TEST(FirebirdServices, OutputStaysEndedAndTheServiceStops) {
     Connect(backup, server);
     backup.databaseName = server.database;
     backup.backupFile = {folder.file("quiet.fbk")};
-    backup.OpenServiceManager();
-    backup.StartAction();
+    backup.openServiceManager();
+    backup.startAction();
     std::vector<std::string> lines = ReadAllOutput(backup);
     EXPECT_TRUE(lines.empty()) << lines.front();
-    EXPECT_EQ(backup.ReadOutputLine(), "");
+    EXPECT_EQ(backup.readOutputLine(), "");
     WaitUntilStopped(backup);
-    backup.CloseServiceManager();
+    backup.closeServiceManager();
     EXPECT_TRUE(std::filesystem::exists(folder.file("quiet.fbk")));
 }
 
@@ -152,7 +152,7 @@ TEST(FirebirdServices, WrongPasswordGivesTheServersText) {
     Connect(backup, TheFirebirdServer());
     backup.setParamValue("password", "wrong");
     try {
-        backup.OpenServiceManager();
+        backup.openServiceManager();
         FAIL() << "attached with a wrong password";
     } catch (const ServerError& error) {
         EXPECT_EQ(error.text(), "FrmPrincipal.Backup:\r\n" + error.sqlMessage() + error.serverMessages());
@@ -172,14 +172,14 @@ TEST(FirebirdServices, ServerNameAndLibraryChecks) {
     backup.setServerName("");
     backup.setLibraryName("/nonexistent/libfbclient.so.2");
     try {
-        backup.OpenServiceManager();
+        backup.openServiceManager();
         FAIL() << "no error";
     } catch (const ClientError& error) {
         EXPECT_EQ(error.text(), "Server Name Missing");
     }
     backup.setServerName(TheFirebirdServer().serverName());
     try {
-        backup.OpenServiceManager();
+        backup.openServiceManager();
         FAIL() << "no error";
     } catch (const ClientError& error) {
         EXPECT_EQ(error.text(), "Can't load library /nonexistent/libfbclient.so.2 ");
@@ -202,11 +202,11 @@ TEST(FirebirdServices, RestoreRequestWithTheLoginDialog) {
     restore.verbose = true;
     restore.backupFile = {folder.file("test.fbk")};
     restore.databaseName = {folder.file("restored.fdb")};
-    restore.OpenServiceManager();
-    restore.StartAction();
+    restore.openServiceManager();
+    restore.startAction();
     std::vector<std::string> lines = ReadAllOutput(restore);
     WaitUntilStopped(restore);
-    restore.CloseServiceManager();
+    restore.closeServiceManager();
 
     EXPECT_EQ(dialogs.loginRequests.at(0).database, server.serverName());
     EXPECT_TRUE(Contains(lines, "restoring data for table CUSTOMER")) << lines.size();
@@ -224,10 +224,10 @@ TEST(FirebirdServices, RestoreOverAnExistingDatabaseIsTheServersError) {
     restore.options = {RestoreOption::CreateNewDB};
     restore.backupFile = {folder.file("test.fbk")};
     restore.databaseName = {server.database};
-    restore.OpenServiceManager();
+    restore.openServiceManager();
     EXPECT_EQ(ConnectionsToServer(), 1);
     try {
-        restore.StartAction();
+        restore.startAction();
         ReadAllOutput(restore);
         FAIL() << "restored over the test database";
     } catch (const ServerError& error) {
@@ -258,10 +258,10 @@ TEST(FirebirdServices, RepairRequests) {
         Connect(validation, server);
         validation.databaseName = folder.file("repair.fdb");
         validation.options = options;
-        validation.OpenServiceManager();
-        validation.StartAction();
+        validation.openServiceManager();
+        validation.startAction();
         std::vector<std::string> lines = ReadAllOutput(validation);
-        validation.CloseServiceManager();
+        validation.closeServiceManager();
         return lines;
     };
     using O = ValidationOption;
@@ -288,9 +288,9 @@ TEST(FirebirdServices, RepairOfAMissingDatabaseIsTheServersError) {
     Connect(validation, TheFirebirdServer());
     validation.databaseName = TheFirebirdServer().workDir + "/missing.fdb";
     validation.options = {ValidationOption::ValidateDB};
-    validation.OpenServiceManager();
+    validation.openServiceManager();
     try {
-        validation.StartAction();
+        validation.startAction();
         ReadAllOutput(validation);
         FAIL() << "validated a missing database";
     } catch (const ServerError& error) {
@@ -310,11 +310,11 @@ TEST(FirebirdServices, EmbeddedServiceManagerWithoutServer) {
     backup.databaseName = server.embeddedDatabase;
     backup.backupFile = {folder.file("embedded.fbk")};
     backup.verbose = true;
-    backup.OpenServiceManager();
-    backup.StartAction();
+    backup.openServiceManager();
+    backup.startAction();
     std::vector<std::string> lines = ReadAllOutput(backup);
     WaitUntilStopped(backup);
-    backup.CloseServiceManager();
+    backup.closeServiceManager();
     EXPECT_TRUE(Contains(lines, "writing data for table ITEM"));
     EXPECT_TRUE(std::filesystem::exists(folder.file("embedded.fbk")));
 }

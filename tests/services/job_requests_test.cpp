@@ -42,13 +42,13 @@ std::string Number(int tag, unsigned value) {
 }
 
 // A text item: tag, length as 2 bytes little-endian, the text.
-std::string Text(int tag, const std::string& text) {
+std::string TextItem(int tag, const std::string& text) {
     return Bytes({tag, static_cast<int>(text.size() & 0xFF), static_cast<int>(text.size() >> 8)}) + text;
 }
 
 // The answer to an output line query; an empty text ends the output.
 std::string LineAnswer(const std::string& text) {
-    return Text(62, text) + Bytes({1});
+    return TextItem(62, text) + Bytes({1});
 }
 
 class JobRequestTest : public ::testing::Test {
@@ -71,7 +71,7 @@ protected:
 
     void writeVerbose(bool verbose) {
         WithSettings(paths.settingsFile,
-                     [&](SettingsFile& s) { s.WriteText("VERBOSEMODE", "Verbose", verbose ? "Checked" : ""); });
+                     [&](SettingsFile& s) { s.writeText("VERBOSEMODE", "Verbose", verbose ? "Checked" : ""); });
     }
 
     // Queues the Yes to the warning, the login and the server's output lines (then the end of the output).
@@ -87,8 +87,8 @@ protected:
     JobContext context() {
         return JobContext{form, dialogs, monitor, paths, clock, [this] { ++eventRounds; }, {}, {}};
     }
-    void runRestore() { RestoreJob(context(), restore).Run(); }
-    void runValidation() { ValidationJob(context(), validation).Run(); }
+    void runRestore() { RestoreJob(context(), restore).run(); }
+    void runValidation() { ValidationJob(context(), validation).run(); }
 
     std::vector<std::string> texts() const { return test::MonitorTexts(monitor); }
 
@@ -130,7 +130,7 @@ TEST_P(RestoreRequestTest, TheFormGivesTheRequest) {
     EXPECT_EQ(monitor.paragraph(monitor.size() - 1).text, "=========== Restore Finished =========");
 }
 
-const std::string kFiles = Text(5, "/b/db.fbk") + Text(106, "/d/new.fdb");
+const std::string kFiles = TextItem(5, "/b/db.fbk") + TextItem(106, "/d/new.fdb");
 
 INSTANTIATE_TEST_SUITE_P(
     Rows, RestoreRequestTest,
@@ -146,7 +146,7 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(JobRequestTest, ARestoreFollowsTheMonitorAndShowsTheServersLines) {
-    monitor.AddMonitorLine("an earlier backup line", kNavy, kMonitorLineSize);
+    monitor.addMonitorLine("an earlier backup line", kNavy, kMonitorLineSize);
     script({"gbak:opened file /b/db.fbk", "gbak:finishing, closing, and going home"});
     runRestore();
     EXPECT_EQ(texts(), (std::vector<std::string>{"an earlier backup line", "=========== Restore Started ===========",
@@ -232,7 +232,7 @@ TEST_F(JobRequestTest, RestoreFailuresBeforeTheServerAreTheRedLine) {
                           Case{"0", "", false, "Server Name Missing"},
                           Case{"0", "dbhost", true, "Operation cancelled at user's request."}}) {
         Fake().reset();
-        monitor.ClearMonitor();
+        monitor.clearMonitor();
         dialogs.loginRequests.clear();
         form.setText("LabeledEdPageSize", c.pageSize);
         form.setText("EdServerName", c.serverName);
@@ -258,7 +258,7 @@ TEST_F(JobRequestTest, RestoreFailuresAtTheServerAreTheRedLineAndDetach) {
                           Case{"query", {"attach", "start", "query", "detach"}, 2},
                           Case{"detach", {"attach", "start", "query", "detach"}, 4}}) {
         Fake().reset();
-        monitor.ClearMonitor();
+        monitor.clearMonitor();
         Fake().failCalls = {c.failingCall};
         Fake().sqlCode = -902;
         Fake().serverMessages = {"the server says no"};
@@ -276,7 +276,7 @@ TEST_F(JobRequestTest, RestoreFailuresAtTheServerAreTheRedLineAndDetach) {
 }
 
 TEST_F(JobRequestTest, NoToTheRestoreWarningDoesNothing) {
-    monitor.AddMonitorLine("kept", kNavy, kMonitorLineSize);
+    monitor.addMonitorLine("kept", kNavy, kMonitorLineSize);
     dialogs.answers.push_back(Dialogs::Answer::No);
     runRestore();
     EXPECT_EQ(texts(), std::vector<std::string>{"kept"});
@@ -301,7 +301,7 @@ TEST_P(ValidationRequestTest, TheRowGivesTheOptionsItems) {
     form.setItemIndex("clListaValidation", GetParam().row);
     script({}, false);
     runValidation();
-    EXPECT_EQ(Fake().startRequest, Bytes({3}) + Text(106, "/d/db.fdb") + GetParam().options);
+    EXPECT_EQ(Fake().startRequest, Bytes({3}) + TextItem(106, "/d/db.fdb") + GetParam().options);
     EXPECT_EQ(Fake().calls, (Calls{"attach", "start", "query", "detach"}));
 }
 
@@ -317,7 +317,7 @@ INSTANTIATE_TEST_SUITE_P(Rows, ValidationRequestTest,
                          });
 
 TEST_F(JobRequestTest, AValidationClearsTheMonitorOnceTheServerTookTheRequest) {
-    monitor.AddMonitorLine("an earlier line", kNavy, kMonitorLineSize);
+    monitor.addMonitorLine("an earlier line", kNavy, kMonitorLineSize);
     form.setItemIndex("clListaValidation", 7);
     script({"Summary of validation errors", "more"}, false);
     runValidation();
@@ -350,8 +350,8 @@ TEST_F(JobRequestTest, ValidationFailuresKeepTheEarlierMonitorLines) {
           Case{"start", "/d/db.fdb", "00028", "FrmPrincipal.Validation:", {"attach", "start", "detach"}},
           Case{"", "", "00028", "Start Parameters missing or incorrect", {"attach", "detach"}}}) {
         Fake().reset();
-        monitor.ClearMonitor();
-        monitor.AddMonitorLine("earlier", kNavy, kMonitorLineSize);
+        monitor.clearMonitor();
+        monitor.addMonitorLine("earlier", kNavy, kMonitorLineSize);
         if (*c.failingCall)
             Fake().failCalls = {c.failingCall};
         Fake().serverMessages = {"refused"};
@@ -398,8 +398,8 @@ TEST_F(JobRequestTest, ABadBufferSizeEscapesBeforeAnyContact) {
           Case{"65536", "The output buffer size must be between 1 and 65535 bytes, not 65536"},
           Case{"-5", "The output buffer size must be between 1 and 65535 bytes, not -5"}}) {
         Fake().reset();
-        monitor.ClearMonitor();
-        monitor.AddMonitorLine("earlier", kNavy, kMonitorLineSize);
+        monitor.clearMonitor();
+        monitor.addMonitorLine("earlier", kNavy, kMonitorLineSize);
         form.setText("ValidateBufferEdit", c.text);
         dialogs.answers.push_back(Dialogs::Answer::Yes);
         try {
@@ -456,7 +456,7 @@ TEST_F(ProgramJobTest, TheButtonsStartTheJobsWithTheInitialServiceSettings) {
     form.setItemIndex("clListaValidation", 5);
     script({}, false);
     form.click("JvTranspValidation");
-    EXPECT_EQ(Fake().startRequest, Bytes({3}) + Text(106, "/d/db.fdb") + Number(108, 0x02));
+    EXPECT_EQ(Fake().startRequest, Bytes({3}) + TextItem(106, "/d/db.fdb") + Number(108, 0x02));
     EXPECT_EQ(dialogs.texts("login").size(), 1u) << "the validation asks for no login";
     EXPECT_TRUE(dialogs.texts("error").empty());
 }

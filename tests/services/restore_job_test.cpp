@@ -54,9 +54,9 @@ protected:
 
     void writeSettings(bool verbose) {
         WithSettings(paths.settingsFile, [&](SettingsFile& s) {
-            s.WriteText("DIRECTORYS", "Base", server->database);
-            s.WriteText("DIRECTORYS", "BackupDir", folder.path());
-            s.WriteText("VERBOSEMODE", "Verbose", verbose ? "Checked" : "");
+            s.writeText("DIRECTORYS", "Base", server->database);
+            s.writeText("DIRECTORYS", "BackupDir", folder.path());
+            s.writeText("VERBOSEMODE", "Verbose", verbose ? "Checked" : "");
         });
     }
 
@@ -69,7 +69,7 @@ protected:
         BackupService backup("Backup", "FrmPrincipal");
         backup.setLoginPrompt(false);
         std::string name;
-        EXPECT_TRUE(BackupJob(context(), backup, name).Run(false));
+        EXPECT_TRUE(BackupJob(context(), backup, name).run(false));
         EXPECT_TRUE(fs::exists(folder.file(name))) << name;
         return folder.file(name);
     }
@@ -82,7 +82,7 @@ protected:
         form.setItemIndex("clListaRestore", row);
         dialogs.answers.push_back(Dialogs::Answer::Yes);
         dialogs.logins.push_back(password ? std::optional(LoginFields{"", server->user, *password, ""}) : std::nullopt);
-        RestoreJob(context(), restore).Run();
+        RestoreJob(context(), restore).run();
     }
 
     std::vector<std::string> texts(size_t from = 0) const { return test::MonitorTexts(monitor, from); }
@@ -153,7 +153,7 @@ TEST_F(RestoreJobTest, BackupRestoreAndValidationThroughTheProgramsJobs) {
     form.setText("DBValidateEdit", target);
     form.setItemIndex("clListaValidation", 7);
     dialogs.answers.push_back(Dialogs::Answer::Yes);
-    ValidationJob(context(), validation).Run();
+    ValidationJob(context(), validation).run();
     EXPECT_EQ(texts(0).front(), "======== Validation Started ===========");
     EXPECT_EQ(texts(monitor.size() - 1), std::vector<std::string>{"======== Validation Finished ========="});
     EXPECT_FALSE(hasRedLine()) << texts().at(2);
@@ -168,7 +168,7 @@ TEST_F(RestoreJobTest, ReplaceRestoresOverAnExistingDatabaseAndCreateRefuses) {
     Query(target, "INSERT INTO CUSTOMER VALUES (4, 'Dora Reis', 'Faro'); COMMIT;");
     ASSERT_NE(Query(target, kCustomers), Query(server->database, kCustomers));
 
-    monitor.ClearMonitor();
+    monitor.clearMonitor();
     restoreInto(backupFile, target, 5, server->password);
     std::string error = restoreError();
     EXPECT_TRUE(error.starts_with("FrmPrincipal.Restore:|")) << error;
@@ -177,7 +177,7 @@ TEST_F(RestoreJobTest, ReplaceRestoresOverAnExistingDatabaseAndCreateRefuses) {
     EXPECT_FALSE(restore.active());
     EXPECT_NE(Query(target, kCustomers).find("Dora Reis"), std::string::npos) << "the database was left alone";
 
-    monitor.ClearMonitor();
+    monitor.clearMonitor();
     restoreInto(backupFile, target, 4, server->password);
     EXPECT_FALSE(hasRedLine()) << restoreError();
     EXPECT_EQ(restore.options, RestoreOptions{RestoreOption::Replace});
@@ -189,7 +189,7 @@ TEST_F(RestoreJobTest, PageSizeAndQuietRestore) {
     writeSettings(false);
     form.setText("LabeledEdPageSize", "4096");
     std::string target = folder.file("small-pages.fdb");
-    monitor.ClearMonitor();
+    monitor.clearMonitor();
     restoreInto(backupFile, target, -1, server->password);
     ASSERT_FALSE(hasRedLine()) << restoreError();
     auto lines = texts();
@@ -217,7 +217,7 @@ TEST_F(RestoreJobTest, FailuresEndAsTheRedLine) {
           Case{"missing file", folder.file("missing.fbk"), "0", server->password, "missing.fbk", 1},
           Case{"page size abc", backupFile, "abc", server->password, "'abc' is not a valid integer value|", 0},
           Case{"cancelled login", backupFile, "0", std::nullopt, "Operation cancelled at user's request.|", 1}}) {
-        monitor.ClearMonitor();
+        monitor.clearMonitor();
         dialogs.loginRequests.clear();
         dialogs.logins.clear();
         form.setText("LabeledEdPageSize", c.pageSize);
@@ -237,11 +237,11 @@ TEST_F(RestoreJobTest, RestoreAndValidateFromTheCommandLine) {
     std::string backupFile = backUp();
     std::string target = folder.file("by-cli.fdb");
     WithSettings(paths.settingsFile, [&](SettingsFile& s) {
-        s.WriteText("PROTOCOL", "Type", "TCP/IP");
-        s.WriteText("SERVERNAME", "Name", server->serverName());
-        s.WriteText("CLIENTLIB", "ClientLib", server->clientLibrary);
-        s.WriteText("USERNAME", "UserName", server->user);
-        s.WriteText("PASSWORD", "Pswd", server->password);
+        s.writeText("PROTOCOL", "Type", "TCP/IP");
+        s.writeText("SERVERNAME", "Name", server->serverName());
+        s.writeText("CLIENTLIB", "ClientLib", server->clientLibrary);
+        s.writeText("USERNAME", "UserName", server->user);
+        s.writeText("PASSWORD", "Pswd", server->password);
     });
     auto cli = [&](const std::string& arguments, std::string* output) {
         int status = test::RunCommand(

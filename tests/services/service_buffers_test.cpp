@@ -74,11 +74,11 @@ TEST(ServiceManagerNames, ByProtocol) {
 
 TEST(ServiceRequestItems, TextNumberAndFlagForms) {
     ServiceRequest request;
-    request.AddByte(1);
-    request.AddText(106, std::string(300, 'd'));
-    request.AddText(5, "");
-    request.AddNumber(108, 0x01020304);
-    request.AddFlag(107);
+    request.addByte(1);
+    request.addText(106, std::string(300, 'd'));
+    request.addText(5, "");
+    request.addNumber(108, 0x01020304);
+    request.addFlag(107);
     EXPECT_EQ(request.bytes(), Bytes({1, 106, 0x2C, 0x01}) + std::string(300, 'd') + Bytes({108, 4, 3, 2, 1, 107}));
 }
 

@@ -54,8 +54,8 @@ protected:
     }
 
     void StartBackup() {
-        backup.OpenServiceManager();
-        backup.StartAction();
+        backup.openServiceManager();
+        backup.startAction();
     }
 
     BackupService backup{"Backup", "FrmPrincipal"};
@@ -64,7 +64,7 @@ protected:
 TEST_F(ServiceClientTest, AttachSendsTheManagerNameAndTheParameterBuffer) {
     int attached = 0;
     backup.OnAttach = [&] { ++attached; };
-    backup.OpenServiceManager();
+    backup.openServiceManager();
     EXPECT_TRUE(backup.active());
     EXPECT_EQ(attached, 1);
     EXPECT_EQ(Fake().serviceName, "dbhost:service_mgr");
@@ -74,39 +74,39 @@ TEST_F(ServiceClientTest, AttachSendsTheManagerNameAndTheParameterBuffer) {
 TEST_F(ServiceClientTest, NoUserAndNoPasswordGiveTheVersionBytesAlone) {
     backup.setParamValue("user_name", "");
     backup.setParamValue("password", "");
-    backup.OpenServiceManager();
+    backup.openServiceManager();
     EXPECT_EQ(Fake().attachParams, Bytes({2, 2}));
 }
 
 TEST_F(ServiceClientTest, LocalProtocolNeedsNoServerName) {
     backup.setProtocol(Protocol::Local);
     EXPECT_EQ(backup.serverName(), "");
-    backup.OpenServiceManager();
+    backup.openServiceManager();
     EXPECT_EQ(Fake().serviceName, "service_mgr");
 }
 
 TEST_F(ServiceClientTest, MissingServerNameIsFoundBeforeTheLibraryIsLoaded) {
     backup.setLibraryName("/nonexistent/libfbclient.so.2");
     backup.setServerName("");
-    EXPECT_EQ(ClientErrorText([&] { backup.OpenServiceManager(); }), "Server Name Missing");
+    EXPECT_EQ(ClientErrorText([&] { backup.openServiceManager(); }), "Server Name Missing");
     backup.setServerName("dbhost");
-    EXPECT_EQ(ClientErrorText([&] { backup.OpenServiceManager(); }),
+    EXPECT_EQ(ClientErrorText([&] { backup.openServiceManager(); }),
               "Can't load library /nonexistent/libfbclient.so.2 ");
 }
 
 TEST_F(ServiceClientTest, AttachParameterErrorsStopTheAttach) {
     backup.setParamValue("sys_user_name", "x");
-    EXPECT_EQ(ClientErrorText([&] { backup.OpenServiceManager(); }), "SPB Constant Not supported");
+    EXPECT_EQ(ClientErrorText([&] { backup.openServiceManager(); }), "SPB Constant Not supported");
     EXPECT_TRUE(Fake().calls.empty());
     backup.setParamValue("sys_user_name", "");
-    backup.OpenServiceManager();
+    backup.openServiceManager();
     EXPECT_TRUE(backup.active());
 }
 
 TEST_F(ServiceClientTest, PropertyGuardsWhileAttached) {
     const std::string attachedText = "Cannot perform operation -- service is attached";
-    backup.OpenServiceManager();
-    EXPECT_EQ(ClientErrorText([&] { backup.OpenServiceManager(); }), attachedText);
+    backup.openServiceManager();
+    EXPECT_EQ(ClientErrorText([&] { backup.openServiceManager(); }), attachedText);
     EXPECT_EQ(ClientErrorText([&] { backup.setProtocol(Protocol::TCP); }), "no error");
     EXPECT_EQ(ClientErrorText([&] { backup.setProtocol(Protocol::SPX); }), attachedText);
     EXPECT_EQ(backup.protocol(), Protocol::TCP);
@@ -121,7 +121,7 @@ TEST_F(ServiceClientTest, PropertyGuardsWhileAttached) {
     EXPECT_EQ(Fake().calls, std::vector<std::string>{"attach"});
     backup.setActive(false);
     EXPECT_FALSE(backup.active());
-    EXPECT_EQ(ClientErrorText([&] { backup.CloseServiceManager(); }),
+    EXPECT_EQ(ClientErrorText([&] { backup.closeServiceManager(); }),
               "Cannot perform operation -- service is not attached");
 }
 
@@ -142,10 +142,10 @@ TEST_F(ServiceClientTest, ParamValuesReplaceAppendAndRemove) {
 }
 
 TEST_F(ServiceClientTest, ChangedParamsAreSentAtTheNextAttach) {
-    backup.OpenServiceManager();
-    backup.CloseServiceManager();
+    backup.openServiceManager();
+    backup.closeServiceManager();
     backup.setParamValue("password", "");
-    backup.OpenServiceManager();
+    backup.openServiceManager();
     EXPECT_EQ(Fake().attachParams, Bytes({2, 2, 28, 6}) + "SYSDBA");
 }
 
@@ -155,7 +155,7 @@ TEST_F(ServiceClientTest, OnLoginEditsACopyOfTheParams) {
         EXPECT_EQ(params.size(), 2u);
         params = {"user_name=EDITED"};
     };
-    backup.OpenServiceManager();
+    backup.openServiceManager();
     EXPECT_EQ(backup.params(), std::vector<std::string>{"user_name=EDITED"});
     EXPECT_EQ(Fake().attachParams, Bytes({2, 2, 28, 6}) + "EDITED");
 }
@@ -167,7 +167,7 @@ TEST_F(ServiceClientTest, LoginDialogFillsAndWritesBackTheFields) {
     backup.setServerName("0123456789abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOP");
     backup.setParams({"isc_spb_sql_role_name=ADMIN", "user_name=SYSDBA", "password=old"});
     dialogs.logins.push_back(LoginFields{"", "ALICE", "pw", ""});
-    backup.OpenServiceManager();
+    backup.openServiceManager();
 
     ASSERT_EQ(dialogs.loginRequests.size(), 1u);
     const LoginFields& shown = dialogs.loginRequests[0];
@@ -185,7 +185,7 @@ TEST_F(ServiceClientTest, ShortServerNamesAreShownWhole) {
     backup.LoginDialog = [&](LoginFields& fields) { return dialogs.login(fields); };
     backup.setServerName(std::string(45, 's'));
     dialogs.logins.push_back(LoginFields{});
-    backup.OpenServiceManager();
+    backup.openServiceManager();
     EXPECT_EQ(dialogs.loginRequests.at(0).database, std::string(45, 's'));
 }
 
@@ -194,7 +194,7 @@ TEST_F(ServiceClientTest, CancelledLoginDoesNotAttach) {
     backup.setLoginPrompt(true);
     backup.LoginDialog = [&](LoginFields& fields) { return dialogs.login(fields); };
     dialogs.logins.push_back(std::nullopt);
-    EXPECT_EQ(ClientErrorText([&] { backup.OpenServiceManager(); }), "Operation cancelled at user's request.");
+    EXPECT_EQ(ClientErrorText([&] { backup.openServiceManager(); }), "Operation cancelled at user's request.");
     EXPECT_TRUE(Fake().calls.empty());
     EXPECT_FALSE(backup.active());
 }
@@ -205,7 +205,7 @@ TEST_F(ServiceClientTest, ServerErrorCarriesPathNameSqlMessageAndServerMessages)
     Fake().sqlMessage = "Unsuccessful execution caused by a system error";
     Fake().serverMessages = {"Your user name and password are not defined", "Ask your administrator."};
     try {
-        backup.OpenServiceManager();
+        backup.openServiceManager();
         FAIL() << "no error";
     } catch (const ServerError& error) {
         EXPECT_EQ(error.text(), "FrmPrincipal.Backup:\r\nUnsuccessful execution caused by a system error."
@@ -224,7 +224,7 @@ TEST_F(ServiceClientTest, PathNameJoinsTheNamesThatExist) {
     unnamed.setLoginPrompt(false);
     Fake().failCalls = {"attach"};
     try {
-        unnamed.OpenServiceManager();
+        unnamed.openServiceManager();
         FAIL() << "no error";
     } catch (const ServerError& error) {
         EXPECT_EQ(error.text(), ":\r\n");
@@ -232,11 +232,11 @@ TEST_F(ServiceClientTest, PathNameJoinsTheNamesThatExist) {
 }
 
 TEST_F(ServiceClientTest, FailedDetachStillDetaches) {
-    backup.OpenServiceManager();
+    backup.openServiceManager();
     Fake().failCalls = {"detach"};
     Fake().serverMessages = {"connection lost"};
     try {
-        backup.CloseServiceManager();
+        backup.closeServiceManager();
         FAIL() << "no error";
     } catch (const ServerError& error) {
         EXPECT_EQ(error.text(), "FrmPrincipal.Backup:\r\nconnection lost.\r\n");
@@ -253,7 +253,7 @@ TEST_F(ServiceClientTest, StartSendsTheBuiltRequestAndClearsIt) {
 }
 
 TEST_F(ServiceClientTest, StartNeedsAnAttachedServiceBeforeBuilding) {
-    EXPECT_EQ(ClientErrorText([&] { backup.StartAction(); }), "Cannot perform operation -- service is not attached");
+    EXPECT_EQ(ClientErrorText([&] { backup.startAction(); }), "Cannot perform operation -- service is not attached");
     EXPECT_EQ(backup.pendingAction(), 0);
 }
 
@@ -261,29 +261,29 @@ TEST_F(ServiceClientTest, StartRefusesAnEmptyRequest) {
     ControlService service;
     service.setLibraryName(FAKE_FBCLIENT);
     service.setLoginPrompt(false);
-    service.OpenServiceManager();
-    EXPECT_EQ(ClientErrorText([&] { service.StartAction(); }), "Start Parameters missing or incorrect");
+    service.openServiceManager();
+    EXPECT_EQ(ClientErrorText([&] { service.startAction(); }), "Start Parameters missing or incorrect");
     EXPECT_EQ(Fake().calls, std::vector<std::string>{"attach"});
 }
 
 TEST_F(ServiceClientTest, StartRefusesARequestLongerThan65535Bytes) {
-    backup.OpenServiceManager();
+    backup.openServiceManager();
     // Action 1, database item 3 + n, options item 5, file item 3 + 9.
     backup.databaseName = std::string(65535 - 21, 'd');
     backup.backupFile = {"/b/db.fbk"};
-    backup.StartAction();
+    backup.startAction();
     EXPECT_EQ(Fake().startRequest.size(), 65535u);
     backup.databaseName += 'd';
-    EXPECT_EQ(ClientErrorText([&] { backup.StartAction(); }), "The start request is longer than 65535 bytes");
+    EXPECT_EQ(ClientErrorText([&] { backup.startAction(); }), "The start request is longer than 65535 bytes");
     EXPECT_EQ(Fake().calls, (std::vector<std::string>{"attach", "start"}));
 }
 
 TEST_F(ServiceClientTest, FailedStartDetachesAndReportsTheStartError) {
-    backup.OpenServiceManager();
+    backup.openServiceManager();
     Fake().failCalls = {"start", "detach"};
     Fake().serverMessages = {"start refused"};
     try {
-        backup.StartAction();
+        backup.startAction();
         FAIL() << "no error";
     } catch (const ServerError& error) {
         EXPECT_EQ(error.text(), "FrmPrincipal.Backup:\r\nstart refused.\r\n");
@@ -297,28 +297,28 @@ TEST_F(ServiceClientTest, OutputLinesUntilTheEmptyLine) {
     StartBackup();
     Fake().answers = {Bytes({62, 5, 0}) + "first" + Bytes({1}), Bytes({62, 6, 0}) + "second" + Bytes({1}),
                       Bytes({62, 0, 0, 1})};
-    EXPECT_EQ(backup.ReadOutputLine(), "first");
+    EXPECT_EQ(backup.readOutputLine(), "first");
     EXPECT_FALSE(backup.outputEnded());
-    EXPECT_EQ(backup.ReadOutputLine(), "second");
-    EXPECT_EQ(backup.ReadOutputLine(), "");
+    EXPECT_EQ(backup.readOutputLine(), "second");
+    EXPECT_EQ(backup.readOutputLine(), "");
     EXPECT_TRUE(backup.outputEnded());
     EXPECT_EQ(Fake().queryItems, Bytes({62}));
     EXPECT_EQ(Fake().bufferLength, 32000u);
     size_t calls = Fake().calls.size();
-    EXPECT_EQ(backup.ReadOutputLine(), "");
+    EXPECT_EQ(backup.readOutputLine(), "");
     EXPECT_EQ(Fake().calls.size(), calls);
 }
 
 TEST_F(ServiceClientTest, OutputBeforeAnyRequestIsRefused) {
-    backup.OpenServiceManager();
-    EXPECT_EQ(ClientErrorText([&] { backup.ReadOutputLine(); }), "Query Parameters missing or incorrect");
+    backup.openServiceManager();
+    EXPECT_EQ(ClientErrorText([&] { backup.readOutputLine(); }), "Query Parameters missing or incorrect");
 }
 
 TEST_F(ServiceClientTest, AnswerRunningPastTheBufferIsRefused) {
     backup.setBufferSize(8);
     StartBackup();
     Fake().answers = {Bytes({62, 10, 0}) + "12345678901" + Bytes({1})};
-    EXPECT_EQ(ClientErrorText([&] { backup.ReadOutputLine(); }), "Unexpected Output buffer value");
+    EXPECT_EQ(ClientErrorText([&] { backup.readOutputLine(); }), "Unexpected Output buffer value");
     EXPECT_EQ(Fake().bufferLength, 8u);
 }
 
@@ -332,18 +332,18 @@ TEST_F(ServiceClientTest, TextNotifyGetsEveryLine) {
 }
 
 TEST_F(ServiceClientTest, QueryRunning) {
-    backup.OpenServiceManager();
+    backup.openServiceManager();
     Fake().answers = {Bytes({67, 1, 0, 0, 0, 1}), Bytes({67, 0, 0, 0, 0, 1}), Bytes({62, 0, 0, 1, 0})};
-    EXPECT_TRUE(backup.QueryRunning());
+    EXPECT_TRUE(backup.queryRunning());
     EXPECT_EQ(Fake().queryItems, Bytes({67}));
-    EXPECT_FALSE(backup.QueryRunning());
-    EXPECT_EQ(ClientErrorText([&] { backup.QueryRunning(); }), "Unexpected Output buffer value");
+    EXPECT_FALSE(backup.queryRunning());
+    EXPECT_EQ(ClientErrorText([&] { backup.queryRunning(); }), "Unexpected Output buffer value");
 }
 
 TEST_F(ServiceClientTest, FailedQueryDetaches) {
     StartBackup();
     Fake().failCalls = {"query"};
-    EXPECT_THROW(backup.ReadOutputLine(), ServerError);
+    EXPECT_THROW(backup.readOutputLine(), ServerError);
     EXPECT_FALSE(backup.active());
     EXPECT_EQ(Fake().calls, (std::vector<std::string>{"attach", "start", "query", "detach"}));
 }
@@ -357,7 +357,7 @@ TEST_F(ServiceClientTest, BufferSizeOutsideTheApiRangeIsRefused) {
     backup.setBufferSize(65535);
     StartBackup();
     Fake().answers = {Bytes({62, 0, 0, 1})};
-    backup.ReadOutputLine();
+    backup.readOutputLine();
     EXPECT_EQ(Fake().bufferLength, 65535u);
     backup.setBufferSize(1);
     EXPECT_EQ(backup.bufferSize(), 1);
@@ -368,19 +368,19 @@ TEST_F(ServiceClientTest, DestructionDetachesAnAttachedService) {
         ValidationService validation("Validation", "FrmPrincipal");
         validation.setLibraryName(FAKE_FBCLIENT);
         validation.setLoginPrompt(false);
-        validation.OpenServiceManager();
+        validation.openServiceManager();
     }
     EXPECT_EQ(Fake().calls, (std::vector<std::string>{"attach", "detach"}));
 }
 
 TEST_F(ServiceClientTest, NewLibraryNameBindsTheNewLibrary) {
-    backup.OpenServiceManager();
-    backup.CloseServiceManager();
+    backup.openServiceManager();
+    backup.closeServiceManager();
     backup.setLibraryName(FAKE_FBCLIENT_BASIC);
-    EXPECT_EQ(ClientErrorText([&] { backup.OpenServiceManager(); }),
+    EXPECT_EQ(ClientErrorText([&] { backup.openServiceManager(); }),
               std::string("Can't find procedure isc_service_attach in ") + FAKE_FBCLIENT_BASIC);
     backup.setLibraryName(FAKE_FBCLIENT);
-    backup.OpenServiceManager();
+    backup.openServiceManager();
     EXPECT_TRUE(backup.active());
 }
 

@@ -42,7 +42,7 @@ TEST(BackupRequest, TheExampleByteForByte) {
     backup.backupFile = {"C:\\BKP\\SALES.fbk"};
     backup.options = {BackupOption::IgnoreLimbo};
     backup.verbose = true;
-    backup.BuildStartRequest();
+    backup.buildStartRequest();
     std::string expected = Bytes({0x01, 0x6A, 0x11, 0x00}) + "C:\\DATA\\SALES.FDB" +
                            Bytes({0x6C, 0x02, 0x00, 0x00, 0x00, 0x6B, 0x05, 0x10, 0x00}) + "C:\\BKP\\SALES.fbk";
     EXPECT_EQ(Hex(backup.startRequest()), Hex(expected));
@@ -92,7 +92,7 @@ TEST(BackupRequest, Table) {
         backup.verbose = c.verbose;
         backup.blockingFactor = c.blockingFactor;
         backup.backupFile = c.files;
-        backup.BuildStartRequest();
+        backup.buildStartRequest();
         EXPECT_EQ(Hex(backup.startRequest()), Hex(Bytes({1}) + Text(106, "/d/db.fdb") + c.expectedAfterDatabase))
             << c.what;
     }
@@ -102,7 +102,7 @@ TEST(BackupRequest, EmptyDatabaseNameIsRefusedBeforeTheActionIsSet) {
     BackupService backup;
     backup.backupFile = {"/b/x.fbk"};
     try {
-        backup.BuildStartRequest();
+        backup.buildStartRequest();
         FAIL() << "no error";
     } catch (const ClientError& error) {
         EXPECT_EQ(error.text(), "Start Parameters missing or incorrect");
@@ -116,7 +116,7 @@ TEST(BackupRequest, SizeThatIsNoIntegerNamesTheText) {
     backup.databaseName = "/d/db.fdb";
     backup.backupFile = {"/b/x=1.fbk=100"};
     try {
-        backup.BuildStartRequest();
+        backup.buildStartRequest();
         FAIL() << "no error";
     } catch (const Error& error) {
         EXPECT_EQ(error.text(), "'1.fbk=100' is not a valid integer value");
@@ -132,7 +132,7 @@ TEST(RestoreRequest, EveryItemInOrder) {
     restore.pageBuffers = 2048;
     restore.backupFile = {"/b/x.fbk", "/b/x2.fbk=5000"};
     restore.databaseName = {"/d/new.fdb=100", "", "/d/new2.fdb"};
-    restore.BuildStartRequest();
+    restore.buildStartRequest();
     std::string expected = Bytes({2}) + Number(108, 0x2100) + Bytes({107}) + Number(10, 8192) + Number(9, 2048) +
                            Text(5, "/b/x.fbk") + Text(5, "/b/x2.fbk") + Number(7, 5000) + Text(106, "/d/new.fdb") +
                            Number(11, 100) + Text(106, "/d/new2.fdb");
@@ -145,10 +145,10 @@ TEST(RestoreRequest, OptionBitsAndEmptyLists) {
     restore.options = {RestoreOption::DeactivateIndexes,  RestoreOption::NoShadow, RestoreOption::NoValidityCheck,
                        RestoreOption::OneRelationAtATime, RestoreOption::Replace,  RestoreOption::CreateNewDB,
                        RestoreOption::UseAllSpace};
-    restore.BuildStartRequest();
+    restore.buildStartRequest();
     EXPECT_EQ(Hex(restore.startRequest()), Hex(Bytes({2}) + Number(108, 0x7F00)));
     restore.options.clear();
-    restore.BuildStartRequest();
+    restore.buildStartRequest();
     EXPECT_EQ(Hex(restore.startRequest()), Hex(Bytes({2}) + Number(108, 0)));
 }
 
@@ -157,7 +157,7 @@ TEST(RestoreRequest, DatabaseSizeThatIsNoInteger) {
     restore.backupFile = {"/b/x.fbk"};
     restore.databaseName = {"/d/new.fdb=12x"};
     try {
-        restore.BuildStartRequest();
+        restore.buildStartRequest();
         FAIL() << "no error";
     } catch (const Error& error) {
         EXPECT_EQ(error.text(), "'12x' is not a valid integer value");
@@ -190,7 +190,7 @@ TEST(RepairRequest, Table) {
         ValidationService validation;
         validation.databaseName = "/d/db.fdb";
         validation.options = c.options;
-        validation.BuildStartRequest();
+        validation.buildStartRequest();
         EXPECT_EQ(Hex(validation.startRequest()), Hex(Bytes({3}) + Text(106, "/d/db.fdb") + c.expectedOptions))
             << c.what;
         EXPECT_EQ(validation.pendingAction(), 3);
@@ -200,7 +200,7 @@ TEST(RepairRequest, Table) {
 TEST(RepairRequest, EmptyDatabaseNameIsRefusedAfterTheActionIsSet) {
     ValidationService validation;
     try {
-        validation.BuildStartRequest();
+        validation.buildStartRequest();
         FAIL() << "no error";
     } catch (const ClientError& error) {
         EXPECT_EQ(error.text(), "Start Parameters missing or incorrect");
@@ -214,13 +214,13 @@ TEST(RepairRequest, GlobalActionIsNeverSent) {
     EXPECT_EQ(validation.globalAction, GlobalTransactionAction::CommitGlobal);
     validation.databaseName = "/d/db.fdb";
     validation.globalAction = GlobalTransactionAction::RollbackGlobal;
-    validation.BuildStartRequest();
+    validation.buildStartRequest();
     EXPECT_EQ(validation.startRequest(), Bytes({3}) + Text(106, "/d/db.fdb"));
 }
 
 TEST(ControlService, WritesNoRequest) {
     ControlService service;
-    service.BuildStartRequest();
+    service.buildStartRequest();
     EXPECT_TRUE(service.startRequest().empty());
 }
 

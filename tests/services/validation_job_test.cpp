@@ -44,7 +44,7 @@ protected:
         form.setItemIndex("clListaValidation", row);
         dialogs.answers.push_back(Dialogs::Answer::Yes);
         ValidationJob(JobContext{form, dialogs, monitor, paths, clock, [this] { ++eventRounds; }, {}, {}}, validation)
-            .Run();
+            .run();
     }
 
     std::vector<std::string> texts() const { return test::MonitorTexts(monitor); }
@@ -107,7 +107,7 @@ protected:
 TEST_F(ValidationJobTest, EveryRowTheServerAcceptsValidatesAHealthyDatabase) {
     // CheckDB alone (row 1) is a switch combination that the server refuses; see below.
     for (int row : {0, 2, 3, 4, 5, 6, 7}) {
-        monitor.AddMonitorLine("earlier", kNavy, kMonitorLineSize);
+        monitor.addMonitorLine("earlier", kNavy, kMonitorLineSize);
         eventRounds = 0;
         run(row);
         auto lines = texts();
@@ -146,8 +146,8 @@ TEST_F(ValidationJobTest, ValidateDBDoesNotSweep) {
 
 TEST_F(ValidationJobTest, TheServerRefusesCheckDBAloneAndARequestWithoutOptions) {
     for (int row : {1, -1}) {
-        monitor.ClearMonitor();
-        monitor.AddMonitorLine("earlier", kNavy, kMonitorLineSize);
+        monitor.clearMonitor();
+        monitor.addMonitorLine("earlier", kNavy, kMonitorLineSize);
         validation.options.clear();
         run(row);
         std::string error = errorText("00028");
@@ -174,7 +174,7 @@ TEST_F(ValidationJobTest, ADamagedDatabaseGivesTheServersSummary) {
         file.seekp(static_cast<std::streamoff>(row / pageSize * pageSize));
         file.put(9);
     }
-    monitor.AddMonitorLine("earlier", kNavy, kMonitorLineSize);
+    monitor.addMonitorLine("earlier", kNavy, kMonitorLineSize);
     run(7);
     std::string error = errorText("00028");
     EXPECT_TRUE(error.starts_with("Error Code 00028 Internal System |FrmPrincipal.Validation:|")) << error;
@@ -195,8 +195,8 @@ TEST_F(ValidationJobTest, ConnectionAndDatabaseFailures) {
          {Case{"wrong password", "wrong", copy, "00027", "Your user name and password are not defined"},
           Case{"missing file", server->password, folder.file("missing.fdb"), "00028", "missing.fdb"},
           Case{"empty field", server->password, "", "00028", "Start Parameters missing or incorrect"}}) {
-        monitor.ClearMonitor();
-        monitor.AddMonitorLine("earlier", kNavy, kMonitorLineSize);
+        monitor.clearMonitor();
+        monitor.addMonitorLine("earlier", kNavy, kMonitorLineSize);
         form.setText("EdPswd", c.password);
         form.setText("DBValidateEdit", c.database);
         run(6);

@@ -17,7 +17,7 @@ constexpr auto kWriteTimeout = 10s;
 
 } // namespace
 
-ScriptedServer::Step ScriptedServer::Send(std::string text) {
+ScriptedServer::Step ScriptedServer::send(std::string text) {
     return {Step::Kind::Send, std::move(text), {}};
 }
 
@@ -42,7 +42,7 @@ ScriptedServer::Step ScriptedServer::Silent() {
 }
 
 ScriptedServer::ScriptedServer(std::vector<Step> script) {
-    auto listener = TcpListener::Listen("127.0.0.1", 0);
+    auto listener = TcpListener::listen("127.0.0.1", 0);
     port_ = listener.port();
     thread_ = std::thread([this, listener = std::move(listener), script = std::move(script)]() mutable {
         std::optional<TcpSocket> socket;

@@ -33,7 +33,7 @@ public:
     };
 
     // Sends text as it is (with its own CR LF).
-    static Step Send(std::string text);
+    static Step send(std::string text);
     // Sends text times times, or with times 0 again and again until the client closes or the server stops.
     static Step Repeat(std::string text, std::size_t times = 0);
     // Reads one line and records it, sends answer (nothing when empty), then calls hook with the line.

@@ -78,17 +78,17 @@ TEST_F(AboutBoxTest, ShowsTheLanguageOfTheWindow) {
     for (const char* file : {"ptbr.lng", "deu.lng", "span.lng", "ru.lng"}) {
         SCOPED_TRACE(file);
         LanguageFile language = LanguageFile::Load(std::string(test::kBinaryDir) + "/Lang/" + file);
-        AboutBox box(window, [&](const std::string& text) { return language.Lookup(text); });
+        AboutBox box(window, [&](const std::string& text) { return language.lookup(text); });
         EXPECT_NE(box.windowTitle(), "Tervolen - About");
-        EXPECT_EQ(box.windowTitle().toStdString(), language.Lookup("Tervolen - About"));
+        EXPECT_EQ(box.windowTitle().toStdString(), language.lookup("Tervolen - About"));
         EXPECT_EQ(text(box, "Label1").toStdString(),
-                  language.Lookup("A Definitive Tool for InterBase and Firebird Backups"));
-        QString prefix = QString::fromStdString(language.Lookup("Free Memory Resources "));
+                  language.lookup("A Definitive Tool for InterBase and Firebird Backups"));
+        QString prefix = QString::fromStdString(language.lookup("Free Memory Resources "));
         EXPECT_NE(prefix, "Free Memory Resources ");
         EXPECT_TRUE(QRegularExpression("^" + QRegularExpression::escape(prefix) + "[0-9]+$")
                         .match(text(box, "LbFreeMem"))
                         .hasMatch());
-        EXPECT_TRUE(box.credits().lines().contains(QString::fromStdString(language.Lookup("Thanks to"))));
+        EXPECT_TRUE(box.credits().lines().contains(QString::fromStdString(language.lookup("Thanks to"))));
         box.show();
         QCoreApplication::processEvents();
         EXPECT_EQ(test::CutOffTexts(box), std::set<std::string>{});

@@ -183,7 +183,7 @@ TEST_F(LanguageWindowTest, EachKindOfCaptionIsTranslatedOnceAndDataIsLeftAlone) 
     new QLabel("Label", hidden);
 
     // A second lookup of a translated text would turn it into "Wrong".
-    TranslateComponent(root, LanguageFile::Parse("Label=Beschriftung\nButton=Knopf\nTip=Hinweis\nGroup=Gruppe\n"
+    TranslateComponent(root, LanguageFile::parse("Label=Beschriftung\nButton=Knopf\nTip=Hinweis\nGroup=Gruppe\n"
                                                  "Tab=Reiter\nItem=Eintrag\nColumn=Spalte\nNode=Knoten\n"
                                                  "Hint=Platzhalter\nMenu=Menü\nAction=Befehl\n"
                                                  "Beschriftung=Wrong\nReiter=Wrong\nMenü=Wrong\nEintrag=Wrong\n"));
@@ -298,12 +298,12 @@ protected:
         options.applyLanguageFile = [this](const std::string& file) { loader->apply(file); };
         program = std::make_unique<Program>(
             form, dialogs, monitor, paths, clock, [] {}, std::move(options));
-        program->Startup();
+        program->startup();
         return *program;
     }
     void click(const char* control) { find<QAbstractButton>(control)->click(); }
     std::string stored(const char* section, const char* key) {
-        return SettingsFile::OpenSettings(paths.settingsFile).ReadText(section, key, "");
+        return SettingsFile::openSettings(paths.settingsFile).readText(section, key, "");
     }
 
     AppPaths paths{dir.path(), dir.file("tervolen.ini")};
@@ -330,7 +330,7 @@ TEST_F(LanguageProgramTest, GermanChosenIsShownRememberedAndAppliedAtTheNextStar
     options.applyLanguageFile = [&](const std::string& file) { nextLoader.apply(file); };
     Program nextProgram(
         next.formState(), nextDialogs, nextMonitor, paths, clock, [] {}, std::move(options));
-    nextProgram.Startup();
+    nextProgram.startup();
     EXPECT_EQ(next.formState().text("LbStartBackup"), "Sicherung &starten");
     EXPECT_EQ(next.formState().text("LbInfo"), "Für heute ist keine Sicherung geplant!");
     EXPECT_TRUE(nextDialogs.shown.empty());

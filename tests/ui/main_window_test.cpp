@@ -538,7 +538,7 @@ protected:
         options.registerAutostart = false;
         program = std::make_unique<Program>(
             form, dialogs, monitor, paths, clock, [] {}, std::move(options));
-        program->Startup();
+        program->startup();
         showWindow();
     }
 

@@ -84,7 +84,7 @@ protected:
 
     void appendNumbered(size_t count) {
         for (size_t i = 0; i < count; ++i)
-            log.AppendOutputLine("gbak:    " + std::to_string(i) + " records written");
+            log.appendOutputLine("gbak:    " + std::to_string(i) + " records written");
     }
 
     MonitorLog log;
@@ -99,12 +99,12 @@ TEST_F(MonitorViewTest, IsTheReadOnlyStatusAreaWithAVerticalScrollBar) {
 }
 
 TEST_F(MonitorViewTest, ParagraphsKeepTheirColoursAndSizes) {
-    log.AppendOutputLine("Plain line in the area's own font");
-    log.AddMonitorLine("=========== Started Backup ===========", kFuchsia, kMonitorLineSize);
-    log.AddMonitorLine("Started Backup at Saturday, December 9, 2006, 15:30:12 hour", kGreen, kMonitorLineSize);
-    log.AppendOutputLine("gbak:readied database for backup");
-    log.AddMonitorLine("Processing Please Wait...", kNavy, kMonitorLineSize);
-    log.AddMonitorLine("Error Code 0001A Internal System \rFrmPrincipal.Backup:", kRed, kMonitorLineSize);
+    log.appendOutputLine("Plain line in the area's own font");
+    log.addMonitorLine("=========== Started Backup ===========", kFuchsia, kMonitorLineSize);
+    log.addMonitorLine("Started Backup at Saturday, December 9, 2006, 15:30:12 hour", kGreen, kMonitorLineSize);
+    log.appendOutputLine("gbak:readied database for backup");
+    log.addMonitorLine("Processing Please Wait...", kNavy, kMonitorLineSize);
+    log.addMonitorLine("Error Code 0001A Internal System \rFrmPrincipal.Backup:", kRed, kMonitorLineSize);
     ASSERT_TRUE(WaitFor([&] { return view.paragraphRect(log.size() - 1).isValid(); }));
 
     QImage image = view.viewport()->grab().toImage().convertToFormat(QImage::Format_RGB32);
@@ -144,12 +144,12 @@ TEST_F(MonitorViewTest, FollowsTheEndWhileLinesComeUnlessScrolledAway) {
 
 TEST_F(MonitorViewTest, ScrolledAwayViewKeepsItsLinesWhenTheLogIsTrimmedOrGetsAFirstLine) {
     for (size_t i = 0; i < kMaxMonitorParagraphs; ++i)
-        log.AppendOutputLine(std::to_string(i));
+        log.appendOutputLine(std::to_string(i));
     view.refresh();
     bar()->setValue(100);
 
-    log.AppendOutputLine("trims one");
-    log.InsertFirstLine("ERROR: inserted");
+    log.appendOutputLine("trims one");
+    log.insertFirstLine("ERROR: inserted");
     view.refresh();
 
     EXPECT_EQ(log.paragraph(view.firstVisibleParagraph()).text, "100");
@@ -162,7 +162,7 @@ TEST_F(MonitorViewTest, ClearEmptiesTheView) {
     view.refresh();
     bar()->setValue(3);
 
-    log.ClearMonitor();
+    log.clearMonitor();
     view.refresh();
     EXPECT_EQ(bar()->maximum(), 0);
     EXPECT_FALSE(view.paragraphRect(0).isValid());
@@ -173,9 +173,9 @@ TEST_F(MonitorViewTest, ClearEmptiesTheView) {
 }
 
 TEST_F(MonitorViewTest, SelectedParagraphsAreCopied) {
-    log.AddMonitorLine("first", kFuchsia, 10);
-    log.AddMonitorLine("second", kGreen, 10);
-    log.AddMonitorLine("third", kRed, 10);
+    log.addMonitorLine("first", kFuchsia, 10);
+    log.addMonitorLine("second", kGreen, 10);
+    log.addMonitorLine("third", kRed, 10);
     view.refresh();
     QPointF from = view.paragraphRect(1).center();
     QPointF to = view.paragraphRect(2).center();
@@ -204,7 +204,7 @@ TEST(LedWidgetTest, ShowsTheLampOfTheLog) {
     EXPECT_EQ(led.color(), QColor(128, 255, 0));
     EXPECT_EQ(led.grab().toImage().pixelColor(8, 8), QColor(128, 255, 0));
 
-    log.SetLed(false);
+    log.setLed(false);
     EXPECT_EQ(led.color(), QColor(255, 0, 0));
     EXPECT_EQ(led.grab().toImage().pixelColor(8, 8), QColor(255, 0, 0));
 }
