@@ -47,7 +47,9 @@ constexpr const char* kStream = "250-first\r\nab\r\n250 last\r\n";
 
 TEST(CommandSession, EndsEachReplyByTheRuleItIsGiven) {
     {
-        auto [server, session] = SessionPair();
+        Pair pair = SessionPair();
+        TcpSocket& server = pair.server;
+        CommandSession& session = pair.session;
         server.writeAll(kStream, 5s);
         SmtpReply first;
         session.readReply(first, AddSmtpReplyLine, 5s);
@@ -58,7 +60,9 @@ TEST(CommandSession, EndsEachReplyByTheRuleItIsGiven) {
         EXPECT_EQ(second.text, (std::vector<std::string>{"last"}));
     }
     {
-        auto [server, session] = SessionPair();
+        Pair pair = SessionPair();
+        TcpSocket& server = pair.server;
+        CommandSession& session = pair.session;
         server.writeAll(kStream, 5s);
         FtpReply reply;
         session.readReply(reply, AddFtpReplyLine, 5s);
@@ -68,7 +72,9 @@ TEST(CommandSession, EndsEachReplyByTheRuleItIsGiven) {
 }
 
 TEST(CommandSession, SendsCommandLinesAndRefusesOnesHoldingALineBreak) {
-    auto [server, session] = SessionPair();
+    Pair pair = SessionPair();
+    TcpSocket& server = pair.server;
+    CommandSession& session = pair.session;
     session.sendCommand("NOOP", 5s);
     EXPECT_EQ(Received(server), "NOOP\r\n");
     for (const std::string line : {"NOOP\r\nQUIT", "NOOP\nQUIT", "NOOP\r"})
@@ -93,7 +99,9 @@ void PrintTo(const BrokenReply& reply, std::ostream* out) {
 class CommandSessionBrokenReply : public testing::TestWithParam<BrokenReply> {};
 
 TEST_P(CommandSessionBrokenReply, FailsWithItsTextAndClosesTheConnection) {
-    auto [server, session] = SessionPair(ReplyLimits{3, 20});
+    Pair pair = SessionPair(ReplyLimits{3, 20});
+    TcpSocket& server = pair.server;
+    CommandSession& session = pair.session;
     server.writeAll(GetParam().bytes, 5s);
     FtpReply reply;
     EXPECT_EQ(FailureText([&] { session.readReply(reply, AddFtpReplyLine, 5s); }), GetParam().error);
@@ -113,7 +121,9 @@ INSTANTIATE_TEST_SUITE_P(Replies, CommandSessionBrokenReply,
                          [](const testing::TestParamInfo<BrokenReply>& info) { return info.param.name; });
 
 TEST(CommandSession, ThePeersHangUpClosesTheConnectionOnceItsLastBytesAreRead) {
-    auto [server, session] = SessionPair();
+    Pair pair = SessionPair();
+    TcpSocket& server = pair.server;
+    CommandSession& session = pair.session;
     server.writeAll("221 bye\r\n", 5s);
     server.close();
     EXPECT_TRUE(session.connected()) << "the 221 is still unread";
