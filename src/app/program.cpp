@@ -41,11 +41,11 @@ Program::Program(FormState& form, Dialogs& dialogs, MonitorLog& monitor, AppPath
       schedule_(form, clock, paths_.settingsFile) {
     backup_.setProtocol(Protocol::TCP);
     backup_.setLoginPrompt(false);
-    backup_.LoginDialog = [this](LoginFields& fields) { return dialogs_.login(fields); };
+    backup_.loginDialog = [this](LoginFields& fields) { return dialogs_.login(fields); };
     restore_.setProtocol(Protocol::TCP);
     restore_.setLoginPrompt(true);
     restore_.options = {RestoreOption::CreateNewDB};
-    restore_.LoginDialog = [this](LoginFields& fields) { return dialogs_.login(fields); };
+    restore_.loginDialog = [this](LoginFields& fields) { return dialogs_.login(fields); };
     validation_.setProtocol(Protocol::TCP);
     validation_.setLoginPrompt(false);
     validation_.globalAction = GlobalTransactionAction::CommitGlobal;

@@ -185,7 +185,7 @@ void ServiceClient::runLoginStep() {
 }
 
 void ServiceClient::runLoginDialog() {
-    if (!LoginDialog)
+    if (!loginDialog)
         throw std::logic_error("A service that prompts for its login needs a login dialog");
     LoginFields fields;
     fields.database = ShortenedDatabase(serverName_);
@@ -193,7 +193,7 @@ void ServiceClient::runLoginDialog() {
         fields.userName = ValueAfterEquals(params_[static_cast<size_t>(user)]);
     if (int role = FindLoginLine(params_, "sql_role_name"); role >= 0)
         fields.role = ValueAfterEquals(params_[static_cast<size_t>(role)]);
-    if (!LoginDialog(fields))
+    if (!loginDialog(fields))
         throw ClientError("Operation cancelled at user's request.");
     std::vector<std::string> params = params_;
     WriteLoginLine(params, "user_name", fields.userName);

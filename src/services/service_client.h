@@ -64,7 +64,7 @@ public:
     std::function<void(std::vector<std::string>& params)> OnLogin;
     // The login dialog ("Database login"); returns false when cancelled. Needed when LoginPrompt is
     // set and OnLogin is not.
-    std::function<bool(LoginFields& fields)> LoginDialog;
+    std::function<bool(LoginFields& fields)> loginDialog;
 
 protected:
     void checkActive() const;

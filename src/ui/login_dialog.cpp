@@ -28,7 +28,7 @@ QString ShortDatabaseName(const QString& name) {
     return name.left(kShownHead) + "..." + name.right(kShownTail);
 }
 
-TfrmFIBDBLoginDlg::TfrmFIBDBLoginDlg(const LoginFields& fields, QWidget* parent)
+LoginDialog::LoginDialog(const LoginFields& fields, QWidget* parent)
     : QDialog(parent), databaseName_(fields.database), database_(new QLabel(this)), userName_(new QLineEdit(this)),
       password_(new QLineEdit(this)), role_(new QLineEdit(this)), ok_(new QPushButton("&OK", this)),
       cancel_(new QPushButton("&Cancel", this)) {
@@ -67,12 +67,12 @@ TfrmFIBDBLoginDlg::TfrmFIBDBLoginDlg(const LoginFields& fields, QWidget* parent)
     password_->setFocus();
 }
 
-LoginFields TfrmFIBDBLoginDlg::fields() const {
+LoginFields LoginDialog::fields() const {
     return {databaseName_, userName_->text().toStdString(), password_->text().toStdString(),
             role_->text().toStdString()};
 }
 
-void TfrmFIBDBLoginDlg::showEvent(QShowEvent* event) {
+void LoginDialog::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
     password_->setFocus();
 }

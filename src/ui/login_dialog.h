@@ -16,11 +16,11 @@ QString ShortDatabaseName(const QString& name);
 
 // The database login dialog (frmFIBDBLoginDlg): user name, password and role for the named database.
 // The password field starts empty and has the focus.
-class TfrmFIBDBLoginDlg : public QDialog {
+class LoginDialog : public QDialog {
     Q_OBJECT
 
 public:
-    explicit TfrmFIBDBLoginDlg(const LoginFields& fields, QWidget* parent = nullptr);
+    explicit LoginDialog(const LoginFields& fields, QWidget* parent = nullptr);
 
     // The fields as the user left them.
     LoginFields fields() const;

@@ -62,7 +62,7 @@ Dialogs::Answer QtDialogs::askYesNoCancel(const std::string& text) {
 }
 
 bool QtDialogs::login(LoginFields& fields) {
-    TfrmFIBDBLoginDlg dialog(fields, owner());
+    LoginDialog dialog(fields, owner());
     if (dialog.exec() != QDialog::Accepted)
         return false;
     fields = dialog.fields();

@@ -197,7 +197,7 @@ TEST(FirebirdServices, RestoreRequestWithTheLoginDialog) {
     restore.setProtocol(Protocol::TCP);
     restore.setLibraryName(server.clientLibrary);
     restore.setServerName(server.serverName());
-    restore.LoginDialog = [&](LoginFields& fields) { return dialogs.login(fields); };
+    restore.loginDialog = [&](LoginFields& fields) { return dialogs.login(fields); };
     restore.options = {RestoreOption::CreateNewDB};
     restore.verbose = true;
     restore.backupFile = {folder.file("test.fbk")};

@@ -64,7 +64,7 @@ protected:
         writeVerbose(true);
         restore.setProtocol(Protocol::TCP);
         restore.options = {RestoreOption::CreateNewDB};
-        restore.LoginDialog = [this](LoginFields& fields) { return dialogs.login(fields); };
+        restore.loginDialog = [this](LoginFields& fields) { return dialogs.login(fields); };
         validation.setProtocol(Protocol::TCP);
         validation.setLoginPrompt(false);
     }

@@ -49,7 +49,7 @@ protected:
         writeSettings(true);
         restore.setProtocol(Protocol::TCP);
         restore.options = {RestoreOption::CreateNewDB};
-        restore.LoginDialog = [this](LoginFields& fields) { return dialogs.login(fields); };
+        restore.loginDialog = [this](LoginFields& fields) { return dialogs.login(fields); };
     }
 
     void writeSettings(bool verbose) {

@@ -163,7 +163,7 @@ TEST_F(ServiceClientTest, OnLoginEditsACopyOfTheParams) {
 TEST_F(ServiceClientTest, LoginDialogFillsAndWritesBackTheFields) {
     test::ScriptedDialogs dialogs;
     backup.setLoginPrompt(true);
-    backup.LoginDialog = [&](LoginFields& fields) { return dialogs.login(fields); };
+    backup.loginDialog = [&](LoginFields& fields) { return dialogs.login(fields); };
     backup.setServerName("0123456789abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOP");
     backup.setParams({"isc_spb_sql_role_name=ADMIN", "user_name=SYSDBA", "password=old"});
     dialogs.logins.push_back(LoginFields{"", "ALICE", "pw", ""});
@@ -182,7 +182,7 @@ TEST_F(ServiceClientTest, LoginDialogFillsAndWritesBackTheFields) {
 TEST_F(ServiceClientTest, ShortServerNamesAreShownWhole) {
     test::ScriptedDialogs dialogs;
     backup.setLoginPrompt(true);
-    backup.LoginDialog = [&](LoginFields& fields) { return dialogs.login(fields); };
+    backup.loginDialog = [&](LoginFields& fields) { return dialogs.login(fields); };
     backup.setServerName(std::string(45, 's'));
     dialogs.logins.push_back(LoginFields{});
     backup.openServiceManager();
@@ -192,7 +192,7 @@ TEST_F(ServiceClientTest, ShortServerNamesAreShownWhole) {
 TEST_F(ServiceClientTest, CancelledLoginDoesNotAttach) {
     test::ScriptedDialogs dialogs;
     backup.setLoginPrompt(true);
-    backup.LoginDialog = [&](LoginFields& fields) { return dialogs.login(fields); };
+    backup.loginDialog = [&](LoginFields& fields) { return dialogs.login(fields); };
     dialogs.logins.push_back(std::nullopt);
     EXPECT_EQ(ClientErrorText([&] { backup.openServiceManager(); }), "Operation cancelled at user's request.");
     EXPECT_TRUE(Fake().calls.empty());

@@ -21,7 +21,7 @@ namespace {
 
 TEST(LoginDialogTest, ShowsTheFieldsWithThePasswordEmptyAndFocused) {
     LoginFields fields{"localhost:/var/lib/firebird/data/employee.fdb", "SYSDBA", "secret", "RDB$ADMIN"};
-    TfrmFIBDBLoginDlg dialog(fields);
+    LoginDialog dialog(fields);
     EXPECT_EQ(dialog.windowTitle(), "Database login");
     EXPECT_EQ(dialog.databaseLabel()->text(), "localhost:/var/lib/firebird/data/employee.fdb");
     EXPECT_EQ(dialog.userNameEdit()->text(), "SYSDBA");
@@ -117,7 +117,7 @@ TEST(QtDialogsTest, LoginReturnsTheFieldsOnOkAndFalseOnCancel) {
     QtDialogs dialogs;
     LoginFields fields{"employee", "SYSDBA", "", ""};
     AnswerNextDialog([](QDialog& dialog) {
-        auto& login = static_cast<TfrmFIBDBLoginDlg&>(dialog);
+        auto& login = static_cast<LoginDialog&>(dialog);
         login.passwordEdit()->setText("masterkey");
         login.okButton()->click();
     });
@@ -125,7 +125,7 @@ TEST(QtDialogsTest, LoginReturnsTheFieldsOnOkAndFalseOnCancel) {
     EXPECT_EQ(fields.userName, "SYSDBA");
     EXPECT_EQ(fields.password, "masterkey");
 
-    AnswerNextDialog([](QDialog& dialog) { static_cast<TfrmFIBDBLoginDlg&>(dialog).cancelButton()->click(); });
+    AnswerNextDialog([](QDialog& dialog) { static_cast<LoginDialog&>(dialog).cancelButton()->click(); });
     EXPECT_FALSE(dialogs.login(fields));
     EXPECT_EQ(fields.password, "masterkey");
 }
