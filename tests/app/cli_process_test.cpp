@@ -1,5 +1,6 @@
 // tervolen-cli and the window program as processes, where no server is needed: a settings file named but
 // missing, and the ends of both programs on the termination signals.
+#include "child_process.h"
 #include "temp_dir.h"
 #include "test_config.h"
 
@@ -41,62 +42,6 @@ TEST(CliProcess, AMissingSettingsFileIsAUsageErrorAndIsNotCreated) {
     }
 }
 
-// A program started with its standard output on a pipe; killed at the end if it is still running.
-class Child {
-public:
-    explicit Child(std::vector<std::string> arguments) {
-        int fds[2];
-        EXPECT_EQ(::pipe(fds), 0);
-        pid_ = ::fork();
-        if (pid_ == 0) {
-            ::dup2(fds[1], STDOUT_FILENO);
-            ::close(fds[0]);
-            ::close(fds[1]);
-            std::vector<char*> argv;
-            for (std::string& argument : arguments)
-                argv.push_back(argument.data());
-            argv.push_back(nullptr);
-            ::execv(argv[0], argv.data());
-            ::_exit(127);
-        }
-        ::close(fds[1]);
-        out_.reset(::fdopen(fds[0], "r"));
-    }
-    Child(const Child&) = delete;
-    Child& operator=(const Child&) = delete;
-    ~Child() {
-        if (pid_ > 0) {
-            ::kill(pid_, SIGKILL);
-            ::waitpid(pid_, nullptr, 0);
-        }
-    }
-
-    std::string line() {
-        char buffer[4096];
-        return std::fgets(buffer, sizeof buffer, out_.get()) != nullptr ? buffer : "";
-    }
-
-    // "exit N" or "signal N" once it ended; "still running" when it has not ended within a minute.
-    std::string ending() {
-        for (int i = 0; i < 6000; ++i) {
-            int status = 0;
-            if (::waitpid(pid_, &status, WNOHANG) == pid_) {
-                pid_ = -1;
-                return WIFEXITED(status) ? "exit " + std::to_string(WEXITSTATUS(status))
-                                         : "signal " + std::to_string(WTERMSIG(status));
-            }
-            std::this_thread::sleep_for(std::chrono::milliseconds(10));
-        }
-        return "still running";
-    }
-
-    pid_t pid() const { return pid_; }
-
-private:
-    pid_t pid_ = -1;
-    std::unique_ptr<FILE, int (*)(FILE*)> out_{nullptr, &std::fclose};
-};
-
 constexpr int kTerminationSignals[] = {SIGINT, SIGTERM, SIGHUP};
 
 TEST(CliProcess, TheSchedulerEndsCleanlyOnEachTerminationSignal) {
@@ -105,7 +50,7 @@ TEST(CliProcess, TheSchedulerEndsCleanlyOnEachTerminationSignal) {
         test::WriteFile(dir.file("tervolen.ini"), "");
         // An open folder makes the scheduler print its warning at once: the line shows it has started.
         fs::permissions(dir.path(), fs::perms::all);
-        Child cli({TERVOLEN_CLI, "run", "--settings", dir.file("tervolen.ini")});
+        test::ChildProcess cli({TERVOLEN_CLI, "run", "--settings", dir.file("tervolen.ini")});
         ASSERT_NE(cli.line(), "") << strsignal(signal);
         ::kill(cli.pid(), signal);
         EXPECT_EQ(cli.ending(), "exit 0") << strsignal(signal);
@@ -117,7 +62,7 @@ TEST(WindowProgram, EndsCleanlyOnEachTerminationSignal) {
         // A copy keeps its settings file and lock beside itself, away from the build folder.
         test::TempDir dir;
         fs::copy_file(test::kTervolen, dir.file("tervolen"));
-        Child window({dir.file("tervolen")});
+        test::ChildProcess window({dir.file("tervolen")});
         // The instance lock is taken once the program handles the signals itself.
         const std::string lock = dir.file(".tervolen.ini.lock");
         for (int i = 0; i < 6000 && !fs::exists(lock); ++i)

@@ -3,6 +3,7 @@
 #include "core/folder_safety.h"
 #include "core/headless_form.h"
 #include "core/settings_file.h"
+#include "child_process.h"
 #include "fixed_clock.h"
 #include "scripted_dialogs.h"
 #include "temp_dir.h"
@@ -49,56 +50,6 @@ TEST(HardenedBuild, ExecutablesCarryTheHardeningOfTheirBuild) {
     }
 }
 
-// A started child process whose standard output is read line by line.
-class Child {
-public:
-    explicit Child(const std::vector<std::string>& arguments) {
-        int fds[2];
-        if (::pipe(fds) != 0)
-            throw std::runtime_error("pipe failed");
-        pid_ = ::fork();
-        if (pid_ == 0) {
-            ::dup2(fds[1], STDOUT_FILENO);
-            ::close(fds[0]);
-            ::close(fds[1]);
-            std::vector<char*> argv;
-            for (const std::string& argument : arguments)
-                argv.push_back(const_cast<char*>(argument.c_str()));
-            argv.push_back(nullptr);
-            ::execv(argv[0], argv.data());
-            ::_exit(127);
-        }
-        ::close(fds[1]);
-        out_.reset(::fdopen(fds[0], "r"));
-    }
-    Child(const Child&) = delete;
-    Child& operator=(const Child&) = delete;
-    ~Child() {
-        if (pid_ > 0)
-            stop();
-    }
-
-    pid_t pid() const { return pid_; }
-
-    // The next line of its output; empty at its end.
-    std::string line() {
-        char buffer[4096];
-        return std::fgets(buffer, sizeof buffer, out_.get()) != nullptr ? buffer : "";
-    }
-
-    // Sends SIGTERM and returns the exit status.
-    int stop() {
-        ::kill(pid_, SIGTERM);
-        int status = 0;
-        ::waitpid(pid_, &status, 0);
-        pid_ = -1;
-        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    }
-
-private:
-    pid_t pid_ = -1;
-    std::unique_ptr<FILE, int (*)(FILE*)> out_{nullptr, &std::fclose};
-};
 
 std::string ProcFileLine(pid_t pid, const std::string& file, const std::string& start) {
     std::ifstream in("/proc/" + std::to_string(pid) + "/" + file);
@@ -116,13 +67,13 @@ TEST(HardenedProcess, TheSchedulerRunsWithUmask077AndNoCoreFiles) {
     test::WriteFile(dir.file("tervolen.ini"), "");
     fs::permissions(dir.file("tervolen.ini"), fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read |
                                                   fs::perms::others_read);
-    Child cli({test::kTervolenCli, "run", "--settings", dir.file("tervolen.ini")});
+    test::ChildProcess cli({test::kTervolenCli, "run", "--settings", dir.file("tervolen.ini")});
     const std::string first = cli.line();
     ASSERT_NE(first.find(AnyoneMayWriteWarning(dir.path())), std::string::npos) << first;
     EXPECT_EQ(ProcFileLine(cli.pid(), "status", "Umask:"), "Umask:\t0077");
     const std::string limit = ProcFileLine(cli.pid(), "limits", "Max core file size");
     EXPECT_NE(limit.find(" 0                    0 "), std::string::npos) << limit;
-    EXPECT_EQ(cli.stop(), 0);
+    EXPECT_EQ(cli.stop(), "exit 0");
     EXPECT_EQ(fs::status(dir.file("tervolen.ini")).permissions() & fs::perms::mask,
               fs::perms::owner_read | fs::perms::owner_write);
 }
