@@ -56,11 +56,15 @@ void CheckLibraryTrustedByRoot(const std::string& name) {
     }
     if (!resolved)
         RefuseLibrary(name, std::strerror(errno));
-    for (std::string entry = resolved.get();; entry = entry.substr(0, std::max<size_t>(entry.rfind('/'), 1))) {
+    const std::string first = resolved.get();
+    for (std::string entry = first;; entry = entry.substr(0, std::max<size_t>(entry.rfind('/'), 1))) {
         struct stat info {};
         if (::stat(entry.c_str(), &info) != 0)
             RefuseLibrary(name, "\"" + entry + "\": " + std::strerror(errno));
-        const std::string why = DistrustReason(info);
+        // In a sticky folder such as /tmp others may add names but not move or remove root's entries, so it may hold
+        // the path's next folder; never the library itself, nor the folder a missing one would be put in.
+        const bool holdsRootsEntry = entry != first && S_ISDIR(info.st_mode) && (info.st_mode & S_ISVTX) != 0;
+        const std::string why = holdsRootsEntry && info.st_uid == 0 ? std::string() : DistrustReason(info);
         if (!why.empty())
             RefuseLibrary(name, "for \"" + entry + "\" " + why);
         if (entry == "/")

@@ -93,6 +93,11 @@ protected:
         fs::create_directory(theirs());
         ASSERT_EQ(::chown(theirs().c_str(), kNobody, kNobody), 0);
         fs::copy_file(test::kMarkerLibrary, rootOnly() + "/libtervolen_marker.so");
+        // A folder like /tmp: everybody may add names, nobody may move or remove another's.
+        fs::create_directories(sticky() + "/root");
+        ::chmod(sticky().c_str(), 01777);
+        ::chmod((sticky() + "/root").c_str(), 0700);
+        fs::copy_file(test::kMarkerLibrary, sticky() + "/root/libtervolen_marker.so");
         fs::copy_file(test::kMarkerLibrary, theirs() + "/libtervolen_marker.so");
         ASSERT_EQ(::chown((theirs() + "/libtervolen_marker.so").c_str(), kNobody, kNobody), 0);
         ::setenv("TERVOLEN_MARKER", marker().c_str(), 1);
@@ -106,6 +111,7 @@ protected:
 
     std::string rootOnly() const { return base + "/root-only"; }
     std::string theirs() const { return base + "/theirs"; }
+    std::string sticky() const { return base + "/sticky"; }
     std::string marker() const { return base + "/marker"; }
     std::string settings() const { return rootOnly() + "/tervolen.ini"; }
 
@@ -175,6 +181,8 @@ TEST_F(RootTrustTest, AClientLibraryIsLoadedOnlyByBareNameOrFromRootOnlyFolders)
         {rootOnly() + "/../theirs/libtervolen_marker.so", "", false},
         {"theirs/libtervolen_marker.so", "cd " + base + " && ", false},
         {rootOnly() + "/libtervolen_marker.so", "", true},
+        {sticky() + "/root/libtervolen_marker.so", "", true},
+        {sticky() + "/libtervolen_missing.so", "", false},
         {"libtervolen_marker.so", "LD_LIBRARY_PATH=" + rootOnly() + " ", true},
     };
     for (const Case& c : cases) {
