@@ -1,6 +1,7 @@
 // A whole backup run through the program: the backup (embedded service manager), then compression,
 // mirrors, e-mail to a real SMTP server and upload to a real FTP server.
 #include "app/program.h"
+#include "connection_fields.h"
 #include "core/headless_form.h"
 #include "core/settings_file.h"
 #include "firebird_server.h"
@@ -70,17 +71,8 @@ TEST_F(BackupChainTest, CompressionTwoMirrorsMailAndFtpDeliverTheSameBytes) {
     test::FtpTestServer ftp(dir.file("ftp-home"), "backup", "secret");
     form.addItem("MirrorListView", dir.file("mirror1"));
     form.addItem("MirrorListView", dir.file("deep/mirror2"));
-    form.setChecked("ChkBoxBkpMail", true);
-    form.setText("ledHost", "127.0.0.1");
-    form.setText("EdSMTPPort", std::to_string(smtp.port()));
-    form.setText("ledFrom", "backup@example.com");
-    form.setText("ledTo", "dba@example.com");
-    form.setText("ledCC", "");
-    form.setChecked("ChkBoxSentFTP", true);
-    form.setText("LedFTPAdress", "127.0.0.1");
-    form.setText("LedFTPPort", std::to_string(ftp.port()));
-    form.setText("LedUserName", "backup");
-    form.setText("LedPassword", "secret");
+    test::SetMailFields(form, smtp.port());
+    test::SetFtpFields(form, ftp.port());
 
     Program::BackupOutcome outcome = program->runBackup(false);
     EXPECT_TRUE(outcome.result);
@@ -114,15 +106,8 @@ TEST_F(BackupChainTest, Bzip2WithoutMirrorsIsStillMailedAndUploaded) {
     test::SmtpSink smtp(dir.file("mail"));
     test::FtpTestServer ftp(dir.file("ftp-home"), "backup", "secret");
     form.setItemIndex("CBCompMetho", 1);
-    form.setChecked("ChkBoxBkpMail", true);
-    form.setText("ledHost", "127.0.0.1");
-    form.setText("EdSMTPPort", std::to_string(smtp.port()));
-    form.setText("ledTo", "dba@example.com");
-    form.setChecked("ChkBoxSentFTP", true);
-    form.setText("LedFTPAdress", "127.0.0.1");
-    form.setText("LedFTPPort", std::to_string(ftp.port()));
-    form.setText("LedUserName", "backup");
-    form.setText("LedPassword", "secret");
+    test::SetMailFields(form, smtp.port());
+    test::SetFtpFields(form, ftp.port());
     EXPECT_TRUE(program->runBackup(false).result);
     EXPECT_TRUE(dialogs.shown.empty()) << dialogs.shown.front().text;
     EXPECT_FALSE(fs::exists(archive(".zip")));
@@ -149,15 +134,8 @@ TEST_F(BackupChainTest, AnUnreachableMailServerIsReportedAtTheTopAndFtpStillRuns
     fs::create_directories(dir.file("ftp-home"));
     test::FtpTestServer ftp(dir.file("ftp-home"), "backup", "secret");
     form.addItem("MirrorListView", dir.file("mirror"));
-    form.setChecked("ChkBoxBkpMail", true);
-    form.setText("ledHost", "127.0.0.1");
-    form.setText("EdSMTPPort", std::to_string(kClosedPort));
-    form.setText("ledTo", "dba@example.com");
-    form.setChecked("ChkBoxSentFTP", true);
-    form.setText("LedFTPAdress", "127.0.0.1");
-    form.setText("LedFTPPort", std::to_string(ftp.port()));
-    form.setText("LedUserName", "backup");
-    form.setText("LedPassword", "secret");
+    test::SetMailFields(form, kClosedPort);
+    test::SetFtpFields(form, ftp.port());
     EXPECT_TRUE(program->runBackup(false).result);
     EXPECT_EQ(texts().front().rfind("ERROR: Socket Error # 111", 0), 0u) << texts().front();
     ASSERT_TRUE(fs::exists(archive(".zip")));

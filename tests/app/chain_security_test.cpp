@@ -1,6 +1,7 @@
 // The backup chain run as root against a local account without rights (uid 65534) that owns the backup and mirror
 // folders: what every file and folder is created with, and links planted at the names the chain writes or reads.
 #include "app/program.h"
+#include "connection_fields.h"
 #include "core/headless_form.h"
 #include "core/mirror_list_file.h"
 #include "core/settings_file.h"
@@ -208,16 +209,8 @@ TEST_F(ChainSecurityTest, AnArchiveSwappedForALinkAfterCompressionIsNotWhatTheCo
     form.setText("eDirBackup", backups);
     form.addItem("MirrorListView", dir.file("mirror1"));
     form.addItem("MirrorListView", dir.file("mirror2"));
-    form.setChecked("ChkBoxBkpMail", true);
-    form.setText("ledHost", "127.0.0.1");
-    form.setText("EdSMTPPort", std::to_string(smtp.port()));
-    form.setText("ledFrom", "backup@example.com");
-    form.setText("ledTo", "dba@example.com");
-    form.setChecked("ChkBoxSentFTP", true);
-    form.setText("LedFTPAdress", "127.0.0.1");
-    form.setText("LedFTPPort", std::to_string(ftp.port()));
-    form.setText("LedUserName", "backup");
-    form.setText("LedPassword", "secret");
+    test::SetMailFields(form, smtp.port());
+    test::SetFtpFields(form, ftp.port());
 
     Program::BackupOutcome outcome = program.runBackup(false);
     EXPECT_TRUE(outcome.result);

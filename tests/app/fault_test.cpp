@@ -3,6 +3,7 @@
 // servers that take the connection and never answer. After each fault the program must still run its
 // schedule and serve the next ticked hour once the fault is gone.
 #include "app/program.h"
+#include "connection_fields.h"
 #include "core/headless_form.h"
 #include "core/settings_file.h"
 #include "firebird_server.h"
@@ -366,16 +367,8 @@ TEST_F(FaultTest, MailAndFtpServersThatNeverAnswerTimeOutAndTheOtherStepsStillRu
     using test::ScriptedServer;
     ScriptedServer silentSmtp({ScriptedServer::Silent()});
     ScriptedServer silentFtp({ScriptedServer::Silent()});
-    form.setChecked("ChkBoxBkpMail", true);
-    form.setText("ledHost", "127.0.0.1");
-    form.setText("EdSMTPPort", std::to_string(silentSmtp.port()));
-    form.setText("ledFrom", "backup@example.com");
-    form.setText("ledTo", "dba@example.com");
-    form.setChecked("ChkBoxSentFTP", true);
-    form.setText("LedFTPAdress", "127.0.0.1");
-    form.setText("LedFTPPort", std::to_string(silentFtp.port()));
-    form.setText("LedUserName", "backup");
-    form.setText("LedPassword", "secret");
+    test::SetMailFields(form, silentSmtp.port());
+    test::SetFtpFields(form, silentFtp.port());
     tickAt(kFaultHour);
     auto lines = texts();
     ASSERT_GE(lines.size(), 6u);

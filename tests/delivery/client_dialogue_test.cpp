@@ -3,6 +3,7 @@
 #include "delivery/ftp_client.h"
 #include "delivery/smtp_client.h"
 
+#include "failure_text.h"
 #include "scripted_server.h"
 
 #include <gtest/gtest.h>
@@ -67,15 +68,6 @@ std::vector<S::Step> Login(Protocol protocol) {
             S::Expect("200 Type set to I.\r\n"), S::Expect("215 UNIX Type: L8\r\n")};
 }
 
-std::string FailureText(const std::function<void()>& action) {
-    try {
-        action();
-    } catch (const Error& e) {
-        return e.what();
-    }
-    return "(no failure)";
-}
-
 std::string Name(const testing::TestParamInfo<Protocol>& info) {
     return info.param == Protocol::Smtp ? "Smtp" : "Ftp";
 }
@@ -88,7 +80,7 @@ TEST_P(SmtpAndFtpDialogue, RefusesAPortOutside1To65535InsteadOfWrappingRound) {
     for (const int port : {server.port() + 65536, server.port() + 2 * 65536, 65536, -1, -65536 + server.port()}) {
         SCOPED_TRACE("port " + std::to_string(port));
         Client client(GetParam());
-        EXPECT_EQ(FailureText([&] { client.connect(port); }), "Socket Error # 22\r\nInvalid argument");
+        EXPECT_EQ(test::FailureText([&] { client.connect(port); }), "Socket Error # 22\r\nInvalid argument");
         EXPECT_FALSE(client.connected());
     }
     EXPECT_TRUE(server.receivedLines().empty());
@@ -102,7 +94,7 @@ TEST_P(SmtpAndFtpDialogue, ClosesTheConnectionOnceTheServerHungUp) {
     client.connect(server.port());
     ASSERT_TRUE(server.waitFinished(10s));
     EXPECT_FALSE(client.connected());
-    EXPECT_EQ(FailureText([&] { client.sendCommand("NOOP"); }), "Not Connected") << "nothing is written any more";
+    EXPECT_EQ(test::FailureText([&] { client.sendCommand("NOOP"); }), "Not Connected") << "nothing is written any more";
     EXPECT_FALSE(client.connected());
 }
 
@@ -115,9 +107,9 @@ TEST_P(SmtpAndFtpDialogue, AReplyLeftUnreadKeepsTheConnectionUntilItIsRead) {
     client.connect(server.port());
     ASSERT_TRUE(server.waitFinished(10s));
     EXPECT_TRUE(client.connected()) << "the 421 is still unread";
-    EXPECT_EQ(FailureText([&] { client.sendCommand("NOOP"); }), "(no failure)") << "the 421 is its reply";
+    EXPECT_EQ(test::FailureText([&] { client.sendCommand("NOOP"); }), "(no failure)") << "the 421 is its reply";
     EXPECT_FALSE(client.connected());
-    EXPECT_EQ(FailureText([&] { client.sendCommand("NOOP"); }), "Not Connected");
+    EXPECT_EQ(test::FailureText([&] { client.sendCommand("NOOP"); }), "Not Connected");
 }
 
 INSTANTIATE_TEST_SUITE_P(Clients, SmtpAndFtpDialogue, testing::Values(Protocol::Smtp, Protocol::Ftp), Name);

@@ -3,6 +3,7 @@
 #include "delivery/command_session.h"
 #include "delivery/ftp_reply.h"
 #include "delivery/smtp_reply.h"
+#include "failure_text.h"
 
 #include <gtest/gtest.h>
 
@@ -31,15 +32,6 @@ Pair SessionPair(ReplyLimits limits = {}) {
 std::string Received(TcpSocket& server) {
     char buffer[256];
     return std::string(buffer, server.readSome(buffer, sizeof buffer, 5s));
-}
-
-std::string FailureText(const std::function<void()>& action) {
-    try {
-        action();
-    } catch (const Error& e) {
-        return e.what();
-    }
-    return "(no failure)";
 }
 
 // A line of three characters ends an SMTP reply; an FTP reply goes on until a line starts with digits and a blank.
@@ -78,12 +70,12 @@ TEST(CommandSession, SendsCommandLinesAndRefusesOnesHoldingALineBreak) {
     session.sendCommand("NOOP", 5s);
     EXPECT_EQ(Received(server), "NOOP\r\n");
     for (const std::string line : {"NOOP\r\nQUIT", "NOOP\nQUIT", "NOOP\r"})
-        EXPECT_EQ(FailureText([&] { session.sendCommand(line, 5s); }), "refused: " + line);
+        EXPECT_EQ(test::FailureText([&] { session.sendCommand(line, 5s); }), "refused: " + line);
     session.sendCommand("QUIT", 5s);
     EXPECT_EQ(Received(server), "QUIT\r\n") << "nothing of the refused lines was sent";
     EXPECT_TRUE(session.connected());
     session.close();
-    EXPECT_EQ(FailureText([&] { session.sendCommand("NOOP", 5s); }), "Not Connected");
+    EXPECT_EQ(test::FailureText([&] { session.sendCommand("NOOP", 5s); }), "Not Connected");
 }
 
 struct BrokenReply {
@@ -104,10 +96,10 @@ TEST_P(CommandSessionBrokenReply, FailsWithItsTextAndClosesTheConnection) {
     CommandSession& session = pair.session;
     server.writeAll(GetParam().bytes, 5s);
     FtpReply reply;
-    EXPECT_EQ(FailureText([&] { session.readReply(reply, AddFtpReplyLine, 5s); }), GetParam().error);
+    EXPECT_EQ(test::FailureText([&] { session.readReply(reply, AddFtpReplyLine, 5s); }), GetParam().error);
     EXPECT_FALSE(session.isOpen());
     EXPECT_FALSE(session.connected());
-    EXPECT_EQ(FailureText([&] { session.sendCommand("NOOP", 5s); }), "Not Connected");
+    EXPECT_EQ(test::FailureText([&] { session.sendCommand("NOOP", 5s); }), "Not Connected");
 }
 
 INSTANTIATE_TEST_SUITE_P(Replies, CommandSessionBrokenReply,

@@ -2,6 +2,7 @@
 #include "delivery/ftp_client.h"
 #include "delivery/smtp_client.h"
 
+#include "failure_text.h"
 #include "loopback_peer.h"
 #include "scripted_server.h"
 #include "temp_dir.h"
@@ -74,15 +75,6 @@ TEST(TransferDeadline, APeerThatTakesALittleNowAndThenCannotStretchAWrite) {
 
 using Steps = std::vector<ScriptedServer::Step>;
 
-std::string FailureText(const std::function<void()>& action) {
-    try {
-        action();
-    } catch (const Error& e) {
-        return e.what();
-    }
-    return "(no failure)";
-}
-
 // A data connection that takes in a few kilobytes and is then left unread until released.
 class StalledDataPeer {
 public:
@@ -122,7 +114,7 @@ TEST(TransferDeadline, AnFtpUploadToADataPeerThatNeverReadsFailsAfterDataIdle) {
     ftp.setUserName("bob");
     ftp.setTimeouts(NetworkTimeouts{5s, 5s, kShortTimeout});
     ftp.connect();
-    EXPECT_EQ(FailureText([&] { ftp.put(temp.file("big.zip"), "big.zip"); }), kTimedOut);
+    EXPECT_EQ(test::FailureText([&] { ftp.put(temp.file("big.zip"), "big.zip"); }), kTimedOut);
     peer.release();
 }
 
@@ -145,7 +137,7 @@ TEST(TransferDeadline, AnSmtpServerThatStopsReadingTheMessageFailsItAfterDataIdl
     message.recipients = ParseAddressList("dba@example.com");
     message.body = {"backup"};
     message.attachments.emplace_back(std::make_shared<const OpenedFile>(OpenRegularFile(temp.file("big.zip"))));
-    EXPECT_EQ(FailureText([&] { smtp.send(message); }), kTimedOut);
+    EXPECT_EQ(test::FailureText([&] { smtp.send(message); }), kTimedOut);
     EXPECT_FALSE(smtp.connected()) << "no command can follow a cut message";
     peer.release();
 }

@@ -29,4 +29,23 @@ inline ConnectionFields ServerConnection(const FirebirdServer& server) {
     return {"TCP/IP", server.serverName(), server.clientLibrary, server.user, server.password};
 }
 
+// Ticks the e-mail step with a loopback SMTP server at port, from backup@example.com to dba@example.com.
+inline void SetMailFields(FormState& form, int port) {
+    form.setChecked("ChkBoxBkpMail", true);
+    form.setText("ledHost", "127.0.0.1");
+    form.setText("EdSMTPPort", std::to_string(port));
+    form.setText("ledFrom", "backup@example.com");
+    form.setText("ledTo", "dba@example.com");
+    form.setText("ledCC", "");
+}
+
+// Ticks the FTP step with a loopback FTP server at port and the login backup / secret.
+inline void SetFtpFields(FormState& form, int port) {
+    form.setChecked("ChkBoxSentFTP", true);
+    form.setText("LedFTPAdress", "127.0.0.1");
+    form.setText("LedFTPPort", std::to_string(port));
+    form.setText("LedUserName", "backup");
+    form.setText("LedPassword", "secret");
+}
+
 } // namespace tervolen::test
