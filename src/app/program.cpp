@@ -155,48 +155,41 @@ void Program::onStartBackup() {
     runBackup(false);
 }
 
-void Program::onStartRestore() {
+void Program::runAlone(const std::function<void()>& job) {
     if (jobRunning_) {
         dialogs_.message(kJobRunning);
         return;
     }
     JobGuard guard(jobRunning_);
-    RestoreJob(jobContext(), restore_).run();
+    job();
+}
+
+void Program::onStartRestore() {
+    runAlone([this] { RestoreJob(jobContext(), restore_).run(); });
 }
 
 void Program::onStartValidation() {
-    if (jobRunning_) {
-        dialogs_.message(kJobRunning);
-        return;
-    }
-    JobGuard guard(jobRunning_);
-    ValidationJob(jobContext(), validation_).run();
+    runAlone([this] { ValidationJob(jobContext(), validation_).run(); });
 }
 
 void Program::runRestore(const RestoreRequest& request) {
-    if (jobRunning_) {
-        dialogs_.message(kJobRunning);
-        return;
-    }
-    JobGuard guard(jobRunning_);
-    try {
-        RestoreJob(jobContext(), restore_).run(request);
-    } catch (const std::exception& e) {
-        reportError(e);
-    }
+    runAlone([&] {
+        try {
+            RestoreJob(jobContext(), restore_).run(request);
+        } catch (const std::exception& e) {
+            reportError(e);
+        }
+    });
 }
 
 void Program::runValidation(const ValidationRequest& request) {
-    if (jobRunning_) {
-        dialogs_.message(kJobRunning);
-        return;
-    }
-    JobGuard guard(jobRunning_);
-    try {
-        ValidationJob(jobContext(), validation_).run(request);
-    } catch (const std::exception& e) {
-        reportError(e);
-    }
+    runAlone([&] {
+        try {
+            ValidationJob(jobContext(), validation_).run(request);
+        } catch (const std::exception& e) {
+            reportError(e);
+        }
+    });
 }
 
 Program::BackupOutcome Program::runBackup(bool scheduled) {

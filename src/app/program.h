@@ -84,6 +84,8 @@ private:
     void reportError(const std::exception& error);
     void onStartBackup();
     // The restore and validation buttons; refused while another job runs.
+    // Runs job as the only job; while another runs it is refused with kJobRunning.
+    void runAlone(const std::function<void()>& job);
     void onStartRestore();
     void onStartValidation();
     JobContext jobContext();
