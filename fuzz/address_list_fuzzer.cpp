@@ -17,7 +17,7 @@ namespace {
 constexpr std::string_view kWordStart = "=?UTF-8?B?";
 constexpr std::string_view kWordEnd = "?=";
 
-std::optional<std::string> DecodeBase64(std::string_view text) {
+std::optional<std::string> decodeBase64(std::string_view text) {
     static constexpr std::string_view kAlphabet = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
     std::string bytes;
     uint32_t bits = 0;
@@ -39,7 +39,7 @@ std::optional<std::string> DecodeBase64(std::string_view text) {
 }
 
 // The text of blank-separated "=?UTF-8?B?...?=" words.
-std::optional<std::string> DecodeWords(std::string_view words) {
+std::optional<std::string> decodeWords(std::string_view words) {
     std::string text;
     while (!words.empty()) {
         const size_t blank = words.find(' ');
@@ -48,7 +48,7 @@ std::optional<std::string> DecodeWords(std::string_view words) {
         if (!word.starts_with(kWordStart) || !word.ends_with(kWordEnd) || word.size() > 75)
             return std::nullopt;
         word = word.substr(kWordStart.size(), word.size() - kWordStart.size() - kWordEnd.size());
-        const std::optional<std::string> bytes = DecodeBase64(word);
+        const std::optional<std::string> bytes = decodeBase64(word);
         if (!bytes)
             return std::nullopt;
         text += *bytes;
@@ -57,26 +57,26 @@ std::optional<std::string> DecodeWords(std::string_view words) {
 }
 
 // The name that the header shows for a name: printable ASCII as it is, anything else as encoded words.
-std::string ShownName(const std::string& parsedName, const std::string& originalName) {
-    if (IsPrintableAscii(originalName))
+std::string shownName(const std::string& parsedName, const std::string& originalName) {
+    if (isPrintableAscii(originalName))
         return parsedName;
-    const std::optional<std::string> decoded = DecodeWords(parsedName);
-    Require(decoded.has_value(), "a name outside printable ASCII becomes encoded words", parsedName);
+    const std::optional<std::string> decoded = decodeWords(parsedName);
+    require(decoded.has_value(), "a name outside printable ASCII becomes encoded words", parsedName);
     return *decoded;
 }
 
-void CheckRoundTrip(const EmailAddressList& list) {
-    const std::string header = FormatAddressList(list);
+void checkRoundTrip(const EmailAddressList& list) {
+    const std::string header = formatAddressList(list);
     EmailAddressList again;
     try {
-        again = ParseAddressList(header);
+        again = parseAddressList(header);
     } catch (const Error&) {
-        PropertyFailed("the formatted list parses", header);
+        propertyFailed("the formatted list parses", header);
     }
-    Require(again.size() == list.size(), "the formatted list has every mailbox", header);
+    require(again.size() == list.size(), "the formatted list has every mailbox", header);
     for (size_t i = 0; i < list.size(); ++i) {
-        Require(again[i].address == list[i].address, "each address reads back", header);
-        Require(ShownName(again[i].name, list[i].name) == list[i].name, "each name reads back", header);
+        require(again[i].address == list[i].address, "each address reads back", header);
+        require(shownName(again[i].name, list[i].name) == list[i].name, "each name reads back", header);
     }
 }
 
@@ -85,13 +85,13 @@ void CheckRoundTrip(const EmailAddressList& list) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     EmailAddressList list;
     try {
-        list = ParseAddressList(std::string(InputText(data, size)));
+        list = parseAddressList(std::string(inputText(data, size)));
     } catch (const Error& error) {
-        Require(error.text() == "@ Outside address", "the parser refuses only an @ after the address", error.text());
+        require(error.text() == "@ Outside address", "the parser refuses only an @ after the address", error.text());
         return 0;
     }
     for (const EmailAddress& mailbox : list)
-        Require(!mailbox.address.empty(), "every mailbox has an address");
-    CheckRoundTrip(list);
+        require(!mailbox.address.empty(), "every mailbox has an address");
+    checkRoundTrip(list);
     return 0;
 }

@@ -23,18 +23,18 @@ struct Outcome {
 };
 
 // A reply past its bounds or without a valid code ends the reading: the session closes the connection.
-std::vector<Outcome> ExpectedOutcomes(const ExpectedLines& expected, const ReplyLimits& limits) {
+std::vector<Outcome> expectedOutcomes(const ExpectedLines& expected, const ReplyLimits& limits) {
     std::vector<Outcome> outcomes;
     FtpReply reply;
     size_t lines = 0;
     size_t bytes = 0;
     for (const std::string& line : expected.lines) {
-        if (std::string bound = ReplyBoundFailure(limits, line, lines, bytes); !bound.empty()) {
+        if (std::string bound = replyBoundFailure(limits, line, lines, bytes); !bound.empty()) {
             outcomes.push_back({{}, bound});
             return outcomes;
         }
         try {
-            if (AddFtpReplyLine(reply, line)) {
+            if (addFtpReplyLine(reply, line)) {
                 outcomes.push_back({reply, {}});
                 reply = FtpReply();
                 lines = bytes = 0;
@@ -48,12 +48,12 @@ std::vector<Outcome> ExpectedOutcomes(const ExpectedLines& expected, const Reply
     return outcomes;
 }
 
-void CheckReply(const FtpReply& reply) {
-    Require(reply.code >= 100 && reply.code <= 999, "a reply's code lies from 100 to 999");
-    Require(!reply.text.empty(), "a reply has text lines");
+void checkReply(const FtpReply& reply) {
+    require(reply.code >= 100 && reply.code <= 999, "a reply's code lies from 100 to 999");
+    require(!reply.text.empty(), "a reply has text lines");
     // Error texts are C strings: a 0 byte from the server ends them.
     const std::string joined = reply.joinedText();
-    Require(FtpReplyError(reply).text() == joined.substr(0, joined.find('\0')),
+    require(FtpReplyError(reply).text() == joined.substr(0, joined.find('\0')),
             "a refused reply's error text is its text");
 }
 
@@ -63,33 +63,33 @@ void CheckReply(const FtpReply& reply) {
 constexpr std::chrono::seconds kFarTimeout{60};
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    const ReplyInput input = SplitReplyInput(data, size);
+    const ReplyInput input = splitReplyInput(data, size);
     ReplyStream stream(input.bytes, input.pieceSize);
-    const ReplyLimits limits = FuzzReplyLimits(input.bytes);
-    const std::vector<Outcome> outcomes = ExpectedOutcomes(SplitReplyLines(stream.sent()), limits);
+    const ReplyLimits limits = fuzzReplyLimits(input.bytes);
+    const std::vector<Outcome> outcomes = expectedOutcomes(splitReplyLines(stream.sent()), limits);
 
     CommandSession session(
         std::move(stream.socket()), [](const std::string&) { return Error("no command is sent"); }, limits);
     for (const Outcome& outcome : outcomes) {
         const bool last = &outcome == &outcomes.back();
         if (input.takeInPending && !session.connected()) {
-            Require(last && outcome.error == kConnectionClosedGracefully,
+            require(last && outcome.error == kConnectionClosedGracefully,
                     "the session lets go after the peer's close only once every reply is read", outcome.error);
             return 0;
         }
         try {
             FtpReply reply;
-            session.readReply(reply, AddFtpReplyLine, kFarTimeout);
-            Require(outcome.error.empty(), "a reply is read where the lines make one", outcome.error);
-            Require(reply.code == outcome.reply.code && reply.text == outcome.reply.text,
+            session.readReply(reply, addFtpReplyLine, kFarTimeout);
+            require(outcome.error.empty(), "a reply is read where the lines make one", outcome.error);
+            require(reply.code == outcome.reply.code && reply.text == outcome.reply.text,
                     "the reply is the one its lines make", reply.joinedText());
-            CheckReply(reply);
+            checkReply(reply);
         } catch (const Error& error) {
-            Require(error.text() == outcome.error, "reading fails where the lines call for it", error.text());
-            Require(last, "a failure ends the reading", error.text());
-            Require(!session.isOpen(), "a failed reply closes the connection");
+            require(error.text() == outcome.error, "reading fails where the lines call for it", error.text());
+            require(last, "a failure ends the reading", error.text());
+            require(!session.isOpen(), "a failed reply closes the connection");
             return 0;
         }
     }
-    PropertyFailed("reading ends with the peer's close, a line too long or a reply that cannot be taken in");
+    propertyFailed("reading ends with the peer's close, a line too long or a reply that cannot be taken in");
 }

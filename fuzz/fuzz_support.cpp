@@ -20,7 +20,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::string BaseFolder() {
+std::string baseFolder() {
     struct stat info {};
     if (::stat("/dev/shm", &info) == 0 && S_ISDIR(info.st_mode) && ::access("/dev/shm", W_OK) == 0)
         return "/dev/shm";
@@ -31,7 +31,7 @@ std::string BaseFolder() {
 class ScratchFolder {
 public:
     ScratchFolder() {
-        std::string pattern = BaseFolder() + "/tervolen-fuzz-XXXXXX";
+        std::string pattern = baseFolder() + "/tervolen-fuzz-XXXXXX";
         if (::mkdtemp(pattern.data()) == nullptr) {
             std::perror("mkdtemp");
             std::abort();
@@ -53,32 +53,32 @@ private:
 
 } // namespace
 
-void PropertyFailed(std::string_view property, std::string_view detail) {
+void propertyFailed(std::string_view property, std::string_view detail) {
     std::fprintf(stderr, "\n==== Property broken: %.*s\n", static_cast<int>(property.size()), property.data());
     if (!detail.empty())
-        std::fprintf(stderr, "     %s\n", Visible(detail).c_str());
+        std::fprintf(stderr, "     %s\n", visible(detail).c_str());
     std::abort();
 }
 
-std::string ScratchPath(const std::string& name) {
+std::string scratchPath(const std::string& name) {
     static const ScratchFolder folder;
     return folder.path() + "/" + name;
 }
 
-void WriteScratchFile(const std::string& path, std::string_view bytes) {
+void writeScratchFile(const std::string& path, std::string_view bytes) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
     out.close();
-    Require(!out.fail(), "the scratch file can be written", path);
+    require(!out.fail(), "the scratch file can be written", path);
 }
 
-std::string ReadScratchFile(const std::string& path) {
+std::string readScratchFile(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
-    Require(in.is_open(), "the scratch file can be read", path);
+    require(in.is_open(), "the scratch file can be read", path);
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
-std::string Visible(std::string_view text) {
+std::string visible(std::string_view text) {
     std::string shown;
     for (char c : text) {
         auto byte = static_cast<unsigned char>(c);

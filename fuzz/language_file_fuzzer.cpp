@@ -19,7 +19,7 @@ namespace {
 constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 
 // The non-empty lines between CR, LF and CR LF, the byte-order mark of the first line dropped.
-std::vector<std::string> ExpectedLines(std::string_view text) {
+std::vector<std::string> expectedLines(std::string_view text) {
     std::vector<std::string> lines;
     bool first = true;
     for (;;) {
@@ -36,13 +36,13 @@ std::vector<std::string> ExpectedLines(std::string_view text) {
     }
 }
 
-void CheckFoldCase(const std::string& line) {
-    const std::string folded = FoldCase(line);
-    Require(folded.size() == line.size(), "folding keeps the length", line);
-    Require(FoldCase(folded) == folded, "folding twice changes nothing", line);
+void checkFoldCase(const std::string& line) {
+    const std::string folded = foldCase(line);
+    require(folded.size() == line.size(), "folding keeps the length", line);
+    require(foldCase(folded) == folded, "folding twice changes nothing", line);
 }
 
-void CheckLookups(const LanguageFile& file) {
+void checkLookups(const LanguageFile& file) {
     const std::vector<std::string>& lines = file.sortedLines();
     std::unordered_map<std::string, size_t> firstLine;
     for (size_t i = 0; i < lines.size(); ++i) {
@@ -50,8 +50,8 @@ void CheckLookups(const LanguageFile& file) {
         if (equals == std::string::npos || equals == 0)
             continue;
         const std::string source = lines[i].substr(0, equals);
-        const std::string& first = lines[firstLine.try_emplace(FoldCase(source), i).first->second];
-        Require(file.lookup(source) == first.substr(first.find('=') + 1),
+        const std::string& first = lines[firstLine.try_emplace(foldCase(source), i).first->second];
+        require(file.lookup(source) == first.substr(first.find('=') + 1),
                 "a source finds the first sorted line with that source", source);
     }
 }
@@ -59,31 +59,31 @@ void CheckLookups(const LanguageFile& file) {
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    static const std::string path = ScratchPath("language.lng");
-    const std::string_view input = InputText(data, size);
+    static const std::string path = scratchPath("language.lng");
+    const std::string_view input = inputText(data, size);
     const LanguageFile file = LanguageFile::parse(input);
     const std::vector<std::string>& lines = file.sortedLines();
 
-    std::vector<std::string> expected = ExpectedLines(input);
+    std::vector<std::string> expected = expectedLines(input);
     std::vector<std::string> got = lines;
     std::sort(expected.begin(), expected.end());
     std::sort(got.begin(), got.end());
-    Require(got == expected, "the sorted lines are the file's non-empty lines");
+    require(got == expected, "the sorted lines are the file's non-empty lines");
     for (size_t i = 0; i < lines.size(); ++i) {
-        CheckFoldCase(lines[i]);
-        Require(i == 0 || FoldCase(lines[i - 1]) <= FoldCase(lines[i]), "the lines are sorted without regard to case",
+        checkFoldCase(lines[i]);
+        require(i == 0 || foldCase(lines[i - 1]) <= foldCase(lines[i]), "the lines are sorted without regard to case",
                 lines[i]);
     }
-    CheckLookups(file);
-    Require(file.lookup("").empty(), "an empty text stays empty");
+    checkLookups(file);
+    require(file.lookup("").empty(), "an empty text stays empty");
 
     // A leading empty line keeps a byte-order mark at the start of the first sorted line.
     std::string sortedText;
     for (const std::string& line : lines)
         sortedText += "\r\n" + line;
-    Require(LanguageFile::parse(sortedText).sortedLines() == lines, "the sorted text parses back to itself");
+    require(LanguageFile::parse(sortedText).sortedLines() == lines, "the sorted text parses back to itself");
 
-    WriteScratchFile(path, input);
-    Require(LanguageFile::Load(path).sortedLines() == lines, "loading the file gives what parsing its text gives");
+    writeScratchFile(path, input);
+    require(LanguageFile::load(path).sortedLines() == lines, "loading the file gives what parsing its text gives");
     return 0;
 }

@@ -16,7 +16,7 @@ namespace {
 
 constexpr size_t kMaxCaptionLength = 0xFFFF;
 
-std::vector<std::string> Captions(const std::vector<MirrorListEntry>& entries) {
+std::vector<std::string> captionsOf(const std::vector<MirrorListEntry>& entries) {
     std::vector<std::string> captions;
     for (const MirrorListEntry& entry : entries)
         captions.push_back(entry.caption);
@@ -26,24 +26,24 @@ std::vector<std::string> Captions(const std::vector<MirrorListEntry>& entries) {
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    static const std::string path = ScratchPath("Mirrors.lst");
-    const std::string_view input = InputText(data, size);
-    WriteScratchFile(path, input);
-    const std::vector<std::string> captions = Captions(LoadMirrorList(path));
+    static const std::string path = scratchPath("Mirrors.lst");
+    const std::string_view input = inputText(data, size);
+    writeScratchFile(path, input);
+    const std::vector<std::string> captions = captionsOf(loadMirrorList(path));
 
     const bool fits = std::all_of(captions.begin(), captions.end(),
                                   [](const std::string& caption) { return caption.size() <= kMaxCaptionLength; });
     try {
-        SaveMirrorList(path, captions);
+        saveMirrorList(path, captions);
     } catch (const Error&) {
-        Require(!fits, "a list whose captions fit is saved");
-        Require(ReadScratchFile(path) == input, "a list that cannot be saved leaves the file alone");
+        require(!fits, "a list whose captions fit is saved");
+        require(readScratchFile(path) == input, "a list that cannot be saved leaves the file alone");
         return 0;
     }
-    Require(fits, "a caption longer than the form can hold is refused");
-    const std::vector<MirrorListEntry> loaded = LoadMirrorList(path);
-    Require(Captions(loaded) == captions, "saved captions load back in order");
+    require(fits, "a caption longer than the form can hold is refused");
+    const std::vector<MirrorListEntry> loaded = loadMirrorList(path);
+    require(captionsOf(loaded) == captions, "saved captions load back in order");
     for (const MirrorListEntry& entry : loaded)
-        Require(!entry.checked && entry.subItems.empty(), "a saved entry is unchecked and has no sub-items");
+        require(!entry.checked && entry.subItems.empty(), "a saved entry is unchecked and has no sub-items");
     return 0;
 }

@@ -18,13 +18,13 @@ constexpr size_t kMostPieces = 200;
 
 } // namespace
 
-ReplyLimits FuzzReplyLimits(std::string_view bytes) {
+ReplyLimits fuzzReplyLimits(std::string_view bytes) {
     if (bytes.size() % 2 == 0)
         return {};
     return {1 + bytes.size() % 37, 1 + bytes.size() % 2053};
 }
 
-std::string ReplyBoundFailure(const ReplyLimits& limits, std::string_view line, size_t& lines, size_t& bytes) {
+std::string replyBoundFailure(const ReplyLimits& limits, std::string_view line, size_t& lines, size_t& bytes) {
     ++lines;
     bytes += line.size();
     if (lines > limits.lines)
@@ -34,11 +34,11 @@ std::string ReplyBoundFailure(const ReplyLimits& limits, std::string_view line, 
     return {};
 }
 
-ReplyInput SplitReplyInput(const uint8_t* data, size_t size) {
+ReplyInput splitReplyInput(const uint8_t* data, size_t size) {
     if (size == 0)
         return {};
     const unsigned steps = data[0] & 0x7F;
-    ReplyInput input{steps == 0 ? kLargestPiece : steps * 3u, (data[0] & 0x80) != 0, InputText(data + 1, size - 1)};
+    ReplyInput input{steps == 0 ? kLargestPiece : steps * 3u, (data[0] & 0x80) != 0, inputText(data + 1, size - 1)};
     input.pieceSize = std::max(input.pieceSize, (input.bytes.size() + kMostPieces - 1) / kMostPieces);
     input.pieceSize = std::min(input.pieceSize, kLargestPiece);
     return input;
@@ -46,7 +46,7 @@ ReplyInput SplitReplyInput(const uint8_t* data, size_t size) {
 
 ReplyStream::ReplyStream(std::string_view bytes, size_t pieceSize) {
     int pair[2];
-    Require(::socketpair(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC, 0, pair) == 0, "a socket pair can be made");
+    require(::socketpair(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC, 0, pair) == 0, "a socket pair can be made");
     receiving_ = TcpSocket(pair[0]);
     const FileDescriptor sending(pair[1]);
     size_t done = 0;
@@ -57,13 +57,13 @@ ReplyStream::ReplyStream(std::string_view bytes, size_t pieceSize) {
             continue;
         if (n < 0)
             break;
-        Require(static_cast<size_t>(n) == piece, "a record is sent whole");
+        require(static_cast<size_t>(n) == piece, "a record is sent whole");
         done += piece;
     }
     sent_ = bytes.substr(0, done);
 }
 
-ExpectedLines SplitReplyLines(std::string_view bytes) {
+ExpectedLines splitReplyLines(std::string_view bytes) {
     ExpectedLines expected;
     while (!bytes.empty()) {
         const size_t lf = bytes.find('\n');

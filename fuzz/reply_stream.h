@@ -21,7 +21,7 @@ struct ReplyInput {
     bool takeInPending = false;
     std::string_view bytes;
 };
-ReplyInput SplitReplyInput(const uint8_t* data, size_t size);
+ReplyInput splitReplyInput(const uint8_t* data, size_t size);
 
 // Delivers bytes through a socket pair in records of pieceSize bytes (each arrives by itself, like a TCP
 // segment), then closes the sending end. Where the pair cannot hold everything, the rest is left out: sent()
@@ -44,18 +44,18 @@ struct ExpectedLines {
     // The first line too long to give; lines holds the lines before it.
     bool tooLong = false;
 };
-ExpectedLines SplitReplyLines(std::string_view bytes);
+ExpectedLines splitReplyLines(std::string_view bytes);
 
 // The reply bounds for an input: small ones for inputs of odd length, so that short inputs reach them too; the
 // client's own for the rest.
-ReplyLimits FuzzReplyLimits(std::string_view bytes);
+ReplyLimits fuzzReplyLimits(std::string_view bytes);
 
 // What the bounds say of one more line of a reply: the failure text once the reply's lines, counted with line,
 // pass them; empty while they hold. Counts into lines and bytes.
-std::string ReplyBoundFailure(const ReplyLimits& limits, std::string_view line, size_t& lines, size_t& bytes);
+std::string replyBoundFailure(const ReplyLimits& limits, std::string_view line, size_t& lines, size_t& bytes);
 
 // A deadline that the fuzzer never reaches, as every byte is there before reading starts.
-inline std::chrono::steady_clock::time_point FarDeadline() {
+inline std::chrono::steady_clock::time_point farDeadline() {
     return std::chrono::steady_clock::now() + std::chrono::seconds(60);
 }
 

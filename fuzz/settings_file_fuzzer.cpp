@@ -26,7 +26,7 @@ struct Setting {
 };
 
 // The section and key of every entry with a key in a text that text() gave.
-std::vector<Setting> SettingsOf(const std::string& text) {
+std::vector<Setting> settingsOf(const std::string& text) {
     std::vector<Setting> settings;
     std::string section;
     size_t start = 0;
@@ -38,29 +38,29 @@ std::vector<Setting> SettingsOf(const std::string& text) {
         else if (const size_t equals = line.find('='); equals != std::string_view::npos)
             settings.push_back({section, std::string(line.substr(0, equals))});
     }
-    Require(start == text.size(), "text() ends every line with CR LF", text);
+    require(start == text.size(), "text() ends every line with CR LF", text);
     return settings;
 }
 
-SettingsFile Reread(const std::string& path, const std::string& text) {
-    WriteScratchFile(path, text);
+SettingsFile reread(const std::string& path, const std::string& text) {
+    writeScratchFile(path, text);
     return SettingsFile::openSettings(path);
 }
 
 // The document written back and read again holds every setting with the same value, and gives the same text.
-void CheckWriteBack(const SettingsFile& settings, const std::string& path) {
+void checkWriteBack(const SettingsFile& settings, const std::string& path) {
     const std::string text = settings.text();
-    const SettingsFile again = Reread(path, text);
-    Require(again.text() == text, "written-back text reads back as the same text (fixed point)", text);
-    for (const Setting& setting : SettingsOf(text)) {
+    const SettingsFile again = reread(path, text);
+    require(again.text() == text, "written-back text reads back as the same text (fixed point)", text);
+    for (const Setting& setting : settingsOf(text)) {
         // A later section or entry of the same name may hide this one: then both documents hide it.
         const std::string value = settings.readText(setting.section, setting.key, kMissing);
-        Require(again.readText(setting.section, setting.key, kMissing) == value,
+        require(again.readText(setting.section, setting.key, kMissing) == value,
                 "every setting reads back with its value", setting.section + "/" + setting.key + "=" + value);
     }
 }
 
-std::vector<std::string> WriteFields(std::string_view writes) {
+std::vector<std::string> writeFields(std::string_view writes) {
     std::vector<std::string> fields;
     for (size_t end = writes.find('\0'); end != std::string_view::npos; end = writes.find('\0')) {
         fields.emplace_back(writes.substr(0, end));
@@ -69,35 +69,35 @@ std::vector<std::string> WriteFields(std::string_view writes) {
     return fields;
 }
 
-void ApplyWrite(SettingsFile& settings, const std::string& section, const std::string& key, const std::string& value) {
+void applyWrite(SettingsFile& settings, const std::string& section, const std::string& key, const std::string& value) {
     const std::string before = settings.text();
     try {
         settings.writeText(section, key, value);
     } catch (const Error&) {
-        Require(settings.text() == before, "a refused write changes nothing", section + "/" + key + "=" + value);
+        require(settings.text() == before, "a refused write changes nothing", section + "/" + key + "=" + value);
         return;
     }
-    Require(settings.readText(section, key, kMissing) == Trim(value), "an accepted value reads back trimmed",
+    require(settings.readText(section, key, kMissing) == trim(value), "an accepted value reads back trimmed",
             section + "/" + key + "=" + value);
 }
 
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    static const std::string path = ScratchPath("settings.ini");
-    std::string_view input = InputText(data, size);
+    static const std::string path = scratchPath("settings.ini");
+    std::string_view input = inputText(data, size);
     const size_t marker = input.find(kWritesMarker);
     const std::string_view file = input.substr(0, marker);
 
-    WriteScratchFile(path, file);
+    writeScratchFile(path, file);
     SettingsFile settings = SettingsFile::openSettings(path);
-    CheckWriteBack(settings, path);
+    checkWriteBack(settings, path);
     if (marker == std::string_view::npos)
         return 0;
 
-    const std::vector<std::string> fields = WriteFields(input.substr(marker + kWritesMarker.size()));
+    const std::vector<std::string> fields = writeFields(input.substr(marker + kWritesMarker.size()));
     for (size_t i = 0; i + 2 < fields.size(); i += 3)
-        ApplyWrite(settings, fields[i], fields[i + 1], fields[i + 2]);
-    CheckWriteBack(settings, path);
+        applyWrite(settings, fields[i], fields[i + 1], fields[i + 2]);
+    checkWriteBack(settings, path);
     return 0;
 }

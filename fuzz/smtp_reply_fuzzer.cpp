@@ -16,12 +16,12 @@ using namespace tervolen::fuzz;
 
 namespace {
 
-bool IsDigit(char c) {
+bool isDigit(char c) {
     return c >= '0' && c <= '9';
 }
 
 // "d.n.n": class 2, 4 or 5, then subject and detail of one to three digits.
-bool IsEnhancedCode(std::string_view code) {
+bool isEnhancedCode(std::string_view code) {
     if (code.size() < 5 || (code[0] != '2' && code[0] != '4' && code[0] != '5') || code[1] != '.')
         return false;
     const size_t dot = code.find('.', 2);
@@ -34,31 +34,31 @@ bool IsEnhancedCode(std::string_view code) {
 }
 
 // Three digits, the first not 0, then the end, "-" or a blank or control character.
-bool HasValidCode(std::string_view trimmedLine) {
-    return trimmedLine.size() >= 3 && IsDigit(trimmedLine[0]) && trimmedLine[0] != '0' && IsDigit(trimmedLine[1]) &&
-           IsDigit(trimmedLine[2]) &&
+bool hasValidCode(std::string_view trimmedLine) {
+    return trimmedLine.size() >= 3 && isDigit(trimmedLine[0]) && trimmedLine[0] != '0' && isDigit(trimmedLine[1]) &&
+           isDigit(trimmedLine[2]) &&
            (trimmedLine.size() == 3 || trimmedLine[3] == '-' || static_cast<unsigned char>(trimmedLine[3]) <= ' ');
 }
 
-void CheckReply(const SmtpReply& reply, size_t textLines) {
-    Require(reply.code >= 100 && reply.code <= 999, "a reply's code lies from 100 to 999");
-    Require(reply.text.size() == textLines, "a reply has one text per non-blank line");
-    Require(reply.enhancedCode.empty() || IsEnhancedCode(reply.enhancedCode), "the enhanced code is well-formed",
+void checkReply(const SmtpReply& reply, size_t textLines) {
+    require(reply.code >= 100 && reply.code <= 999, "a reply's code lies from 100 to 999");
+    require(reply.text.size() == textLines, "a reply has one text per non-blank line");
+    require(reply.enhancedCode.empty() || isEnhancedCode(reply.enhancedCode), "the enhanced code is well-formed",
             reply.enhancedCode);
     // Error texts are C strings: a 0 byte from the server ends them.
     const std::string joined = reply.joinedText();
-    Require(SmtpReplyError(reply).text() == joined.substr(0, joined.find('\0')),
+    require(SmtpReplyError(reply).text() == joined.substr(0, joined.find('\0')),
             "a refused reply's error text is its text");
 }
 
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    const ReplyInput input = SplitReplyInput(data, size);
+    const ReplyInput input = splitReplyInput(data, size);
     ReplyStream stream(input.bytes, input.pieceSize);
-    const ExpectedLines expected = SplitReplyLines(stream.sent());
+    const ExpectedLines expected = splitReplyLines(stream.sent());
 
-    const ReplyLimits limits = FuzzReplyLimits(input.bytes);
+    const ReplyLimits limits = fuzzReplyLimits(input.bytes);
     ReplyReader reader;
     SmtpReply reply;
     ReplyBound bound(limits);
@@ -75,40 +75,40 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             reader.takeInPending(stream.socket());
         std::string line;
         try {
-            line = reader.readLine(stream.socket(), FarDeadline());
+            line = reader.readLine(stream.socket(), farDeadline());
         } catch (const Error& error) {
-            Require(index == expected.lines.size(), "the reader gives every line before it fails", error.text());
-            Require(error.text() == (expected.tooLong ? "Max line length exceeded." : kConnectionClosedGracefully),
+            require(index == expected.lines.size(), "the reader gives every line before it fails", error.text());
+            require(error.text() == (expected.tooLong ? "Max line length exceeded." : kConnectionClosedGracefully),
                     "the reader fails for the line that is too long, else for the close", error.text());
             return 0;
         }
-        Require(index < expected.lines.size() && line == expected.lines[index], "the reader gives the lines in order",
+        require(index < expected.lines.size() && line == expected.lines[index], "the reader gives the lines in order",
                 line);
 
         // A reply past its bounds ends the reading: the client closes the connection.
-        const std::string boundFailure = ReplyBoundFailure(limits, line, boundLines, boundBytes);
+        const std::string boundFailure = replyBoundFailure(limits, line, boundLines, boundBytes);
         std::string refused;
         try {
             bound.count(line);
         } catch (const Error& error) {
             refused = error.text();
         }
-        Require(refused == boundFailure, "a reply is refused exactly where it passes its bounds, saying which",
+        require(refused == boundFailure, "a reply is refused exactly where it passes its bounds, saying which",
                 refused);
         if (!refused.empty())
             return 0;
 
         const bool first = reply.text.empty();
         try {
-            if (!Trim(line).empty())
+            if (!trim(line).empty())
                 ++textLines;
-            if (AddSmtpReplyLine(reply, line)) {
-                CheckReply(reply, textLines);
+            if (addSmtpReplyLine(reply, line)) {
+                checkReply(reply, textLines);
                 nextReply();
             }
         } catch (const Error& error) {
-            Require(first && !HasValidCode(Trim(line)), "only a first line without a valid code is refused", line);
-            Require(error.text().starts_with("Reply Code is not valid: "), "a refused code says so", error.text());
+            require(first && !hasValidCode(trim(line)), "only a first line without a valid code is refused", line);
+            require(error.text().starts_with("Reply Code is not valid: "), "a refused code says so", error.text());
             nextReply();
         }
     }

@@ -20,40 +20,40 @@ namespace {
 
 constexpr const char* kNewEntry = "new-backup.fbk";
 
-void CheckDirectory(const ZipDirectory& directory, uint64_t archiveSize) {
-    Require(directory.dataStart <= directory.dataEnd && directory.dataEnd <= archiveSize,
+void checkDirectory(const ZipDirectory& directory, uint64_t archiveSize) {
+    require(directory.dataStart <= directory.dataEnd && directory.dataEnd <= archiveSize,
             "the entries' bytes lie inside the archive");
     for (const ZipDirectoryEntry& entry : directory.entries) {
-        Require(entry.centralHeader.size() >= kCentralHeaderSize + entry.name.size(),
+        require(entry.centralHeader.size() >= kCentralHeaderSize + entry.name.size(),
                 "a central header holds its name");
-        Require(entry.centralHeader.compare(kCentralHeaderSize, entry.name.size(), entry.name) == 0,
+        require(entry.centralHeader.compare(kCentralHeaderSize, entry.name.size(), entry.name) == 0,
                 "the name is the one in the central header");
-        Require(entry.localHeaderOffset >= directory.dataStart && entry.localHeaderOffset < directory.dataEnd,
+        require(entry.localHeaderOffset >= directory.dataStart && entry.localHeaderOffset < directory.dataEnd,
                 "each local header lies among the entries' bytes");
-        Require(entry.offsetField + (entry.offsetField64 ? 8 : 4) <= entry.centralHeader.size(),
+        require(entry.offsetField + (entry.offsetField64 ? 8 : 4) <= entry.centralHeader.size(),
                 "the offset field lies inside the central header");
-        const std::string moved = MovedCentralHeader(entry, entry.localHeaderOffset - directory.dataStart);
+        const std::string moved = movedCentralHeader(entry, entry.localHeaderOffset - directory.dataStart);
         const uint64_t offset =
-            entry.offsetField64 ? GetU64(moved, entry.offsetField) : GetU32(moved, entry.offsetField);
-        Require(offset == entry.localHeaderOffset - directory.dataStart, "a moved header holds its new offset");
+            entry.offsetField64 ? getU64(moved, entry.offsetField) : getU32(moved, entry.offsetField);
+        require(offset == entry.localHeaderOffset - directory.dataStart, "a moved header holds its new offset");
     }
 }
 
-bool NameTaken(const ZipDirectory& directory) {
+bool nameTaken(const ZipDirectory& directory) {
     return std::any_of(directory.entries.begin(), directory.entries.end(),
-                       [](const ZipDirectoryEntry& entry) { return SameText(entry.name, kNewEntry); });
+                       [](const ZipDirectoryEntry& entry) { return sameText(entry.name, kNewEntry); });
 }
 
 // Adds a small file to the archive through the writer and reads the result back.
-void CheckAdding(std::string_view archive, const ZipDirectory& before) {
+void checkAdding(std::string_view archive, const ZipDirectory& before) {
     static const std::string folder = [] {
-        const std::string path = ScratchPath("zip");
+        const std::string path = scratchPath("zip");
         std::filesystem::create_directories(path + "/source");
-        WriteScratchFile(path + "/source/" + kNewEntry, "a small backup file to add to the archive\n");
+        writeScratchFile(path + "/source/" + kNewEntry, "a small backup file to add to the archive\n");
         return path;
     }();
     const std::string path = folder + "/archive.zip";
-    WriteScratchFile(path, archive);
+    writeScratchFile(path, archive);
 
     ZipArchiveWriter writer;
     writer.setArchiveFile(path);
@@ -65,28 +65,28 @@ void CheckAdding(std::string_view archive, const ZipDirectory& before) {
     } catch (const Error& error) {
         failure = error.text();
     }
-    if (NameTaken(before)) {
-        Require(count == 0 && ReadScratchFile(path) == archive, "a name that is taken leaves the archive alone");
+    if (nameTaken(before)) {
+        require(count == 0 && readScratchFile(path) == archive, "a name that is taken leaves the archive alone");
         return;
     }
-    Require(count == 1, "an accepted archive takes a new entry", failure);
+    require(count == 1, "an accepted archive takes a new entry", failure);
 
-    const std::string after = ReadScratchFile(path);
+    const std::string after = readScratchFile(path);
     ZipDirectory directory;
     try {
-        directory = ReadCentralDirectory(after);
+        directory = readCentralDirectory(after);
     } catch (const Error& error) {
-        PropertyFailed("the archive with the new entry reads again", error.text());
+        propertyFailed("the archive with the new entry reads again", error.text());
     }
-    CheckDirectory(directory, after.size());
-    Require(directory.entries.size() == before.entries.size() + 1 && directory.entries.back().name == kNewEntry,
+    checkDirectory(directory, after.size());
+    require(directory.entries.size() == before.entries.size() + 1 && directory.entries.back().name == kNewEntry,
             "the new entry follows the old ones");
     for (size_t i = 0; i < before.entries.size(); ++i) {
         const ZipDirectoryEntry& old = before.entries[i];
-        Require(directory.entries[i].centralHeader == MovedCentralHeader(old, old.localHeaderOffset - before.dataStart),
+        require(directory.entries[i].centralHeader == movedCentralHeader(old, old.localHeaderOffset - before.dataStart),
                 "an old entry keeps its central header, moved with its data", old.name);
     }
-    Require(after.compare(0, before.dataEnd - before.dataStart, archive, before.dataStart,
+    require(after.compare(0, before.dataEnd - before.dataStart, archive, before.dataStart,
                           before.dataEnd - before.dataStart) == 0,
             "the old entries' bytes are copied unchanged");
 }
@@ -94,14 +94,14 @@ void CheckAdding(std::string_view archive, const ZipDirectory& before) {
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    const std::string_view archive = InputText(data, size);
+    const std::string_view archive = inputText(data, size);
     ZipDirectory directory;
     try {
-        directory = ReadCentralDirectory(archive);
+        directory = readCentralDirectory(archive);
     } catch (const Error&) {
         return 0;
     }
-    CheckDirectory(directory, archive.size());
-    CheckAdding(archive, directory);
+    checkDirectory(directory, archive.size());
+    checkAdding(archive, directory);
     return 0;
 }

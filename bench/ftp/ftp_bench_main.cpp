@@ -15,7 +15,7 @@ int main(int argc, char** argv) {
     try {
         tervolen::FtpClient ftp;
         ftp.setHost(argv[1]);
-        ftp.setPort(tervolen::StrToInt(argv[2]));
+        ftp.setPort(tervolen::strToInt(argv[2]));
         ftp.setUserName(argv[3]);
         ftp.setPassword(argv[4]);
         ftp.connect();

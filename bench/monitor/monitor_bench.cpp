@@ -30,7 +30,7 @@ namespace {
 using tervolen::MonitorLog;
 
 // Lines as gbak -v writes them: per table a heading, progress counts and its indices.
-std::vector<std::string> GbakLines(std::size_t count) {
+std::vector<std::string> gbakLines(std::size_t count) {
     std::vector<std::string> lines;
     lines.reserve(count);
     for (std::size_t table = 0; lines.size() < count; ++table) {
@@ -45,7 +45,7 @@ std::vector<std::string> GbakLines(std::size_t count) {
     return lines;
 }
 
-qint64 ThreadCpuNanoseconds() {
+qint64 threadCpuNanoseconds() {
     timespec now{};
     ::clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
     return static_cast<qint64>(now.tv_sec) * 1000000000 + now.tv_nsec;
@@ -54,19 +54,19 @@ qint64 ThreadCpuNanoseconds() {
 // Runs append(i) for every line with events processed after each, and prints lines per second for the
 // first, middle and last quarter of the lines and for the whole run: by the wall clock, and by the
 // processor time of this thread, which other load on the machine disturbs less.
-void Measure(const char* title, std::size_t count, const std::function<void(std::size_t)>& append) {
+void measure(const char* title, std::size_t count, const std::function<void(std::size_t)>& append) {
     std::vector<qint64> wall(count + 1);
     std::vector<qint64> cpu(count + 1);
     QElapsedTimer timer;
     timer.start();
     for (std::size_t i = 0; i < count; ++i) {
         wall[i] = timer.nsecsElapsed();
-        cpu[i] = ThreadCpuNanoseconds();
+        cpu[i] = threadCpuNanoseconds();
         append(i);
         QCoreApplication::processEvents();
     }
     wall[count] = timer.nsecsElapsed();
-    cpu[count] = ThreadCpuNanoseconds();
+    cpu[count] = threadCpuNanoseconds();
 
     std::printf("%s, %zu lines, events processed after each line\n", title, count);
     auto report = [&](std::size_t from, std::size_t to) {
@@ -82,7 +82,7 @@ void Measure(const char* title, std::size_t count, const std::function<void(std:
     report(0, count);
 }
 
-void MeasureMonitorPage(const std::vector<std::string>& lines, std::size_t count) {
+void measureMonitorPage(const std::vector<std::string>& lines, std::size_t count) {
     MonitorLog log;
     tervolen::MonitorPage page(log);
     page.resize(356, 420);
@@ -92,11 +92,11 @@ void MeasureMonitorPage(const std::vector<std::string>& lines, std::size_t count
     log.addMonitorLine("Started Backup at Saturday, December 9, 2006, 15:30:12 hour", tervolen::kGreen,
                        tervolen::kMonitorLineSize);
     QCoreApplication::processEvents();
-    Measure("Monitor page (MonitorLog + MonitorView)", count, [&](std::size_t i) { log.appendOutputLine(lines[i]); });
+    measure("Monitor page (MonitorLog + MonitorView)", count, [&](std::size_t i) { log.appendOutputLine(lines[i]); });
     std::printf("  paragraphs kept: %zu\n", log.size());
 }
 
-void MeasureTextEdit(const std::vector<std::string>& lines, std::size_t count, bool followEnd) {
+void measureTextEdit(const std::vector<std::string>& lines, std::size_t count, bool followEnd) {
     QWidget page;
     auto* layout = new QVBoxLayout(&page);
     auto* edit = new QTextEdit(&page);
@@ -110,7 +110,7 @@ void MeasureTextEdit(const std::vector<std::string>& lines, std::size_t count, b
     QCoreApplication::processEvents();
     const char* title = followEnd ? "QTextEdit fed with a QTextCursor, scrolled to the end (peer)"
                                   : "QTextEdit fed with a QTextCursor, not scrolled (peer)";
-    Measure(title, count, [&](std::size_t i) {
+    measure(title, count, [&](std::size_t i) {
         QTextCursor cursor(edit->document());
         cursor.movePosition(QTextCursor::End);
         if (i > 0)
@@ -121,7 +121,7 @@ void MeasureTextEdit(const std::vector<std::string>& lines, std::size_t count, b
     });
 }
 
-void MeasureProcessEventsAlone() {
+void measureProcessEventsAlone() {
     constexpr int kCalls = 100000;
     QElapsedTimer timer;
     timer.start();
@@ -139,10 +139,10 @@ int main(int argc, char* argv[]) {
     std::size_t peerCount = argc > 2 ? std::strtoull(argv[2], nullptr, 10) : 20000;
     QApplication app(argc, argv);
 
-    std::vector<std::string> lines = GbakLines(std::max(count, peerCount));
-    MeasureProcessEventsAlone();
-    MeasureMonitorPage(lines, count);
-    MeasureTextEdit(lines, peerCount, false);
-    MeasureTextEdit(lines, peerCount, true);
+    std::vector<std::string> lines = gbakLines(std::max(count, peerCount));
+    measureProcessEventsAlone();
+    measureMonitorPage(lines, count);
+    measureTextEdit(lines, peerCount, false);
+    measureTextEdit(lines, peerCount, true);
     return 0;
 }

@@ -31,10 +31,10 @@ private:
     std::unique_ptr<std::FILE, FileCloser> file_;
 };
 
-tervolen::MailMessage BackupMessage(const std::string& attachment) {
+tervolen::MailMessage backupMessage(const std::string& attachment) {
     tervolen::MailMessage message;
     message.from.address = "backup@example.com";
-    message.recipients = tervolen::ParseAddressList("a@example.com,");
+    message.recipients = tervolen::parseAddressList("a@example.com,");
     message.subject = "Data Base Backup";
     message.body = {"Data BaseBackup file compressed and attached byTervolen"};
     message.attachments.emplace_back(attachment);
@@ -52,15 +52,15 @@ int main(int argc, char** argv) {
     try {
         if (mode == "write") {
             FileWriter writer(argv[3]);
-            tervolen::WriteMessage(BackupMessage(argv[2]), writer, tervolen::SystemClock());
+            tervolen::writeMessage(backupMessage(argv[2]), writer, tervolen::SystemClock());
             return 0;
         }
         tervolen::SmtpClient smtp;
         smtp.setHost(argv[2]);
-        smtp.setPort(tervolen::StrToInt(argv[3]));
+        smtp.setPort(tervolen::strToInt(argv[3]));
         smtp.setAuthType(tervolen::SmtpAuthentication::None);
         smtp.connect();
-        smtp.send(BackupMessage(argv[4]));
+        smtp.send(backupMessage(argv[4]));
         smtp.disconnect();
     } catch (const tervolen::Error& e) {
         std::fprintf(stderr, "sending failed: %s\n", e.what());

@@ -10,7 +10,7 @@ namespace tervolen {
 
 namespace {
 
-std::optional<CompressionMethod> ChosenMethod(int row) {
+std::optional<CompressionMethod> chosenMethod(int row) {
     switch (row) {
     case 0:
         return CompressionMethod::Deflate;
@@ -23,11 +23,11 @@ std::optional<CompressionMethod> ChosenMethod(int row) {
 
 } // namespace
 
-BackupChainSettings ReadBackupChainSettings(const FormState& form, const std::string& backupName) {
+BackupChainSettings readBackupChainSettings(const FormState& form, const std::string& backupName) {
     BackupChainSettings settings;
     settings.backupPath = form.text(controls::eDirBackup) + kPathDelim + backupName;
     settings.compress = form.checked(controls::ChkBoxCompress);
-    settings.compression.method = ChosenMethod(form.itemIndex(controls::CBCompMetho));
+    settings.compression.method = chosenMethod(form.itemIndex(controls::CBCompMetho));
     for (int i = 0; i < form.itemCount(controls::MirrorListView); ++i)
         settings.mirrorFolders.push_back(form.itemText(controls::MirrorListView, i));
     settings.sendByMail = form.checked(controls::ChkBoxBkpMail);
@@ -39,7 +39,7 @@ BackupChainSettings ReadBackupChainSettings(const FormState& form, const std::st
     return settings;
 }
 
-bool RunBackupChain(BackupJob& job, bool unattended, const std::function<BackupChainSettings()>& readSettings,
+bool runBackupChain(BackupJob& job, bool unattended, const std::function<BackupChainSettings()>& readSettings,
                     const BackupChainTools& tools, const std::function<bool()>& stopRequested) {
     auto stopping = [&] { return stopRequested && stopRequested(); };
 
@@ -51,15 +51,15 @@ bool RunBackupChain(BackupJob& job, bool unattended, const std::function<BackupC
     if (!settings.compress)
         return result;
     const std::optional<OpenedFile> archive =
-        CompressBackup(settings.backupPath, settings.compression, tools.zip, tools.monitor);
+        compressBackup(settings.backupPath, settings.compression, tools.zip, tools.monitor);
     if (!archive)
         return result;
     if (!settings.mirrorFolders.empty() && !stopping())
-        CopyToMirrors(*archive, settings.mirrorFolders, tools.monitor);
+        copyToMirrors(*archive, settings.mirrorFolders, tools.monitor);
     if (settings.sendByMail && !stopping())
-        SendBackupByMail(*archive, settings.mail, tools.smtp, tools.mailMessage, tools.monitor);
+        sendBackupByMail(*archive, settings.mail, tools.smtp, tools.mailMessage, tools.monitor);
     if (settings.sendByFtp && !stopping())
-        SendBackupByFtp(*archive, settings.ftp, tools.ftp);
+        sendBackupByFtp(*archive, settings.ftp, tools.ftp);
     return result;
 }
 

@@ -29,7 +29,7 @@ struct BackupChainSettings {
     FtpSettings ftp;
 };
 
-BackupChainSettings ReadBackupChainSettings(const FormState& form, const std::string& backupName);
+BackupChainSettings readBackupChainSettings(const FormState& form, const std::string& backupName);
 
 // The writer and clients the steps use, kept by the program from run to run.
 struct BackupChainTools {
@@ -43,7 +43,7 @@ struct BackupChainTools {
 // One backup with the steps that follow it: backup, compression, mirrors, e-mail, FTP. readSettings is asked once
 // the backup is done; stopRequested before each step after it (true ends the chain there). Returns the backup job's
 // result. Throws what the job, the e-mail step's port and the FTP step throw.
-bool RunBackupChain(BackupJob& job, bool unattended, const std::function<BackupChainSettings()>& readSettings,
+bool runBackupChain(BackupJob& job, bool unattended, const std::function<BackupChainSettings()>& readSettings,
                     const BackupChainTools& tools, const std::function<bool()>& stopRequested);
 
 } // namespace tervolen

@@ -31,7 +31,7 @@ constexpr int kExitFailure = 1;
 constexpr int kExitUsage = 2;
 
 // The row of the option list whose text is text; -1 when none is.
-int OptionRow(const FormState& form, const char* list, const std::string& text) {
+int rowOfOption(const FormState& form, const char* list, const std::string& text) {
     for (int i = 0; i < form.itemCount(list); ++i)
         if (form.itemText(list, i) == text)
             return i;
@@ -40,31 +40,31 @@ int OptionRow(const FormState& form, const char* list, const std::string& text) 
 
 // The request of a restore or a validation: the connection of the settings, the rest from the command. A
 // number that is no integer is reported as the job's button reports it.
-void RunJob(Program& program, const FormState& form, Dialogs& dialogs, const CliCommand& command, int optionRow) {
+void runJob(Program& program, const FormState& form, Dialogs& dialogs, const CliCommand& command, int optionRow) {
     try {
         if (command.name == "restore") {
             RestoreRequest request;
-            request.connection = ServerConnectionFromForm(form);
+            request.connection = serverConnectionFromForm(form);
             request.backupFile = command.backupFile;
             request.database = command.database;
-            request.pageSize = StrToInt(command.pageSize.value_or("0"));
-            request.option = RestoreOptionOfRow(optionRow);
+            request.pageSize = strToInt(command.pageSize.value_or("0"));
+            request.option = restoreOptionOfRow(optionRow);
             program.runRestore(request);
         } else {
             ValidationRequest request;
-            request.connection = ServerConnectionFromForm(form);
+            request.connection = serverConnectionFromForm(form);
             request.database = command.database;
-            request.bufferSize = StrToInt(command.bufferSize.value_or(form.text(controls::ValidateBufferEdit)));
-            request.option = ValidationOptionOfRow(optionRow);
+            request.bufferSize = strToInt(command.bufferSize.value_or(form.text(controls::ValidateBufferEdit)));
+            request.option = validationOptionOfRow(optionRow);
             program.runValidation(request);
         }
     } catch (const Error& e) {
-        ReportError(dialogs, e);
+        reportError(dialogs, e);
     }
 }
 
-int Execute(const CliCommand& command) {
-    AppPaths paths = AppPaths::forSettingsFile(command.settingsFile.empty() ? ExecutableDir() + "/tervolen.ini"
+int execute(const CliCommand& command) {
+    AppPaths paths = AppPaths::forSettingsFile(command.settingsFile.empty() ? executableDir() + "/tervolen.ini"
                                                                             : command.settingsFile);
     HeadlessForm form;
     ConsoleDialogs dialogs(form, stderr);
@@ -73,18 +73,18 @@ int Execute(const CliCommand& command) {
     bool scheduler = command.name == "run";
     std::function<std::string()> stamp;
     if (scheduler)
-        stamp = [&clock] { return LogTimeStamp(clock.now()); };
+        stamp = [&clock] { return logTimeStamp(clock.now()); };
     ConsoleMonitorPrinter printer(monitor, stdout, ::isatty(STDOUT_FILENO) != 0, stamp);
     MonitorLog::Subscription printing = monitor.addListener(printer);
 
-    const int optionRow = command.option ? OptionRow(form, CliOptionList(command.name), *command.option) : -1;
+    const int optionRow = command.option ? rowOfOption(form, cliOptionList(command.name), *command.option) : -1;
     if (command.option && optionRow < 0) {
         std::fprintf(stderr, "tervolen-cli: unknown %s option: %s\n", command.name.c_str(), command.option->c_str());
         return kExitUsage;
     }
     // The backup job still reads its option from the window's list.
     if (command.name == "backup" && command.option)
-        form.setItemIndex(CliOptionList(command.name), optionRow);
+        form.setItemIndex(cliOptionList(command.name), optionRow);
 
     std::optional<InstanceLock> lock;
     if (scheduler) {
@@ -115,7 +115,7 @@ int Execute(const CliCommand& command) {
         printer.resetErrors();
 
     if (command.name == "restore" || command.name == "validate") {
-        RunJob(program, form, dialogs, command, optionRow);
+        runJob(program, form, dialogs, command, optionRow);
         bool ok = !printer.errorSeen() && !dialogs.errorReported();
         return ok ? kExitOk : kExitFailure;
     }
@@ -131,11 +131,11 @@ int Execute(const CliCommand& command) {
 
 } // namespace
 
-int RunCli(int argc, char** argv) {
+int runCli(int argc, char** argv) {
     std::vector<std::string> args(argv + 1, argv + argc);
     CliCommand command;
     try {
-        command = ParseCliArguments(args);
+        command = parseCliArguments(args);
     } catch (const UsageError& e) {
         std::fprintf(stderr, "tervolen-cli: %s\n\n%s", e.what(), kCliUsage);
         return kExitUsage;
@@ -145,7 +145,7 @@ int RunCli(int argc, char** argv) {
         return kExitOk;
     }
     if (command.name == "--version") {
-        std::printf("tervolen-cli %s\n", ReadFileVersion().c_str());
+        std::printf("tervolen-cli %s\n", readFileVersion().c_str());
         return kExitOk;
     }
     // A settings file that is named but missing is most likely a typing error: making it would hide that.
@@ -157,7 +157,7 @@ int RunCli(int argc, char** argv) {
     }
     int status = kExitFailure;
     try {
-        status = Execute(command);
+        status = execute(command);
     } catch (const UntrustedFileError& e) {
         std::fprintf(stderr, "tervolen-cli: error: %s\n", e.what());
         status = kExitUsage;

@@ -27,7 +27,7 @@ const char* const kCliUsage =
     "Exit status: 0 success, 1 the job failed or reported an error, 2 usage error or, run as root, a settings\n"
     "file or Mirrors.lst that another user could have changed.\n";
 
-const char* CliOptionList(const std::string& command) {
+const char* cliOptionList(const std::string& command) {
     if (command == "restore")
         return controls::clListaRestore;
     if (command == "validate")
@@ -35,7 +35,7 @@ const char* CliOptionList(const std::string& command) {
     return controls::clListaBackup;
 }
 
-CliCommand ParseCliArguments(const std::vector<std::string>& args) {
+CliCommand parseCliArguments(const std::vector<std::string>& args) {
     CliCommand command;
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];

@@ -29,9 +29,9 @@ public:
 };
 
 // The arguments after the program name. Throws UsageError.
-CliCommand ParseCliArguments(const std::vector<std::string>& args);
+CliCommand parseCliArguments(const std::vector<std::string>& args);
 
 // The name of the option list that --option of the command selects a row of.
-const char* CliOptionList(const std::string& command);
+const char* cliOptionList(const std::string& command);
 
 } // namespace tervolen

@@ -3,7 +3,7 @@
 
 namespace tervolen {
 
-void OnCompressionToggled(FormState& form) {
+void onCompressionToggled(FormState& form) {
     bool compress = form.checked(controls::ChkBoxCompress);
     form.setEnabled(controls::CBCompMetho, compress);
     form.setEnabled(controls::CBCompMethoLevel, compress);

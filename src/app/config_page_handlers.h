@@ -5,6 +5,6 @@
 namespace tervolen {
 
 // ChkBoxCompress: the method and level lists are usable exactly while compression is ticked.
-void OnCompressionToggled(FormState& form);
+void onCompressionToggled(FormState& form);
 
 } // namespace tervolen

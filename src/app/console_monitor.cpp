@@ -4,7 +4,7 @@ namespace tervolen {
 
 namespace {
 
-const char* Escape(Color color) {
+const char* colourEscape(Color color) {
     switch (color) {
     case kRed:
         return "\033[31m";
@@ -19,14 +19,14 @@ const char* Escape(Color color) {
     }
 }
 
-std::string HexEscape(unsigned char byte) {
+std::string hexEscape(unsigned char byte) {
     static constexpr char kDigits[] = "0123456789abcdef";
     return std::string("\\x") + kDigits[byte >> 4] + kDigits[byte & 0xF];
 }
 
 } // namespace
 
-std::string TerminalSafeText(std::string_view text) {
+std::string terminalSafeText(std::string_view text) {
     std::string safe;
     safe.reserve(text.size());
     for (size_t i = 0; i < text.size(); ++i) {
@@ -36,9 +36,9 @@ std::string TerminalSafeText(std::string_view text) {
             if (i + 1 >= text.size() || text[i + 1] != '\n')
                 safe += '\n';
         } else if (c1) {
-            safe += HexEscape(byte) + HexEscape(static_cast<unsigned char>(text[++i]));
+            safe += hexEscape(byte) + hexEscape(static_cast<unsigned char>(text[++i]));
         } else if ((byte < 0x20 && byte != '\n' && byte != '\t') || byte == 0x7F) {
-            safe += HexEscape(byte);
+            safe += hexEscape(byte);
         } else {
             safe += static_cast<char>(byte);
         }
@@ -66,8 +66,8 @@ void ConsoleMonitorPrinter::paragraphsInserted(std::size_t count) {
 
 void ConsoleMonitorPrinter::print(const MonitorParagraph& paragraph) {
     std::string prefix = stamp_ ? stamp_() + " " : "";
-    const char* escape = colours_ ? Escape(paragraph.color) : "";
-    std::fprintf(out_, "%s%s%s%s\n", prefix.c_str(), escape, TerminalSafeText(paragraph.text).c_str(),
+    const char* escape = colours_ ? colourEscape(paragraph.color) : "";
+    std::fprintf(out_, "%s%s%s%s\n", prefix.c_str(), escape, terminalSafeText(paragraph.text).c_str(),
                  *escape ? "\033[0m" : "");
     std::fflush(out_);
 }

@@ -11,7 +11,7 @@ namespace tervolen {
 
 // text with every control character that could steer a terminal (ESC and the other C0 bytes, DEL, the C1
 // controls of UTF-8) written as "\xHH" text. Line feeds and tabs stay; a CR ends a line as a line feed does.
-std::string TerminalSafeText(std::string_view text);
+std::string terminalSafeText(std::string_view text);
 
 // Prints every Monitor paragraph to a stream as it is added: terminal-safe text, coloured with terminal escapes
 // when asked, optionally after a time stamp. Remembers whether an error line appeared.

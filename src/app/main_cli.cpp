@@ -7,10 +7,10 @@
 
 int main(int argc, char** argv) {
     try {
-        tervolen::HardenProcess();
+        tervolen::hardenProcess();
     } catch (const std::exception& e) {
         std::fprintf(stderr, "tervolen-cli: error: %s\n", e.what());
-        tervolen::EndProcess(1);
+        tervolen::endProcess(1);
     }
-    tervolen::EndProcess(tervolen::RunCli(argc, argv));
+    tervolen::endProcess(tervolen::runCli(argc, argv));
 }

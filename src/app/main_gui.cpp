@@ -27,7 +27,7 @@ namespace {
 
 constexpr int kTimerIntervalMs = 1000;
 
-int RunWindow(int argc, char* argv[]) {
+int runWindow(int argc, char* argv[]) {
     using namespace tervolen;
     // Before QApplication starts threads of its own.
     TerminationSignals termination;
@@ -35,7 +35,7 @@ int RunWindow(int argc, char* argv[]) {
     QApplication::setApplicationName(kAppTitle);
     // The window hides in the notification area, and a message box closed meanwhile must not end the program.
     QApplication::setQuitOnLastWindowClosed(false);
-    SetupBalloonHints(application);
+    setupBalloonHints(application);
 
     AppPaths paths = AppPaths::forExecutable();
     QtDialogs dialogs;
@@ -58,7 +58,7 @@ int RunWindow(int argc, char* argv[]) {
     LanguageLoader languages(window, paths.join("Lang"), dialogs);
     auto translate = [&languages](const std::string& text) { return languages.translate(text); };
     for (const char* control : {controls::LbAbout, controls::About1})
-        window.formState().onClick(control, [&window, translate] { LbAboutClick(window, translate); });
+        window.formState().onClick(control, [&window, translate] { lbAboutClick(window, translate); });
 
     SystemClock clock;
     Program::Options options;
@@ -99,10 +99,10 @@ int RunWindow(int argc, char* argv[]) {
 
 int main(int argc, char* argv[]) {
     try {
-        tervolen::HardenProcess();
+        tervolen::hardenProcess();
     } catch (const std::exception& e) {
         std::fprintf(stderr, "tervolen: error: %s\n", e.what());
-        tervolen::EndProcess(1);
+        tervolen::endProcess(1);
     }
-    tervolen::EndProcess(RunWindow(argc, argv));
+    tervolen::endProcess(runWindow(argc, argv));
 }

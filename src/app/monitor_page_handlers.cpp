@@ -2,16 +2,16 @@
 
 namespace tervolen {
 
-std::string DefaultLogsFolder(const AppPaths& paths) {
+std::string defaultLogsFolder(const AppPaths& paths) {
     return paths.join("DefaultLogs") + kPathDelim;
 }
 
-void OnSaveMonitorLog(const MonitorLog& log, Dialogs& dialogs, const AppPaths& paths) {
+void onSaveMonitorLog(const MonitorLog& log, Dialogs& dialogs, const AppPaths& paths) {
     if (log.empty()) {
         dialogs.information("Não exitem dados para serem salvos em log");
         return;
     }
-    if (auto path = dialogs.chooseSaveFile(DefaultLogsFolder(paths)))
+    if (auto path = dialogs.chooseSaveFile(defaultLogsFolder(paths)))
         log.saveMonitor(*path);
 }
 

@@ -9,10 +9,10 @@
 namespace tervolen {
 
 // The folder DefaultLogs beside the settings file, with a separator at the end.
-std::string DefaultLogsFolder(const AppPaths& paths);
+std::string defaultLogsFolder(const AppPaths& paths);
 
 // BtSaveBkpLog: saves the Monitor to a file that the user names, starting in DefaultLogs. An empty log is not
 // saved; the user is told so. Throws the Error of SaveMonitor.
-void OnSaveMonitorLog(const MonitorLog& log, Dialogs& dialogs, const AppPaths& paths);
+void onSaveMonitorLog(const MonitorLog& log, Dialogs& dialogs, const AppPaths& paths);
 
 } // namespace tervolen

@@ -5,7 +5,7 @@
 
 namespace tervolen {
 
-void EndProcess(int status) {
+void endProcess(int status) {
     std::fflush(nullptr);
     std::_Exit(status);
 }

@@ -9,7 +9,7 @@
 
 namespace tervolen {
 
-void HardenProcess() {
+void hardenProcess() {
     ::umask(077);
     const rlimit noCore{0, 0};
     if (::setrlimit(RLIMIT_CORE, &noCore) != 0)

@@ -67,7 +67,7 @@ void Program::onClick(const char* control, std::function<void()> handler) {
 }
 
 void Program::reportError(const std::exception& error) {
-    ReportError(dialogs_, error);
+    tervolen::reportError(dialogs_, error);
 }
 
 void Program::registerHandlers() {
@@ -79,31 +79,31 @@ void Program::registerHandlers() {
         onClick(control, [this] { onStartBackup(); });
     onClick(controls::InitRestore, [this] { onStartRestore(); });
     onClick(controls::JvTranspValidation, [this] { onStartValidation(); });
-    onClick(controls::TranspButOkSchedule, [this] { SaveSchedulePage(form_, dialogs_, paths_); });
-    onClick(controls::TranspButOKConfig, [this] { SaveConfigPage(form_, paths_); });
-    onClick(controls::JvTransparentButton3, [this] { OnAddMirror(form_, dialogs_); });
-    onClick(controls::JvTransparentButton4, [this] { OnRemoveMirror(form_); });
-    onClick(controls::CheckBackupLog, [this] { OnAutomaticLogToggled(form_, paths_); });
-    onClick(controls::ChkBoxCompress, [this] { OnCompressionToggled(form_); });
-    onClick(controls::BtSaveBkpLog, [this] { OnSaveMonitorLog(monitor_, dialogs_, paths_); });
-    for (const LanguageChoice& choice : LanguageChoices())
+    onClick(controls::TranspButOkSchedule, [this] { saveSchedulePage(form_, dialogs_, paths_); });
+    onClick(controls::TranspButOKConfig, [this] { saveConfigPage(form_, paths_); });
+    onClick(controls::JvTransparentButton3, [this] { onAddMirror(form_, dialogs_); });
+    onClick(controls::JvTransparentButton4, [this] { onRemoveMirror(form_); });
+    onClick(controls::CheckBackupLog, [this] { onAutomaticLogToggled(form_, paths_); });
+    onClick(controls::ChkBoxCompress, [this] { onCompressionToggled(form_); });
+    onClick(controls::BtSaveBkpLog, [this] { onSaveMonitorLog(monitor_, dialogs_, paths_); });
+    for (const LanguageChoice& choice : languageChoices())
         onClick(choice.label, [this, &choice] {
-            ChooseLanguage(form_, paths_.settingsFile, choice, options_.applyLanguageFile);
+            chooseLanguage(form_, paths_.settingsFile, choice, options_.applyLanguageFile);
         });
-    form_.onChange(controls::CB_ChooseSGDBVer, [this] { ProposeClientLibrary(form_); });
-    form_.onChange(controls::CB_Protocol, [this] { ProposeServerName(form_); });
+    form_.onChange(controls::CB_ChooseSGDBVer, [this] { proposeClientLibrary(form_); });
+    form_.onChange(controls::CB_Protocol, [this] { proposeServerName(form_); });
 }
 
 void Program::startup() {
     try {
-        form_.setText(controls::GradientHeaderPanel, HeaderCaption());
+        form_.setText(controls::GradientHeaderPanel, headerCaption());
         form_.setText(controls::btnFechar, "");
         // Root's autostart entry would start a root program in a desktop session.
-        if (options_.registerAutostart && !RunningAsRoot()) {
+        if (options_.registerAutostart && !runningAsRoot()) {
             // A failed registration must not keep the settings from loading: a later save would
             // otherwise write empty fields over the stored ones.
             try {
-                RegisterAutostart("Tervolen", ExecutablePath().string());
+                registerAutostart("Tervolen", executablePath().string());
             } catch (const std::exception& e) {
                 reportError(e);
             }
@@ -112,7 +112,7 @@ void Program::startup() {
         StartupHooks hooks;
         hooks.addErrorLine = [this](const std::string& text) { monitor_.addMonitorLine(text, kRed, kMonitorLineSize); };
         hooks.applyLanguageFile = options_.applyLanguageFile;
-        LoadSettingsIntoForm(form_, paths_, hooks);
+        loadSettingsIntoForm(form_, paths_, hooks);
         schedule_.loadTodaySchedule();
     } catch (const UntrustedFileError&) {
         throw;
@@ -124,8 +124,8 @@ void Program::startup() {
 
 void Program::warnAboutOpenFolders() {
     // The backup, mirror and log folders are looked at by every backup run.
-    if (AnyoneMayWrite(paths_.baseDir))
-        monitor_.addMonitorLine(AnyoneMayWriteWarning(paths_.baseDir), kRed, kMonitorLineSize);
+    if (anyoneMayWrite(paths_.baseDir))
+        monitor_.addMonitorLine(anyoneMayWriteWarning(paths_.baseDir), kRed, kMonitorLineSize);
 }
 
 void Program::onScheduleTick() {
@@ -203,8 +203,8 @@ Program::BackupOutcome Program::runBackup(bool scheduled) {
     outcome.started = true;
     BackupJob job(jobContext(), backup_, currentBackupName_);
     try {
-        outcome.result = RunBackupChain(
-            job, scheduled, [this] { return ReadBackupChainSettings(form_, currentBackupName_); },
+        outcome.result = runBackupChain(
+            job, scheduled, [this] { return readBackupChainSettings(form_, currentBackupName_); },
             BackupChainTools{monitor_, zip_, smtp_, mailMessage_, ftp_}, options_.stopRequested);
     } catch (const std::exception& e) {
         outcome.escapedError = true;

@@ -5,7 +5,7 @@
 
 namespace tervolen {
 
-void OnAddMirror(FormState& form, Dialogs& dialogs) {
+void onAddMirror(FormState& form, Dialogs& dialogs) {
     if (form.checked(controls::ChkBoxCompress)) {
         if (auto folder = dialogs.chooseFolder(""))
             form.addItem(controls::MirrorListView, *folder);
@@ -19,17 +19,17 @@ void OnAddMirror(FormState& form, Dialogs& dialogs) {
     form.setFocus(controls::ChkBoxCompress);
 }
 
-void OnRemoveMirror(FormState& form) {
+void onRemoveMirror(FormState& form) {
     int index = form.itemIndex(controls::MirrorListView);
     if (index >= 0)
         form.removeItem(controls::MirrorListView, index);
 }
 
-void OnAutomaticLogToggled(FormState& form, const AppPaths& paths) {
+void onAutomaticLogToggled(FormState& form, const AppPaths& paths) {
     bool automatic = form.checked(controls::CheckBackupLog);
     form.setEnabled(controls::LogFileEdit, automatic);
     form.setEnabled(controls::BtSaveBkpLog, !automatic);
-    form.setText(controls::LogFileEdit, automatic ? DefaultLogsFolder(paths) : std::string());
+    form.setText(controls::LogFileEdit, automatic ? defaultLogsFolder(paths) : std::string());
 }
 
 } // namespace tervolen

@@ -8,12 +8,12 @@ namespace tervolen {
 
 // Add Mirror: with compression ticked, appends the folder the user picks to MirrorListView; otherwise offers to
 // show the compression option.
-void OnAddMirror(FormState& form, Dialogs& dialogs);
+void onAddMirror(FormState& form, Dialogs& dialogs);
 
 // Remove Mirror: deletes the entry that has the focus and is selected; nothing otherwise.
-void OnRemoveMirror(FormState& form);
+void onRemoveMirror(FormState& form);
 
 // CheckBackupLog: automatic saving into LogFileEdit (set to DefaultLogs) or saving by hand.
-void OnAutomaticLogToggled(FormState& form, const AppPaths& paths);
+void onAutomaticLogToggled(FormState& form, const AppPaths& paths);
 
 } // namespace tervolen

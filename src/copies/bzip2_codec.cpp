@@ -9,7 +9,7 @@ namespace tervolen {
 namespace {
 constexpr size_t kOutputSize = 128 * 1024;
 
-[[noreturn]] void Fail(const char* what, int code) {
+[[noreturn]] void fail(const char* what, int code) {
     throw Error(std::string("Bzip2 ") + what + " failed (libbz2 error " + std::to_string(code) + ").");
 }
 } // namespace
@@ -17,7 +17,7 @@ constexpr size_t kOutputSize = 128 * 1024;
 BZip2Codec::BZip2Codec() : output_(kOutputSize, '\0') {
     int code = BZ2_bzCompressInit(&stream_, 9, 0, 30);
     if (code != BZ_OK)
-        Fail("start", code);
+        fail("start", code);
 }
 
 BZip2Codec::~BZip2Codec() {
@@ -47,7 +47,7 @@ void BZip2Codec::run(int action, ByteSink& out) {
         int code = BZ2_bzCompress(&stream_, action);
         bool ok = action == BZ_RUN ? code == BZ_RUN_OK : code == BZ_FINISH_OK || code == BZ_STREAM_END;
         if (!ok)
-            Fail("compression", code);
+            fail("compression", code);
         size_t produced = output_.size() - stream_.avail_out;
         if (produced > 0)
             out.write(output_.data(), produced);

@@ -9,28 +9,28 @@ namespace tervolen {
 
 namespace {
 
-std::string ArchiveExtension(const std::optional<CompressionMethod>& method) {
+std::string archiveExtension(const std::optional<CompressionMethod>& method) {
     if (!method)
         return {};
     return *method == CompressionMethod::Bzip2 ? ".bz2" : ".zip";
 }
 
-bool IsRegularFile(const std::string& path) {
+bool isRegularFile(const std::string& path) {
     struct stat info {};
     return ::lstat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
 }
 
 } // namespace
 
-std::optional<OpenedFile> CompressBackup(const std::string& backupPath, const CompressionSettings& settings,
+std::optional<OpenedFile> compressBackup(const std::string& backupPath, const CompressionSettings& settings,
                                          ZipArchiveWriter& writer, MonitorLog& monitor) {
-    if (!IsRegularFile(backupPath))
+    if (!isRegularFile(backupPath))
         return std::nullopt;
     int compressedCount = 0;
     try {
         if (settings.method)
             writer.setCompressMethod(*settings.method);
-        writer.setArchiveFile(ChangeFileExt(backupPath, ArchiveExtension(settings.method)));
+        writer.setArchiveFile(changeFileExt(backupPath, archiveExtension(settings.method)));
         writer.fileSpec().clear();
         writer.fileSpec().push_back(backupPath);
         monitor.addMonitorLine("Compressing File Please Wait... ", kGreen, kMonitorLineSize);

@@ -19,7 +19,7 @@ struct CompressionSettings {
 // regular file under the backup's name is compressed, never what a link there points to. Returns the archive,
 // open through the descriptor it was written with, when at least one file was compressed; a failure is a red
 // "Compression Error" line.
-std::optional<OpenedFile> CompressBackup(const std::string& backupPath, const CompressionSettings& settings,
+std::optional<OpenedFile> compressBackup(const std::string& backupPath, const CompressionSettings& settings,
                                          ZipArchiveWriter& writer, MonitorLog& monitor);
 
 } // namespace tervolen

@@ -5,14 +5,14 @@
 
 namespace tervolen {
 
-void CopyToMirrors(const OpenedFile& archive, const std::vector<std::string>& folders, MonitorLog& monitor) {
-    const std::string archiveName = NameOf(archive.path);
+void copyToMirrors(const OpenedFile& archive, const std::vector<std::string>& folders, MonitorLog& monitor) {
+    const std::string archiveName = nameOf(archive.path);
     for (const std::string& folder : folders) {
         // An entry without a folder would name the root folder.
         if (folder.empty())
             continue;
         try {
-            CopyFileKeepingExisting(archive, folder, archiveName);
+            copyFileKeepingExisting(archive, folder, archiveName);
         } catch (const std::exception& e) {
             monitor.addMonitorLine(std::string("Mirroring Error\r") + e.what(), kRed, kMonitorLineSize);
         }

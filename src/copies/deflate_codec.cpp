@@ -9,7 +9,7 @@ namespace tervolen {
 namespace {
 constexpr size_t kOutputSize = 128 * 1024;
 
-[[noreturn]] void Fail(const char* what, int code) {
+[[noreturn]] void fail(const char* what, int code) {
     throw Error(std::string("Deflate ") + what + " failed (zlib error " + std::to_string(code) + ").");
 }
 } // namespace
@@ -17,7 +17,7 @@ constexpr size_t kOutputSize = 128 * 1024;
 DeflateCodec::DeflateCodec(int level) : output_(kOutputSize, '\0') {
     int code = deflateInit2(&stream_, level, Z_DEFLATED, -15, 8, Z_DEFAULT_STRATEGY);
     if (code != Z_OK)
-        Fail("start", code);
+        fail("start", code);
 }
 
 DeflateCodec::~DeflateCodec() {
@@ -46,7 +46,7 @@ void DeflateCodec::run(int flush, ByteSink& out) {
         stream_.avail_out = static_cast<uInt>(output_.size());
         int code = deflate(&stream_, flush);
         if (code != Z_OK && code != Z_STREAM_END && code != Z_BUF_ERROR)
-            Fail("compression", code);
+            fail("compression", code);
         size_t produced = output_.size() - stream_.avail_out;
         if (produced > 0)
             out.write(output_.data(), produced);

@@ -15,7 +15,7 @@ namespace tervolen {
 
 namespace {
 
-std::string CandidateName(const std::string& fileName, int attempt) {
+std::string candidateName(const std::string& fileName, int attempt) {
     if (attempt == 1)
         return fileName;
     size_t dot = fileName.rfind('.');
@@ -25,10 +25,10 @@ std::string CandidateName(const std::string& fileName, int attempt) {
     return fileName.substr(0, dot) + suffix + fileName.substr(dot);
 }
 
-void CopyBytes(const OpenedFile& from, int to, const std::string& target) {
+void copyBytes(const OpenedFile& from, int to, const std::string& target) {
     std::vector<char> buffer(1 << 20);
     for (uint64_t offset = 0;;) {
-        const auto n = static_cast<ssize_t>(ReadAt(from, buffer.data(), buffer.size(), offset));
+        const auto n = static_cast<ssize_t>(readAt(from, buffer.data(), buffer.size(), offset));
         if (n == 0)
             return;
         offset += static_cast<uint64_t>(n);
@@ -37,7 +37,7 @@ void CopyBytes(const OpenedFile& from, int to, const std::string& target) {
             if (w < 0) {
                 if (errno == EINTR)
                     continue;
-                ThrowFileError("Cannot write file", target, errno);
+                throwFileError("Cannot write file", target, errno);
             }
             done += w;
         }
@@ -45,42 +45,42 @@ void CopyBytes(const OpenedFile& from, int to, const std::string& target) {
 }
 
 // Gives the finished temporary file a final name that is not taken yet.
-std::string PutInPlace(const TemporaryFile& temporary, const std::string& folder, const std::string& fileName) {
+std::string putInPlace(const TemporaryFile& temporary, const std::string& folder, const std::string& fileName) {
     for (int attempt = 1;; ++attempt) {
-        std::string target = folder + "/" + CandidateName(fileName, attempt);
+        std::string target = folder + "/" + candidateName(fileName, attempt);
         if (::link(temporary.path().c_str(), target.c_str()) == 0)
             return target;
         if (errno == EEXIST)
             continue;
         if (errno != EPERM && errno != ENOTSUP && errno != EOPNOTSUPP)
-            ThrowFileError("Cannot create file", target, errno);
+            throwFileError("Cannot create file", target, errno);
         // File systems without hard links: check, then rename.
         struct stat info {};
         if (::lstat(target.c_str(), &info) == 0)
             continue;
         if (::rename(temporary.path().c_str(), target.c_str()) != 0)
-            ThrowFileError("Cannot create file", target, errno);
+            throwFileError("Cannot create file", target, errno);
         return target;
     }
 }
 
 } // namespace
 
-std::string CopyFileKeepingExisting(const OpenedFile& source, const std::string& destFolder,
+std::string copyFileKeepingExisting(const OpenedFile& source, const std::string& destFolder,
                                     const std::string& fileName) {
-    CreateOwnerOnlyFolders(destFolder);
+    createOwnerOnlyFolders(destFolder);
 
     std::string temporaryPath;
     // Stays open, and so locked, until the copy has its final name.
-    FileDescriptor out = CreateHiddenTemporary(destFolder, fileName, temporaryPath, destFolder + "/" + fileName);
+    FileDescriptor out = createHiddenTemporary(destFolder, fileName, temporaryPath, destFolder + "/" + fileName);
     TemporaryFile temporary(temporaryPath);
 
-    CopyBytes(source, out.get(), temporary.path());
+    copyBytes(source, out.get(), temporary.path());
     if (::fsync(out.get()) != 0)
-        ThrowFileError("Cannot write file", temporary.path(), errno);
+        throwFileError("Cannot write file", temporary.path(), errno);
 
-    std::string target = PutInPlace(temporary, destFolder, fileName);
-    SyncFolder(destFolder);
+    std::string target = putInPlace(temporary, destFolder, fileName);
+    syncFolder(destFolder);
     return target;
 }
 

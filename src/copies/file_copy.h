@@ -12,7 +12,7 @@ namespace tervolen {
 // hidden temporary name in destFolder first and are renamed into place, so no partial copy ever
 // stands under a final name; temporaries that a killed copy of fileName left there are removed.
 // Returns the path written. Throws Error with the system's reason.
-std::string CopyFileKeepingExisting(const OpenedFile& source, const std::string& destFolder,
+std::string copyFileKeepingExisting(const OpenedFile& source, const std::string& destFolder,
                                     const std::string& fileName);
 
 } // namespace tervolen

@@ -23,7 +23,7 @@ namespace {
 
 constexpr size_t kCopyPieceSize = 128 * 1024;
 
-[[noreturn]] void Fail(const std::string& what, const std::string& path, int code) {
+[[noreturn]] void fail(const std::string& what, const std::string& path, int code) {
     throw Error(what + " \"" + path + "\". " + std::strerror(code));
 }
 
@@ -34,20 +34,20 @@ struct ExistingArchive {
 
 // The archive already at path, if any. Anything there that is not a readable ZIP archive is an error; a link is
 // not followed, so the archive never takes in a file that whoever planted the link may not read.
-std::optional<ExistingArchive> OpenExistingArchive(const std::string& path) {
+std::optional<ExistingArchive> openExistingArchive(const std::string& path) {
     struct stat info {};
     if (::lstat(path.c_str(), &info) != 0) {
         if (errno == ENOENT || errno == ENOTDIR)
             return std::nullopt;
-        Fail("Cannot open file", path, errno);
+        fail("Cannot open file", path, errno);
     }
     if (!S_ISREG(info.st_mode))
         throw Error("\"" + path + "\" is not a ZIP archive; it is left alone.");
     ExistingArchive archive{FileDescriptor(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOFOLLOW)), {}};
     if (!archive.fd.valid())
-        Fail("Cannot open file", path, errno);
+        fail("Cannot open file", path, errno);
     try {
-        archive.directory = ReadCentralDirectory(FileByteSource(archive.fd.get(), path));
+        archive.directory = readCentralDirectory(FileByteSource(archive.fd.get(), path));
     } catch (const Error& error) {
         throw Error("\"" + path + "\" is left alone. " + error.text());
     }
@@ -55,7 +55,7 @@ std::optional<ExistingArchive> OpenExistingArchive(const std::string& path) {
 }
 
 // The files of every FileSpec entry, less those whose stored name is already taken (without regard to case).
-std::vector<FoundFile> SelectFiles(const std::vector<std::string>& specs,
+std::vector<FoundFile> selectFiles(const std::vector<std::string>& specs,
                                    const std::optional<ExistingArchive>& existing, const ProcessEvents& processEvents) {
     std::vector<std::string> taken;
     if (existing)
@@ -63,8 +63,8 @@ std::vector<FoundFile> SelectFiles(const std::vector<std::string>& specs,
             taken.push_back(entry.name);
     std::vector<FoundFile> selected;
     for (const std::string& spec : specs) {
-        for (FoundFile& file : FindSpecFiles(spec, processEvents)) {
-            auto same = [&](const std::string& name) { return SameText(name, file.storedName); };
+        for (FoundFile& file : findSpecFiles(spec, processEvents)) {
+            auto same = [&](const std::string& name) { return sameText(name, file.storedName); };
             if (std::none_of(taken.begin(), taken.end(), same)) {
                 taken.push_back(file.storedName);
                 selected.push_back(std::move(file));
@@ -79,7 +79,7 @@ std::vector<FoundFile> SelectFiles(const std::vector<std::string>& specs,
 class TemporaryArchive {
 public:
     explicit TemporaryArchive(const std::string& archive)
-        : fd_(CreateHiddenTemporary(FolderOf(archive), NameOf(archive), path_, archive, 0600)) {}
+        : fd_(createHiddenTemporary(folderOf(archive), nameOf(archive), path_, archive, 0600)) {}
     TemporaryArchive(const TemporaryArchive&) = delete;
     TemporaryArchive& operator=(const TemporaryArchive&) = delete;
     ~TemporaryArchive() {
@@ -93,10 +93,10 @@ public:
     // Renames the finished and flushed file to target, replacing what was there, and hands over its descriptor.
     OpenedFile putInPlace(const std::string& target) {
         if (::rename(path_.c_str(), target.c_str()) != 0)
-            Fail("Cannot create file", target, errno);
+            fail("Cannot create file", target, errno);
         path_.clear();
         // The rename itself should survive a crash too.
-        SyncFolder(FolderOf(target));
+        syncFolder(folderOf(target));
         return OpenedFile{target, std::move(fd_)};
     }
 
@@ -105,7 +105,7 @@ private:
     FileDescriptor fd_;
 };
 
-void CopyRange(int fd, const std::string& path, uint64_t from, uint64_t to, ArchiveSink& out,
+void copyRange(int fd, const std::string& path, uint64_t from, uint64_t to, ArchiveSink& out,
                const ProcessEvents& processEvents) {
     std::string piece(kCopyPieceSize, '\0');
     while (from < to) {
@@ -114,7 +114,7 @@ void CopyRange(int fd, const std::string& path, uint64_t from, uint64_t to, Arch
         if (n < 0 && errno == EINTR)
             continue;
         if (n < 0)
-            Fail("Cannot read file", path, errno);
+            fail("Cannot read file", path, errno);
         if (n == 0)
             throw Error("\"" + path + "\" was cut short while it was read.");
         out.write(piece.data(), static_cast<size_t>(n));
@@ -126,22 +126,22 @@ void CopyRange(int fd, const std::string& path, uint64_t from, uint64_t to, Arch
 
 // Copies the entries of the existing archive unchanged and returns their central headers, moved by the bytes that
 // preceded its first entry.
-std::vector<std::string> CopyExistingEntries(const ExistingArchive& existing, const std::string& path, ArchiveSink& out,
+std::vector<std::string> copyExistingEntries(const ExistingArchive& existing, const std::string& path, ArchiveSink& out,
                                              const ProcessEvents& processEvents) {
     const ZipDirectory& old = existing.directory;
-    CopyRange(existing.fd.get(), path, old.dataStart, old.dataEnd, out, processEvents);
+    copyRange(existing.fd.get(), path, old.dataStart, old.dataEnd, out, processEvents);
     std::vector<std::string> directory;
     for (const ZipDirectoryEntry& entry : old.entries)
-        directory.push_back(MovedCentralHeader(entry, entry.localHeaderOffset - old.dataStart));
+        directory.push_back(movedCentralHeader(entry, entry.localHeaderOffset - old.dataStart));
     return directory;
 }
 
-void WriteDirectoryAndEnd(ArchiveSink& out, const std::vector<std::string>& directory, bool zip64) {
+void writeDirectoryAndEnd(ArchiveSink& out, const std::vector<std::string>& directory, bool zip64) {
     uint64_t directoryOffset = out.position();
     for (const std::string& header : directory)
         out.write(header);
     uint64_t directorySize = out.position() - directoryOffset;
-    out.write(EncodeEndRecords(directory.size(), directorySize, directoryOffset, zip64));
+    out.write(encodeEndRecords(directory.size(), directorySize, directoryOffset, zip64));
 }
 
 } // namespace
@@ -159,7 +159,7 @@ void ZipArchiveWriter::setCompressMethod(CompressionMethod method) {
 }
 
 void ZipArchiveWriter::setArchiveFile(const std::string& path) {
-    archiveFile_ = ChangeFileExt(path, "") == path ? path + kDefaultExt : path;
+    archiveFile_ = changeFileExt(path, "") == path ? path + kDefaultExt : path;
 }
 
 int32_t ZipArchiveWriter::compress() {
@@ -177,10 +177,10 @@ int32_t ZipArchiveWriter::compressFiles() {
     if (archive.empty())
         throw Error("No archive file is given.");
     // Here already, so that a call that compresses nothing clears what killed calls left behind too.
-    RemoveStaleTemporaries(FolderOf(archive), NameOf(archive));
+    removeStaleTemporaries(folderOf(archive), nameOf(archive));
 
-    std::optional<ExistingArchive> existing = OpenExistingArchive(archive);
-    std::vector<FoundFile> files = SelectFiles(specs, existing, processEvents);
+    std::optional<ExistingArchive> existing = openExistingArchive(archive);
+    std::vector<FoundFile> files = selectFiles(specs, existing, processEvents);
     if (files.empty())
         throw Error("No new file to compress.");
     uint64_t totalBytes = 0;
@@ -197,7 +197,7 @@ int32_t ZipArchiveWriter::compressFiles() {
 
     std::vector<std::string> directory;
     if (existing)
-        directory = CopyExistingEntries(*existing, archive, *sink, processEvents);
+        directory = copyExistingEntries(*existing, archive, *sink, processEvents);
 
     ZipEntryWriter writer(*sink, method, [&](size_t pieceSize) {
         bytesRead += pieceSize;
@@ -212,14 +212,14 @@ int32_t ZipArchiveWriter::compressFiles() {
         std::optional<WrittenEntry> entry = writer.write(file);
         if (!entry)
             continue;
-        zip64 = zip64 || entry->header.zip64 || CentralHeaderNeedsZip64(entry->header, entry->offset);
-        directory.push_back(EncodeCentralHeader(entry->header, entry->externalAttributes, entry->offset));
+        zip64 = zip64 || entry->header.zip64 || centralHeaderNeedsZip64(entry->header, entry->offset);
+        directory.push_back(encodeCentralHeader(entry->header, entry->externalAttributes, entry->offset));
         ++count;
     }
     if (count == 0)
         throw Error(writer.dropReason());
 
-    WriteDirectoryAndEnd(*sink, directory, zip64);
+    writeDirectoryAndEnd(*sink, directory, zip64);
     sink->flush();
     sink.reset();
     writtenArchive_ = temporary.putInPlace(archive);

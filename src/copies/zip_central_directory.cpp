@@ -15,12 +15,12 @@ namespace {
 
 constexpr size_t kMaxCommentSize = 0xFFFF;
 
-[[noreturn]] void Corrupt(const std::string& why) {
+[[noreturn]] void corrupt(const std::string& why) {
     throw Error("Not a valid ZIP archive: " + why + ".");
 }
 
 // Whether [start, start + length) lies inside [0, limit).
-bool Fits(uint64_t start, uint64_t length, uint64_t limit) {
+bool fits(uint64_t start, uint64_t length, uint64_t limit) {
     return start <= limit && length <= limit - start;
 }
 
@@ -31,118 +31,118 @@ struct EndOfDirectory {
     uint64_t directoryEnd = 0; // where the first end record starts
 };
 
-uint64_t FindEndRecord(const ZipByteSource& source) {
+uint64_t findEndRecord(const ZipByteSource& source) {
     uint64_t size = source.size();
     if (size < kEndRecordSize)
-        Corrupt("too short");
+        corrupt("too short");
     uint64_t tailSize = std::min<uint64_t>(size, kEndRecordSize + kMaxCommentSize);
     uint64_t tailStart = size - tailSize;
     std::string tail = source.read(tailStart, static_cast<size_t>(tailSize));
     for (size_t at = tail.size() - kEndRecordSize + 1; at-- > 0;) {
-        if (GetU32(tail, at) == kEndRecordSignature && at + kEndRecordSize + GetU16(tail, at + 20) == tail.size())
+        if (getU32(tail, at) == kEndRecordSignature && at + kEndRecordSize + getU16(tail, at + 20) == tail.size())
             return tailStart + at;
     }
-    Corrupt("no end of central directory record");
+    corrupt("no end of central directory record");
 }
 
-EndOfDirectory ReadZip64EndRecord(const ZipByteSource& source, uint64_t locatorAt) {
+EndOfDirectory readZip64EndRecord(const ZipByteSource& source, uint64_t locatorAt) {
     std::string locator = source.read(locatorAt, kZip64LocatorSize);
-    uint64_t recordAt = GetU64(locator, 8);
-    if (GetU32(locator, 4) != 0 || GetU32(locator, 16) > 1)
-        Corrupt("multi-volume archive");
-    if (!Fits(recordAt, kZip64EndRecordSize, locatorAt))
-        Corrupt("ZIP64 end record out of place");
+    uint64_t recordAt = getU64(locator, 8);
+    if (getU32(locator, 4) != 0 || getU32(locator, 16) > 1)
+        corrupt("multi-volume archive");
+    if (!fits(recordAt, kZip64EndRecordSize, locatorAt))
+        corrupt("ZIP64 end record out of place");
     std::string record = source.read(recordAt, kZip64EndRecordSize);
-    if (GetU32(record, 0) != kZip64EndRecordSignature)
-        Corrupt("ZIP64 end record missing");
-    uint64_t restSize = GetU64(record, 4);
+    if (getU32(record, 0) != kZip64EndRecordSignature)
+        corrupt("ZIP64 end record missing");
+    uint64_t restSize = getU64(record, 4);
     if (restSize < kZip64EndRecordSize - 12 || restSize != locatorAt - recordAt - 12)
-        Corrupt("ZIP64 end record of wrong size");
-    if (GetU32(record, 16) != 0 || GetU32(record, 20) != 0 || GetU64(record, 24) != GetU64(record, 32))
-        Corrupt("multi-volume archive");
-    return EndOfDirectory{GetU64(record, 32), GetU64(record, 40), GetU64(record, 48), recordAt};
+        corrupt("ZIP64 end record of wrong size");
+    if (getU32(record, 16) != 0 || getU32(record, 20) != 0 || getU64(record, 24) != getU64(record, 32))
+        corrupt("multi-volume archive");
+    return EndOfDirectory{getU64(record, 32), getU64(record, 40), getU64(record, 48), recordAt};
 }
 
-EndOfDirectory ReadEndRecords(const ZipByteSource& source) {
-    uint64_t endAt = FindEndRecord(source);
+EndOfDirectory readEndRecords(const ZipByteSource& source) {
+    uint64_t endAt = findEndRecord(source);
     if (endAt >= kZip64LocatorSize) {
         uint64_t locatorAt = endAt - kZip64LocatorSize;
-        if (GetU32(source.read(locatorAt, 4), 0) == kZip64LocatorSignature)
-            return ReadZip64EndRecord(source, locatorAt);
+        if (getU32(source.read(locatorAt, 4), 0) == kZip64LocatorSignature)
+            return readZip64EndRecord(source, locatorAt);
     }
     std::string record = source.read(endAt, kEndRecordSize);
-    if (GetU16(record, 4) != 0 || GetU16(record, 6) != 0 || GetU16(record, 8) != GetU16(record, 10))
-        Corrupt("multi-volume archive");
-    return EndOfDirectory{GetU16(record, 10), GetU32(record, 12), GetU32(record, 16), endAt};
+    if (getU16(record, 4) != 0 || getU16(record, 6) != 0 || getU16(record, 8) != getU16(record, 10))
+        corrupt("multi-volume archive");
+    return EndOfDirectory{getU16(record, 10), getU32(record, 12), getU32(record, 16), endAt};
 }
 
 // Takes the values that the 32-bit fields leave to the ZIP64 extra field.
-void ReadZip64Extra(ZipDirectoryEntry& entry, size_t extraStart, size_t extraEnd, uint32_t diskStart) {
+void readZip64Extra(ZipDirectoryEntry& entry, size_t extraStart, size_t extraEnd, uint32_t diskStart) {
     bool needSizes = entry.uncompressedSize == kZip64Limit || entry.compressedSize == kZip64Limit;
     if (!needSizes && !entry.offsetField64 && diskStart != 0xFFFF)
         return;
     std::string_view header = entry.centralHeader;
     for (size_t at = extraStart; extraEnd - at >= 4;) {
-        uint16_t id = GetU16(header, at);
-        size_t size = GetU16(header, at + 2);
+        uint16_t id = getU16(header, at);
+        size_t size = getU16(header, at + 2);
         size_t data = at + 4;
         if (size > extraEnd - data)
-            Corrupt("extra field runs past its record");
+            corrupt("extra field runs past its record");
         if (id == kZip64ExtraId) {
             size_t cursor = data;
             auto take = [&](size_t width) {
                 if (cursor + width > data + size)
-                    Corrupt("ZIP64 extra field too short");
+                    corrupt("ZIP64 extra field too short");
                 size_t field = cursor;
                 cursor += width;
                 return field;
             };
             if (entry.uncompressedSize == kZip64Limit)
-                entry.uncompressedSize = GetU64(header, take(8));
+                entry.uncompressedSize = getU64(header, take(8));
             if (entry.compressedSize == kZip64Limit)
-                entry.compressedSize = GetU64(header, take(8));
+                entry.compressedSize = getU64(header, take(8));
             if (entry.offsetField64) {
                 entry.offsetField = take(8);
-                entry.localHeaderOffset = GetU64(header, entry.offsetField);
+                entry.localHeaderOffset = getU64(header, entry.offsetField);
             }
-            if (diskStart == 0xFFFF && GetU32(header, take(4)) != 0)
-                Corrupt("multi-volume archive");
+            if (diskStart == 0xFFFF && getU32(header, take(4)) != 0)
+                corrupt("multi-volume archive");
             return;
         }
         at = data + size;
     }
-    Corrupt("ZIP64 extra field missing");
+    corrupt("ZIP64 extra field missing");
 }
 
-ZipDirectoryEntry ReadCentralHeader(const ZipByteSource& source, uint64_t at, uint64_t directoryEnd) {
-    if (!Fits(at, kCentralHeaderSize, directoryEnd))
-        Corrupt("central directory too short");
+ZipDirectoryEntry readCentralHeader(const ZipByteSource& source, uint64_t at, uint64_t directoryEnd) {
+    if (!fits(at, kCentralHeaderSize, directoryEnd))
+        corrupt("central directory too short");
     std::string fixed = source.read(at, kCentralHeaderSize);
-    if (GetU32(fixed, 0) != kCentralHeaderSignature)
-        Corrupt("central directory header missing");
-    size_t nameSize = GetU16(fixed, 28);
-    size_t extraSize = GetU16(fixed, 30);
-    size_t recordSize = kCentralHeaderSize + nameSize + extraSize + GetU16(fixed, 32);
-    if (!Fits(at, recordSize, directoryEnd))
-        Corrupt("central directory header runs past the directory");
+    if (getU32(fixed, 0) != kCentralHeaderSignature)
+        corrupt("central directory header missing");
+    size_t nameSize = getU16(fixed, 28);
+    size_t extraSize = getU16(fixed, 30);
+    size_t recordSize = kCentralHeaderSize + nameSize + extraSize + getU16(fixed, 32);
+    if (!fits(at, recordSize, directoryEnd))
+        corrupt("central directory header runs past the directory");
 
     ZipDirectoryEntry entry;
     entry.centralHeader = source.read(at, recordSize);
     entry.name = entry.centralHeader.substr(kCentralHeaderSize, nameSize);
-    entry.compressedSize = GetU32(fixed, 20);
-    entry.uncompressedSize = GetU32(fixed, 24);
-    entry.localHeaderOffset = GetU32(fixed, 42);
+    entry.compressedSize = getU32(fixed, 20);
+    entry.uncompressedSize = getU32(fixed, 24);
+    entry.localHeaderOffset = getU32(fixed, 42);
     entry.offsetField64 = entry.localHeaderOffset == kZip64Limit;
-    uint32_t diskStart = GetU16(fixed, 34);
+    uint32_t diskStart = getU16(fixed, 34);
     size_t extraStart = kCentralHeaderSize + nameSize;
-    ReadZip64Extra(entry, extraStart, extraStart + extraSize, diskStart);
+    readZip64Extra(entry, extraStart, extraStart + extraSize, diskStart);
     if (diskStart != 0 && diskStart != 0xFFFF)
-        Corrupt("multi-volume archive");
+        corrupt("multi-volume archive");
     return entry;
 }
 
 // Every entry's local header, name, extra field and data must lie before the next entry (or the directory).
-void CheckEntryExtents(const ZipByteSource& source, ZipDirectory& directory) {
+void checkEntryExtents(const ZipByteSource& source, ZipDirectory& directory) {
     std::vector<const ZipDirectoryEntry*> byOffset;
     byOffset.reserve(directory.entries.size());
     for (const auto& entry : directory.entries)
@@ -153,14 +153,14 @@ void CheckEntryExtents(const ZipByteSource& source, ZipDirectory& directory) {
         const ZipDirectoryEntry& entry = *byOffset[i];
         uint64_t end = i + 1 < byOffset.size() ? byOffset[i + 1]->localHeaderOffset : directory.dataEnd;
         uint64_t at = entry.localHeaderOffset;
-        if (!Fits(at, kLocalHeaderSize, end))
-            Corrupt("local header out of place");
+        if (!fits(at, kLocalHeaderSize, end))
+            corrupt("local header out of place");
         std::string local = source.read(at, kLocalHeaderSize);
-        if (GetU32(local, 0) != kLocalHeaderSignature)
-            Corrupt("local header missing");
-        uint64_t headerSize = kLocalHeaderSize + GetU16(local, 26) + GetU16(local, 28);
-        if (!Fits(at, headerSize, end) || !Fits(at + headerSize, entry.compressedSize, end))
-            Corrupt("entry data runs past the next entry");
+        if (getU32(local, 0) != kLocalHeaderSignature)
+            corrupt("local header missing");
+        uint64_t headerSize = kLocalHeaderSize + getU16(local, 26) + getU16(local, 28);
+        if (!fits(at, headerSize, end) || !fits(at + headerSize, entry.compressedSize, end))
+            corrupt("entry data runs past the next entry");
     }
     directory.dataStart = byOffset.empty() ? directory.dataEnd : byOffset.front()->localHeaderOffset;
 }
@@ -168,8 +168,8 @@ void CheckEntryExtents(const ZipByteSource& source, ZipDirectory& directory) {
 } // namespace
 
 std::string MemoryByteSource::read(uint64_t offset, size_t size) const {
-    if (!Fits(offset, size, bytes_.size()))
-        Corrupt("truncated");
+    if (!fits(offset, size, bytes_.size()))
+        corrupt("truncated");
     return std::string(bytes_.substr(static_cast<size_t>(offset), size));
 }
 
@@ -181,8 +181,8 @@ FileByteSource::FileByteSource(int fd, std::string path) : fd_(fd), path_(std::m
 }
 
 std::string FileByteSource::read(uint64_t offset, size_t size) const {
-    if (!Fits(offset, size, size_))
-        Corrupt("truncated");
+    if (!fits(offset, size, size_))
+        corrupt("truncated");
     std::string bytes(size, '\0');
     for (size_t done = 0; done < size;) {
         ssize_t n = ::pread(fd_, bytes.data() + done, size - done, static_cast<off_t>(offset + done));
@@ -191,45 +191,45 @@ std::string FileByteSource::read(uint64_t offset, size_t size) const {
         if (n < 0)
             throw Error("Cannot read file \"" + path_ + "\". " + std::strerror(errno));
         if (n == 0)
-            Corrupt("truncated");
+            corrupt("truncated");
         done += static_cast<size_t>(n);
     }
     return bytes;
 }
 
-ZipDirectory ReadCentralDirectory(const ZipByteSource& source) {
-    EndOfDirectory end = ReadEndRecords(source);
+ZipDirectory readCentralDirectory(const ZipByteSource& source) {
+    EndOfDirectory end = readEndRecords(source);
     if (end.directoryOffset > end.directoryEnd || end.directorySize != end.directoryEnd - end.directoryOffset)
-        Corrupt("central directory out of place");
+        corrupt("central directory out of place");
     if (end.entryCount > end.directorySize / kCentralHeaderSize)
-        Corrupt("more entries than the central directory holds");
+        corrupt("more entries than the central directory holds");
 
     ZipDirectory directory;
     directory.dataEnd = end.directoryOffset;
     directory.entries.reserve(static_cast<size_t>(end.entryCount));
     uint64_t at = end.directoryOffset;
     for (uint64_t i = 0; i < end.entryCount; ++i) {
-        directory.entries.push_back(ReadCentralHeader(source, at, end.directoryEnd));
+        directory.entries.push_back(readCentralHeader(source, at, end.directoryEnd));
         at += directory.entries.back().centralHeader.size();
     }
     if (at != end.directoryEnd)
-        Corrupt("central directory size does not match its entries");
-    CheckEntryExtents(source, directory);
+        corrupt("central directory size does not match its entries");
+    checkEntryExtents(source, directory);
     return directory;
 }
 
-ZipDirectory ReadCentralDirectory(std::string_view archive) {
-    return ReadCentralDirectory(MemoryByteSource(archive));
+ZipDirectory readCentralDirectory(std::string_view archive) {
+    return readCentralDirectory(MemoryByteSource(archive));
 }
 
-std::string MovedCentralHeader(const ZipDirectoryEntry& entry, uint64_t newOffset) {
+std::string movedCentralHeader(const ZipDirectoryEntry& entry, uint64_t newOffset) {
     if (newOffset > entry.localHeaderOffset)
         throw Error("ZIP entry cannot move to a later offset.");
     std::string header = entry.centralHeader;
     if (entry.offsetField64)
-        SetU64(header, entry.offsetField, newOffset);
+        setU64(header, entry.offsetField, newOffset);
     else
-        SetU32(header, entry.offsetField, static_cast<uint32_t>(newOffset));
+        setU32(header, entry.offsetField, static_cast<uint32_t>(newOffset));
     return header;
 }
 

@@ -64,11 +64,11 @@ struct ZipDirectory {
 // Reads the end records and the central directory of a single-volume archive (ZIP64 included) and checks that
 // every entry's local header and data lie before the central directory. Never reads outside the source.
 // Throws Error "... is not a valid ZIP archive." style texts for anything else.
-ZipDirectory ReadCentralDirectory(const ZipByteSource& source);
-ZipDirectory ReadCentralDirectory(std::string_view archive);
+ZipDirectory readCentralDirectory(const ZipByteSource& source);
+ZipDirectory readCentralDirectory(std::string_view archive);
 
 // The entry's central header with its local header offset changed to newOffset, which must not be larger than
 // the old one.
-std::string MovedCentralHeader(const ZipDirectoryEntry& entry, uint64_t newOffset);
+std::string movedCentralHeader(const ZipDirectoryEntry& entry, uint64_t newOffset);
 
 } // namespace tervolen

@@ -27,32 +27,32 @@ public:
     using Error::Error;
 };
 
-[[noreturn]] void FailSource(const std::string& what, const std::string& path, int code) {
+[[noreturn]] void failSource(const std::string& what, const std::string& path, int code) {
     throw SourceError(what + " \"" + path + "\". " + std::strerror(code));
 }
 
-std::string_view FileNameOf(std::string_view path) {
+std::string_view fileNameOf(std::string_view path) {
     size_t slash = path.rfind('/');
     return slash == std::string_view::npos ? path : path.substr(slash + 1);
 }
 
-uint32_t Crc32(uint32_t crc, std::string_view bytes) {
+uint32_t crc32(uint32_t crc, std::string_view bytes) {
     return static_cast<uint32_t>(
         crc32_z(crc, reinterpret_cast<const Bytef*>(bytes.data()), static_cast<z_size_t>(bytes.size())));
 }
 
 } // namespace
 
-bool IsStoreFileType(std::string_view fileName) {
+bool isStoreFileType(std::string_view fileName) {
     size_t dot = fileName.find_last_of("./");
     if (dot == std::string_view::npos || fileName[dot] != '.')
         return false;
     std::string_view ext = fileName.substr(dot);
     return std::any_of(kStoreFilesOfType.begin(), kStoreFilesOfType.end(),
-                       [ext](std::string_view type) { return SameText(ext, type); });
+                       [ext](std::string_view type) { return sameText(ext, type); });
 }
 
-bool ReservesZip64(uint64_t sourceSize) {
+bool reservesZip64(uint64_t sourceSize) {
     return sourceSize >= kZip64Limit || sourceSize + sourceSize / 50 + (1u << 20) >= kZip64Limit;
 }
 
@@ -66,7 +66,7 @@ std::optional<WrittenEntry> ZipEntryWriter::write(const FoundFile& source) {
         // at its name since then is not followed.
         FileDescriptor fd(::open(source.path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOFOLLOW));
         if (!fd.valid())
-            FailSource("Cannot open file", source.path, errno);
+            failSource("Cannot open file", source.path, errno);
         return writeEntry(fd.get(), source);
     } catch (const SourceError& error) {
         dropReason_ = error.what();
@@ -78,11 +78,11 @@ std::optional<WrittenEntry> ZipEntryWriter::write(const FoundFile& source) {
 WrittenEntry ZipEntryWriter::writeEntry(int fd, const FoundFile& source) {
     struct stat info {};
     if (::fstat(fd, &info) != 0)
-        FailSource("Cannot read file", source.path, errno);
+        failSource("Cannot read file", source.path, errno);
     if (!S_ISREG(info.st_mode))
         throw SourceError("\"" + source.path + "\" is not a file.");
     if (source.storedName.size() > 0xFFFF)
-        FailSource("Name too long for a ZIP entry", source.path, ENAMETOOLONG);
+        failSource("Name too long for a ZIP entry", source.path, ENAMETOOLONG);
     ::posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
 
     WrittenEntry entry;
@@ -91,9 +91,9 @@ WrittenEntry ZipEntryWriter::writeEntry(int fd, const FoundFile& source) {
     // Names are UTF-8; ASCII names keep every flag clear.
     if (std::any_of(source.storedName.begin(), source.storedName.end(), [](char c) { return c & 0x80; }))
         entry.header.flags = kFlagUtf8Name;
-    entry.header.modified = ToDosDateTime(info.st_mtime);
-    entry.externalAttributes = DosAttributes(FileNameOf(source.path), info.st_mode);
-    entry.header.zip64 = ReservesZip64(static_cast<uint64_t>(info.st_size));
+    entry.header.modified = toDosDateTime(info.st_mtime);
+    entry.externalAttributes = dosAttributes(fileNameOf(source.path), info.st_mode);
+    entry.header.zip64 = reservesZip64(static_cast<uint64_t>(info.st_size));
 
     size_t pieceSize = method_ == CompressionMethod::Bzip2 ? kBZip2PieceSize : kDeflatePieceSize;
     std::string piece;
@@ -107,7 +107,7 @@ WrittenEntry ZipEntryWriter::writeEntry(int fd, const FoundFile& source) {
         StoreCodec codec;
         writeStreamed(entry, fd, piece, codec, pieceSize, source.path);
     } else {
-        int level = IsStoreFileType(FileNameOf(source.path)) ? 0 : kMaximumLevel;
+        int level = isStoreFileType(fileNameOf(source.path)) ? 0 : kMaximumLevel;
         if (piece.size() < kSmallSourceSize) {
             writeInMemory(entry, piece, level);
         } else {
@@ -123,7 +123,7 @@ WrittenEntry ZipEntryWriter::writeEntry(int fd, const FoundFile& source) {
 void ZipEntryWriter::writeInMemory(WrittenEntry& entry, const std::string& data, int level) {
     ZipEntryHeader& header = entry.header;
     header.zip64 = false;
-    header.crc32 = Crc32(0, data);
+    header.crc32 = crc32(0, data);
     header.uncompressedSize = data.size();
     header.method = kMethodStored;
     std::string_view payload = data;
@@ -139,19 +139,19 @@ void ZipEntryWriter::writeInMemory(WrittenEntry& entry, const std::string& data,
         }
     }
     header.compressedSize = payload.size();
-    out_.write(EncodeLocalHeader(header));
+    out_.write(encodeLocalHeader(header));
     out_.write(payload.data(), payload.size());
 }
 
 void ZipEntryWriter::writeStreamed(WrittenEntry& entry, int fd, std::string& piece, ZipCodec& codec, size_t pieceSize,
                                    const std::string& path) {
     ZipEntryHeader& header = entry.header;
-    out_.write(EncodeLocalHeader(header));
+    out_.write(encodeLocalHeader(header));
     uint64_t dataStart = out_.position();
-    uint32_t crc = Crc32(0, {});
+    uint32_t crc = crc32(0, {});
     uint64_t total = 0;
     for (;;) {
-        crc = Crc32(crc, piece);
+        crc = crc32(crc, piece);
         total += piece.size();
         codec.compress(piece, out_);
         if (piece.size() < pieceSize || readPiece(fd, piece, pieceSize, path) == 0)
@@ -163,9 +163,9 @@ void ZipEntryWriter::writeStreamed(WrittenEntry& entry, int fd, std::string& pie
     header.uncompressedSize = total;
     header.compressedSize = end - dataStart;
     if (!header.zip64 && (header.compressedSize >= kZip64Limit || header.uncompressedSize >= kZip64Limit))
-        FailSource("File grew past 4 GiB while it was compressed:", path, EFBIG);
+        failSource("File grew past 4 GiB while it was compressed:", path, EFBIG);
     out_.seek(entry.offset);
-    out_.write(EncodeLocalHeader(header));
+    out_.write(encodeLocalHeader(header));
     out_.seek(end);
 }
 
@@ -177,7 +177,7 @@ size_t ZipEntryWriter::readPiece(int fd, std::string& piece, size_t size, const 
         if (n < 0 && errno == EINTR)
             continue;
         if (n < 0)
-            FailSource("Cannot read file", path, errno);
+            failSource("Cannot read file", path, errno);
         if (n == 0)
             break;
         done += static_cast<size_t>(n);

@@ -19,7 +19,7 @@ inline constexpr std::array<std::string_view, 27> kStoreFilesOfType = {
     ".ACE", ".ARC", ".ARJ", ".BH",  ".BZ2", ".CAB", ".ENC", ".GZ",  ".HA",  ".JAR", ".LHA", ".LZH", ".MIM", ".PAK",
     ".PK3", ".PK_", ".RAR", ".TAR", ".TGZ", ".UUE", ".UU",  ".WAR", ".XXE", ".Z",   ".ZIP", ".ZOO", ".ZTV"};
 
-bool IsStoreFileType(std::string_view fileName);
+bool isStoreFileType(std::string_view fileName);
 
 // Input piece sizes.
 inline constexpr size_t kDeflatePieceSize = 128 * 1024;
@@ -27,7 +27,7 @@ inline constexpr size_t kBZip2PieceSize = 32 * 1024;
 
 // Whether a source of this size gets ZIP64 size fields in its local header: the room must be there before the
 // data is written, and its compressed form may be a little larger than the source.
-bool ReservesZip64(uint64_t sourceSize);
+bool reservesZip64(uint64_t sourceSize);
 
 // An entry written to the archive.
 struct WrittenEntry {

@@ -20,11 +20,11 @@ constexpr uint32_t kAttrNotContentIndexed = 0x2000;
 constexpr uint32_t kAttrCompressed = 0x800;
 constexpr uint32_t kAttrEncrypted = 0x4000;
 
-char Fold(char c) {
+char fold(char c) {
     return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
 }
 
-bool IsHidden(std::string_view name) {
+bool isHidden(std::string_view name) {
     return !name.empty() && name.front() == '.';
 }
 
@@ -33,7 +33,7 @@ struct DirCloser {
 };
 
 // The names in a folder, sorted; "." and ".." left out. Empty when the folder cannot be read.
-std::vector<std::string> FolderNames(const std::string& folder) {
+std::vector<std::string> folderNames(const std::string& folder) {
     std::vector<std::string> names;
     std::unique_ptr<DIR, DirCloser> dir(::opendir(folder.c_str()));
     if (!dir)
@@ -54,7 +54,7 @@ public:
 
     void searchFolder(const std::string& folder, const std::string& relative) {
         std::vector<std::string> subfolders;
-        for (const std::string& name : FolderNames(folder)) {
+        for (const std::string& name : folderNames(folder)) {
             std::string path = folder == "/" ? "/" + name : folder + kPathDelim + name;
             std::string stored = relative.empty() ? name : relative + "/" + name;
             look(path, name, stored, subfolders);
@@ -76,14 +76,14 @@ private:
             return;
         // Linked folders are not entered, so that a link cannot lead the search in circles.
         if (S_ISDIR(link.st_mode)) {
-            if (!IsHidden(name))
+            if (!isHidden(name))
                 subfolders.push_back(name);
             return;
         }
         // Only regular files: a link could make the archive carry a file that its planter may not read.
         if (!S_ISREG(link.st_mode))
             return;
-        if (!MatchesMask(name, mask_) || !TakesAttributes(DosAttributes(name, link.st_mode)))
+        if (!matchesMask(name, mask_) || !takesAttributes(dosAttributes(name, link.st_mode)))
             return;
         found_.push_back(FoundFile{path, stored, static_cast<uint64_t>(link.st_size)});
     }
@@ -95,14 +95,14 @@ private:
 
 } // namespace
 
-bool MatchesMask(std::string_view name, std::string_view mask) {
+bool matchesMask(std::string_view name, std::string_view mask) {
     size_t n = 0, m = 0;
     size_t starMask = std::string_view::npos, starName = 0;
     while (n < name.size()) {
         if (m < mask.size() && mask[m] == '*') {
             starMask = m++;
             starName = n;
-        } else if (m < mask.size() && (mask[m] == '?' || Fold(mask[m]) == Fold(name[n]))) {
+        } else if (m < mask.size() && (mask[m] == '?' || fold(mask[m]) == fold(name[n]))) {
             ++m;
             ++n;
         } else if (starMask != std::string_view::npos) {
@@ -117,21 +117,21 @@ bool MatchesMask(std::string_view name, std::string_view mask) {
     return m == mask.size();
 }
 
-uint32_t DosAttributes(std::string_view fileName, unsigned mode) {
+uint32_t dosAttributes(std::string_view fileName, unsigned mode) {
     uint32_t attributes = kAttrArchive;
     if ((mode & 0222) == 0)
         attributes |= kAttrReadOnly;
-    if (IsHidden(fileName))
+    if (isHidden(fileName))
         attributes |= kAttrHidden;
     return attributes;
 }
 
-bool TakesAttributes(uint32_t attributes) {
+bool takesAttributes(uint32_t attributes) {
     constexpr uint32_t taken = kAttrArchive | kAttrReadOnly | kAttrCompressed | kAttrEncrypted | kAttrNotContentIndexed;
     return (attributes & taken) != 0 || (attributes & ~kAttrNormal) == 0;
 }
 
-std::vector<FoundFile> FindSpecFiles(const std::string& spec, const ProcessEvents& processEvents) {
+std::vector<FoundFile> findSpecFiles(const std::string& spec, const ProcessEvents& processEvents) {
     size_t slash = spec.rfind(kPathDelim);
     std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : spec.substr(0, slash);
     std::string mask = slash == std::string::npos ? spec : spec.substr(slash + 1);

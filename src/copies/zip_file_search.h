@@ -18,19 +18,19 @@ struct FoundFile {
 
 // Whether name matches mask, where "*" stands for any run of characters and "?" for one; ASCII letters match
 // without regard to case.
-bool MatchesMask(std::string_view name, std::string_view mask);
+bool matchesMask(std::string_view name, std::string_view mask);
 
 // MS-DOS attribute bits of a regular file: archive, read-only when nobody may write it, hidden for a dot-name.
-uint32_t DosAttributes(std::string_view fileName, unsigned mode);
+uint32_t dosAttributes(std::string_view fileName, unsigned mode);
 
 // Whether a file with these attributes is taken: archive, read-only, compressed, encrypted or
 // not-content-indexed, or no attribute other than normal.
-bool TakesAttributes(uint32_t attributes);
+bool takesAttributes(uint32_t attributes);
 
 // The files that one FileSpec entry (a path whose name part may hold wildcards) takes: its folder part (the current
 // folder when it has none) and every folder below it except hidden ones are searched for regular files whose name
 // matches the name part. Files of a folder come first, in name order, then its subfolders, in name order. Folders that
 // cannot be read are passed over. processEvents, when set, runs after each folder entry looked at.
-std::vector<FoundFile> FindSpecFiles(const std::string& spec, const ProcessEvents& processEvents);
+std::vector<FoundFile> findSpecFiles(const std::string& spec, const ProcessEvents& processEvents);
 
 } // namespace tervolen

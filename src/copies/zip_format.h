@@ -38,7 +38,7 @@ struct DosDateTime {
 };
 
 // MS-DOS time and date of a moment in local time; moments outside 1980..2107 are clamped to those years.
-DosDateTime ToDosDateTime(std::time_t moment);
+DosDateTime toDosDateTime(std::time_t moment);
 
 // The fields that the local and the central header of an entry share.
 struct ZipEntryHeader {
@@ -54,27 +54,27 @@ struct ZipEntryHeader {
 };
 
 // Local header and name. Without zip64 the sizes must stay below 0xFFFFFFFF.
-std::string EncodeLocalHeader(const ZipEntryHeader& header);
+std::string encodeLocalHeader(const ZipEntryHeader& header);
 
 // Whether an entry with these values needs ZIP64 fields in its central header.
-bool CentralHeaderNeedsZip64(const ZipEntryHeader& header, uint64_t localHeaderOffset);
+bool centralHeaderNeedsZip64(const ZipEntryHeader& header, uint64_t localHeaderOffset);
 
 // Central header and name. Sizes or offset of 0xFFFFFFFF and more go to a ZIP64 extra field, in the order
 // uncompressed size, compressed size, offset; versions are 45 for an entry with any ZIP64 field, 20 otherwise.
-std::string EncodeCentralHeader(const ZipEntryHeader& header, uint32_t externalAttributes, uint64_t localHeaderOffset);
+std::string encodeCentralHeader(const ZipEntryHeader& header, uint32_t externalAttributes, uint64_t localHeaderOffset);
 
 // The records that end an archive: the 22-byte end record, preceded by the ZIP64 end record and its locator
 // when zip64 is set or a count, the size or the offset does not fit the end record.
-std::string EncodeEndRecords(uint64_t entryCount, uint64_t directorySize, uint64_t directoryOffset, bool zip64);
+std::string encodeEndRecords(uint64_t entryCount, uint64_t directorySize, uint64_t directoryOffset, bool zip64);
 
 // Little-endian fields. The readers throw Error when the field does not lie inside bytes.
-void PutU16(std::string& out, uint16_t value);
-void PutU32(std::string& out, uint32_t value);
-void PutU64(std::string& out, uint64_t value);
-uint16_t GetU16(std::string_view bytes, size_t at);
-uint32_t GetU32(std::string_view bytes, size_t at);
-uint64_t GetU64(std::string_view bytes, size_t at);
-void SetU32(std::string& bytes, size_t at, uint32_t value);
-void SetU64(std::string& bytes, size_t at, uint64_t value);
+void putU16(std::string& out, uint16_t value);
+void putU32(std::string& out, uint32_t value);
+void putU64(std::string& out, uint64_t value);
+uint16_t getU16(std::string_view bytes, size_t at);
+uint32_t getU32(std::string_view bytes, size_t at);
+uint64_t getU64(std::string_view bytes, size_t at);
+void setU32(std::string& bytes, size_t at, uint32_t value);
+void setU64(std::string& bytes, size_t at, uint64_t value);
 
 } // namespace tervolen

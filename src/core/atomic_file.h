@@ -17,7 +17,7 @@ enum class LinkAtPath {
 // link at path is handled as link says. Without a mode, a replaced file keeps its own and a
 // new one gets 0600. Missing folders are created (0700) when createFolders is set. Throws Error "Cannot create
 // file" or "Cannot write file" with path and the system's reason; no temporary file is left behind.
-void WriteFileAtomically(const std::string& path, std::string_view bytes, std::optional<unsigned> mode = {},
+void writeFileAtomically(const std::string& path, std::string_view bytes, std::optional<unsigned> mode = {},
                          bool createFolders = false, LinkAtPath link = LinkAtPath::Follow);
 
 } // namespace tervolen

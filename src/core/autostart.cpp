@@ -7,7 +7,7 @@
 
 namespace tervolen {
 
-std::string AutostartFolder() {
+std::string autostartFolder() {
     const char* config = std::getenv("XDG_CONFIG_HOME");
     if (config != nullptr && config[0] == '/')
         return std::string(config) + "/autostart";
@@ -18,7 +18,7 @@ std::string AutostartFolder() {
 namespace {
 
 // One argument of the command line that Exec holds, quoted where it has a reserved character.
-std::string QuotedArgument(const std::string& text) {
+std::string quotedArgument(const std::string& text) {
     if (text.find_first_of(" \t\n\r\"'\\><~|&;$*?#()`") == std::string::npos)
         return text;
     std::string quoted = "\"";
@@ -31,7 +31,7 @@ std::string QuotedArgument(const std::string& text) {
 }
 
 // A literal "%" of Exec would start a field code.
-std::string WithoutFieldCodes(const std::string& text) {
+std::string withoutFieldCodes(const std::string& text) {
     std::string escaped;
     for (char c : text)
         escaped += c == '%' ? std::string("%%") : std::string(1, c);
@@ -39,7 +39,7 @@ std::string WithoutFieldCodes(const std::string& text) {
 }
 
 // The escapes of a value of type string, applied to the whole value after the quoting.
-std::string StringValue(const std::string& text) {
+std::string stringValue(const std::string& text) {
     std::string value;
     for (char c : text) {
         switch (c) {
@@ -64,11 +64,11 @@ std::string StringValue(const std::string& text) {
 
 } // namespace
 
-std::string DesktopExecValue(const std::string& path) {
-    return StringValue(WithoutFieldCodes(QuotedArgument(path)));
+std::string desktopExecValue(const std::string& path) {
+    return stringValue(withoutFieldCodes(quotedArgument(path)));
 }
 
-void RegisterAutostart(const std::string& name, const std::string& data) {
+void registerAutostart(const std::string& name, const std::string& data) {
     std::string lowerName;
     for (char c : name)
         lowerName += (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
@@ -79,12 +79,12 @@ void RegisterAutostart(const std::string& name, const std::string& data) {
                         "\n"
                         "Comment=Backup manager for Firebird and InterBase databases\n"
                         "Exec=" +
-                        DesktopExecValue(data) +
+                        desktopExecValue(data) +
                         "\n"
                         "Terminal=false\n"
                         "X-GNOME-Autostart-enabled=true\n";
     try {
-        WriteFileAtomically(AutostartFolder() + "/" + lowerName + ".desktop", entry, 0644, true, LinkAtPath::Replace);
+        writeFileAtomically(autostartFolder() + "/" + lowerName + ".desktop", entry, 0644, true, LinkAtPath::Replace);
     } catch (const Error&) {
         throw Error("Failed to set data for '" + name + "'");
     }

@@ -7,12 +7,12 @@ namespace tervolen {
 // Registers data (the executable's full path) to start at logon under the value name: an XDG autostart
 // entry "<name in lower case>.desktop" in $XDG_CONFIG_HOME/autostart (default ~/.config/autostart).
 // Throws Error "Failed to set data for '<name>'" when the entry cannot be written.
-void RegisterAutostart(const std::string& name, const std::string& data);
+void registerAutostart(const std::string& name, const std::string& data);
 
 // The folder that holds the autostart entries.
-std::string AutostartFolder();
+std::string autostartFolder();
 
 // The Exec= value that starts the executable at path, quoted as desktop entries require.
-std::string DesktopExecValue(const std::string& path);
+std::string desktopExecValue(const std::string& path);
 
 } // namespace tervolen

@@ -4,8 +4,8 @@
 
 namespace tervolen {
 
-void ReportError(Dialogs& dialogs, const std::exception& error) {
-    dialogs.errorReport(DefaultErrorReportText(error.what()));
+void reportError(Dialogs& dialogs, const std::exception& error) {
+    dialogs.errorReport(defaultErrorReportText(error.what()));
 }
 
 } // namespace tervolen

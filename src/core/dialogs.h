@@ -40,6 +40,6 @@ public:
 };
 
 // Shows an escaping error through the default error report (a final "." is added when missing).
-void ReportError(Dialogs& dialogs, const std::exception& error);
+void reportError(Dialogs& dialogs, const std::exception& error);
 
 } // namespace tervolen

@@ -31,9 +31,9 @@ inline constexpr ErrorCodeEntry kErrorCodes[] = {
     {ErrorCode::ValidationRun, "00028", "The validation request failed, or its output broke off."},
 };
 
-std::string_view ErrorCodeText(ErrorCode code);
+std::string_view errorCodeText(ErrorCode code);
 
 // "Error Code <code> Internal System ", a carriage return and the error's text.
-std::string ErrorCodeLine(ErrorCode code, std::string_view errorText);
+std::string errorCodeLine(ErrorCode code, std::string_view errorText);
 
 } // namespace tervolen

@@ -2,7 +2,7 @@
 
 namespace tervolen {
 
-std::string DefaultErrorReportText(const std::string& text) {
+std::string defaultErrorReportText(const std::string& text) {
     if (!text.empty() && text.back() == '.')
         return text;
     return text + ".";

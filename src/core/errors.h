@@ -13,6 +13,6 @@ public:
 };
 
 // The text of the default error report: the error's text with a final "." when it lacks one.
-std::string DefaultErrorReportText(const std::string& text);
+std::string defaultErrorReportText(const std::string& text);
 
 } // namespace tervolen

@@ -15,7 +15,7 @@ namespace tervolen {
 namespace {
 
 // Why root must not trust an entry with this status; empty when it may.
-std::string DistrustReason(const struct stat& info) {
+std::string distrustReason(const struct stat& info) {
     if (info.st_uid != 0)
         return "it is owned by user " + std::to_string(info.st_uid) + ", not by root";
     if ((info.st_mode & (S_IWGRP | S_IWOTH)) != 0)
@@ -23,29 +23,29 @@ std::string DistrustReason(const struct stat& info) {
     return {};
 }
 
-[[noreturn]] void RefuseLibrary(const std::string& name, const std::string& why) {
+[[noreturn]] void refuseLibrary(const std::string& name, const std::string& why) {
     throw UntrustedFileError("Refused to load the client library \"" + name + "\" as root: " + why +
                              ". Give a bare library name or a path in folders that only root may change.");
 }
 
 } // namespace
 
-void CheckTrustedByRoot(int fd, const std::string& path) {
-    if (!RunningAsRoot())
+void checkTrustedByRoot(int fd, const std::string& path) {
+    if (!runningAsRoot())
         return;
     struct stat info {};
     if (::fstat(fd, &info) != 0)
         throw UntrustedFileError("Refused the file \"" + path + "\" as root: " + std::strerror(errno) + ".");
-    const std::string why = DistrustReason(info);
+    const std::string why = distrustReason(info);
     if (!why.empty())
         throw UntrustedFileError("Refused the file \"" + path + "\" as root: " + why + ".");
 }
 
-void CheckLibraryTrustedByRoot(const std::string& name) {
-    if (!RunningAsRoot() || name.find('/') == std::string::npos)
+void checkLibraryTrustedByRoot(const std::string& name) {
+    if (!runningAsRoot() || name.find('/') == std::string::npos)
         return;
     if (name.front() != '/')
-        RefuseLibrary(name, "a relative path depends on the current folder");
+        refuseLibrary(name, "a relative path depends on the current folder");
     std::string start = name;
     std::unique_ptr<char, decltype(&std::free)> resolved(::realpath(start.c_str(), nullptr), &std::free);
     // A library that is missing fails to load as usual, unless someone else could put it there: then its nearest
@@ -55,37 +55,37 @@ void CheckLibraryTrustedByRoot(const std::string& name) {
         resolved.reset(::realpath(start.c_str(), nullptr));
     }
     if (!resolved)
-        RefuseLibrary(name, std::strerror(errno));
+        refuseLibrary(name, std::strerror(errno));
     const std::string first = resolved.get();
     for (std::string entry = first;; entry = entry.substr(0, std::max<size_t>(entry.rfind('/'), 1))) {
         struct stat info {};
         if (::stat(entry.c_str(), &info) != 0)
-            RefuseLibrary(name, "\"" + entry + "\": " + std::strerror(errno));
+            refuseLibrary(name, "\"" + entry + "\": " + std::strerror(errno));
         // In a sticky folder such as /tmp others may add names but not move or remove root's entries, so it may hold
         // the path's next folder; never the library itself, nor the folder a missing one would be put in.
         const bool holdsRootsEntry = entry != first && S_ISDIR(info.st_mode) && (info.st_mode & S_ISVTX) != 0;
-        const std::string why = holdsRootsEntry && info.st_uid == 0 ? std::string() : DistrustReason(info);
+        const std::string why = holdsRootsEntry && info.st_uid == 0 ? std::string() : distrustReason(info);
         if (!why.empty())
-            RefuseLibrary(name, "for \"" + entry + "\" " + why);
+            refuseLibrary(name, "for \"" + entry + "\" " + why);
         if (entry == "/")
             break;
     }
 }
 
-bool AnyoneMayWrite(const std::string& folder) {
+bool anyoneMayWrite(const std::string& folder) {
     struct stat info {};
     return !folder.empty() && ::stat(folder.c_str(), &info) == 0 && S_ISDIR(info.st_mode) && (info.st_mode & S_IWOTH);
 }
 
-std::string AnyoneMayWriteWarning(const std::string& folder) {
+std::string anyoneMayWriteWarning(const std::string& folder) {
     return "Warning: every user may write the folder \"" + folder + "\"; keep backups and settings out of it.";
 }
 
-bool RunningAsRoot() {
+bool runningAsRoot() {
     return ::geteuid() == 0;
 }
 
-void CreateOwnerOnlyFolders(const std::string& folder) {
+void createOwnerOnlyFolders(const std::string& folder) {
     std::string path;
     size_t start = 0;
     while (start <= folder.size()) {

@@ -14,26 +14,26 @@ public:
 
 // Whether folder exists and every user of the machine may write it (mode o+w): anyone could then plant a link
 // or swap a file there. A sticky folder such as /tmp counts too, since others may still create names in it.
-bool AnyoneMayWrite(const std::string& folder);
+bool anyoneMayWrite(const std::string& folder);
 
 // The red Monitor line that warns about such a folder.
-std::string AnyoneMayWriteWarning(const std::string& folder);
+std::string anyoneMayWriteWarning(const std::string& folder);
 
 // Whether the program runs with the rights of root.
-bool RunningAsRoot();
+bool runningAsRoot();
 
 // Run as root, throws UntrustedFileError naming path (the file open at fd) when the file is not owned by root
 // or group or others may write it: such a file could tell root to run code of another user. Does nothing for
 // other users.
-void CheckTrustedByRoot(int fd, const std::string& path);
+void checkTrustedByRoot(int fd, const std::string& path);
 
 // Run as root, throws UntrustedFileError unless name is a bare library name (no '/', found by the system's
 // loader) or an absolute path whose file and every folder up to / are owned by root and not writable by group
 // or others. Does nothing for other users.
-void CheckLibraryTrustedByRoot(const std::string& name);
+void checkLibraryTrustedByRoot(const std::string& name);
 
 // Creates folder and its missing parents with mode 0700; existing folders keep their mode. Throws Error
 // "Unable to create directory \"folder\". reason".
-void CreateOwnerOnlyFolders(const std::string& folder);
+void createOwnerOnlyFolders(const std::string& folder);
 
 } // namespace tervolen

@@ -6,7 +6,7 @@ namespace {
 
 using K = ControlKind;
 
-std::vector<ControlDesign> BuildDesign() {
+std::vector<ControlDesign> buildDesign() {
     const std::vector<std::string_view> weekdays = {"Sunday",   "Monday", "Tuesday", "Wednesday",
                                                     "Thursday", "Friday", "Saturday"};
     const std::vector<std::string_view> hours = {
@@ -139,23 +139,23 @@ std::vector<ControlDesign> BuildDesign() {
 
 } // namespace
 
-const std::vector<ControlDesign>& MainWindowDesign() {
-    static const std::vector<ControlDesign> design = BuildDesign();
+const std::vector<ControlDesign>& mainWindowDesign() {
+    static const std::vector<ControlDesign> design = buildDesign();
     return design;
 }
 
-const ControlDesign* FindControlDesign(std::string_view name) {
-    for (const auto& control : MainWindowDesign())
+const ControlDesign* findControlDesign(std::string_view name) {
+    for (const auto& control : mainWindowDesign())
         if (control.name == name)
             return &control;
     return nullptr;
 }
 
-int PageOf(std::string_view name) {
+int pageOf(std::string_view name) {
     static constexpr std::string_view pages[] = {"TabSchedule", "TabRestore", "TabValidation", "TabConfig",
                                                  "TabMonitor"};
-    for (const ControlDesign* control = FindControlDesign(name); control != nullptr;
-         control = FindControlDesign(control->parent)) {
+    for (const ControlDesign* control = findControlDesign(name); control != nullptr;
+         control = findControlDesign(control->parent)) {
         for (int i = 0; i < 5; ++i)
             if (control->name == pages[i])
                 return i;

@@ -43,12 +43,12 @@ struct ControlDesign {
 };
 
 // Every control of the main window, in creation order.
-const std::vector<ControlDesign>& MainWindowDesign();
+const std::vector<ControlDesign>& mainWindowDesign();
 
 // Looks a control up by name; nullptr when there is none.
-const ControlDesign* FindControlDesign(std::string_view name);
+const ControlDesign* findControlDesign(std::string_view name);
 
 // Index of the page of PageControl that holds the control (0 Schedule ... 4 Monitor), or -1.
-int PageOf(std::string_view name);
+int pageOf(std::string_view name);
 
 } // namespace tervolen

@@ -7,7 +7,7 @@
 namespace tervolen {
 
 HeadlessForm::HeadlessForm() {
-    for (const auto& design : MainWindowDesign()) {
+    for (const auto& design : mainWindowDesign()) {
         Control control;
         control.kind = design.kind;
         control.text = std::string(design.text);
@@ -45,7 +45,7 @@ std::string HeadlessForm::text(std::string_view control) const { return at(contr
 
 bool HeadlessForm::storeText(std::string_view name, const std::string& value) {
     Control& control = at(name);
-    std::string text = control.kind == ControlKind::UpperCaseEdit ? UpperCase(value) : value;
+    std::string text = control.kind == ControlKind::UpperCaseEdit ? upperCase(value) : value;
     if (control.kind == ControlKind::ComboBox) {
         control.itemIndex = -1;
         for (size_t i = 0; i < control.items.size() && control.itemIndex < 0; ++i)
@@ -128,7 +128,7 @@ bool HeadlessForm::setFocus(std::string_view name) {
     const Control& control = at(name);
     if (!control.enabled || !control.visible)
         return false;
-    int page = PageOf(name);
+    int page = pageOf(name);
     if (page >= 0 && page != activePage_)
         return false;
     focused_ = std::string(name);

@@ -12,11 +12,11 @@ std::optional<InstanceLock> InstanceLock::acquire(const std::string& settingsFil
     std::string lockPath = (settings.parent_path() / ("." + settings.filename().string() + ".lock")).string();
     FileDescriptor fd(::open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600));
     if (!fd.valid())
-        ThrowFileError("Cannot create file", lockPath, errno);
+        throwFileError("Cannot create file", lockPath, errno);
     if (::flock(fd.get(), LOCK_EX | LOCK_NB) != 0) {
         if (errno == EWOULDBLOCK)
             return std::nullopt;
-        ThrowFileError("Cannot lock file", lockPath, errno);
+        throwFileError("Cannot lock file", lockPath, errno);
     }
     return InstanceLock(std::move(fd));
 }

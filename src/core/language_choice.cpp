@@ -6,7 +6,7 @@
 
 namespace tervolen {
 
-const std::array<LanguageChoice, 5>& LanguageChoices() {
+const std::array<LanguageChoice, 5>& languageChoices() {
     static const std::array<LanguageChoice, 5> choices = {{
         {controls::LbEng, "&English", "enusa.lng", "There is no Today Scheduled Backup!"},
         {controls::LbPort, "&Português", "ptbr.lng", "Não existem Backups Agendados para hoje!"},
@@ -17,19 +17,19 @@ const std::array<LanguageChoice, 5>& LanguageChoices() {
     return choices;
 }
 
-const LanguageChoice* LanguageByCaption(std::string_view caption) {
-    for (const LanguageChoice& choice : LanguageChoices())
+const LanguageChoice* languageByCaption(std::string_view caption) {
+    for (const LanguageChoice& choice : languageChoices())
         if (caption == choice.caption)
             return &choice;
     return nullptr;
 }
 
-void ChooseLanguage(FormState& form, const std::string& settingsPath, const LanguageChoice& choice,
+void chooseLanguage(FormState& form, const std::string& settingsPath, const LanguageChoice& choice,
                     const ApplyLanguageFile& applyLanguageFile) {
     if (applyLanguageFile)
         applyLanguageFile(choice.file);
-    WithSettings(settingsPath, [&](SettingsFile& settings) {
-        WriteSettingText(settings, SettingId::Language, form.text(choice.label));
+    withSettings(settingsPath, [&](SettingsFile& settings) {
+        writeSettingText(settings, SettingId::Language, form.text(choice.label));
     });
 }
 

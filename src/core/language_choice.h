@@ -21,14 +21,14 @@ struct LanguageChoice {
 };
 
 // English, Portuguese, German, Spanish and Russian, in the order of the Language tab.
-const std::array<LanguageChoice, 5>& LanguageChoices();
+const std::array<LanguageChoice, 5>& languageChoices();
 
 // The language whose caption is exactly the given text, or nullptr.
-const LanguageChoice* LanguageByCaption(std::string_view caption);
+const LanguageChoice* languageByCaption(std::string_view caption);
 
 // A language label's click: applies the language's file, then stores the label's current caption in
 // LANG/SetLang, also when the file could not be applied. Throws the settings file's errors.
-void ChooseLanguage(FormState& form, const std::string& settingsPath, const LanguageChoice& choice,
+void chooseLanguage(FormState& form, const std::string& settingsPath, const LanguageChoice& choice,
                     const ApplyLanguageFile& applyLanguageFile);
 
 } // namespace tervolen

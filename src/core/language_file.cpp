@@ -14,7 +14,7 @@ namespace {
 
 constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 
-char32_t FoldCodePoint(char32_t c) {
+char32_t foldCodePoint(char32_t c) {
     if ((c >= 0xC0 && c <= 0xDE && c != 0xD7) || (c >= 0x391 && c <= 0x3AB && c != 0x3A2) || (c >= 0x410 && c <= 0x42F))
         return c + 0x20;
     if (c >= 0x400 && c <= 0x40F)
@@ -29,13 +29,13 @@ char32_t FoldCodePoint(char32_t c) {
     return c;
 }
 
-bool IsContinuation(unsigned char byte) {
+bool isContinuation(unsigned char byte) {
     return (byte & 0xC0) == 0x80;
 }
 
 } // namespace
 
-std::string FoldCase(std::string_view text) {
+std::string foldCase(std::string_view text) {
     std::string folded;
     folded.reserve(text.size());
     for (std::size_t i = 0; i < text.size(); ++i) {
@@ -43,10 +43,10 @@ std::string FoldCase(std::string_view text) {
         if (byte >= 'A' && byte <= 'Z') {
             folded += static_cast<char>(byte + ('a' - 'A'));
         } else if (byte >= 0xC2 && byte <= 0xDF && i + 1 < text.size() &&
-                   IsContinuation(static_cast<unsigned char>(text[i + 1]))) {
+                   isContinuation(static_cast<unsigned char>(text[i + 1]))) {
             // Every capital folded here and its small letter are two-byte sequences.
             char32_t c = ((byte & 0x1Fu) << 6) | (static_cast<unsigned char>(text[i + 1]) & 0x3Fu);
-            c = FoldCodePoint(c);
+            c = foldCodePoint(c);
             folded += static_cast<char>(0xC0 | (c >> 6));
             folded += static_cast<char>(0x80 | (c & 0x3F));
             ++i;
@@ -76,7 +76,7 @@ public:
         std::vector<std::string> folded;
         folded.reserve(lines_.size());
         for (const std::string& line : lines_)
-            folded.push_back(FoldCase(line));
+            folded.push_back(foldCase(line));
         std::vector<std::size_t> order(lines_.size());
         std::iota(order.begin(), order.end(), std::size_t{0});
         // Lines equal without regard to letter case keep their order in the file.
@@ -87,7 +87,7 @@ public:
             const std::string& line = lines_[index];
             std::size_t equals = line.find('=');
             if (equals != std::string::npos)
-                file.firstLine_.try_emplace(FoldCase(std::string_view(line).substr(0, equals)), file.lines_.size());
+                file.firstLine_.try_emplace(foldCase(std::string_view(line).substr(0, equals)), file.lines_.size());
             file.lines_.push_back(line);
         }
         return file;
@@ -114,17 +114,17 @@ LanguageFile LanguageFile::parse(std::string_view text) {
     return builder.finish();
 }
 
-LanguageFile LanguageFile::Load(const std::string& path) {
-    const std::optional<FileDescriptor> file = OpenToRead(path, path, false);
+LanguageFile LanguageFile::load(const std::string& path) {
+    const std::optional<FileDescriptor> file = openToRead(path, path, false);
     Builder builder;
-    ReadToEnd(file->get(), path, [&builder](std::string_view chunk) { builder.feed(chunk); });
+    readToEnd(file->get(), path, [&builder](std::string_view chunk) { builder.feed(chunk); });
     return builder.finish();
 }
 
 std::string LanguageFile::lookup(std::string_view text) const {
     if (text.empty())
         return {};
-    auto found = firstLine_.find(FoldCase(text));
+    auto found = firstLine_.find(foldCase(text));
     if (found == firstLine_.end())
         return std::string(text);
     const std::string& line = lines_[found->second];

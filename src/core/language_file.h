@@ -23,7 +23,7 @@ public:
     static LanguageFile parse(std::string_view text);
     // Reads and parses the file. Throws Error "Cannot open file "%s". %s" (or "Cannot read file") with the
     // path and the system's reason.
-    static LanguageFile Load(const std::string& path);
+    static LanguageFile load(const std::string& path);
 
     // The translation of text, or text itself when no line matches; an empty text stays empty.
     std::string lookup(std::string_view text) const;
@@ -41,6 +41,6 @@ private:
 
 // Folds letter case for comparisons without regard to it: ASCII, Latin-1, Latin Extended-A, Greek and
 // Cyrillic capitals of UTF-8 text become small letters; every other byte, invalid UTF-8 included, stays.
-std::string FoldCase(std::string_view text);
+std::string foldCase(std::string_view text);
 
 } // namespace tervolen

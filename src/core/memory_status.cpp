@@ -12,7 +12,7 @@
 
 namespace tervolen {
 
-std::optional<std::uint64_t> MeminfoField(std::istream& meminfo, std::string_view field) {
+std::optional<std::uint64_t> meminfoField(std::istream& meminfo, std::string_view field) {
     constexpr std::uint64_t kKiB = 1024;
     std::string line;
     while (std::getline(meminfo, line)) {
@@ -37,7 +37,7 @@ std::optional<std::uint64_t> MeminfoField(std::istream& meminfo, std::string_vie
     return std::nullopt;
 }
 
-MemoryStatus ReadMemoryStatus() {
+MemoryStatus readMemoryStatus() {
     struct sysinfo info {};
     if (::sysinfo(&info) != 0)
         throw Error(std::strerror(errno));
@@ -45,7 +45,7 @@ MemoryStatus ReadMemoryStatus() {
     MemoryStatus status{static_cast<std::uint64_t>(info.freeram) * unit,
                         static_cast<std::uint64_t>(info.totalram) * unit};
     std::ifstream meminfo("/proc/meminfo");
-    if (auto available = MeminfoField(meminfo, "MemAvailable"))
+    if (auto available = meminfoField(meminfo, "MemAvailable"))
         status.freePhysical = *available;
     return status;
 }

@@ -16,9 +16,9 @@ struct MemoryStatus {
 // Asks the system. The free figure is the kernel's estimate of available memory (MemAvailable of
 // /proc/meminfo), or the unused memory where the kernel gives no estimate. Throws Error with the system's
 // reason when the system tells nothing.
-MemoryStatus ReadMemoryStatus();
+MemoryStatus readMemoryStatus();
 
 // A field of /proc/meminfo ("MemAvailable"), in bytes; nullopt when the field is missing or malformed.
-std::optional<std::uint64_t> MeminfoField(std::istream& meminfo, std::string_view field);
+std::optional<std::uint64_t> meminfoField(std::istream& meminfo, std::string_view field);
 
 } // namespace tervolen

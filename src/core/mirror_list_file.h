@@ -17,11 +17,11 @@ struct MirrorListEntry {
 // cannot be opened or read throws Error "Cannot open file "%s". %s" (resp. "Cannot read file") with the
 // full path and the system's reason. Run as root, a file that another user could have changed throws
 // UntrustedFileError (CheckTrustedByRoot).
-std::vector<MirrorListEntry> LoadMirrorList(const std::string& path);
+std::vector<MirrorListEntry> loadMirrorList(const std::string& path);
 
 // Writes the captions in the "LISTVIEW01" form through a temporary file renamed over path. Throws Error
 // "Cannot create file "%s". %s" with the full path and the system's reason, or, writing nothing, when a
 // caption is longer than 65535 bytes.
-void SaveMirrorList(const std::string& path, const std::vector<std::string>& captions);
+void saveMirrorList(const std::string& path, const std::vector<std::string>& captions);
 
 } // namespace tervolen

@@ -17,7 +17,7 @@ namespace tervolen {
 namespace {
 
 // CR, LF and CR LF each end a paragraph.
-std::vector<std::string_view> SplitParagraphs(std::string_view text) {
+std::vector<std::string_view> splitParagraphs(std::string_view text) {
     std::vector<std::string_view> parts;
     std::size_t start = 0;
     for (;;) {
@@ -33,8 +33,8 @@ std::vector<std::string_view> SplitParagraphs(std::string_view text) {
     }
 }
 
-[[noreturn]] void FailCreate(const std::string& path, int code) {
-    ThrowFileError("Cannot create file", path, code);
+[[noreturn]] void failCreate(const std::string& path, int code) {
+    throwFileError("Cannot create file", path, code);
 }
 
 // Buffered writes to a file descriptor; the first failure is kept in error().
@@ -86,7 +86,7 @@ void MonitorLog::appendOutputLine(std::string_view text) {
 }
 
 void MonitorLog::insertFirstLine(std::string_view text) {
-    std::vector<std::string_view> parts = SplitParagraphs(text);
+    std::vector<std::string_view> parts = splitParagraphs(text);
     if (parts.size() > kMaxMonitorParagraphs)
         parts.resize(kMaxMonitorParagraphs);
     // Room is made first, so the new lines are never the ones dropped.
@@ -114,7 +114,7 @@ void MonitorLog::saveMonitor(const std::string& path) const {
     std::string temporaryPath;
     const std::size_t slash = path.rfind('/');
     const std::string folder = slash == std::string::npos ? std::string() : path.substr(0, slash);
-    FileDescriptor fd = CreateHiddenTemporary(folder, path.substr(slash + 1), temporaryPath, path, 0600);
+    FileDescriptor fd = createHiddenTemporary(folder, path.substr(slash + 1), temporaryPath, path, 0600);
     TemporaryFile temporary(temporaryPath);
     FileWriteBuffer buffer(fd.get());
     std::ostream out(&buffer);
@@ -124,12 +124,12 @@ void MonitorLog::saveMonitor(const std::string& path) const {
     writer.finish();
     out.flush();
     if (buffer.error() != 0)
-        FailCreate(path, buffer.error());
+        failCreate(path, buffer.error());
     // The descriptor stays open, and with it the temporary's lock, until the file has its final name.
     if (::fsync(fd.get()) != 0 || ::rename(temporary.path().c_str(), path.c_str()) != 0)
-        FailCreate(path, errno);
+        failCreate(path, errno);
     temporary.keep();
-    SyncFolder(folder);
+    syncFolder(folder);
 }
 
 void MonitorLog::setLed(bool lit) {
@@ -165,7 +165,7 @@ void MonitorLog::Subscription::end() {
 }
 
 void MonitorLog::append(std::string_view text, Color color, int size) {
-    std::vector<std::string_view> parts = SplitParagraphs(text);
+    std::vector<std::string_view> parts = splitParagraphs(text);
     if (parts.size() > kMaxMonitorParagraphs)
         parts.erase(parts.begin(), parts.end() - static_cast<std::ptrdiff_t>(kMaxMonitorParagraphs));
     std::size_t room = kMaxMonitorParagraphs - parts.size();

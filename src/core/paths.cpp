@@ -6,24 +6,24 @@
 
 namespace tervolen {
 
-std::string ChangeFileExt(const std::string& path, const std::string& ext) {
+std::string changeFileExt(const std::string& path, const std::string& ext) {
     size_t dot = path.find_last_of("./\\:");
     if (dot != std::string::npos && path[dot] == '.')
         return path.substr(0, dot) + ext;
     return path + ext;
 }
 
-std::string FolderOf(const std::string& path) {
+std::string folderOf(const std::string& path) {
     size_t slash = path.rfind(kPathDelim);
     return slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
 }
 
-std::string NameOf(const std::string& path) {
+std::string nameOf(const std::string& path) {
     size_t slash = path.rfind(kPathDelim);
     return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
-std::filesystem::path ExecutablePath() {
+std::filesystem::path executablePath() {
     std::error_code ec;
     auto path = std::filesystem::read_symlink("/proc/self/exe", ec);
     if (ec)
@@ -31,11 +31,11 @@ std::filesystem::path ExecutablePath() {
     return path;
 }
 
-std::string ExecutableDir() { return ExecutablePath().parent_path().string(); }
+std::string executableDir() { return executablePath().parent_path().string(); }
 
 AppPaths AppPaths::forExecutable() {
-    std::string exe = ExecutablePath().string();
-    return AppPaths{ExecutableDir(), ChangeFileExt(exe, ".ini")};
+    std::string exe = executablePath().string();
+    return AppPaths{executableDir(), changeFileExt(exe, ".ini")};
 }
 
 AppPaths AppPaths::forSettingsFile(const std::string& settingsFile) {

@@ -7,16 +7,16 @@ namespace tervolen {
 
 // The extension of a path is the text from the last "." that follows the last path separator;
 // it is replaced by ext, or ext is appended when the name has none.
-std::string ChangeFileExt(const std::string& path, const std::string& ext);
+std::string changeFileExt(const std::string& path, const std::string& ext);
 
 // The platform's folder separator, used where folder and file names are joined.
 inline constexpr char kPathDelim = '/';
 
 // The folder part of path: "." for a bare name, "/" for a name in the root folder.
-std::string FolderOf(const std::string& path);
+std::string folderOf(const std::string& path);
 
 // The name part of path, after its last separator.
-std::string NameOf(const std::string& path);
+std::string nameOf(const std::string& path);
 
 // Where the program keeps its files: the settings file, "Mirrors.lst", the default folders and "Lang".
 // The window uses the executable's folder; the command-line tool may name another settings file.
@@ -33,9 +33,9 @@ struct AppPaths {
 };
 
 // Full path of the running executable.
-std::filesystem::path ExecutablePath();
+std::filesystem::path executablePath();
 
 // Folder of the running executable, without a trailing separator.
-std::string ExecutableDir();
+std::string executableDir();
 
 } // namespace tervolen

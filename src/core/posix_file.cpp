@@ -9,13 +9,13 @@
 
 namespace tervolen {
 
-OpenedFile OpenRegularFile(const std::string& path) {
+OpenedFile openRegularFile(const std::string& path) {
     OpenedFile file{path, FileDescriptor(::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC))};
     if (!file.fd.valid())
-        ThrowFileError("Cannot open file", path, errno);
+        throwFileError("Cannot open file", path, errno);
     struct stat info {};
     if (::fstat(file.fd.get(), &info) != 0)
-        ThrowFileError("Cannot open file", path, errno);
+        throwFileError("Cannot open file", path, errno);
     if (!S_ISREG(info.st_mode))
         throw Error("Cannot open file \"" + path + "\". Not a regular file");
     // O_NONBLOCK only kept a FIFO planted at the name from blocking the open.
@@ -23,51 +23,51 @@ OpenedFile OpenRegularFile(const std::string& path) {
     return file;
 }
 
-std::size_t ReadAt(const OpenedFile& file, char* buffer, std::size_t size, std::uint64_t offset) {
+std::size_t readAt(const OpenedFile& file, char* buffer, std::size_t size, std::uint64_t offset) {
     for (;;) {
         ssize_t n = ::pread(file.fd.get(), buffer, size, static_cast<off_t>(offset));
         if (n >= 0)
             return static_cast<std::size_t>(n);
         if (errno != EINTR)
-            ThrowFileError("Cannot read file", file.path, errno);
+            throwFileError("Cannot read file", file.path, errno);
     }
 }
 
-std::optional<FileDescriptor> OpenToRead(const std::string& path, const std::string& shownPath, bool missingIsNone) {
+std::optional<FileDescriptor> openToRead(const std::string& path, const std::string& shownPath, bool missingIsNone) {
     FileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
     if (!file.valid()) {
         if (errno == ENOENT && missingIsNone)
             return std::nullopt;
-        ThrowFileError("Cannot open file", shownPath, errno);
+        throwFileError("Cannot open file", shownPath, errno);
     }
     struct stat info {};
     if (::fstat(file.get(), &info) != 0)
-        ThrowFileError("Cannot open file", shownPath, errno);
+        throwFileError("Cannot open file", shownPath, errno);
     if (S_ISDIR(info.st_mode))
-        ThrowFileError("Cannot open file", shownPath, EISDIR);
+        throwFileError("Cannot open file", shownPath, EISDIR);
     return file;
 }
 
-std::size_t ReadSome(int fd, const std::string& path, char* buffer, std::size_t size) {
+std::size_t readSome(int fd, const std::string& path, char* buffer, std::size_t size) {
     for (;;) {
         const ssize_t n = ::read(fd, buffer, size);
         if (n >= 0)
             return static_cast<std::size_t>(n);
         if (errno != EINTR)
-            ThrowFileError("Cannot read file", path, errno);
+            throwFileError("Cannot read file", path, errno);
     }
 }
 
-void ReadToEnd(int fd, const std::string& path, const std::function<void(std::string_view chunk)>& onChunk) {
+void readToEnd(int fd, const std::string& path, const std::function<void(std::string_view chunk)>& onChunk) {
     std::vector<char> buffer(64 * 1024);
-    while (const std::size_t n = ReadSome(fd, path, buffer.data(), buffer.size()))
+    while (const std::size_t n = readSome(fd, path, buffer.data(), buffer.size()))
         onChunk(std::string_view(buffer.data(), n));
 }
 
-std::uint64_t FileSize(const OpenedFile& file) {
+std::uint64_t fileSize(const OpenedFile& file) {
     struct stat info {};
     if (::fstat(file.fd.get(), &info) != 0)
-        ThrowFileError("Cannot read file", file.path, errno);
+        throwFileError("Cannot read file", file.path, errno);
     return static_cast<std::uint64_t>(info.st_size);
 }
 

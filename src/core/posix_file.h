@@ -51,24 +51,24 @@ struct OpenedFile {
 // Opens path read-only without following a link at its name (O_NOFOLLOW) and checks that it is a regular file.
 // Throws Error "Cannot open file" with path and the system's reason (a link gives "Too many levels of symbolic
 // links", anything other than a regular file "Not a regular file").
-OpenedFile OpenRegularFile(const std::string& path);
+OpenedFile openRegularFile(const std::string& path);
 
 // Up to size bytes of file from offset; 0 at its end. Throws Error "Cannot read file" with the path and reason.
-std::size_t ReadAt(const OpenedFile& file, char* buffer, std::size_t size, std::uint64_t offset);
+std::size_t readAt(const OpenedFile& file, char* buffer, std::size_t size, std::uint64_t offset);
 
 // The size of the open file now. Throws Error "Cannot read file" with the path and reason.
-std::uint64_t FileSize(const OpenedFile& file);
+std::uint64_t fileSize(const OpenedFile& file);
 
 // Opens path read-only for reading it through once. A missing file gives std::nullopt when missingIsNone; any
 // other failure, and a folder at the name, throws Error "Cannot open file" with shownPath and the system's reason.
-std::optional<FileDescriptor> OpenToRead(const std::string& path, const std::string& shownPath, bool missingIsNone);
+std::optional<FileDescriptor> openToRead(const std::string& path, const std::string& shownPath, bool missingIsNone);
 
 // One read of up to size bytes at the descriptor's offset, retried when a signal cut it short; 0 at the end.
 // Throws Error "Cannot read file" with path and the system's reason.
-std::size_t ReadSome(int fd, const std::string& path, char* buffer, std::size_t size);
+std::size_t readSome(int fd, const std::string& path, char* buffer, std::size_t size);
 
 // Reads from the descriptor's offset to the end, in chunks of 64 KiB at most. Throws as ReadSome.
-void ReadToEnd(int fd, const std::string& path, const std::function<void(std::string_view chunk)>& onChunk);
+void readToEnd(int fd, const std::string& path, const std::function<void(std::string_view chunk)>& onChunk);
 
 // A temporary file that is removed on destruction unless kept.
 class TemporaryFile {
@@ -95,23 +95,23 @@ private:
 // locked; its path goes to path. Stale temporaries of name in folder are removed first. Keep the descriptor
 // open until the file has its final name. Throws Error "Cannot create file" with shownPath (the file the user
 // knows; the temporary name when empty) and the system's reason.
-FileDescriptor CreateHiddenTemporary(const std::string& folder, const std::string& name, std::string& path,
+FileDescriptor createHiddenTemporary(const std::string& folder, const std::string& name, std::string& path,
                                      const std::string& shownPath = {}, unsigned mode = 0600);
 
 // Removes the temporaries in folder that no live writer holds, of name and of every other name with name's
 // extension: a killed writer's temporary was for a name that the next run may never write again.
-void RemoveStaleTemporaries(const std::string& folder, const std::string& name);
+void removeStaleTemporaries(const std::string& folder, const std::string& name);
 
 // Whether entry (a name in a folder) is the name of a hidden temporary file for name.
-bool IsHiddenTemporary(std::string_view entry, const std::string& name);
+bool isHiddenTemporary(std::string_view entry, const std::string& name);
 
 // Whether entry is the name of a hidden temporary file for name or for another name with name's extension.
-bool IsHiddenTemporaryOfKind(std::string_view entry, const std::string& name);
+bool isHiddenTemporaryOfKind(std::string_view entry, const std::string& name);
 
 // Puts the folder's entries (a rename done in it) on stable storage; failures are ignored.
-void SyncFolder(const std::string& folder);
+void syncFolder(const std::string& folder);
 
 // Throws Error: what, the path in double quotes, ". " and the system's text for code.
-[[noreturn]] void ThrowFileError(const std::string& what, const std::string& path, int code);
+[[noreturn]] void throwFileError(const std::string& what, const std::string& path, int code);
 
 } // namespace tervolen

@@ -10,13 +10,13 @@ namespace {
 
 constexpr char32_t kReplacement = 0xFFFD;
 
-bool IsContinuation(unsigned char byte, unsigned char low = 0x80, unsigned char high = 0xBF) {
+bool isContinuation(unsigned char byte, unsigned char low = 0x80, unsigned char high = 0xBF) {
     return byte >= low && byte <= high;
 }
 
 // Decodes the UTF-8 sequence at pos and moves pos past it. A malformed or cut sequence gives U+FFFD and
 // moves past its longest valid beginning (at least one byte), so the text is never read past its end.
-char32_t DecodeUtf8(std::string_view text, std::size_t& pos) {
+char32_t decodeUtf8(std::string_view text, std::size_t& pos) {
     auto lead = static_cast<unsigned char>(text[pos++]);
     if (lead < 0x80)
         return lead;
@@ -44,7 +44,7 @@ char32_t DecodeUtf8(std::string_view text, std::size_t& pos) {
         if (pos >= text.size())
             return kReplacement;
         auto byte = static_cast<unsigned char>(text[pos]);
-        bool valid = i == 1 ? IsContinuation(byte, low, high) : IsContinuation(byte);
+        bool valid = i == 1 ? isContinuation(byte, low, high) : isContinuation(byte);
         if (!valid)
             return kReplacement;
         value = (value << 6) | (byte & 0x3F);
@@ -53,7 +53,7 @@ char32_t DecodeUtf8(std::string_view text, std::size_t& pos) {
     return value;
 }
 
-bool IsPlain(unsigned char byte) {
+bool isPlain(unsigned char byte) {
     return byte >= 0x20 && byte < 0x7F && byte != '\\' && byte != '{' && byte != '}';
 }
 
@@ -100,7 +100,7 @@ void RtfWriter::writeText(std::string_view text) {
     std::size_t pos = 0;
     while (pos < text.size()) {
         std::size_t run = pos;
-        while (run < text.size() && IsPlain(static_cast<unsigned char>(text[run])))
+        while (run < text.size() && isPlain(static_cast<unsigned char>(text[run])))
             ++run;
         out_.write(text.data() + pos, static_cast<std::streamsize>(run - pos));
         pos = run;
@@ -114,7 +114,7 @@ void RtfWriter::writeText(std::string_view text) {
             out_ << "\\tab ";
             ++pos;
         } else {
-            writeCodePoint(DecodeUtf8(text, pos));
+            writeCodePoint(decodeUtf8(text, pos));
         }
     }
 }

@@ -16,13 +16,13 @@ constexpr const char* kNoBackupToday = controls::LbInfo;
 
 } // namespace
 
-std::string WeekdayName(int dayOfWeek) {
+std::string weekdayName(int dayOfWeek) {
     static constexpr const char* names[] = {"Sunday",   "Monday", "Tuesday", "Wednesday",
                                             "Thursday", "Friday", "Saturday"};
     return dayOfWeek >= 1 && dayOfWeek <= 7 ? names[dayOfWeek - 1] : "";
 }
 
-std::string HourKey(int hour) {
+std::string hourKey(int hour) {
     char key[8];
     std::snprintf(key, sizeof key, "%02d:00", hour);
     return key;
@@ -39,8 +39,8 @@ void Schedule::loadTodaySchedule() {
             slot.done = false;
         lastFailure_.fill(std::nullopt);
     }
-    WithSettings(settingsPath_, [&](SettingsFile& settings) {
-        const ScheduleFileSettings today = ReadScheduleSettings(settings, now.dayOfWeek);
+    withSettings(settingsPath_, [&](SettingsFile& settings) {
+        const ScheduleFileSettings today = readScheduleSettings(settings, now.dayOfWeek);
         if (today.dayTicked) {
             for (int i = 0; i < 24; ++i) {
                 slots_[i].hour = i;

@@ -73,8 +73,8 @@ private:
 };
 
 // The DAYS key of a day of the week numbered 1 (Sunday) to 7 (Saturday).
-std::string WeekdayName(int dayOfWeek);
+std::string weekdayName(int dayOfWeek);
 // The HOURS key of an hour: "00:00" ... "23:00".
-std::string HourKey(int hour);
+std::string hourKey(int hour);
 
 } // namespace tervolen

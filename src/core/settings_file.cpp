@@ -29,19 +29,19 @@ struct Line {
     std::string text; // section name or stored entry line
 };
 
-Line ClassifyLine(std::string_view raw) {
-    const std::string line = Trim(raw);
+Line classifyLine(std::string_view raw) {
+    const std::string line = trim(raw);
     if (line.empty() || line.front() == ';')
         return {Line::kSkip, {}};
     if (line.size() >= 2 && line.front() == '[' && line.back() == ']')
-        return {Line::kHeader, Trim(std::string_view(line).substr(1, line.size() - 2))};
+        return {Line::kHeader, trim(std::string_view(line).substr(1, line.size() - 2))};
     const size_t equals = line.find('=');
     if (equals == std::string::npos)
         return {Line::kEntry, line};
-    return {Line::kEntry, Trim(line.substr(0, equals)) + "=" + Trim(line.substr(equals + 1))};
+    return {Line::kEntry, trim(line.substr(0, equals)) + "=" + trim(line.substr(equals + 1))};
 }
 
-std::optional<std::string_view> KeyOf(const std::string& entry) {
+std::optional<std::string_view> keyOf(const std::string& entry) {
     const size_t equals = entry.find('=');
     if (equals == std::string::npos)
         return std::nullopt;
@@ -50,9 +50,9 @@ std::optional<std::string_view> KeyOf(const std::string& entry) {
 
 // Calls onLine for every line of the file. Every CR and every LF ends a line: the empty line between
 // the two of a CR LF is skipped like any other empty line.
-template <class F> void ForEachLine(int fd, const std::string& path, F&& onLine) {
+template <class F> void forEachLine(int fd, const std::string& path, F&& onLine) {
     std::string line;
-    ReadToEnd(fd, path, [&](std::string_view rest) {
+    readToEnd(fd, path, [&](std::string_view rest) {
         size_t end = 0;
         while ((end = rest.find_first_of("\r\n")) != std::string_view::npos) {
             line.append(rest.substr(0, end));
@@ -65,7 +65,7 @@ template <class F> void ForEachLine(int fd, const std::string& path, F&& onLine)
     onLine(std::string_view(line));
 }
 
-std::optional<int> FlagInteger(std::string_view value) {
+std::optional<int> flagInteger(std::string_view value) {
     if (value.size() > 2 && value[0] == '0' && (value[1] == 'x' || value[1] == 'X')) {
         const std::string_view digits = value.substr(2);
         const char* last = digits.data() + digits.size();
@@ -75,21 +75,21 @@ std::optional<int> FlagInteger(std::string_view value) {
             return std::nullopt;
         return static_cast<int32_t>(number);
     }
-    return TryStrToInt(value);
+    return tryStrToInt(value);
 }
 
-bool HasLineBreak(std::string_view text) {
+bool hasLineBreak(std::string_view text) {
     return text.find_first_of("\r\n") != std::string_view::npos;
 }
 
 // True when the open file holds exactly text.
-bool FileHolds(int fd, const std::string& path, std::string_view text) {
+bool fileHolds(int fd, const std::string& path, std::string_view text) {
     struct stat info {};
     if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || static_cast<uintmax_t>(info.st_size) != text.size())
         return false;
     bool same = true;
     try {
-        ReadToEnd(fd, path, [&](std::string_view chunk) {
+        readToEnd(fd, path, [&](std::string_view chunk) {
             same = same && text.substr(0, chunk.size()) == chunk;
             text.remove_prefix(std::min(chunk.size(), text.size()));
         });
@@ -101,7 +101,7 @@ bool FileHolds(int fd, const std::string& path, std::string_view text) {
 
 // The file holds passwords: group and others lose their rights. This is best effort, as the file may
 // sit on a medium that cannot change, and its content is right already.
-void RestrictToOwner(int fd) {
+void restrictToOwner(int fd) {
     struct stat info {};
     if (::fstat(fd, &info) == 0 && (info.st_mode & 077) != 0)
         ::fchmod(fd, 0600);
@@ -111,16 +111,16 @@ void RestrictToOwner(int fd) {
 
 SettingsFile SettingsFile::openSettings(const std::string& path) {
     SettingsFile settings(path);
-    std::optional<FileDescriptor> file = OpenToRead(path, path, true);
+    std::optional<FileDescriptor> file = openToRead(path, path, true);
     if (!file)
         return settings;
-    CheckTrustedByRoot(file->get(), path);
-    ForEachLine(file->get(), path, [&settings](std::string_view line) { settings.addLine(line); });
+    checkTrustedByRoot(file->get(), path);
+    forEachLine(file->get(), path, [&settings](std::string_view line) { settings.addLine(line); });
     return settings;
 }
 
 void SettingsFile::addLine(std::string_view line) {
-    Line parsed = ClassifyLine(line);
+    Line parsed = classifyLine(line);
     if (parsed.kind == Line::kHeader)
         sections_.push_back({std::move(parsed.text), {}});
     else if (parsed.kind == Line::kEntry && !sections_.empty())
@@ -128,9 +128,9 @@ void SettingsFile::addLine(std::string_view line) {
 }
 
 const SettingsFile::Section* SettingsFile::findSection(const std::string& name) const {
-    const std::string wanted = Trim(name);
+    const std::string wanted = trim(name);
     for (auto it = sections_.rbegin(); it != sections_.rend(); ++it)
-        if (SameText(it->name, wanted))
+        if (sameText(it->name, wanted))
             return &*it;
     return nullptr;
 }
@@ -144,26 +144,26 @@ std::string SettingsFile::readText(const std::string& section, const std::string
     const Section* found = findSection(section);
     if (found == nullptr)
         return defaultValue;
-    const std::string wanted = Trim(key);
+    const std::string wanted = trim(key);
     for (auto it = found->entries.rbegin(); it != found->entries.rend(); ++it) {
-        const auto entryKey = KeyOf(*it);
-        if (entryKey && SameText(*entryKey, wanted))
+        const auto entryKey = keyOf(*it);
+        if (entryKey && sameText(*entryKey, wanted))
             return it->substr(entryKey->size() + 1);
     }
     return defaultValue;
 }
 
 bool SettingsFile::readFlag(const std::string& section, const std::string& key, bool defaultValue) const {
-    const auto number = FlagInteger(readText(section, key, ""));
+    const auto number = flagInteger(readText(section, key, ""));
     return number ? *number != 0 : defaultValue;
 }
 
 void SettingsFile::writeText(const std::string& section, const std::string& key, const std::string& value) {
-    const std::string name = Trim(section);
-    const std::string trimmedKey = Trim(key);
-    const std::string line = trimmedKey + "=" + Trim(value);
-    const Line parsed = ClassifyLine(line);
-    if (HasLineBreak(name) || HasLineBreak(line) || trimmedKey.find('=') != std::string::npos ||
+    const std::string name = trim(section);
+    const std::string trimmedKey = trim(key);
+    const std::string line = trimmedKey + "=" + trim(value);
+    const Line parsed = classifyLine(line);
+    if (hasLineBreak(name) || hasLineBreak(line) || trimmedKey.find('=') != std::string::npos ||
         parsed.kind != Line::kEntry || parsed.text != line)
         throw Error("Cannot store the setting \"" + key + "\" of section \"" + section + "\" in the settings file.");
 
@@ -173,8 +173,8 @@ void SettingsFile::writeText(const std::string& section, const std::string& key,
         return;
     }
     for (auto it = found->entries.rbegin(); it != found->entries.rend(); ++it) {
-        const auto entryKey = KeyOf(*it);
-        if (entryKey && SameText(*entryKey, trimmedKey)) {
+        const auto entryKey = keyOf(*it);
+        if (entryKey && sameText(*entryKey, trimmedKey)) {
             *it = line;
             return;
         }
@@ -201,15 +201,15 @@ void SettingsFile::writeBack() {
     const std::string text = this->text();
     {
         FileDescriptor current(::open(path_.c_str(), O_RDONLY | O_CLOEXEC));
-        if (current.valid() && FileHolds(current.get(), path_, text)) {
-            RestrictToOwner(current.get());
+        if (current.valid() && fileHolds(current.get(), path_, text)) {
+            restrictToOwner(current.get());
             const std::size_t slash = path_.rfind('/');
-            RemoveStaleTemporaries(slash == std::string::npos ? std::string() : path_.substr(0, slash),
+            removeStaleTemporaries(slash == std::string::npos ? std::string() : path_.substr(0, slash),
                                    path_.substr(slash + 1));
             return;
         }
     }
-    WriteFileAtomically(path_, text, 0600);
+    writeFileAtomically(path_, text, 0600);
 }
 
 void SettingsFile::writeBackAfterFailure() noexcept {

@@ -62,7 +62,7 @@ private:
 
 // One access that may change settings: opens the file, runs work(SettingsFile&) and writes the document
 // back, also when work throws (then work's error goes on to the caller). Returns what work returns.
-template <class F> auto WithSettings(const std::string& path, F&& work) {
+template <class F> auto withSettings(const std::string& path, F&& work) {
     SettingsFile settings = SettingsFile::openSettings(path);
     if constexpr (std::is_void_v<std::invoke_result_t<F&, SettingsFile&>>) {
         try {
@@ -88,7 +88,7 @@ template <class F> auto WithSettings(const std::string& path, F&& work) {
 
 // One access that only reads: work gets the document as const and nothing is ever written back, so a
 // long job cannot put an old copy of the file over a save made in the meantime.
-template <class F> auto ReadSettings(const std::string& path, F&& work) {
+template <class F> auto readSettings(const std::string& path, F&& work) {
     const SettingsFile settings = SettingsFile::openSettings(path);
     return work(settings);
 }

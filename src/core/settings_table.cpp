@@ -269,62 +269,62 @@ constexpr SettingRow kRows[] = {
      .saveRule = R::WhenSelected},
 };
 
-constexpr bool RowsInIdOrder() {
+constexpr bool rowsInIdOrder() {
     for (std::size_t i = 0; i < std::size(kRows); ++i)
         if (static_cast<std::size_t>(kRows[i].id) != i)
             return false;
     return static_cast<std::size_t>(SettingId::CompressionMethod) + 1 == std::size(kRows);
 }
-static_assert(RowsInIdOrder(), "the rows of the settings table follow the order of SettingId");
+static_assert(rowsInIdOrder(), "the rows of the settings table follow the order of SettingId");
 
 } // namespace
 
-std::span<const SettingRow> SettingsTable() {
+std::span<const SettingRow> settingsTable() {
     return kRows;
 }
 
-const SettingRow& Setting(SettingId id) {
+const SettingRow& setting(SettingId id) {
     return kRows[static_cast<std::size_t>(id)];
 }
 
-std::string ReadSettingText(const SettingsFile& settings, SettingId id) {
-    const SettingRow& row = Setting(id);
+std::string readSettingText(const SettingsFile& settings, SettingId id) {
+    const SettingRow& row = setting(id);
     return settings.readText(row.section, row.key, row.defaultText);
 }
 
-bool ReadSettingMark(const SettingsFile& settings, SettingId id) {
-    return !ReadSettingText(settings, id).empty();
+bool readSettingMark(const SettingsFile& settings, SettingId id) {
+    return !readSettingText(settings, id).empty();
 }
 
-bool ReadSettingFlag(const SettingsFile& settings, SettingId id) {
-    const SettingRow& row = Setting(id);
+bool readSettingFlag(const SettingsFile& settings, SettingId id) {
+    const SettingRow& row = setting(id);
     return settings.readFlag(row.section, row.key, row.defaultFlag);
 }
 
-bool ReadSettingItem(const SettingsFile& settings, SettingId id, const std::string& itemKey) {
-    return settings.readFlag(Setting(id).section, itemKey, false);
+bool readSettingItem(const SettingsFile& settings, SettingId id, const std::string& itemKey) {
+    return settings.readFlag(setting(id).section, itemKey, false);
 }
 
-void WriteSettingText(SettingsFile& settings, SettingId id, const std::string& value) {
-    const SettingRow& row = Setting(id);
+void writeSettingText(SettingsFile& settings, SettingId id, const std::string& value) {
+    const SettingRow& row = setting(id);
     settings.writeText(row.section, row.key, value);
 }
 
-void WriteSettingMark(SettingsFile& settings, SettingId id, bool ticked) {
-    WriteSettingText(settings, id, ticked ? "Checked" : "");
+void writeSettingMark(SettingsFile& settings, SettingId id, bool ticked) {
+    writeSettingText(settings, id, ticked ? "Checked" : "");
 }
 
-void WriteSettingFlag(SettingsFile& settings, SettingId id, bool value) {
-    const SettingRow& row = Setting(id);
+void writeSettingFlag(SettingsFile& settings, SettingId id, bool value) {
+    const SettingRow& row = setting(id);
     settings.writeFlag(row.section, row.key, value);
 }
 
-void WriteSettingItem(SettingsFile& settings, SettingId id, const std::string& itemKey, bool value) {
-    settings.writeFlag(Setting(id).section, itemKey, value);
+void writeSettingItem(SettingsFile& settings, SettingId id, const std::string& itemKey, bool value) {
+    settings.writeFlag(setting(id).section, itemKey, value);
 }
 
-std::string ItemKey(const SettingRow& row, int index, const std::string& itemText) {
-    return row.itemKeys == ItemKeys::Weekdays ? WeekdayName(index + 1) : itemText;
+std::string itemKey(const SettingRow& row, int index, const std::string& itemText) {
+    return row.itemKeys == ItemKeys::Weekdays ? weekdayName(index + 1) : itemText;
 }
 
 } // namespace tervolen

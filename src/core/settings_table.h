@@ -97,23 +97,23 @@ struct SettingRow {
 };
 
 // The whole table, in load order; each action writes its keys in this order.
-std::span<const SettingRow> SettingsTable();
-const SettingRow& Setting(SettingId id);
+std::span<const SettingRow> settingsTable();
+const SettingRow& setting(SettingId id);
 
 // Reads through a row, with the row's default.
-std::string ReadSettingText(const SettingsFile& settings, SettingId id);
-bool ReadSettingMark(const SettingsFile& settings, SettingId id);
-bool ReadSettingFlag(const SettingsFile& settings, SettingId id);
+std::string readSettingText(const SettingsFile& settings, SettingId id);
+bool readSettingMark(const SettingsFile& settings, SettingId id);
+bool readSettingFlag(const SettingsFile& settings, SettingId id);
 // One item of an ItemFlags entry, false when missing.
-bool ReadSettingItem(const SettingsFile& settings, SettingId id, const std::string& itemKey);
+bool readSettingItem(const SettingsFile& settings, SettingId id, const std::string& itemKey);
 
 // Writes through a row, under the row's section and key spelling. Throws what SettingsFile::WriteText throws.
-void WriteSettingText(SettingsFile& settings, SettingId id, const std::string& value);
-void WriteSettingMark(SettingsFile& settings, SettingId id, bool ticked);
-void WriteSettingFlag(SettingsFile& settings, SettingId id, bool value);
-void WriteSettingItem(SettingsFile& settings, SettingId id, const std::string& itemKey, bool value);
+void writeSettingText(SettingsFile& settings, SettingId id, const std::string& value);
+void writeSettingMark(SettingsFile& settings, SettingId id, bool ticked);
+void writeSettingFlag(SettingsFile& settings, SettingId id, bool value);
+void writeSettingItem(SettingsFile& settings, SettingId id, const std::string& itemKey, bool value);
 
 // The key of item index of an ItemFlags row whose item has the text itemText.
-std::string ItemKey(const SettingRow& row, int index, const std::string& itemText);
+std::string itemKey(const SettingRow& row, int index, const std::string& itemText);
 
 } // namespace tervolen

@@ -5,30 +5,30 @@
 
 namespace tervolen {
 
-BackupFileSettings ReadBackupFileSettings(const std::string& settingsPath) {
-    return ReadSettings(settingsPath, [](const SettingsFile& file) {
-        return BackupFileSettings{ReadSettingText(file, SettingId::DatabasePath),
-                                  ReadSettingText(file, SettingId::BackupFolder),
-                                  ReadSettingMark(file, SettingId::Verbose)};
+BackupFileSettings readBackupFileSettings(const std::string& settingsPath) {
+    return readSettings(settingsPath, [](const SettingsFile& file) {
+        return BackupFileSettings{readSettingText(file, SettingId::DatabasePath),
+                                  readSettingText(file, SettingId::BackupFolder),
+                                  readSettingMark(file, SettingId::Verbose)};
     });
 }
 
-RestoreFileSettings ReadRestoreFileSettings(const std::string& settingsPath) {
-    return ReadSettings(settingsPath, [](const SettingsFile& file) {
-        return RestoreFileSettings{ReadSettingMark(file, SettingId::Verbose)};
+RestoreFileSettings readRestoreFileSettings(const std::string& settingsPath) {
+    return readSettings(settingsPath, [](const SettingsFile& file) {
+        return RestoreFileSettings{readSettingMark(file, SettingId::Verbose)};
     });
 }
 
-ScheduleFileSettings ReadScheduleSettings(const SettingsFile& settings, int dayOfWeek) {
+ScheduleFileSettings readScheduleSettings(const SettingsFile& settings, int dayOfWeek) {
     ScheduleFileSettings schedule;
     try {
-        schedule.dayTicked = ReadSettingItem(settings, SettingId::Weekdays, WeekdayName(dayOfWeek));
+        schedule.dayTicked = readSettingItem(settings, SettingId::Weekdays, weekdayName(dayOfWeek));
     } catch (const std::exception&) {
         schedule.dayTicked = false;
     }
     if (schedule.dayTicked)
         for (int hour = 0; hour < 24; ++hour)
-            schedule.hours[hour] = ReadSettingItem(settings, SettingId::Hours, HourKey(hour));
+            schedule.hours[hour] = readSettingItem(settings, SettingId::Hours, hourKey(hour));
     return schedule;
 }
 

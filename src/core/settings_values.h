@@ -26,10 +26,10 @@ struct ScheduleFileSettings {
 };
 
 // Read-only accesses: nothing is written back. Throw what SettingsFile::OpenSettings throws.
-BackupFileSettings ReadBackupFileSettings(const std::string& settingsPath);
-RestoreFileSettings ReadRestoreFileSettings(const std::string& settingsPath);
+BackupFileSettings readBackupFileSettings(const std::string& settingsPath);
+RestoreFileSettings readRestoreFileSettings(const std::string& settingsPath);
 
 // The schedule of the day of the week dayOfWeek (1 Sunday ... 7 Saturday).
-ScheduleFileSettings ReadScheduleSettings(const SettingsFile& settings, int dayOfWeek);
+ScheduleFileSettings readScheduleSettings(const SettingsFile& settings, int dayOfWeek);
 
 } // namespace tervolen

@@ -12,29 +12,29 @@ namespace tervolen {
 
 namespace {
 
-int ItemCountOf(const FormState& form, const SettingRow& row) {
+int itemCountOf(const FormState& form, const SettingRow& row) {
     return row.itemKeys == ItemKeys::Weekdays ? 7 : form.itemCount(row.control);
 }
 
-void TickItems(FormState& form, const SettingsFile& settings, const SettingRow& row) {
-    for (int i = 0; i < ItemCountOf(form, row); ++i)
+void tickItems(FormState& form, const SettingsFile& settings, const SettingRow& row) {
+    for (int i = 0; i < itemCountOf(form, row); ++i)
         form.setItemChecked(row.control, i,
-                            ReadSettingItem(settings, row.id, ItemKey(row, i, form.itemText(row.control, i))));
+                            readSettingItem(settings, row.id, itemKey(row, i, form.itemText(row.control, i))));
 }
 
-void LoadWeekdays(FormState& form, const SettingsFile& settings, const SettingRow& row, const StartupHooks& hooks) {
+void loadWeekdays(FormState& form, const SettingsFile& settings, const SettingRow& row, const StartupHooks& hooks) {
     try {
-        TickItems(form, settings, row);
+        tickItems(form, settings, row);
     } catch (const std::exception& e) {
         if (hooks.addErrorLine)
-            hooks.addErrorLine(ErrorCodeLine(ErrorCode::BackupStart, e.what()));
+            hooks.addErrorLine(errorCodeLine(ErrorCode::BackupStart, e.what()));
     }
 }
 
-void LoadLanguage(FormState& form, const SettingsFile& settings, const SettingRow& row, const StartupHooks& hooks) {
+void loadLanguage(FormState& form, const SettingsFile& settings, const SettingRow& row, const StartupHooks& hooks) {
     if (!settings.readFlag(row.section, row.key, true))
         return;
-    const LanguageChoice* language = LanguageByCaption(ReadSettingText(settings, row.id));
+    const LanguageChoice* language = languageByCaption(readSettingText(settings, row.id));
     if (language == nullptr)
         return;
     if (hooks.applyLanguageFile)
@@ -42,8 +42,8 @@ void LoadLanguage(FormState& form, const SettingsFile& settings, const SettingRo
     form.setText(controls::LbInfo, language->noBackupToday);
 }
 
-void LoadFlag(FormState& form, const SettingsFile& settings, const SettingRow& row) {
-    const bool value = ReadSettingFlag(settings, row.id);
+void loadFlag(FormState& form, const SettingsFile& settings, const SettingRow& row) {
+    const bool value = readSettingFlag(settings, row.id);
     form.setChecked(row.control, value);
     for (const char* dependent : row.enables)
         if (dependent != nullptr)
@@ -51,40 +51,40 @@ void LoadFlag(FormState& form, const SettingsFile& settings, const SettingRow& r
 }
 
 // A Mark only ever ticks its box: an empty value leaves the box as it is.
-void LoadMark(FormState& form, const SettingsFile& settings, const SettingRow& row) {
-    if (ReadSettingMark(settings, row.id))
+void loadMark(FormState& form, const SettingsFile& settings, const SettingRow& row) {
+    if (readSettingMark(settings, row.id))
         form.setChecked(row.control, true);
 }
 
-void LoadText(FormState& form, const SettingsFile& settings, const SettingRow& row) {
-    const std::string value = ReadSettingText(settings, row.id);
+void loadText(FormState& form, const SettingsFile& settings, const SettingRow& row) {
+    const std::string value = readSettingText(settings, row.id);
     if (row.load == Load::Set || (row.load == Load::SetWhenStored && !value.empty()) ||
         (row.load == Load::SetUnlessZero && settings.readFlag(row.section, row.key, true)))
         form.setText(row.control, value);
 }
 
-void LoadRow(FormState& form, const SettingsFile& settings, const SettingRow& row, const StartupHooks& hooks) {
+void loadRow(FormState& form, const SettingsFile& settings, const SettingRow& row, const StartupHooks& hooks) {
     if (row.load == Load::Never)
         return;
     if (row.load == Load::ChooseLanguage)
-        return LoadLanguage(form, settings, row, hooks);
+        return loadLanguage(form, settings, row, hooks);
     switch (row.encoding) {
     case Encoding::Text:
-        return LoadText(form, settings, row);
+        return loadText(form, settings, row);
     case Encoding::Mark:
-        return LoadMark(form, settings, row);
+        return loadMark(form, settings, row);
     case Encoding::Flag:
-        return LoadFlag(form, settings, row);
+        return loadFlag(form, settings, row);
     case Encoding::ItemFlags:
-        return row.itemKeys == ItemKeys::Weekdays ? LoadWeekdays(form, settings, row, hooks)
-                                                  : TickItems(form, settings, row);
+        return row.itemKeys == ItemKeys::Weekdays ? loadWeekdays(form, settings, row, hooks)
+                                                  : tickItems(form, settings, row);
     case Encoding::ItemIndex:
-        return form.setItemIndex(row.control, ReadSettingText(settings, row.id) == "1" ? 1 : 0);
+        return form.setItemIndex(row.control, readSettingText(settings, row.id) == "1" ? 1 : 0);
     }
 }
 
-void LoadMirrorListIntoForm(FormState& form, const AppPaths& paths) {
-    auto entries = LoadMirrorList(paths.join("Mirrors.lst"));
+void loadMirrorListIntoForm(FormState& form, const AppPaths& paths) {
+    auto entries = loadMirrorList(paths.join("Mirrors.lst"));
     form.clearItems(controls::MirrorListView);
     for (const auto& entry : entries)
         form.addItem(controls::MirrorListView, entry.caption);
@@ -92,15 +92,15 @@ void LoadMirrorListIntoForm(FormState& form, const AppPaths& paths) {
 
 } // namespace
 
-std::string HeaderCaption() {
-    return "Quillon Systems Tervolen " + ReadFileVersion();
+std::string headerCaption() {
+    return "Quillon Systems Tervolen " + readFileVersion();
 }
 
-void LoadSettingsIntoForm(FormState& form, const AppPaths& paths, const StartupHooks& hooks) {
-    WithSettings(paths.settingsFile, [&](SettingsFile& settings) {
-        for (const SettingRow& row : SettingsTable())
-            LoadRow(form, settings, row, hooks);
-        LoadMirrorListIntoForm(form, paths);
+void loadSettingsIntoForm(FormState& form, const AppPaths& paths, const StartupHooks& hooks) {
+    withSettings(paths.settingsFile, [&](SettingsFile& settings) {
+        for (const SettingRow& row : settingsTable())
+            loadRow(form, settings, row, hooks);
+        loadMirrorListIntoForm(form, paths);
     });
 }
 

@@ -18,9 +18,9 @@ struct StartupHooks {
 
 // Loads every setting and the mirror list into the window's controls, in start-up order. The settings
 // document is written back also when a step fails; the step's error then goes on to the caller.
-void LoadSettingsIntoForm(FormState& form, const AppPaths& paths, const StartupHooks& hooks);
+void loadSettingsIntoForm(FormState& form, const AppPaths& paths, const StartupHooks& hooks);
 
 // The caption of GradientHeaderPanel: "Quillon Systems Tervolen " and the version.
-std::string HeaderCaption();
+std::string headerCaption();
 
 } // namespace tervolen

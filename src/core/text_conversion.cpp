@@ -6,7 +6,7 @@
 
 namespace tervolen {
 
-std::optional<int> TryStrToInt(std::string_view text) {
+std::optional<int> tryStrToInt(std::string_view text) {
     std::string_view digits = text;
     if (!digits.empty() && digits.front() == '+') {
         digits.remove_prefix(1);
@@ -21,13 +21,13 @@ std::optional<int> TryStrToInt(std::string_view text) {
     return value;
 }
 
-int StrToInt(const std::string& text) {
-    if (auto value = TryStrToInt(text))
+int strToInt(const std::string& text) {
+    if (auto value = tryStrToInt(text))
         return *value;
     throw Error("'" + text + "' is not a valid integer value");
 }
 
-std::string Trim(std::string_view text) {
+std::string trim(std::string_view text) {
     auto isSpace = [](unsigned char c) { return c <= ' '; };
     size_t begin = 0;
     size_t end = text.size();
@@ -38,7 +38,7 @@ std::string Trim(std::string_view text) {
     return std::string(text.substr(begin, end - begin));
 }
 
-std::string UpperCase(std::string_view text) {
+std::string upperCase(std::string_view text) {
     std::string result(text);
     for (char& c : result)
         if (c >= 'a' && c <= 'z')
@@ -46,7 +46,7 @@ std::string UpperCase(std::string_view text) {
     return result;
 }
 
-bool SameText(std::string_view a, std::string_view b) {
+bool sameText(std::string_view a, std::string_view b) {
     if (a.size() != b.size())
         return false;
     for (size_t i = 0; i < a.size(); ++i) {

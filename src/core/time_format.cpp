@@ -12,27 +12,27 @@ constexpr const char* kMonthNames[] = {"January", "February", "March",     "Apri
 
 } // namespace
 
-std::string BackupTimeStamp(const LocalTime& t) {
+std::string backupTimeStamp(const LocalTime& t) {
     char text[32];
     std::snprintf(text, sizeof text, "%04d%02d%02d%02d%02d", t.year, t.month, t.day, t.minute, t.hour);
     return text;
 }
 
-std::string LongDateTime(const LocalTime& t) {
+std::string longDateTime(const LocalTime& t) {
     char text[96];
     std::snprintf(text, sizeof text, "%s, %s %d, %04d, %02d:%02d:%02d", kDayNames[(t.dayOfWeek + 6) % 7],
                   kMonthNames[(t.month + 11) % 12], t.day, t.year, t.hour, t.minute, t.second);
     return text;
 }
 
-std::string LogTimeStamp(const LocalTime& t) {
+std::string logTimeStamp(const LocalTime& t) {
     char text[32];
     std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d", t.year, t.month, t.day, t.hour, t.minute,
                   t.second);
     return text;
 }
 
-std::string ClockTime(const LocalTime& t) {
+std::string clockTime(const LocalTime& t) {
     char text[16];
     std::snprintf(text, sizeof text, "%02d:%02d:%02d", t.hour, t.minute, t.second);
     return text;

@@ -2,7 +2,7 @@
 
 namespace tervolen {
 
-std::string ReadFileVersion() {
+std::string readFileVersion() {
     std::string version = TERVOLEN_VERSION;
     return version.empty() ? "Unstable" : version;
 }

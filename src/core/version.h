@@ -5,6 +5,6 @@
 namespace tervolen {
 
 // The program's version as given to the build, or "Unstable" for a build without one.
-std::string ReadFileVersion();
+std::string readFileVersion();
 
 } // namespace tervolen

@@ -12,7 +12,7 @@ namespace {
 
 // Copies the quoted string or the (nested) comment that starts at text[i] into out, unchanged; i ends on
 // its closing character. A backslash takes the next character literally.
-void CopyDelimited(const std::string& text, std::size_t& i, std::string& out) {
+void copyDelimited(const std::string& text, std::size_t& i, std::string& out) {
     bool quoted = text[i] == '"';
     int depth = 1;
     out += text[i];
@@ -28,13 +28,13 @@ void CopyDelimited(const std::string& text, std::size_t& i, std::string& out) {
     }
 }
 
-std::vector<std::string> SplitEntries(const std::string& text) {
+std::vector<std::string> splitEntries(const std::string& text) {
     std::vector<std::string> entries;
     std::string current;
     for (std::size_t i = 0; i < text.size(); ++i) {
         char c = text[i];
         if (c == '"' || c == '(') {
-            CopyDelimited(text, i, current);
+            copyDelimited(text, i, current);
         } else if (c == ',' || c == ';') {
             entries.push_back(current);
             current.clear();
@@ -49,7 +49,7 @@ std::vector<std::string> SplitEntries(const std::string& text) {
 }
 
 // Skips the comment that starts at text[i]; i ends on its closing parenthesis.
-void SkipComment(const std::string& text, std::size_t& i) {
+void skipComment(const std::string& text, std::size_t& i) {
     int depth = 0;
     for (; i < text.size(); ++i) {
         if (text[i] == '\\')
@@ -64,7 +64,7 @@ void SkipComment(const std::string& text, std::size_t& i) {
 // Reads the quoted string that starts at text[i]: appends it whole to raw, closed also where the text ends inside
 // it, and returns its content; i ends on the closing quote. A backslash takes the next character literally; one
 // at the very end stands for itself and is written escaped, so that raw reads back as the same string.
-std::string ReadQuoted(const std::string& text, std::size_t& i, std::string& raw) {
+std::string readQuoted(const std::string& text, std::size_t& i, std::string& raw) {
     std::string content;
     raw += '"';
     for (++i; i < text.size() && text[i] != '"'; ++i) {
@@ -80,8 +80,8 @@ std::string ReadQuoted(const std::string& text, std::size_t& i, std::string& raw
     return content;
 }
 
-std::optional<EmailAddress> ParseMailbox(const std::string& entry) {
-    std::string text = Trim(entry);
+std::optional<EmailAddress> parseMailbox(const std::string& entry) {
+    std::string text = trim(entry);
     if (text.empty() || text == "<>")
         return std::nullopt;
     enum { Phrase, InAngles, AfterAngles } state = Phrase;
@@ -89,10 +89,10 @@ std::optional<EmailAddress> ParseMailbox(const std::string& entry) {
     for (std::size_t i = 0; i < text.size(); ++i) {
         char c = text[i];
         if (c == '(') {
-            SkipComment(text, i);
+            skipComment(text, i);
         } else if (state == Phrase) {
             if (c == '"')
-                name += ReadQuoted(text, i, rawPhrase);
+                name += readQuoted(text, i, rawPhrase);
             else if (c == '<')
                 state = InAngles;
             else {
@@ -102,7 +102,7 @@ std::optional<EmailAddress> ParseMailbox(const std::string& entry) {
         } else if (state == InAngles) {
             // A quoted local part may hold ">", "(" and the separators, as the entries were split.
             if (c == '"')
-                ReadQuoted(text, i, angleAddress);
+                readQuoted(text, i, angleAddress);
             else if (c == '>')
                 state = AfterAngles;
             else
@@ -113,17 +113,17 @@ std::optional<EmailAddress> ParseMailbox(const std::string& entry) {
     }
     EmailAddress mailbox;
     if (state == Phrase) {
-        mailbox.address = Trim(rawPhrase);
+        mailbox.address = trim(rawPhrase);
     } else {
-        mailbox.address = Trim(angleAddress);
-        mailbox.name = Trim(name);
+        mailbox.address = trim(angleAddress);
+        mailbox.name = trim(name);
     }
     if (mailbox.address.empty())
         return std::nullopt;
     return mailbox;
 }
 
-std::string QuotedName(const std::string& name) {
+std::string quotedName(const std::string& name) {
     std::string quoted = "\"";
     for (char c : name) {
         if (c == '\\' || c == '"')
@@ -134,7 +134,7 @@ std::string QuotedName(const std::string& name) {
 }
 
 // Whether the address holds "<" outside quoted strings: bare, it would read back as a name and another address.
-bool NeedsAngles(const std::string& address) {
+bool needsAngles(const std::string& address) {
     bool quoted = false;
     for (std::size_t i = 0; i < address.size(); ++i) {
         if (quoted && address[i] == '\\')
@@ -147,32 +147,32 @@ bool NeedsAngles(const std::string& address) {
     return false;
 }
 
-std::string FormatAddress(const EmailAddress& item, bool useAddressAsName) {
+std::string formatAddress(const EmailAddress& item, bool useAddressAsName) {
     std::string name = item.name.empty() && useAddressAsName ? item.address : item.name;
     if (name.empty())
-        return NeedsAngles(item.address) ? "<" + item.address + ">" : item.address;
-    std::string shownName = IsPrintableAscii(name) ? QuotedName(name) : EncodeWords(name);
+        return needsAngles(item.address) ? "<" + item.address + ">" : item.address;
+    std::string shownName = isPrintableAscii(name) ? quotedName(name) : encodeWords(name);
     return shownName + " <" + item.address + ">";
 }
 
 } // namespace
 
-EmailAddressList ParseAddressList(const std::string& text) {
+EmailAddressList parseAddressList(const std::string& text) {
     EmailAddressList list;
-    if (Trim(text).empty())
+    if (trim(text).empty())
         return list;
-    for (const std::string& entry : SplitEntries(text))
-        if (auto mailbox = ParseMailbox(entry))
+    for (const std::string& entry : splitEntries(text))
+        if (auto mailbox = parseMailbox(entry))
             list.push_back(*mailbox);
     return list;
 }
 
-std::string FormatAddressList(const EmailAddressList& list, bool useAddressAsName) {
+std::string formatAddressList(const EmailAddressList& list, bool useAddressAsName) {
     std::string text;
     for (const EmailAddress& item : list) {
         if (!text.empty())
             text += ", ";
-        text += FormatAddress(item, useAddressAsName);
+        text += formatAddress(item, useAddressAsName);
     }
     return text;
 }

@@ -9,7 +9,7 @@ constexpr std::size_t kBytesPerLine = 57;
 
 } // namespace
 
-void AppendBase64(const unsigned char* data, std::size_t size, std::string& out) {
+void appendBase64(const unsigned char* data, std::size_t size, std::string& out) {
     std::size_t start = out.size();
     out.resize(start + (size + 2) / 3 * 4);
     char* p = out.data() + start;
@@ -32,11 +32,11 @@ void AppendBase64(const unsigned char* data, std::size_t size, std::string& out)
     }
 }
 
-void AppendBase64Lines(const unsigned char* data, std::size_t size, std::string& out) {
+void appendBase64Lines(const unsigned char* data, std::size_t size, std::string& out) {
     out.reserve(out.size() + (size + kBytesPerLine - 1) / kBytesPerLine * 78);
     for (std::size_t offset = 0; offset < size; offset += kBytesPerLine) {
         std::size_t chunk = size - offset < kBytesPerLine ? size - offset : kBytesPerLine;
-        AppendBase64(data + offset, chunk, out);
+        appendBase64(data + offset, chunk, out);
         out += "\r\n";
     }
 }

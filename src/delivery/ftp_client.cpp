@@ -16,56 +16,56 @@ namespace {
 constexpr std::size_t kBlockSize = 32768;
 constexpr std::chrono::milliseconds kQuitWait{10};
 
-void RefuseLineBreaks(const std::string& text, const char* what) {
+void refuseLineBreaks(const std::string& text, const char* what) {
     if (text.find_first_of("\r\n") != std::string::npos)
         throw Error(std::string("The FTP ") + what + " must not contain CR or LF.");
 }
 
-std::string LastPathComponent(const std::string& path) {
+std::string lastPathComponent(const std::string& path) {
     return path.substr(path.find_last_of('/') + 1);
 }
 
 // The name an upload of localPath gets on the server; an empty remoteName means the file's own name.
-std::string RemoteTarget(const std::string& localPath, const std::string& remoteName) {
-    const std::string target = remoteName.empty() ? LastPathComponent(localPath) : remoteName;
+std::string remoteTarget(const std::string& localPath, const std::string& remoteName) {
+    const std::string target = remoteName.empty() ? lastPathComponent(localPath) : remoteName;
     if (target.empty())
         throw Error("The destination filename can not be empty");
-    RefuseLineBreaks(target, "remote file name");
+    refuseLineBreaks(target, "remote file name");
     return target;
 }
 
-Error CommandLineBreak(const std::string&) {
+Error commandLineBreak(const std::string&) {
     return Error("The FTP command must not contain CR or LF.");
 }
 
-bool IsPeerClose(const SocketError& error) {
+bool isPeerClose(const SocketError& error) {
     return error.code() == EPIPE || error.code() == ECONNRESET;
 }
 
-bool Accepts(std::initializer_list<int> accepted, int code) {
+bool accepts(std::initializer_list<int> accepted, int code) {
     return accepted.size() == 0 || std::find(accepted.begin(), accepted.end(), code) != accepted.end();
 }
 
 // The offset in minutes from a SITE ZONE answer such as "UTC-300".
-std::optional<int> UtcOffset(const std::string& text) {
+std::optional<int> utcOffset(const std::string& text) {
     const std::size_t utc = text.find("UTC");
     if (utc == std::string::npos)
         return std::nullopt;
-    return TryStrToInt(Trim(std::string_view(text).substr(utc + 3)));
+    return tryStrToInt(trim(std::string_view(text).substr(utc + 3)));
 }
 
 // Sends the file's bytes from its start; false when the server closed the data connection before the end.
-bool SendFile(const OpenedFile& file, TcpSocket& data, std::chrono::milliseconds idleTimeout) {
+bool sendFile(const OpenedFile& file, TcpSocket& data, std::chrono::milliseconds idleTimeout) {
     std::vector<char> block(kBlockSize);
-    const std::uint64_t size = FileSize(file);
+    const std::uint64_t size = fileSize(file);
     for (std::uint64_t offset = 0; offset < size;) {
-        const std::size_t n = ReadAt(file, block.data(), std::min<std::uint64_t>(size - offset, kBlockSize), offset);
+        const std::size_t n = readAt(file, block.data(), std::min<std::uint64_t>(size - offset, kBlockSize), offset);
         if (n == 0)
             throw Error("No data to read.");
         try {
             data.writeAll(block.data(), n, idleTimeout);
         } catch (const SocketError& error) {
-            if (IsPeerClose(error))
+            if (isPeerClose(error))
                 return false;
             throw;
         }
@@ -74,14 +74,14 @@ bool SendFile(const OpenedFile& file, TcpSocket& data, std::chrono::milliseconds
     return true;
 }
 
-std::chrono::milliseconds TimeLeft(std::chrono::steady_clock::time_point deadline) {
+std::chrono::milliseconds timeLeft(std::chrono::steady_clock::time_point deadline) {
     const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
     return std::max(left, std::chrono::milliseconds(0));
 }
 
 } // namespace
 
-std::string FormatPortCommand(const std::string& address, int port) {
+std::string formatPortCommand(const std::string& address, int port) {
     in_addr parsed{};
     if (::inet_pton(AF_INET, address.c_str(), &parsed) != 1)
         throw Error("'" + address + "' is not a valid IPv4 address.");
@@ -94,17 +94,17 @@ std::string FormatPortCommand(const std::string& address, int port) {
     return line + std::to_string(port / 256) + "," + std::to_string(port % 256);
 }
 
-FtpClient::FtpClient() : session_(CommandLineBreak) {}
+FtpClient::FtpClient() : session_(commandLineBreak) {}
 
 void FtpClient::connect() {
     if (connected())
         throw Error("Already connected.");
     if (host_.empty() || port_ == 0)
         throw Error("");
-    RequireConnectablePort(port_);
-    RefuseLineBreaks(userName_, "user name");
-    RefuseLineBreaks(password_, "password");
-    RefuseLineBreaks(account_, "account");
+    requireConnectablePort(port_);
+    refuseLineBreaks(userName_, "user name");
+    refuseLineBreaks(password_, "password");
+    refuseLineBreaks(account_, "account");
     lastReply_ = greeting_ = FtpReply{};
     features_.clear();
     systemDescription_.clear();
@@ -140,8 +140,8 @@ void FtpClient::login() {
     sendCmd("USER " + userName_, {230, 232, 331});
     if (lastReply_.code == 331) {
         std::string answer = password_;
-        if (const auto challenge = FindOtpChallenge(lastReply_.joinedText()))
-            answer = OneTimePassword(*challenge, password_);
+        if (const auto challenge = findOtpChallenge(lastReply_.joinedText()))
+            answer = oneTimePassword(*challenge, password_);
         sendCmd("PASS " + answer, {230, 332});
         const bool accountWanted = lastReply_.joinedText().find("ACCOUNT") != std::string::npos;
         if (lastReply_.code == 332 || (accountWanted && !account_.empty())) {
@@ -170,12 +170,12 @@ bool FtpClient::usesSiteZone() const {
                     [&](std::string_view name) { return welcome.starts_with(name); }))
         return true;
     for (const std::string& feature : features_) {
-        if (feature.size() < 5 || !SameText(std::string_view(feature).substr(0, 5), "SITE "))
+        if (feature.size() < 5 || !sameText(std::string_view(feature).substr(0, 5), "SITE "))
             continue;
         std::string_view items = std::string_view(feature).substr(5);
         while (!items.empty()) {
             const std::size_t end = std::min(items.find(';'), items.size());
-            if (SameText(Trim(items.substr(0, end)), "ZONE"))
+            if (sameText(trim(items.substr(0, end)), "ZONE"))
                 return true;
             items.remove_prefix(std::min(end + 1, items.size()));
         }
@@ -186,26 +186,26 @@ bool FtpClient::usesSiteZone() const {
 void FtpClient::querySiteZone() {
     sendCmd("SITE ZONE");
     if (lastReply_.code == 210)
-        serverUtcOffset_ = UtcOffset(lastReply_.text.front());
+        serverUtcOffset_ = utcOffset(lastReply_.text.front());
 }
 
 void FtpClient::put(const std::string& localPath, const std::string& remoteName, bool append) {
     requireConnection();
-    const std::string target = RemoteTarget(localPath, remoteName);
-    upload(OpenRegularFile(localPath), target, append);
+    const std::string target = remoteTarget(localPath, remoteName);
+    upload(openRegularFile(localPath), target, append);
 }
 
 void FtpClient::put(const OpenedFile& file, const std::string& remoteName, bool append) {
     requireConnection();
-    upload(file, RemoteTarget(file.path, remoteName), append);
+    upload(file, remoteTarget(file.path, remoteName), append);
 }
 
 void FtpClient::upload(const OpenedFile& file, const std::string& target, bool append) {
     TcpListener listener = TcpListener::listen(session_.localAddress(), 0);
-    sendCmd(FormatPortCommand(externalIP_.empty() ? listener.address() : externalIP_, listener.port()), {200});
+    sendCmd(formatPortCommand(externalIP_.empty() ? listener.address() : externalIP_, listener.port()), {200});
     sendCmd((append ? "APPE " : "STOR ") + target, {125, 150});
     TcpSocket data = acceptFromServer(listener);
-    const bool whole = SendFile(file, data, timeouts_.dataIdle);
+    const bool whole = sendFile(file, data, timeouts_.dataIdle);
     data.close();
     readReply({226, 225, 250}, timeouts_.reply);
     // A server that dropped the data connection early must not turn a cut-off upload into a success.
@@ -218,7 +218,7 @@ TcpSocket FtpClient::acceptFromServer(TcpListener& listener) {
     const std::string server = session_.peerAddress();
     const auto deadline = std::chrono::steady_clock::now() + listenTimeout_;
     for (;;) {
-        std::optional<TcpSocket> data = listener.accept(TimeLeft(deadline));
+        std::optional<TcpSocket> data = listener.accept(timeLeft(deadline));
         if (!data)
             throw Error("Accept timed out.");
         if (data->peerAddress() == server)
@@ -250,9 +250,9 @@ const FtpReply& FtpClient::sendCmd(const std::string& line, std::initializer_lis
 
 const FtpReply& FtpClient::readReply(std::initializer_list<int> accepted, std::chrono::milliseconds timeout) {
     FtpReply reply;
-    session_.readReply(reply, AddFtpReplyLine, timeout);
+    session_.readReply(reply, addFtpReplyLine, timeout);
     lastReply_ = std::move(reply);
-    if (!Accepts(accepted, lastReply_.code))
+    if (!accepts(accepted, lastReply_.code))
         throw FtpReplyError(lastReply_);
     return lastReply_;
 }

@@ -15,7 +15,7 @@ namespace tervolen {
 
 // The PORT command announcing an IPv4 address and port: "PORT h1,h2,h3,h4,p1,p2". Throws Error when address
 // is not a dotted IPv4 address or port is outside 0..65535.
-std::string FormatPortCommand(const std::string& address, int port);
+std::string formatPortCommand(const std::string& address, int port);
 
 // An FTP client that uploads files over active data connections: greeting (after at most one 1xx reply),
 // USER/PASS/ACCT login with RFC 2289 one-time passwords, FEAT, TYPE I, SYST, SITE ZONE for servers that

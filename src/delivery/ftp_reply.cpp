@@ -8,27 +8,27 @@ namespace tervolen {
 
 namespace {
 
-bool IsDigits(std::string_view text) {
+bool isDigits(std::string_view text) {
     return std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
 }
 
-int ReplyCode(const std::string& line) {
-    const std::string head = Trim(std::string_view(line).substr(0, 4));
+int replyCode(const std::string& line) {
+    const std::string head = trim(std::string_view(line).substr(0, 4));
     std::string_view code = head;
     if (!code.empty() && code.back() == '-')
         code.remove_suffix(1);
-    if (code.size() != 3 || !IsDigits(code) || code[0] == '0')
+    if (code.size() != 3 || !isDigits(code) || code[0] == '0')
         throw Error("Reply Code is not valid: " + head);
     return (code[0] - '0') * 100 + (code[1] - '0') * 10 + (code[2] - '0');
 }
 
-bool EndsReply(std::string_view line) {
+bool endsReply(std::string_view line) {
     if (line.size() <= 3)
-        return IsDigits(line);
-    return IsDigits(line.substr(0, 3)) && line[3] == ' ';
+        return isDigits(line);
+    return isDigits(line.substr(0, 3)) && line[3] == ' ';
 }
 
-std::string AfterCode(const std::string& line) {
+std::string afterCode(const std::string& line) {
     return line.size() > 4 ? line.substr(4) : std::string();
 }
 
@@ -43,19 +43,19 @@ std::string FtpReply::joinedText() const {
 
 FtpReplyError::FtpReplyError(const FtpReply& reply) : Error(reply.joinedText()), code_(reply.code) {}
 
-bool AddFtpReplyLine(FtpReply& reply, std::string_view line) {
-    std::string trimmed = Trim(line);
+bool addFtpReplyLine(FtpReply& reply, std::string_view line) {
+    std::string trimmed = trim(line);
     if (trimmed.empty())
         return false;
     if (reply.text.empty()) {
-        reply.code = ReplyCode(trimmed);
-        reply.text.push_back(AfterCode(trimmed));
+        reply.code = replyCode(trimmed);
+        reply.text.push_back(afterCode(trimmed));
     } else if (trimmed.compare(0, 3, std::to_string(reply.code)) == 0) {
-        reply.text.push_back(AfterCode(trimmed));
+        reply.text.push_back(afterCode(trimmed));
     } else {
         reply.text.push_back(trimmed);
     }
-    return EndsReply(trimmed);
+    return endsReply(trimmed);
 }
 
 } // namespace tervolen

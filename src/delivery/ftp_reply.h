@@ -31,6 +31,6 @@ private:
 // the reply: at most three characters, all digits, or three digits and a blank. The first line's text and that
 // of a later line beginning with the code are what follows the code and one more character; any other later
 // line is kept whole. Throws Error "Reply Code is not valid: %s" when the first line lacks a code from 100 to 999.
-bool AddFtpReplyLine(FtpReply& reply, std::string_view line);
+bool addFtpReplyLine(FtpReply& reply, std::string_view line);
 
 } // namespace tervolen

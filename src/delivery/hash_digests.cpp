@@ -9,12 +9,12 @@ namespace {
 
 using Word = std::uint32_t;
 
-Word RotateLeft(Word value, int bits) {
+Word rotateLeft(Word value, int bits) {
     return (value << bits) | (value >> (32 - bits));
 }
 
 // The message with the Merkle-Damgard padding: a 1 bit, zeros, and the bit length in the given byte order.
-std::vector<std::uint8_t> Padded(std::string_view data, bool bigEndianLength) {
+std::vector<std::uint8_t> padded(std::string_view data, bool bigEndianLength) {
     std::vector<std::uint8_t> bytes(data.begin(), data.end());
     const std::uint64_t bitLength = static_cast<std::uint64_t>(data.size()) * 8;
     bytes.push_back(0x80);
@@ -27,15 +27,15 @@ std::vector<std::uint8_t> Padded(std::string_view data, bool bigEndianLength) {
     return bytes;
 }
 
-Word LittleEndianWord(const std::uint8_t* p) {
+Word littleEndianWord(const std::uint8_t* p) {
     return Word(p[0]) | (Word(p[1]) << 8) | (Word(p[2]) << 16) | (Word(p[3]) << 24);
 }
 
-Word BigEndianWord(const std::uint8_t* p) {
+Word bigEndianWord(const std::uint8_t* p) {
     return (Word(p[0]) << 24) | (Word(p[1]) << 16) | (Word(p[2]) << 8) | Word(p[3]);
 }
 
-template <std::size_t N> std::array<std::uint8_t, N * 4> LittleEndianBytes(const std::array<Word, N>& words) {
+template <std::size_t N> std::array<std::uint8_t, N * 4> littleEndianBytes(const std::array<Word, N>& words) {
     std::array<std::uint8_t, N * 4> bytes{};
     for (std::size_t i = 0; i < N; ++i)
         for (std::size_t j = 0; j < 4; ++j)
@@ -43,7 +43,7 @@ template <std::size_t N> std::array<std::uint8_t, N * 4> LittleEndianBytes(const
     return bytes;
 }
 
-template <std::size_t N> std::array<std::uint8_t, N * 4> BigEndianBytes(const std::array<Word, N>& words) {
+template <std::size_t N> std::array<std::uint8_t, N * 4> bigEndianBytes(const std::array<Word, N>& words) {
     std::array<std::uint8_t, N * 4> bytes{};
     for (std::size_t i = 0; i < N; ++i)
         for (std::size_t j = 0; j < 4; ++j)
@@ -51,10 +51,10 @@ template <std::size_t N> std::array<std::uint8_t, N * 4> BigEndianBytes(const st
     return bytes;
 }
 
-void Md4Block(std::array<Word, 4>& state, const std::uint8_t* block) {
+void md4Block(std::array<Word, 4>& state, const std::uint8_t* block) {
     Word x[16];
     for (int i = 0; i < 16; ++i)
-        x[i] = LittleEndianWord(block + 4 * i);
+        x[i] = littleEndianWord(block + 4 * i);
     Word a = state[0], b = state[1], c = state[2], d = state[3];
     auto f = [](Word x1, Word y, Word z) { return (x1 & y) | (~x1 & z); };
     auto g = [](Word x1, Word y, Word z) { return (x1 & y) | (x1 & z) | (y & z); };
@@ -69,7 +69,7 @@ void Md4Block(std::array<Word, 4>& state, const std::uint8_t* block) {
         Word& s = *regs[(5 - i % 4) % 4];
         Word& t = *regs[(6 - i % 4) % 4];
         Word& u = *regs[(7 - i % 4) % 4];
-        r = RotateLeft(r + f(s, t, u) + x[i], kShifts1[i % 4]);
+        r = rotateLeft(r + f(s, t, u) + x[i], kShifts1[i % 4]);
     }
     for (int i = 0; i < 16; ++i) {
         Word& r = *regs[(4 - i % 4) % 4];
@@ -77,14 +77,14 @@ void Md4Block(std::array<Word, 4>& state, const std::uint8_t* block) {
         Word& t = *regs[(6 - i % 4) % 4];
         Word& u = *regs[(7 - i % 4) % 4];
         const int k = (i % 4) * 4 + i / 4;
-        r = RotateLeft(r + g(s, t, u) + x[k] + 0x5a827999u, kShifts2[i % 4]);
+        r = rotateLeft(r + g(s, t, u) + x[k] + 0x5a827999u, kShifts2[i % 4]);
     }
     for (int i = 0; i < 16; ++i) {
         Word& r = *regs[(4 - i % 4) % 4];
         Word& s = *regs[(5 - i % 4) % 4];
         Word& t = *regs[(6 - i % 4) % 4];
         Word& u = *regs[(7 - i % 4) % 4];
-        r = RotateLeft(r + h(s, t, u) + x[kOrder3[i]] + 0x6ed9eba1u, kShifts3[i % 4]);
+        r = rotateLeft(r + h(s, t, u) + x[kOrder3[i]] + 0x6ed9eba1u, kShifts3[i % 4]);
     }
     state[0] += a;
     state[1] += b;
@@ -92,7 +92,7 @@ void Md4Block(std::array<Word, 4>& state, const std::uint8_t* block) {
     state[3] += d;
 }
 
-void Md5Block(std::array<Word, 4>& state, const std::uint8_t* block) {
+void md5Block(std::array<Word, 4>& state, const std::uint8_t* block) {
     static constexpr Word kSines[64] = {
         0xd76aa478, 0xe8c7b756, 0x242070db, 0xc1bdceee, 0xf57c0faf, 0x4787c62a, 0xa8304613, 0xfd469501,
         0x698098d8, 0x8b44f7af, 0xffff5bb1, 0x895cd7be, 0x6b901122, 0xfd987193, 0xa679438e, 0x49b40821,
@@ -105,7 +105,7 @@ void Md5Block(std::array<Word, 4>& state, const std::uint8_t* block) {
     static constexpr int kShifts[4][4] = {{7, 12, 17, 22}, {5, 9, 14, 20}, {4, 11, 16, 23}, {6, 10, 15, 21}};
     Word x[16];
     for (int i = 0; i < 16; ++i)
-        x[i] = LittleEndianWord(block + 4 * i);
+        x[i] = littleEndianWord(block + 4 * i);
     Word a = state[0], b = state[1], c = state[2], d = state[3];
     for (int i = 0; i < 64; ++i) {
         const int round = i / 16;
@@ -124,7 +124,7 @@ void Md5Block(std::array<Word, 4>& state, const std::uint8_t* block) {
             mix = c ^ (b | ~d);
             k = (7 * i) % 16;
         }
-        const Word rotated = RotateLeft(a + mix + kSines[i] + x[k], kShifts[round][i % 4]);
+        const Word rotated = rotateLeft(a + mix + kSines[i] + x[k], kShifts[round][i % 4]);
         a = d;
         d = c;
         c = b;
@@ -136,12 +136,12 @@ void Md5Block(std::array<Word, 4>& state, const std::uint8_t* block) {
     state[3] += d;
 }
 
-void Sha1Block(std::array<Word, 5>& state, const std::uint8_t* block) {
+void sha1Block(std::array<Word, 5>& state, const std::uint8_t* block) {
     Word w[80];
     for (int i = 0; i < 16; ++i)
-        w[i] = BigEndianWord(block + 4 * i);
+        w[i] = bigEndianWord(block + 4 * i);
     for (int i = 16; i < 80; ++i)
-        w[i] = RotateLeft(w[i - 3] ^ w[i - 8] ^ w[i - 14] ^ w[i - 16], 1);
+        w[i] = rotateLeft(w[i - 3] ^ w[i - 8] ^ w[i - 14] ^ w[i - 16], 1);
     Word a = state[0], b = state[1], c = state[2], d = state[3], e = state[4];
     for (int i = 0; i < 80; ++i) {
         Word f;
@@ -159,10 +159,10 @@ void Sha1Block(std::array<Word, 5>& state, const std::uint8_t* block) {
             f = b ^ c ^ d;
             k = 0xca62c1d6;
         }
-        const Word next = RotateLeft(a, 5) + f + e + k + w[i];
+        const Word next = rotateLeft(a, 5) + f + e + k + w[i];
         e = d;
         d = c;
-        c = RotateLeft(b, 30);
+        c = rotateLeft(b, 30);
         b = a;
         a = next;
     }
@@ -177,28 +177,28 @@ constexpr std::array<Word, 4> kMd4Md5Start = {0x67452301, 0xefcdab89, 0x98badcfe
 
 } // namespace
 
-std::array<std::uint8_t, 16> Md4Digest(std::string_view data) {
+std::array<std::uint8_t, 16> md4Digest(std::string_view data) {
     auto state = kMd4Md5Start;
-    const auto bytes = Padded(data, false);
+    const auto bytes = padded(data, false);
     for (std::size_t offset = 0; offset < bytes.size(); offset += 64)
-        Md4Block(state, bytes.data() + offset);
-    return LittleEndianBytes(state);
+        md4Block(state, bytes.data() + offset);
+    return littleEndianBytes(state);
 }
 
-std::array<std::uint8_t, 16> Md5Digest(std::string_view data) {
+std::array<std::uint8_t, 16> md5Digest(std::string_view data) {
     auto state = kMd4Md5Start;
-    const auto bytes = Padded(data, false);
+    const auto bytes = padded(data, false);
     for (std::size_t offset = 0; offset < bytes.size(); offset += 64)
-        Md5Block(state, bytes.data() + offset);
-    return LittleEndianBytes(state);
+        md5Block(state, bytes.data() + offset);
+    return littleEndianBytes(state);
 }
 
-std::array<std::uint8_t, 20> Sha1Digest(std::string_view data) {
+std::array<std::uint8_t, 20> sha1Digest(std::string_view data) {
     std::array<Word, 5> state = {0x67452301, 0xefcdab89, 0x98badcfe, 0x10325476, 0xc3d2e1f0};
-    const auto bytes = Padded(data, true);
+    const auto bytes = padded(data, true);
     for (std::size_t offset = 0; offset < bytes.size(); offset += 64)
-        Sha1Block(state, bytes.data() + offset);
-    return BigEndianBytes(state);
+        sha1Block(state, bytes.data() + offset);
+    return bigEndianBytes(state);
 }
 
 } // namespace tervolen

@@ -19,16 +19,16 @@ constexpr std::array<const char*, 7> kDays = {"Sun", "Mon", "Tue", "Wed", "Thu",
 constexpr std::array<const char*, 12> kMonths = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
                                                  "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
 
-bool IsContinuationByte(char c) {
+bool isContinuationByte(char c) {
     return (static_cast<unsigned char>(c) & 0xC0) == 0x80;
 }
 
-bool IsBlank(char c) {
+bool isBlank(char c) {
     return c == ' ' || c == '\t';
 }
 
 // Index of the character after which the line may break, or npos.
-std::size_t FoldPosition(const std::string& line) {
+std::size_t foldPosition(const std::string& line) {
     std::size_t position = std::string::npos;
     bool quoted = false;
     for (std::size_t i = 0; i < kFoldColumn && i < line.size(); ++i) {
@@ -37,7 +37,7 @@ std::size_t FoldPosition(const std::string& line) {
             ++i;
         else if (c == '"')
             quoted = !quoted;
-        else if (!quoted && i > 0 && (IsBlank(c) || c == ','))
+        else if (!quoted && i > 0 && (isBlank(c) || c == ','))
             position = i;
     }
     return position;
@@ -45,41 +45,41 @@ std::size_t FoldPosition(const std::string& line) {
 
 } // namespace
 
-bool IsPrintableAscii(std::string_view text) {
+bool isPrintableAscii(std::string_view text) {
     for (char c : text)
         if (c < 32 || c > 126)
             return false;
     return true;
 }
 
-std::string EncodeWords(std::string_view text) {
+std::string encodeWords(std::string_view text) {
     std::string words;
     std::size_t offset = 0;
     while (offset < text.size()) {
         std::size_t length = std::min(kBytesPerWord, text.size() - offset);
         // Keep each multi-byte character within one word.
         for (std::size_t back = 0;
-             back < 3 && offset + length < text.size() && length > 1 && IsContinuationByte(text[offset + length]);
+             back < 3 && offset + length < text.size() && length > 1 && isContinuationByte(text[offset + length]);
              ++back)
             --length;
         if (!words.empty())
             words += ' ';
         words += "=?UTF-8?B?";
-        AppendBase64(reinterpret_cast<const unsigned char*>(text.data() + offset), length, words);
+        appendBase64(reinterpret_cast<const unsigned char*>(text.data() + offset), length, words);
         words += "?=";
         offset += length;
     }
     return words;
 }
 
-std::vector<std::string> FoldHeaderLine(std::string line) {
+std::vector<std::string> foldHeaderLine(std::string line) {
     std::vector<std::string> lines;
     while (line.size() > kFoldColumn) {
-        std::size_t position = FoldPosition(line);
+        std::size_t position = foldPosition(line);
         if (position == std::string::npos)
             break;
         std::string first = line.substr(0, position + 1);
-        while (!first.empty() && IsBlank(first.back()))
+        while (!first.empty() && isBlank(first.back()))
             first.pop_back();
         std::size_t restStart = line.find_first_not_of(" \t", position + 1);
         if (restStart == std::string::npos || first.find_first_not_of(" \t") == std::string::npos)
@@ -91,7 +91,7 @@ std::vector<std::string> FoldHeaderLine(std::string line) {
     return lines;
 }
 
-std::string FormatDateValue(const LocalTime& time) {
+std::string formatDateValue(const LocalTime& time) {
     int offset = std::abs(time.utcOffsetMinutes);
     char text[64];
     std::snprintf(text, sizeof text, "%s, %d %s %d %02d:%02d:%02d %c%02d%02d", kDays.at(time.dayOfWeek - 1), time.day,

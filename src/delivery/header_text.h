@@ -9,16 +9,16 @@
 namespace tervolen {
 
 // Whether every character is printable ASCII (codes 32 to 126).
-bool IsPrintableAscii(std::string_view text);
+bool isPrintableAscii(std::string_view text);
 
 // RFC 2047 encoded words of a UTF-8 text ("=?UTF-8?B?...?="), each at most 75 characters, joined by blanks.
-std::string EncodeWords(std::string_view text);
+std::string encodeWords(std::string_view text);
 
 // Breaks a header line longer than 78 characters after the last blank, tab or comma outside double quotes
 // at or before column 78; continuation lines start with one blank. Gives the physical lines.
-std::vector<std::string> FoldHeaderLine(std::string line);
+std::vector<std::string> foldHeaderLine(std::string line);
 
 // The Date header value, as "Mon, 3 Feb 2025 14:05:09 -0300".
-std::string FormatDateValue(const LocalTime& time);
+std::string formatDateValue(const LocalTime& time);
 
 } // namespace tervolen

@@ -20,7 +20,7 @@ namespace {
 constexpr std::size_t kReadBlock = 57 * 1024;
 constexpr const char* kAttachmentIndent = "        ";
 
-char BoundaryCharacter(int v) {
+char boundaryCharacter(int v) {
     if (v <= 10)
         return static_cast<char>('0' + v - 1);
     if (v <= 36)
@@ -28,25 +28,25 @@ char BoundaryCharacter(int v) {
     return static_cast<char>('a' + v - 37);
 }
 
-const std::string& BoundaryOf(const MailMessage& message) {
-    return message.boundary.empty() ? MimeBoundary() : message.boundary;
+const std::string& boundaryOf(const MailMessage& message) {
+    return message.boundary.empty() ? mimeBoundary() : message.boundary;
 }
 
-std::string HeaderText(const std::string& text) {
-    return IsPrintableAscii(text) ? text : EncodeWords(text);
+std::string headerText(const std::string& text) {
+    return isPrintableAscii(text) ? text : encodeWords(text);
 }
 
-std::string ContentType(const MailMessage& message) {
+std::string contentType(const MailMessage& message) {
     if (message.attachments.empty())
         return "text/plain";
-    return "multipart/mixed; boundary=\"" + BoundaryOf(message) + "\"";
+    return "multipart/mixed; boundary=\"" + boundaryOf(message) + "\"";
 }
 
-bool HasLineBreak(std::string_view text) {
+bool hasLineBreak(std::string_view text) {
     return text.find_first_of("\r\n") != std::string_view::npos;
 }
 
-bool HasHighByte(const std::vector<std::string>& lines) {
+bool hasHighByte(const std::vector<std::string>& lines) {
     for (const std::string& line : lines)
         for (char c : line)
             if (static_cast<unsigned char>(c) >= 128)
@@ -56,7 +56,7 @@ bool HasHighByte(const std::vector<std::string>& lines) {
 
 // Body lines go out dot-stuffed; a line break inside a line starts a new line, so that no line of the text
 // can end the data early.
-void WriteBodyLines(const std::vector<std::string>& body, MessageWriter& writer) {
+void writeBodyLines(const std::vector<std::string>& body, MessageWriter& writer) {
     for (std::string_view line : body) {
         std::size_t start = 0;
         for (std::size_t i = 0; i <= line.size(); ++i) {
@@ -70,8 +70,8 @@ void WriteBodyLines(const std::vector<std::string>& body, MessageWriter& writer)
     }
 }
 
-std::string QuotedParameter(const std::string& value) {
-    if (HasLineBreak(value))
+std::string quotedParameter(const std::string& value) {
+    if (hasLineBreak(value))
         throw Error("The attachment name \"" + value + "\" holds a line break.");
     std::string quoted = "\"";
     for (char c : value) {
@@ -82,27 +82,27 @@ std::string QuotedParameter(const std::string& value) {
     return quoted + '"';
 }
 
-void WriteBase64File(const OpenedFile& file, MessageWriter& writer) {
+void writeBase64File(const OpenedFile& file, MessageWriter& writer) {
     std::vector<char> block(kReadBlock);
     std::string lines;
     std::uint64_t offset = 0;
-    while (std::size_t n = ReadAt(file, block.data(), block.size(), offset)) {
+    while (std::size_t n = readAt(file, block.data(), block.size(), offset)) {
         lines.clear();
-        AppendBase64Lines(reinterpret_cast<const unsigned char*>(block.data()), n, lines);
+        appendBase64Lines(reinterpret_cast<const unsigned char*>(block.data()), n, lines);
         writer.writeRaw(lines);
         offset += n;
     }
 }
 
-void WriteAttachmentFile(const MailAttachment& attachment, MessageWriter& writer) {
+void writeAttachmentFile(const MailAttachment& attachment, MessageWriter& writer) {
     if (attachment.file)
-        WriteBase64File(*attachment.file, writer);
+        writeBase64File(*attachment.file, writer);
     else
-        WriteBase64File(OpenRegularFile(attachment.storedPathName), writer);
+        writeBase64File(openRegularFile(attachment.storedPathName), writer);
 }
 
-void WriteAttachment(const MailAttachment& attachment, const std::string& boundary, MessageWriter& writer) {
-    std::string name = QuotedParameter(attachment.fileName);
+void writeAttachment(const MailAttachment& attachment, const std::string& boundary, MessageWriter& writer) {
+    std::string name = quotedParameter(attachment.fileName);
     writer.writeLine("--" + boundary);
     writer.writeLine("Content-Type: application/octet-stream;");
     writer.writeLine(kAttachmentIndent + ("name=" + name));
@@ -110,22 +110,22 @@ void WriteAttachment(const MailAttachment& attachment, const std::string& bounda
     writer.writeLine("Content-Disposition: attachment;");
     writer.writeLine(kAttachmentIndent + ("filename=" + name));
     writer.writeLine("");
-    WriteAttachmentFile(attachment, writer);
+    writeAttachmentFile(attachment, writer);
     writer.writeLine("");
 }
 
-void WriteMultipartBody(const MailMessage& message, MessageWriter& writer) {
-    const std::string& boundary = BoundaryOf(message);
+void writeMultipartBody(const MailMessage& message, MessageWriter& writer) {
+    const std::string& boundary = boundaryOf(message);
     writer.writeLine("This is a multi-part message in MIME format");
     writer.writeLine("");
     writer.writeLine("--" + boundary);
     writer.writeLine("Content-Type: text/plain");
-    writer.writeLine(std::string("Content-Transfer-Encoding: ") + (HasHighByte(message.body) ? "8bit" : "7bit"));
+    writer.writeLine(std::string("Content-Transfer-Encoding: ") + (hasHighByte(message.body) ? "8bit" : "7bit"));
     writer.writeLine("");
-    WriteBodyLines(message.body, writer);
+    writeBodyLines(message.body, writer);
     writer.writeLine("");
     for (const MailAttachment& attachment : message.attachments)
-        WriteAttachment(attachment, boundary, writer);
+        writeAttachment(attachment, boundary, writer);
     writer.writeLine("--" + boundary + "--");
     writer.writeLine("");
 }
@@ -140,21 +140,21 @@ MailAttachment::MailAttachment(std::shared_ptr<const OpenedFile> openedFile)
     file = std::move(openedFile);
 }
 
-std::string MakeMimeBoundary(unsigned seed) {
+std::string makeMimeBoundary(unsigned seed) {
     std::mt19937 random(seed);
     std::uniform_real_distribution<double> uniform(0.0, 1.0);
     std::string boundary(34, '0');
     for (char& c : boundary)
-        c = BoundaryCharacter(static_cast<int>(uniform(random) * 61 + 1.5));
+        c = boundaryCharacter(static_cast<int>(uniform(random) * 61 + 1.5));
     auto position = static_cast<std::size_t>(32 * uniform(random) + 1.5);
     boundary[position - 1] = '=';
     boundary[position] = '_';
     return boundary;
 }
 
-const std::string& MimeBoundary() {
+const std::string& mimeBoundary() {
     static const std::string boundary =
-        MakeMimeBoundary(static_cast<unsigned>(std::chrono::system_clock::now().time_since_epoch().count()));
+        makeMimeBoundary(static_cast<unsigned>(std::chrono::system_clock::now().time_since_epoch().count()));
     return boundary;
 }
 
@@ -169,37 +169,37 @@ void MessageWriter::writeLineDotStuffed(std::string_view line) {
     writeLine(line);
 }
 
-std::vector<std::string> BuildHeaderLines(const MailMessage& message, const Clock& clock) {
+std::vector<std::string> buildHeaderLines(const MailMessage& message, const Clock& clock) {
     const std::pair<const char*, std::string> fields[] = {
-        {"From", FormatAddressList({message.from}, true)},
-        {"Subject", HeaderText(message.subject)},
-        {"To", FormatAddressList(message.recipients)},
-        {"Cc", FormatAddressList(message.ccList)},
-        {"Content-Type", ContentType(message)},
+        {"From", formatAddressList({message.from}, true)},
+        {"Subject", headerText(message.subject)},
+        {"To", formatAddressList(message.recipients)},
+        {"Cc", formatAddressList(message.ccList)},
+        {"Content-Type", contentType(message)},
         {"MIME-Version", "1.0"},
-        {"Date", FormatDateValue(message.date ? *message.date : clock.now())},
+        {"Date", formatDateValue(message.date ? *message.date : clock.now())},
     };
     std::vector<std::string> lines;
     for (const auto& [name, value] : fields) {
         if (value.empty())
             continue;
-        if (HasLineBreak(value))
+        if (hasLineBreak(value))
             throw Error(std::string("The ") + name + " header holds a line break.");
-        for (std::string& line : FoldHeaderLine(name + (": " + value)))
+        for (std::string& line : foldHeaderLine(name + (": " + value)))
             lines.push_back(std::move(line));
     }
     return lines;
 }
 
-void WriteMessage(const MailMessage& message, MessageWriter& writer, const Clock& clock) {
-    for (const std::string& line : BuildHeaderLines(message, clock))
+void writeMessage(const MailMessage& message, MessageWriter& writer, const Clock& clock) {
+    for (const std::string& line : buildHeaderLines(message, clock))
         writer.writeLine(line);
     writer.writeLine("");
     if (message.attachments.empty()) {
-        WriteBodyLines(message.body, writer);
+        writeBodyLines(message.body, writer);
         writer.writeLine("");
     } else {
-        WriteMultipartBody(message, writer);
+        writeMultipartBody(message, writer);
     }
 }
 

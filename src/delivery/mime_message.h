@@ -42,10 +42,10 @@ struct MailMessage {
 };
 
 // The process-wide boundary: 34 letters and digits with "=_" once, made on first use from a clock seed.
-const std::string& MimeBoundary();
+const std::string& mimeBoundary();
 
 // A boundary drawn from a generator seeded with seed.
-std::string MakeMimeBoundary(unsigned seed);
+std::string makeMimeBoundary(unsigned seed);
 
 // Where a message is written: lines end with CR LF; body lines are dot-stuffed.
 class MessageWriter {
@@ -59,11 +59,11 @@ public:
 
 // The header lines in order (From, Subject, To, Cc, Content-Type, MIME-Version, Date), folded at 78 columns.
 // Throws Error when a header would hold a line break.
-std::vector<std::string> BuildHeaderLines(const MailMessage& message, const Clock& clock);
+std::vector<std::string> buildHeaderLines(const MailMessage& message, const Clock& clock);
 
 // Writes the header lines, the blank line and the body. Attachments are streamed from their files.
 // Throws Error "Cannot open file \"%s\". %s" when an attachment cannot be opened (also when its name is a link or
 // not a regular file), and "Cannot read file" likewise.
-void WriteMessage(const MailMessage& message, MessageWriter& writer, const Clock& clock);
+void writeMessage(const MailMessage& message, MessageWriter& writer, const Clock& clock);
 
 } // namespace tervolen

@@ -164,7 +164,7 @@ constexpr std::array<std::string_view, 2048> kDictionary = {
     "YEAR", "YELL", "YOGA", "YOKE",
 };
 
-template <std::size_t N> Key FoldHalves(const std::array<std::uint8_t, N>& digest) {
+template <std::size_t N> Key foldHalves(const std::array<std::uint8_t, N>& digest) {
     Key key{};
     for (std::size_t i = 0; i < 8; ++i)
         key[i] = digest[i] ^ digest[i + 8];
@@ -173,7 +173,7 @@ template <std::size_t N> Key FoldHalves(const std::array<std::uint8_t, N>& diges
 
 // RFC 2289 folds the five SHA-1 words to two and, as its reference code and test vectors do,
 // lays each word out least significant byte first.
-Key FoldSha1(const std::array<std::uint8_t, 20>& digest) {
+Key foldSha1(const std::array<std::uint8_t, 20>& digest) {
     Key key{};
     for (std::size_t i = 0; i < 4; ++i) {
         key[3 - i] = digest[i] ^ digest[i + 8] ^ digest[i + 16];
@@ -182,41 +182,41 @@ Key FoldSha1(const std::array<std::uint8_t, 20>& digest) {
     return key;
 }
 
-Key FoldedHash(OtpAlgorithm algorithm, std::string_view data) {
+Key foldedHash(OtpAlgorithm algorithm, std::string_view data) {
     switch (algorithm) {
     case OtpAlgorithm::Md4:
-        return FoldHalves(Md4Digest(data));
+        return foldHalves(md4Digest(data));
     case OtpAlgorithm::Md5:
-        return FoldHalves(Md5Digest(data));
+        return foldHalves(md5Digest(data));
     case OtpAlgorithm::Sha1:
         break;
     }
-    return FoldSha1(Sha1Digest(data));
+    return foldSha1(sha1Digest(data));
 }
 
-bool IsBlank(char c) {
+bool isBlank(char c) {
     return c == ' ' || c == '\t';
 }
 
-bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
-    return text.size() >= prefix.size() && SameText(text.substr(0, prefix.size()), prefix);
+bool startsWithNoCase(std::string_view text, std::string_view prefix) {
+    return text.size() >= prefix.size() && sameText(text.substr(0, prefix.size()), prefix);
 }
 
 // Length of the run at the start of text whose characters satisfy test.
-template <typename Test> std::size_t RunLength(std::string_view text, Test test) {
+template <typename Test> std::size_t runLength(std::string_view text, Test test) {
     std::size_t n = 0;
     while (n < text.size() && test(text[n]))
         ++n;
     return n;
 }
 
-std::optional<OtpChallenge> ChallengeAt(std::string_view text) {
+std::optional<OtpChallenge> challengeAt(std::string_view text) {
     static constexpr std::pair<std::string_view, OtpAlgorithm> kNames[] = {
         {"md4", OtpAlgorithm::Md4}, {"md5", OtpAlgorithm::Md5}, {"sha1", OtpAlgorithm::Sha1}};
     OtpChallenge challenge;
     std::size_t nameLength = 0;
     for (const auto& [name, algorithm] : kNames) {
-        if (StartsWithNoCase(text, name)) {
+        if (startsWithNoCase(text, name)) {
             challenge.algorithm = algorithm;
             nameLength = name.size();
         }
@@ -226,16 +226,16 @@ std::optional<OtpChallenge> ChallengeAt(std::string_view text) {
     text.remove_prefix(nameLength);
     const auto isDigit = [](char c) { return std::isdigit(static_cast<unsigned char>(c)) != 0; };
     const auto isAlnum = [](char c) { return std::isalnum(static_cast<unsigned char>(c)) != 0; };
-    const std::size_t blanks = RunLength(text, IsBlank);
-    const std::size_t digits = RunLength(text.substr(blanks), isDigit);
+    const std::size_t blanks = runLength(text, isBlank);
+    const std::size_t digits = runLength(text.substr(blanks), isDigit);
     if (blanks == 0 || digits == 0)
         return std::nullopt;
     for (char digit : text.substr(blanks, digits))
         challenge.sequence =
             std::min(challenge.sequence * 10 + static_cast<unsigned>(digit - '0'), kMaxOtpSequence + 1);
     text.remove_prefix(blanks + digits);
-    const std::size_t seedBlanks = RunLength(text, IsBlank);
-    const std::size_t seedLength = RunLength(text.substr(seedBlanks), isAlnum);
+    const std::size_t seedBlanks = runLength(text, isBlank);
+    const std::size_t seedLength = runLength(text.substr(seedBlanks), isAlnum);
     if (seedBlanks == 0 || seedLength == 0)
         return std::nullopt;
     challenge.seed = std::string(text.substr(seedBlanks, seedLength));
@@ -244,28 +244,28 @@ std::optional<OtpChallenge> ChallengeAt(std::string_view text) {
 
 } // namespace
 
-std::optional<OtpChallenge> FindOtpChallenge(std::string_view text) {
+std::optional<OtpChallenge> findOtpChallenge(std::string_view text) {
     for (std::size_t i = 0; i + 4 <= text.size(); ++i) {
-        if (!StartsWithNoCase(text.substr(i), "otp-"))
+        if (!startsWithNoCase(text.substr(i), "otp-"))
             continue;
-        if (auto challenge = ChallengeAt(text.substr(i + 4)))
+        if (auto challenge = challengeAt(text.substr(i + 4)))
             return challenge;
     }
     return std::nullopt;
 }
 
-Key OtpKey(OtpAlgorithm algorithm, std::string_view passPhrase, std::string_view seed, std::uint64_t sequence) {
+Key otpKey(OtpAlgorithm algorithm, std::string_view passPhrase, std::string_view seed, std::uint64_t sequence) {
     std::string start;
     for (char c : seed)
         start += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     start += passPhrase;
-    Key key = FoldedHash(algorithm, start);
+    Key key = foldedHash(algorithm, start);
     for (std::uint64_t i = 0; i < sequence; ++i)
-        key = FoldedHash(algorithm, std::string_view(reinterpret_cast<const char*>(key.data()), key.size()));
+        key = foldedHash(algorithm, std::string_view(reinterpret_cast<const char*>(key.data()), key.size()));
     return key;
 }
 
-std::string OtpSixWords(const Key& key) {
+std::string otpSixWords(const Key& key) {
     std::uint64_t bits = 0;
     for (std::uint8_t byte : key)
         bits = (bits << 8) | byte;
@@ -289,14 +289,14 @@ std::string OtpSixWords(const Key& key) {
     return words;
 }
 
-std::string OneTimePassword(const OtpChallenge& challenge, std::string_view passPhrase) {
+std::string oneTimePassword(const OtpChallenge& challenge, std::string_view passPhrase) {
     if (challenge.sequence > kMaxOtpSequence)
         throw Error("The server's one-time password challenge asks for more than " + std::to_string(kMaxOtpSequence) +
                     " hash steps.");
-    return OtpSixWords(OtpKey(challenge.algorithm, passPhrase, challenge.seed, challenge.sequence));
+    return otpSixWords(otpKey(challenge.algorithm, passPhrase, challenge.seed, challenge.sequence));
 }
 
-const std::array<std::string_view, 2048>& OtpDictionary() {
+const std::array<std::string_view, 2048>& otpDictionary() {
     return kDictionary;
 }
 

@@ -10,7 +10,7 @@ namespace {
 
 constexpr std::size_t kReceiveBlock = 32768;
 
-std::chrono::milliseconds TimeLeft(std::chrono::steady_clock::time_point deadline) {
+std::chrono::milliseconds timeLeft(std::chrono::steady_clock::time_point deadline) {
     auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
     return std::max(left, std::chrono::milliseconds(0));
 }
@@ -46,7 +46,7 @@ std::string ReplyReader::readLine(TcpSocket& socket, std::chrono::steady_clock::
         if (buffer_.size() - start_ > kMaxLineLength + 1)
             throw Error("Max line length exceeded.");
         scanned = buffer_.size() - start_;
-        if (!receive(socket, TimeLeft(deadline)))
+        if (!receive(socket, timeLeft(deadline)))
             peerClosed_ = true;
     }
 }

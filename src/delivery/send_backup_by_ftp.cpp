@@ -20,15 +20,15 @@ private:
 
 } // namespace
 
-void SendBackupByFtp(const OpenedFile& archive, const FtpSettings& settings, FtpClient& ftp) {
+void sendBackupByFtp(const OpenedFile& archive, const FtpSettings& settings, FtpClient& ftp) {
     if (ftp.connected())
         ftp.disconnect();
     const std::string& host = settings.host;
     ftp.setHost(host);
     ftp.setUserName(settings.user);
     ftp.setPassword(settings.password);
-    ftp.setPort(StrToInt(settings.port));
-    if (Trim(host).empty())
+    ftp.setPort(strToInt(settings.port));
+    if (trim(host).empty())
         throw Error("No FTP server is given for the backup upload (the address is empty).");
     DisconnectAtEnd disconnect(ftp);
     ftp.connect();

@@ -18,6 +18,6 @@ struct FtpSettings {
 // Uploads the archive, read through its descriptor, to the FTP server under the file name of archive.path in the
 // login folder. Throws every failure (port text, an empty server address before connecting, connection, login,
 // transfer) to the caller.
-void SendBackupByFtp(const OpenedFile& archive, const FtpSettings& settings, FtpClient& ftp);
+void sendBackupByFtp(const OpenedFile& archive, const FtpSettings& settings, FtpClient& ftp);
 
 } // namespace tervolen

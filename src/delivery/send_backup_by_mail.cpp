@@ -20,10 +20,10 @@ private:
     MailMessage& message_;
 };
 
-void ComposeMessage(const MailSettings& settings, MailMessage& message, const OpenedFile& archive) {
+void composeMessage(const MailSettings& settings, MailMessage& message, const OpenedFile& archive) {
     message.clear();
     message.from.address = settings.from;
-    message.recipients = ParseAddressList(settings.to + "," + settings.cc);
+    message.recipients = parseAddressList(settings.to + "," + settings.cc);
     if (message.recipients.empty())
         throw Error("No recipient is given for the backup e-mail (To and CC are empty).");
     message.subject = "Data Base Backup";
@@ -34,18 +34,18 @@ void ComposeMessage(const MailSettings& settings, MailMessage& message, const Op
 
 } // namespace
 
-void SendBackupByMail(const OpenedFile& archive, const MailSettings& settings, SmtpClient& smtp, MailMessage& message,
+void sendBackupByMail(const OpenedFile& archive, const MailSettings& settings, SmtpClient& smtp, MailMessage& message,
                       MonitorLog& monitor) {
     const std::string& host = settings.host;
     smtp.setHost(host);
-    smtp.setPort(StrToInt(settings.port));
+    smtp.setPort(strToInt(settings.port));
     smtp.setAuthType(SmtpAuthentication::None);
     {
         DropAttachmentsAtEnd dropAttachments(message);
         try {
-            if (Trim(host).empty())
+            if (trim(host).empty())
                 throw Error("No SMTP server is given for the backup e-mail (the host is empty).");
-            ComposeMessage(settings, message, archive);
+            composeMessage(settings, message, archive);
             smtp.connect();
             smtp.send(message);
         } catch (const std::exception& e) {

@@ -22,7 +22,7 @@ struct MailSettings {
 // through the SMTP server. An empty host or no recipient, like a failure to connect or send, is put at the top of
 // the Monitor as "ERROR: " and the text, without connecting. message keeps no reference to archive afterwards.
 // Throws a port text that is no integer and a failed disconnect.
-void SendBackupByMail(const OpenedFile& archive, const MailSettings& settings, SmtpClient& smtp, MailMessage& message,
+void sendBackupByMail(const OpenedFile& archive, const MailSettings& settings, SmtpClient& smtp, MailMessage& message,
                       MonitorLog& monitor);
 
 } // namespace tervolen

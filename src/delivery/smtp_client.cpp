@@ -10,7 +10,7 @@ namespace {
 
 constexpr std::size_t kSendBlock = 32768;
 
-std::string LocalHostName() {
+std::string localHostName() {
     char name[256] = {};
     if (::gethostname(name, sizeof name - 1) == 0 && name[0] != '\0')
         return name;
@@ -18,29 +18,29 @@ std::string LocalHostName() {
     return ::uname(&system) == 0 ? system.nodename : "";
 }
 
-bool HasLineBreak(const std::string& text) {
+bool hasLineBreak(const std::string& text) {
     return text.find_first_of("\r\n") != std::string::npos;
 }
 
 // The text with CR and LF shown as "\r" and "\n", for an error message.
-std::string Visible(const std::string& text) {
+std::string visible(const std::string& text) {
     std::string shown;
     for (char c : text)
         shown += c == '\r' ? "\\r" : c == '\n' ? "\\n" : std::string(1, c);
     return shown;
 }
 
-Error CommandLineBreak(const std::string& line) {
-    return Error("The command \"" + Visible(line) + "\" holds a line break.");
+Error commandLineBreak(const std::string& line) {
+    return Error("The command \"" + visible(line) + "\" holds a line break.");
 }
 
 // An address goes into a command line; a line break in it would start another command.
-void CheckAddress(const std::string& address) {
-    if (HasLineBreak(address))
-        throw Error("The e-mail address \"" + Visible(address) + "\" holds a line break.");
+void checkAddress(const std::string& address) {
+    if (hasLineBreak(address))
+        throw Error("The e-mail address \"" + visible(address) + "\" holds a line break.");
 }
 
-std::vector<std::string> EnvelopeRecipients(const MailMessage& message) {
+std::vector<std::string> envelopeRecipients(const MailMessage& message) {
     std::vector<std::string> recipients;
     for (const EmailAddressList* list : {&message.recipients, &message.ccList, &message.bccList})
         for (const EmailAddress& item : *list)
@@ -73,7 +73,7 @@ private:
     std::string buffer_;
 };
 
-SmtpClient::SmtpClient(const Clock* clock) : clock_(clock ? clock : &systemClock_), session_(CommandLineBreak) {}
+SmtpClient::SmtpClient(const Clock* clock) : clock_(clock ? clock : &systemClock_), session_(commandLineBreak) {}
 
 void SmtpClient::connect() {
     if (connected())
@@ -105,9 +105,9 @@ void SmtpClient::greet() {
 void SmtpClient::send(const MailMessage& message) {
     if (authType_ != SmtpAuthentication::None)
         throw Error("Authentication is not supported.");
-    std::vector<std::string> recipients = EnvelopeRecipients(message);
-    CheckAddress(message.from.address);
-    std::for_each(recipients.begin(), recipients.end(), CheckAddress);
+    std::vector<std::string> recipients = envelopeRecipients(message);
+    checkAddress(message.from.address);
+    std::for_each(recipients.begin(), recipients.end(), checkAddress);
     sendCmd("RSET");
     sendCmd("MAIL FROM: <" + message.from.address + ">", {250});
     try {
@@ -131,7 +131,7 @@ void SmtpClient::sendData(const MailMessage& message) {
     // followed by any command: the connection is closed.
     try {
         DataWriter writer(session_, timeouts_.dataIdle);
-        WriteMessage(message, writer, *clock_);
+        writeMessage(message, writer, *clock_);
         writer.flush();
     } catch (...) {
         session_.close();
@@ -164,7 +164,7 @@ const SmtpReply& SmtpClient::sendCmd(const std::string& line, std::initializer_l
 
 void SmtpClient::readReply() {
     lastReply_ = SmtpReply();
-    session_.readReply(lastReply_, AddSmtpReplyLine, timeouts_.reply);
+    session_.readReply(lastReply_, addSmtpReplyLine, timeouts_.reply);
 }
 
 void SmtpClient::disconnectQuietly() noexcept {
@@ -176,7 +176,7 @@ void SmtpClient::disconnectQuietly() noexcept {
 }
 
 std::string SmtpClient::greetingName() const {
-    return heloName_.empty() ? LocalHostName() : heloName_;
+    return heloName_.empty() ? localHostName() : heloName_;
 }
 
 } // namespace tervolen

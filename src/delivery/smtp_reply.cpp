@@ -8,26 +8,26 @@ namespace tervolen {
 
 namespace {
 
-bool IsDigits(std::string_view text, std::size_t minLength, std::size_t maxLength) {
+bool isDigits(std::string_view text, std::size_t minLength, std::size_t maxLength) {
     return text.size() >= minLength && text.size() <= maxLength &&
            std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
 }
 
 // "d.n.n" with d one of 2, 4, 5 (RFC 3463 class, subject and detail).
-bool IsEnhancedCode(std::string_view word) {
+bool isEnhancedCode(std::string_view word) {
     std::size_t first = word.find('.');
     std::size_t second = first == std::string_view::npos ? first : word.find('.', first + 1);
     if (second == std::string_view::npos || first != 1 || (word[0] != '2' && word[0] != '4' && word[0] != '5'))
         return false;
-    return IsDigits(word.substr(2, second - 2), 1, 3) && IsDigits(word.substr(second + 1), 1, 3);
+    return isDigits(word.substr(2, second - 2), 1, 3) && isDigits(word.substr(second + 1), 1, 3);
 }
 
-int ReplyCode(const std::string& line) {
-    std::string head = Trim(std::string_view(line).substr(0, 4));
+int replyCode(const std::string& line) {
+    std::string head = trim(std::string_view(line).substr(0, 4));
     std::string_view code = head;
     if (!code.empty() && code.back() == '-')
         code.remove_suffix(1);
-    if (!IsDigits(code, 3, 3) || code[0] == '0')
+    if (!isDigits(code, 3, 3) || code[0] == '0')
         throw Error("Reply Code is not valid: " + head);
     return (code[0] - '0') * 100 + (code[1] - '0') * 10 + (code[2] - '0');
 }
@@ -44,15 +44,15 @@ std::string SmtpReply::joinedText() const {
 SmtpReplyError::SmtpReplyError(const SmtpReply& reply)
     : Error(reply.joinedText()), code_(reply.code), enhancedCode_(reply.enhancedCode) {}
 
-bool AddSmtpReplyLine(SmtpReply& reply, std::string_view line) {
-    std::string trimmed = Trim(line);
+bool addSmtpReplyLine(SmtpReply& reply, std::string_view line) {
+    std::string trimmed = trim(line);
     if (trimmed.empty())
         return false;
     if (reply.text.empty())
-        reply.code = ReplyCode(trimmed);
+        reply.code = replyCode(trimmed);
     std::string text = trimmed.size() > 4 ? trimmed.substr(4) : std::string();
     std::size_t wordEnd = std::min(text.find(' '), text.size());
-    if (IsEnhancedCode(std::string_view(text).substr(0, wordEnd))) {
+    if (isEnhancedCode(std::string_view(text).substr(0, wordEnd))) {
         if (reply.enhancedCode.empty())
             reply.enhancedCode = text.substr(0, wordEnd);
         std::size_t rest = text.find_first_not_of(' ', wordEnd);

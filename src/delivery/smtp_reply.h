@@ -34,6 +34,6 @@ private:
 // Adds one received line (without its line end) to reply; true when the line ends the reply: it is shorter
 // than 4 characters or has a blank after the code. Blank lines are skipped.
 // Throws Error "Reply Code is not valid: %s" when the first line lacks a code from 100 to 999.
-bool AddSmtpReplyLine(SmtpReply& reply, std::string_view line);
+bool addSmtpReplyLine(SmtpReply& reply, std::string_view line);
 
 } // namespace tervolen

@@ -17,19 +17,19 @@ namespace {
 
 constexpr int kHostNotFound = 11001;
 
-[[noreturn]] void ThrowErrno(int code) { throw SocketError(code, std::strerror(code)); }
+[[noreturn]] void throwErrno(int code) { throw SocketError(code, std::strerror(code)); }
 
 using Deadline = std::chrono::steady_clock::time_point;
 
 // A negative timeout, like one past the clock's range, never runs out.
-Deadline DeadlineAfter(std::chrono::milliseconds timeout) {
+Deadline deadlineAfter(std::chrono::milliseconds timeout) {
     const auto now = std::chrono::steady_clock::now();
     if (timeout.count() < 0 || timeout > std::chrono::duration_cast<std::chrono::milliseconds>(Deadline::max() - now))
         return Deadline::max();
     return now + timeout;
 }
 
-int MillisecondsLeft(Deadline deadline) {
+int millisecondsLeft(Deadline deadline) {
     if (deadline == Deadline::max())
         return -1;
     auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now()).count();
@@ -39,24 +39,24 @@ int MillisecondsLeft(Deadline deadline) {
 }
 
 // Waits for the given poll events until deadline, however often the wait is interrupted; false on time-out.
-bool WaitUntil(int fd, short events, Deadline deadline) {
+bool waitUntil(int fd, short events, Deadline deadline) {
     pollfd p{fd, events, 0};
     for (;;) {
-        int n = ::poll(&p, 1, MillisecondsLeft(deadline));
+        int n = ::poll(&p, 1, millisecondsLeft(deadline));
         if (n > 0)
             return true;
         if (n == 0)
             return false;
         if (errno != EINTR)
-            ThrowErrno(errno);
+            throwErrno(errno);
     }
 }
 
-bool WaitFor(int fd, short events, std::chrono::milliseconds timeout) {
-    return WaitUntil(fd, events, DeadlineAfter(timeout));
+bool waitFor(int fd, short events, std::chrono::milliseconds timeout) {
+    return waitUntil(fd, events, deadlineAfter(timeout));
 }
 
-in_addr Resolve(const std::string& host) {
+in_addr resolve(const std::string& host) {
     in_addr address{};
     if (::inet_pton(AF_INET, host.c_str(), &address) == 1)
         return address;
@@ -71,23 +71,23 @@ in_addr Resolve(const std::string& host) {
     return address;
 }
 
-sockaddr_in SocketAddress(int fd) {
+sockaddr_in socketAddress(int fd) {
     sockaddr_in address{};
     socklen_t length = sizeof address;
     if (::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length) != 0)
-        ThrowErrno(errno);
+        throwErrno(errno);
     return address;
 }
 
-sockaddr_in PeerAddress(int fd) {
+sockaddr_in peerSocketAddress(int fd) {
     sockaddr_in address{};
     socklen_t length = sizeof address;
     if (::getpeername(fd, reinterpret_cast<sockaddr*>(&address), &length) != 0)
-        ThrowErrno(errno);
+        throwErrno(errno);
     return address;
 }
 
-std::string Dotted(in_addr address) {
+std::string dotted(in_addr address) {
     char text[INET_ADDRSTRLEN] = {};
     ::inet_ntop(AF_INET, &address, text, sizeof text);
     return text;
@@ -98,9 +98,9 @@ std::string Dotted(in_addr address) {
 SocketError::SocketError(int code, const std::string& systemText)
     : Error("Socket Error # " + std::to_string(code) + "\r\n" + systemText), code_(code) {}
 
-void RequireConnectablePort(int port) {
+void requireConnectablePort(int port) {
     if (port < 1 || port > 65535)
-        ThrowErrno(EINVAL);
+        throwErrno(EINVAL);
 }
 
 TcpSocket::TcpSocket(TcpSocket&& other) noexcept : fd_(other.fd_) { other.fd_ = -1; }
@@ -115,24 +115,24 @@ TcpSocket& TcpSocket::operator=(TcpSocket&& other) noexcept {
 }
 
 TcpSocket TcpSocket::connect(const std::string& host, int port, std::chrono::milliseconds timeout) {
-    RequireConnectablePort(port);
+    requireConnectablePort(port);
     sockaddr_in address{};
     address.sin_family = AF_INET;
-    address.sin_addr = Resolve(host);
+    address.sin_addr = resolve(host);
     address.sin_port = htons(static_cast<uint16_t>(port));
     TcpSocket socket(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0));
     if (!socket.isOpen())
-        ThrowErrno(errno);
+        throwErrno(errno);
     if (::connect(socket.fd_, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
         if (errno != EINPROGRESS)
-            ThrowErrno(errno);
-        if (!WaitFor(socket.fd_, POLLOUT, timeout))
-            ThrowErrno(ETIMEDOUT);
+            throwErrno(errno);
+        if (!waitFor(socket.fd_, POLLOUT, timeout))
+            throwErrno(ETIMEDOUT);
         int error = 0;
         socklen_t length = sizeof error;
         ::getsockopt(socket.fd_, SOL_SOCKET, SO_ERROR, &error, &length);
         if (error != 0)
-            ThrowErrno(error);
+            throwErrno(error);
     }
     int one = 1;
     ::setsockopt(socket.fd_, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
@@ -141,49 +141,49 @@ TcpSocket TcpSocket::connect(const std::string& host, int port, std::chrono::mil
 
 void TcpSocket::writeAll(const char* data, std::size_t size, std::chrono::milliseconds timeout) {
     if (!isOpen())
-        ThrowErrno(ENOTCONN);
+        throwErrno(ENOTCONN);
     // One deadline for the whole call: a peer that takes a few bytes now and then cannot stretch it.
-    const Deadline deadline = DeadlineAfter(timeout);
+    const Deadline deadline = deadlineAfter(timeout);
     while (size > 0) {
         ssize_t n = ::send(fd_, data, size, MSG_NOSIGNAL);
         if (n > 0) {
             data += n;
             size -= static_cast<std::size_t>(n);
         } else if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
-            if (!WaitUntil(fd_, POLLOUT, deadline))
-                ThrowErrno(ETIMEDOUT);
+            if (!waitUntil(fd_, POLLOUT, deadline))
+                throwErrno(ETIMEDOUT);
         } else if (n < 0 && errno != EINTR) {
-            ThrowErrno(errno);
+            throwErrno(errno);
         }
     }
 }
 
 std::size_t TcpSocket::readSome(char* buffer, std::size_t capacity, std::chrono::milliseconds timeout) {
     if (!isOpen())
-        ThrowErrno(ENOTCONN);
-    const Deadline deadline = DeadlineAfter(timeout);
+        throwErrno(ENOTCONN);
+    const Deadline deadline = deadlineAfter(timeout);
     for (;;) {
         ssize_t n = ::recv(fd_, buffer, capacity, 0);
         if (n >= 0)
             return static_cast<std::size_t>(n);
         if (errno == EAGAIN || errno == EWOULDBLOCK) {
-            if (!WaitUntil(fd_, POLLIN, deadline))
-                ThrowErrno(ETIMEDOUT);
+            if (!waitUntil(fd_, POLLIN, deadline))
+                throwErrno(ETIMEDOUT);
         } else if (errno != EINTR) {
-            ThrowErrno(errno);
+            throwErrno(errno);
         }
     }
 }
 
 bool TcpSocket::waitReadable(std::chrono::milliseconds timeout) const {
-    return isOpen() && WaitFor(fd_, POLLIN, timeout);
+    return isOpen() && waitFor(fd_, POLLIN, timeout);
 }
 
-std::string TcpSocket::localAddress() const { return Dotted(SocketAddress(fd_).sin_addr); }
+std::string TcpSocket::localAddress() const { return dotted(socketAddress(fd_).sin_addr); }
 
-int TcpSocket::localPort() const { return ntohs(SocketAddress(fd_).sin_port); }
+int TcpSocket::localPort() const { return ntohs(socketAddress(fd_).sin_port); }
 
-std::string TcpSocket::peerAddress() const { return Dotted(PeerAddress(fd_).sin_addr); }
+std::string TcpSocket::peerAddress() const { return dotted(peerSocketAddress(fd_).sin_addr); }
 
 void TcpSocket::close() noexcept {
     if (fd_ >= 0) {
@@ -204,26 +204,26 @@ TcpListener TcpListener::listen(const std::string& address, int port) {
     bindAddress.sin_family = AF_INET;
     bindAddress.sin_port = htons(static_cast<uint16_t>(port));
     if (::inet_pton(AF_INET, address.c_str(), &bindAddress.sin_addr) != 1)
-        ThrowErrno(EINVAL);
+        throwErrno(EINVAL);
     TcpListener listener(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0));
     if (listener.fd_ < 0)
-        ThrowErrno(errno);
+        throwErrno(errno);
     if (::bind(listener.fd_, reinterpret_cast<sockaddr*>(&bindAddress), sizeof bindAddress) != 0 ||
         ::listen(listener.fd_, 1) != 0)
-        ThrowErrno(errno);
+        throwErrno(errno);
     return listener;
 }
 
-int TcpListener::port() const { return ntohs(SocketAddress(fd_).sin_port); }
+int TcpListener::port() const { return ntohs(socketAddress(fd_).sin_port); }
 
-std::string TcpListener::address() const { return Dotted(SocketAddress(fd_).sin_addr); }
+std::string TcpListener::address() const { return dotted(socketAddress(fd_).sin_addr); }
 
 std::optional<TcpSocket> TcpListener::accept(std::chrono::milliseconds timeout) {
-    if (!WaitFor(fd_, POLLIN, timeout))
+    if (!waitFor(fd_, POLLIN, timeout))
         return std::nullopt;
     int fd = ::accept4(fd_, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK);
     if (fd < 0)
-        ThrowErrno(errno);
+        throwErrno(errno);
     return TcpSocket(fd);
 }
 

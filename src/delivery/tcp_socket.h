@@ -28,7 +28,7 @@ struct NetworkTimeouts {
 };
 
 // Throws SocketError EINVAL for a port outside 1..65535, which a connection could only reach by wrapping round.
-void RequireConnectablePort(int port);
+void requireConnectablePort(int port);
 
 // A connected IPv4 TCP socket. Move-only; closes on destruction.
 class TcpSocket {

@@ -42,11 +42,11 @@ bool BackupJob::run(bool unattended) {
     backupFinished_ = false;
     monitor.setLed(false);
     // The job only reads the settings, so a save made while it runs is never overwritten.
-    const BackupFileSettings settings = ReadBackupFileSettings(context_.paths.settingsFile);
+    const BackupFileSettings settings = readBackupFileSettings(context_.paths.settingsFile);
     try {
         prepareRequest(settings.databasePath, settings.backupFolder);
         applyProtocol(unattended);
-        ApplyConnectionSettings(form, service_);
+        applyConnectionSettings(form, service_);
         writeBanners(settings.verbose);
         warnAboutOpenFolders(settings.backupFolder);
         refuseTakenBackupName();
@@ -72,11 +72,11 @@ void BackupJob::prepareRequest(const std::string& databasePath, const std::strin
         throw Error("Unable to create directory");
     // The server writes the file; a folder that cannot be made here shows as the server's error.
     try {
-        CreateOwnerOnlyFolders(backupFolder);
+        createOwnerOnlyFolders(backupFolder);
     } catch (const Error&) {
     }
     service_.databaseName = databasePath;
-    std::string stamp = BackupTimeStamp(context_.clock.now());
+    std::string stamp = backupTimeStamp(context_.clock.now());
     std::string extension = context_.form.text(controls::CB_BkpExt);
     service_.backupFile = {backupFolder + kPathDelim + stamp + extension};
     currentBackupName_ = stamp + extension;
@@ -84,7 +84,7 @@ void BackupJob::prepareRequest(const std::string& databasePath, const std::strin
 
 void BackupJob::applyProtocol(bool unattended) {
     invalidProtocol_ = false;
-    if (auto protocol = ProtocolFromText(context_.form.text(controls::CB_Protocol))) {
+    if (auto protocol = protocolFromText(context_.form.text(controls::CB_Protocol))) {
         service_.setProtocol(*protocol);
         return;
     }
@@ -100,7 +100,7 @@ void BackupJob::writeBanners(bool verbose) {
     MonitorLog& monitor = context_.monitor;
     monitor.clearMonitor();
     monitor.addMonitorLine("=========== Started Backup ===========", kFuchsia, kMonitorLineSize);
-    monitor.addMonitorLine("Started Backup at " + LongDateTime(context_.clock.now()) + " hour", kGreen,
+    monitor.addMonitorLine("Started Backup at " + longDateTime(context_.clock.now()) + " hour", kGreen,
                            kMonitorLineSize);
     if (invalidProtocol_)
         monitor.addMonitorLine(kInvalidProtocol, kRed, kMonitorLineSize);
@@ -118,10 +118,10 @@ void BackupJob::warnAboutOpenFolders(const std::string& backupFolder) {
     for (int i = 0; i < form.itemCount(controls::MirrorListView); ++i)
         folders.push_back(form.itemText(controls::MirrorListView, i));
     if (form.checked(controls::CheckBackupLog))
-        folders.push_back(FolderOf(logFilePath()));
+        folders.push_back(folderOf(logFilePath()));
     for (const std::string& folder : folders)
-        if (AnyoneMayWrite(folder))
-            context_.monitor.addMonitorLine(AnyoneMayWriteWarning(folder), kRed, kMonitorLineSize);
+        if (anyoneMayWrite(folder))
+            context_.monitor.addMonitorLine(anyoneMayWriteWarning(folder), kRed, kMonitorLineSize);
 }
 
 void BackupJob::refuseTakenBackupName() {
@@ -152,14 +152,14 @@ bool BackupJob::tightenBackupFile() {
         return false;
     }
     // A server that runs as another user may have written it for everybody to read.
-    if ((info.st_mode & 077) != 0 && (info.st_uid == ::geteuid() || RunningAsRoot()))
+    if ((info.st_mode & 077) != 0 && (info.st_uid == ::geteuid() || runningAsRoot()))
         ::fchmod(fd.get(), 0600);
     return true;
 }
 
 void BackupJob::saveLog(const std::string& path) {
     try {
-        CreateOwnerOnlyFolders(FolderOf(path));
+        createOwnerOnlyFolders(folderOf(path));
         context_.monitor.saveMonitor(path);
     } catch (const std::exception& e) {
         context_.monitor.addMonitorLine(e.what(), kRed, kMonitorLineSize);
@@ -176,7 +176,7 @@ void BackupJob::attach() {
     try {
         service_.openServiceManager();
     } catch (const std::exception& e) {
-        AddErrorCodeLine(context_.monitor, ErrorCode::BackupStart, e.what());
+        addErrorCodeLine(context_.monitor, ErrorCode::BackupStart, e.what());
     }
 }
 
@@ -200,7 +200,7 @@ void BackupJob::runRequest() {
         monitor.setLed(true);
         backupFinished_ = true;
     } catch (const std::exception& e) {
-        AddErrorCodeLine(monitor, ErrorCode::BackupRun, e.what());
+        addErrorCodeLine(monitor, ErrorCode::BackupRun, e.what());
     }
 }
 

@@ -16,7 +16,7 @@ struct LibraryCloser {
     void operator()(void* handle) const { ::dlclose(handle); }
 };
 
-std::string LoaderText() {
+std::string loaderText() {
     const char* text = ::dlerror();
     return text != nullptr ? text : "";
 }
@@ -36,7 +36,7 @@ template <class Function> Function* ClientLibrary::required(Function* entry, con
 }
 
 ClientLibrary::ClientLibrary(const std::string& name) : name_(name) {
-    CheckLibraryTrustedByRoot(name);
+    checkLibraryTrustedByRoot(name);
     // dlopen("") gives the program itself, which lacks the client's entry points.
     std::unique_ptr<void, LibraryCloser> library(name.empty() ? nullptr
                                                               : ::dlopen(name.c_str(), RTLD_NOW | RTLD_LOCAL));
@@ -48,7 +48,7 @@ ClientLibrary::ClientLibrary(const std::string& name) : name_(name) {
         entry = bind<Function>(procedure);
         if (entry == nullptr)
             throw ClientError("System Error.  Code: " + std::to_string(kMissingProcedureCode) + ".\r\n" +
-                                  LoaderText());
+                                  loaderText());
     };
     mandatory(sqlCode_, "isc_sqlcode");
     mandatory(sqlInterprete_, "isc_sql_interprete");

@@ -30,28 +30,28 @@ constexpr std::array<const char*, 10> kProposedLibraries{
 
 } // namespace
 
-std::optional<Protocol> ProtocolFromText(std::string_view text) {
+std::optional<Protocol> protocolFromText(std::string_view text) {
     for (const ProtocolText& entry : kProtocolTexts)
         if (entry.text == text)
             return entry.protocol;
     return std::nullopt;
 }
 
-void ApplyConnectionSettings(const FormState& form, ServiceClient& service) {
+void applyConnectionSettings(const FormState& form, ServiceClient& service) {
     service.setLibraryName(form.text(controls::ClientLibFilenameEdit));
     service.setServerName(form.text(controls::EdServerName));
     service.setParamValue("user_name", form.text(controls::EdUserName));
     service.setParamValue("password", form.text(controls::EdPswd));
 }
 
-void ProposeClientLibrary(FormState& form) {
+void proposeClientLibrary(FormState& form) {
     int index = form.itemIndex(controls::CB_ChooseSGDBVer);
     if (index < 0 || index >= static_cast<int>(kProposedLibraries.size()))
         return;
     form.setText(controls::ClientLibFilenameEdit, kProposedLibraries[static_cast<size_t>(index)]);
 }
 
-void ProposeServerName(FormState& form) {
+void proposeServerName(FormState& form) {
     form.setText(controls::EdServerName, form.text(controls::CB_Protocol) == "LOCAL" ? "LOCALHOST" : "");
 }
 

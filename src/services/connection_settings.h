@@ -16,17 +16,17 @@ inline constexpr const char* kFirebirdClientLibrary = "libfbclient.so.2";
 inline constexpr const char* kInterBaseClientLibrary = "libgds.so";
 
 // "LOCAL", "TCP/IP", "Novell IPX/SPX", "NetBEUI" (exact, letter case included); none for any other text.
-std::optional<Protocol> ProtocolFromText(std::string_view text);
+std::optional<Protocol> protocolFromText(std::string_view text);
 
 // Copies LibraryName, ServerName and the "user_name" and "password" values (an empty one removes its
 // line) from the window into the service, in this order. Throws what the service's setters throw.
-void ApplyConnectionSettings(const FormState& form, ServiceClient& service);
+void applyConnectionSettings(const FormState& form, ServiceClient& service);
 
 // Change handler of CB_ChooseSGDBVer: puts the library of the selected server version into
 // ClientLibFilenameEdit; typed text (no item selected) leaves it unchanged.
-void ProposeClientLibrary(FormState& form);
+void proposeClientLibrary(FormState& form);
 
 // Change handler of CB_Protocol: "LOCALHOST" for "LOCAL", an empty server name for any other text.
-void ProposeServerName(FormState& form);
+void proposeServerName(FormState& form);
 
 } // namespace tervolen

@@ -2,8 +2,8 @@
 
 namespace tervolen {
 
-void AddErrorCodeLine(MonitorLog& monitor, ErrorCode code, const std::string& errorText) {
-    monitor.addMonitorLine(ErrorCodeLine(code, errorText), kRed, kMonitorLineSize);
+void addErrorCodeLine(MonitorLog& monitor, ErrorCode code, const std::string& errorText) {
+    monitor.addMonitorLine(errorCodeLine(code, errorText), kRed, kMonitorLineSize);
 }
 
 } // namespace tervolen

@@ -29,6 +29,6 @@ struct JobContext {
 };
 
 // The error code line (core/error_codes.h) in red, size 10.
-void AddErrorCodeLine(MonitorLog& monitor, ErrorCode code, const std::string& errorText);
+void addErrorCodeLine(MonitorLog& monitor, ErrorCode code, const std::string& errorText);
 
 } // namespace tervolen

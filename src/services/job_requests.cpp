@@ -22,7 +22,7 @@ const ValidationOption kValidationOptionRows[] = {
     ValidationOption::ValidateDB,        ValidationOption::ValidateFull,
 };
 
-template <class Option, std::size_t N> std::optional<Option> OptionOfRow(const Option (&rows)[N], int row) {
+template <class Option, std::size_t N> std::optional<Option> optionOfRow(const Option (&rows)[N], int row) {
     if (row >= 0 && row < static_cast<int>(N))
         return rows[row];
     return std::nullopt;
@@ -30,37 +30,37 @@ template <class Option, std::size_t N> std::optional<Option> OptionOfRow(const O
 
 } // namespace
 
-ServerConnection ServerConnectionFromForm(const FormState& form) {
+ServerConnection serverConnectionFromForm(const FormState& form) {
     return ServerConnection{form.text(controls::ClientLibFilenameEdit),
-                            ProtocolFromText(form.text(controls::CB_Protocol)), form.text(controls::EdServerName),
+                            protocolFromText(form.text(controls::CB_Protocol)), form.text(controls::EdServerName),
                             form.text(controls::EdUserName), form.text(controls::EdPswd)};
 }
 
-RestoreRequest RestoreRequestFromForm(const FormState& form) {
+RestoreRequest restoreRequestFromForm(const FormState& form) {
     RestoreRequest request;
-    request.option = RestoreOptionOfRow(form.itemIndex(controls::clListaRestore));
-    request.connection = ServerConnectionFromForm(form);
+    request.option = restoreOptionOfRow(form.itemIndex(controls::clListaRestore));
+    request.connection = serverConnectionFromForm(form);
     request.database = form.text(controls::EditRestore);
     request.backupFile = form.text(controls::EditGBK);
-    request.pageSize = StrToInt(form.text(controls::LabeledEdPageSize));
+    request.pageSize = strToInt(form.text(controls::LabeledEdPageSize));
     return request;
 }
 
-ValidationRequest ValidationRequestFromForm(const FormState& form) {
+ValidationRequest validationRequestFromForm(const FormState& form) {
     ValidationRequest request;
     request.database = form.text(controls::DBValidateEdit);
-    request.bufferSize = StrToInt(form.text(controls::ValidateBufferEdit));
-    request.connection = ServerConnectionFromForm(form);
-    request.option = ValidationOptionOfRow(form.itemIndex(controls::clListaValidation));
+    request.bufferSize = strToInt(form.text(controls::ValidateBufferEdit));
+    request.connection = serverConnectionFromForm(form);
+    request.option = validationOptionOfRow(form.itemIndex(controls::clListaValidation));
     return request;
 }
 
-std::optional<RestoreOption> RestoreOptionOfRow(int row) {
-    return OptionOfRow(kRestoreOptionRows, row);
+std::optional<RestoreOption> restoreOptionOfRow(int row) {
+    return optionOfRow(kRestoreOptionRows, row);
 }
 
-std::optional<ValidationOption> ValidationOptionOfRow(int row) {
-    return OptionOfRow(kValidationOptionRows, row);
+std::optional<ValidationOption> validationOptionOfRow(int row) {
+    return optionOfRow(kValidationOptionRows, row);
 }
 
 } // namespace tervolen

@@ -35,14 +35,14 @@ struct ValidationRequest {
     std::optional<ValidationOption> option; // none keeps the service's options
 };
 
-ServerConnection ServerConnectionFromForm(const FormState& form);
+ServerConnection serverConnectionFromForm(const FormState& form);
 // Throws Error when the page size is no integer.
-RestoreRequest RestoreRequestFromForm(const FormState& form);
+RestoreRequest restoreRequestFromForm(const FormState& form);
 // Throws Error when the buffer size is no integer.
-ValidationRequest ValidationRequestFromForm(const FormState& form);
+ValidationRequest validationRequestFromForm(const FormState& form);
 
 // The option of a row of clListaRestore / clListaValidation; none for a row outside the list.
-std::optional<RestoreOption> RestoreOptionOfRow(int row);
-std::optional<ValidationOption> ValidationOptionOfRow(int row);
+std::optional<RestoreOption> restoreOptionOfRow(int row);
+std::optional<ValidationOption> validationOptionOfRow(int row);
 
 } // namespace tervolen

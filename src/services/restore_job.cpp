@@ -17,7 +17,7 @@ RestoreJob::RestoreJob(JobContext context, RestoreService& service)
     : context_(std::move(context)), service_(service) {}
 
 void RestoreJob::run() {
-    run([this] { return RestoreRequestFromForm(context_.form); });
+    run([this] { return restoreRequestFromForm(context_.form); });
 }
 
 void RestoreJob::run(const RestoreRequest& request) {
@@ -28,7 +28,7 @@ void RestoreJob::run(const std::function<RestoreRequest()>& request) {
     if (!context_.dialogs.askYesNo("Warning", kRestoreWarning))
         return;
     // The job only reads the settings, so a save made while it runs is never overwritten.
-    const bool verbose = ReadRestoreFileSettings(context_.paths.settingsFile).verbose;
+    const bool verbose = readRestoreFileSettings(context_.paths.settingsFile).verbose;
     context_.form.setActivePage(static_cast<int>(Page::Monitor));
     try {
         prepareRequest(request(), verbose);
@@ -36,7 +36,7 @@ void RestoreJob::run(const std::function<RestoreRequest()>& request) {
         runRequest(verbose);
         service_.setActive(false);
     } catch (const std::exception& e) {
-        AddErrorCodeLine(context_.monitor, ErrorCode::Restore, e.what());
+        addErrorCodeLine(context_.monitor, ErrorCode::Restore, e.what());
     }
     if (service_.active())
         service_.closeServiceManager();
@@ -65,7 +65,7 @@ void RestoreJob::runRequest(bool verbose) {
     MonitorLog& monitor = context_.monitor;
     service_.startAction();
     monitor.addMonitorLine("=========== Restore Started ===========", kFuchsia, kMonitorLineSize);
-    monitor.addMonitorLine("Restore Started at " + ClockTime(context_.clock.now()) + " hours", kGreen,
+    monitor.addMonitorLine("Restore Started at " + clockTime(context_.clock.now()) + " hours", kGreen,
                            kMonitorLineSize);
     if (!verbose)
         monitor.addMonitorLine("No Status lines, Verbose mode is off!", kNavy, kMonitorLineSize);

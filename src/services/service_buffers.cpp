@@ -31,7 +31,7 @@ constexpr std::array kSpbNames{
     SpbName{"sql_role_name", isc::isc_spb_sql_role_name},
 };
 
-std::string LowerCase(std::string_view text) {
+std::string lowerCase(std::string_view text) {
     std::string result(text);
     for (char& c : result)
         if (c >= 'A' && c <= 'Z')
@@ -39,11 +39,11 @@ std::string LowerCase(std::string_view text) {
     return result;
 }
 
-[[noreturn]] void UnexpectedOutput() {
+[[noreturn]] void unexpectedOutput() {
     throw ClientError("Unexpected Output buffer value");
 }
 
-void AddAttachItem(std::string& spb, std::uint8_t code, const std::string& name, std::string_view value) {
+void addAttachItem(std::string& spb, std::uint8_t code, const std::string& name, std::string_view value) {
     if (value.size() > kMaxAttachValueLength)
         throw ClientError("The value of the attach parameter " + name + " is longer than 255 bytes");
     spb.push_back(static_cast<char>(code));
@@ -53,13 +53,13 @@ void AddAttachItem(std::string& spb, std::uint8_t code, const std::string& name,
 
 } // namespace
 
-std::string BuildAttachParams(const std::vector<std::string>& params) {
+std::string buildAttachParams(const std::vector<std::string>& params) {
     std::string spb{static_cast<char>(isc::isc_spb_version), static_cast<char>(isc::isc_spb_current_version)};
     for (const std::string& line : params) {
         size_t equals = line.find('=');
-        if (equals == std::string::npos || Trim(std::string_view(line).substr(0, equals)).empty())
+        if (equals == std::string::npos || trim(std::string_view(line).substr(0, equals)).empty())
             continue;
-        std::string name = LowerCase(std::string_view(line).substr(0, equals));
+        std::string name = lowerCase(std::string_view(line).substr(0, equals));
         if (name.starts_with("isc_spb_"))
             name.erase(0, 8);
         const SpbName* entry = nullptr;
@@ -71,14 +71,14 @@ std::string BuildAttachParams(const std::vector<std::string>& params) {
         if (entry->code != isc::isc_spb_user_name && entry->code != isc::isc_spb_password &&
             entry->code != isc::isc_spb_sql_role_name)
             throw ClientError("SPB Constant Not supported");
-        AddAttachItem(spb, entry->code, name, std::string_view(line).substr(equals + 1));
+        addAttachItem(spb, entry->code, name, std::string_view(line).substr(equals + 1));
     }
     if (spb.size() > kMaxServiceBufferLength)
         throw ClientError("The attach parameters are longer than 65535 bytes");
     return spb;
 }
 
-std::string ServiceManagerName(Protocol protocol, const std::string& serverName) {
+std::string serviceManagerName(Protocol protocol, const std::string& serverName) {
     switch (protocol) {
     case Protocol::TCP:
         return serverName + ":service_mgr";
@@ -109,44 +109,44 @@ void ServiceRequest::addNumber(std::uint8_t tag, std::uint32_t value) {
 
 void ServiceRequest::addFileLines(const std::vector<std::string>& lines, std::uint8_t nameTag, std::uint8_t sizeTag) {
     for (const std::string& line : lines) {
-        if (Trim(line).empty())
+        if (trim(line).empty())
             continue;
         size_t equals = line.find('=');
         if (equals == std::string::npos) {
             addText(nameTag, line);
             continue;
         }
-        int size = StrToInt(line.substr(equals + 1));
+        int size = strToInt(line.substr(equals + 1));
         addText(nameTag, std::string_view(line).substr(0, equals));
         addNumber(sizeTag, static_cast<std::uint32_t>(size));
     }
 }
 
-isc::ISC_LONG DecodeVaxInteger(const char* bytes, short length) {
+isc::ISC_LONG decodeVaxInteger(const char* bytes, short length) {
     std::uint32_t value = 0;
     for (short i = 0; i < length && i < 4; ++i)
         value |= static_cast<std::uint32_t>(static_cast<unsigned char>(bytes[i])) << (8 * i);
     return static_cast<isc::ISC_LONG>(value);
 }
 
-OutputLine ParseOutputLine(std::span<const char> answer, const VaxInteger& vaxInteger) {
+OutputLine parseOutputLine(std::span<const char> answer, const VaxInteger& vaxInteger) {
     constexpr size_t kTextOffset = 3;
     if (answer.size() < kTextOffset || static_cast<std::uint8_t>(answer[0]) != isc::isc_info_svc_line)
-        UnexpectedOutput();
+        unexpectedOutput();
     size_t length = static_cast<std::uint16_t>(vaxInteger(answer.data() + 1, 2));
     if (kTextOffset + length >= answer.size() ||
         static_cast<std::uint8_t>(answer[kTextOffset + length]) != isc::isc_info_end)
-        UnexpectedOutput();
+        unexpectedOutput();
     if (length == 0)
         return {true, {}};
     std::string_view text(answer.data() + kTextOffset, length);
     return {false, std::string(text.substr(0, text.find('\0')))};
 }
 
-bool ParseRunning(std::span<const char> answer, const VaxInteger& vaxInteger) {
+bool parseRunning(std::span<const char> answer, const VaxInteger& vaxInteger) {
     constexpr size_t kAnswerLength = 5;
     if (answer.size() < kAnswerLength || static_cast<std::uint8_t>(answer[0]) != isc::isc_info_svc_running)
-        UnexpectedOutput();
+        unexpectedOutput();
     return vaxInteger(answer.data() + 1, 4) == 1;
 }
 

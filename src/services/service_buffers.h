@@ -20,10 +20,10 @@ inline constexpr std::size_t kMaxServiceBufferLength = 65535;
 // The attach parameter buffer for Params lines (name "=" value): the version bytes 2 2, then user name,
 // password and role items. Throws ClientError "SPB Constant Not supported" / "SPB Constant Unknown",
 // and for a value longer than 255 bytes or a buffer longer than 65535 bytes.
-std::string BuildAttachParams(const std::vector<std::string>& params);
+std::string buildAttachParams(const std::vector<std::string>& params);
 
 // "host:service_mgr", "host@service_mgr", "\\host\service_mgr" or "service_mgr".
-std::string ServiceManagerName(Protocol protocol, const std::string& serverName);
+std::string serviceManagerName(Protocol protocol, const std::string& serverName);
 
 // A start request being written item by item.
 class ServiceRequest {
@@ -46,7 +46,7 @@ private:
 
 // Reads an integer of 1 to 4 little-endian bytes, as the client library's isc_vax_integer does.
 using VaxInteger = std::function<isc::ISC_LONG(const char* bytes, short length)>;
-isc::ISC_LONG DecodeVaxInteger(const char* bytes, short length);
+isc::ISC_LONG decodeVaxInteger(const char* bytes, short length);
 
 // One answer to an isc_info_svc_line query: an empty line ends the output.
 struct OutputLine {
@@ -57,10 +57,10 @@ struct OutputLine {
 // Reads the answer to isc_info_svc_line: 62, length n (2 bytes), n bytes of text, isc_info_end.
 // The text ends at its first 0 byte. Throws ClientError "Unexpected Output buffer value" for any
 // answer of another form, also one whose length runs past the end of the answer.
-OutputLine ParseOutputLine(std::span<const char> answer, const VaxInteger& vaxInteger = DecodeVaxInteger);
+OutputLine parseOutputLine(std::span<const char> answer, const VaxInteger& vaxInteger = decodeVaxInteger);
 
 // Reads the answer to isc_info_svc_running: 67 and a 4-byte value, 1 meaning running. Throws
 // ClientError "Unexpected Output buffer value" for any answer of another form.
-bool ParseRunning(std::span<const char> answer, const VaxInteger& vaxInteger = DecodeVaxInteger);
+bool parseRunning(std::span<const char> answer, const VaxInteger& vaxInteger = decodeVaxInteger);
 
 } // namespace tervolen

@@ -16,14 +16,14 @@ constexpr size_t kSqlMessageSize = 512;
 constexpr size_t kServerMessageSize = 4096;
 constexpr size_t kLoginDatabaseWidth = 45;
 
-std::string WithPeriod(std::string text) {
+std::string withPeriod(std::string text) {
     if (!text.empty() && text.back() != '.')
         text += '.';
     return text;
 }
 
 // The first line in which name stands at the start or right after an "isc_spb_" prefix.
-int FindLoginLine(const std::vector<std::string>& params, std::string_view name) {
+int findLoginLine(const std::vector<std::string>& params, std::string_view name) {
     for (size_t i = 0; i < params.size(); ++i) {
         size_t at = params[i].find(name);
         if (at == 0 || at == 8)
@@ -32,21 +32,21 @@ int FindLoginLine(const std::vector<std::string>& params, std::string_view name)
     return -1;
 }
 
-std::string ValueAfterEquals(const std::string& line) {
+std::string valueAfterEquals(const std::string& line) {
     size_t equals = line.find('=');
     return equals == std::string::npos ? std::string() : line.substr(equals + 1);
 }
 
-void WriteLoginLine(std::vector<std::string>& params, std::string_view name, const std::string& value) {
+void writeLoginLine(std::vector<std::string>& params, std::string_view name, const std::string& value) {
     std::string line = std::string(name) + "=" + value;
-    int index = FindLoginLine(params, name);
+    int index = findLoginLine(params, name);
     if (index >= 0)
         params[static_cast<size_t>(index)] = line;
     else
         params.push_back(line);
 }
 
-std::string ShortenedDatabase(const std::string& serverName) {
+std::string shortenedDatabase(const std::string& serverName) {
     if (serverName.size() <= kLoginDatabaseWidth)
         return serverName;
     return serverName.substr(0, 10) + "..." + serverName.substr(serverName.size() - 33);
@@ -117,7 +117,7 @@ void ServiceClient::setParamValue(std::string_view name, const std::string& valu
     auto found = params_.end();
     for (auto line = params_.begin(); line != params_.end(); ++line) {
         size_t equals = line->find('=');
-        if (equals != std::string::npos && SameText(std::string_view(*line).substr(0, equals), name)) {
+        if (equals != std::string::npos && sameText(std::string_view(*line).substr(0, equals), name)) {
             found = line;
             break;
         }
@@ -156,10 +156,10 @@ void ServiceClient::openServiceManager() {
     if (loginPrompt_)
         runLoginStep();
     if (attachParamsChanged_) {
-        attachParams_ = BuildAttachParams(params_);
+        attachParams_ = buildAttachParams(params_);
         attachParamsChanged_ = false;
     }
-    std::string managerName = ServiceManagerName(protocol_, serverName_);
+    std::string managerName = serviceManagerName(protocol_, serverName_);
     if (managerName.size() > kMaxServiceBufferLength)
         throw ClientError("The server name is longer than 65535 bytes");
     ClientLibrary& library = this->library();
@@ -188,17 +188,17 @@ void ServiceClient::runLoginDialog() {
     if (!loginDialog)
         throw std::logic_error("A service that prompts for its login needs a login dialog");
     LoginFields fields;
-    fields.database = ShortenedDatabase(serverName_);
-    if (int user = FindLoginLine(params_, "user_name"); user >= 0)
-        fields.userName = ValueAfterEquals(params_[static_cast<size_t>(user)]);
-    if (int role = FindLoginLine(params_, "sql_role_name"); role >= 0)
-        fields.role = ValueAfterEquals(params_[static_cast<size_t>(role)]);
+    fields.database = shortenedDatabase(serverName_);
+    if (int user = findLoginLine(params_, "user_name"); user >= 0)
+        fields.userName = valueAfterEquals(params_[static_cast<size_t>(user)]);
+    if (int role = findLoginLine(params_, "sql_role_name"); role >= 0)
+        fields.role = valueAfterEquals(params_[static_cast<size_t>(role)]);
     if (!loginDialog(fields))
         throw ClientError("Operation cancelled at user's request.");
     std::vector<std::string> params = params_;
-    WriteLoginLine(params, "user_name", fields.userName);
-    WriteLoginLine(params, "password", fields.password);
-    WriteLoginLine(params, "sql_role_name", fields.role);
+    writeLoginLine(params, "user_name", fields.userName);
+    writeLoginLine(params, "password", fields.password);
+    writeLoginLine(params, "sql_role_name", fields.role);
     setParams(std::move(params));
 }
 
@@ -229,7 +229,7 @@ ServerError ServiceClient::makeServerError(const isc::ISC_STATUS* status) {
     std::array<char, kSqlMessageSize> sqlBuffer{};
     library.isc_sql_interprete(static_cast<short>(sqlCode), sqlBuffer.data(), static_cast<short>(sqlBuffer.size()));
     sqlBuffer.back() = '\0';
-    std::string sqlMessage = WithPeriod(sqlBuffer.data());
+    std::string sqlMessage = withPeriod(sqlBuffer.data());
 
     std::string serverMessages;
     const isc::ISC_STATUS* cursor = status;
@@ -238,7 +238,7 @@ ServerError ServiceClient::makeServerError(const isc::ISC_STATUS* status) {
         messageBuffer.back() = '\0';
         std::string message = messageBuffer.data();
         if (!message.empty())
-            serverMessages += WithPeriod(message) + "\r\n";
+            serverMessages += withPeriod(message) + "\r\n";
         messageBuffer.fill('\0');
     }
     return ServerError(pathName(), sqlCode, sqlMessage, serverMessages);
@@ -302,14 +302,14 @@ std::string QueryService::readOutputLine() {
     if (pendingAction_ == 0)
         throw ClientError("Query Parameters missing or incorrect");
     constexpr char kItems[] = {static_cast<char>(isc::isc_info_svc_line)};
-    OutputLine line = ParseOutputLine(query({kItems, 1}), libraryVaxInteger());
+    OutputLine line = parseOutputLine(query({kItems, 1}), libraryVaxInteger());
     outputEnded_ = line.ended;
     return line.text;
 }
 
 bool QueryService::queryRunning() {
     constexpr char kItems[] = {static_cast<char>(isc::isc_info_svc_running)};
-    return ParseRunning(query({kItems, 1}), libraryVaxInteger());
+    return parseRunning(query({kItems, 1}), libraryVaxInteger());
 }
 
 VaxInteger QueryService::libraryVaxInteger() {

@@ -9,7 +9,7 @@ namespace tervolen {
 namespace {
 
 template <class Option>
-std::uint32_t OptionBits(const std::set<Option>& options,
+std::uint32_t optionBits(const std::set<Option>& options,
                          std::initializer_list<std::pair<Option, std::uint32_t>> bits) {
     std::uint32_t sum = 0;
     for (const auto& [option, bit] : bits)
@@ -18,7 +18,7 @@ std::uint32_t OptionBits(const std::set<Option>& options,
     return sum;
 }
 
-[[noreturn]] void StartParametersMissing() {
+[[noreturn]] void startParametersMissing() {
     throw ClientError("Start Parameters missing or incorrect");
 }
 
@@ -26,13 +26,13 @@ std::uint32_t OptionBits(const std::set<Option>& options,
 
 void BackupService::buildStartRequest() {
     if (databaseName.empty())
-        StartParametersMissing();
+        startParametersMissing();
     setPendingAction(1);
     ServiceRequest request;
     request.addByte(isc::isc_action_svc_backup);
     request.addText(isc::isc_spb_dbname, databaseName);
     request.addNumber(isc::isc_spb_options,
-                      OptionBits(options, {
+                      optionBits(options, {
                                               {BackupOption::IgnoreChecksums, isc::isc_spb_bkp_ignore_checksums},
                                               {BackupOption::IgnoreLimbo, isc::isc_spb_bkp_ignore_limbo},
                                               {BackupOption::MetadataOnly, isc::isc_spb_bkp_metadata_only},
@@ -54,7 +54,7 @@ void RestoreService::buildStartRequest() {
     ServiceRequest request;
     request.addByte(isc::isc_action_svc_restore);
     request.addNumber(isc::isc_spb_options,
-                      OptionBits(options, {
+                      optionBits(options, {
                                               {RestoreOption::DeactivateIndexes, isc::isc_spb_res_deactivate_idx},
                                               {RestoreOption::NoShadow, isc::isc_spb_res_no_shadow},
                                               {RestoreOption::NoValidityCheck, isc::isc_spb_res_no_validity},
@@ -79,16 +79,16 @@ void ValidationService::buildStartRequest() {
     ServiceRequest request;
     request.addByte(isc::isc_action_svc_repair);
     if (databaseName.empty())
-        StartParametersMissing();
+        startParametersMissing();
     request.addText(isc::isc_spb_dbname, databaseName);
-    std::uint32_t first = OptionBits(options, {
+    std::uint32_t first = optionBits(options, {
                                                   {ValidationOption::SweepDB, isc::isc_spb_rpr_sweep_db},
                                                   {ValidationOption::ValidateDB, isc::isc_spb_rpr_validate_db},
                                               });
     if (first != 0)
         request.addNumber(isc::isc_spb_options, first);
     std::uint32_t second =
-        OptionBits(options, {
+        optionBits(options, {
                                 {ValidationOption::LimboTransactions, isc::isc_spb_rpr_list_limbo_trans},
                                 {ValidationOption::CheckDB, isc::isc_spb_rpr_check_db},
                                 {ValidationOption::IgnoreChecksum, isc::isc_spb_rpr_ignore_checksum},

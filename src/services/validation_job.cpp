@@ -15,7 +15,7 @@ ValidationJob::ValidationJob(JobContext context, ValidationService& service)
     : context_(std::move(context)), service_(service) {}
 
 void ValidationJob::run() {
-    run([this] { return ValidationRequestFromForm(context_.form); });
+    run([this] { return validationRequestFromForm(context_.form); });
 }
 
 void ValidationJob::run(const ValidationRequest& request) {
@@ -52,7 +52,7 @@ void ValidationJob::attach() {
     try {
         service_.openServiceManager();
     } catch (const std::exception& e) {
-        AddErrorCodeLine(context_.monitor, ErrorCode::ValidationAttach, e.what());
+        addErrorCodeLine(context_.monitor, ErrorCode::ValidationAttach, e.what());
     }
 }
 
@@ -63,7 +63,7 @@ void ValidationJob::runRequest() {
         // Cleared only now that the server took the request, so a refusal leaves the earlier lines.
         monitor.clearMonitor();
         monitor.addMonitorLine("======== Validation Started ===========", kFuchsia, kMonitorLineSize);
-        monitor.addMonitorLine("Validation Started at " + ClockTime(context_.clock.now()) + " hours", kGreen,
+        monitor.addMonitorLine("Validation Started at " + clockTime(context_.clock.now()) + " hours", kGreen,
                                kMonitorLineSize);
         while (!service_.outputEnded()) {
             monitor.appendOutputLine(service_.readOutputLine());
@@ -71,7 +71,7 @@ void ValidationJob::runRequest() {
         }
         monitor.addMonitorLine("======== Validation Finished =========", kFuchsia, kMonitorLineSize);
     } catch (const std::exception& e) {
-        AddErrorCodeLine(monitor, ErrorCode::ValidationRun, e.what());
+        addErrorCodeLine(monitor, ErrorCode::ValidationRun, e.what());
     }
 }
 

@@ -43,22 +43,22 @@ constexpr CreditLine kCredits[] = {
     {"Thank you for using Tervolen!", true},
 };
 
-QStringList CreditLines(const AboutBox::Translate& translate) {
+QStringList creditLines(const AboutBox::Translate& translate) {
     QStringList lines;
     for (const CreditLine& line : kCredits)
-        lines << ToQString(line.translated ? translate(line.text) : std::string(line.text));
+        lines << toQString(line.translated ? translate(line.text) : std::string(line.text));
     return lines;
 }
 
-QLabel* AddLabel(const char* name, const QString& text, QWidget* parent) {
+QLabel* addLabel(const char* name, const QString& text, QWidget* parent) {
     auto* label = new QLabel(text, parent);
     label->setObjectName(QString::fromLatin1(name));
     return label;
 }
 
 // JvLabel1: the name and version, large, with a yellow shadow to the upper left.
-QLabel* MakeTitle(QWidget* parent) {
-    QLabel* title = AddLabel("JvLabel1", ToQString("Tervolen " + ReadFileVersion()), parent);
+QLabel* makeTitle(QWidget* parent) {
+    QLabel* title = addLabel("JvLabel1", toQString("Tervolen " + readFileVersion()), parent);
     QFont font = parent->font();
     font.setPointSize(kTitlePointSize);
     font.setBold(true);
@@ -125,7 +125,7 @@ AboutBox::AboutBox(QWidget& mainWindow, const Translate& translate)
                                Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint) {
     Translate shown = translate ? translate : [](const std::string& text) { return text; };
     setObjectName(controls::FrmSobre);
-    setWindowTitle(ToQString(shown(kCaption)));
+    setWindowTitle(toQString(shown(kCaption)));
     setFont(mainWindow.font());
     setFixedSize(kClientWidth, kClientHeight);
     QPalette palette = this->palette();
@@ -133,18 +133,18 @@ AboutBox::AboutBox(QWidget& mainWindow, const Translate& translate)
     setPalette(palette);
     setAutoFillBackground(true);
 
-    auto* image = AddLabel("Image", {}, this);
+    auto* image = addLabel("Image", {}, this);
     image->setPixmap(style()->standardIcon(QStyle::SP_DriveHDIcon).pixmap(kPictureSize, kPictureSize));
     image->setAlignment(Qt::AlignTop);
-    QLabel* title = MakeTitle(this);
-    auto* description = AddLabel("Label1", ToQString(shown(kDescription)), this);
+    QLabel* title = makeTitle(this);
+    auto* description = addLabel("Label1", toQString(shown(kDescription)), this);
     description->setWordWrap(true);
 
-    credits_ = new ScrollingCredits(CreditLines(shown), this);
-    const MemoryStatus memory = ReadMemoryStatus();
-    auto* freeMemory = AddLabel("LbFreeMem", ToQString(shown(kFreeMemory) + std::to_string(memory.freePhysical)), this);
+    credits_ = new ScrollingCredits(creditLines(shown), this);
+    const MemoryStatus memory = readMemoryStatus();
+    auto* freeMemory = addLabel("LbFreeMem", toQString(shown(kFreeMemory) + std::to_string(memory.freePhysical)), this);
     auto* totalMemory =
-        AddLabel("LbTotalMemory", ToQString(shown(kTotalMemory) + std::to_string(memory.totalPhysical)), this);
+        addLabel("LbTotalMemory", toQString(shown(kTotalMemory) + std::to_string(memory.totalPhysical)), this);
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(10, 10, 10, 10);
@@ -164,7 +164,7 @@ AboutBox::AboutBox(QWidget& mainWindow, const Translate& translate)
     move(mainWindow.frameGeometry().center() - rect().center());
 }
 
-void LbAboutClick(QWidget& mainWindow, const AboutBox::Translate& translate) {
+void lbAboutClick(QWidget& mainWindow, const AboutBox::Translate& translate) {
     AboutBox box(mainWindow, translate);
     box.exec();
 }

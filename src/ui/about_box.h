@@ -69,6 +69,6 @@ private:
 };
 
 // LbAboutClick: shows the about box, owned by the main window, modally; it is gone once closed.
-void LbAboutClick(QWidget& mainWindow, const AboutBox::Translate& translate);
+void lbAboutClick(QWidget& mainWindow, const AboutBox::Translate& translate);
 
 } // namespace tervolen

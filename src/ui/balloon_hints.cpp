@@ -21,7 +21,7 @@ public:
 
 } // namespace
 
-void SetupBalloonHints(QApplication& application) {
+void setupBalloonHints(QApplication& application) {
     // The application takes the style over.
     application.setStyle(new HintDelayStyle);
 }

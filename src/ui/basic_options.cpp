@@ -20,8 +20,8 @@ namespace {
 
 constexpr int kGroupMargin = 4;
 
-QGroupBox* GroupWith(const char* group, QWidget* field, QWidget* parent) {
-    QGroupBox* box = MakeGroup(group, parent);
+QGroupBox* groupWith(const char* group, QWidget* field, QWidget* parent) {
+    QGroupBox* box = makeGroup(group, parent);
     auto* layout = new QVBoxLayout(box);
     layout->setContentsMargins(kGroupMargin, kGroupMargin, kGroupMargin, kGroupMargin);
     field->setParent(box);
@@ -29,7 +29,7 @@ QGroupBox* GroupWith(const char* group, QWidget* field, QWidget* parent) {
     return box;
 }
 
-QHBoxLayout* Pair(QWidget* left, QWidget* right) {
+QHBoxLayout* pair(QWidget* left, QWidget* right) {
     auto* row = new QHBoxLayout;
     row->addWidget(left, 1);
     row->addWidget(right, 1);
@@ -37,7 +37,7 @@ QHBoxLayout* Pair(QWidget* left, QWidget* right) {
 }
 
 // A form of labelled fields inside a group, labels on the left.
-QFormLayout* FormIn(QGroupBox* group) {
+QFormLayout* formIn(QGroupBox* group) {
     auto* form = new QFormLayout(group);
     form->setContentsMargins(kGroupMargin, kGroupMargin, kGroupMargin, kGroupMargin);
     form->setHorizontalSpacing(4);
@@ -46,8 +46,8 @@ QFormLayout* FormIn(QGroupBox* group) {
     return form;
 }
 
-void AddField(QFormLayout* form, QGroupBox* group, QWidget* field) {
-    form->addRow(MakeFieldLabel(field->objectName().toStdString(), field, group), field);
+void addField(QFormLayout* form, QGroupBox* group, QWidget* field) {
+    form->addRow(makeFieldLabel(field->objectName().toStdString(), field, group), field);
 }
 
 } // namespace
@@ -57,52 +57,52 @@ BasicOptions::BasicOptions(QWidget* parent) : QWidget(parent) {
     layout->setContentsMargins(3, 3, 3, 3);
     layout->setSpacing(4);
 
-    layout->addLayout(Pair(GroupWith(controls::GroupVersion, MakeComboBox(controls::CB_ChooseSGDBVer, this), this),
-                           GroupWith(controls::GroupProtocol, MakeComboBox(controls::CB_Protocol, this), this)));
-    layout->addWidget(GroupWith(controls::GroupLibrary,
-                                MakeFileEdit(controls::ClientLibFilenameEdit, kClientLibraryFilter, this), this));
+    layout->addLayout(pair(groupWith(controls::GroupVersion, makeComboBox(controls::CB_ChooseSGDBVer, this), this),
+                           groupWith(controls::GroupProtocol, makeComboBox(controls::CB_Protocol, this), this)));
+    layout->addWidget(groupWith(controls::GroupLibrary,
+                                makeFileEdit(controls::ClientLibFilenameEdit, kClientLibraryFilter, this), this));
 
-    QGroupBox* security = MakeGroup(controls::GroupSecurity, this);
+    QGroupBox* security = makeGroup(controls::GroupSecurity, this);
     auto* credentials = new QGridLayout(security);
     credentials->setContentsMargins(kGroupMargin, kGroupMargin, kGroupMargin, kGroupMargin);
     credentials->setVerticalSpacing(1);
     int column = 0;
     for (const char* name : {controls::EdUserName, controls::EdPswd}) {
-        QLineEdit* edit = MakeEdit(name, security);
-        credentials->addWidget(MakeFieldLabel(name, edit, security), 0, column);
+        QLineEdit* edit = makeEdit(name, security);
+        credentials->addWidget(makeFieldLabel(name, edit, security), 0, column);
         credentials->addWidget(edit, 1, column++);
     }
     layout->addWidget(security);
 
-    layout->addLayout(Pair(GroupWith(controls::GroupOutput, MakeCheckBox(controls::CheckVerbose, this), this),
-                           GroupWith(controls::GroupExtension, MakeComboBox(controls::CB_BkpExt, this), this)));
-    layout->addWidget(GroupWith(controls::GroupServer, MakeEdit(controls::EdServerName, this), this));
+    layout->addLayout(pair(groupWith(controls::GroupOutput, makeCheckBox(controls::CheckVerbose, this), this),
+                           groupWith(controls::GroupExtension, makeComboBox(controls::CB_BkpExt, this), this)));
+    layout->addWidget(groupWith(controls::GroupServer, makeEdit(controls::EdServerName, this), this));
 
-    QGroupBox* log = MakeGroup(controls::GroupLog, this);
+    QGroupBox* log = makeGroup(controls::GroupLog, this);
     auto* logLayout = new QVBoxLayout(log);
     logLayout->setContentsMargins(kGroupMargin, kGroupMargin, kGroupMargin, kGroupMargin);
-    logLayout->addWidget(MakeCheckBox(controls::CheckBackupLog, log));
-    logLayout->addWidget(MakeFileEdit(controls::LogFileEdit, nullptr, log));
+    logLayout->addWidget(makeCheckBox(controls::CheckBackupLog, log));
+    logLayout->addWidget(makeFileEdit(controls::LogFileEdit, nullptr, log));
     layout->addWidget(log);
 
-    QGroupBox* mail = MakeGroup(controls::GroupMail, this);
+    QGroupBox* mail = makeGroup(controls::GroupMail, this);
     mailGroup_ = mail;
-    QFormLayout* mailForm = FormIn(mail);
+    QFormLayout* mailForm = formIn(mail);
     for (const char* name : {controls::ledHost, controls::ledFrom, controls::ledTo, controls::ledCC,
                              controls::EdSMTPUser, controls::EdSMTPpswd, controls::EdSMTPPort})
-        AddField(mailForm, mail, MakeEdit(name, mail));
-    QLabel* advice = MakeLabel(controls::LbMailAdvice, mail);
+        addField(mailForm, mail, makeEdit(name, mail));
+    QLabel* advice = makeLabel(controls::LbMailAdvice, mail);
     advice->setWordWrap(true);
     mailForm->addRow(advice);
-    mailForm->addRow(MakeCheckBox(controls::ChkBoxBkpMail, mail));
+    mailForm->addRow(makeCheckBox(controls::ChkBoxBkpMail, mail));
     layout->addWidget(mail);
 
-    QGroupBox* ftp = MakeGroup(controls::GroupFtp, this);
-    QFormLayout* ftpForm = FormIn(ftp);
+    QGroupBox* ftp = makeGroup(controls::GroupFtp, this);
+    QFormLayout* ftpForm = formIn(ftp);
     for (const char* name :
          {controls::LedFTPAdress, controls::LedUserName, controls::LedPassword, controls::LedFTPPort})
-        AddField(ftpForm, ftp, MakeEdit(name, ftp));
-    ftpForm->addRow(MakeCheckBox(controls::ChkBoxSentFTP, ftp));
+        addField(ftpForm, ftp, makeEdit(name, ftp));
+    ftpForm->addRow(makeCheckBox(controls::ChkBoxSentFTP, ftp));
     layout->addWidget(ftp);
     layout->addStretch(1);
 }

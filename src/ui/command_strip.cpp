@@ -22,9 +22,9 @@ QTabBar::tab:selected { background: white; }
 QTabBar::tab:hover { background: #f8e8fa; }
 )";
 
-void AddRow(QBoxLayout* layout, QWidget* tab, std::initializer_list<const char*> names) {
+void addRow(QBoxLayout* layout, QWidget* tab, std::initializer_list<const char*> names) {
     for (const char* name : names)
-        layout->addWidget(MakeLinkLabel(name, tab));
+        layout->addWidget(makeLinkLabel(name, tab));
     layout->addStretch(1);
 }
 
@@ -43,10 +43,10 @@ CommandStrip::CommandStrip(QWidget* parent) : QFrame(parent), pages_(new QTabWid
     layout->addWidget(pages_);
 
     auto* actions = new QHBoxLayout(addTab(controls::TabActions));
-    AddRow(actions, actions->parentWidget(), {controls::LbStartBackup, controls::LbClose});
+    addRow(actions, actions->parentWidget(), {controls::LbStartBackup, controls::LbClose});
 
     auto* language = new QHBoxLayout(addTab(controls::TabLanguage));
-    AddRow(language, language->parentWidget(),
+    addRow(language, language->parentWidget(),
            {controls::LbEng, controls::LbPort, controls::LbDeu, controls::LbSpanol, controls::LbRus});
 
     QWidget* help = addTab(controls::TabHelp);
@@ -59,8 +59,8 @@ CommandStrip::CommandStrip(QWidget* parent) : QFrame(parent), pages_(new QTabWid
     }
     rows->setContentsMargins(2, 0, 2, 0);
     rows->setSpacing(0);
-    AddRow(first, help, {controls::LbHelpTopic, controls::LbAbout});
-    AddRow(second, help, {controls::LbGetInterBase, controls::LbGetInterBaseFree, controls::LbGetFirebird});
+    addRow(first, help, {controls::LbHelpTopic, controls::LbAbout});
+    addRow(second, help, {controls::LbGetInterBase, controls::LbGetInterBaseFree, controls::LbGetFirebird});
     for (QBoxLayout* row : {actions, language}) {
         row->setContentsMargins(2, 0, 2, 0);
         row->setSpacing(8);
@@ -68,10 +68,10 @@ CommandStrip::CommandStrip(QWidget* parent) : QFrame(parent), pages_(new QTabWid
 }
 
 QWidget* CommandStrip::addTab(const char* name) {
-    const ControlDesign& design = Design(name);
+    const ControlDesign& design = controlDesign(name);
     auto* tab = new QWidget;
-    ApplyDesign(*tab, design);
-    pages_->addTab(tab, ToQString(design.text));
+    applyDesign(*tab, design);
+    pages_->addTab(tab, toQString(design.text));
     return tab;
 }
 

@@ -16,32 +16,32 @@
 namespace tervolen {
 
 ConfigPage::ConfigPage(QWidget* parent) : QWidget(parent) {
-    ApplyDesign(*this, Design(controls::TabConfig));
-    QVBoxLayout* layout = PageColumn(this);
+    applyDesign(*this, controlDesign(controls::TabConfig));
+    QVBoxLayout* layout = pageColumn(this);
 
-    QGroupBox* backup = MakeGroup(controls::GroupBackupConfig, this);
+    QGroupBox* backup = makeGroup(controls::GroupBackupConfig, this);
     auto* backupLayout = new QVBoxLayout(backup);
     backupLayout->setContentsMargins(4, 4, 4, 4);
-    CheckList* list = MakeCheckList(controls::clListaBackup, backup);
+    CheckList* list = makeCheckList(controls::clListaBackup, backup);
     backupLayout->addWidget(list);
     layout->addWidget(backup, 1);
 
-    QGroupBox* compression = MakeGroup(controls::GroupCompression, this);
+    QGroupBox* compression = makeGroup(controls::GroupCompression, this);
     auto* grid = new QGridLayout(compression);
     grid->setContentsMargins(4, 4, 4, 4);
     grid->setVerticalSpacing(3);
-    grid->addWidget(MakeCheckBox(controls::ChkBoxCompress, compression), 0, 0, 1, 2);
+    grid->addWidget(makeCheckBox(controls::ChkBoxCompress, compression), 0, 0, 1, 2);
     int column = 0;
     for (const char* name : {controls::CBCompMetho, controls::CBCompMethoLevel}) {
-        QComboBox* combo = MakeComboBox(name, compression);
-        grid->addWidget(MakeFieldLabel(name, combo, compression), 1, column);
+        QComboBox* combo = makeComboBox(name, compression);
+        grid->addWidget(makeFieldLabel(name, combo, compression), 1, column);
         grid->addWidget(combo, 2, column++);
     }
     layout->addWidget(compression);
 
-    QPushButton* ok = MakeButton(controls::TranspButOKConfig, this);
+    QPushButton* ok = makeButton(controls::TranspButOKConfig, this);
     ok->setIcon(style()->standardIcon(QStyle::SP_DialogApplyButton));
-    AddCommandButton(layout, ok);
+    addCommandButton(layout, ok);
 
     dragSurfaces_ << this << backup << compression << list;
 }

@@ -30,46 +30,46 @@ class UpperCaseValidator : public QValidator {
 public:
     using QValidator::QValidator;
     State validate(QString& input, int&) const override {
-        input = ToQString(UpperCase(input.toStdString()));
+        input = toQString(upperCase(input.toStdString()));
         return Acceptable;
     }
 };
 
-QStringList Items(const ControlDesign& design) {
+QStringList items(const ControlDesign& design) {
     QStringList items;
     for (auto text : design.items)
-        items << ToQString(text);
+        items << toQString(text);
     return items;
 }
 
 } // namespace
 
-QString ToQString(std::string_view text) {
+QString toQString(std::string_view text) {
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 
-const ControlDesign& Design(std::string_view name) {
-    const ControlDesign* design = FindControlDesign(name);
+const ControlDesign& controlDesign(std::string_view name) {
+    const ControlDesign* design = findControlDesign(name);
     if (design == nullptr)
         throw std::logic_error("no control named " + std::string(name) + " in the window design");
     return *design;
 }
 
-void ApplyDesign(QWidget& widget, const ControlDesign& design) {
-    widget.setObjectName(ToQString(design.name));
+void applyDesign(QWidget& widget, const ControlDesign& design) {
+    widget.setObjectName(toQString(design.name));
     if (!design.hint.empty())
-        widget.setToolTip(ToQString(design.hint));
+        widget.setToolTip(toQString(design.hint));
     if (!design.enabled)
         widget.setEnabled(false);
     if (!design.visible)
         widget.setHidden(true);
 }
 
-QLineEdit* MakeEdit(std::string_view name, QWidget* parent) {
-    const ControlDesign& design = Design(name);
-    auto* edit = new QLineEdit(ToQString(design.text), parent);
-    edit->setPlaceholderText(ToQString(design.placeholder));
-    ApplyDesign(*edit, design);
+QLineEdit* makeEdit(std::string_view name, QWidget* parent) {
+    const ControlDesign& design = controlDesign(name);
+    auto* edit = new QLineEdit(toQString(design.text), parent);
+    edit->setPlaceholderText(toQString(design.placeholder));
+    applyDesign(*edit, design);
     if (design.kind == ControlKind::PasswordEdit)
         edit->setEchoMode(QLineEdit::Password);
     if (design.kind == ControlKind::UpperCaseEdit)
@@ -77,47 +77,47 @@ QLineEdit* MakeEdit(std::string_view name, QWidget* parent) {
     return edit;
 }
 
-FileEdit* MakeFileEdit(std::string_view name, const char* filter, QWidget* parent) {
-    const ControlDesign& design = Design(name);
+FileEdit* makeFileEdit(std::string_view name, const char* filter, QWidget* parent) {
+    const ControlDesign& design = controlDesign(name);
     FileEdit::Mode mode = design.kind == ControlKind::FolderEdit     ? FileEdit::Mode::Folder
                           : design.kind == ControlKind::SaveFileEdit ? FileEdit::Mode::SaveFile
                                                                      : FileEdit::Mode::OpenFile;
     auto* edit = new FileEdit(mode, filter != nullptr ? QString::fromUtf8(filter) : QString(), parent);
-    edit->setText(ToQString(design.text));
-    ApplyDesign(*edit, design);
+    edit->setText(toQString(design.text));
+    applyDesign(*edit, design);
     return edit;
 }
 
-QComboBox* MakeComboBox(std::string_view name, QWidget* parent) {
-    const ControlDesign& design = Design(name);
+QComboBox* makeComboBox(std::string_view name, QWidget* parent) {
+    const ControlDesign& design = controlDesign(name);
     auto* combo = new QComboBox(parent);
     combo->setEditable(true);
     combo->setInsertPolicy(QComboBox::NoInsert);
     combo->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     combo->setMinimumContentsLength(kComboMinimumLength);
-    combo->addItems(Items(design));
+    combo->addItems(items(design));
     combo->setCurrentIndex(design.itemIndex);
-    combo->setEditText(ToQString(design.text));
-    ApplyDesign(*combo, design);
+    combo->setEditText(toQString(design.text));
+    applyDesign(*combo, design);
     return combo;
 }
 
-QCheckBox* MakeCheckBox(std::string_view name, QWidget* parent) {
-    const ControlDesign& design = Design(name);
-    auto* box = new QCheckBox(ToQString(design.text), parent);
-    ApplyDesign(*box, design);
+QCheckBox* makeCheckBox(std::string_view name, QWidget* parent) {
+    const ControlDesign& design = controlDesign(name);
+    auto* box = new QCheckBox(toQString(design.text), parent);
+    applyDesign(*box, design);
     return box;
 }
 
-CheckList* MakeCheckList(std::string_view name, QWidget* parent, int columns) {
-    const ControlDesign& design = Design(name);
-    auto* list = new CheckList(Items(design), columns, parent);
-    ApplyDesign(*list, design);
+CheckList* makeCheckList(std::string_view name, QWidget* parent, int columns) {
+    const ControlDesign& design = controlDesign(name);
+    auto* list = new CheckList(items(design), columns, parent);
+    applyDesign(*list, design);
     return list;
 }
 
-QTableWidget* MakeListView(std::string_view name, QWidget* parent) {
-    const ControlDesign& design = Design(name);
+QTableWidget* makeListView(std::string_view name, QWidget* parent) {
+    const ControlDesign& design = controlDesign(name);
     auto* list = new QTableWidget(0, 1, parent);
     list->horizontalHeader()->hide();
     list->verticalHeader()->hide();
@@ -128,55 +128,55 @@ QTableWidget* MakeListView(std::string_view name, QWidget* parent) {
     list->setSelectionMode(QAbstractItemView::SingleSelection);
     list->setEditTriggers(QAbstractItemView::NoEditTriggers);
     list->setWordWrap(false);
-    ApplyDesign(*list, design);
+    applyDesign(*list, design);
     return list;
 }
 
-QPushButton* MakeButton(std::string_view name, QWidget* parent) {
-    const ControlDesign& design = Design(name);
-    auto* button = new QPushButton(ToQString(design.text), parent);
+QPushButton* makeButton(std::string_view name, QWidget* parent) {
+    const ControlDesign& design = controlDesign(name);
+    auto* button = new QPushButton(toQString(design.text), parent);
     button->setAutoDefault(false);
-    ApplyDesign(*button, design);
+    applyDesign(*button, design);
     return button;
 }
 
-QToolButton* MakeToolButton(std::string_view name, QStyle::StandardPixmap icon, QWidget* parent) {
-    const ControlDesign& design = Design(name);
+QToolButton* makeToolButton(std::string_view name, QStyle::StandardPixmap icon, QWidget* parent) {
+    const ControlDesign& design = controlDesign(name);
     auto* button = new QToolButton(parent);
-    button->setText(ToQString(design.text));
+    button->setText(toQString(design.text));
     button->setIcon(button->style()->standardIcon(icon));
     button->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
     button->setAutoRaise(true);
     button->setFocusPolicy(Qt::TabFocus);
-    ApplyDesign(*button, design);
+    applyDesign(*button, design);
     return button;
 }
 
-QGroupBox* MakeGroup(std::string_view name, QWidget* parent) {
-    const ControlDesign& design = Design(name);
-    auto* group = new QGroupBox(ToQString(design.text), parent);
-    ApplyDesign(*group, design);
+QGroupBox* makeGroup(std::string_view name, QWidget* parent) {
+    const ControlDesign& design = controlDesign(name);
+    auto* group = new QGroupBox(toQString(design.text), parent);
+    applyDesign(*group, design);
     return group;
 }
 
-QLabel* MakeLabel(std::string_view name, QWidget* parent) {
-    const ControlDesign& design = Design(name);
-    auto* label = new QLabel(ToQString(design.text), parent);
-    ApplyDesign(*label, design);
+QLabel* makeLabel(std::string_view name, QWidget* parent) {
+    const ControlDesign& design = controlDesign(name);
+    auto* label = new QLabel(toQString(design.text), parent);
+    applyDesign(*label, design);
     return label;
 }
 
-LinkLabel* MakeLinkLabel(std::string_view name, QWidget* parent) {
-    const ControlDesign& design = Design(name);
-    auto* label = new LinkLabel(ToQString(design.text), design.kind == ControlKind::LinkLabel, parent);
-    ApplyDesign(*label, design);
+LinkLabel* makeLinkLabel(std::string_view name, QWidget* parent) {
+    const ControlDesign& design = controlDesign(name);
+    auto* label = new LinkLabel(toQString(design.text), design.kind == ControlKind::LinkLabel, parent);
+    applyDesign(*label, design);
     return label;
 }
 
-QLabel* MakeFieldLabel(std::string_view name, QWidget* field, QWidget* parent) {
-    const ControlDesign& design = Design(name);
-    auto* label = new QLabel(ToQString(design.label), parent);
-    label->setObjectName(ToQString(design.name) + "Label");
+QLabel* makeFieldLabel(std::string_view name, QWidget* field, QWidget* parent) {
+    const ControlDesign& design = controlDesign(name);
+    auto* label = new QLabel(toQString(design.label), parent);
+    label->setObjectName(toQString(design.name) + "Label");
     label->setBuddy(field);
     return label;
 }

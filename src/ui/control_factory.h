@@ -26,24 +26,24 @@ class LinkLabel;
 // object name, its design text, items, hint (as tool tip), enabled and visible state. A name missing from
 // the design table is a programming error (std::logic_error).
 
-const ControlDesign& Design(std::string_view name);
-QString ToQString(std::string_view text);
+const ControlDesign& controlDesign(std::string_view name);
+QString toQString(std::string_view text);
 // Applies name, hint, enabled and visible state.
-void ApplyDesign(QWidget& widget, const ControlDesign& design);
+void applyDesign(QWidget& widget, const ControlDesign& design);
 
-QLineEdit* MakeEdit(std::string_view name, QWidget* parent);
-FileEdit* MakeFileEdit(std::string_view name, const char* filter, QWidget* parent);
-QComboBox* MakeComboBox(std::string_view name, QWidget* parent);
-QCheckBox* MakeCheckBox(std::string_view name, QWidget* parent);
-CheckList* MakeCheckList(std::string_view name, QWidget* parent, int columns = 1);
-QTableWidget* MakeListView(std::string_view name, QWidget* parent);
-QPushButton* MakeButton(std::string_view name, QWidget* parent);
-QToolButton* MakeToolButton(std::string_view name, QStyle::StandardPixmap icon, QWidget* parent);
-QGroupBox* MakeGroup(std::string_view name, QWidget* parent);
-QLabel* MakeLabel(std::string_view name, QWidget* parent);
+QLineEdit* makeEdit(std::string_view name, QWidget* parent);
+FileEdit* makeFileEdit(std::string_view name, const char* filter, QWidget* parent);
+QComboBox* makeComboBox(std::string_view name, QWidget* parent);
+QCheckBox* makeCheckBox(std::string_view name, QWidget* parent);
+CheckList* makeCheckList(std::string_view name, QWidget* parent, int columns = 1);
+QTableWidget* makeListView(std::string_view name, QWidget* parent);
+QPushButton* makeButton(std::string_view name, QWidget* parent);
+QToolButton* makeToolButton(std::string_view name, QStyle::StandardPixmap icon, QWidget* parent);
+QGroupBox* makeGroup(std::string_view name, QWidget* parent);
+QLabel* makeLabel(std::string_view name, QWidget* parent);
 // A link of the command strip, or a plain caption there for a control of kind Label.
-LinkLabel* MakeLinkLabel(std::string_view name, QWidget* parent);
+LinkLabel* makeLinkLabel(std::string_view name, QWidget* parent);
 // The label of a labelled field (its design label), named "<field>Label", with the field as buddy.
-QLabel* MakeFieldLabel(std::string_view name, QWidget* field, QWidget* parent);
+QLabel* makeFieldLabel(std::string_view name, QWidget* field, QWidget* parent);
 
 } // namespace tervolen

@@ -10,7 +10,7 @@
 
 namespace tervolen {
 
-QString QtFileFilter(const QString& filter) {
+QString qtFileFilter(const QString& filter) {
     const QStringList parts = filter.split('|');
     QStringList filters;
     for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
@@ -60,7 +60,7 @@ QString FileEdit::startFolder() const {
 }
 
 void FileEdit::pick() {
-    QString qtFilter = mode_ == Mode::Folder ? QString() : QtFileFilter(filter_);
+    QString qtFilter = mode_ == Mode::Folder ? QString() : qtFileFilter(filter_);
     QString chosen = picker_ ? picker_(mode_, startFolder(), qtFilter) : defaultPick(mode_, startFolder(), qtFilter);
     if (chosen.isEmpty())
         return;

@@ -23,7 +23,7 @@ inline constexpr const char* kClientLibraryFilter = "Library (libfbclient.so, li
 #endif
 
 // Turns a filter of the form above into Qt's "description (patterns);;..." form.
-QString QtFileFilter(const QString& filter);
+QString qtFileFilter(const QString& filter);
 
 // An edit with a button that opens a file, save-as or folder picker. The chosen path goes into the edit
 // unchanged; the next picker opens in the folder of the last choice.

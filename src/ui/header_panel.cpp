@@ -11,10 +11,10 @@
 namespace tervolen {
 
 HeaderPanel::HeaderPanel(QWidget* parent)
-    : QLabel(parent), hide_(MakeToolButton(controls::btnHide, QStyle::SP_TitleBarMinButton, this)),
-      close_(MakeToolButton(controls::btnFechar, QStyle::SP_TitleBarCloseButton, this)) {
-    ApplyDesign(*this, Design(controls::GradientHeaderPanel));
-    setText(ToQString(Design(controls::GradientHeaderPanel).text));
+    : QLabel(parent), hide_(makeToolButton(controls::btnHide, QStyle::SP_TitleBarMinButton, this)),
+      close_(makeToolButton(controls::btnFechar, QStyle::SP_TitleBarCloseButton, this)) {
+    applyDesign(*this, controlDesign(controls::GradientHeaderPanel));
+    setText(toQString(controlDesign(controls::GradientHeaderPanel).text));
     setFixedHeight(kHeight);
     setIndent(6);
     QFont bold = font();

@@ -24,7 +24,7 @@ namespace {
 constexpr const char* kSystemInformation = "SysInfoEx";
 
 template <class Get, class Set>
-void VisitText(QObject& owner, QStringView what, const TextVisitor& visitor, Get get, Set set) {
+void visitText(QObject& owner, QStringView what, const TextVisitor& visitor, Get get, Set set) {
     QString text = get();
     if (text.isEmpty())
         return;
@@ -33,116 +33,116 @@ void VisitText(QObject& owner, QStringView what, const TextVisitor& visitor, Get
         set(result);
 }
 
-QString Numbered(const char* what, int index) {
+QString numbered(const char* what, int index) {
     return QString::fromLatin1(what) + ' ' + QString::number(index);
 }
 
-void VisitWidget(QWidget& widget, const TextVisitor& visitor) {
-    VisitText(
+void visitWidget(QWidget& widget, const TextVisitor& visitor) {
+    visitText(
         widget, u"windowTitle", visitor, [&] { return widget.windowTitle(); },
         [&](const QString& text) { widget.setWindowTitle(text); });
-    VisitText(
+    visitText(
         widget, u"toolTip", visitor, [&] { return widget.toolTip(); },
         [&](const QString& text) { widget.setToolTip(text); });
-    VisitText(
+    visitText(
         widget, u"statusTip", visitor, [&] { return widget.statusTip(); },
         [&](const QString& text) { widget.setStatusTip(text); });
-    VisitText(
+    visitText(
         widget, u"whatsThis", visitor, [&] { return widget.whatsThis(); },
         [&](const QString& text) { widget.setWhatsThis(text); });
 }
 
-void VisitTreeItem(QObject& owner, QTreeWidgetItem& item, const QString& path, const TextVisitor& visitor) {
+void visitTreeItem(QObject& owner, QTreeWidgetItem& item, const QString& path, const TextVisitor& visitor) {
     for (int column = 0; column < item.columnCount(); ++column) {
-        VisitText(
-            owner, path + Numbered(" column", column), visitor, [&] { return item.text(column); },
+        visitText(
+            owner, path + numbered(" column", column), visitor, [&] { return item.text(column); },
             [&](const QString& text) { item.setText(column, text); });
-        VisitText(
-            owner, path + Numbered(" toolTip", column), visitor, [&] { return item.toolTip(column); },
+        visitText(
+            owner, path + numbered(" toolTip", column), visitor, [&] { return item.toolTip(column); },
             [&](const QString& text) { item.setToolTip(column, text); });
     }
     for (int child = 0; child < item.childCount(); ++child)
-        VisitTreeItem(owner, *item.child(child), path + Numbered(" node", child), visitor);
+        visitTreeItem(owner, *item.child(child), path + numbered(" node", child), visitor);
 }
 
-void VisitItems(QObject& object, const TextVisitor& visitor) {
+void visitItems(QObject& object, const TextVisitor& visitor) {
     if (auto* combo = qobject_cast<QComboBox*>(&object)) {
         for (int i = 0; i < combo->count(); ++i)
-            VisitText(
-                object, Numbered("item", i), visitor, [&] { return combo->itemText(i); },
+            visitText(
+                object, numbered("item", i), visitor, [&] { return combo->itemText(i); },
                 [&](const QString& text) { combo->setItemText(i, text); });
-        VisitText(
+        visitText(
             object, u"placeholderText", visitor, [&] { return combo->placeholderText(); },
             [&](const QString& text) { combo->setPlaceholderText(text); });
     } else if (auto* list = qobject_cast<QListWidget*>(&object)) {
         for (int i = 0; i < list->count(); ++i) {
             QListWidgetItem* item = list->item(i);
-            VisitText(
-                object, Numbered("item", i), visitor, [&] { return item->text(); },
+            visitText(
+                object, numbered("item", i), visitor, [&] { return item->text(); },
                 [&](const QString& text) { item->setText(text); });
-            VisitText(
-                object, Numbered("item toolTip", i), visitor, [&] { return item->toolTip(); },
+            visitText(
+                object, numbered("item toolTip", i), visitor, [&] { return item->toolTip(); },
                 [&](const QString& text) { item->setToolTip(text); });
         }
     } else if (auto* tree = qobject_cast<QTreeWidget*>(&object)) {
-        VisitTreeItem(object, *tree->headerItem(), QStringLiteral("header"), visitor);
+        visitTreeItem(object, *tree->headerItem(), QStringLiteral("header"), visitor);
         for (int i = 0; i < tree->topLevelItemCount(); ++i)
-            VisitTreeItem(object, *tree->topLevelItem(i), Numbered("node", i), visitor);
+            visitTreeItem(object, *tree->topLevelItem(i), numbered("node", i), visitor);
     } else if (auto* table = qobject_cast<QTableWidget*>(&object)) {
         // Only the column captions: the rows hold data, such as the folders of the mirror list.
         for (int column = 0; column < table->columnCount(); ++column) {
             if (QTableWidgetItem* header = table->horizontalHeaderItem(column))
-                VisitText(
-                    object, Numbered("column", column), visitor, [&] { return header->text(); },
+                visitText(
+                    object, numbered("column", column), visitor, [&] { return header->text(); },
                     [&](const QString& text) { header->setText(text); });
         }
     }
 }
 
-void VisitCaptions(QObject& object, const TextVisitor& visitor) {
+void visitCaptions(QObject& object, const TextVisitor& visitor) {
     if (auto* label = qobject_cast<QLabel*>(&object)) {
-        VisitText(
+        visitText(
             object, u"text", visitor, [&] { return label->text(); },
             [&](const QString& text) { label->setText(text); });
     } else if (auto* button = qobject_cast<QAbstractButton*>(&object)) {
-        VisitText(
+        visitText(
             object, u"text", visitor, [&] { return button->text(); },
             [&](const QString& text) { button->setText(text); });
     } else if (auto* group = qobject_cast<QGroupBox*>(&object)) {
-        VisitText(
+        visitText(
             object, u"title", visitor, [&] { return group->title(); },
             [&](const QString& text) { group->setTitle(text); });
     } else if (auto* edit = qobject_cast<QLineEdit*>(&object)) {
-        VisitText(
+        visitText(
             object, u"placeholderText", visitor, [&] { return edit->placeholderText(); },
             [&](const QString& text) { edit->setPlaceholderText(text); });
     } else if (auto* tabs = qobject_cast<QTabBar*>(&object)) {
         // The captions of a QTabWidget live in its tab bar, so they are visited there and only there.
         for (int i = 0; i < tabs->count(); ++i) {
-            VisitText(
-                object, Numbered("tab", i), visitor, [&] { return tabs->tabText(i); },
+            visitText(
+                object, numbered("tab", i), visitor, [&] { return tabs->tabText(i); },
                 [&](const QString& text) { tabs->setTabText(i, text); });
-            VisitText(
-                object, Numbered("tab toolTip", i), visitor, [&] { return tabs->tabToolTip(i); },
+            visitText(
+                object, numbered("tab toolTip", i), visitor, [&] { return tabs->tabToolTip(i); },
                 [&](const QString& text) { tabs->setTabToolTip(i, text); });
         }
     } else if (auto* action = qobject_cast<QAction*>(&object)) {
         // A menu's title is the text of its menu action, so it is visited here and not at the menu.
-        VisitText(
+        visitText(
             object, u"text", visitor, [&] { return action->text(); },
             [&](const QString& text) { action->setText(text); });
     } else if (auto* tray = qobject_cast<QSystemTrayIcon*>(&object)) {
-        VisitText(
+        visitText(
             object, u"toolTip", visitor, [&] { return tray->toolTip(); },
             [&](const QString& text) { tray->setToolTip(text); });
     }
 }
 
 // The file, or nullopt after telling the user that it cannot be read.
-std::optional<LanguageFile> ReadLanguageFile(const std::string& langFolder, const std::string& fileName,
+std::optional<LanguageFile> readLanguageFile(const std::string& langFolder, const std::string& fileName,
                                              Dialogs& dialogs) {
     try {
-        return LanguageFile::Load(langFolder + kPathDelim + fileName);
+        return LanguageFile::load(langFolder + kPathDelim + fileName);
     } catch (const std::exception& e) {
         dialogs.message("File not Found " + fileName + " " + e.what());
         return std::nullopt;
@@ -151,29 +151,29 @@ std::optional<LanguageFile> ReadLanguageFile(const std::string& langFolder, cons
 
 } // namespace
 
-void ForEachTranslatableText(QObject& object, const TextVisitor& visitor) {
+void forEachTranslatableText(QObject& object, const TextVisitor& visitor) {
     if (object.objectName() == QLatin1String(kSystemInformation))
         return;
     if (auto* widget = qobject_cast<QWidget*>(&object))
-        VisitWidget(*widget, visitor);
-    VisitCaptions(object, visitor);
-    VisitItems(object, visitor);
+        visitWidget(*widget, visitor);
+    visitCaptions(object, visitor);
+    visitItems(object, visitor);
     const QObjectList children = object.children();
     for (QObject* child : children)
-        ForEachTranslatableText(*child, visitor);
+        forEachTranslatableText(*child, visitor);
 }
 
-void TranslateComponent(QObject& object, const LanguageFile& language) {
-    ForEachTranslatableText(object, [&language](QObject&, QStringView, const QString& text) {
-        return ToQString(language.lookup(text.toStdString()));
+void translateComponent(QObject& object, const LanguageFile& language) {
+    forEachTranslatableText(object, [&language](QObject&, QStringView, const QString& text) {
+        return toQString(language.lookup(text.toStdString()));
     });
 }
 
-bool LoadLanguageFile(QObject& mainWindow, const std::string& langFolder, const std::string& fileName,
+bool loadLanguageFile(QObject& mainWindow, const std::string& langFolder, const std::string& fileName,
                       Dialogs& dialogs) {
-    std::optional<LanguageFile> language = ReadLanguageFile(langFolder, fileName, dialogs);
+    std::optional<LanguageFile> language = readLanguageFile(langFolder, fileName, dialogs);
     if (language)
-        TranslateComponent(mainWindow, *language);
+        translateComponent(mainWindow, *language);
     return language.has_value();
 }
 
@@ -181,8 +181,8 @@ LanguageLoader::LanguageLoader(QObject& mainWindow, std::string langFolder, Dial
     : mainWindow_(mainWindow), langFolder_(std::move(langFolder)), dialogs_(dialogs) {}
 
 void LanguageLoader::apply(const std::string& fileName) {
-    if (std::optional<LanguageFile> language = ReadLanguageFile(langFolder_, fileName, dialogs_)) {
-        TranslateComponent(mainWindow_, *language);
+    if (std::optional<LanguageFile> language = readLanguageFile(langFolder_, fileName, dialogs_)) {
+        translateComponent(mainWindow_, *language);
         language_ = std::move(*language);
     }
 }

@@ -21,15 +21,15 @@ using TextVisitor = std::function<QString(QObject& owner, QStringView what, cons
 // reads: label, button, check box, group and menu texts, tab captions, list, combo, tree-node and column
 // captions, tool tips, place-holder texts and window titles. Object names, the texts of edits, rich texts and
 // rows of table views are data and never visited. A text the visitor returns unchanged is not set again.
-void ForEachTranslatableText(QObject& object, const TextVisitor& visitor);
+void forEachTranslatableText(QObject& object, const TextVisitor& visitor);
 
 // Replaces every translatable text of the object and its children by its lookup in the language file.
-void TranslateComponent(QObject& object, const LanguageFile& language);
+void translateComponent(QObject& object, const LanguageFile& language);
 
 // Applies the file of that name in langFolder to the main window and its children. The file is read once
 // for the whole window. When it cannot be read, nothing changes and a plain message box tells
 // "File not Found " followed by the file name, " " and the error's text; the result is then false.
-bool LoadLanguageFile(QObject& mainWindow, const std::string& langFolder, const std::string& fileName,
+bool loadLanguageFile(QObject& mainWindow, const std::string& langFolder, const std::string& fileName,
                       Dialogs& dialogs);
 
 // The window's language loader: applies language files to the window and remembers the last one applied,

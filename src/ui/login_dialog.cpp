@@ -16,13 +16,13 @@ constexpr qsizetype kLongestShownName = 45;
 constexpr qsizetype kShownHead = 10;
 constexpr qsizetype kShownTail = 33;
 
-QString FromStd(const std::string& text) {
+QString fromStd(const std::string& text) {
     return QString::fromStdString(text);
 }
 
 } // namespace
 
-QString ShortDatabaseName(const QString& name) {
+QString shortDatabaseName(const QString& name) {
     if (name.size() <= kLongestShownName)
         return name;
     return name.left(kShownHead) + "..." + name.right(kShownTail);
@@ -38,16 +38,16 @@ LoginDialog::LoginDialog(const LoginFields& fields, QWidget* parent)
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(new QLabel("Database:", this));
-    database_->setText(ShortDatabaseName(FromStd(fields.database)));
+    database_->setText(shortDatabaseName(fromStd(fields.database)));
     QFont bold = database_->font();
     bold.setBold(true);
     database_->setFont(bold);
     layout->addWidget(database_);
 
     auto* form = new QFormLayout;
-    userName_->setText(FromStd(fields.userName));
+    userName_->setText(fromStd(fields.userName));
     password_->setEchoMode(QLineEdit::Password);
-    role_->setText(FromStd(fields.role));
+    role_->setText(fromStd(fields.role));
     for (auto [caption, edit] :
          {std::pair{"&User name", userName_}, std::pair{"&Password", password_}, std::pair{"Rol&e", role_}}) {
         auto* label = new QLabel(caption, this);

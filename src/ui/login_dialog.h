@@ -12,7 +12,7 @@ namespace tervolen {
 
 // The database name as the login dialog shows it: a name longer than 45 characters becomes its first 10
 // characters, "..." and its last 33.
-QString ShortDatabaseName(const QString& name);
+QString shortDatabaseName(const QString& name);
 
 // The database login dialog (frmFIBDBLoginDlg): user name, password and role for the named database.
 // The password field starts empty and has the focus.

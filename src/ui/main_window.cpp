@@ -71,7 +71,7 @@ MainWindow::MainWindow(MonitorLog& monitor, Dialogs& dialogs, TrayIcon::Availabi
     pageControl_->tabBar()->setExpanding(false);
     pageControl_->setUsesScrollButtons(false);
     mainLayout->addWidget(pageControl_, 1);
-    mainLayout->addWidget(MakeLabel(controls::LbInfo, main));
+    mainLayout->addWidget(makeLabel(controls::LbInfo, main));
     layout->addWidget(main, 1);
     dragger->addSurface(main);
     dragger->addSurface(pageControl_);
@@ -98,7 +98,7 @@ void MainWindow::buildPages(MonitorLog& monitor, WindowDragger& dragger) {
     for (QWidget* page :
          {static_cast<QWidget*>(schedulePage_), static_cast<QWidget*>(restore), static_cast<QWidget*>(validation),
           static_cast<QWidget*>(config), static_cast<QWidget*>(monitorPage_)}) {
-        pageControl_->addTab(page, ToQString(Design(page->objectName().toStdString()).text));
+        pageControl_->addTab(page, toQString(controlDesign(page->objectName().toStdString()).text));
         surfaces << page;
     }
     for (QWidget* surface : surfaces)

@@ -13,23 +13,23 @@
 namespace tervolen {
 
 MonitorPage::MonitorPage(MonitorLog& log, QWidget* parent) : QWidget(parent) {
-    ApplyDesign(*this, Design(controls::TabMonitor));
+    applyDesign(*this, controlDesign(controls::TabMonitor));
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(4, 4, 4, 4);
     layout->setSpacing(3);
 
     auto* top = new QHBoxLayout;
-    QToolButton* save = MakeToolButton(controls::BtSaveBkpLog, QStyle::SP_DialogSaveButton, this);
+    QToolButton* save = makeToolButton(controls::BtSaveBkpLog, QStyle::SP_DialogSaveButton, this);
     save->setToolButtonStyle(Qt::ToolButtonIconOnly);
     top->addWidget(save);
     top->addStretch(1);
     auto* led = new LedWidget(log, this);
-    ApplyDesign(*led, Design(controls::LED));
+    applyDesign(*led, controlDesign(controls::LED));
     top->addWidget(led);
     layout->addLayout(top);
 
     auto* view = new MonitorView(log, this);
-    ApplyDesign(*view, Design(controls::reStatus));
+    applyDesign(*view, controlDesign(controls::reStatus));
     layout->addWidget(view, 1);
 
     progress_ = new QProgressBar(this);

@@ -22,7 +22,7 @@ namespace {
 constexpr int kRefreshIntervalMs = 40;
 constexpr int kTextMargin = 3;
 
-QColor ToQColor(Color color) {
+QColor toQColor(Color color) {
     return QColor(color & 0xFF, (color >> 8) & 0xFF, (color >> 16) & 0xFF);
 }
 
@@ -123,7 +123,7 @@ void MonitorView::paintEvent(QPaintEvent*) {
             painter.fillRect(QRect(0, y, viewport()->width(), height), palette().highlight());
             painter.setPen(palette().highlightedText().color());
         } else {
-            painter.setPen(ToQColor(log_.paragraph(i).color));
+            painter.setPen(toQColor(log_.paragraph(i).color));
         }
         layout.draw(&painter, QPointF(kTextMargin, y));
         y += height;

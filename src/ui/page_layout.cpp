@@ -9,22 +9,22 @@
 
 namespace tervolen {
 
-QVBoxLayout* PageColumn(QWidget* page) {
+QVBoxLayout* pageColumn(QWidget* page) {
     auto* layout = new QVBoxLayout(page);
     layout->setContentsMargins(4, 4, 4, 4);
     layout->setSpacing(4);
     return layout;
 }
 
-void AddFieldWithLabelAbove(QBoxLayout* layout, QWidget* field, QWidget* page) {
+void addFieldWithLabelAbove(QBoxLayout* layout, QWidget* field, QWidget* page) {
     auto* column = new QVBoxLayout;
     column->setSpacing(1);
-    column->addWidget(MakeFieldLabel(field->objectName().toStdString(), field, page));
+    column->addWidget(makeFieldLabel(field->objectName().toStdString(), field, page));
     column->addWidget(field);
     layout->addLayout(column);
 }
 
-void AddCommandButton(QBoxLayout* layout, QPushButton* button) {
+void addCommandButton(QBoxLayout* layout, QPushButton* button) {
     auto* row = new QHBoxLayout;
     row->addStretch(1);
     row->addWidget(button);

@@ -10,10 +10,10 @@ namespace tervolen {
 // Layout helpers shared by the pages of the main window.
 
 // The page's own column of rows.
-QVBoxLayout* PageColumn(QWidget* page);
+QVBoxLayout* pageColumn(QWidget* page);
 // A labelled field with its label above it.
-void AddFieldWithLabelAbove(QBoxLayout* layout, QWidget* field, QWidget* page);
+void addFieldWithLabelAbove(QBoxLayout* layout, QWidget* field, QWidget* page);
 // A row with the page's command button at its right end.
-void AddCommandButton(QBoxLayout* layout, QPushButton* button);
+void addCommandButton(QBoxLayout* layout, QPushButton* button);
 
 } // namespace tervolen

@@ -9,17 +9,17 @@ namespace tervolen {
 
 namespace {
 
-QString FromStd(const std::string& text) {
+QString fromStd(const std::string& text) {
     return QString::fromStdString(text);
 }
 
-int ShowBox(QMessageBox::Icon icon, const QString& title, const std::string& text, QMessageBox::StandardButtons buttons,
+int showBox(QMessageBox::Icon icon, const QString& title, const std::string& text, QMessageBox::StandardButtons buttons,
             QWidget* owner) {
-    QMessageBox box(icon, title, FromStd(text), buttons, owner);
+    QMessageBox box(icon, title, fromStd(text), buttons, owner);
     return box.exec();
 }
 
-std::optional<std::string> Chosen(const QString& path) {
+std::optional<std::string> chosen(const QString& path) {
     if (path.isEmpty())
         return std::nullopt;
     return path.toStdString();
@@ -32,25 +32,25 @@ QWidget* QtDialogs::owner() const {
 }
 
 void QtDialogs::message(const std::string& text) {
-    ShowBox(QMessageBox::NoIcon, kAppTitle, text, QMessageBox::Ok, owner());
+    showBox(QMessageBox::NoIcon, kAppTitle, text, QMessageBox::Ok, owner());
 }
 
 void QtDialogs::information(const std::string& text) {
-    ShowBox(QMessageBox::Information, kAppTitle, text, QMessageBox::Ok, owner());
+    showBox(QMessageBox::Information, kAppTitle, text, QMessageBox::Ok, owner());
 }
 
 void QtDialogs::errorReport(const std::string& text) {
-    ShowBox(QMessageBox::Critical, kAppTitle, text, QMessageBox::Ok, owner());
+    showBox(QMessageBox::Critical, kAppTitle, text, QMessageBox::Ok, owner());
 }
 
 bool QtDialogs::askYesNo(const std::string& title, const std::string& text) {
-    return ShowBox(QMessageBox::Warning, FromStd(title), text, QMessageBox::Yes | QMessageBox::No, owner()) ==
+    return showBox(QMessageBox::Warning, fromStd(title), text, QMessageBox::Yes | QMessageBox::No, owner()) ==
            QMessageBox::Yes;
 }
 
 Dialogs::Answer QtDialogs::askYesNoCancel(const std::string& text) {
     // This question stands alone, without an owner window.
-    switch (ShowBox(QMessageBox::Question, kAppTitle, text, QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel,
+    switch (showBox(QMessageBox::Question, kAppTitle, text, QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel,
                     nullptr)) {
     case QMessageBox::Yes:
         return Answer::Yes;
@@ -70,11 +70,11 @@ bool QtDialogs::login(LoginFields& fields) {
 }
 
 std::optional<std::string> QtDialogs::chooseFolder(const std::string& startFolder) {
-    return Chosen(QFileDialog::getExistingDirectory(owner(), QString(), FromStd(startFolder)));
+    return chosen(QFileDialog::getExistingDirectory(owner(), QString(), fromStd(startFolder)));
 }
 
 std::optional<std::string> QtDialogs::chooseSaveFile(const std::string& startFolder) {
-    return Chosen(QFileDialog::getSaveFileName(owner(), QString(), FromStd(startFolder)));
+    return chosen(QFileDialog::getSaveFileName(owner(), QString(), fromStd(startFolder)));
 }
 
 } // namespace tervolen

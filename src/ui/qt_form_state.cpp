@@ -25,36 +25,36 @@ namespace tervolen {
 
 namespace {
 
-std::string ToStd(const QString& text) {
+std::string toStd(const QString& text) {
     return text.toStdString();
 }
 
-[[noreturn]] void Unsupported(std::string_view name, const char* what) {
+[[noreturn]] void unsupported(std::string_view name, const char* what) {
     throw std::logic_error("control " + std::string(name) + " has no " + what);
 }
 
-void CheckIndex(std::string_view name, int index, int count, bool allowNone = false) {
+void checkIndex(std::string_view name, int index, int count, bool allowNone = false) {
     if (index < (allowNone ? -1 : 0) || index >= count)
         throw std::logic_error("no item " + std::to_string(index) + " in " + std::string(name));
 }
 
 // The tab widget that shows the widget as one of its pages, or nullptr.
-QTabWidget* TabWidgetOf(QWidget& widget) {
+QTabWidget* tabWidgetOf(QWidget& widget) {
     auto* stack = qobject_cast<QStackedWidget*>(widget.parentWidget());
     return stack != nullptr ? qobject_cast<QTabWidget*>(stack->parentWidget()) : nullptr;
 }
 
-QColor ToQColor(Color color) {
+QColor toQColor(Color color) {
     return QColor(color & 0xFF, (color >> 8) & 0xFF, (color >> 16) & 0xFF);
 }
 
 // A check-list or list-view row counts as chosen when it is current and selected.
-int ChosenRow(const QAbstractItemView& view) {
+int chosenRow(const QAbstractItemView& view) {
     QModelIndex current = view.currentIndex();
     return current.isValid() && view.selectionModel()->isSelected(current) ? current.row() : -1;
 }
 
-void ChooseRow(QAbstractItemView& view, int row) {
+void chooseRow(QAbstractItemView& view, int row) {
     if (row < 0) {
         view.selectionModel()->clear();
         return;
@@ -69,7 +69,7 @@ QtFormState::QtFormState(FormWindow& window, Dialogs& dialogs) : window_(window)
 }
 
 QObject& QtFormState::control(std::string_view name) const {
-    QObject* object = window_.formRoot().findChild<QObject*>(ToQString(name));
+    QObject* object = window_.formRoot().findChild<QObject*>(toQString(name));
     if (object == nullptr)
         throw std::logic_error("no control named " + std::string(name));
     return *object;
@@ -78,12 +78,12 @@ QObject& QtFormState::control(std::string_view name) const {
 QWidget& QtFormState::widget(std::string_view name) const {
     auto* widget = qobject_cast<QWidget*>(&control(name));
     if (widget == nullptr)
-        Unsupported(name, "widget");
+        unsupported(name, "widget");
     return *widget;
 }
 
 void QtFormState::connectUserActions() {
-    for (const ControlDesign& design : MainWindowDesign()) {
+    for (const ControlDesign& design : mainWindowDesign()) {
         std::string name(design.name);
         connectControl(name, control(name));
     }
@@ -124,38 +124,38 @@ void QtFormState::userAction(const std::string& name, bool click) {
             runChangeHandler(name);
     } catch (const std::exception& e) {
         // The event loop must never see an exception.
-        ReportError(dialogs_, e);
+        reportError(dialogs_, e);
     }
 }
 
 std::string QtFormState::text(std::string_view name) const {
     QObject& object = control(name);
     if (auto* edit = qobject_cast<QLineEdit*>(&object))
-        return ToStd(edit->text());
+        return toStd(edit->text());
     if (auto* fileEdit = qobject_cast<FileEdit*>(&object))
-        return ToStd(fileEdit->text());
+        return toStd(fileEdit->text());
     if (auto* combo = qobject_cast<QComboBox*>(&object))
-        return ToStd(combo->currentText());
+        return toStd(combo->currentText());
     if (auto* button = qobject_cast<QAbstractButton*>(&object))
-        return ToStd(button->text());
+        return toStd(button->text());
     if (auto* label = qobject_cast<QLabel*>(&object))
-        return ToStd(label->text());
+        return toStd(label->text());
     if (auto* group = qobject_cast<QGroupBox*>(&object))
-        return ToStd(group->title());
+        return toStd(group->title());
     if (auto* rollOut = qobject_cast<RollOut*>(&object))
-        return ToStd(rollOut->title());
+        return toStd(rollOut->title());
     if (auto* action = qobject_cast<QAction*>(&object))
-        return ToStd(action->text());
-    if (auto* page = qobject_cast<QWidget*>(&object); page != nullptr && TabWidgetOf(*page) != nullptr)
-        return ToStd(TabWidgetOf(*page)->tabText(TabWidgetOf(*page)->indexOf(page)));
-    Unsupported(name, "text");
+        return toStd(action->text());
+    if (auto* page = qobject_cast<QWidget*>(&object); page != nullptr && tabWidgetOf(*page) != nullptr)
+        return toStd(tabWidgetOf(*page)->tabText(tabWidgetOf(*page)->indexOf(page)));
+    unsupported(name, "text");
 }
 
 bool QtFormState::storeText(std::string_view name, const std::string& value) {
-    const ControlDesign* design = FindControlDesign(name);
+    const ControlDesign* design = findControlDesign(name);
     QString text =
-        ToQString(design != nullptr && design->kind == ControlKind::UpperCaseEdit ? UpperCase(value) : value);
-    bool changed = ToQString(this->text(name)) != text;
+        toQString(design != nullptr && design->kind == ControlKind::UpperCaseEdit ? upperCase(value) : value);
+    bool changed = toQString(this->text(name)) != text;
     QObject& object = control(name);
     if (auto* edit = qobject_cast<QLineEdit*>(&object)) {
         edit->setText(text);
@@ -176,7 +176,7 @@ bool QtFormState::storeText(std::string_view name, const std::string& value) {
         action->setText(text);
     } else {
         QWidget& page = widget(name);
-        TabWidgetOf(page)->setTabText(TabWidgetOf(page)->indexOf(&page), text);
+        tabWidgetOf(page)->setTabText(tabWidgetOf(page)->indexOf(&page), text);
     }
     return changed;
 }
@@ -187,13 +187,13 @@ bool QtFormState::checked(std::string_view name) const {
         return button->isChecked();
     if (auto* action = qobject_cast<QAction*>(&object))
         return action->isChecked();
-    Unsupported(name, "check mark");
+    unsupported(name, "check mark");
 }
 
 bool QtFormState::storeChecked(std::string_view name, bool checked) {
     auto* button = qobject_cast<QAbstractButton*>(&control(name));
     if (button == nullptr || !button->isCheckable())
-        Unsupported(name, "check mark");
+        unsupported(name, "check mark");
     bool changed = button->isChecked() != checked;
     button->setChecked(checked);
     return changed;
@@ -207,22 +207,22 @@ int QtFormState::itemCount(std::string_view name) const {
         return combo->count();
     if (auto* table = qobject_cast<QTableWidget*>(&object))
         return table->rowCount();
-    Unsupported(name, "items");
+    unsupported(name, "items");
 }
 
 std::string QtFormState::itemText(std::string_view name, int index) const {
-    CheckIndex(name, index, itemCount(name));
+    checkIndex(name, index, itemCount(name));
     QObject& object = control(name);
     if (auto* list = qobject_cast<QListWidget*>(&object))
-        return ToStd(list->item(index)->text());
+        return toStd(list->item(index)->text());
     if (auto* combo = qobject_cast<QComboBox*>(&object))
-        return ToStd(combo->itemText(index));
+        return toStd(combo->itemText(index));
     QTableWidgetItem* item = qobject_cast<QTableWidget*>(&object)->item(index, 0);
-    return item != nullptr ? ToStd(item->text()) : std::string();
+    return item != nullptr ? toStd(item->text()) : std::string();
 }
 
 bool QtFormState::itemChecked(std::string_view name, int index) const {
-    CheckIndex(name, index, itemCount(name));
+    checkIndex(name, index, itemCount(name));
     auto* list = qobject_cast<QListWidget*>(&control(name));
     return list != nullptr && list->item(index)->checkState() == Qt::Checked;
 }
@@ -230,8 +230,8 @@ bool QtFormState::itemChecked(std::string_view name, int index) const {
 void QtFormState::setItemChecked(std::string_view name, int index, bool checked) {
     auto* list = qobject_cast<QListWidget*>(&control(name));
     if (list == nullptr)
-        Unsupported(name, "check boxes");
-    CheckIndex(name, index, list->count());
+        unsupported(name, "check boxes");
+    checkIndex(name, index, list->count());
     list->item(index)->setCheckState(checked ? Qt::Checked : Qt::Unchecked);
 }
 
@@ -240,12 +240,12 @@ int QtFormState::itemIndex(std::string_view name) const {
     if (auto* combo = qobject_cast<QComboBox*>(&object))
         return combo->currentIndex();
     if (auto* view = qobject_cast<QAbstractItemView*>(&object))
-        return ChosenRow(*view);
-    Unsupported(name, "items");
+        return chosenRow(*view);
+    unsupported(name, "items");
 }
 
 void QtFormState::setItemIndex(std::string_view name, int index) {
-    CheckIndex(name, index, itemCount(name), true);
+    checkIndex(name, index, itemCount(name), true);
     QObject& object = control(name);
     if (auto* combo = qobject_cast<QComboBox*>(&object)) {
         // Without an item the combo box keeps its text, as a selection cleared from code does.
@@ -255,30 +255,30 @@ void QtFormState::setItemIndex(std::string_view name, int index) {
             combo->setEditText(text);
         return;
     }
-    ChooseRow(*qobject_cast<QAbstractItemView*>(&object), index);
+    chooseRow(*qobject_cast<QAbstractItemView*>(&object), index);
 }
 
 void QtFormState::addItem(std::string_view name, const std::string& text) {
     QObject& object = control(name);
     if (auto* list = qobject_cast<QListWidget*>(&object)) {
-        auto* item = new QListWidgetItem(ToQString(text), list);
+        auto* item = new QListWidgetItem(toQString(text), list);
         item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable);
         item->setCheckState(Qt::Unchecked);
     } else if (auto* combo = qobject_cast<QComboBox*>(&object)) {
-        combo->addItem(ToQString(text));
+        combo->addItem(toQString(text));
     } else if (auto* table = qobject_cast<QTableWidget*>(&object)) {
         int row = table->rowCount();
         table->insertRow(row);
-        auto* item = new QTableWidgetItem(ToQString(text));
+        auto* item = new QTableWidgetItem(toQString(text));
         item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable);
         table->setItem(row, 0, item);
     } else {
-        Unsupported(name, "items");
+        unsupported(name, "items");
     }
 }
 
 void QtFormState::removeItem(std::string_view name, int index) {
-    CheckIndex(name, index, itemCount(name));
+    checkIndex(name, index, itemCount(name));
     QObject& object = control(name);
     if (auto* list = qobject_cast<QListWidget*>(&object))
         std::unique_ptr<QListWidgetItem>(list->takeItem(index));
@@ -297,7 +297,7 @@ void QtFormState::clearItems(std::string_view name) {
     else if (auto* table = qobject_cast<QTableWidget*>(&object))
         table->setRowCount(0);
     else
-        Unsupported(name, "items");
+        unsupported(name, "items");
 }
 
 bool QtFormState::enabled(std::string_view name) const {
@@ -320,7 +320,7 @@ bool QtFormState::visible(std::string_view name) const {
     if (auto* action = qobject_cast<QAction*>(&object))
         return action->isVisible();
     QWidget& control = widget(name);
-    if (QTabWidget* tabs = TabWidgetOf(control))
+    if (QTabWidget* tabs = tabWidgetOf(control))
         return tabs->isTabVisible(tabs->indexOf(&control));
     return !control.isHidden();
 }
@@ -332,7 +332,7 @@ void QtFormState::setVisible(std::string_view name, bool visible) {
         return;
     }
     QWidget& control = widget(name);
-    if (QTabWidget* tabs = TabWidgetOf(control))
+    if (QTabWidget* tabs = tabWidgetOf(control))
         tabs->setTabVisible(tabs->indexOf(&control), visible);
     else
         control.setHidden(!visible);
@@ -341,8 +341,8 @@ void QtFormState::setVisible(std::string_view name, bool visible) {
 void QtFormState::setLabelStyle(std::string_view name, Color color, bool bold) {
     QWidget& label = widget(name);
     QPalette palette = label.palette();
-    palette.setColor(QPalette::WindowText, ToQColor(color));
-    palette.setColor(QPalette::ButtonText, ToQColor(color));
+    palette.setColor(QPalette::WindowText, toQColor(color));
+    palette.setColor(QPalette::ButtonText, toQColor(color));
     label.setPalette(palette);
     QFont font = label.font();
     font.setBold(bold);
@@ -353,7 +353,7 @@ bool QtFormState::setFocus(std::string_view name) {
     auto* target = qobject_cast<QWidget*>(&control(name));
     if (target == nullptr)
         return false;
-    int page = PageOf(name);
+    int page = pageOf(name);
     if (page >= 0 && page != activePage())
         return false;
     if (!target->isEnabled())
@@ -371,7 +371,7 @@ int QtFormState::activePage() const {
 
 void QtFormState::setActivePage(int index) {
     auto* pages = qobject_cast<QTabWidget*>(&control(controls::PageControl));
-    CheckIndex(controls::PageControl, index, pages->count());
+    checkIndex(controls::PageControl, index, pages->count());
     pages->setCurrentIndex(index);
 }
 

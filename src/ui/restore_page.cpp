@@ -16,25 +16,25 @@
 namespace tervolen {
 
 RestorePage::RestorePage(QWidget* parent) : QWidget(parent) {
-    ApplyDesign(*this, Design(controls::TabRestore));
-    QVBoxLayout* layout = PageColumn(this);
-    AddFieldWithLabelAbove(layout, MakeFileEdit(controls::EditGBK, kBackupFileFilter, this), this);
-    AddFieldWithLabelAbove(layout, MakeFileEdit(controls::EditRestore, nullptr, this), this);
+    applyDesign(*this, controlDesign(controls::TabRestore));
+    QVBoxLayout* layout = pageColumn(this);
+    addFieldWithLabelAbove(layout, makeFileEdit(controls::EditGBK, kBackupFileFilter, this), this);
+    addFieldWithLabelAbove(layout, makeFileEdit(controls::EditRestore, nullptr, this), this);
 
-    QGroupBox* options = MakeGroup(controls::GroupRestoreOptions, this);
+    QGroupBox* options = makeGroup(controls::GroupRestoreOptions, this);
     auto* optionsLayout = new QVBoxLayout(options);
     optionsLayout->setContentsMargins(4, 4, 4, 4);
-    CheckList* list = MakeCheckList(controls::clListaRestore, options);
+    CheckList* list = makeCheckList(controls::clListaRestore, options);
     optionsLayout->addWidget(list);
     layout->addWidget(options, 1);
 
     auto* pageSize = new QHBoxLayout;
-    QLineEdit* size = MakeEdit(controls::LabeledEdPageSize, this);
+    QLineEdit* size = makeEdit(controls::LabeledEdPageSize, this);
     size->setMaximumWidth(100);
-    pageSize->addWidget(MakeFieldLabel(controls::LabeledEdPageSize, size, this));
+    pageSize->addWidget(makeFieldLabel(controls::LabeledEdPageSize, size, this));
     pageSize->addWidget(size);
     pageSize->addStretch(1);
-    QPushButton* start = MakeButton(controls::InitRestore, this);
+    QPushButton* start = makeButton(controls::InitRestore, this);
     start->setIcon(style()->standardIcon(QStyle::SP_MediaPlay));
     pageSize->addWidget(start);
     layout->addLayout(pageSize);

@@ -29,7 +29,7 @@ constexpr int kMirrorGroupHeight = 72;
 } // namespace
 
 SchedulePage::SchedulePage(QWidget* parent) : QWidget(parent) {
-    ApplyDesign(*this, Design(controls::TabSchedule));
+    applyDesign(*this, controlDesign(controls::TabSchedule));
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(4, 4, 4, 4);
     layout->setSpacing(4);
@@ -37,13 +37,13 @@ SchedulePage::SchedulePage(QWidget* parent) : QWidget(parent) {
     layout->addWidget(main_, 1);
 
     auto* options = new BasicOptions;
-    rollOut_ = new RollOut(ToQString(Design(controls::RollOut).text), options, this);
-    ApplyDesign(*rollOut_, Design(controls::RollOut));
+    rollOut_ = new RollOut(toQString(controlDesign(controls::RollOut).text), options, this);
+    applyDesign(*rollOut_, controlDesign(controls::RollOut));
     rollOut_->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
     connect(rollOut_, &RollOut::expandedChanged, main_, &QWidget::setHidden);
 
     layout->addWidget(rollOut_);
-    QPushButton* ok = MakeButton(controls::TranspButOkSchedule, this);
+    QPushButton* ok = makeButton(controls::TranspButOkSchedule, this);
     ok->setIcon(style()->standardIcon(QStyle::SP_DialogApplyButton));
     rollOut_->addHeaderWidget(ok);
     dragSurfaces_ << this << main_ << options->mailGroup();
@@ -60,15 +60,15 @@ QWidget* SchedulePage::buildMain() {
     folders->setVerticalSpacing(3);
     folders->setFieldGrowthPolicy(QFormLayout::AllNonFixedFieldsGrow);
     for (auto [name, filter] : {std::pair{controls::eBase, kDatabaseFileFilter}, std::pair{controls::eDirBackup, ""}}) {
-        FileEdit* edit = MakeFileEdit(name, filter, main);
-        folders->addRow(MakeFieldLabel(name, edit, main), edit);
+        FileEdit* edit = makeFileEdit(name, filter, main);
+        folders->addRow(makeFieldLabel(name, edit, main), edit);
     }
     layout->addLayout(folders);
 
-    QGroupBox* schedules = MakeGroup(controls::GroupSchedules, main);
+    QGroupBox* schedules = makeGroup(controls::GroupSchedules, main);
     auto* lists = new QHBoxLayout(schedules);
     lists->setContentsMargins(4, 4, 4, 4);
-    CheckList* weekdays = MakeCheckList(controls::clbSemana, schedules);
+    CheckList* weekdays = makeCheckList(controls::clbSemana, schedules);
     // The list is as wide as its longest weekday, also after a language file renamed the days.
     auto fitWeekdays = [weekdays] {
         weekdays->setFixedWidth(weekdays->sizeHintForColumn(0) + 2 * weekdays->frameWidth() + kListPadding);
@@ -76,23 +76,23 @@ QWidget* SchedulePage::buildMain() {
     fitWeekdays();
     connect(weekdays->model(), &QAbstractItemModel::dataChanged, weekdays, fitWeekdays);
     lists->addWidget(weekdays);
-    lists->addWidget(MakeCheckList(controls::clbHorarios, schedules, 2), 1);
+    lists->addWidget(makeCheckList(controls::clbHorarios, schedules, 2), 1);
     layout->addWidget(schedules, 1);
 
-    QGroupBox* mirrors = MakeGroup(controls::GroupMirrors, main);
+    QGroupBox* mirrors = makeGroup(controls::GroupMirrors, main);
     auto* mirrorLayout = new QHBoxLayout(mirrors);
     mirrorLayout->setContentsMargins(4, 4, 4, 4);
     auto* buttons = new QVBoxLayout;
     buttons->setSpacing(2);
     for (auto [name, icon] : {std::pair{controls::JvTransparentButton3, QStyle::SP_FileDialogNewFolder},
                               std::pair{controls::JvTransparentButton4, QStyle::SP_TrashIcon}}) {
-        QToolButton* button = MakeToolButton(name, icon, mirrors);
+        QToolButton* button = makeToolButton(name, icon, mirrors);
         button->setToolButtonStyle(Qt::ToolButtonIconOnly);
         buttons->addWidget(button);
     }
     buttons->addStretch(1);
     mirrorLayout->addLayout(buttons);
-    mirrorLayout->addWidget(MakeListView(controls::MirrorListView, mirrors), 1);
+    mirrorLayout->addWidget(makeListView(controls::MirrorListView, mirrors), 1);
     mirrors->setFixedHeight(kMirrorGroupHeight);
     layout->addWidget(mirrors);
 

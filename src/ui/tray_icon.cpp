@@ -14,10 +14,10 @@ namespace tervolen {
 
 namespace {
 
-QAction* AddEntry(QMenu& menu, const char* name) {
-    const ControlDesign& design = Design(name);
-    QAction* action = menu.addAction(ToQString(design.text));
-    action->setObjectName(ToQString(design.name));
+QAction* addEntry(QMenu& menu, const char* name) {
+    const ControlDesign& design = controlDesign(name);
+    QAction* action = menu.addAction(toQString(design.text));
+    action->setObjectName(toQString(design.name));
     action->setEnabled(design.enabled);
     action->setVisible(design.visible);
     return action;
@@ -31,13 +31,13 @@ TrayIcon::TrayIcon(QWidget& window, Availability available)
     setToolTip(kHint);
     setIcon(window.style()->standardIcon(QStyle::SP_DriveHDIcon));
     menu_->setObjectName(controls::PopupMenu);
-    launch_ = AddEntry(*menu_, controls::AppLaunch);
+    launch_ = addEntry(*menu_, controls::AppLaunch);
     menu_->addSeparator();
-    AddEntry(*menu_, controls::StartBackup1);
+    addEntry(*menu_, controls::StartBackup1);
     menu_->addSeparator();
-    AddEntry(*menu_, controls::MenuItem1);
+    addEntry(*menu_, controls::MenuItem1);
     menu_->addSeparator();
-    AddEntry(*menu_, controls::About1);
+    addEntry(*menu_, controls::About1);
     setContextMenu(menu_);
     showIfAvailable();
 }

@@ -16,24 +16,24 @@
 namespace tervolen {
 
 ValidationPage::ValidationPage(QWidget* parent) : QWidget(parent) {
-    ApplyDesign(*this, Design(controls::TabValidation));
-    QVBoxLayout* layout = PageColumn(this);
-    AddFieldWithLabelAbove(layout, MakeFileEdit(controls::DBValidateEdit, kDatabaseFileFilter, this), this);
+    applyDesign(*this, controlDesign(controls::TabValidation));
+    QVBoxLayout* layout = pageColumn(this);
+    addFieldWithLabelAbove(layout, makeFileEdit(controls::DBValidateEdit, kDatabaseFileFilter, this), this);
 
-    QGroupBox* options = MakeGroup(controls::GroupValidateOptions, this);
+    QGroupBox* options = makeGroup(controls::GroupValidateOptions, this);
     auto* optionsLayout = new QVBoxLayout(options);
     optionsLayout->setContentsMargins(4, 4, 4, 4);
-    CheckList* list = MakeCheckList(controls::clListaValidation, options);
+    CheckList* list = makeCheckList(controls::clListaValidation, options);
     optionsLayout->addWidget(list);
     layout->addWidget(options, 1);
 
     auto* bottom = new QHBoxLayout;
-    QLineEdit* buffer = MakeEdit(controls::ValidateBufferEdit, this);
+    QLineEdit* buffer = makeEdit(controls::ValidateBufferEdit, this);
     buffer->setMaximumWidth(100);
-    bottom->addWidget(MakeFieldLabel(controls::ValidateBufferEdit, buffer, this));
+    bottom->addWidget(makeFieldLabel(controls::ValidateBufferEdit, buffer, this));
     bottom->addWidget(buffer);
     bottom->addStretch(1);
-    QPushButton* start = MakeButton(controls::JvTranspValidation, this);
+    QPushButton* start = makeButton(controls::JvTranspValidation, this);
     start->setIcon(style()->standardIcon(QStyle::SP_MediaPlay));
     bottom->addWidget(start);
     layout->addLayout(bottom);

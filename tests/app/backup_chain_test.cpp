@@ -24,11 +24,11 @@ namespace fs = std::filesystem;
 class BackupChainTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        const auto& server = test::TheFirebirdServer();
+        const auto& server = test::theFirebirdServer();
         clock.set(2026, 12, 9, 15, 30, 12);
         // Embedded access locks the database file: other test programs must not share it.
         fs::copy_file(server.embeddedDatabase, dir.file("source.fdb"));
-        WithSettings(paths.settingsFile, [&](SettingsFile& s) {
+        withSettings(paths.settingsFile, [&](SettingsFile& s) {
             s.writeText("DIRECTORYS", "Base", dir.file("source.fdb"));
             s.writeText("DIRECTORYS", "BackUpDir", dir.file("backups"));
         });
@@ -47,11 +47,11 @@ protected:
 
     std::string archive(const char* extension) const { return dir.file("backups/202612093015") + extension; }
 
-    std::vector<std::string> texts() const { return test::MonitorTexts(monitor); }
+    std::vector<std::string> texts() const { return test::monitorTexts(monitor); }
 
-    static std::string Python(const std::string& code) {
+    static std::string python(const std::string& code) {
         std::string output;
-        test::RunCommand(std::string(test::kPython3) + " -c '" + code + "'", &output);
+        test::runCommand(std::string(test::kPython3) + " -c '" + code + "'", &output);
         return output;
     }
 
@@ -71,8 +71,8 @@ TEST_F(BackupChainTest, CompressionTwoMirrorsMailAndFtpDeliverTheSameBytes) {
     test::FtpTestServer ftp(dir.file("ftp-home"), "backup", "secret");
     form.addItem("MirrorListView", dir.file("mirror1"));
     form.addItem("MirrorListView", dir.file("deep/mirror2"));
-    test::SetMailFields(form, smtp.port());
-    test::SetFtpFields(form, ftp.port());
+    test::setMailFields(form, smtp.port());
+    test::setFtpFields(form, ftp.port());
 
     Program::BackupOutcome outcome = program->runBackup(false);
     EXPECT_TRUE(outcome.result);
@@ -85,14 +85,14 @@ TEST_F(BackupChainTest, CompressionTwoMirrorsMailAndFtpDeliverTheSameBytes) {
     std::string zip = archive(".zip");
     ASSERT_TRUE(fs::exists(zip));
     std::string output;
-    EXPECT_EQ(test::RunCommand("unzip -t " + zip, &output), 0) << output;
-    std::string bytes = test::ReadFile(zip);
-    EXPECT_EQ(test::ReadFile(dir.file("mirror1/202612093015.zip")), bytes);
-    EXPECT_EQ(test::ReadFile(dir.file("deep/mirror2/202612093015.zip")), bytes);
-    EXPECT_EQ(test::ReadFile(dir.file("ftp-home/202612093015.zip")), bytes);
+    EXPECT_EQ(test::runCommand("unzip -t " + zip, &output), 0) << output;
+    std::string bytes = test::readFile(zip);
+    EXPECT_EQ(test::readFile(dir.file("mirror1/202612093015.zip")), bytes);
+    EXPECT_EQ(test::readFile(dir.file("deep/mirror2/202612093015.zip")), bytes);
+    EXPECT_EQ(test::readFile(dir.file("ftp-home/202612093015.zip")), bytes);
 
     std::string attachment =
-        Python("import email,sys; m=email.message_from_binary_file(open(\"" + smtp.messagePath(1, ".eml") +
+        python("import email,sys; m=email.message_from_binary_file(open(\"" + smtp.messagePath(1, ".eml") +
                "\",\"rb\")); p=[x for x in m.walk() if x.get_filename()][0]; "
                "sys.stdout.write(p.get_filename()+\" \"+str(p.get_payload(decode=True)==open(\"" +
                zip + "\",\"rb\").read()))");
@@ -106,14 +106,14 @@ TEST_F(BackupChainTest, Bzip2WithoutMirrorsIsStillMailedAndUploaded) {
     test::SmtpSink smtp(dir.file("mail"));
     test::FtpTestServer ftp(dir.file("ftp-home"), "backup", "secret");
     form.setItemIndex("CBCompMetho", 1);
-    test::SetMailFields(form, smtp.port());
-    test::SetFtpFields(form, ftp.port());
+    test::setMailFields(form, smtp.port());
+    test::setFtpFields(form, ftp.port());
     EXPECT_TRUE(program->runBackup(false).result);
     EXPECT_TRUE(dialogs.shown.empty()) << dialogs.shown.front().text;
     EXPECT_FALSE(fs::exists(archive(".zip")));
-    const std::string bytes = test::ReadFile(archive(".bz2"));
+    const std::string bytes = test::readFile(archive(".bz2"));
     ASSERT_FALSE(bytes.empty());
-    EXPECT_EQ(test::ReadFile(dir.file("ftp-home/202612093015.bz2")), bytes);
+    EXPECT_EQ(test::readFile(dir.file("ftp-home/202612093015.bz2")), bytes);
     EXPECT_TRUE(fs::exists(smtp.messagePath(1, ".eml")));
 }
 
@@ -134,12 +134,12 @@ TEST_F(BackupChainTest, AnUnreachableMailServerIsReportedAtTheTopAndFtpStillRuns
     fs::create_directories(dir.file("ftp-home"));
     test::FtpTestServer ftp(dir.file("ftp-home"), "backup", "secret");
     form.addItem("MirrorListView", dir.file("mirror"));
-    test::SetMailFields(form, kClosedPort);
-    test::SetFtpFields(form, ftp.port());
+    test::setMailFields(form, kClosedPort);
+    test::setFtpFields(form, ftp.port());
     EXPECT_TRUE(program->runBackup(false).result);
     EXPECT_EQ(texts().front().rfind("ERROR: Socket Error # 111", 0), 0u) << texts().front();
     ASSERT_TRUE(fs::exists(archive(".zip")));
-    EXPECT_EQ(test::ReadFile(dir.file("ftp-home/202612093015.zip")), test::ReadFile(archive(".zip")));
+    EXPECT_EQ(test::readFile(dir.file("ftp-home/202612093015.zip")), test::readFile(archive(".zip")));
 }
 
 TEST_F(BackupChainTest, AnFtpFailureReachesTheDefaultErrorReportOnceAndAScheduledRunKeepsGoing) {

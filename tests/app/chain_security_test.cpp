@@ -27,24 +27,24 @@ namespace fs = std::filesystem;
 constexpr unsigned kNobody = 65534;
 constexpr const char* kSecret = "VICTIM-SECRET root only";
 
-unsigned Mode(const std::string& path) {
+unsigned mode(const std::string& path) {
     struct stat info {};
     return ::lstat(path.c_str(), &info) == 0 ? info.st_mode & 07777 : 0;
 }
 
-bool IsLink(const std::string& path) {
+bool isLink(const std::string& path) {
     struct stat info {};
     return ::lstat(path.c_str(), &info) == 0 && S_ISLNK(info.st_mode);
 }
 
 // Runs command in a shell as the account without rights.
-int AsNobody(const std::string& command) {
-    return test::RunCommand("setpriv --reuid=" + std::to_string(kNobody) + " --regid=" + std::to_string(kNobody) +
+int asNobody(const std::string& command) {
+    return test::runCommand("setpriv --reuid=" + std::to_string(kNobody) + " --regid=" + std::to_string(kNobody) +
                             " --clear-groups sh -c '" + command + "'");
 }
 
 // The backup name of a run that starts at t: minute before hour.
-std::string Stamp(std::time_t t) {
+std::string stamp(std::time_t t) {
     std::tm local{};
     ::localtime_r(&t, &local);
     char text[16];
@@ -61,9 +61,9 @@ protected:
         ::chmod(dir.path().c_str(), 0711);
         fs::create_directory(dir.file("secret"));
         ::chmod(dir.file("secret").c_str(), 0700);
-        test::WriteFile(victim, kSecret);
+        test::writeFile(victim, kSecret);
         ::chmod(victim.c_str(), 0600);
-        fs::copy_file(test::TheFirebirdServer().embeddedDatabase, dir.file("source.fdb"));
+        fs::copy_file(test::theFirebirdServer().embeddedDatabase, dir.file("source.fdb"));
     }
 
     // A folder that the account without rights owns (0755): it may plant names there, nobody else may write it.
@@ -76,30 +76,30 @@ protected:
     }
 
     void writeSettings(const std::string& backups, const std::vector<std::string>& mirrors) {
-        WithSettings(dir.file("tervolen.ini"), [&](SettingsFile& s) {
+        withSettings(dir.file("tervolen.ini"), [&](SettingsFile& s) {
             s.writeText("DIRECTORYS", "Base", dir.file("source.fdb"));
             s.writeText("DIRECTORYS", "BackUpDir", backups);
             s.writeText("PROTOCOL", "Type", "LOCAL");
-            s.writeText("CLIENTLIB", "ClientLib", test::TheFirebirdServer().clientLibrary);
+            s.writeText("CLIENTLIB", "ClientLib", test::theFirebirdServer().clientLibrary);
             s.writeText("USERNAME", "UserName", "SYSDBA");
             s.writeText("BKPEXT", "Ext", ".fbk");
             s.writeText("COMPRESSION", "Checked", "1");
             s.writeText("BACKUPRESTOREMODE", "Checked", "Checked");
         });
-        SaveMirrorList(dir.file("Mirrors.lst"), mirrors);
+        saveMirrorList(dir.file("Mirrors.lst"), mirrors);
     }
 
     // tervolen-cli backup started as a service or sudo would start it: as root, with the usual umask 022.
     int backup(std::string* output) {
-        return test::RunCommand("umask 022; " + std::string(TERVOLEN_CLI) + " backup --settings " +
+        return test::runCommand("umask 022; " + std::string(TERVOLEN_CLI) + " backup --settings " +
                                     dir.file("tervolen.ini"),
                                 output);
     }
 
     // The names of the runs that may start now: this minute's and, near its end, the next one's.
-    static std::vector<std::string> StampsFromNow() {
+    static std::vector<std::string> stampsFromNow() {
         std::time_t now = std::time(nullptr);
-        return {Stamp(now), Stamp(now + 60)};
+        return {stamp(now), stamp(now + 60)};
     }
 
     test::TempDir dir;
@@ -120,7 +120,7 @@ TEST_F(ChainSecurityTest, EveryFileOfARunIsTheOwnersAloneUnderUmask022) {
     for (const std::string& path : made) {
         SCOPED_TRACE(path);
         bool folder = fs::is_directory(path);
-        EXPECT_EQ(Mode(path), folder ? 0700u : 0600u);
+        EXPECT_EQ(mode(path), folder ? 0700u : 0600u);
         if (path.size() > 4 && path.compare(path.size() - 4, 4, ".zip") == 0)
             archives.push_back(path);
     }
@@ -145,26 +145,26 @@ TEST_P(PlantedLinkTest, TheVictimIsNeitherWrittenNorCopied) {
     const std::string mirror = attackersFolder("mirror");
     writeSettings(backups, {mirror});
     std::vector<std::string> links;
-    for (const std::string& stamp : StampsFromNow()) {
+    for (const std::string& stamp : stampsFromNow()) {
         std::string where = planted.where;
         std::string link = where == "backup"    ? backups + "/" + stamp + ".fbk"
                            : where == "archive" ? backups + "/" + stamp + ".zip"
                                                 : mirror + "/" + stamp + ".zip";
-        ASSERT_EQ(AsNobody("ln -s " + victim + " " + link), 0);
+        ASSERT_EQ(asNobody("ln -s " + victim + " " + link), 0);
         links.push_back(link);
     }
 
     std::string output;
     EXPECT_EQ(backup(&output), planted.exitCode) << output;
     EXPECT_NE(output.find(planted.reported), std::string::npos) << output;
-    EXPECT_EQ(test::ReadFile(victim), kSecret);
-    EXPECT_EQ(Mode(victim), 0600u);
+    EXPECT_EQ(test::readFile(victim), kSecret);
+    EXPECT_EQ(mode(victim), 0600u);
     for (const std::string& link : links)
-        EXPECT_TRUE(IsLink(link)) << link;
+        EXPECT_TRUE(isLink(link)) << link;
     for (const std::string& folder : {backups, mirror}) {
         for (const auto& entry : fs::directory_iterator(folder)) {
-            if (!IsLink(entry.path())) {
-                EXPECT_EQ(test::ReadFile(entry.path()).find("VICTIM-SECRET"), std::string::npos) << entry.path();
+            if (!isLink(entry.path())) {
+                EXPECT_EQ(test::readFile(entry.path()).find("VICTIM-SECRET"), std::string::npos) << entry.path();
             }
         }
     }
@@ -194,8 +194,8 @@ TEST_F(ChainSecurityTest, AnArchiveSwappedForALinkAfterCompressionIsNotWhatTheCo
     // Asked between the steps: the first time the archive stands, it is swapped.
     options.stopRequested = [&] {
         if (archiveBytes.empty() && fs::is_regular_file(fs::symlink_status(archive))) {
-            archiveBytes = test::ReadFile(archive);
-            EXPECT_EQ(AsNobody("ln -sfn " + victim + " " + archive), 0);
+            archiveBytes = test::readFile(archive);
+            EXPECT_EQ(asNobody("ln -sfn " + victim + " " + archive), 0);
         }
         return false;
     };
@@ -209,25 +209,25 @@ TEST_F(ChainSecurityTest, AnArchiveSwappedForALinkAfterCompressionIsNotWhatTheCo
     form.setText("eDirBackup", backups);
     form.addItem("MirrorListView", dir.file("mirror1"));
     form.addItem("MirrorListView", dir.file("mirror2"));
-    test::SetMailFields(form, smtp.port());
-    test::SetFtpFields(form, ftp.port());
+    test::setMailFields(form, smtp.port());
+    test::setFtpFields(form, ftp.port());
 
     Program::BackupOutcome outcome = program.runBackup(false);
     EXPECT_TRUE(outcome.result);
     EXPECT_FALSE(outcome.escapedError) << (dialogs.shown.empty() ? "" : dialogs.shown.back().text);
     ASSERT_FALSE(archiveBytes.empty()) << "the archive was never swapped";
-    ASSERT_TRUE(IsLink(archive));
+    ASSERT_TRUE(isLink(archive));
     for (const std::string& copy :
          {dir.file("mirror1/202612093015.zip"), dir.file("mirror2/202612093015.zip"), dir.file("ftp-home/202612093015.zip")})
-        EXPECT_EQ(test::ReadFile(copy), archiveBytes) << copy;
+        EXPECT_EQ(test::readFile(copy), archiveBytes) << copy;
     std::string attachment;
-    test::RunCommand(std::string(test::kPython3) +
+    test::runCommand(std::string(test::kPython3) +
                          " -c 'import email,sys; m=email.message_from_binary_file(open(sys.argv[1],\"rb\")); "
                          "sys.stdout.buffer.write([p for p in m.walk() if p.get_filename()][0].get_payload(decode=True))' " +
                          smtp.messagePath(1, ".eml"),
                      &attachment);
     EXPECT_EQ(attachment, archiveBytes) << "the mailed attachment";
-    EXPECT_EQ(test::ReadFile(victim), kSecret);
+    EXPECT_EQ(test::readFile(victim), kSecret);
 }
 
 } // namespace

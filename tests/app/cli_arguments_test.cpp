@@ -7,7 +7,7 @@ namespace tervolen {
 namespace {
 
 // The command's name, then each field that is set as name=value.
-std::string Describe(const CliCommand& c) {
+std::string describe(const CliCommand& c) {
     std::string text = c.name;
     auto field = [&text](const char* name, const std::optional<std::string>& value) {
         if (value && !value->empty())
@@ -22,15 +22,15 @@ std::string Describe(const CliCommand& c) {
     return text;
 }
 
-std::string Parsed(const std::vector<std::string>& args) {
+std::string parsed(const std::vector<std::string>& args) {
     try {
-        return Describe(ParseCliArguments(args));
+        return describe(parseCliArguments(args));
     } catch (const UsageError& e) {
         return std::string("usage error: ") + e.what();
     }
 }
 
-std::string Joined(const std::vector<std::string>& args) {
+std::string joined(const std::vector<std::string>& args) {
     std::string text;
     for (const std::string& arg : args)
         text += arg + " ";
@@ -75,7 +75,7 @@ TEST(CliArguments, EachArgumentListGivesItsCommandOrItsUsageError) {
         {{"validate"}, "usage error: validate needs --database FILE"},
     };
     for (const ParseCase& c : cases)
-        EXPECT_EQ(Parsed(c.args), c.expected) << Joined(c.args);
+        EXPECT_EQ(parsed(c.args), c.expected) << joined(c.args);
 }
 
 } // namespace

@@ -16,7 +16,7 @@ class CliBackupTest : public ::testing::Test {
 protected:
     void writeSettings(const std::string& protocol, const std::string& server, const std::string& database,
                        const std::string& password) {
-        WithSettings(dir.file("tervolen.ini"), [&](SettingsFile& s) {
+        withSettings(dir.file("tervolen.ini"), [&](SettingsFile& s) {
             s.writeText("DIRECTORYS", "Base", database);
             s.writeText("DIRECTORYS", "BackUpDir", backups.path());
             s.writeText("VERBOSEMODE", "Verbose", "Checked");
@@ -31,7 +31,7 @@ protected:
     }
 
     int cli(const std::string& arguments, std::string* output) {
-        return test::RunCommand(std::string(TERVOLEN_CLI) + " " + arguments, output);
+        return test::runCommand(std::string(TERVOLEN_CLI) + " " + arguments, output);
     }
 
     std::string onlyBackup() const {
@@ -42,7 +42,7 @@ protected:
         return files.empty() ? "" : files.front();
     }
 
-    const test::FirebirdServer& server = test::TheFirebirdServer();
+    const test::FirebirdServer& server = test::theFirebirdServer();
     test::TempDir dir;
     test::ServerFolder backups;
 };
@@ -54,7 +54,7 @@ TEST_F(CliBackupTest, BacksUpThroughTheServerAndTheBackupRestores) {
     EXPECT_NE(output.find("=========== Backup Finished ========"), std::string::npos) << output;
     EXPECT_NE(output.find("gbak:"), std::string::npos);
     std::string restore;
-    EXPECT_EQ(test::RunCommand("gbak -c -user " + server.user + " -password " + server.password + " " + onlyBackup() +
+    EXPECT_EQ(test::runCommand("gbak -c -user " + server.user + " -password " + server.password + " " + onlyBackup() +
                                    " " + server.remotePath(backups.file("restored.fdb")),
                                &restore),
               0)
@@ -67,7 +67,7 @@ TEST_F(CliBackupTest, BacksUpThroughEmbeddedAccess) {
     std::string output;
     ASSERT_EQ(cli("backup --settings " + dir.file("tervolen.ini"), &output), 0) << output;
     std::string restore;
-    EXPECT_EQ(test::RunCommand("gbak -c -user SYSDBA " + onlyBackup() + " " + dir.file("restored.fdb"), &restore), 0)
+    EXPECT_EQ(test::runCommand("gbak -c -user SYSDBA " + onlyBackup() + " " + dir.file("restored.fdb"), &restore), 0)
         << restore;
 }
 

@@ -19,7 +19,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::vector<std::string> FolderEntries(const std::string& folder) {
+std::vector<std::string> folderEntries(const std::string& folder) {
     std::vector<std::string> names;
     for (const auto& entry : fs::directory_iterator(folder))
         names.push_back(entry.path().filename().string());
@@ -33,12 +33,12 @@ TEST(CliProcess, AMissingSettingsFileIsAUsageErrorAndIsNotCreated) {
                                         "validate --database y.fdb --option ValidateFull"}) {
         std::string output;
         // Without the check "run" would serve the schedule: the guard ends it.
-        EXPECT_EQ(test::RunCommand("timeout 60 " + std::string(TERVOLEN_CLI) + " " + arguments + " --settings " + typo,
+        EXPECT_EQ(test::runCommand("timeout 60 " + std::string(TERVOLEN_CLI) + " " + arguments + " --settings " + typo,
                                    &output),
                   2)
             << arguments << ": " << output;
         EXPECT_EQ(output, "tervolen-cli: settings file not found: " + typo + "\n") << arguments;
-        EXPECT_TRUE(FolderEntries(dir.path()).empty()) << arguments;
+        EXPECT_TRUE(folderEntries(dir.path()).empty()) << arguments;
     }
 }
 
@@ -47,7 +47,7 @@ constexpr int kTerminationSignals[] = {SIGINT, SIGTERM, SIGHUP};
 TEST(CliProcess, TheSchedulerEndsCleanlyOnEachTerminationSignal) {
     for (int signal : kTerminationSignals) {
         test::TempDir dir;
-        test::WriteFile(dir.file("tervolen.ini"), "");
+        test::writeFile(dir.file("tervolen.ini"), "");
         // An open folder makes the scheduler print its warning at once: the line shows it has started.
         fs::permissions(dir.path(), fs::perms::all);
         test::ChildProcess cli({TERVOLEN_CLI, "run", "--settings", dir.file("tervolen.ini")});

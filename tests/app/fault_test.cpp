@@ -43,12 +43,12 @@ using namespace std::chrono_literals;
 
 const std::string kServerScripts = std::string(test::kSourceDir) + "/tests/support/firebird/";
 
-std::string StopServerCommand(const std::string& stateDir) {
+std::string stopServerCommand(const std::string& stateDir) {
     return kServerScripts + "stop-server " + stateDir;
 }
 
 // Whether the process is gone; a killed process that nobody has reaped yet counts as gone.
-bool ProcessGone(pid_t pid) {
+bool processGone(pid_t pid) {
     std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
     std::string line;
     if (!std::getline(stat, line))
@@ -64,36 +64,36 @@ public:
     explicit OwnFirebirdServer(std::string stateDir) : stateDir_(std::move(stateDir)) { start(); }
     OwnFirebirdServer(const OwnFirebirdServer&) = delete;
     OwnFirebirdServer& operator=(const OwnFirebirdServer&) = delete;
-    ~OwnFirebirdServer() { test::RunCommand(StopServerCommand(stateDir_)); }
+    ~OwnFirebirdServer() { test::runCommand(stopServerCommand(stateDir_)); }
 
     // Starts a fresh server: a port of its own and a new test database at the same path.
     void start() {
         run(kServerScripts + "start-server " + stateDir_);
-        std::map<std::string, std::string> state = ReadState(stateDir_ + "/state.env");
+        std::map<std::string, std::string> state = readState(stateDir_ + "/state.env");
         port_ = state.at("FIREBIRD_TEST_PORT");
         password_ = state.at("FIREBIRD_TEST_PASSWORD");
         database_ = state.at("FIREBIRD_TEST_DATABASE");
     }
     // Stops the server the orderly way; its files stay.
-    void stop() { run(StopServerCommand(stateDir_) + " --keep"); }
+    void stop() { run(stopServerCommand(stateDir_) + " --keep"); }
     // Kills the server process without warning and waits until it is gone.
     void kill() {
-        pid_t pid = std::stoi(test::ReadFile(stateDir_ + "/server.pid"));
+        pid_t pid = std::stoi(test::readFile(stateDir_ + "/server.pid"));
         ASSERT_EQ(::kill(pid, SIGKILL), 0);
         auto deadline = std::chrono::steady_clock::now() + 10s;
-        while (!ProcessGone(pid) && std::chrono::steady_clock::now() < deadline)
+        while (!processGone(pid) && std::chrono::steady_clock::now() < deadline)
             std::this_thread::sleep_for(10ms);
-        ASSERT_TRUE(ProcessGone(pid));
+        ASSERT_TRUE(processGone(pid));
     }
     // Runs an isql script on the test database through the server.
     void isql(const std::string& script) const {
         std::string file = stateDir_ + "/script.sql";
-        test::WriteFile(file, script);
+        test::writeFile(file, script);
         run("isql-fb -q -bail -user SYSDBA -password " + password_ + " -i " + file + " " + remotePath(database_));
     }
     // Whether gbak restores the backup file into a new database.
     bool restores(const std::string& backupFile, const std::string& database) const {
-        return test::RunCommand("gbak -c -user SYSDBA -password " + password_ + " " + backupFile + " " +
+        return test::runCommand("gbak -c -user SYSDBA -password " + password_ + " " + backupFile + " " +
                                 remotePath(database)) == 0;
     }
 
@@ -106,12 +106,12 @@ private:
 
     static std::string run(const std::string& command) {
         std::string output;
-        if (test::RunCommand(command, &output) != 0)
+        if (test::runCommand(command, &output) != 0)
             throw std::runtime_error(command + " failed:\n" + output);
         return output;
     }
 
-    static std::map<std::string, std::string> ReadState(const std::string& path) {
+    static std::map<std::string, std::string> readState(const std::string& path) {
         std::map<std::string, std::string> values;
         std::ifstream in(path);
         std::string line;
@@ -160,7 +160,7 @@ private:
 };
 
 // Fills the file system that holds path by writing to path until no byte fits any more.
-void FillUp(const std::string& path) {
+void fillUp(const std::string& path) {
     std::FILE* file = std::fopen(path.c_str(), "wb");
     ASSERT_NE(file, nullptr);
     std::vector<char> block(64 * 1024, 'f');
@@ -178,14 +178,14 @@ protected:
                         fs::perm_options::add);
         server = std::make_unique<OwnFirebirdServer>(dir.file("server"));
         fs::create_directories(backups);
-        test::GiveToServerUser(backups);
-        WithSettings(paths.settingsFile, [&](SettingsFile& s) {
+        test::giveToServerUser(backups);
+        withSettings(paths.settingsFile, [&](SettingsFile& s) {
             s.writeText("DIRECTORYS", "Base", server->database());
             s.writeText("DIRECTORYS", "BackupDir", backups);
             s.writeText("VERBOSEMODE", "Verbose", "Checked");
             s.writeFlag("DAYS", "Wednesday", true);
-            s.writeFlag("HOURS", HourKey(kFaultHour), true);
-            s.writeFlag("HOURS", HourKey(kNextHour), true);
+            s.writeFlag("HOURS", hourKey(kFaultHour), true);
+            s.writeFlag("HOURS", hourKey(kNextHour), true);
             s.writeText("PROTOCOL", "Type", "TCP/IP");
             s.writeText("SERVERNAME", "Name", server->serverName());
             s.writeText("CLIENTLIB", "ClientLib", "libfbclient.so.2");
@@ -214,14 +214,14 @@ protected:
         program->onScheduleTick();
     }
 
-    static std::string Stamp(int hour) {
+    static std::string stamp(int hour) {
         char stamp[16];
         std::snprintf(stamp, sizeof stamp, "2026120900%02d", hour); // minute, then hour
         return stamp;
     }
-    std::string backupFile(int hour, const char* extension) const { return backups + "/" + Stamp(hour) + extension; }
+    std::string backupFile(int hour, const char* extension) const { return backups + "/" + stamp(hour) + extension; }
 
-    std::vector<std::string> texts() const { return test::MonitorTexts(monitor); }
+    std::vector<std::string> texts() const { return test::monitorTexts(monitor); }
     std::vector<std::string> redTexts() const {
         std::vector<std::string> lines;
         for (size_t i = 0; i < monitor.size(); ++i)
@@ -247,7 +247,7 @@ protected:
         EXPECT_FALSE(shows("Compressing File Please Wait... "));
         EXPECT_FALSE(monitor.led()) << "the lamp stays red";
         EXPECT_FALSE(fs::exists(backupFile(hour, ".zip")));
-        EXPECT_FALSE(fs::exists(dir.file("mirror/" + Stamp(hour) + ".zip")));
+        EXPECT_FALSE(fs::exists(dir.file("mirror/" + stamp(hour) + ".zip")));
     }
 
     // The run of the hour backed up, compressed and mirrored without a red line; returns the archive.
@@ -258,8 +258,8 @@ protected:
         EXPECT_TRUE(monitor.led());
         std::string zip = backupFile(hour, ".zip");
         std::string output;
-        EXPECT_EQ(test::RunCommand("unzip -t " + zip, &output), 0) << output;
-        EXPECT_EQ(test::ReadFile(dir.file("mirror/" + Stamp(hour) + ".zip")), test::ReadFile(zip));
+        EXPECT_EQ(test::runCommand("unzip -t " + zip, &output), 0) << output;
+        EXPECT_EQ(test::readFile(dir.file("mirror/" + stamp(hour) + ".zip")), test::readFile(zip));
         expectStillScheduling(hour);
         return zip;
     }
@@ -268,7 +268,7 @@ protected:
     static constexpr int kNextHour = 16;
 
     test::TempDir dir;
-    HangGuard hangGuard{[this] { test::RunCommand(StopServerCommand(dir.file("server"))); }};
+    HangGuard hangGuard{[this] { test::runCommand(stopServerCommand(dir.file("server"))); }};
     std::string backups = dir.file("backups");
     AppPaths paths{dir.path(), dir.file("tervolen.ini")};
     HeadlessForm form;
@@ -341,11 +341,11 @@ TEST_F(FaultTest, AServerDownAtTheAttachIsReportedAndTheNextHourBacksUpOnceItIsB
 }
 
 TEST_F(FaultTest, AFullBackupMediumShowsTheServersErrorAndNothingIsHandedOn) {
-    const test::ServerUser owner = test::TheServerUser();
+    const test::ServerUser owner = test::theServerUser();
     test::TmpfsMount medium(backups,
                             "size=1m,mode=0700,uid=" + std::to_string(owner.uid) + ",gid=" + std::to_string(owner.gid));
     TERVOLEN_SKIP_WITHOUT_TMPFS(medium, "mounting a tmpfs needs root");
-    FillUp(backups + "/filler");
+    fillUp(backups + "/filler");
     tickAt(kFaultHour);
     EXPECT_EQ(redTexts(), (std::vector<std::string>{
                               "Error Code 0001A Internal System ",
@@ -365,10 +365,10 @@ TEST_F(FaultTest, AFullBackupMediumShowsTheServersErrorAndNothingIsHandedOn) {
 
 TEST_F(FaultTest, MailAndFtpServersThatNeverAnswerTimeOutAndTheOtherStepsStillRun) {
     using test::ScriptedServer;
-    ScriptedServer silentSmtp({ScriptedServer::Silent()});
-    ScriptedServer silentFtp({ScriptedServer::Silent()});
-    test::SetMailFields(form, silentSmtp.port());
-    test::SetFtpFields(form, silentFtp.port());
+    ScriptedServer silentSmtp({ScriptedServer::silent()});
+    ScriptedServer silentFtp({ScriptedServer::silent()});
+    test::setMailFields(form, silentSmtp.port());
+    test::setFtpFields(form, silentFtp.port());
     tickAt(kFaultHour);
     auto lines = texts();
     ASSERT_GE(lines.size(), 6u);
@@ -382,7 +382,7 @@ TEST_F(FaultTest, MailAndFtpServersThatNeverAnswerTimeOutAndTheOtherStepsStillRu
     EXPECT_EQ(redTexts(), (std::vector<std::string>{"Socket Error # 110", "Connection timed out"}));
     EXPECT_TRUE(silentSmtp.waitFinished(10s)) << "the mail step closed its connection";
     EXPECT_TRUE(silentFtp.waitFinished(10s)) << "the FTP step closed its connection";
-    EXPECT_TRUE(fs::exists(dir.file("mirror/" + Stamp(kFaultHour) + ".zip")));
+    EXPECT_TRUE(fs::exists(dir.file("mirror/" + stamp(kFaultHour) + ".zip")));
     expectStillScheduling(kFaultHour);
 
     fs::create_directories(dir.file("mail"));
@@ -395,18 +395,18 @@ TEST_F(FaultTest, MailAndFtpServersThatNeverAnswerTimeOutAndTheOtherStepsStillRu
     std::string zip = expectGoodBackup(kNextHour);
     // The attachment as Python's email package decodes it, against the archive's own digest and size.
     std::string parts;
-    ASSERT_EQ(test::RunCommand(std::string(test::kPython3) + " " + test::kSourceDir +
+    ASSERT_EQ(test::runCommand(std::string(test::kPython3) + " " + test::kSourceDir +
                                    "/tests/support/mail_inspect.py '" + smtp.messagePath(1, ".eml") + "'",
                                &parts),
               0)
         << parts;
     std::string digest;
-    ASSERT_EQ(test::RunCommand("sha256sum '" + zip + "'", &digest), 0) << digest;
-    EXPECT_NE(parts.find("filename=" + Stamp(kNextHour) + ".zip sha256=" + digest.substr(0, 64) +
+    ASSERT_EQ(test::runCommand("sha256sum '" + zip + "'", &digest), 0) << digest;
+    EXPECT_NE(parts.find("filename=" + stamp(kNextHour) + ".zip sha256=" + digest.substr(0, 64) +
                          " size=" + std::to_string(fs::file_size(zip)) + " "),
               std::string::npos)
         << parts;
-    EXPECT_EQ(test::ReadFile(dir.file("ftp-home/" + Stamp(kNextHour) + ".zip")), test::ReadFile(zip));
+    EXPECT_EQ(test::readFile(dir.file("ftp-home/" + stamp(kNextHour) + ".zip")), test::readFile(zip));
 }
 
 } // namespace

@@ -15,7 +15,7 @@
 namespace tervolen {
 namespace {
 
-using test::ReadFile;
+using test::readFile;
 using test::ScriptedDialogs;
 using test::TempDir;
 
@@ -36,7 +36,7 @@ protected:
 TEST_F(PageHandlersTest, EmptyLogIsNotSaved) {
     dialogs.paths.push_back(dir.file("DefaultLogs/log.rtf"));
 
-    OnSaveMonitorLog(log, dialogs, paths);
+    onSaveMonitorLog(log, dialogs, paths);
 
     ASSERT_EQ(dialogs.shown.size(), 1u);
     EXPECT_EQ(dialogs.shown[0].kind, "information");
@@ -48,12 +48,12 @@ TEST_F(PageHandlersTest, ChosenPathReceivesTheLog) {
     log.addMonitorLine("=========== Restore Started ===========", kFuchsia, kMonitorLineSize);
     dialogs.paths.push_back(dir.file("DefaultLogs/restore log"));
 
-    OnSaveMonitorLog(log, dialogs, paths);
+    onSaveMonitorLog(log, dialogs, paths);
 
     ASSERT_EQ(dialogs.shown.size(), 1u);
     EXPECT_EQ(dialogs.shown[0].kind, "save");
     EXPECT_EQ(dialogs.shown[0].text, dir.path() + "/DefaultLogs/");
-    std::string saved = ReadFile(dir.file("DefaultLogs/restore log"));
+    std::string saved = readFile(dir.file("DefaultLogs/restore log"));
     EXPECT_EQ(saved.rfind("{\\rtf1", 0), 0u);
     EXPECT_NE(saved.find("=========== Restore Started ===========\\par"), std::string::npos);
 }
@@ -61,7 +61,7 @@ TEST_F(PageHandlersTest, ChosenPathReceivesTheLog) {
 TEST_F(PageHandlersTest, CancelSavesNothing) {
     log.addMonitorLine("line", kGreen, kMonitorLineSize);
 
-    OnSaveMonitorLog(log, dialogs, paths);
+    onSaveMonitorLog(log, dialogs, paths);
 
     EXPECT_EQ(dialogs.texts("save").size(), 1u);
     EXPECT_TRUE(defaultLogsIsEmpty());
@@ -71,12 +71,12 @@ TEST_F(PageHandlersTest, SaveIntoMissingFolderRaisesTheFileCreationError) {
     log.addMonitorLine("line", kGreen, kMonitorLineSize);
     dialogs.paths.push_back(dir.file("gone/log.rtf"));
 
-    EXPECT_THROW(OnSaveMonitorLog(log, dialogs, paths), Error);
+    EXPECT_THROW(onSaveMonitorLog(log, dialogs, paths), Error);
 }
 
 TEST_F(PageHandlersTest, TickingAutoSaveSwitchesToTheDefaultLogsFolder) {
     HeadlessForm form;
-    form.onClick("CheckBackupLog", [&] { OnAutomaticLogToggled(form, paths); });
+    form.onClick("CheckBackupLog", [&] { onAutomaticLogToggled(form, paths); });
     ASSERT_FALSE(form.enabled("LogFileEdit"));
     ASSERT_TRUE(form.enabled("BtSaveBkpLog"));
 

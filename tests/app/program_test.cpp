@@ -12,7 +12,7 @@
 namespace tervolen {
 namespace {
 
-Program::Options WithoutAutostart() {
+Program::Options withoutAutostart() {
     Program::Options options;
     options.registerAutostart = false;
     return options;
@@ -43,12 +43,12 @@ protected:
 };
 
 TEST_F(ProgramTest, StartupSetsTheHeaderRegistersAutostartAndArmsTheTimer) {
-    test::AsUnprivilegedUser(dir.path(), [this] {
+    test::asUnprivilegedUser(dir.path(), [this] {
         start();
         EXPECT_EQ(form.text("GradientHeaderPanel").rfind("Quillon Systems Tervolen ", 0), 0u);
         EXPECT_EQ(form.text("btnFechar"), "");
-        std::string entry = test::ReadFile(dir.file("config/autostart/tervolen.desktop"));
-        EXPECT_NE(entry.find("Exec=" + DesktopExecValue(ExecutablePath().string()) + "\n"), std::string::npos) << entry;
+        std::string entry = test::readFile(dir.file("config/autostart/tervolen.desktop"));
+        EXPECT_NE(entry.find("Exec=" + desktopExecValue(executablePath().string()) + "\n"), std::string::npos) << entry;
         EXPECT_TRUE(program->timerEnabled());
         EXPECT_TRUE(form.visible("LbInfo")) << "no weekday ticked";
         EXPECT_TRUE(dialogs.shown.empty());
@@ -56,9 +56,9 @@ TEST_F(ProgramTest, StartupSetsTheHeaderRegistersAutostartAndArmsTheTimer) {
 }
 
 TEST_F(ProgramTest, AFailedAutostartIsReportedAndTheSettingsStillLoad) {
-    test::WriteFile(dir.file("config"), "a file where the folder should be");
-    test::WriteFile(paths.settingsFile, "[DIRECTORYS]\r\nBase=/data/x.fdb\r\n");
-    test::AsUnprivilegedUser(dir.path(), [this] {
+    test::writeFile(dir.file("config"), "a file where the folder should be");
+    test::writeFile(paths.settingsFile, "[DIRECTORYS]\r\nBase=/data/x.fdb\r\n");
+    test::asUnprivilegedUser(dir.path(), [this] {
         start();
         EXPECT_EQ(dialogs.texts("error"), std::vector<std::string>{"Failed to set data for 'Tervolen'."});
         EXPECT_EQ(form.text("eBase"), "/data/x.fdb");
@@ -75,7 +75,7 @@ TEST_F(ProgramTest, AStartupErrorIsReportedAndTheTimerStillRuns) {
 }
 
 TEST_F(ProgramTest, WindowCommandsAndCheckBoxHandlers) {
-    start(WithoutAutostart());
+    start(withoutAutostart());
     form.click("btnHide");
     EXPECT_TRUE(form.minimized());
     form.click("AppLaunch");
@@ -94,14 +94,14 @@ TEST_F(ProgramTest, WindowCommandsAndCheckBoxHandlers) {
     for (const char* control : {"btnFechar", "LbClose", "MenuItem1"}) {
         HeadlessForm other;
         Program closing(
-            other, dialogs, monitor, paths, clock, [] {}, WithoutAutostart());
+            other, dialogs, monitor, paths, clock, [] {}, withoutAutostart());
         other.click(control);
         EXPECT_TRUE(other.closed()) << control;
     }
 }
 
 TEST_F(ProgramTest, MirrorButtons) {
-    start(WithoutAutostart());
+    start(withoutAutostart());
     form.setChecked("ChkBoxCompress", false);
     dialogs.answers = {Dialogs::Answer::No};
     form.click("JvTransparentButton3");
@@ -131,8 +131,8 @@ TEST_F(ProgramTest, MirrorButtons) {
 }
 
 TEST_F(ProgramTest, SaveErrorsGoToTheDefaultErrorReport) {
-    start(WithoutAutostart());
-    test::WriteFile(dir.file("DefaultRestores"), "in the way");
+    start(withoutAutostart());
+    test::writeFile(dir.file("DefaultRestores"), "in the way");
     for (auto [control, text] : {std::pair{"CB_ChooseSGDBVer", "Firebird 2.0.x"},
                                  {"CB_Protocol", "TCP/IP"},
                                  {"EdServerName", "h"},

@@ -31,10 +31,10 @@ TEST(HardenedBuild, ExecutablesCarryTheHardeningOfTheirBuild) {
     for (const char* binary : {test::kTervolen, test::kTervolenCli}) {
         SCOPED_TRACE(binary);
         std::string header, dynamic, segments, symbols;
-        ASSERT_EQ(test::RunCommand(std::string("readelf -hW ") + binary, &header), 0);
-        ASSERT_EQ(test::RunCommand(std::string("readelf -dW ") + binary, &dynamic), 0);
-        ASSERT_EQ(test::RunCommand(std::string("readelf -lW ") + binary, &segments), 0);
-        ASSERT_EQ(test::RunCommand(std::string("readelf --dyn-syms -W ") + binary, &symbols), 0);
+        ASSERT_EQ(test::runCommand(std::string("readelf -hW ") + binary, &header), 0);
+        ASSERT_EQ(test::runCommand(std::string("readelf -dW ") + binary, &dynamic), 0);
+        ASSERT_EQ(test::runCommand(std::string("readelf -lW ") + binary, &segments), 0);
+        ASSERT_EQ(test::runCommand(std::string("readelf --dyn-syms -W ") + binary, &symbols), 0);
         EXPECT_NE(header.find("Type:                              DYN"), std::string::npos) << header;
         EXPECT_TRUE(dynamic.find("BIND_NOW") != std::string::npos || dynamic.find("Flags: NOW") != std::string::npos)
             << dynamic;
@@ -51,7 +51,7 @@ TEST(HardenedBuild, ExecutablesCarryTheHardeningOfTheirBuild) {
 }
 
 
-std::string ProcFileLine(pid_t pid, const std::string& file, const std::string& start) {
+std::string procFileLine(pid_t pid, const std::string& file, const std::string& start) {
     std::ifstream in("/proc/" + std::to_string(pid) + "/" + file);
     for (std::string line; std::getline(in, line);)
         if (line.rfind(start, 0) == 0)
@@ -64,14 +64,14 @@ TEST(HardenedProcess, TheSchedulerRunsWithUmask077AndNoCoreFiles) {
     // An open folder makes the scheduler print its warning at once: the line shows it has started.
     fs::permissions(dir.path(), fs::perms::all);
     // Made with the test's own umask: the program narrows it to its owner.
-    test::WriteFile(dir.file("tervolen.ini"), "");
+    test::writeFile(dir.file("tervolen.ini"), "");
     fs::permissions(dir.file("tervolen.ini"), fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read |
                                                   fs::perms::others_read);
     test::ChildProcess cli({test::kTervolenCli, "run", "--settings", dir.file("tervolen.ini")});
     const std::string first = cli.line();
-    ASSERT_NE(first.find(AnyoneMayWriteWarning(dir.path())), std::string::npos) << first;
-    EXPECT_EQ(ProcFileLine(cli.pid(), "status", "Umask:"), "Umask:\t0077");
-    const std::string limit = ProcFileLine(cli.pid(), "limits", "Max core file size");
+    ASSERT_NE(first.find(anyoneMayWriteWarning(dir.path())), std::string::npos) << first;
+    EXPECT_EQ(procFileLine(cli.pid(), "status", "Umask:"), "Umask:\t0077");
+    const std::string limit = procFileLine(cli.pid(), "limits", "Max core file size");
     EXPECT_NE(limit.find(" 0                    0 "), std::string::npos) << limit;
     EXPECT_EQ(cli.stop(), "exit 0");
     EXPECT_EQ(fs::status(dir.file("tervolen.ini")).permissions() & fs::perms::mask,
@@ -83,7 +83,7 @@ TEST(HardenedProcess, TheSchedulerRunsWithUmask077AndNoCoreFiles) {
 class RootTrustTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        if (!RunningAsRoot())
+        if (!runningAsRoot())
             GTEST_SKIP() << "needs root";
         std::string pattern = std::string(test::kBinaryDir) + "/security-test-XXXXXX";
         ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
@@ -116,7 +116,7 @@ protected:
     std::string settings() const { return rootOnly() + "/tervolen.ini"; }
 
     void writeSettings(const std::string& clientLib) {
-        WithSettings(settings(), [&](SettingsFile& s) {
+        withSettings(settings(), [&](SettingsFile& s) {
             s.writeText("DIRECTORYS", "Base", rootOnly() + "/none.fdb");
             s.writeText("DIRECTORYS", "BackUpDir", rootOnly() + "/backups");
             s.writeText("PROTOCOL", "Type", "LOCAL");
@@ -128,7 +128,7 @@ protected:
     }
 
     int backup(std::string& output, const std::string& environment = "") {
-        return test::RunCommand(
+        return test::runCommand(
             environment + std::string(test::kTervolenCli) + " backup --settings " + settings() + " 2>&1", &output);
     }
 
@@ -150,7 +150,7 @@ TEST_F(RootTrustTest, ASettingsFileOrMirrorListAnotherUserCouldChangeIsRefused) 
          "group or others may write it"},
         {"mirror list of another user",
          [this] {
-             test::WriteFile(rootOnly() + "/Mirrors.lst", "");
+             test::writeFile(rootOnly() + "/Mirrors.lst", "");
              ASSERT_EQ(::chown((rootOnly() + "/Mirrors.lst").c_str(), kNobody, kNobody), 0);
          },
          "Mirrors.lst", "owned by user 65534"},
@@ -200,7 +200,7 @@ TEST_F(RootTrustTest, AClientLibraryIsLoadedOnlyByBareNameOrFromRootOnlyFolders)
 }
 
 TEST(RootStart, ProgramRegistersNoAutostartEntry) {
-    if (!RunningAsRoot())
+    if (!runningAsRoot())
         GTEST_SKIP() << "needs root";
     test::TempDir dir;
     ::setenv("XDG_CONFIG_HOME", dir.file("config").c_str(), 1);

@@ -23,8 +23,8 @@ constexpr const char* kBackupName = "200612093015.fbk";
 constexpr const char* kArchiveName = "200612093015.zip";
 constexpr const char* kOlderName = "200612083015.fbk";
 
-bool UnzipAccepts(const std::string& archive) {
-    return test::RunCommand("unzip -tqq " + test::ShellQuote(archive)) == 0;
+bool unzipAccepts(const std::string& archive) {
+    return test::runCommand("unzip -tqq " + test::shellQuote(archive)) == 0;
 }
 
 // CompressBackup packing the run's backup into an archive beside it, killed while it works. No file may stand
@@ -34,23 +34,23 @@ class ArchiveCrash : public ::testing::Test {
 protected:
     // With an older archive to add to, or none.
     void prepare(size_t backupSize, bool addToExisting) {
-        test::WriteFile(dir.file(kBackupName), test::BackupLikeBytes(backupSize, 1));
+        test::writeFile(dir.file(kBackupName), test::backupLikeBytes(backupSize, 1));
         if (addToExisting) {
-            test::WriteFile(sources.file(kOlderName), test::BackupLikeBytes(backupSize / 2, 2));
+            test::writeFile(sources.file(kOlderName), test::backupLikeBytes(backupSize / 2, 2));
             ZipArchiveWriter writer;
             writer.setCompressMethod(CompressionMethod::Store);
             writer.setArchiveFile(archive());
             writer.fileSpec().push_back(sources.file(kOlderName));
             ASSERT_EQ(writer.compress(), 1);
-            oldArchive = test::ReadFile(archive());
-            ASSERT_TRUE(UnzipAccepts(archive()));
+            oldArchive = test::readFile(archive());
+            ASSERT_TRUE(unzipAccepts(archive()));
         }
         compress();
-        newArchive = test::ReadFile(archive());
+        newArchive = test::readFile(archive());
         std::vector<test::ExpectedEntry> entries{{kBackupName, dir.file(kBackupName)}};
         if (addToExisting)
             entries.insert(entries.begin(), {kOlderName, sources.file(kOlderName)});
-        test::ExpectReadersAccept(archive(), entries, true);
+        test::expectReadersAccept(archive(), entries, true);
         reset();
     }
 
@@ -59,13 +59,13 @@ protected:
     void compress() {
         MonitorLog monitor;
         ZipArchiveWriter writer;
-        if (!CompressBackup(dir.file(kBackupName), {CompressionMethod::Deflate}, writer, monitor))
+        if (!compressBackup(dir.file(kBackupName), {CompressionMethod::Deflate}, writer, monitor))
             throw std::runtime_error(monitor.paragraph(monitor.size() - 1).text);
     }
 
     void reset() {
         if (oldArchive)
-            test::WriteFile(archive(), *oldArchive);
+            test::writeFile(archive(), *oldArchive);
         else
             fs::remove(archive());
     }
@@ -74,17 +74,17 @@ protected:
     // state and a temporary) or "after" (the new archive). Anything else fails the test.
     std::string landing() {
         bool temporary = false;
-        for (const std::string& name : test::Listing(dir.path())) {
-            if (IsHiddenTemporary(name, kArchiveName))
+        for (const std::string& name : test::listing(dir.path())) {
+            if (isHiddenTemporary(name, kArchiveName))
                 temporary = true;
             else if (name != kBackupName && name != kArchiveName)
                 ADD_FAILURE() << "unexpected file " << name;
         }
         std::error_code ec;
         if (fs::exists(archive(), ec)) {
-            const std::string bytes = test::ReadFile(archive());
+            const std::string bytes = test::readFile(archive());
             if (bytes == newArchive) {
-                EXPECT_TRUE(UnzipAccepts(archive()));
+                EXPECT_TRUE(unzipAccepts(archive()));
                 return "after";
             }
             EXPECT_TRUE(oldArchive && bytes == *oldArchive)
@@ -108,16 +108,16 @@ protected:
     void nextRunAndReset() {
         MonitorLog monitor;
         ZipArchiveWriter writer;
-        CompressBackup(dir.file(kBackupName), {CompressionMethod::Deflate}, writer, monitor);
-        EXPECT_TRUE(test::ReadFile(archive()) == newArchive) << monitor.paragraph(monitor.size() - 1).text;
-        EXPECT_EQ(test::Listing(dir.path()), (std::vector<std::string>{kBackupName, kArchiveName}))
+        compressBackup(dir.file(kBackupName), {CompressionMethod::Deflate}, writer, monitor);
+        EXPECT_TRUE(test::readFile(archive()) == newArchive) << monitor.paragraph(monitor.size() - 1).text;
+        EXPECT_EQ(test::listing(dir.path()), (std::vector<std::string>{kBackupName, kArchiveName}))
             << "a temporary survived";
         reset();
     }
 
     void killAtRandomMoments(const char* label) {
         test::KillTally tally;
-        test::KillAtRandomMoments(
+        test::killAtRandomMoments(
             label, [&] { compress(); }, [&] { reset(); },
             [&](test::RunEnd end) {
                 tally.add(ending(end));
@@ -130,17 +130,17 @@ protected:
     }
 
     void killAtEverySystemCall(const char* label) {
-        ASSERT_EQ(test::ThreadCount(), 1) << "fork needs a process without other threads";
+        ASSERT_EQ(test::threadCount(), 1) << "fork needs a process without other threads";
         test::KillTally tally;
         bool killedRightAfterRename = false;
-        const int calls = test::KillAtEverySystemCall([&] { compress(); },
+        const int calls = test::killAtEverySystemCall([&] { compress(); },
                                                       [&](const test::TracedKill& kill) {
                                                           const std::string where = ending(kill.end);
                                                           tally.add(where);
                                                           // Between the rename and the flush of the folder: the new
                                                           // archive is in place.
                                                           if (kill.end == test::RunEnd::Killed &&
-                                                              test::PutsFileInPlace(kill.lastCall)) {
+                                                              test::putsFileInPlace(kill.lastCall)) {
                                                               killedRightAfterRename = true;
                                                               EXPECT_EQ(where, "after");
                                                           }
@@ -155,11 +155,11 @@ protected:
 
     // A kill keeps the page cache, so the kills above would pass without any flush; a power cut does not.
     void expectFlushes() {
-        ASSERT_EQ(test::ThreadCount(), 1) << "fork needs a process without other threads";
+        ASSERT_EQ(test::threadCount(), 1) << "fork needs a process without other threads";
         test::RunEnd end = test::RunEnd::Failed;
-        const std::vector<test::SystemCall> calls = test::TraceSystemCalls([&] { compress(); }, &end);
+        const std::vector<test::SystemCall> calls = test::traceSystemCalls([&] { compress(); }, &end);
         ASSERT_EQ(end, test::RunEnd::Finished);
-        test::ExpectPutInPlaceDurably(calls, archive());
+        test::expectPutInPlaceDurably(calls, archive());
     }
 
     test::TempDir dir;
@@ -201,12 +201,12 @@ TEST_F(ArchiveCrash, ArchiveAddedToIsFlushedBeforeItsRenameAndItsFolderAfter) {
 TEST_F(ArchiveCrash, RunThatCompressesNothingRemovesStaleTemporaries) {
     ASSERT_NO_FATAL_FAILURE(prepare(1000, false));
     compress();
-    test::WriteFile(dir.file(std::string(".") + kArchiveName + ".tervolen-Ab3xY9"), "left by a killed run");
+    test::writeFile(dir.file(std::string(".") + kArchiveName + ".tervolen-Ab3xY9"), "left by a killed run");
     MonitorLog monitor;
     ZipArchiveWriter writer;
-    EXPECT_FALSE(CompressBackup(dir.file(kBackupName), {CompressionMethod::Deflate}, writer, monitor));
+    EXPECT_FALSE(compressBackup(dir.file(kBackupName), {CompressionMethod::Deflate}, writer, monitor));
     EXPECT_EQ(monitor.paragraph(monitor.size() - 1).text, "No new file to compress.");
-    EXPECT_EQ(test::Listing(dir.path()), (std::vector<std::string>{kBackupName, kArchiveName}));
+    EXPECT_EQ(test::listing(dir.path()), (std::vector<std::string>{kBackupName, kArchiveName}));
 }
 
 } // namespace

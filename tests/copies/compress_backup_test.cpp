@@ -16,12 +16,12 @@ struct CompressionRun {
     bool archiveHandedOn = false;
 };
 
-CompressionRun Compress(const std::string& folder) {
+CompressionRun compress(const std::string& folder) {
     MonitorLog monitor;
     ZipArchiveWriter writer;
     CompressionRun run;
     run.archiveHandedOn =
-        CompressBackup(folder + "/" + kBackupName, {CompressionMethod::Deflate}, writer, monitor).has_value();
+        compressBackup(folder + "/" + kBackupName, {CompressionMethod::Deflate}, writer, monitor).has_value();
     for (std::size_t i = 0; i < monitor.size(); ++i)
         run.lines.push_back(monitor.paragraph(i));
     return run;
@@ -29,8 +29,8 @@ CompressionRun Compress(const std::string& folder) {
 
 TEST(CompressBackup, AMadeArchiveIsCountedAndHandedToTheMirrors) {
     test::TempDir dir;
-    test::WriteFile(dir.file(kBackupName), test::RandomBytes(100000, 7));
-    CompressionRun run = Compress(dir.path());
+    test::writeFile(dir.file(kBackupName), test::randomBytes(100000, 7));
+    CompressionRun run = compress(dir.path());
     ASSERT_EQ(run.lines.size(), 2u);
     EXPECT_EQ(run.lines[1].text, "Compressed Files: 1");
     EXPECT_TRUE(run.archiveHandedOn);
@@ -41,9 +41,9 @@ TEST(CompressBackup, AnArchiveThatDoesNotFitIsAnErrorAndNothingIsHandedOn) {
     test::TmpfsMount medium(dir.file("backups"), "size=1m,mode=0755");
     TERVOLEN_SKIP_WITHOUT_TMPFS(medium, "a full medium needs a tmpfs mount (root)");
     // The backup fits on the medium, its archive beside it does not.
-    test::WriteFile(dir.file(std::string("backups/") + kBackupName), test::RandomBytes(700000, 7));
+    test::writeFile(dir.file(std::string("backups/") + kBackupName), test::randomBytes(700000, 7));
 
-    CompressionRun run = Compress(dir.file("backups"));
+    CompressionRun run = compress(dir.file("backups"));
 
     ASSERT_EQ(run.lines.size(), 4u);
     EXPECT_EQ(run.lines[1].text, "Compressed Files: 0");

@@ -13,7 +13,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-size_t EntryCount(const std::string& folder) {
+size_t entryCount(const std::string& folder) {
     size_t n = 0;
     for ([[maybe_unused]] const auto& entry : fs::directory_iterator(folder))
         ++n;
@@ -25,34 +25,34 @@ TEST(FileCopy, CreatesMissingFoldersAndCopiesBytes) {
     std::string content(3 << 20, '\0');
     for (size_t i = 0; i < content.size(); ++i)
         content[i] = static_cast<char>(i * 7919 % 251);
-    test::WriteFile(dir.file("a.zip"), content);
-    std::string written = CopyFileKeepingExisting(OpenRegularFile(dir.file("a.zip")), dir.file("m1/deep/er"), "a.zip");
+    test::writeFile(dir.file("a.zip"), content);
+    std::string written = copyFileKeepingExisting(openRegularFile(dir.file("a.zip")), dir.file("m1/deep/er"), "a.zip");
     EXPECT_EQ(written, dir.file("m1/deep/er/a.zip"));
-    EXPECT_EQ(test::ReadFile(written), content);
-    EXPECT_EQ(EntryCount(dir.file("m1/deep/er")), 1u) << "no temporary file left";
+    EXPECT_EQ(test::readFile(written), content);
+    EXPECT_EQ(entryCount(dir.file("m1/deep/er")), 1u) << "no temporary file left";
 }
 
 TEST(FileCopy, KeepsExistingFilesAndPicksNewNames) {
     test::TempDir dir;
-    test::WriteFile(dir.file("a.zip"), "new");
+    test::writeFile(dir.file("a.zip"), "new");
     fs::create_directory(dir.file("m"));
-    test::WriteFile(dir.file("m/a.zip"), "old");
-    EXPECT_EQ(CopyFileKeepingExisting(OpenRegularFile(dir.file("a.zip")), dir.file("m"), "a.zip"),
+    test::writeFile(dir.file("m/a.zip"), "old");
+    EXPECT_EQ(copyFileKeepingExisting(openRegularFile(dir.file("a.zip")), dir.file("m"), "a.zip"),
               dir.file("m/a (2).zip"));
-    EXPECT_EQ(CopyFileKeepingExisting(OpenRegularFile(dir.file("a.zip")), dir.file("m"), "a.zip"),
+    EXPECT_EQ(copyFileKeepingExisting(openRegularFile(dir.file("a.zip")), dir.file("m"), "a.zip"),
               dir.file("m/a (3).zip"));
-    EXPECT_EQ(test::ReadFile(dir.file("m/a.zip")), "old");
-    EXPECT_EQ(test::ReadFile(dir.file("m/a (3).zip")), "new");
-    EXPECT_EQ(EntryCount(dir.file("m")), 3u);
+    EXPECT_EQ(test::readFile(dir.file("m/a.zip")), "old");
+    EXPECT_EQ(test::readFile(dir.file("m/a (3).zip")), "new");
+    EXPECT_EQ(entryCount(dir.file("m")), 3u);
 }
 
 TEST(FileCopy, FailuresNameThePathAndLeaveNothing) {
     test::TempDir dir;
-    EXPECT_THROW(CopyFileKeepingExisting(OpenRegularFile(dir.file("missing.zip")), dir.file("m"), "missing.zip"),
+    EXPECT_THROW(copyFileKeepingExisting(openRegularFile(dir.file("missing.zip")), dir.file("m"), "missing.zip"),
                  Error);
     EXPECT_FALSE(fs::exists(dir.file("m")));
 
-    test::WriteFile(dir.file("a.zip"), std::string(256 * 1024, 'x'));
+    test::writeFile(dir.file("a.zip"), std::string(256 * 1024, 'x'));
     // As root, folder rights do not stop a write, so the read-only and full media are small tmpfs mounts.
     test::TmpfsMount readOnly(dir.file("ro"), "size=1m,mode=0555");
     if (readOnly.mounted())
@@ -62,19 +62,19 @@ TEST(FileCopy, FailuresNameThePathAndLeaveNothing) {
     else
         ::chmod(dir.file("ro").c_str(), 0555);
     if (readOnly.mounted() || ::geteuid() != 0) {
-        EXPECT_THROW(CopyFileKeepingExisting(OpenRegularFile(dir.file("a.zip")), dir.file("ro"), "a.zip"), Error);
-        EXPECT_EQ(EntryCount(dir.file("ro")), 0u);
+        EXPECT_THROW(copyFileKeepingExisting(openRegularFile(dir.file("a.zip")), dir.file("ro"), "a.zip"), Error);
+        EXPECT_EQ(entryCount(dir.file("ro")), 0u);
     }
 
     test::TmpfsMount full(dir.file("full"), "size=64k,mode=0755");
     TERVOLEN_SKIP_WITHOUT_TMPFS(full, "a full medium needs a tmpfs mount (root)");
     try {
-        CopyFileKeepingExisting(OpenRegularFile(dir.file("a.zip")), dir.file("full"), "a.zip");
+        copyFileKeepingExisting(openRegularFile(dir.file("a.zip")), dir.file("full"), "a.zip");
         ADD_FAILURE() << "a copy onto a full medium succeeded";
     } catch (const Error& e) {
         EXPECT_NE(std::string(e.what()).find(dir.file("full")), std::string::npos) << e.what();
     }
-    EXPECT_EQ(EntryCount(dir.file("full")), 0u);
+    EXPECT_EQ(entryCount(dir.file("full")), 0u);
 }
 
 } // namespace

@@ -28,12 +28,12 @@ protected:
         archive.resize(archiveSize);
         for (char& c : archive)
             c = static_cast<char>(random());
-        test::WriteFile(dir.file("backups/") + kArchiveName, archive);
+        test::writeFile(dir.file("backups/") + kArchiveName, archive);
     }
 
     void copy() {
         MonitorLog monitor;
-        CopyToMirrors(OpenRegularFile(dir.file("backups/") + kArchiveName), mirrors, monitor);
+        copyToMirrors(openRegularFile(dir.file("backups/") + kArchiveName), mirrors, monitor);
         if (!monitor.empty())
             throw std::runtime_error(monitor.paragraph(monitor.size() - 1).text);
     }
@@ -48,13 +48,13 @@ protected:
     std::string landing(const std::string& mirror) {
         bool temporary = false;
         bool copied = false;
-        for (const std::string& name : test::Listing(mirror)) {
-            if (IsHiddenTemporary(name, kArchiveName)) {
+        for (const std::string& name : test::listing(mirror)) {
+            if (isHiddenTemporary(name, kArchiveName)) {
                 temporary = true;
                 continue;
             }
             EXPECT_EQ(name, kArchiveName) << "unexpected file in " << mirror;
-            EXPECT_TRUE(test::ReadFile(mirror + "/" + name) == archive) << "the copy in " << mirror << " is not whole";
+            EXPECT_TRUE(test::readFile(mirror + "/" + name) == archive) << "the copy in " << mirror << " is not whole";
             copied = true;
         }
         return copied ? "after" : temporary ? "during" : "before";
@@ -67,9 +67,9 @@ protected:
             std::vector<std::string> expected{kArchiveName};
             if (landed[i] == "after")
                 expected.insert(expected.begin(), kSecondCopyName);
-            EXPECT_EQ(test::Listing(mirrors[i]), expected) << "a temporary survived in " << mirrors[i];
+            EXPECT_EQ(test::listing(mirrors[i]), expected) << "a temporary survived in " << mirrors[i];
             for (const std::string& name : expected)
-                EXPECT_TRUE(test::ReadFile(mirrors[i] + "/" + name) == archive) << name;
+                EXPECT_TRUE(test::readFile(mirrors[i] + "/" + name) == archive) << name;
         }
         reset();
     }
@@ -85,9 +85,9 @@ protected:
         nextRunAndReset(landed);
     }
 
-    static bool HoldsCopyAndTemporary(const std::string& mirror) {
-        const std::vector<std::string> names = test::Listing(mirror);
-        return names.size() == 2 && IsHiddenTemporary(names[0], kArchiveName) && names[1] == kArchiveName;
+    static bool holdsCopyAndTemporary(const std::string& mirror) {
+        const std::vector<std::string> names = test::listing(mirror);
+        return names.size() == 2 && isHiddenTemporary(names[0], kArchiveName) && names[1] == kArchiveName;
     }
 
     std::string summary(const std::vector<test::KillTally>& tallies) const {
@@ -100,10 +100,10 @@ protected:
 };
 
 TEST_F(MirrorCrash, KilledAtRandomMomentsEveryCopyIsWhole) {
-    ASSERT_EQ(test::ThreadCount(), 1) << "fork needs a process without other threads";
+    ASSERT_EQ(test::threadCount(), 1) << "fork needs a process without other threads";
     prepare(256 << 10);
     std::vector<test::KillTally> tallies(mirrors.size());
-    test::KillAtRandomMoments(
+    test::killAtRandomMoments(
         "mirror copies", [&] { copy(); }, [&] { reset(); }, [&](test::RunEnd end) { checkRun(end, tallies); },
         [&] { return summary(tallies); });
     if (HasFailure())
@@ -112,22 +112,22 @@ TEST_F(MirrorCrash, KilledAtRandomMomentsEveryCopyIsWhole) {
 }
 
 TEST_F(MirrorCrash, KilledAtEverySystemCallEveryCopyIsWhole) {
-    ASSERT_EQ(test::ThreadCount(), 1) << "fork needs a process without other threads";
+    ASSERT_EQ(test::threadCount(), 1) << "fork needs a process without other threads";
     prepare(64 << 10);
     std::vector<test::KillTally> tallies(mirrors.size());
     std::vector<bool> killedRightAfterLink(mirrors.size(), false);
     auto checkKill = [&](const test::TracedKill& kill) {
         // Between giving the copy its name and removing the temporary name: both are there, the copy is whole.
-        if (kill.end == test::RunEnd::Killed && test::PutsFileInPlace(kill.lastCall)) {
+        if (kill.end == test::RunEnd::Killed && test::putsFileInPlace(kill.lastCall)) {
             bool seen = false;
             for (size_t i = 0; i < mirrors.size(); ++i)
-                if (HoldsCopyAndTemporary(mirrors[i]))
+                if (holdsCopyAndTemporary(mirrors[i]))
                     seen = killedRightAfterLink[i] = true;
             EXPECT_TRUE(seen);
         }
         checkRun(kill.end, tallies);
     };
-    const int calls = test::KillAtEverySystemCall([&] { copy(); }, checkKill);
+    const int calls = test::killAtEverySystemCall([&] { copy(); }, checkKill);
     std::cout << "mirror copies: " << calls << " system calls, killed at each (" << summary(tallies) << ")\n";
     if (HasFailure())
         return;
@@ -136,14 +136,14 @@ TEST_F(MirrorCrash, KilledAtEverySystemCallEveryCopyIsWhole) {
 
 // A kill keeps the page cache, so the kills above would pass without any flush; a power cut does not.
 TEST_F(MirrorCrash, EveryCopyIsFlushedBeforeItsLinkAndItsFolderAfter) {
-    ASSERT_EQ(test::ThreadCount(), 1) << "fork needs a process without other threads";
+    ASSERT_EQ(test::threadCount(), 1) << "fork needs a process without other threads";
     prepare(64 << 10);
     test::RunEnd end = test::RunEnd::Failed;
-    const std::vector<test::SystemCall> calls = test::TraceSystemCalls([&] { copy(); }, &end);
+    const std::vector<test::SystemCall> calls = test::traceSystemCalls([&] { copy(); }, &end);
     ASSERT_EQ(end, test::RunEnd::Finished);
     for (const std::string& mirror : mirrors) {
         SCOPED_TRACE(mirror);
-        test::ExpectPutInPlaceDurably(calls, mirror + "/" + kArchiveName);
+        test::expectPutInPlaceDurably(calls, mirror + "/" + kArchiveName);
     }
 }
 

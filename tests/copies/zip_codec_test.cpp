@@ -12,7 +12,7 @@
 namespace tervolen {
 namespace {
 
-std::string Inflate(const std::string& packed) {
+std::string inflate(const std::string& packed) {
     z_stream stream{};
     EXPECT_EQ(inflateInit2(&stream, -15), Z_OK);
     std::string out;
@@ -32,7 +32,7 @@ std::string Inflate(const std::string& packed) {
     return out;
 }
 
-std::string Bunzip(const std::string& packed) {
+std::string bunzip(const std::string& packed) {
     bz_stream stream{};
     EXPECT_EQ(BZ2_bzDecompressInit(&stream, 0, 0), BZ_OK);
     std::string out;
@@ -60,12 +60,12 @@ struct CodecCase {
 
 const CodecCase kCodecs[] = {
     {"Store", [] { return std::make_unique<StoreCodec>(); }, [](const std::string& s) { return s; }},
-    {"Deflate9", [] { return std::make_unique<DeflateCodec>(9); }, Inflate},
-    {"Deflate0", [] { return std::make_unique<DeflateCodec>(0); }, Inflate},
-    {"Bzip2", [] { return std::make_unique<BZip2Codec>(); }, Bunzip},
+    {"Deflate9", [] { return std::make_unique<DeflateCodec>(9); }, inflate},
+    {"Deflate0", [] { return std::make_unique<DeflateCodec>(0); }, inflate},
+    {"Bzip2", [] { return std::make_unique<BZip2Codec>(); }, bunzip},
 };
 
-std::string Input(int kind) {
+std::string inputOfKind(int kind) {
     std::mt19937 random(11);
     std::string bytes;
     switch (kind) {
@@ -89,7 +89,7 @@ class CodecRoundTrip : public ::testing::TestWithParam<std::tuple<int, int>> {};
 
 TEST_P(CodecRoundTrip, UnpacksToTheInput) {
     const CodecCase& codecCase = kCodecs[std::get<0>(GetParam())];
-    std::string input = Input(std::get<1>(GetParam()));
+    std::string input = inputOfKind(std::get<1>(GetParam()));
     std::unique_ptr<ZipCodec> codec = codecCase.make();
     StringSink packed;
     // Pieces of uneven sizes, an empty one among them.
@@ -103,13 +103,13 @@ TEST_P(CodecRoundTrip, UnpacksToTheInput) {
     EXPECT_TRUE(codecCase.unpack(packed.bytes()) == input) << codecCase.label;
 }
 
-std::string CaseName(const ::testing::TestParamInfo<std::tuple<int, int>>& info) {
+std::string codecCaseName(const ::testing::TestParamInfo<std::tuple<int, int>>& info) {
     static const char* inputs[] = {"Empty", "OneByte", "Random", "Repetitive"};
     return std::string(kCodecs[std::get<0>(info.param)].label) + inputs[std::get<1>(info.param)];
 }
 
 INSTANTIATE_TEST_SUITE_P(CodecsAndInputs, CodecRoundTrip,
-                         ::testing::Combine(::testing::Range(0, 4), ::testing::Range(0, 4)), CaseName);
+                         ::testing::Combine(::testing::Range(0, 4), ::testing::Range(0, 4)), codecCaseName);
 
 TEST(Codecs, Bzip2AnnouncesNineHundredKilobyteBlocks) {
     BZip2Codec codec;

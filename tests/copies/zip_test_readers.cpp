@@ -36,63 +36,63 @@ with zipfile.ZipFile(archive) as z:
 print("ok")
 )";
 
-std::string PythonScript() {
+std::string pythonScript() {
     static const TempDir folder;
     static const std::string path = [] {
-        WriteFile(folder.file("zip_check.py"), kPythonCheck);
+        writeFile(folder.file("zip_check.py"), kPythonCheck);
         return folder.file("zip_check.py");
     }();
     return path;
 }
 
-std::string PythonCheck(const std::string& archive, const std::vector<ExpectedEntry>& entries, bool exact,
+std::string pythonCheck(const std::string& archive, const std::vector<ExpectedEntry>& entries, bool exact,
                         int& status) {
     std::string command =
-        ShellQuote(kPython3) + " " + ShellQuote(PythonScript()) + " " + ShellQuote(archive) + (exact ? " 1" : " 0");
+        shellQuote(kPython3) + " " + shellQuote(pythonScript()) + " " + shellQuote(archive) + (exact ? " 1" : " 0");
     for (const ExpectedEntry& entry : entries)
-        command += " " + ShellQuote(entry.name) + " " + ShellQuote(entry.sourcePath);
+        command += " " + shellQuote(entry.name) + " " + shellQuote(entry.sourcePath);
     std::string output;
-    status = RunCommand(command, &output);
+    status = runCommand(command, &output);
     return output;
 }
 
 } // namespace
 
-std::string ShellQuote(const std::string& text) {
+std::string shellQuote(const std::string& text) {
     std::string quoted = "'";
     for (char c : text)
         quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
     return quoted + "'";
 }
 
-void ExpectReadersAccept(const std::string& archive, const std::vector<ExpectedEntry>& entries, bool exactEntries,
+void expectReadersAccept(const std::string& archive, const std::vector<ExpectedEntry>& entries, bool exactEntries,
                          uint64_t extractLimit) {
     std::string output;
-    EXPECT_EQ(RunCommand("unzip -t -qq " + ShellQuote(archive), &output), 0) << "unzip -t: " << output;
-    EXPECT_EQ(RunCommand("7z t -bd " + ShellQuote(archive), &output), 0) << "7z t: " << output;
+    EXPECT_EQ(runCommand("unzip -t -qq " + shellQuote(archive), &output), 0) << "unzip -t: " << output;
+    EXPECT_EQ(runCommand("7z t -bd " + shellQuote(archive), &output), 0) << "7z t: " << output;
     int status = 0;
-    output = PythonCheck(archive, entries, exactEntries, status);
+    output = pythonCheck(archive, entries, exactEntries, status);
     EXPECT_EQ(status, 0) << "python zipfile: " << output;
     for (const ExpectedEntry& entry : entries) {
         if (std::filesystem::file_size(entry.sourcePath) > extractLimit)
             continue;
         // unzip takes wildcards in entry names; the names of these tests hold none.
-        EXPECT_EQ(RunCommand("unzip -p " + ShellQuote(archive) + " " + ShellQuote(entry.name) + " | cmp -s - " +
-                                 ShellQuote(entry.sourcePath),
+        EXPECT_EQ(runCommand("unzip -p " + shellQuote(archive) + " " + shellQuote(entry.name) + " | cmp -s - " +
+                                 shellQuote(entry.sourcePath),
                              &output),
                   0)
             << "unzip -p " << entry.name << ": " << output;
-        EXPECT_EQ(RunCommand("7z e -so -bd " + ShellQuote(archive) + " " + ShellQuote(entry.name) + " 2>/dev/null" +
-                                 " | cmp -s - " + ShellQuote(entry.sourcePath),
+        EXPECT_EQ(runCommand("7z e -so -bd " + shellQuote(archive) + " " + shellQuote(entry.name) + " 2>/dev/null" +
+                                 " | cmp -s - " + shellQuote(entry.sourcePath),
                              &output),
                   0)
             << "7z e " << entry.name << ": " << output;
     }
 }
 
-std::vector<std::string> PythonEntryNames(const std::string& archive) {
+std::vector<std::string> pythonEntryNames(const std::string& archive) {
     int status = 0;
-    std::string output = PythonCheck(archive, {}, false, status);
+    std::string output = pythonCheck(archive, {}, false, status);
     EXPECT_EQ(status, 0) << output;
     std::vector<std::string> names;
     std::istringstream lines(output);

@@ -17,13 +17,13 @@ struct ExpectedEntry {
 // compares each expected entry's extracted bytes with its source through all three readers. Python also checks
 // that the archive holds exactly the expected entries, in order, when exactEntries is set. Extraction through
 // unzip and 7z is skipped for sources larger than extractLimit (their tests still check the CRC).
-void ExpectReadersAccept(const std::string& archive, const std::vector<ExpectedEntry>& entries,
+void expectReadersAccept(const std::string& archive, const std::vector<ExpectedEntry>& entries,
                          bool exactEntries = true, uint64_t extractLimit = 64u << 20);
 
 // The archive's entry names as Python's zipfile reads them, in order.
-std::vector<std::string> PythonEntryNames(const std::string& archive);
+std::vector<std::string> pythonEntryNames(const std::string& archive);
 
 // Single quotes for a shell word.
-std::string ShellQuote(const std::string& text);
+std::string shellQuote(const std::string& text);
 
 } // namespace tervolen::test

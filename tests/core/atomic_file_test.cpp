@@ -19,11 +19,11 @@ namespace fs = std::filesystem;
 TEST(HiddenTemporary, IsLockedAndNamedAfterTheFile) {
     test::TempDir dir;
     std::string path;
-    FileDescriptor fd = CreateHiddenTemporary(dir.path(), "t.ini", path);
+    FileDescriptor fd = createHiddenTemporary(dir.path(), "t.ini", path);
     const std::string name = fs::path(path).filename().string();
     EXPECT_EQ(fs::path(path).parent_path(), dir.path());
     EXPECT_EQ(name.rfind(".t.ini.tervolen-", 0), 0u) << name;
-    EXPECT_TRUE(IsHiddenTemporary(name, "t.ini"));
+    EXPECT_TRUE(isHiddenTemporary(name, "t.ini"));
     FileDescriptor other(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
     EXPECT_NE(::flock(other.get(), LOCK_EX | LOCK_NB), 0) << "the writer holds the lock";
     struct stat info {};
@@ -33,28 +33,28 @@ TEST(HiddenTemporary, IsLockedAndNamedAfterTheFile) {
 
 TEST(HiddenTemporary, StaleTemporaryIsRemoved) {
     test::TempDir dir;
-    test::WriteFile(dir.file(".t.ini.tervolen-Ab3xY9"), "left by a killed writer");
+    test::writeFile(dir.file(".t.ini.tervolen-Ab3xY9"), "left by a killed writer");
     std::string path;
-    FileDescriptor fd = CreateHiddenTemporary(dir.path(), "t.ini", path);
-    EXPECT_EQ(test::Listing(dir.path()), std::vector<std::string>{fs::path(path).filename().string()});
+    FileDescriptor fd = createHiddenTemporary(dir.path(), "t.ini", path);
+    EXPECT_EQ(test::listing(dir.path()), std::vector<std::string>{fs::path(path).filename().string()});
 }
 
 TEST(HiddenTemporary, TemporaryOfALiveWriterStays) {
     test::TempDir dir;
     std::string first;
-    FileDescriptor firstFd = CreateHiddenTemporary(dir.path(), "t.ini", first);
-    test::WriteFile(dir.file(".t.ini.tervolen-000000"), "");
+    FileDescriptor firstFd = createHiddenTemporary(dir.path(), "t.ini", first);
+    test::writeFile(dir.file(".t.ini.tervolen-000000"), "");
     FileDescriptor held(::open(dir.file(".t.ini.tervolen-000000").c_str(), O_RDONLY | O_CLOEXEC));
     ASSERT_EQ(::flock(held.get(), LOCK_EX | LOCK_NB), 0);
 
     std::string second;
-    FileDescriptor secondFd = CreateHiddenTemporary(dir.path(), "t.ini", second);
-    EXPECT_EQ(test::Listing(dir.path()).size(), 3u);
+    FileDescriptor secondFd = createHiddenTemporary(dir.path(), "t.ini", second);
+    EXPECT_EQ(test::listing(dir.path()).size(), 3u);
     EXPECT_TRUE(fs::exists(first));
     EXPECT_TRUE(fs::exists(dir.file(".t.ini.tervolen-000000")));
 
     held.reset();
-    RemoveStaleTemporaries(dir.path(), "t.ini");
+    removeStaleTemporaries(dir.path(), "t.ini");
     EXPECT_FALSE(fs::exists(dir.file(".t.ini.tervolen-000000")));
     EXPECT_TRUE(fs::exists(first));
     EXPECT_TRUE(fs::exists(second));
@@ -72,7 +72,7 @@ TEST(HiddenTemporary, TemporaryOfAWriterInAnotherProcessStaysUntilItDies) {
     if (child == 0) {
         readEnd.reset();
         std::string path;
-        FileDescriptor fd = CreateHiddenTemporary(dir.path(), "a.zip", path);
+        FileDescriptor fd = createHiddenTemporary(dir.path(), "a.zip", path);
         if (::write(writeEnd.get(), "x", 1) == 1)
             ::pause();
         ::_exit(1);
@@ -82,15 +82,15 @@ TEST(HiddenTemporary, TemporaryOfAWriterInAnotherProcessStaysUntilItDies) {
     const bool started = ::read(readEnd.get(), &ready, 1) == 1;
     EXPECT_TRUE(started);
     if (started) {
-        EXPECT_EQ(test::Listing(dir.path()).size(), 1u);
-        RemoveStaleTemporaries(dir.path(), "a.zip");
-        EXPECT_EQ(test::Listing(dir.path()).size(), 1u) << "the live writer's temporary was removed";
+        EXPECT_EQ(test::listing(dir.path()).size(), 1u);
+        removeStaleTemporaries(dir.path(), "a.zip");
+        EXPECT_EQ(test::listing(dir.path()).size(), 1u) << "the live writer's temporary was removed";
     }
     ::kill(child, SIGKILL);
     int status = 0;
     ::waitpid(child, &status, 0);
-    RemoveStaleTemporaries(dir.path(), "a.zip");
-    EXPECT_TRUE(test::Listing(dir.path()).empty());
+    removeStaleTemporaries(dir.path(), "a.zip");
+    EXPECT_TRUE(test::listing(dir.path()).empty());
 }
 
 // A killed run leaves the temporary of its own final name; the next run writes another name (a new backup stamp),
@@ -98,11 +98,11 @@ TEST(HiddenTemporary, TemporaryOfAWriterInAnotherProcessStaysUntilItDies) {
 TEST(HiddenTemporary, TheSweepTakesStaleTemporariesOfOtherNamesOfTheSameKind) {
     test::TempDir dir;
     for (const char* name : {".202612104906.zip.tervolen-Ab3xY9", ".u.ini.tervolen-Zz9aB1"})
-        test::WriteFile(dir.file(name), "left by a killed run");
-    RemoveStaleTemporaries(dir.path(), "202612105007.zip");
-    EXPECT_EQ(test::Listing(dir.path()), std::vector<std::string>{".u.ini.tervolen-Zz9aB1"});
-    RemoveStaleTemporaries(dir.path(), "t.ini");
-    EXPECT_TRUE(test::Listing(dir.path()).empty());
+        test::writeFile(dir.file(name), "left by a killed run");
+    removeStaleTemporaries(dir.path(), "202612105007.zip");
+    EXPECT_EQ(test::listing(dir.path()), std::vector<std::string>{".u.ini.tervolen-Zz9aB1"});
+    removeStaleTemporaries(dir.path(), "t.ini");
+    EXPECT_TRUE(test::listing(dir.path()).empty());
 }
 
 TEST(HiddenTemporary, OtherHiddenFilesStay) {
@@ -120,17 +120,17 @@ TEST(HiddenTemporary, OtherHiddenFilesStay) {
         "t.ini",
     };
     for (const std::string& name : others)
-        test::WriteFile(dir.file(name), "keep");
+        test::writeFile(dir.file(name), "keep");
     fs::create_directory(dir.file(".t.ini.tervolen-Folder"));
-    test::WriteFile(dir.file("target"), "keep");
+    test::writeFile(dir.file("target"), "keep");
     fs::create_symlink(dir.file("target"), dir.file(".t.ini.tervolen-Link00"));
 
-    RemoveStaleTemporaries(dir.path(), "t.ini");
+    removeStaleTemporaries(dir.path(), "t.ini");
     for (const std::string& name : others)
         EXPECT_TRUE(fs::exists(dir.file(name))) << name;
     EXPECT_TRUE(fs::is_directory(dir.file(".t.ini.tervolen-Folder")));
     EXPECT_TRUE(fs::is_symlink(dir.file(".t.ini.tervolen-Link00")));
-    EXPECT_EQ(test::ReadFile(dir.file("target")), "keep");
+    EXPECT_EQ(test::readFile(dir.file("target")), "keep");
 }
 
 TEST(HiddenTemporary, LongNamesAreCutWithoutSplittingACharacter) {
@@ -138,23 +138,23 @@ TEST(HiddenTemporary, LongNamesAreCutWithoutSplittingACharacter) {
     // 199 bytes and then a two-byte character that the cut at 200 bytes would split.
     const std::string name = std::string(199, 'n') + "\xC3\xA9" + std::string(53, 'n');
     ASSERT_EQ(name.size(), 254u);
-    WriteFileAtomically(dir.file(name), "content");
-    EXPECT_EQ(test::ReadFile(dir.file(name)), "content");
+    writeFileAtomically(dir.file(name), "content");
+    EXPECT_EQ(test::readFile(dir.file(name)), "content");
 
     std::string path;
-    FileDescriptor fd = CreateHiddenTemporary(dir.path(), name, path);
+    FileDescriptor fd = createHiddenTemporary(dir.path(), name, path);
     const std::string temporary = fs::path(path).filename().string();
     EXPECT_EQ(temporary.rfind("." + std::string(199, 'n') + ".tervolen-", 0), 0u) << temporary;
-    EXPECT_TRUE(IsHiddenTemporary(temporary, name));
+    EXPECT_TRUE(isHiddenTemporary(temporary, name));
 }
 
 TEST(AtomicFile, ReplacesTheFileAndLeavesNoTemporary) {
     test::TempDir dir;
-    test::WriteFile(dir.file("t.ini"), "old");
-    test::WriteFile(dir.file(".t.ini.tervolen-Ab3xY9"), "stale");
-    WriteFileAtomically(dir.file("t.ini"), "new", 0600);
-    EXPECT_EQ(test::ReadFile(dir.file("t.ini")), "new");
-    EXPECT_EQ(test::Listing(dir.path()), std::vector<std::string>{"t.ini"});
+    test::writeFile(dir.file("t.ini"), "old");
+    test::writeFile(dir.file(".t.ini.tervolen-Ab3xY9"), "stale");
+    writeFileAtomically(dir.file("t.ini"), "new", 0600);
+    EXPECT_EQ(test::readFile(dir.file("t.ini")), "new");
+    EXPECT_EQ(test::listing(dir.path()), std::vector<std::string>{"t.ini"});
 }
 
 } // namespace

@@ -14,7 +14,7 @@ TEST(MonitorErrorCodes, EachCodeGivesItsLine) {
         {ErrorCode::ValidationRun, "Error Code 00028 Internal System \rtext"},
     };
     for (const auto& [code, line] : lines)
-        EXPECT_EQ(ErrorCodeLine(code, "text"), line);
+        EXPECT_EQ(errorCodeLine(code, "text"), line);
     for (const ErrorCodeEntry& entry : kErrorCodes)
         EXPECT_FALSE(entry.meaning.empty()) << entry.text;
 }

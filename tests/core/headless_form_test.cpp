@@ -12,8 +12,8 @@ TEST(HeadlessForm, StartsWithTheDesignValues) {
     EXPECT_EQ(form.itemText("clbSemana", 0), "Sunday");
     EXPECT_EQ(form.text("EdSMTPPort"), "") << "a design sample is no value";
     EXPECT_EQ(form.text("LedFTPPort"), "");
-    EXPECT_EQ(FindControlDesign("EdSMTPPort")->placeholder, "587");
-    EXPECT_EQ(FindControlDesign("LedFTPPort")->placeholder, "25");
+    EXPECT_EQ(findControlDesign("EdSMTPPort")->placeholder, "587");
+    EXPECT_EQ(findControlDesign("LedFTPPort")->placeholder, "25");
     EXPECT_EQ(form.text("ValidateBufferEdit"), "32000");
     EXPECT_EQ(form.itemIndex("CBCompMetho"), 0);
     EXPECT_FALSE(form.enabled("CBCompMetho"));

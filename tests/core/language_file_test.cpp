@@ -49,7 +49,7 @@ TEST(LanguageFileTest, LetterCaseOfAccentedGreekAndCyrillicLettersIsIgnored) {
     EXPECT_EQ(file.lookup("ção"), "ção");
     EXPECT_EQ(file.lookup("łódź"), "łódź");
     EXPECT_EQ(file.lookup("σω"), "σω");
-    EXPECT_EQ(FoldCase("Ёлка ÿŸ"), "ёлка ÿÿ");
+    EXPECT_EQ(foldCase("Ёлка ÿŸ"), "ёлка ÿÿ");
 }
 
 TEST(LanguageFileTest, ALeadingByteOrderMarkIsNoPartOfTheFirstText) {
@@ -59,15 +59,15 @@ TEST(LanguageFileTest, ALeadingByteOrderMarkIsNoPartOfTheFirstText) {
 
 TEST(LanguageFileTest, LoadReadsTheFileAndReportsAMissingOne) {
     test::TempDir dir;
-    test::WriteFile(dir.file("deu.lng"), "&Help=&Hilfe\r\n&Close=&Beenden");
-    EXPECT_EQ(LanguageFile::Load(dir.file("deu.lng")).lookup("&Close"), "&Beenden");
+    test::writeFile(dir.file("deu.lng"), "&Help=&Hilfe\r\n&Close=&Beenden");
+    EXPECT_EQ(LanguageFile::load(dir.file("deu.lng")).lookup("&Close"), "&Beenden");
     try {
-        LanguageFile::Load(dir.file("ru.lng"));
+        LanguageFile::load(dir.file("ru.lng"));
         FAIL() << "no error";
     } catch (const Error& e) {
         EXPECT_EQ(e.text(), "Cannot open file \"" + dir.file("ru.lng") + "\". No such file or directory");
     }
-    EXPECT_THROW(LanguageFile::Load(dir.path()), Error);
+    EXPECT_THROW(LanguageFile::load(dir.path()), Error);
 }
 
 // Parsing takes any bytes: random input never breaks it, and every line's source finds the translation of
@@ -89,7 +89,7 @@ TEST(LanguageFileTest, RandomInputParsesAndLooksUpConsistently) {
             std::string expected;
             for (const std::string& candidate : file.sortedLines()) {
                 size_t split = candidate.find('=');
-                if (split != std::string::npos && FoldCase(candidate.substr(0, split)) == FoldCase(source)) {
+                if (split != std::string::npos && foldCase(candidate.substr(0, split)) == foldCase(source)) {
                     expected = candidate.substr(split + 1);
                     break;
                 }
@@ -122,11 +122,11 @@ TEST(LanguageFileTest, ShippedFilesKeepKeysAndAgreeWithStartup) {
                                      "UseAllSpace"};
     for (int hour = 0; hour < 24; ++hour)
         kept.push_back((hour < 10 ? "0" : "") + std::to_string(hour) + ":00");
-    for (const LanguageChoice& choice : LanguageChoices())
+    for (const LanguageChoice& choice : languageChoices())
         kept.push_back(choice.caption);
-    for (const LanguageChoice& choice : LanguageChoices()) {
+    for (const LanguageChoice& choice : languageChoices()) {
         SCOPED_TRACE(choice.file);
-        LanguageFile file = LanguageFile::Load(std::string(test::kSourceDir) + "/Lang/" + choice.file);
+        LanguageFile file = LanguageFile::load(std::string(test::kSourceDir) + "/Lang/" + choice.file);
         for (const std::string& text : kept)
             EXPECT_EQ(file.lookup(text), text);
         EXPECT_EQ(file.lookup("There is no Today Scheduled Backup!"), choice.noBackupToday);

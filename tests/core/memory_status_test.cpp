@@ -16,7 +16,7 @@ TEST(MemoryStatusTest, MeminfoFieldsAreReadInBytes) {
                           "Huge:     99999999999999999 kB\n";
     auto field = [&](const char* name) {
         std::istringstream in(meminfo);
-        return MeminfoField(in, name);
+        return meminfoField(in, name);
     };
     EXPECT_EQ(field("MemAvailable"), std::optional<std::uint64_t>(20000000ull * 1024)) << "beyond 32 bits";
     EXPECT_EQ(field("MemTotal"), std::optional<std::uint64_t>(32768000ull * 1024));
@@ -27,7 +27,7 @@ TEST(MemoryStatusTest, MeminfoFieldsAreReadInBytes) {
 }
 
 TEST(MemoryStatusTest, TheSystemTellsBothFigures) {
-    MemoryStatus status = ReadMemoryStatus();
+    MemoryStatus status = readMemoryStatus();
     EXPECT_GT(status.totalPhysical, 0u);
     EXPECT_GT(status.freePhysical, 0u);
     EXPECT_LE(status.freePhysical, status.totalPhysical);

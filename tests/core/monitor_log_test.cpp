@@ -16,7 +16,7 @@ struct Expected {
     int size;
 };
 
-void ExpectParagraphs(const MonitorLog& log, const std::vector<Expected>& expected) {
+void expectParagraphs(const MonitorLog& log, const std::vector<Expected>& expected) {
     ASSERT_EQ(log.size(), expected.size());
     for (size_t i = 0; i < expected.size(); ++i) {
         SCOPED_TRACE("paragraph " + std::to_string(i));
@@ -36,7 +36,7 @@ TEST(MonitorLogTest, VerboseBackupOutputTakesTheGreenOfTheStartLine) {
     log.addMonitorLine("Processing Please Wait...", kNavy, kMonitorLineSize);
     log.addMonitorLine("=========== Backup Finished ========", kNavy, kMonitorLineSize);
 
-    ExpectParagraphs(log, {{"=========== Started Backup ===========", kFuchsia, 10},
+    expectParagraphs(log, {{"=========== Started Backup ===========", kFuchsia, 10},
                            {"Started Backup at Saturday, December 9, 2006, 15:30:12 hour", kGreen, 10},
                            {"gbak:readied database /data/base.fdb for backup", kGreen, 10},
                            {"gbak:writing data for table CUSTOMERS", kGreen, 10},
@@ -68,7 +68,7 @@ TEST(MonitorLogTest, ErrorTextWithTwoLinesOfItsOwnGivesThreeRedParagraphs) {
     log.addMonitorLine("Error Code 0001 Internal System \rFrmPrincipal.Backup:\r\nUnable to complete network request",
                        kRed, kMonitorLineSize);
 
-    ExpectParagraphs(log, {{"Error Code 0001 Internal System ", kRed, 10},
+    expectParagraphs(log, {{"Error Code 0001 Internal System ", kRed, 10},
                            {"FrmPrincipal.Backup:", kRed, 10},
                            {"Unable to complete network request", kRed, 10}});
 }
@@ -104,7 +104,7 @@ TEST(MonitorLogTest, PlainLineInEmptyLogTakesTheAreasOwnFont) {
     log.appendOutputLine("first");
     log.insertFirstLine("ERROR: top");
 
-    ExpectParagraphs(log, {{"ERROR: top", kWindowText, 8}, {"first", kWindowText, 8}});
+    expectParagraphs(log, {{"ERROR: top", kWindowText, 8}, {"first", kWindowText, 8}});
 }
 
 TEST(MonitorLogTest, InsertedFirstLineTakesTheAttributesOfTheFirstLine) {
@@ -113,7 +113,7 @@ TEST(MonitorLogTest, InsertedFirstLineTakesTheAttributesOfTheFirstLine) {
     log.addMonitorLine("Compressed Files: 1", kGreen, kMonitorLineSize);
     log.insertFirstLine("ERROR: Socket Error # 111\r\nConnection refused.");
 
-    ExpectParagraphs(log, {{"ERROR: Socket Error # 111", kFuchsia, 10},
+    expectParagraphs(log, {{"ERROR: Socket Error # 111", kFuchsia, 10},
                            {"Connection refused.", kFuchsia, 10},
                            {"=========== Started Backup ===========", kFuchsia, 10},
                            {"Compressed Files: 1", kGreen, 10}});
@@ -126,7 +126,7 @@ TEST(MonitorLogTest, ClearRemovesEveryLineAndTheAttributesWithThem) {
     EXPECT_TRUE(log.empty());
 
     log.appendOutputLine("plain");
-    ExpectParagraphs(log, {{"plain", kWindowText, 8}});
+    expectParagraphs(log, {{"plain", kWindowText, 8}});
 }
 
 TEST(MonitorLogTest, LampIsLitUntilSwitched) {

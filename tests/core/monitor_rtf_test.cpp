@@ -17,9 +17,9 @@
 namespace tervolen {
 namespace {
 
-using test::ReadFile;
+using test::readFile;
 using test::TempDir;
-using test::WriteFile;
+using test::writeFile;
 
 struct ReadParagraph {
     std::string text; // UTF-8
@@ -32,7 +32,7 @@ std::ostream& operator<<(std::ostream& out, const ReadParagraph& p) {
     return out << '"' << p.text << "\" colour " << std::hex << p.color << std::dec << " size " << p.size;
 }
 
-void AppendUtf8(std::string& out, char32_t c) {
+void appendUtf8(std::string& out, char32_t c) {
     if (c < 0x80) {
         out += static_cast<char>(c);
     } else if (c < 0x800) {
@@ -164,7 +164,7 @@ private:
             highSurrogate_ = 0;
         }
         std::string utf8;
-        AppendUtf8(utf8, c);
+        appendUtf8(utf8, c);
         for (char byte : utf8)
             append(state, byte);
     }
@@ -211,14 +211,14 @@ private:
     std::vector<ReadParagraph> done_;
 };
 
-std::vector<ReadParagraph> ParagraphsOf(const MonitorLog& log) {
+std::vector<ReadParagraph> paragraphsOf(const MonitorLog& log) {
     std::vector<ReadParagraph> paragraphs;
     for (size_t i = 0; i < log.size(); ++i)
         paragraphs.push_back({log.paragraph(i).text, log.paragraph(i).color, log.paragraph(i).size});
     return paragraphs;
 }
 
-void FillSmallLog(MonitorLog& log) {
+void fillSmallLog(MonitorLog& log) {
     log.addMonitorLine("=========== Started Backup ===========", kFuchsia, kMonitorLineSize);
     log.addMonitorLine("Path C:\\Data\\{base}.fdb", kGreen, kMonitorLineSize);
     log.appendOutputLine("Não exitem");
@@ -242,11 +242,11 @@ const char* const kSmallLogRtf =
 TEST(MonitorRtfTest, SavedSmallLogIsExactlyThisDocument) {
     TempDir dir;
     MonitorLog log;
-    FillSmallLog(log);
+    fillSmallLog(log);
 
     log.saveMonitor(dir.file("small.rtf"));
 
-    EXPECT_EQ(ReadFile(dir.file("small.rtf")), kSmallLogRtf);
+    EXPECT_EQ(readFile(dir.file("small.rtf")), kSmallLogRtf);
 }
 
 TEST(MonitorRtfTest, EmptyLogIsAnEmptyDocument) {
@@ -292,7 +292,7 @@ TEST(MonitorRtfTest, TextIsEscaped) {
 TEST(MonitorRtfTest, ReaderGetsBackTextColoursAndSizes) {
     TempDir dir;
     MonitorLog log;
-    FillSmallLog(log);
+    fillSmallLog(log);
     log.addMonitorLine("tab\there, braces {x}, backslash \\, ß, 😀, ending blank ", kNavy, 12);
     log.appendOutputLine("");
     log.addMonitorLine("9 starts with a digit", kGreen, 10);
@@ -301,8 +301,8 @@ TEST(MonitorRtfTest, ReaderGetsBackTextColoursAndSizes) {
 
     log.saveMonitor(dir.file("log.rtf"));
 
-    RtfReader reader(ReadFile(dir.file("log.rtf")));
-    EXPECT_EQ(reader.paragraphs(), ParagraphsOf(log));
+    RtfReader reader(readFile(dir.file("log.rtf")));
+    EXPECT_EQ(reader.paragraphs(), paragraphsOf(log));
     EXPECT_EQ(reader.fontName(), "Verdana");
 }
 
@@ -340,8 +340,8 @@ TEST(MonitorRtfTest, ReaderGetsBackALongJobLog) {
 
     log.saveMonitor(dir.file("long.log"));
 
-    RtfReader reader(ReadFile(dir.file("long.log")));
-    EXPECT_EQ(reader.paragraphs(), ParagraphsOf(log));
+    RtfReader reader(readFile(dir.file("long.log")));
+    EXPECT_EQ(reader.paragraphs(), paragraphsOf(log));
 }
 
 // A reader not written here: unrtf, once as plain text and once as HTML for the colours. Its text output shows
@@ -357,7 +357,7 @@ TEST(MonitorRtfTest, UnrtfReadsBackTheTextAndColoursOfASavedLog) {
     log.saveMonitor(dir.file("log.rtf"));
 
     std::string text;
-    ASSERT_EQ(test::RunCommand("unrtf --nopict --text '" + dir.file("log.rtf") + "' 2>/dev/null", &text), 0) << text;
+    ASSERT_EQ(test::runCommand("unrtf --nopict --text '" + dir.file("log.rtf") + "' 2>/dev/null", &text), 0) << text;
     const std::string rule = "-----------------\n";
     const size_t body = text.find(rule);
     ASSERT_NE(body, std::string::npos) << text;
@@ -368,7 +368,7 @@ TEST(MonitorRtfTest, UnrtfReadsBackTheTextAndColoursOfASavedLog) {
                                                "small and navy\n");
 
     std::string html;
-    ASSERT_EQ(test::RunCommand("unrtf --nopict --html '" + dir.file("log.rtf") + "' 2>/dev/null", &html), 0) << html;
+    ASSERT_EQ(test::runCommand("unrtf --nopict --html '" + dir.file("log.rtf") + "' 2>/dev/null", &html), 0) << html;
     std::vector<std::string> colours;
     for (size_t at = html.find("color=\"#"); at != std::string::npos; at = html.find("color=\"#", at + 1)) {
         const std::string colour = html.substr(at + 7, 7);
@@ -380,15 +380,15 @@ TEST(MonitorRtfTest, UnrtfReadsBackTheTextAndColoursOfASavedLog) {
 
 TEST(MonitorRtfTest, SavingReplacesAnExistingFileAndLeavesNothingElse) {
     TempDir dir;
-    WriteFile(dir.file("200612093015.fbkBackupLog.log"), std::string(100000, 'x'));
+    writeFile(dir.file("200612093015.fbkBackupLog.log"), std::string(100000, 'x'));
     // Left by a save that was killed.
-    WriteFile(dir.file(".200612093015.fbkBackupLog.log.tervolen-Ab3xY9"), std::string(5000, 'y'));
+    writeFile(dir.file(".200612093015.fbkBackupLog.log.tervolen-Ab3xY9"), std::string(5000, 'y'));
     MonitorLog log;
-    FillSmallLog(log);
+    fillSmallLog(log);
 
     log.saveMonitor(dir.file("200612093015.fbkBackupLog.log"));
 
-    EXPECT_EQ(ReadFile(dir.file("200612093015.fbkBackupLog.log")), kSmallLogRtf);
+    EXPECT_EQ(readFile(dir.file("200612093015.fbkBackupLog.log")), kSmallLogRtf);
     size_t entries = 0;
     for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(dir.path()))
         ++entries;

@@ -10,16 +10,16 @@ namespace tervolen {
 namespace {
 
 TEST(MonitorSaveCrash, SaveFlushesTheNewLogBeforeItsRenameAndTheFolderAfter) {
-    ASSERT_EQ(test::ThreadCount(), 1) << "fork needs a process without other threads";
+    ASSERT_EQ(test::threadCount(), 1) << "fork needs a process without other threads";
     test::TempDir dir;
     MonitorLog monitor;
     for (int i = 0; i < 200; ++i)
         monitor.addMonitorLine("gbak: writing table " + std::to_string(i), kGreen, kMonitorLineSize);
     const std::string log = dir.file("202612093015.fbkBackupLog.log");
     test::RunEnd end = test::RunEnd::Failed;
-    const std::vector<test::SystemCall> calls = test::TraceSystemCalls([&] { monitor.saveMonitor(log); }, &end);
+    const std::vector<test::SystemCall> calls = test::traceSystemCalls([&] { monitor.saveMonitor(log); }, &end);
     ASSERT_EQ(end, test::RunEnd::Finished);
-    test::ExpectPutInPlaceDurably(calls, log);
+    test::expectPutInPlaceDurably(calls, log);
 }
 
 } // namespace

@@ -19,7 +19,7 @@ protected:
         clock.set(kYear, kMonth, kMonday, 1, 0);
     }
 
-    void writeSchedule(const std::string& text) { test::WriteFile(settingsPath, text); }
+    void writeSchedule(const std::string& text) { test::writeFile(settingsPath, text); }
 
     // Ticks at the given time; returns how many jobs ran.
     int tickAt(int day, int hour, int minute, int second = 0, bool result = true) {
@@ -132,10 +132,10 @@ TEST_F(ScheduleTest, ReReadsTheFileOnlyWhenItChanged) {
 }
 
 TEST(ScheduleKeys, WeekdayNamesAndHourKeys) {
-    EXPECT_EQ(WeekdayName(1), "Sunday");
-    EXPECT_EQ(WeekdayName(7), "Saturday");
-    EXPECT_EQ(HourKey(0), "00:00");
-    EXPECT_EQ(HourKey(23), "23:00");
+    EXPECT_EQ(weekdayName(1), "Sunday");
+    EXPECT_EQ(weekdayName(7), "Saturday");
+    EXPECT_EQ(hourKey(0), "00:00");
+    EXPECT_EQ(hourKey(23), "23:00");
 }
 
 } // namespace

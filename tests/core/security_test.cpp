@@ -28,24 +28,24 @@ protected:
 
 TEST_F(AutostartEntryTest, ALinkAtTheEntryNameIsReplacedAndItsTargetStaysUnchanged) {
     const std::string victim = dir.file("victim");
-    test::WriteFile(victim, "precious\n");
+    test::writeFile(victim, "precious\n");
     fs::create_directory(dir.file("autostart"));
     fs::create_symlink(victim, entryPath());
 
-    RegisterAutostart("Tervolen", "/usr/bin/tervolen");
+    registerAutostart("Tervolen", "/usr/bin/tervolen");
 
-    EXPECT_EQ(test::ReadFile(victim), "precious\n");
+    EXPECT_EQ(test::readFile(victim), "precious\n");
     EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(entryPath())));
-    EXPECT_NE(test::ReadFile(entryPath()).find("\nExec=/usr/bin/tervolen\n"), std::string::npos);
+    EXPECT_NE(test::readFile(entryPath()).find("\nExec=/usr/bin/tervolen\n"), std::string::npos);
 }
 
 TEST_F(AutostartEntryTest, AFollowingWriteStillReplacesTheFileBehindALink) {
     const std::string behind = dir.file("behind");
-    test::WriteFile(behind, "old");
+    test::writeFile(behind, "old");
     fs::create_symlink(behind, dir.file("name"));
-    WriteFileAtomically(dir.file("name"), "new");
+    writeFileAtomically(dir.file("name"), "new");
     EXPECT_TRUE(fs::is_symlink(dir.file("name")));
-    EXPECT_EQ(test::ReadFile(behind), "new");
+    EXPECT_EQ(test::readFile(behind), "new");
 }
 
 TEST(DesktopExecValue, QuotesAndEscapesAsDesktopEntriesRequire) {
@@ -66,13 +66,13 @@ TEST(DesktopExecValue, QuotesAndEscapesAsDesktopEntriesRequire) {
         {"/opt/tab\there/tervolen", "\"/opt/tab\\there/tervolen\""},
     };
     for (const Case& c : cases)
-        EXPECT_EQ(DesktopExecValue(c.path), c.line) << c.path;
+        EXPECT_EQ(desktopExecValue(c.path), c.line) << c.path;
 }
 
 TEST_F(AutostartEntryTest, AnEntryForAPathWithEveryReservedCharacterValidates) {
-    RegisterAutostart("Tervolen", "/opt/my apps/100% \"new\" $HOME `x` back\\slash/tervolen");
+    registerAutostart("Tervolen", "/opt/my apps/100% \"new\" $HOME `x` back\\slash/tervolen");
     std::string output;
-    EXPECT_EQ(test::RunCommand("desktop-file-validate " + entryPath() + " 2>&1", &output), 0) << output;
+    EXPECT_EQ(test::runCommand("desktop-file-validate " + entryPath() + " 2>&1", &output), 0) << output;
     EXPECT_EQ(output, "");
 }
 
@@ -85,8 +85,8 @@ protected:
 };
 
 TEST_F(SampleTextTest, SettingsWithoutMailAndFtpKeysLeaveTheFieldsEmptyAndASaveStoresNoSample) {
-    test::WriteFile(paths.settingsFile, "[SENDBACKUPMAIL]\r\nSend=Checked\r\n[SMTP]\r\nHost=mail.local\r\n");
-    LoadSettingsIntoForm(form, paths, {});
+    test::writeFile(paths.settingsFile, "[SENDBACKUPMAIL]\r\nSend=Checked\r\n[SMTP]\r\nHost=mail.local\r\n");
+    loadSettingsIntoForm(form, paths, {});
     for (const char* control : {"ledFrom", "ledTo", "ledCC", "EdSMTPUser", "EdSMTPpswd", "EdSMTPPort", "LedFTPAdress",
                                 "LedUserName", "LedPassword", "LedFTPPort"})
         EXPECT_EQ(form.text(control), "") << control;
@@ -99,10 +99,10 @@ TEST_F(SampleTextTest, SettingsWithoutMailAndFtpKeysLeaveTheFieldsEmptyAndASaveS
     form.setText("EdUserName", "sysdba");
     form.setText("EdPswd", "masterkey");
     form.setText("CB_BkpExt", ".fbk");
-    SaveSchedulePage(form, dialogs, paths);
+    saveSchedulePage(form, dialogs, paths);
 
     ASSERT_TRUE(dialogs.shown.empty());
-    const std::string text = test::ReadFile(paths.settingsFile);
+    const std::string text = test::readFile(paths.settingsFile);
     for (const char* sample : {"example.com", "1234567890", "=587", "=25", "=backup\r"})
         EXPECT_EQ(text.find(sample), std::string::npos) << sample << " in\n" << text;
     const SettingsFile saved = SettingsFile::openSettings(paths.settingsFile);

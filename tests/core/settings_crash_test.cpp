@@ -16,7 +16,7 @@ constexpr const char* kSettingsName = "tervolen.ini";
 
 // The Config page with one set of ticks. Item captions are the keys of the settings file, so long captions give a
 // file whose save takes some time; the two sets differ in every tick.
-void SetBackupOptions(HeadlessForm& form, int items, size_t captionLength, bool variant) {
+void setBackupOptions(HeadlessForm& form, int items, size_t captionLength, bool variant) {
     form.clearItems("clListaBackup");
     for (int i = 0; i < items; ++i) {
         std::string caption =
@@ -32,31 +32,31 @@ void SetBackupOptions(HeadlessForm& form, int items, size_t captionLength, bool 
 class SettingsCrash : public ::testing::Test {
 protected:
     void prepare(int items, size_t captionLength) {
-        SetBackupOptions(oldForm, items, captionLength, false);
-        SetBackupOptions(newForm, items, captionLength, true);
-        SaveConfigPage(newForm, paths);
-        newText = test::ReadFile(paths.settingsFile);
-        SaveConfigPage(oldForm, paths);
-        oldText = test::ReadFile(paths.settingsFile);
+        setBackupOptions(oldForm, items, captionLength, false);
+        setBackupOptions(newForm, items, captionLength, true);
+        saveConfigPage(newForm, paths);
+        newText = test::readFile(paths.settingsFile);
+        saveConfigPage(oldForm, paths);
+        oldText = test::readFile(paths.settingsFile);
         ASSERT_TRUE(oldText != newText);
-        SaveConfigPage(newForm, paths);
-        ASSERT_TRUE(test::ReadFile(paths.settingsFile) == newText) << "each save gives the same text";
-        SaveConfigPage(oldForm, paths);
+        saveConfigPage(newForm, paths);
+        ASSERT_TRUE(test::readFile(paths.settingsFile) == newText) << "each save gives the same text";
+        saveConfigPage(oldForm, paths);
     }
 
-    void save() { SaveConfigPage(newForm, paths); }
+    void save() { saveConfigPage(newForm, paths); }
 
     // Where the kill landed, judged by what is on disk: "before" (old text, no temporary), "during" (old text and a
     // temporary) or "after" (new text). Anything else fails the test.
     std::string landing() {
         bool temporary = false;
-        for (const std::string& name : test::Listing(dir.path())) {
-            if (IsHiddenTemporary(name, kSettingsName))
+        for (const std::string& name : test::listing(dir.path())) {
+            if (isHiddenTemporary(name, kSettingsName))
                 temporary = true;
             else
                 EXPECT_EQ(name, kSettingsName) << "unexpected file";
         }
-        const std::string text = test::ReadFile(paths.settingsFile);
+        const std::string text = test::readFile(paths.settingsFile);
         if (text == newText)
             return "after";
         EXPECT_TRUE(text == oldText) << "the settings file holds neither text: " << text.size() << " bytes";
@@ -75,12 +75,12 @@ protected:
     // The next save runs to its end and leaves the new text and nothing else; then the old text goes back.
     void nextRunAndReset() {
         save();
-        EXPECT_TRUE(test::ReadFile(paths.settingsFile) == newText);
-        EXPECT_EQ(test::Listing(dir.path()), std::vector<std::string>{kSettingsName}) << "a temporary survived";
+        EXPECT_TRUE(test::readFile(paths.settingsFile) == newText);
+        EXPECT_EQ(test::listing(dir.path()), std::vector<std::string>{kSettingsName}) << "a temporary survived";
         reset();
     }
 
-    void reset() { test::WriteFile(paths.settingsFile, oldText); }
+    void reset() { test::writeFile(paths.settingsFile, oldText); }
 
     test::TempDir dir;
     AppPaths paths{dir.path(), dir.file(kSettingsName)};
@@ -91,10 +91,10 @@ protected:
 };
 
 TEST_F(SettingsCrash, KilledAtRandomMomentsTheFileIsOldOrNew) {
-    ASSERT_EQ(test::ThreadCount(), 1) << "fork needs a process without other threads";
+    ASSERT_EQ(test::threadCount(), 1) << "fork needs a process without other threads";
     ASSERT_NO_FATAL_FAILURE(prepare(2, 128 * 1024)); // a file of 256 kB
     test::KillTally tally;
-    test::KillAtRandomMoments(
+    test::killAtRandomMoments(
         "settings save", [&] { save(); }, [&] { reset(); },
         [&](test::RunEnd end) {
             tally.add(ending(end));
@@ -107,18 +107,18 @@ TEST_F(SettingsCrash, KilledAtRandomMomentsTheFileIsOldOrNew) {
 }
 
 TEST_F(SettingsCrash, KilledAtEverySystemCallTheFileIsOldOrNew) {
-    ASSERT_EQ(test::ThreadCount(), 1) << "fork needs a process without other threads";
+    ASSERT_EQ(test::threadCount(), 1) << "fork needs a process without other threads";
     ASSERT_NO_FATAL_FAILURE(prepare(4, 16));
     test::KillTally tally;
     bool killedRightAfterRename = false;
     const int calls =
-        test::KillAtEverySystemCall([&] { save(); },
+        test::killAtEverySystemCall([&] { save(); },
                                     [&](const test::TracedKill& kill) {
                                         const std::string where = ending(kill.end);
                                         tally.add(where);
                                         // Between the rename and the flush of the folder: the new file is already in
                                         // place.
-                                        if (kill.end == test::RunEnd::Killed && test::PutsFileInPlace(kill.lastCall)) {
+                                        if (kill.end == test::RunEnd::Killed && test::putsFileInPlace(kill.lastCall)) {
                                             killedRightAfterRename = true;
                                             EXPECT_EQ(where, "after");
                                         }
@@ -133,12 +133,12 @@ TEST_F(SettingsCrash, KilledAtEverySystemCallTheFileIsOldOrNew) {
 
 // A kill keeps the page cache, so the tests above would pass without any flush; a power cut does not.
 TEST_F(SettingsCrash, SaveFlushesTheNewFileBeforeItsRenameAndTheFolderAfter) {
-    ASSERT_EQ(test::ThreadCount(), 1) << "fork needs a process without other threads";
+    ASSERT_EQ(test::threadCount(), 1) << "fork needs a process without other threads";
     ASSERT_NO_FATAL_FAILURE(prepare(4, 16));
     test::RunEnd end = test::RunEnd::Failed;
-    const std::vector<test::SystemCall> calls = test::TraceSystemCalls([&] { save(); }, &end);
+    const std::vector<test::SystemCall> calls = test::traceSystemCalls([&] { save(); }, &end);
     ASSERT_EQ(end, test::RunEnd::Finished);
-    test::ExpectPutInPlaceDurably(calls, paths.settingsFile);
+    test::expectPutInPlaceDurably(calls, paths.settingsFile);
 }
 
 } // namespace

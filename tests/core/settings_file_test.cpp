@@ -25,13 +25,13 @@ using namespace std::string_literals;
 
 // A small tmpfs on a folder of its own, unmounted at the end.
 
-struct stat StatOf(const std::string& path) {
+struct stat statOf(const std::string& path) {
     struct stat info {};
     EXPECT_EQ(::stat(path.c_str(), &info), 0) << path;
     return info;
 }
 
-std::vector<std::string> FolderEntries(const std::string& folder) {
+std::vector<std::string> folderEntries(const std::string& folder) {
     std::vector<std::string> names;
     for (const auto& entry : fs::directory_iterator(folder))
         names.push_back(entry.path().filename().string());
@@ -40,17 +40,17 @@ std::vector<std::string> FolderEntries(const std::string& folder) {
 }
 
 // Sets the modification time far into the past, so that any rewrite shows.
-void AgeFile(const std::string& path) {
+void ageFile(const std::string& path) {
     const struct timespec times[2] = {{978307200, 0}, {978307200, 0}};
     ASSERT_EQ(::utimensat(AT_FDCWD, path.c_str(), times, 0), 0);
 }
 
-std::string NormalisedText(const test::TempDir& dir, const std::string& content) {
-    test::WriteFile(dir.file("t.ini"), content);
+std::string normalisedText(const test::TempDir& dir, const std::string& content) {
+    test::writeFile(dir.file("t.ini"), content);
     return SettingsFile::openSettings(dir.file("t.ini")).text();
 }
 
-std::vector<std::string> SectionHeaders(const std::string& text) {
+std::vector<std::string> sectionHeaders(const std::string& text) {
     std::vector<std::string> headers;
     size_t start = 0;
     for (size_t end = text.find("\r\n"); end != std::string::npos; end = text.find("\r\n", start)) {
@@ -87,13 +87,13 @@ TEST(SettingsFileRead, NormalisesTheDocument) {
     };
     test::TempDir dir;
     for (const auto& c : cases)
-        EXPECT_EQ(NormalisedText(dir, c.content), c.expected) << c.name;
+        EXPECT_EQ(normalisedText(dir, c.content), c.expected) << c.name;
 }
 
 TEST(SettingsFileRead, KeepsVeryLongLinesWhole) {
     test::TempDir dir;
     const std::string value(3 << 20, 'v');
-    test::WriteFile(dir.file("t.ini"), "[S]\r\nK=" + value + "\r\nB=2");
+    test::writeFile(dir.file("t.ini"), "[S]\r\nK=" + value + "\r\nB=2");
     const SettingsFile settings = SettingsFile::openSettings(dir.file("t.ini"));
     EXPECT_EQ(settings.readText("S", "K", ""), value);
     EXPECT_EQ(settings.readText("S", "B", ""), "2");
@@ -101,7 +101,7 @@ TEST(SettingsFileRead, KeepsVeryLongLinesWhole) {
 
 TEST(SettingsFileRead, LookupsIgnoreCaseAndTakeTheLastOccurrence) {
     test::TempDir dir;
-    test::WriteFile(dir.file("t.ini"), "[directorys]\r\nbackupdir=/b1\r\n"
+    test::writeFile(dir.file("t.ini"), "[directorys]\r\nbackupdir=/b1\r\n"
                                        "[DAYS]\r\nMonday=0\r\nMonday=1\r\n"
                                        "[Dup]\r\nA=first\r\nB=only in the first\r\n"
                                        "[DUP]\r\nA=second\r\nplain line\r\nC=a=b\r\n");
@@ -147,32 +147,32 @@ TEST(SettingsFileRead, FlagsAreIntegersWithTheCallersDefault) {
 TEST(SettingsFileWrite, ReplacesInPlaceWithTheWritersKeyCase) {
     test::TempDir dir;
     const std::string path = dir.file("t.ini");
-    test::WriteFile(path, "[directorys]\r\nBase=/db\r\nbackupdir=/old\r\nOther=x\r\n");
-    WithSettings(path, [](SettingsFile& settings) {
+    test::writeFile(path, "[directorys]\r\nBase=/db\r\nbackupdir=/old\r\nOther=x\r\n");
+    withSettings(path, [](SettingsFile& settings) {
         EXPECT_EQ(settings.readText("DIRECTORYS", "BackupDir", ""), "/old");
         settings.writeText("DIRECTORYS", "BackUpDir", "/new");
     });
-    EXPECT_EQ(test::ReadFile(path), "[directorys]\r\nBase=/db\r\nBackUpDir=/new\r\nOther=x\r\n\r\n");
+    EXPECT_EQ(test::readFile(path), "[directorys]\r\nBase=/db\r\nBackUpDir=/new\r\nOther=x\r\n\r\n");
 }
 
 TEST(SettingsFileWrite, ReplacesTheLaterOfTwoEqualKeys) {
     test::TempDir dir;
     const std::string path = dir.file("t.ini");
-    test::WriteFile(path, "[DAYS]\r\nMonday=0\r\nMonday=1\r\n");
-    WithSettings(path, [](SettingsFile& settings) { settings.writeFlag("DAYS", "monday", false); });
-    EXPECT_EQ(test::ReadFile(path), "[DAYS]\r\nMonday=0\r\nmonday=0\r\n\r\n");
+    test::writeFile(path, "[DAYS]\r\nMonday=0\r\nMonday=1\r\n");
+    withSettings(path, [](SettingsFile& settings) { settings.writeFlag("DAYS", "monday", false); });
+    EXPECT_EQ(test::readFile(path), "[DAYS]\r\nMonday=0\r\nmonday=0\r\n\r\n");
 }
 
 TEST(SettingsFileWrite, AppendsToTheLastSectionOfTheNameOrANewSectionAtTheEnd) {
     test::TempDir dir;
     const std::string path = dir.file("t.ini");
-    test::WriteFile(path, "[A]\r\nx=1\r\n[B]\r\n[a]\r\ny=2\r\n");
-    WithSettings(path, [](SettingsFile& settings) {
+    test::writeFile(path, "[A]\r\nx=1\r\n[B]\r\n[a]\r\ny=2\r\n");
+    withSettings(path, [](SettingsFile& settings) {
         settings.writeText("A", "z", "3");
         settings.writeText("C", "k", "v");
         settings.writeText(" B ", " Key ", " padded value ");
     });
-    EXPECT_EQ(test::ReadFile(path), "[A]\r\nx=1\r\n\r\n[B]\r\nKey=padded value\r\n\r\n[a]\r\ny=2\r\nz=3\r\n\r\n"
+    EXPECT_EQ(test::readFile(path), "[A]\r\nx=1\r\n\r\n[B]\r\nKey=padded value\r\n\r\n[a]\r\ny=2\r\nz=3\r\n\r\n"
                                     "[C]\r\nk=v\r\n\r\n");
 }
 
@@ -184,22 +184,22 @@ TEST(SettingsFileWrite, FirstSavesAppendSectionsInTheirOrderAndLaterSavesKeepIt)
         "PROTOCOL",   "SERVERNAME",  "CLIENTLIB",         "USERNAME",       "PASSWORD", "BKPEXT", "DEFAULTRESTOREDIR"};
     const std::vector<std::string> configSections = {"LISTABACKUP", "LISTARESTORE", "COMPRESSION"};
     auto saveAll = [&](const std::vector<std::string>& sections, const std::string& value) {
-        WithSettings(path, [&](SettingsFile& settings) {
+        withSettings(path, [&](SettingsFile& settings) {
             for (const auto& section : sections)
                 settings.writeText(section, "Key", value);
         });
     };
     saveAll(scheduleSections, "1");
     saveAll(configSections, "1");
-    WithSettings(path, [](SettingsFile& settings) { settings.writeText("LANG", "SetLang", "&English"); });
+    withSettings(path, [](SettingsFile& settings) { settings.writeText("LANG", "SetLang", "&English"); });
     saveAll(scheduleSections, "2");
 
     std::vector<std::string> expected;
     for (const auto& list : {scheduleSections, configSections, std::vector<std::string>{"LANG"}})
         for (const auto& section : list)
             expected.push_back("[" + section + "]");
-    const std::string text = test::ReadFile(path);
-    EXPECT_EQ(SectionHeaders(text), expected);
+    const std::string text = test::readFile(path);
+    EXPECT_EQ(sectionHeaders(text), expected);
     EXPECT_NE(text.find("[DIRECTORYS]\r\nKey=2\r\n\r\n[VERBOSEMODE]"), std::string::npos);
 }
 
@@ -232,26 +232,26 @@ TEST(SettingsFileAccess, MissingFileGivesDefaultsAndIsCreatedEmptyAndPrivate) {
     test::TempDir dir;
     const std::string path = dir.file("tervolen.ini");
     const bool compress =
-        WithSettings(path, [](SettingsFile& settings) { return settings.readFlag("COMPRESSION", "Checked", true); });
+        withSettings(path, [](SettingsFile& settings) { return settings.readFlag("COMPRESSION", "Checked", true); });
     EXPECT_TRUE(compress);
     ASSERT_TRUE(fs::exists(path));
     EXPECT_EQ(fs::file_size(path), 0u);
-    EXPECT_EQ(StatOf(path).st_mode & 07777, 0600u);
-    EXPECT_EQ(FolderEntries(dir.path()), std::vector<std::string>{"tervolen.ini"});
+    EXPECT_EQ(statOf(path).st_mode & 07777, 0600u);
+    EXPECT_EQ(folderEntries(dir.path()), std::vector<std::string>{"tervolen.ini"});
 }
 
 TEST(SettingsFileAccess, UnchangedFileIsNotRewrittenButATemporaryOfAKilledSaveGoes) {
     test::TempDir dir;
     const std::string path = dir.file("t.ini");
-    test::WriteFile(path, "[DAYS]\r\nMonday=1\r\n\r\n");
-    test::WriteFile(dir.file(".t.ini.tervolen-Ab3xY9"), "[DAYS]\r\nMon");
+    test::writeFile(path, "[DAYS]\r\nMonday=1\r\n\r\n");
+    test::writeFile(dir.file(".t.ini.tervolen-Ab3xY9"), "[DAYS]\r\nMon");
     ::chmod(path.c_str(), 0600);
-    AgeFile(path);
-    const struct stat before = StatOf(path);
-    WithSettings(path, [](SettingsFile& settings) {
+    ageFile(path);
+    const struct stat before = statOf(path);
+    withSettings(path, [](SettingsFile& settings) {
         settings.writeFlag("DAYS", "Monday", settings.readFlag("DAYS", "Monday", false));
     });
-    const struct stat after = StatOf(path);
+    const struct stat after = statOf(path);
     EXPECT_EQ(after.st_ino, before.st_ino);
     EXPECT_EQ(after.st_mtim.tv_sec, before.st_mtim.tv_sec);
     EXPECT_EQ(after.st_mtim.tv_nsec, before.st_mtim.tv_nsec);
@@ -271,15 +271,15 @@ TEST(SettingsFileAccess, TakesRightsAwayFromGroupAndOthers) {
     test::TempDir dir;
     const std::string path = dir.file("t.ini");
     // Root refuses a file that others may write instead of repairing it.
-    test::AsUnprivilegedUser(dir.path(), [&] {
+    test::asUnprivilegedUser(dir.path(), [&] {
         for (const auto& c : cases) {
-            test::WriteFile(path, c.content);
+            test::writeFile(path, c.content);
             ::chmod(path.c_str(), c.mode);
-            const ino_t inode = StatOf(path).st_ino;
-            WithSettings(path, [](SettingsFile&) {});
-            EXPECT_EQ(StatOf(path).st_mode & 07777, 0600u) << c.content;
-            EXPECT_EQ(StatOf(path).st_ino != inode, c.rewritten) << c.content;
-            EXPECT_EQ(test::ReadFile(path), "[S]\r\nA=1\r\n\r\n");
+            const ino_t inode = statOf(path).st_ino;
+            withSettings(path, [](SettingsFile&) {});
+            EXPECT_EQ(statOf(path).st_mode & 07777, 0600u) << c.content;
+            EXPECT_EQ(statOf(path).st_ino != inode, c.rewritten) << c.content;
+            EXPECT_EQ(test::readFile(path), "[S]\r\nA=1\r\n\r\n");
         }
     });
 }
@@ -288,7 +288,7 @@ TEST(SettingsFileAccess, WorkErrorStillWritesBackAndGoesOn) {
     test::TempDir dir;
     const std::string path = dir.file("t.ini");
     try {
-        WithSettings(path, [](SettingsFile& settings) {
+        withSettings(path, [](SettingsFile& settings) {
             settings.writeText("S", "K", "v");
             throw std::runtime_error("work failed");
         });
@@ -296,26 +296,26 @@ TEST(SettingsFileAccess, WorkErrorStillWritesBackAndGoesOn) {
     } catch (const std::runtime_error& e) {
         EXPECT_STREQ(e.what(), "work failed");
     }
-    EXPECT_EQ(test::ReadFile(path), "[S]\r\nK=v\r\n\r\n");
+    EXPECT_EQ(test::readFile(path), "[S]\r\nK=v\r\n\r\n");
 }
 
 TEST(SettingsFileAccess, ReadOnlyAccessNeverWrites) {
     test::TempDir dir;
     const std::string path = dir.file("t.ini");
-    ReadSettings(path, [](const SettingsFile& settings) { return settings.readText("S", "K", ""); });
+    readSettings(path, [](const SettingsFile& settings) { return settings.readText("S", "K", ""); });
     EXPECT_FALSE(fs::exists(path));
 
-    test::WriteFile(path, "; not normalised\n[S]\nK=old\n");
-    AgeFile(path);
-    const struct stat before = StatOf(path);
+    test::writeFile(path, "; not normalised\n[S]\nK=old\n");
+    ageFile(path);
+    const struct stat before = statOf(path);
     // A long job reads while a page save changes the file; the save must survive the job's end.
-    const std::string seen = ReadSettings(path, [&](const SettingsFile& settings) {
-        WithSettings(path, [](SettingsFile& save) { save.writeText("S", "K", "saved"); });
+    const std::string seen = readSettings(path, [&](const SettingsFile& settings) {
+        withSettings(path, [](SettingsFile& save) { save.writeText("S", "K", "saved"); });
         return settings.readText("S", "K", "");
     });
     EXPECT_EQ(seen, "old");
-    EXPECT_EQ(test::ReadFile(path), "[S]\r\nK=saved\r\n\r\n");
-    EXPECT_NE(StatOf(path).st_ino, before.st_ino);
+    EXPECT_EQ(test::readFile(path), "[S]\r\nK=saved\r\n\r\n");
+    EXPECT_NE(statOf(path).st_ino, before.st_ino);
 }
 
 TEST(SettingsFileAccess, UnreadableFileNamesThePath) {
@@ -342,7 +342,7 @@ TEST(SettingsFileWriteBack, FailedRenameLeavesNoTemporaryFile) {
     } catch (const Error& e) {
         EXPECT_EQ(e.text().rfind("Cannot create file \"" + path + "\". ", 0), 0u) << e.text();
     }
-    EXPECT_EQ(FolderEntries(dir.path()), std::vector<std::string>{"t.ini"});
+    EXPECT_EQ(folderEntries(dir.path()), std::vector<std::string>{"t.ini"});
 }
 
 TEST(SettingsFileWriteBack, ReadOnlyMediumKeepsTheOldFile) {
@@ -351,25 +351,25 @@ TEST(SettingsFileWriteBack, ReadOnlyMediumKeepsTheOldFile) {
     TERVOLEN_SKIP_WITHOUT_TMPFS(medium, "cannot mount a tmpfs here");
     const std::string normalised = dir.file("medium/normal.ini");
     const std::string path = dir.file("medium/t.ini");
-    test::WriteFile(normalised, "[S]\r\nK=v\r\n\r\n");
-    test::WriteFile(path, "[S]\nK=old\n");
+    test::writeFile(normalised, "[S]\r\nK=v\r\n\r\n");
+    test::writeFile(path, "[S]\nK=old\n");
     ASSERT_TRUE(medium.makeReadOnly());
 
     try {
-        WithSettings(path, [](SettingsFile& settings) { settings.writeText("S", "K", "new"); });
+        withSettings(path, [](SettingsFile& settings) { settings.writeText("S", "K", "new"); });
         ADD_FAILURE() << "no error";
     } catch (const Error& e) {
         EXPECT_EQ(e.text(), "Cannot create file \"" + path + "\". " + std::strerror(EROFS));
     }
-    EXPECT_THROW(WithSettings(path,
+    EXPECT_THROW(withSettings(path,
                               [](SettingsFile& settings) {
                                   settings.writeText("S", "K", "new");
                                   throw std::runtime_error("work failed");
                               }),
                  std::runtime_error);
-    EXPECT_EQ(test::ReadFile(path), "[S]\nK=old\n");
-    EXPECT_NO_THROW(WithSettings(normalised, [](SettingsFile& settings) { settings.writeText("S", "K", "v"); }));
-    EXPECT_EQ(FolderEntries(dir.file("medium")), (std::vector<std::string>{"normal.ini", "t.ini"}));
+    EXPECT_EQ(test::readFile(path), "[S]\nK=old\n");
+    EXPECT_NO_THROW(withSettings(normalised, [](SettingsFile& settings) { settings.writeText("S", "K", "v"); }));
+    EXPECT_EQ(folderEntries(dir.file("medium")), (std::vector<std::string>{"normal.ini", "t.ini"}));
 }
 
 TEST(SettingsFileWriteBack, FullMediumKeepsTheOldFileAndNoTemporaryFile) {
@@ -377,29 +377,29 @@ TEST(SettingsFileWriteBack, FullMediumKeepsTheOldFileAndNoTemporaryFile) {
     test::TmpfsMount medium(dir.file("medium"), "size=64k,mode=0755");
     TERVOLEN_SKIP_WITHOUT_TMPFS(medium, "cannot mount a tmpfs here");
     const std::string path = dir.file("medium/t.ini");
-    test::WriteFile(path, "[S]\r\nK=old\r\n\r\n");
+    test::writeFile(path, "[S]\r\nK=old\r\n\r\n");
     try {
-        WithSettings(path, [](SettingsFile& settings) { settings.writeText("S", "K", std::string(1 << 20, 'x')); });
+        withSettings(path, [](SettingsFile& settings) { settings.writeText("S", "K", std::string(1 << 20, 'x')); });
         ADD_FAILURE() << "no error";
     } catch (const Error& e) {
         EXPECT_EQ(e.text(), "Cannot write file \"" + path + "\". " + std::strerror(ENOSPC));
     }
-    EXPECT_EQ(test::ReadFile(path), "[S]\r\nK=old\r\n\r\n");
-    EXPECT_EQ(FolderEntries(dir.file("medium")), std::vector<std::string>{"t.ini"});
+    EXPECT_EQ(test::readFile(path), "[S]\r\nK=old\r\n\r\n");
+    EXPECT_EQ(folderEntries(dir.file("medium")), std::vector<std::string>{"t.ini"});
 }
 
 TEST(SettingsFileWriteBack, SymbolicLinkStaysALink) {
     test::TempDir dir;
     fs::create_directory(dir.file("real"));
-    test::WriteFile(dir.file("real/t.ini"), "[S]\nK=old\n");
+    test::writeFile(dir.file("real/t.ini"), "[S]\nK=old\n");
     fs::create_symlink(dir.file("real/t.ini"), dir.file("t.ini"));
-    WithSettings(dir.file("t.ini"), [](SettingsFile& settings) { settings.writeText("S", "K", "new"); });
+    withSettings(dir.file("t.ini"), [](SettingsFile& settings) { settings.writeText("S", "K", "new"); });
     EXPECT_TRUE(fs::is_symlink(dir.file("t.ini")));
-    EXPECT_EQ(test::ReadFile(dir.file("real/t.ini")), "[S]\r\nK=new\r\n\r\n");
-    EXPECT_EQ(FolderEntries(dir.file("real")), std::vector<std::string>{"t.ini"});
+    EXPECT_EQ(test::readFile(dir.file("real/t.ini")), "[S]\r\nK=new\r\n\r\n");
+    EXPECT_EQ(folderEntries(dir.file("real")), std::vector<std::string>{"t.ini"});
 }
 
-std::string RandomText(std::mt19937& random, size_t maxLength) {
+std::string randomText(std::mt19937& random, size_t maxLength) {
     static const std::string alphabet = "[]=; \t\r\n\x01\x80\xFF"
                                         "aBk0x"s +
                                         '\0';
@@ -416,18 +416,18 @@ TEST(SettingsFileProperty, WriteBackThenReadGivesTheSameDocument) {
     const std::string path = dir.file("t.ini");
     std::mt19937 random(20061209);
     for (int round = 0; round < 200; ++round) {
-        const std::string content = RandomText(random, 300);
-        test::WriteFile(path, content);
+        const std::string content = randomText(random, 300);
+        test::writeFile(path, content);
         SettingsFile settings = SettingsFile::openSettings(path);
         for (int write = 0; write < 4; ++write) {
             try {
-                settings.writeText(RandomText(random, 4), RandomText(random, 4), RandomText(random, 6));
+                settings.writeText(randomText(random, 4), randomText(random, 4), randomText(random, 6));
             } catch (const Error&) {
                 // Refused writes leave the document as it was.
             }
         }
         settings.writeBack();
-        const std::string written = test::ReadFile(path);
+        const std::string written = test::readFile(path);
         ASSERT_EQ(written, settings.text()) << testing::PrintToString(content);
         ASSERT_EQ(SettingsFile::openSettings(path).text(), written) << testing::PrintToString(content);
     }

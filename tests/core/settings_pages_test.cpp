@@ -17,11 +17,11 @@ namespace fs = std::filesystem;
 
 class SaveScheduleTest : public ::testing::Test {
 protected:
-    void fillRequiredFields() { FillRequiredFields(form); }
+    void fillRequiredFields() { fillRequiredFields(form); }
 
-    static void FillRequiredFields(FormState& form) {
+    static void fillRequiredFields(FormState& form) {
         form.setText("CB_ChooseSGDBVer", "Firebird 2.0.x");
-        test::SetConnectionFields(form, {"TCP/IP", "dbhost", "libfbclient.so.2", "sysdba", "masterkey"});
+        test::setConnectionFields(form, {"TCP/IP", "dbhost", "libfbclient.so.2", "sysdba", "masterkey"});
         form.setText("CB_BkpExt", ".fbk");
     }
 
@@ -31,7 +31,7 @@ protected:
 
     std::vector<std::string> sectionOrder() const {
         std::vector<std::string> names;
-        std::string text = test::ReadFile(paths.settingsFile);
+        std::string text = test::readFile(paths.settingsFile);
         for (size_t at = text.find('['); at != std::string::npos; at = text.find("\n[", at + 1)) {
             size_t begin = text[at] == '[' ? at + 1 : at + 2;
             names.push_back(text.substr(begin, text.find(']', begin) - begin));
@@ -59,7 +59,7 @@ TEST_F(SaveScheduleTest, EveryFieldFilledStoresAllKeysCreatesFoldersAndMinimises
     form.setText("LedFTPPort", "25");
     form.setText("EdSMTPPort", "587");
     form.setText("ledCC", "copy@example.com");
-    SaveSchedulePage(form, dialogs, paths);
+    saveSchedulePage(form, dialogs, paths);
 
     EXPECT_TRUE(dialogs.shown.empty());
     EXPECT_TRUE(form.minimized());
@@ -77,11 +77,11 @@ TEST_F(SaveScheduleTest, EveryFieldFilledStoresAllKeysCreatesFoldersAndMinimises
     EXPECT_EQ(read("FTP", "Port"), "25");
     EXPECT_EQ(read("SMTP", "Port"), "587");
     EXPECT_EQ(read("SMTP", "cc"), "copy@example.com");
-    EXPECT_TRUE(test::ReadFile(paths.settingsFile).find("cc=copy@example.com") != std::string::npos)
+    EXPECT_TRUE(test::readFile(paths.settingsFile).find("cc=copy@example.com") != std::string::npos)
         << "the copy recipient is stored under the lower-case key";
     for (const char* folder : {"DefaultRestores", "DefaultLogs", "DefaultBackups"})
         EXPECT_TRUE(fs::is_directory(dir.file(folder))) << folder;
-    ASSERT_EQ(LoadMirrorList(dir.file("Mirrors.lst")).size(), 1u);
+    ASSERT_EQ(loadMirrorList(dir.file("Mirrors.lst")).size(), 1u);
     EXPECT_EQ(sectionOrder(), (std::vector<std::string>{
                                   "DIRECTORYS", "VERBOSEMODE", "BACKUPRESTOREMODE", "CHECKBACKUPLOG", "DAYS", "HOURS",
                                   "SGDBVER", "PROTOCOL", "SERVERNAME", "CLIENTLIB", "USERNAME", "PASSWORD", "BKPEXT",
@@ -108,13 +108,13 @@ TEST_F(SaveScheduleTest, AnEmptyRequiredFieldStopsThePartialSave) {
         AppPaths casePaths{caseDir.path(), caseDir.file("tervolen.ini")};
         HeadlessForm caseForm;
         test::ScriptedDialogs caseDialogs;
-        FillRequiredFields(caseForm);
+        fillRequiredFields(caseForm);
         caseForm.setText(c.emptied, "");
-        SaveSchedulePage(caseForm, caseDialogs, casePaths);
+        saveSchedulePage(caseForm, caseDialogs, casePaths);
         EXPECT_EQ(caseDialogs.texts("message"), std::vector<std::string>{c.message}) << c.emptied;
         EXPECT_EQ(caseForm.focused(), c.emptied);
         EXPECT_FALSE(caseForm.minimized());
-        std::string text = test::ReadFile(casePaths.settingsFile);
+        std::string text = test::readFile(casePaths.settingsFile);
         EXPECT_NE(text.find(std::string("[") + c.lastStored + "]"), std::string::npos) << c.emptied;
         EXPECT_EQ(text.find("[DEFAULTRESTOREDIR]"), std::string::npos) << c.emptied;
         EXPECT_FALSE(fs::exists(caseDir.file("DefaultRestores"))) << c.emptied;
@@ -125,19 +125,19 @@ TEST_F(SaveScheduleTest, AnEmptyRequiredFieldStopsThePartialSave) {
 TEST_F(SaveScheduleTest, UntickedBoxesAndEmptiedFieldsClearWhatWasStored) {
     fillRequiredFields();
     form.setChecked("ChkBoxBkpMail", true);
-    SaveSchedulePage(form, dialogs, paths);
+    saveSchedulePage(form, dialogs, paths);
     form.setChecked("ChkBoxBkpMail", false);
     form.setText("ledCC", "");
-    SaveSchedulePage(form, dialogs, paths);
+    saveSchedulePage(form, dialogs, paths);
     EXPECT_EQ(read("SENDBACKUPMAIL", "Send"), "");
     EXPECT_EQ(read("SMTP", "CC"), "");
 }
 
 TEST_F(SaveScheduleTest, ADefaultFolderThatCannotBeCreatedIsReportedWithItsPath) {
     fillRequiredFields();
-    test::WriteFile(dir.file("DefaultRestores"), "a file in the way");
+    test::writeFile(dir.file("DefaultRestores"), "a file in the way");
     try {
-        SaveSchedulePage(form, dialogs, paths);
+        saveSchedulePage(form, dialogs, paths);
         FAIL() << "no error";
     } catch (const Error& e) {
         EXPECT_EQ(e.text(), dir.file("DefaultRestores"));
@@ -152,16 +152,16 @@ TEST_F(SaveScheduleTest, SaveConfigStoresListsAndCompressionAndKeepsAnUnselected
     form.setItemChecked("clListaRestore", 4, true);
     form.setChecked("ChkBoxCompress", true);
     form.setItemIndex("CBCompMetho", 1);
-    SaveConfigPage(form, paths);
-    std::string first = test::ReadFile(paths.settingsFile);
-    SaveConfigPage(form, paths);
-    EXPECT_EQ(test::ReadFile(paths.settingsFile), first);
+    saveConfigPage(form, paths);
+    std::string first = test::readFile(paths.settingsFile);
+    saveConfigPage(form, paths);
+    EXPECT_EQ(test::readFile(paths.settingsFile), first);
     EXPECT_EQ(read("LISTABACKUP", "Ignore Limbo"), "1");
     EXPECT_EQ(read("LISTARESTORE", "Replace"), "1");
     EXPECT_EQ(read("COMPRESSION", "Checked"), "1");
     EXPECT_EQ(read("COMPRESSION", "Method"), "1");
     form.setText("CBCompMetho", "typed");
-    SaveConfigPage(form, paths);
+    saveConfigPage(form, paths);
     EXPECT_EQ(read("COMPRESSION", "Method"), "1");
     EXPECT_TRUE(dialogs.shown.empty());
     EXPECT_FALSE(form.minimized());

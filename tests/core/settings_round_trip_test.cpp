@@ -36,7 +36,7 @@ const char* const kTexts[] = {
 const char* const kBoxes[] = {"CheckVerbose", "CheckBackupLog", "ChkBoxCompress", "ChkBoxSentFTP", "ChkBoxBkpMail"};
 const char* const kLists[] = {"clbSemana", "clbHorarios", "clListaBackup", "clListaRestore"};
 
-std::string FormDump(const HeadlessForm& form, const std::vector<std::string>& languages,
+std::string formDump(const HeadlessForm& form, const std::vector<std::string>& languages,
                      const test::ScriptedDialogs& dialogs) {
     std::string dump;
     for (const char* control : kTexts)
@@ -62,21 +62,21 @@ std::string FormDump(const HeadlessForm& form, const std::vector<std::string>& l
 }
 
 // The temporary folder's path stands as "@DIR@", so the recorded files do not depend on it.
-std::string WithPlaceholder(std::string text, const std::string& dir) {
+std::string withPlaceholder(std::string text, const std::string& dir) {
     for (size_t at = text.find(dir); at != std::string::npos; at = text.find(dir, at))
         text.replace(at, dir.size(), "@DIR@");
     return text;
 }
 
-void CheckOrRecord(const std::string& name, const std::string& actual) {
+void checkOrRecord(const std::string& name, const std::string& actual) {
     const std::string path = kCasesDir + "/expected/" + name;
     if (std::getenv("TERVOLEN_RECORD_SETTINGS") != nullptr) {
         fs::create_directories(kCasesDir + "/expected");
-        test::WriteFile(path, actual);
+        test::writeFile(path, actual);
         return;
     }
     ASSERT_TRUE(fs::exists(path)) << path;
-    EXPECT_EQ(test::ReadFile(path), actual) << path;
+    EXPECT_EQ(test::readFile(path), actual) << path;
 }
 
 class SettingsRoundTrip : public ::testing::TestWithParam<const char*> {};
@@ -86,25 +86,25 @@ TEST_P(SettingsRoundTrip, LoadsAndSavesToTheRecordedBytes) {
     test::TempDir dir;
     AppPaths paths{dir.path(), dir.file("tervolen.ini")};
     if (fs::exists(kCasesDir + "/" + name + ".ini"))
-        test::WriteFile(paths.settingsFile, test::ReadFile(kCasesDir + "/" + name + ".ini"));
+        test::writeFile(paths.settingsFile, test::readFile(kCasesDir + "/" + name + ".ini"));
     HeadlessForm form;
     std::vector<std::string> languages;
     test::ScriptedDialogs dialogs;
-    const auto fileNow = [&] { return WithPlaceholder(test::ReadFile(paths.settingsFile), dir.path()); };
+    const auto fileNow = [&] { return withPlaceholder(test::readFile(paths.settingsFile), dir.path()); };
 
-    LoadSettingsIntoForm(form, paths, {{}, [&](const std::string& file) { languages.push_back(file); }});
-    CheckOrRecord(name + ".form.txt", WithPlaceholder(FormDump(form, languages, dialogs), dir.path()));
-    CheckOrRecord(name + ".startup.ini", fileNow());
+    loadSettingsIntoForm(form, paths, {{}, [&](const std::string& file) { languages.push_back(file); }});
+    checkOrRecord(name + ".form.txt", withPlaceholder(formDump(form, languages, dialogs), dir.path()));
+    checkOrRecord(name + ".startup.ini", fileNow());
 
-    SaveSchedulePage(form, dialogs, paths);
-    CheckOrRecord(name + ".schedule.ini", fileNow());
-    CheckOrRecord(name + ".schedule.form.txt", WithPlaceholder(FormDump(form, languages, dialogs), dir.path()));
+    saveSchedulePage(form, dialogs, paths);
+    checkOrRecord(name + ".schedule.ini", fileNow());
+    checkOrRecord(name + ".schedule.form.txt", withPlaceholder(formDump(form, languages, dialogs), dir.path()));
 
-    SaveConfigPage(form, paths);
-    CheckOrRecord(name + ".config.ini", fileNow());
+    saveConfigPage(form, paths);
+    checkOrRecord(name + ".config.ini", fileNow());
 
-    ChooseLanguage(form, paths.settingsFile, LanguageChoices()[2], {});
-    CheckOrRecord(name + ".language.ini", fileNow());
+    chooseLanguage(form, paths.settingsFile, languageChoices()[2], {});
+    checkOrRecord(name + ".language.ini", fileNow());
 }
 
 INSTANTIATE_TEST_SUITE_P(Files, SettingsRoundTrip, ::testing::ValuesIn(kCases),

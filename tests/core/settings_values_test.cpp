@@ -25,19 +25,19 @@ TEST(JobSettings, ReadFromTheFileAsTheJobsSeeThem) {
     for (const Case& c : cases) {
         test::TempDir dir;
         const std::string path = dir.file("tervolen.ini");
-        test::WriteFile(path, c.file);
-        const BackupFileSettings backup = ReadBackupFileSettings(path);
+        test::writeFile(path, c.file);
+        const BackupFileSettings backup = readBackupFileSettings(path);
         EXPECT_EQ(backup.databasePath, c.backup.databasePath) << c.file;
         EXPECT_EQ(backup.backupFolder, c.backup.backupFolder) << c.file;
         EXPECT_EQ(backup.verbose, c.backup.verbose) << c.file;
-        EXPECT_EQ(ReadRestoreFileSettings(path).verbose, c.backup.verbose) << c.file;
-        EXPECT_EQ(test::ReadFile(path), c.file) << "a job's read never writes the file";
+        EXPECT_EQ(readRestoreFileSettings(path).verbose, c.backup.verbose) << c.file;
+        EXPECT_EQ(test::readFile(path), c.file) << "a job's read never writes the file";
     }
 }
 
 TEST(JobSettings, AMissingFileReadsAsEmptyAndIsNotCreated) {
     test::TempDir dir;
-    const BackupFileSettings backup = ReadBackupFileSettings(dir.file("none.ini"));
+    const BackupFileSettings backup = readBackupFileSettings(dir.file("none.ini"));
     EXPECT_EQ(backup.databasePath, "");
     EXPECT_FALSE(backup.verbose);
     EXPECT_FALSE(std::filesystem::exists(dir.file("none.ini")));
@@ -48,22 +48,22 @@ TEST(ReadHelpers, OpenToReadAndReadToEnd) {
     std::string big(200 * 1024 + 7, 'x');
     for (std::size_t i = 0; i < big.size(); i += 4099)
         big[i] = static_cast<char>('a' + i % 26);
-    test::WriteFile(dir.file("big"), big);
-    auto file = OpenToRead(dir.file("big"), "shown", false);
+    test::writeFile(dir.file("big"), big);
+    auto file = openToRead(dir.file("big"), "shown", false);
     ASSERT_TRUE(file);
     std::string read;
-    ReadToEnd(file->get(), "shown", [&](std::string_view chunk) { read.append(chunk); });
+    readToEnd(file->get(), "shown", [&](std::string_view chunk) { read.append(chunk); });
     EXPECT_EQ(read, big);
 
-    EXPECT_FALSE(OpenToRead(dir.file("missing"), "shown", true));
+    EXPECT_FALSE(openToRead(dir.file("missing"), "shown", true));
     try {
-        OpenToRead(dir.file("missing"), "shown", false);
+        openToRead(dir.file("missing"), "shown", false);
         FAIL();
     } catch (const Error& e) {
         EXPECT_STREQ(e.what(), "Cannot open file \"shown\". No such file or directory");
     }
     try {
-        OpenToRead(dir.path(), "folder", true);
+        openToRead(dir.path(), "folder", true);
         FAIL();
     } catch (const Error& e) {
         EXPECT_STREQ(e.what(), "Cannot open file \"folder\". Is a directory");

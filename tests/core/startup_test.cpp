@@ -17,8 +17,8 @@ namespace fs = std::filesystem;
 class StartupTest : public ::testing::Test {
 protected:
     void load(const std::string& settings) {
-        test::WriteFile(paths.settingsFile, settings);
-        LoadSettingsIntoForm(form, paths, hooks);
+        test::writeFile(paths.settingsFile, settings);
+        loadSettingsIntoForm(form, paths, hooks);
     }
 
     test::TempDir dir;
@@ -31,7 +31,7 @@ protected:
 TEST_F(StartupTest, FirstStartWithoutFilesUsesDefaultsAndCreatesAnEmptyPrivateFile) {
     int compressionClicks = 0;
     form.onClick("ChkBoxCompress", [&] { ++compressionClicks; });
-    LoadSettingsIntoForm(form, paths, hooks);
+    loadSettingsIntoForm(form, paths, hooks);
     for (int i = 0; i < 7; ++i)
         EXPECT_FALSE(form.itemChecked("clbSemana", i));
     for (int i = 0; i < 24; ++i)
@@ -53,7 +53,7 @@ TEST_F(StartupTest, FirstStartWithoutFilesUsesDefaultsAndCreatesAnEmptyPrivateFi
 TEST_F(StartupTest, LoadsEveryStoredSetting) {
     int logClicks = 0;
     form.onClick("CheckBackupLog", [&] { ++logClicks; });
-    SaveMirrorList(dir.file("Mirrors.lst"), {"/mnt/a", "/mnt/b"});
+    saveMirrorList(dir.file("Mirrors.lst"), {"/mnt/a", "/mnt/b"});
     load("[directorys]\r\nbase=/data/sales.fdb\r\nbackupdir=/backups\r\n"
          "[VERBOSEMODE]\r\nVerbose=Checked\r\n[BACKUPRESTOREMODE]\r\nChecked=Checked\r\n"
          "[DAYS]\r\nTuesday=1\r\n[HOURS]\r\n02:00=1\r\n23:00=0x1\r\n"
@@ -107,7 +107,7 @@ TEST_F(StartupTest, LanguageChoiceAtStartup) {
         {"0", {}, design},
         {"&english", {}, design},
     };
-    for (const auto& choice : LanguageChoices())
+    for (const auto& choice : languageChoices())
         cases.push_back({choice.caption, {choice.file}, choice.noBackupToday});
     for (const auto& c : cases) {
         form = HeadlessForm();
@@ -125,16 +125,16 @@ TEST_F(StartupTest, RestoreFolderStoredAsZeroIsNotLoaded) {
 
 TEST_F(StartupTest, AnUnreadableMirrorListIsReportedAfterTheSettingsAreWrittenBack) {
     fs::create_directory(dir.file("Mirrors.lst"));
-    test::WriteFile(paths.settingsFile, "; comment\r\n[DIRECTORYS]\r\nBase=/x.fdb\r\n");
+    test::writeFile(paths.settingsFile, "; comment\r\n[DIRECTORYS]\r\nBase=/x.fdb\r\n");
     try {
-        LoadSettingsIntoForm(form, paths, hooks);
+        loadSettingsIntoForm(form, paths, hooks);
         FAIL() << "no error";
     } catch (const Error& e) {
         EXPECT_EQ(std::string(e.what()).rfind("Cannot open file \"" + dir.file("Mirrors.lst") + "\". ", 0), 0u)
             << e.what();
     }
     EXPECT_EQ(form.text("eBase"), "/x.fdb");
-    EXPECT_EQ(test::ReadFile(paths.settingsFile), "[DIRECTORYS]\r\nBase=/x.fdb\r\n\r\n");
+    EXPECT_EQ(test::readFile(paths.settingsFile), "[DIRECTORYS]\r\nBase=/x.fdb\r\n\r\n");
 }
 
 } // namespace

@@ -18,12 +18,12 @@ TEST(StrToInt, AcceptsSignedDecimalsOnly) {
         {"+-1", {}},    {"2147483648", {}}, {"0x10", {}},
     };
     for (const auto& c : cases)
-        EXPECT_EQ(TryStrToInt(c.text), c.value) << '"' << c.text << '"';
+        EXPECT_EQ(tryStrToInt(c.text), c.value) << '"' << c.text << '"';
 }
 
 TEST(StrToInt, ErrorTextNamesTheInput) {
     try {
-        StrToInt("587 ");
+        strToInt("587 ");
         FAIL() << "no error";
     } catch (const Error& e) {
         EXPECT_STREQ(e.what(), "'587 ' is not a valid integer value");
@@ -46,13 +46,13 @@ TEST(ChangeFileExt, ReplacesOrAppends) {
         {"", ".zip", ".zip"},
     };
     for (const auto& c : cases)
-        EXPECT_EQ(ChangeFileExt(c.path, c.ext), c.expected) << c.path;
+        EXPECT_EQ(changeFileExt(c.path, c.ext), c.expected) << c.path;
 }
 
 TEST(DefaultErrorReport, AddsFinalFullStopOnce) {
-    EXPECT_EQ(DefaultErrorReportText("Set Protocol"), "Set Protocol.");
-    EXPECT_EQ(DefaultErrorReportText("Done."), "Done.");
-    EXPECT_EQ(DefaultErrorReportText(""), ".");
+    EXPECT_EQ(defaultErrorReportText("Set Protocol"), "Set Protocol.");
+    EXPECT_EQ(defaultErrorReportText("Done."), "Done.");
+    EXPECT_EQ(defaultErrorReportText(""), ".");
 }
 
 } // namespace

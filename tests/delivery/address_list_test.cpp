@@ -17,7 +17,7 @@ struct ParseCase {
 class ParseAddressListTest : public testing::TestWithParam<ParseCase> {};
 
 TEST_P(ParseAddressListTest, GivesTheMailboxes) {
-    EXPECT_EQ(ParseAddressList(GetParam().text), GetParam().expected) << GetParam().text;
+    EXPECT_EQ(parseAddressList(GetParam().text), GetParam().expected) << GetParam().text;
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -50,7 +50,7 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(ParseAddressList, AtSignAfterAngleAddressIsAnError) {
     for (const char* text : {"<a@example.com>@example.org", "Name <a@example.com> b@example.com"}) {
         try {
-            ParseAddressList(text);
+            parseAddressList(text);
             FAIL() << text;
         } catch (const Error& e) {
             EXPECT_EQ(e.text(), "@ Outside address");
@@ -59,23 +59,23 @@ TEST(ParseAddressList, AtSignAfterAngleAddressIsAnError) {
 }
 
 TEST(FormatAddressList, QuotesPrintableNamesAndJoinsItems) {
-    EXPECT_EQ(FormatAddressList({}), "");
-    EXPECT_EQ(FormatAddressList({{"a@example.com", ""}}), "a@example.com");
-    EXPECT_EQ(FormatAddressList({{"a@example.com", "John Smith"}, {"b@example.com", ""}}),
+    EXPECT_EQ(formatAddressList({}), "");
+    EXPECT_EQ(formatAddressList({{"a@example.com", ""}}), "a@example.com");
+    EXPECT_EQ(formatAddressList({{"a@example.com", "John Smith"}, {"b@example.com", ""}}),
               "\"John Smith\" <a@example.com>, b@example.com");
-    EXPECT_EQ(FormatAddressList({{"q@example.com", R"(Say "hi" \ there)"}}),
+    EXPECT_EQ(formatAddressList({{"q@example.com", R"(Say "hi" \ there)"}}),
               R"("Say \"hi\" \\ there" <q@example.com>)");
 }
 
 TEST(FormatAddressList, AddressAsNameFillsOnlyMissingNames) {
-    EXPECT_EQ(FormatAddressList({{"backup@example.com", ""}}, true), "\"backup@example.com\" <backup@example.com>");
-    EXPECT_EQ(FormatAddressList({{"backup@example.com", "Backups"}}, true), "\"Backups\" <backup@example.com>");
-    EXPECT_EQ(FormatAddressList({{"", ""}}, true), "");
+    EXPECT_EQ(formatAddressList({{"backup@example.com", ""}}, true), "\"backup@example.com\" <backup@example.com>");
+    EXPECT_EQ(formatAddressList({{"backup@example.com", "Backups"}}, true), "\"Backups\" <backup@example.com>");
+    EXPECT_EQ(formatAddressList({{"", ""}}, true), "");
 }
 
 TEST(FormatAddressList, NonAsciiAndControlNamesBecomeEncodedWords) {
-    EXPECT_EQ(FormatAddressList({{"jose@example.com", "Jos\xC3\xA9"}}), "=?UTF-8?B?Sm9zw6k=?= <jose@example.com>");
-    EXPECT_EQ(FormatAddressList({{"x@example.com", "Evil\r\nBcc: y@example.com"}}),
+    EXPECT_EQ(formatAddressList({{"jose@example.com", "Jos\xC3\xA9"}}), "=?UTF-8?B?Sm9zw6k=?= <jose@example.com>");
+    EXPECT_EQ(formatAddressList({{"x@example.com", "Evil\r\nBcc: y@example.com"}}),
               "=?UTF-8?B?RXZpbA0KQmNjOiB5QGV4YW1wbGUuY29t?= <x@example.com>");
 }
 
@@ -83,10 +83,10 @@ TEST(FormatAddressList, NonAsciiAndControlNamesBecomeEncodedWords) {
 TEST(FormatAddressList, ParsedListsReadBack) {
     for (const char* text : {"<a<b@example.com>, c@example.com", "<x\"y>\"@example.com>, z@example.com",
                              "\"unclosed \\", "<\"a(b\"@example.com>", "Name <\"q\\\"t\"@example.com>"}) {
-        const EmailAddressList list = ParseAddressList(text);
-        EXPECT_EQ(ParseAddressList(FormatAddressList(list)), list) << text;
+        const EmailAddressList list = parseAddressList(text);
+        EXPECT_EQ(parseAddressList(formatAddressList(list)), list) << text;
     }
-    EXPECT_EQ(FormatAddressList({{"a<b@example.com", ""}, {"\"<\"@example.com", ""}}),
+    EXPECT_EQ(formatAddressList({{"a<b@example.com", ""}, {"\"<\"@example.com", ""}}),
               "<a<b@example.com>, \"<\"@example.com");
 }
 
@@ -100,7 +100,7 @@ TEST(ParseAddressList, RandomTextIsSafe) {
         for (int i = static_cast<int>(random() % 30); i > 0; --i)
             text += pieces[random() % std::size(pieces)];
         try {
-            for (const EmailAddress& mailbox : ParseAddressList(text))
+            for (const EmailAddress& mailbox : parseAddressList(text))
                 ASSERT_FALSE(mailbox.address.empty()) << text;
         } catch (const Error& e) {
             ASSERT_EQ(e.text(), "@ Outside address") << text;

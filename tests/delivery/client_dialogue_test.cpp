@@ -61,14 +61,14 @@ private:
 };
 
 // The server's side up to a logged-in client: greeting and EHLO, or greeting, USER, FEAT, TYPE I and SYST.
-std::vector<S::Step> Login(Protocol protocol) {
+std::vector<S::Step> loginScript(Protocol protocol) {
     if (protocol == Protocol::Smtp)
-        return {S::send("220 sink.example ESMTP\r\n"), S::Expect("250 sink.example\r\n")};
-    return {S::send("220 ready\r\n"), S::Expect("230 Logged in.\r\n"), S::Expect("211 End\r\n"),
-            S::Expect("200 Type set to I.\r\n"), S::Expect("215 UNIX Type: L8\r\n")};
+        return {S::send("220 sink.example ESMTP\r\n"), S::expect("250 sink.example\r\n")};
+    return {S::send("220 ready\r\n"), S::expect("230 Logged in.\r\n"), S::expect("211 End\r\n"),
+            S::expect("200 Type set to I.\r\n"), S::expect("215 UNIX Type: L8\r\n")};
 }
 
-std::string Name(const testing::TestParamInfo<Protocol>& info) {
+std::string name(const testing::TestParamInfo<Protocol>& info) {
     return info.param == Protocol::Smtp ? "Smtp" : "Ftp";
 }
 
@@ -76,43 +76,43 @@ class SmtpAndFtpDialogue : public testing::TestWithParam<Protocol> {};
 
 TEST_P(SmtpAndFtpDialogue, RefusesAPortOutside1To65535InsteadOfWrappingRound) {
     // A server listens where the wrapped port would lead.
-    S server(Login(GetParam()));
+    S server(loginScript(GetParam()));
     for (const int port : {server.port() + 65536, server.port() + 2 * 65536, 65536, -1, -65536 + server.port()}) {
         SCOPED_TRACE("port " + std::to_string(port));
         Client client(GetParam());
-        EXPECT_EQ(test::FailureText([&] { client.connect(port); }), "Socket Error # 22\r\nInvalid argument");
+        EXPECT_EQ(test::failureText([&] { client.connect(port); }), "Socket Error # 22\r\nInvalid argument");
         EXPECT_FALSE(client.connected());
     }
     EXPECT_TRUE(server.receivedLines().empty());
 }
 
 TEST_P(SmtpAndFtpDialogue, ClosesTheConnectionOnceTheServerHungUp) {
-    std::vector<S::Step> script = Login(GetParam());
-    script.push_back(S::Close());
+    std::vector<S::Step> script = loginScript(GetParam());
+    script.push_back(S::close());
     S server(script);
     Client client(GetParam());
     client.connect(server.port());
     ASSERT_TRUE(server.waitFinished(10s));
     EXPECT_FALSE(client.connected());
-    EXPECT_EQ(test::FailureText([&] { client.sendCommand("NOOP"); }), "Not Connected") << "nothing is written any more";
+    EXPECT_EQ(test::failureText([&] { client.sendCommand("NOOP"); }), "Not Connected") << "nothing is written any more";
     EXPECT_FALSE(client.connected());
 }
 
 TEST_P(SmtpAndFtpDialogue, AReplyLeftUnreadKeepsTheConnectionUntilItIsRead) {
-    std::vector<S::Step> script = Login(GetParam());
+    std::vector<S::Step> script = loginScript(GetParam());
     script.push_back(S::send("421 Closing.\r\n"));
-    script.push_back(S::Close());
+    script.push_back(S::close());
     S server(script);
     Client client(GetParam());
     client.connect(server.port());
     ASSERT_TRUE(server.waitFinished(10s));
     EXPECT_TRUE(client.connected()) << "the 421 is still unread";
-    EXPECT_EQ(test::FailureText([&] { client.sendCommand("NOOP"); }), "(no failure)") << "the 421 is its reply";
+    EXPECT_EQ(test::failureText([&] { client.sendCommand("NOOP"); }), "(no failure)") << "the 421 is its reply";
     EXPECT_FALSE(client.connected());
-    EXPECT_EQ(test::FailureText([&] { client.sendCommand("NOOP"); }), "Not Connected");
+    EXPECT_EQ(test::failureText([&] { client.sendCommand("NOOP"); }), "Not Connected");
 }
 
-INSTANTIATE_TEST_SUITE_P(Clients, SmtpAndFtpDialogue, testing::Values(Protocol::Smtp, Protocol::Ftp), Name);
+INSTANTIATE_TEST_SUITE_P(Clients, SmtpAndFtpDialogue, testing::Values(Protocol::Smtp, Protocol::Ftp), name);
 
 } // namespace
 } // namespace tervolen

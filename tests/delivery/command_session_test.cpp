@@ -14,7 +14,7 @@ namespace {
 
 using namespace std::chrono_literals;
 
-Error Refused(const std::string& line) {
+Error refused(const std::string& line) {
     return Error("refused: " + line);
 }
 
@@ -23,13 +23,13 @@ struct Pair {
     CommandSession session;
 };
 
-Pair SessionPair(ReplyLimits limits = {}) {
+Pair sessionPair(ReplyLimits limits = {}) {
     int fds[2];
     EXPECT_EQ(::socketpair(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0, fds), 0);
-    return {TcpSocket(fds[0]), CommandSession(TcpSocket(fds[1]), Refused, limits)};
+    return {TcpSocket(fds[0]), CommandSession(TcpSocket(fds[1]), refused, limits)};
 }
 
-std::string Received(TcpSocket& server) {
+std::string received(TcpSocket& server) {
     char buffer[256];
     return std::string(buffer, server.readSome(buffer, sizeof buffer, 5s));
 }
@@ -39,43 +39,43 @@ constexpr const char* kStream = "250-first\r\nab\r\n250 last\r\n";
 
 TEST(CommandSession, EndsEachReplyByTheRuleItIsGiven) {
     {
-        Pair pair = SessionPair();
+        Pair pair = sessionPair();
         TcpSocket& server = pair.server;
         CommandSession& session = pair.session;
         server.writeAll(kStream, 5s);
         SmtpReply first;
-        session.readReply(first, AddSmtpReplyLine, 5s);
+        session.readReply(first, addSmtpReplyLine, 5s);
         EXPECT_EQ(first.text, (std::vector<std::string>{"first", ""}));
         SmtpReply second;
-        session.readReply(second, AddSmtpReplyLine, 5s);
+        session.readReply(second, addSmtpReplyLine, 5s);
         EXPECT_EQ(second.code, 250);
         EXPECT_EQ(second.text, (std::vector<std::string>{"last"}));
     }
     {
-        Pair pair = SessionPair();
+        Pair pair = sessionPair();
         TcpSocket& server = pair.server;
         CommandSession& session = pair.session;
         server.writeAll(kStream, 5s);
         FtpReply reply;
-        session.readReply(reply, AddFtpReplyLine, 5s);
+        session.readReply(reply, addFtpReplyLine, 5s);
         EXPECT_EQ(reply.code, 250);
         EXPECT_EQ(reply.text, (std::vector<std::string>{"first", "ab", "last"}));
     }
 }
 
 TEST(CommandSession, SendsCommandLinesAndRefusesOnesHoldingALineBreak) {
-    Pair pair = SessionPair();
+    Pair pair = sessionPair();
     TcpSocket& server = pair.server;
     CommandSession& session = pair.session;
     session.sendCommand("NOOP", 5s);
-    EXPECT_EQ(Received(server), "NOOP\r\n");
+    EXPECT_EQ(received(server), "NOOP\r\n");
     for (const std::string line : {"NOOP\r\nQUIT", "NOOP\nQUIT", "NOOP\r"})
-        EXPECT_EQ(test::FailureText([&] { session.sendCommand(line, 5s); }), "refused: " + line);
+        EXPECT_EQ(test::failureText([&] { session.sendCommand(line, 5s); }), "refused: " + line);
     session.sendCommand("QUIT", 5s);
-    EXPECT_EQ(Received(server), "QUIT\r\n") << "nothing of the refused lines was sent";
+    EXPECT_EQ(received(server), "QUIT\r\n") << "nothing of the refused lines was sent";
     EXPECT_TRUE(session.connected());
     session.close();
-    EXPECT_EQ(test::FailureText([&] { session.sendCommand("NOOP", 5s); }), "Not Connected");
+    EXPECT_EQ(test::failureText([&] { session.sendCommand("NOOP", 5s); }), "Not Connected");
 }
 
 struct BrokenReply {
@@ -91,15 +91,15 @@ void PrintTo(const BrokenReply& reply, std::ostream* out) {
 class CommandSessionBrokenReply : public testing::TestWithParam<BrokenReply> {};
 
 TEST_P(CommandSessionBrokenReply, FailsWithItsTextAndClosesTheConnection) {
-    Pair pair = SessionPair(ReplyLimits{3, 20});
+    Pair pair = sessionPair(ReplyLimits{3, 20});
     TcpSocket& server = pair.server;
     CommandSession& session = pair.session;
     server.writeAll(GetParam().bytes, 5s);
     FtpReply reply;
-    EXPECT_EQ(test::FailureText([&] { session.readReply(reply, AddFtpReplyLine, 5s); }), GetParam().error);
+    EXPECT_EQ(test::failureText([&] { session.readReply(reply, addFtpReplyLine, 5s); }), GetParam().error);
     EXPECT_FALSE(session.isOpen());
     EXPECT_FALSE(session.connected());
-    EXPECT_EQ(test::FailureText([&] { session.sendCommand("NOOP", 5s); }), "Not Connected");
+    EXPECT_EQ(test::failureText([&] { session.sendCommand("NOOP", 5s); }), "Not Connected");
 }
 
 INSTANTIATE_TEST_SUITE_P(Replies, CommandSessionBrokenReply,
@@ -113,7 +113,7 @@ INSTANTIATE_TEST_SUITE_P(Replies, CommandSessionBrokenReply,
                          [](const testing::TestParamInfo<BrokenReply>& info) { return info.param.name; });
 
 TEST(CommandSession, ThePeersHangUpClosesTheConnectionOnceItsLastBytesAreRead) {
-    Pair pair = SessionPair();
+    Pair pair = sessionPair();
     TcpSocket& server = pair.server;
     CommandSession& session = pair.session;
     server.writeAll("221 bye\r\n", 5s);
@@ -121,7 +121,7 @@ TEST(CommandSession, ThePeersHangUpClosesTheConnectionOnceItsLastBytesAreRead) {
     EXPECT_TRUE(session.connected()) << "the 221 is still unread";
     EXPECT_TRUE(session.isOpen());
     SmtpReply reply;
-    session.readReply(reply, AddSmtpReplyLine, 5s);
+    session.readReply(reply, addSmtpReplyLine, 5s);
     EXPECT_EQ(reply.code, 221);
     EXPECT_FALSE(session.connected());
     EXPECT_FALSE(session.isOpen());

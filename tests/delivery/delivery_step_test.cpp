@@ -27,16 +27,16 @@ protected:
     // The archive, opened; then its name is given to another file, as a swap after the check would.
     OpenedFile openThenReplace(const std::string& content) {
         const std::string path = temp.file(kArchiveName);
-        test::WriteFile(path, content);
-        OpenedFile archive = OpenRegularFile(path);
-        test::WriteFile(temp.file("other"), "not the archive");
+        test::writeFile(path, content);
+        OpenedFile archive = openRegularFile(path);
+        test::writeFile(temp.file("other"), "not the archive");
         EXPECT_EQ(std::rename(temp.file("other").c_str(), path.c_str()), 0);
         return archive;
     }
 
     void sendMail(const OpenedFile& archive) {
         SmtpClient smtp;
-        SendBackupByMail(archive, mail, smtp, message, monitor);
+        sendBackupByMail(archive, mail, smtp, message, monitor);
     }
 
     test::TempDir temp;
@@ -82,7 +82,7 @@ TEST_F(DeliveryStepTest, TheFtpStepRefusesAnEmptyAddressWithoutConnecting) {
         ftp.host = address;
         FtpClient client;
         try {
-            SendBackupByFtp(archive, ftp, client);
+            sendBackupByFtp(archive, ftp, client);
             FAIL() << "sent to \"" << address << "\"";
         } catch (const Error& e) {
             EXPECT_EQ(std::string(e.what()), "No FTP server is given for the backup upload (the address is empty).");
@@ -92,7 +92,7 @@ TEST_F(DeliveryStepTest, TheFtpStepRefusesAnEmptyAddressWithoutConnecting) {
 }
 
 // The base64 lines between the attachment's header block and the next blank line, each followed by CR LF.
-std::string AttachmentText(const std::vector<std::string>& lines, const std::string& name) {
+std::string attachmentText(const std::vector<std::string>& lines, const std::string& name) {
     auto start = std::find(lines.begin(), lines.end(), "        filename=\"" + name + "\"");
     if (start == lines.end() || ++start == lines.end())
         return "(no attachment named " + name + ")";
@@ -103,43 +103,43 @@ std::string AttachmentText(const std::vector<std::string>& lines, const std::str
 }
 
 TEST_F(DeliveryStepTest, TheMailStepAttachesTheArchiveItWasHandedUnderItsName) {
-    const std::string content = test::PatternBytes(200000, 31, 257);
+    const std::string content = test::patternBytes(200000, 31, 257);
     const OpenedFile archive = openThenReplace(content);
-    ScriptedServer server({ScriptedServer::send("220 ready\r\n"), ScriptedServer::Expect("250 hello\r\n"),
-                           ScriptedServer::Expect("250 reset\r\n"), ScriptedServer::Expect("250 sender ok\r\n"),
-                           ScriptedServer::Expect("250 recipient ok\r\n"), ScriptedServer::Expect("354 go ahead\r\n"),
-                           ScriptedServer::ExpectData("250 queued\r\n"), ScriptedServer::Expect("221 bye\r\n")});
+    ScriptedServer server({ScriptedServer::send("220 ready\r\n"), ScriptedServer::expect("250 hello\r\n"),
+                           ScriptedServer::expect("250 reset\r\n"), ScriptedServer::expect("250 sender ok\r\n"),
+                           ScriptedServer::expect("250 recipient ok\r\n"), ScriptedServer::expect("354 go ahead\r\n"),
+                           ScriptedServer::expectData("250 queued\r\n"), ScriptedServer::expect("221 bye\r\n")});
     mail = {"127.0.0.1", std::to_string(server.port()), "", "dba@example.com", ""};
     sendMail(archive);
     EXPECT_TRUE(monitor.empty()) << "no failure reported";
     ASSERT_TRUE(server.waitFinished(10s));
     std::string expected;
-    AppendBase64Lines(reinterpret_cast<const unsigned char*>(content.data()), content.size(), expected);
-    EXPECT_EQ(AttachmentText(server.receivedLines(), kArchiveName), expected);
+    appendBase64Lines(reinterpret_cast<const unsigned char*>(content.data()), content.size(), expected);
+    EXPECT_EQ(attachmentText(server.receivedLines(), kArchiveName), expected);
     EXPECT_TRUE(message.attachments.empty()) << "the message holds no reference to the caller's file";
 }
 
 TEST_F(DeliveryStepTest, TheFtpStepUploadsTheArchiveItWasHandedUnderItsName) {
-    const std::string content = test::PatternBytes(300000, 31, 257);
+    const std::string content = test::patternBytes(300000, 31, 257);
     const OpenedFile archive = openThenReplace(content);
     test::PortTarget target;
     std::string received;
-    auto onPort = [&](const std::string& line) { target = test::ParsePortCommand(line); };
+    auto onPort = [&](const std::string& line) { target = test::parsePortCommand(line); };
     auto onStor = [&](const std::string&) {
         TcpSocket data = TcpSocket::connect(target.address, target.port, 5s);
         char block[65536];
         while (std::size_t n = data.readSome(block, sizeof block, 5s))
             received.append(block, n);
     };
-    ScriptedServer server({ScriptedServer::send("220 ready\r\n"), ScriptedServer::Expect("331 Password?\r\n"),
-                           ScriptedServer::Expect("230 Logged in.\r\n"), ScriptedServer::Expect("211 No features.\r\n"),
-                           ScriptedServer::Expect("200 Binary.\r\n"), ScriptedServer::Expect("215 UNIX Type: L8\r\n"),
-                           ScriptedServer::Expect("200 PORT ok.\r\n", onPort),
-                           ScriptedServer::Expect("150 Opening.\r\n", onStor),
-                           ScriptedServer::send("226 Transfer complete.\r\n"), ScriptedServer::Expect("221 Bye.\r\n")});
+    ScriptedServer server({ScriptedServer::send("220 ready\r\n"), ScriptedServer::expect("331 Password?\r\n"),
+                           ScriptedServer::expect("230 Logged in.\r\n"), ScriptedServer::expect("211 No features.\r\n"),
+                           ScriptedServer::expect("200 Binary.\r\n"), ScriptedServer::expect("215 UNIX Type: L8\r\n"),
+                           ScriptedServer::expect("200 PORT ok.\r\n", onPort),
+                           ScriptedServer::expect("150 Opening.\r\n", onStor),
+                           ScriptedServer::send("226 Transfer complete.\r\n"), ScriptedServer::expect("221 Bye.\r\n")});
     ftp = {"127.0.0.1", std::to_string(server.port()), "backup", "secret"};
     FtpClient client;
-    SendBackupByFtp(archive, ftp, client);
+    sendBackupByFtp(archive, ftp, client);
     ASSERT_TRUE(server.waitFinished(10s));
     EXPECT_EQ(received, content);
     const std::vector<std::string> lines = server.receivedLines();

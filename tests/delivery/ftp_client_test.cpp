@@ -22,7 +22,7 @@ struct DataTarget {
     int port = 0;
 };
 
-DataTarget ParsePort(const std::string& line) {
+DataTarget parsePort(const std::string& line) {
     int h[4] = {}, p1 = 0, p2 = 0;
     EXPECT_EQ(std::sscanf(line.c_str(), "PORT %d,%d,%d,%d,%d,%d", &h[0], &h[1], &h[2], &h[3], &p1, &p2), 6) << line;
     return {std::to_string(h[0]) + "." + std::to_string(h[1]) + "." + std::to_string(h[2]) + "." + std::to_string(h[3]),
@@ -34,7 +34,7 @@ DataTarget ParsePort(const std::string& line) {
 class DataPeer {
 public:
     ScriptedServer::LineHook onPort() {
-        return [this](const std::string& line) { target_ = ParsePort(line); };
+        return [this](const std::string& line) { target_ = parsePort(line); };
     }
     ScriptedServer::LineHook onStor(std::size_t dropAfter = 0) {
         return [this, dropAfter](const std::string&) {
@@ -58,16 +58,16 @@ private:
 constexpr const char* kGreeting = "220 Tervolen test server ready.\r\n";
 
 // USER and PASS accepted, FEAT with one feature, TYPE I and SYST.
-Steps LoginSteps(const std::string& feat = "211-Features:\r\n MDTM\r\n211 End\r\n") {
+Steps loginSteps(const std::string& feat = "211-Features:\r\n MDTM\r\n211 End\r\n") {
     return {ScriptedServer::send(kGreeting),
-            ScriptedServer::Expect("331 Password required for bob.\r\n"),
-            ScriptedServer::Expect("230 Logged in.\r\n"),
-            ScriptedServer::Expect(feat),
-            ScriptedServer::Expect("200 Type set to I.\r\n"),
-            ScriptedServer::Expect("215 UNIX Type: L8\r\n")};
+            ScriptedServer::expect("331 Password required for bob.\r\n"),
+            ScriptedServer::expect("230 Logged in.\r\n"),
+            ScriptedServer::expect(feat),
+            ScriptedServer::expect("200 Type set to I.\r\n"),
+            ScriptedServer::expect("215 UNIX Type: L8\r\n")};
 }
 
-Steps Then(Steps steps, const Steps& more) {
+Steps then(Steps steps, const Steps& more) {
     steps.insert(steps.end(), more.begin(), more.end());
     return steps;
 }
@@ -103,7 +103,7 @@ protected:
 };
 
 TEST_F(FtpClientTest, ReadsThe220AfterA120AndLogsIn) {
-    Steps steps = LoginSteps();
+    Steps steps = loginSteps();
     steps.insert(steps.begin(), ScriptedServer::send("120 Service ready in 1 minute.\r\n"));
     ScriptedServer server(steps);
     configure(server.port());
@@ -116,10 +116,10 @@ TEST_F(FtpClientTest, ReadsThe220AfterA120AndLogsIn) {
 }
 
 TEST_F(FtpClientTest, SendsNoPassWhenUserIsEnoughAndCarriesOnAfterARefusedFeat) {
-    ScriptedServer server({ScriptedServer::send(kGreeting), ScriptedServer::Expect("230 Welcome, no password.\r\n"),
-                           ScriptedServer::Expect("500 FEAT not understood.\r\n"),
-                           ScriptedServer::Expect("200 Type set to I.\r\n"),
-                           ScriptedServer::Expect("500 SYST not understood.\r\n")});
+    ScriptedServer server({ScriptedServer::send(kGreeting), ScriptedServer::expect("230 Welcome, no password.\r\n"),
+                           ScriptedServer::expect("500 FEAT not understood.\r\n"),
+                           ScriptedServer::expect("200 Type set to I.\r\n"),
+                           ScriptedServer::expect("500 SYST not understood.\r\n")});
     configure(server.port());
     ftp.connect();
     EXPECT_TRUE(ftp.features().empty());
@@ -143,8 +143,8 @@ TEST_F(FtpClientTest, AnswersAOneTimePasswordChallengeWithSixWords) {
          "PASS GAFF WAIT SKID GIG SKY EYED"},
     };
     for (const Case& c : cases) {
-        Steps steps = LoginSteps();
-        steps[1] = ScriptedServer::Expect(c.challenge);
+        Steps steps = loginSteps();
+        steps[1] = ScriptedServer::expect(c.challenge);
         ScriptedServer server(steps);
         configure(server.port());
         ftp.setPassword(c.password);
@@ -156,8 +156,8 @@ TEST_F(FtpClientTest, AnswersAOneTimePasswordChallengeWithSixWords) {
 }
 
 TEST_F(FtpClientTest, RefusedLoginFailsWithTheReplyTextAndSaysQuit) {
-    Steps steps = LoginSteps();
-    steps[2] = ScriptedServer::Expect("530-Login incorrect.\r\n530 Goodbye.\r\n");
+    Steps steps = loginSteps();
+    steps[2] = ScriptedServer::expect("530-Login incorrect.\r\n530 Goodbye.\r\n");
     steps.resize(3);
     ScriptedServer server(steps);
     configure(server.port());
@@ -183,9 +183,9 @@ TEST_F(FtpClientTest, RefusedGreetingFailsWithoutQuit) {
 }
 
 TEST_F(FtpClientTest, AskedForAnAccountSendsItOrFailsWithoutOne) {
-    Steps steps = LoginSteps();
-    steps[2] = ScriptedServer::Expect("332 Need account for login.\r\n");
-    steps.insert(steps.begin() + 3, ScriptedServer::Expect("230 Account accepted.\r\n"));
+    Steps steps = loginSteps();
+    steps[2] = ScriptedServer::expect("332 Need account for login.\r\n");
+    steps.insert(steps.begin() + 3, ScriptedServer::expect("230 Account accepted.\r\n"));
     {
         ScriptedServer server(steps);
         configure(server.port());
@@ -208,14 +208,14 @@ TEST_F(FtpClientTest, AsksForTheZoneOfNamedServersAndOfServersListingIt) {
     const std::pair<std::string, Steps> cases[] = {
         {"Serv-U greeting",
          [] {
-             Steps steps = LoginSteps();
+             Steps steps = loginSteps();
              steps[0] = ScriptedServer::send("220 Serv-U FTP Server v6.4 ready...\r\n");
              return steps;
          }()},
-        {"FEAT with SITE ZONE", LoginSteps("211-Extensions:\r\n SITE PSWD;SET; zone ;CHMOD\r\n MDTM\r\n211 End\r\n")},
+        {"FEAT with SITE ZONE", loginSteps("211-Extensions:\r\n SITE PSWD;SET; zone ;CHMOD\r\n MDTM\r\n211 End\r\n")},
     };
     for (const auto& [name, login] : cases) {
-        ScriptedServer server(Then(login, {ScriptedServer::Expect("210 UTC-300\r\n")}));
+        ScriptedServer server(then(login, {ScriptedServer::expect("210 UTC-300\r\n")}));
         configure(server.port());
         ftp.connect();
         EXPECT_EQ(ftp.serverUtcOffset(), -300) << name;
@@ -228,10 +228,10 @@ TEST_F(FtpClientTest, UploadsOverAnActiveDataConnectionAnnouncedWithPort) {
     std::string content;
     for (int i = 0; i < 100000; ++i)
         content += static_cast<char>(i * 7 % 251);
-    test::WriteFile(path, content);
+    test::writeFile(path, content);
     DataPeer peer;
-    ScriptedServer server(Then(LoginSteps(), {ScriptedServer::Expect("200 PORT ok.\r\n", peer.onPort()),
-                                              ScriptedServer::Expect("150 Opening.\r\n", peer.onStor()),
+    ScriptedServer server(then(loginSteps(), {ScriptedServer::expect("200 PORT ok.\r\n", peer.onPort()),
+                                              ScriptedServer::expect("150 Opening.\r\n", peer.onStor()),
                                               ScriptedServer::send("226 Transfer complete.\r\n")}));
     configure(server.port());
     ftp.connect();
@@ -247,10 +247,10 @@ TEST_F(FtpClientTest, UploadsOverAnActiveDataConnectionAnnouncedWithPort) {
 }
 
 TEST_F(FtpClientTest, RefusedStorFailsWithItsTextWithoutAwaitingTheDataConnection) {
-    test::WriteFile(temp.file("a.zip"), "data");
+    test::writeFile(temp.file("a.zip"), "data");
     DataPeer peer;
-    ScriptedServer server(Then(LoginSteps(), {ScriptedServer::Expect("200 PORT ok.\r\n", peer.onPort()),
-                                              ScriptedServer::Expect("553 Could not create file.\r\n")}));
+    ScriptedServer server(then(loginSteps(), {ScriptedServer::expect("200 PORT ok.\r\n", peer.onPort()),
+                                              ScriptedServer::expect("553 Could not create file.\r\n")}));
     configure(server.port());
     ftp.setListenTimeout(std::chrono::minutes(10));
     ftp.connect();
@@ -266,9 +266,9 @@ TEST_F(FtpClientTest, RefusedStorFailsWithItsTextWithoutAwaitingTheDataConnectio
 }
 
 TEST_F(FtpClientTest, ServerThatNeverConnectsBackFailsWithAcceptTimedOut) {
-    test::WriteFile(temp.file("a.zip"), "data");
+    test::writeFile(temp.file("a.zip"), "data");
     ScriptedServer server(
-        Then(LoginSteps(), {ScriptedServer::Expect("200 PORT ok.\r\n"), ScriptedServer::Expect("150 Opening.\r\n")}));
+        then(loginSteps(), {ScriptedServer::expect("200 PORT ok.\r\n"), ScriptedServer::expect("150 Opening.\r\n")}));
     configure(server.port());
     ftp.setListenTimeout(200ms);
     ftp.connect();
@@ -277,10 +277,10 @@ TEST_F(FtpClientTest, ServerThatNeverConnectsBackFailsWithAcceptTimedOut) {
 
 TEST_F(FtpClientTest, DataConnectionDroppedEarlyIsNoSuccessEvenWhenTheServerSays226) {
     const std::string path = temp.file("big.zip");
-    test::WriteFile(path, std::string(32 << 20, 'x'));
+    test::writeFile(path, std::string(32 << 20, 'x'));
     DataPeer peer;
-    ScriptedServer server(Then(LoginSteps(), {ScriptedServer::Expect("200 PORT ok.\r\n", peer.onPort()),
-                                              ScriptedServer::Expect("150 Opening.\r\n", peer.onStor(1000)),
+    ScriptedServer server(then(loginSteps(), {ScriptedServer::expect("200 PORT ok.\r\n", peer.onPort()),
+                                              ScriptedServer::expect("150 Opening.\r\n", peer.onStor(1000)),
                                               ScriptedServer::send("226 Transfer complete.\r\n")}));
     configure(server.port());
     ftp.connect();
@@ -291,7 +291,7 @@ TEST_F(FtpClientTest, DataConnectionDroppedEarlyIsNoSuccessEvenWhenTheServerSays
 
 TEST_F(FtpClientTest, ServerThatNeverAnswersFailsAfterTheReplyWait) {
     for (const Steps& steps :
-         {Steps{ScriptedServer::Silent()}, Steps{ScriptedServer::send(kGreeting), ScriptedServer::Silent()}}) {
+         {Steps{ScriptedServer::silent()}, Steps{ScriptedServer::send(kGreeting), ScriptedServer::silent()}}) {
         ScriptedServer server(steps);
         configure(server.port());
         ftp.setTimeouts(NetworkTimeouts{5s, 200ms, 5s});
@@ -301,7 +301,7 @@ TEST_F(FtpClientTest, ServerThatNeverAnswersFailsAfterTheReplyWait) {
 }
 
 TEST_F(FtpClientTest, RefusesLineBreaksInNamesBeforeSendingThem) {
-    ScriptedServer server(LoginSteps());
+    ScriptedServer server(loginSteps());
     configure(server.port());
     ftp.setUserName("bob\r\nDELE important");
     EXPECT_EQ(errorText([&] { ftp.connect(); }), "The FTP user name must not contain CR or LF.");
@@ -310,7 +310,7 @@ TEST_F(FtpClientTest, RefusesLineBreaksInNamesBeforeSendingThem) {
     EXPECT_EQ(errorText([&] { ftp.connect(); }), "The FTP password must not contain CR or LF.");
     ftp.setPassword("secret word");
     ftp.connect();
-    test::WriteFile(temp.file("a.zip"), "data");
+    test::writeFile(temp.file("a.zip"), "data");
     EXPECT_EQ(errorText([&] { ftp.put(temp.file("a.zip"), "a.zip\r\nDELE important"); }),
               "The FTP remote file name must not contain CR or LF.");
     EXPECT_EQ(errorText([&] { ftp.sendCmd("NOOP\nDELE important"); }), "The FTP command must not contain CR or LF.");
@@ -319,7 +319,7 @@ TEST_F(FtpClientTest, RefusesLineBreaksInNamesBeforeSendingThem) {
 }
 
 TEST_F(FtpClientTest, PutRefusesWhatItCannotSend) {
-    ScriptedServer server(LoginSteps());
+    ScriptedServer server(loginSteps());
     configure(server.port());
     EXPECT_EQ(errorText([&] { ftp.put(temp.file("a.zip"), "a.zip"); }), "Not Connected");
     ftp.connect();
@@ -336,14 +336,14 @@ TEST_F(FtpClientTest, ConnectRefusesAnEmptyHostABadPortAndASecondConnection) {
     EXPECT_EQ(errorText([&] { ftp.connect(); }), "");
     ftp.setPort(65536 + 21);
     EXPECT_EQ(errorText([&] { ftp.connect(); }), "Socket Error # 22\r\nInvalid argument") << "no wrap to port 21";
-    ScriptedServer server(LoginSteps());
+    ScriptedServer server(loginSteps());
     configure(server.port());
     ftp.connect();
     EXPECT_EQ(errorText([&] { ftp.connect(); }), "Already connected.");
 }
 
 TEST_F(FtpClientTest, DisconnectDoesNotWaitLongForTheQuitReplyAndNeverFails) {
-    ScriptedServer server(Then(LoginSteps(), {ScriptedServer::Silent()}));
+    ScriptedServer server(then(loginSteps(), {ScriptedServer::silent()}));
     configure(server.port());
     ftp.connect();
     ftp.disconnect();
@@ -354,7 +354,7 @@ TEST_F(FtpClientTest, DisconnectDoesNotWaitLongForTheQuitReplyAndNeverFails) {
 }
 
 TEST_F(FtpClientTest, ServerThatClosedIsNoLongerConnectedOnceItsLastReplyIsRead) {
-    ScriptedServer server(Then(LoginSteps(), {ScriptedServer::send("421 Timeout.\r\n"), ScriptedServer::Close()}));
+    ScriptedServer server(then(loginSteps(), {ScriptedServer::send("421 Timeout.\r\n"), ScriptedServer::close()}));
     configure(server.port());
     ftp.connect();
     ASSERT_TRUE(server.waitFinished(10s));

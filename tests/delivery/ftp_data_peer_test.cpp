@@ -17,7 +17,7 @@ using test::ScriptedServer;
 constexpr const char* kIntruderAddress = "127.0.0.2";
 
 // Reads until the other end closes; what came in.
-std::string ReadToEnd(TcpSocket& socket) {
+std::string readToEnd(TcpSocket& socket) {
     std::string received;
     char block[65536];
     while (std::size_t n = socket.readSome(block, sizeof block, 5s))
@@ -31,16 +31,16 @@ public:
     explicit DataPort(bool serverConnects) : serverConnects_(serverConnects) {}
 
     ScriptedServer::LineHook onPort() {
-        return [this](const std::string& line) { target_ = test::ParsePortCommand(line); };
+        return [this](const std::string& line) { target_ = test::parsePortCommand(line); };
     }
     ScriptedServer::LineHook onStor() {
         return [this](const std::string&) {
-            TcpSocket intruder = test::ConnectPeer(target_.address, target_.port, {.localAddress = kIntruderAddress});
+            TcpSocket intruder = test::connectPeer(target_.address, target_.port, {.localAddress = kIntruderAddress});
             if (serverConnects_) {
                 TcpSocket data = TcpSocket::connect(target_.address, target_.port, 5s);
-                serverReceived_ = ReadToEnd(data);
+                serverReceived_ = readToEnd(data);
             }
-            intruderReceived_ = ReadToEnd(intruder);
+            intruderReceived_ = readToEnd(intruder);
             intruderClosed_ = true;
         };
     }
@@ -57,14 +57,14 @@ private:
     bool intruderClosed_ = false;
 };
 
-std::vector<ScriptedServer::Step> UploadScript(DataPort& port, std::vector<ScriptedServer::Step> end) {
+std::vector<ScriptedServer::Step> uploadScript(DataPort& port, std::vector<ScriptedServer::Step> end) {
     std::vector<ScriptedServer::Step> steps = {ScriptedServer::send("220 ready\r\n"),
-                                               ScriptedServer::Expect("230 Logged in.\r\n"),
-                                               ScriptedServer::Expect("211 No features.\r\n"),
-                                               ScriptedServer::Expect("200 Binary.\r\n"),
-                                               ScriptedServer::Expect("215 UNIX Type: L8\r\n"),
-                                               ScriptedServer::Expect("200 PORT ok.\r\n", port.onPort()),
-                                               ScriptedServer::Expect("150 Opening.\r\n", port.onStor())};
+                                               ScriptedServer::expect("230 Logged in.\r\n"),
+                                               ScriptedServer::expect("211 No features.\r\n"),
+                                               ScriptedServer::expect("200 Binary.\r\n"),
+                                               ScriptedServer::expect("215 UNIX Type: L8\r\n"),
+                                               ScriptedServer::expect("200 PORT ok.\r\n", port.onPort()),
+                                               ScriptedServer::expect("150 Opening.\r\n", port.onStor())};
     steps.insert(steps.end(), end.begin(), end.end());
     return steps;
 }
@@ -84,12 +84,12 @@ protected:
 };
 
 TEST_F(FtpDataPeerTest, AStrangersConnectionIsClosedUnreadAndTheServerGetsTheFile) {
-    const std::string content = test::PatternBytes(300000, 13, 509);
-    test::WriteFile(temp.file("202501021405.zip"), content);
+    const std::string content = test::patternBytes(300000, 13, 509);
+    test::writeFile(temp.file("202501021405.zip"), content);
     DataPort port(true);
-    ScriptedServer server(UploadScript(port, {ScriptedServer::send("226 Transfer complete.\r\n")}));
+    ScriptedServer server(uploadScript(port, {ScriptedServer::send("226 Transfer complete.\r\n")}));
     connect(server.port());
-    ftp.put(OpenRegularFile(temp.file("202501021405.zip")));
+    ftp.put(openRegularFile(temp.file("202501021405.zip")));
     EXPECT_EQ(ftp.lastReply().code, 226);
     ftp.disconnect();
     ASSERT_TRUE(server.waitFinished(10s));
@@ -100,9 +100,9 @@ TEST_F(FtpDataPeerTest, AStrangersConnectionIsClosedUnreadAndTheServerGetsTheFil
 }
 
 TEST_F(FtpDataPeerTest, OnlyAStrangersConnectionEndsTheWaitAtItsBound) {
-    test::WriteFile(temp.file("a.zip"), "data");
+    test::writeFile(temp.file("a.zip"), "data");
     DataPort port(false);
-    ScriptedServer server(UploadScript(port, {ScriptedServer::Silent()}));
+    ScriptedServer server(uploadScript(port, {ScriptedServer::silent()}));
     connect(server.port());
     ftp.setListenTimeout(300ms);
     try {

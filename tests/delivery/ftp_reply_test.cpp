@@ -17,12 +17,12 @@ struct ReplyCase {
     std::vector<std::string> text;
 };
 
-FtpReply Assemble(const std::vector<std::string>& lines, std::size_t* linesUsed = nullptr) {
+FtpReply assemble(const std::vector<std::string>& lines, std::size_t* linesUsed = nullptr) {
     FtpReply reply;
     std::size_t used = 0;
     bool ended = false;
     while (!ended && used < lines.size())
-        ended = AddFtpReplyLine(reply, lines[used++]);
+        ended = addFtpReplyLine(reply, lines[used++]);
     EXPECT_TRUE(ended) << "the reply did not end";
     if (linesUsed)
         *linesUsed = used;
@@ -46,7 +46,7 @@ TEST(FtpReply, EndsAtThreeDigitsAndABlankOrAtAShortNumberAndKeepsTheTexts) {
     };
     for (const ReplyCase& c : cases) {
         std::size_t used = 0;
-        const FtpReply reply = Assemble(c.lines, &used);
+        const FtpReply reply = assemble(c.lines, &used);
         EXPECT_EQ(used, c.lines.size()) << c.lines.front();
         EXPECT_EQ(reply.code, c.code) << c.lines.front();
         EXPECT_EQ(reply.text, c.text) << c.lines.front();
@@ -54,7 +54,7 @@ TEST(FtpReply, EndsAtThreeDigitsAndABlankOrAtAShortNumberAndKeepsTheTexts) {
 }
 
 TEST(FtpReply, FailureTextIsEachTextLineWithCrLf) {
-    const FtpReply reply = Assemble({"530-Login incorrect.", "530 Bye."});
+    const FtpReply reply = assemble({"530-Login incorrect.", "530 Bye."});
     EXPECT_EQ(reply.joinedText(), "Login incorrect.\r\nBye.\r\n");
     const FtpReplyError error(reply);
     EXPECT_EQ(std::string(error.what()), "Login incorrect.\r\nBye.\r\n");
@@ -70,7 +70,7 @@ TEST(FtpReply, RefusesAFirstLineWithoutAValidCode) {
          }) {
         FtpReply reply;
         try {
-            AddFtpReplyLine(reply, line);
+            addFtpReplyLine(reply, line);
             ADD_FAILURE() << line;
         } catch (const Error& e) {
             EXPECT_EQ(std::string(e.what()), text);
@@ -91,7 +91,7 @@ TEST(FtpReply, SurvivesRandomLines) {
                 for (char& c : line)
                     c = alphabet[random() % alphabet.size()];
                 const bool blank = line.find_first_not_of(" \t\r\x01") == std::string::npos;
-                const bool ended = AddFtpReplyLine(reply, line);
+                const bool ended = addFtpReplyLine(reply, line);
                 added += blank ? 0 : 1;
                 if (ended)
                     break;
@@ -119,15 +119,15 @@ TEST(FtpReply, ReadsWholeRepliesFromAConnectionThatCutsLinesAnywhere) {
     server->close();
     CommandSession session(std::move(client), [](const std::string&) { return Error("line break"); });
     FtpReply first;
-    session.readReply(first, AddFtpReplyLine, 5s);
+    session.readReply(first, addFtpReplyLine, 5s);
     EXPECT_EQ(first.code, 120);
     FtpReply second;
-    session.readReply(second, AddFtpReplyLine, 5s);
+    session.readReply(second, addFtpReplyLine, 5s);
     EXPECT_EQ(second.code, 220);
     EXPECT_EQ(second.text, (std::vector<std::string>{"Hi", "there", "ready"}));
     try {
         FtpReply third;
-        session.readReply(third, AddFtpReplyLine, 5s);
+        session.readReply(third, addFtpReplyLine, 5s);
         FAIL() << "read past the close";
     } catch (const Error& e) {
         EXPECT_EQ(std::string(e.what()), "Connection Closed Gracefully.");
@@ -135,12 +135,12 @@ TEST(FtpReply, ReadsWholeRepliesFromAConnectionThatCutsLinesAnywhere) {
 }
 
 TEST(FormatPortCommand, GivesAddressPartsAndPortInHighAndLowBytes) {
-    EXPECT_EQ(FormatPortCommand("10.0.0.5", 50000), "PORT 10,0,0,5,195,80");
-    EXPECT_EQ(FormatPortCommand("127.0.0.1", 21), "PORT 127,0,0,1,0,21");
-    EXPECT_EQ(FormatPortCommand("255.255.255.255", 65535), "PORT 255,255,255,255,255,255");
-    EXPECT_THROW(FormatPortCommand("example.org", 1), Error);
-    EXPECT_THROW(FormatPortCommand("10.0.0.5\r\nDELE x", 1), Error);
-    EXPECT_THROW(FormatPortCommand("10.0.0.5", 65536), Error);
+    EXPECT_EQ(formatPortCommand("10.0.0.5", 50000), "PORT 10,0,0,5,195,80");
+    EXPECT_EQ(formatPortCommand("127.0.0.1", 21), "PORT 127,0,0,1,0,21");
+    EXPECT_EQ(formatPortCommand("255.255.255.255", 65535), "PORT 255,255,255,255,255,255");
+    EXPECT_THROW(formatPortCommand("example.org", 1), Error);
+    EXPECT_THROW(formatPortCommand("10.0.0.5\r\nDELE x", 1), Error);
+    EXPECT_THROW(formatPortCommand("10.0.0.5", 65536), Error);
 }
 
 } // namespace

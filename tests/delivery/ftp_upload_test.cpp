@@ -15,7 +15,7 @@ namespace {
 using namespace std::chrono_literals;
 using namespace std::string_literals;
 
-std::string MakeFolder(const std::string& path) {
+std::string makeFolder(const std::string& path) {
     std::filesystem::create_directory(path);
     return path;
 }
@@ -31,7 +31,7 @@ protected:
     }
 
     test::TempDir temp;
-    const std::string home = MakeFolder(temp.file("home"));
+    const std::string home = makeFolder(temp.file("home"));
     test::FtpTestServer server{home, "backup", "s3cret pass"};
     FtpClient ftp;
 };
@@ -40,38 +40,38 @@ TEST_F(FtpUploadTest, UploadedFilesEqualTheLocalOnes) {
     const std::pair<std::string, std::string> files[] = {
         {"empty.zip", ""},
         {"small.zip", "PK\x03\x04 a few bytes\r\n\n\x00\xff"s},
-        {"large.zip", test::RandomBytes(3 * 1024 * 1024 + 17, 1)},
+        {"large.zip", test::randomBytes(3 * 1024 * 1024 + 17, 1)},
     };
     ftp.connect();
     for (const auto& [name, content] : files) {
-        test::WriteFile(temp.file(name), content);
+        test::writeFile(temp.file(name), content);
         ftp.put(temp.file(name), name);
         EXPECT_EQ(ftp.lastReply().code, 226) << name;
     }
     ftp.disconnect();
     for (const auto& [name, content] : files)
-        EXPECT_EQ(test::ReadFile(home + "/" + name), content) << name;
+        EXPECT_EQ(test::readFile(home + "/" + name), content) << name;
 }
 
 TEST_F(FtpUploadTest, RemoteNamesAreRelativeToTheLoginFolder) {
     std::filesystem::create_directory(home + "/archives");
-    test::WriteFile(temp.file("202401020304.zip"), "archive");
+    test::writeFile(temp.file("202401020304.zip"), "archive");
     ftp.connect();
     ftp.put(temp.file("202401020304.zip"), "archives/202401020304.zip");
     ftp.put(temp.file("202401020304.zip"), "");
     ftp.disconnect();
-    EXPECT_EQ(test::ReadFile(home + "/archives/202401020304.zip"), "archive");
-    EXPECT_EQ(test::ReadFile(home + "/202401020304.zip"), "archive");
+    EXPECT_EQ(test::readFile(home + "/archives/202401020304.zip"), "archive");
+    EXPECT_EQ(test::readFile(home + "/202401020304.zip"), "archive");
 }
 
 TEST_F(FtpUploadTest, EachRunConnectsUploadsAndDisconnects) {
     for (const std::string name : {"first.zip", "second.zip"}) {
-        test::WriteFile(temp.file(name), name);
+        test::writeFile(temp.file(name), name);
         ftp.connect();
         ftp.put(temp.file(name), name);
         ftp.disconnect();
         EXPECT_FALSE(ftp.connected());
-        EXPECT_EQ(test::ReadFile(home + "/" + name), name);
+        EXPECT_EQ(test::readFile(home + "/" + name), name);
     }
 }
 
@@ -88,7 +88,7 @@ TEST_F(FtpUploadTest, RefusalsCarryTheServersTexts) {
 
     ftp.setPassword("s3cret pass");
     ftp.connect();
-    test::WriteFile(temp.file("a.zip"), "a");
+    test::writeFile(temp.file("a.zip"), "a");
     try {
         ftp.put(temp.file("a.zip"), "no/such/folder/a.zip");
         FAIL() << "uploaded";
@@ -97,7 +97,7 @@ TEST_F(FtpUploadTest, RefusalsCarryTheServersTexts) {
     }
     ftp.put(temp.file("a.zip"), "a.zip");
     ftp.disconnect();
-    EXPECT_EQ(test::ReadFile(home + "/a.zip"), "a");
+    EXPECT_EQ(test::readFile(home + "/a.zip"), "a");
 }
 
 } // namespace

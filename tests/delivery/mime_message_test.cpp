@@ -31,7 +31,7 @@ private:
     std::string text_;
 };
 
-std::vector<std::string> Lines(const std::string& text) {
+std::vector<std::string> linesOf(const std::string& text) {
     std::vector<std::string> lines;
     std::size_t start = 0;
     for (std::size_t end; (end = text.find("\r\n", start)) != std::string::npos; start = end + 2)
@@ -40,7 +40,7 @@ std::vector<std::string> Lines(const std::string& text) {
     return lines;
 }
 
-std::string DecodeBase64(const std::string& text) {
+std::string decodeBase64(const std::string& text) {
     static const std::string alphabet = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
     std::string bytes;
     unsigned bits = 0;
@@ -57,10 +57,10 @@ std::string DecodeBase64(const std::string& text) {
     return bytes;
 }
 
-MailMessage BackupMessage(const std::string& attachmentPath) {
+MailMessage backupMessage(const std::string& attachmentPath) {
     MailMessage message;
     message.from.address = "backup@example.com";
-    message.recipients = ParseAddressList("a@example.com; Bob <b@example.com>,");
+    message.recipients = parseAddressList("a@example.com; Bob <b@example.com>,");
     message.subject = "Data Base Backup";
     message.body = {kBody};
     message.boundary = kBoundary;
@@ -70,18 +70,18 @@ MailMessage BackupMessage(const std::string& attachmentPath) {
     return message;
 }
 
-std::string Written(const MailMessage& message) {
+std::string written(const MailMessage& message) {
     FixedClock clock;
     StringWriter writer;
-    WriteMessage(message, writer, clock);
+    writeMessage(message, writer, clock);
     return writer.text();
 }
 
 // The lines between the attachment's header block and the closing boundary.
-std::vector<std::string> AttachmentBody(std::size_t size) {
+std::vector<std::string> attachmentBody(std::size_t size) {
     TempDir dir;
-    test::WriteFile(dir.file("data.bin"), test::PatternBytes(size, 7, 251));
-    std::vector<std::string> lines = Lines(Written(BackupMessage(dir.file("data.bin"))));
+    test::writeFile(dir.file("data.bin"), test::patternBytes(size, 7, 251));
+    std::vector<std::string> lines = linesOf(written(backupMessage(dir.file("data.bin"))));
     auto start = std::find(lines.begin(), lines.end(), "        filename=\"data.bin\"");
     auto end = std::find(lines.begin(), lines.end(), std::string("--") + kBoundary + "--");
     EXPECT_TRUE(start != lines.end() && end != lines.end());
@@ -91,7 +91,7 @@ std::vector<std::string> AttachmentBody(std::size_t size) {
 
 TEST(WriteMessage, MultipartMessageWithAttachment) {
     TempDir dir;
-    test::WriteFile(dir.file("202501021405.zip"), "hello");
+    test::writeFile(dir.file("202501021405.zip"), "hello");
     std::string expected = "From: \"backup@example.com\" <backup@example.com>\r\n"
                            "Subject: Data Base Backup\r\n"
                            "To: a@example.com, \"Bob\" <b@example.com>\r\n"
@@ -118,10 +118,10 @@ TEST(WriteMessage, MultipartMessageWithAttachment) {
                            "\r\n"
                            "--ABCDEFGHIJKLMNOP=_QRSTUVWXYZabcdef--\r\n"
                            "\r\n";
-    EXPECT_EQ(Written(BackupMessage(dir.file("202501021405.zip"))), expected);
+    EXPECT_EQ(written(backupMessage(dir.file("202501021405.zip"))), expected);
     EXPECT_EQ(std::string("Content-Type: multipart/mixed; boundary=\"") + kBoundary + "\"",
-              BuildHeaderLines(BackupMessage(dir.file("202501021405.zip")), FixedClock())[3]);
-    EXPECT_EQ(BuildHeaderLines(BackupMessage(dir.file("202501021405.zip")), FixedClock())[3].size(), 76u);
+              buildHeaderLines(backupMessage(dir.file("202501021405.zip")), FixedClock())[3]);
+    EXPECT_EQ(buildHeaderLines(backupMessage(dir.file("202501021405.zip")), FixedClock())[3].size(), 76u);
 }
 
 TEST(WriteMessage, PlainMessageWithoutAttachment) {
@@ -134,13 +134,13 @@ TEST(WriteMessage, PlainMessageWithoutAttachment) {
                            "\r\n"
                            "Data BaseBackup file compressed and attached byTervolen\r\n"
                            "\r\n";
-    EXPECT_EQ(Written(BackupMessage("")), expected);
+    EXPECT_EQ(written(backupMessage("")), expected);
 }
 
 TEST(WriteMessage, DotStuffsBodyLinesOnly) {
-    MailMessage message = BackupMessage("");
+    MailMessage message = backupMessage("");
     message.body = {".hidden", "..two", "normal", ".", "", "split\r\n.\r\nMAIL FROM:<x@example.com>\n.end"};
-    std::vector<std::string> lines = Lines(Written(message));
+    std::vector<std::string> lines = linesOf(written(message));
     std::vector<std::string> body(lines.end() - 10, lines.end());
     EXPECT_EQ(body, (std::vector<std::string>{"..hidden", "...two", "normal", "..", "", "split", "..",
                                               "MAIL FROM:<x@example.com>", "..end", ""}));
@@ -148,32 +148,32 @@ TEST(WriteMessage, DotStuffsBodyLinesOnly) {
 
 TEST(WriteMessage, BodyWithHighBytesIsMarked8bit) {
     TempDir dir;
-    test::WriteFile(dir.file("a.zip"), "x");
-    MailMessage message = BackupMessage(dir.file("a.zip"));
+    test::writeFile(dir.file("a.zip"), "x");
+    MailMessage message = backupMessage(dir.file("a.zip"));
     message.body = {"C\xC3\xB3pia de seguran\xC3\xA7"
                     "a"};
-    std::vector<std::string> lines = Lines(Written(message));
+    std::vector<std::string> lines = linesOf(written(message));
     EXPECT_NE(std::find(lines.begin(), lines.end(), "Content-Transfer-Encoding: 8bit"), lines.end());
 }
 
 TEST(WriteMessage, Base64LinesOf57ByteChunks) {
-    std::string content = test::PatternBytes(58, 7, 251);
+    std::string content = test::patternBytes(58, 7, 251);
     std::string firstLine;
-    AppendBase64(reinterpret_cast<const unsigned char*>(content.data()), 57, firstLine);
+    appendBase64(reinterpret_cast<const unsigned char*>(content.data()), 57, firstLine);
 
-    EXPECT_EQ(AttachmentBody(57), (std::vector<std::string>{firstLine, ""}));
-    std::vector<std::string> two = AttachmentBody(58);
+    EXPECT_EQ(attachmentBody(57), (std::vector<std::string>{firstLine, ""}));
+    std::vector<std::string> two = attachmentBody(58);
     ASSERT_EQ(two.size(), 3u);
     EXPECT_EQ(two[0], firstLine);
     EXPECT_EQ(two[0].size(), 76u);
     EXPECT_EQ(two[1].size(), 4u);
     EXPECT_EQ(two[1].substr(2), "==");
-    EXPECT_EQ(AttachmentBody(0), (std::vector<std::string>{""})) << "header lines, two empty lines, closing";
+    EXPECT_EQ(attachmentBody(0), (std::vector<std::string>{""})) << "header lines, two empty lines, closing";
 }
 
 TEST(WriteMessage, StreamsLargeAttachmentAcrossReadBlocks) {
     const std::size_t size = 200003;
-    std::vector<std::string> lines = AttachmentBody(size);
+    std::vector<std::string> lines = attachmentBody(size);
     ASSERT_EQ(lines.size(), (size + 56) / 57 + 1);
     std::string encoded;
     for (std::size_t i = 0; i + 1 < lines.size(); ++i) {
@@ -183,7 +183,7 @@ TEST(WriteMessage, StreamsLargeAttachmentAcrossReadBlocks) {
         ASSERT_NE(lines[i].front(), '.');
         encoded += lines[i];
     }
-    EXPECT_EQ(DecodeBase64(encoded), test::PatternBytes(size, 7, 251));
+    EXPECT_EQ(decodeBase64(encoded), test::patternBytes(size, 7, 251));
 }
 
 TEST(WriteMessage, UnreadableAttachmentStopsInTheMiddle) {
@@ -191,7 +191,7 @@ TEST(WriteMessage, UnreadableAttachmentStopsInTheMiddle) {
     std::string missing = dir.file("missing.zip");
     StringWriter writer;
     try {
-        WriteMessage(BackupMessage(missing), writer, FixedClock());
+        writeMessage(backupMessage(missing), writer, FixedClock());
         FAIL() << "wrote a missing file";
     } catch (const Error& e) {
         EXPECT_EQ(e.text(), "Cannot open file \"" + missing + "\". No such file or directory");
@@ -199,7 +199,7 @@ TEST(WriteMessage, UnreadableAttachmentStopsInTheMiddle) {
     EXPECT_TRUE(writer.text().ends_with("filename=\"missing.zip\"\r\n\r\n"));
 
     try {
-        WriteMessage(BackupMessage(dir.path()), writer, FixedClock());
+        writeMessage(backupMessage(dir.path()), writer, FixedClock());
         FAIL() << "read a folder";
     } catch (const Error& e) {
         EXPECT_EQ(e.text(), "Cannot open file \"" + dir.path() + "\". Not a regular file");
@@ -212,7 +212,7 @@ TEST(BuildHeaderLines, OrderAndOmittedHeaders) {
     clock.set(2024, 2, 29, 23, 59, 58);
     MailMessage message;
     message.body = {"x"};
-    EXPECT_EQ(BuildHeaderLines(message, clock),
+    EXPECT_EQ(buildHeaderLines(message, clock),
               (std::vector<std::string>{"Content-Type: text/plain", "MIME-Version: 1.0",
                                         "Date: Thu, 29 Feb 2024 23:59:58 +0000"}))
         << "no sender, subject or recipients: no such headers; unset date: the clock's time";
@@ -222,7 +222,7 @@ TEST(BuildHeaderLines, OrderAndOmittedHeaders) {
     message.recipients = {{"a@example.com", ""}};
     message.ccList = {{"c@example.com", "Carol"}};
     message.bccList = {{"hidden@example.com", ""}};
-    EXPECT_EQ(BuildHeaderLines(message, clock),
+    EXPECT_EQ(buildHeaderLines(message, clock),
               (std::vector<std::string>{"From: =?UTF-8?B?Sm9zw6lAZXhhbXBsZS5jb20=?= <Jos\xC3\xA9@example.com>",
                                         "Subject: =?UTF-8?B?UmVsYXTDs3Jpbw==?=", "To: a@example.com",
                                         "Cc: \"Carol\" <c@example.com>", "Content-Type: text/plain",
@@ -233,7 +233,7 @@ TEST(BuildHeaderLines, RefusesLineBreaksInHeaders) {
     MailMessage message;
     message.recipients = {{"a@example.com>\r\nBcc: <b@example.com", ""}};
     try {
-        BuildHeaderLines(message, FixedClock());
+        buildHeaderLines(message, FixedClock());
         FAIL() << "header injection";
     } catch (const Error& e) {
         EXPECT_EQ(e.text(), "The To header holds a line break.");
@@ -244,7 +244,7 @@ TEST(BuildHeaderLines, FoldsLongRecipientList) {
     MailMessage message;
     for (int i = 0; i < 9; ++i)
         message.recipients.push_back({"recipient" + std::to_string(i) + "@example.com", ""});
-    std::vector<std::string> lines = BuildHeaderLines(message, FixedClock());
+    std::vector<std::string> lines = buildHeaderLines(message, FixedClock());
     EXPECT_EQ(lines[0], "To: recipient0@example.com, recipient1@example.com, recipient2@example.com,");
     EXPECT_EQ(lines[1], " recipient3@example.com, recipient4@example.com, recipient5@example.com,");
     EXPECT_EQ(lines[2], " recipient6@example.com, recipient7@example.com, recipient8@example.com");
@@ -253,23 +253,23 @@ TEST(BuildHeaderLines, FoldsLongRecipientList) {
 
 TEST(FoldHeaderLine, BreakRules) {
     std::string quotedName = "\"" + std::string(20, 'N') + " " + std::string(60, 'M') + "\"";
-    EXPECT_EQ(FoldHeaderLine("To: " + quotedName + " <x@example.com>"),
+    EXPECT_EQ(foldHeaderLine("To: " + quotedName + " <x@example.com>"),
               (std::vector<std::string>{"To:", " " + quotedName + " <x@example.com>"}))
         << "blanks inside double quotes are no break positions";
     std::string unbreakable = "Subject:" + std::string(90, 's');
-    EXPECT_EQ(FoldHeaderLine(unbreakable), std::vector<std::string>{unbreakable});
-    EXPECT_EQ(FoldHeaderLine("X: " + std::string(70, 'a') + "   " + std::string(20, 'b')),
+    EXPECT_EQ(foldHeaderLine(unbreakable), std::vector<std::string>{unbreakable});
+    EXPECT_EQ(foldHeaderLine("X: " + std::string(70, 'a') + "   " + std::string(20, 'b')),
               (std::vector<std::string>{"X: " + std::string(70, 'a'), " " + std::string(20, 'b')}))
         << "trailing blanks of the first piece are removed";
     std::string exact = "X: " + std::string(75, 'a');
-    EXPECT_EQ(FoldHeaderLine(exact), std::vector<std::string>{exact}) << "78 characters stay";
+    EXPECT_EQ(foldHeaderLine(exact), std::vector<std::string>{exact}) << "78 characters stay";
 }
 
 TEST(FoldHeaderLine, LongLinesUnfoldToTheOriginal) {
     std::string line = "To:";
     for (int i = 0; i < 40; ++i)
         line += " =?UTF-8?B?" + std::string(i % 7 + 10, 'Q') + "?=,";
-    std::vector<std::string> lines = FoldHeaderLine(line);
+    std::vector<std::string> lines = foldHeaderLine(line);
     std::string unfolded;
     for (std::size_t i = 0; i < lines.size(); ++i) {
         EXPECT_LE(lines[i].size(), 78u);
@@ -285,13 +285,13 @@ TEST(EncodeWords, SplitsLongTextBetweenCharacters) {
     std::string name;
     for (int i = 0; i < 40; ++i)
         name += "\xC3\xA9\xE2\x82\xAC "; // é€ and a blank
-    std::string words = EncodeWords(name);
+    std::string words = encodeWords(name);
     std::istringstream stream(words);
     std::string decoded;
     for (std::string word; stream >> word;) {
         ASSERT_LE(word.size(), 75u);
         ASSERT_TRUE(word.starts_with("=?UTF-8?B?") && word.ends_with("?="));
-        std::string piece = DecodeBase64(word.substr(10, word.size() - 12));
+        std::string piece = decodeBase64(word.substr(10, word.size() - 12));
         EXPECT_NE(static_cast<unsigned char>(piece.front()) & 0xC0, 0x80) << "starts a character";
         decoded += piece;
     }
@@ -311,7 +311,7 @@ TEST(FormatDateValue, LocalOffsets) {
         {{2024, 3, 10, 12, 30, 0, 1, -210}, "Sun, 10 Mar 2024 12:30:00 -0330"},
     };
     for (const DateCase& c : cases)
-        EXPECT_EQ(FormatDateValue(c.time), c.expected);
+        EXPECT_EQ(formatDateValue(c.time), c.expected);
 }
 
 TEST(Base64, Rfc4648Vectors) {
@@ -324,7 +324,7 @@ TEST(Base64, Rfc4648Vectors) {
                                                            {"foobar", "Zm9vYmFy"}};
     for (const auto& [plain, encoded] : vectors) {
         std::string out;
-        AppendBase64(reinterpret_cast<const unsigned char*>(plain.data()), plain.size(), out);
+        appendBase64(reinterpret_cast<const unsigned char*>(plain.data()), plain.size(), out);
         EXPECT_EQ(out, encoded);
     }
 }
@@ -333,7 +333,7 @@ TEST(MimeBoundary, ShapeOverManySeeds) {
     std::set<char> characters;
     std::set<std::size_t> positions;
     for (unsigned seed = 0; seed < 3000; ++seed) {
-        std::string boundary = MakeMimeBoundary(seed);
+        std::string boundary = makeMimeBoundary(seed);
         ASSERT_EQ(boundary.size(), 34u);
         std::size_t position = boundary.find("=_");
         ASSERT_NE(position, std::string::npos);
@@ -353,14 +353,14 @@ TEST(MimeBoundary, ShapeOverManySeeds) {
 }
 
 TEST(MimeBoundary, OnePerProcess) {
-    EXPECT_EQ(&MimeBoundary(), &MimeBoundary());
+    EXPECT_EQ(&mimeBoundary(), &mimeBoundary());
     TempDir dir;
-    test::WriteFile(dir.file("a.zip"), "x");
-    MailMessage message = BackupMessage(dir.file("a.zip"));
+    test::writeFile(dir.file("a.zip"), "x");
+    MailMessage message = backupMessage(dir.file("a.zip"));
     message.boundary.clear();
-    std::string first = Written(message);
-    EXPECT_NE(first.find("boundary=\"" + MimeBoundary() + "\""), std::string::npos);
-    EXPECT_EQ(Written(message), first) << "a second message carries the same boundary";
+    std::string first = written(message);
+    EXPECT_NE(first.find("boundary=\"" + mimeBoundary() + "\""), std::string::npos);
+    EXPECT_EQ(written(message), first) << "a second message carries the same boundary";
 }
 
 } // namespace

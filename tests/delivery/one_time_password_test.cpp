@@ -11,7 +11,7 @@
 namespace tervolen {
 namespace {
 
-template <std::size_t N> std::string Hex(const std::array<std::uint8_t, N>& bytes) {
+template <std::size_t N> std::string hex(const std::array<std::uint8_t, N>& bytes) {
     static constexpr char kDigits[] = "0123456789abcdef";
     std::string text;
     for (std::uint8_t byte : bytes) {
@@ -22,18 +22,18 @@ template <std::size_t N> std::string Hex(const std::array<std::uint8_t, N>& byte
 }
 
 TEST(HashDigests, MatchPublishedVectors) {
-    EXPECT_EQ(Hex(Md4Digest("")), "31d6cfe0d16ae931b73c59d7e0c089c0");
-    EXPECT_EQ(Hex(Md4Digest("message digest")), "d9130a8164549fe818874806e1c7014b");
-    EXPECT_EQ(Hex(Md4Digest("12345678901234567890123456789012345678901234567890123456789012345678901234567890")),
+    EXPECT_EQ(hex(md4Digest("")), "31d6cfe0d16ae931b73c59d7e0c089c0");
+    EXPECT_EQ(hex(md4Digest("message digest")), "d9130a8164549fe818874806e1c7014b");
+    EXPECT_EQ(hex(md4Digest("12345678901234567890123456789012345678901234567890123456789012345678901234567890")),
               "e33b4ddc9c38f2199c3e7b164fcc0536");
-    EXPECT_EQ(Hex(Md5Digest("")), "d41d8cd98f00b204e9800998ecf8427e");
-    EXPECT_EQ(Hex(Md5Digest("abc")), "900150983cd24fb0d6963f7d28e17f72");
-    EXPECT_EQ(Hex(Md5Digest("12345678901234567890123456789012345678901234567890123456789012345678901234567890")),
+    EXPECT_EQ(hex(md5Digest("")), "d41d8cd98f00b204e9800998ecf8427e");
+    EXPECT_EQ(hex(md5Digest("abc")), "900150983cd24fb0d6963f7d28e17f72");
+    EXPECT_EQ(hex(md5Digest("12345678901234567890123456789012345678901234567890123456789012345678901234567890")),
               "57edf4a22be3c955ac49da2e2107b67a");
-    EXPECT_EQ(Hex(Sha1Digest("abc")), "a9993e364706816aba3e25717850c26c9cd0d89d");
-    EXPECT_EQ(Hex(Sha1Digest("abcdbcdecdefdefgefghfghighijhijkijkljklmklmnlmnomnopnopq")),
+    EXPECT_EQ(hex(sha1Digest("abc")), "a9993e364706816aba3e25717850c26c9cd0d89d");
+    EXPECT_EQ(hex(sha1Digest("abcdbcdecdefdefgefghfghighijhijkijkljklmklmnlmnomnopnopq")),
               "84983e441c3bd26ebaae4aa1f95129e5e54670f1");
-    EXPECT_EQ(Hex(Sha1Digest(std::string(1000000, 'a'))), "34aa973cd4c4daa4f61eeb2bdbad27316534016f");
+    EXPECT_EQ(hex(sha1Digest(std::string(1000000, 'a'))), "34aa973cd4c4daa4f61eeb2bdbad27316534016f");
 }
 
 struct OtpVector {
@@ -80,17 +80,17 @@ class OtpVectors : public testing::TestWithParam<OtpVector> {};
 
 TEST_P(OtpVectors, KeyAndSixWordsMatchTheRfc) {
     const OtpVector& v = GetParam();
-    const auto key = OtpKey(v.algorithm, v.passPhrase, v.seed, v.sequence);
-    EXPECT_EQ(Hex(key), v.hex);
-    EXPECT_EQ(OtpSixWords(key), v.words);
-    EXPECT_EQ(OneTimePassword(OtpChallenge{v.algorithm, static_cast<std::uint64_t>(v.sequence), v.seed}, v.passPhrase),
+    const auto key = otpKey(v.algorithm, v.passPhrase, v.seed, v.sequence);
+    EXPECT_EQ(hex(key), v.hex);
+    EXPECT_EQ(otpSixWords(key), v.words);
+    EXPECT_EQ(oneTimePassword(OtpChallenge{v.algorithm, static_cast<std::uint64_t>(v.sequence), v.seed}, v.passPhrase),
               v.words);
 }
 
 INSTANTIATE_TEST_SUITE_P(Rfc2289, OtpVectors, testing::ValuesIn(kVectors));
 
 TEST(OtpDictionary, HoldsShortWordsThenFourLetterWordsEachGroupSortedAndUnique) {
-    const auto& words = OtpDictionary();
+    const auto& words = otpDictionary();
     const auto firstLong = std::find_if(words.begin(), words.end(), [](auto w) { return w.size() == 4; });
     EXPECT_EQ(firstLong - words.begin(), 571);
     EXPECT_EQ(words.front(), "A");
@@ -105,9 +105,9 @@ TEST(OtpDictionary, HoldsShortWordsThenFourLetterWordsEachGroupSortedAndUnique) 
 }
 
 TEST(OtpSixWords, EncodesTheExtremeKeysWithTheirChecksum) {
-    EXPECT_EQ(OtpSixWords({0, 0, 0, 0, 0, 0, 0, 0}), "A A A A A A");
+    EXPECT_EQ(otpSixWords({0, 0, 0, 0, 0, 0, 0, 0}), "A A A A A A");
     // All ones: the checksum is 32 * 3 = 96, whose low bits are 00.
-    EXPECT_EQ(OtpSixWords({255, 255, 255, 255, 255, 255, 255, 255}), "YOKE YOKE YOKE YOKE YOKE YEAR");
+    EXPECT_EQ(otpSixWords({255, 255, 255, 255, 255, 255, 255, 255}), "YOKE YOKE YOKE YOKE YOKE YEAR");
 }
 
 TEST(FindOtpChallenge, ReadsAlgorithmSequenceAndSeedFromReplyTexts) {
@@ -124,7 +124,7 @@ TEST(FindOtpChallenge, ReadsAlgorithmSequenceAndSeedFromReplyTexts) {
         {"otp-foo 1 x, then otp-md5 7 seed", OtpAlgorithm::Md5, 7, "seed"},
     };
     for (const Case& c : cases) {
-        const auto challenge = FindOtpChallenge(c.text);
+        const auto challenge = findOtpChallenge(c.text);
         ASSERT_TRUE(challenge.has_value()) << c.text;
         EXPECT_EQ(challenge->algorithm, c.algorithm) << c.text;
         EXPECT_EQ(challenge->sequence, c.sequence) << c.text;
@@ -132,15 +132,15 @@ TEST(FindOtpChallenge, ReadsAlgorithmSequenceAndSeedFromReplyTexts) {
     }
     for (const char* text : {"Password required for anonymous.", "otp-md5", "otp-md5 499", "otp-md5 x ke1234",
                              "otp-md5 499 !", "otp-md2 499 ke1234", "otp-md5499 ke1234", "otp-"}) {
-        EXPECT_FALSE(FindOtpChallenge(text).has_value()) << text;
+        EXPECT_FALSE(findOtpChallenge(text).has_value()) << text;
     }
 }
 
 TEST(OneTimePassword, RefusesAChallengeThatAsksForTooManySteps) {
-    const auto challenge = FindOtpChallenge("otp-md5 99999999999999999999999 seed");
+    const auto challenge = findOtpChallenge("otp-md5 99999999999999999999999 seed");
     ASSERT_TRUE(challenge.has_value());
-    EXPECT_THROW(OneTimePassword(*challenge, "pass phrase"), Error);
-    EXPECT_NO_THROW(OneTimePassword(OtpChallenge{OtpAlgorithm::Md5, kMaxOtpSequence, "seed"}, "pass phrase"));
+    EXPECT_THROW(oneTimePassword(*challenge, "pass phrase"), Error);
+    EXPECT_NO_THROW(oneTimePassword(OtpChallenge{OtpAlgorithm::Md5, kMaxOtpSequence, "seed"}, "pass phrase"));
 }
 
 } // namespace

@@ -16,7 +16,7 @@ using S = test::ScriptedServer;
 
 constexpr const char* kEhloReply = "250-sink.example\r\n250-AUTH PLAIN LOGIN\r\n250-8BITMIME\r\n250 SIZE 1000\r\n";
 
-NetworkTimeouts Timeouts(std::chrono::milliseconds reply = 10s) {
+NetworkTimeouts timeouts(std::chrono::milliseconds reply = 10s) {
     NetworkTimeouts timeouts;
     timeouts.connect = 10s;
     timeouts.reply = reply;
@@ -24,24 +24,24 @@ NetworkTimeouts Timeouts(std::chrono::milliseconds reply = 10s) {
     return timeouts;
 }
 
-void Configure(SmtpClient& smtp, const S& server, std::chrono::milliseconds reply = 10s) {
+void configure(SmtpClient& smtp, const S& server, std::chrono::milliseconds reply = 10s) {
     smtp.setHost("127.0.0.1");
     smtp.setPort(server.port());
     smtp.setAuthType(SmtpAuthentication::None);
     smtp.setHeloName("tester.example");
-    smtp.setTimeouts(Timeouts(reply));
+    smtp.setTimeouts(timeouts(reply));
 }
 
-std::vector<S::Step> Script(std::vector<S::Step> afterGreeting) {
-    std::vector<S::Step> script = {S::send("220 sink.example ESMTP\r\n"), S::Expect(kEhloReply)};
+std::vector<S::Step> script(std::vector<S::Step> afterGreeting) {
+    std::vector<S::Step> script = {S::send("220 sink.example ESMTP\r\n"), S::expect(kEhloReply)};
     script.insert(script.end(), afterGreeting.begin(), afterGreeting.end());
     return script;
 }
 
-MailMessage Message() {
+MailMessage testMessage() {
     MailMessage message;
     message.from.address = "backup@example.com";
-    message.recipients = ParseAddressList("a@example.com; b@example.com,");
+    message.recipients = parseAddressList("a@example.com; b@example.com,");
     message.subject = "Data Base Backup";
     message.body = {".hidden line", "Data BaseBackup file compressed and attached byTervolen"};
     message.date = LocalTime{2025, 1, 2, 14, 5, 9, 5, -180};
@@ -62,11 +62,11 @@ private:
     std::string text_;
 };
 
-bool Contains(const std::vector<std::string>& lines, const std::string& line) {
+bool contains(const std::vector<std::string>& lines, const std::string& line) {
     return std::find(lines.begin(), lines.end(), line) != lines.end();
 }
 
-template <class Failure = Error, class Action> std::string FailureText(Action action) {
+template <class Failure = Error, class Action> std::string failureText(Action action) {
     try {
         action();
     } catch (const Failure& e) {
@@ -77,18 +77,18 @@ template <class Failure = Error, class Action> std::string FailureText(Action ac
 
 TEST(SmtpClient, DeliversOneMessage) {
     std::string quitLine;
-    S server(Script({S::Expect("250 2.0.0 reset\r\n"), S::Expect("250 2.1.0 sender ok\r\n"),
-                     S::Expect("250 2.1.5 ok\r\n"), S::Expect("251 2.1.5 forwarded\r\n"), S::Expect("354 go ahead\r\n"),
-                     S::ExpectData("250 2.0.0 queued\r\n"),
-                     S::Expect("221 2.0.0 bye\r\n", [&](const std::string& line) { quitLine = line; })}));
+    S server(script({S::expect("250 2.0.0 reset\r\n"), S::expect("250 2.1.0 sender ok\r\n"),
+                     S::expect("250 2.1.5 ok\r\n"), S::expect("251 2.1.5 forwarded\r\n"), S::expect("354 go ahead\r\n"),
+                     S::expectData("250 2.0.0 queued\r\n"),
+                     S::expect("221 2.0.0 bye\r\n", [&](const std::string& line) { quitLine = line; })}));
     test::FixedClock clock;
     SmtpClient smtp(&clock);
-    Configure(smtp, server);
+    configure(smtp, server);
     EXPECT_FALSE(smtp.connected());
     smtp.connect();
     EXPECT_TRUE(smtp.connected());
     EXPECT_EQ(smtp.capabilities(), (std::vector<std::string>{"AUTH PLAIN LOGIN", "8BITMIME", "SIZE 1000"}));
-    smtp.send(Message());
+    smtp.send(testMessage());
     EXPECT_EQ(smtp.lastReply().code, 250);
     EXPECT_EQ(smtp.lastReply().enhancedCode, "2.0.0");
     smtp.disconnect();
@@ -96,7 +96,7 @@ TEST(SmtpClient, DeliversOneMessage) {
     ASSERT_TRUE(server.waitFinished(5s));
 
     StringWriter message;
-    WriteMessage(Message(), message, clock);
+    writeMessage(testMessage(), message, clock);
     std::vector<std::string> expected = {
         "EHLO tester.example",     "RSET", "MAIL FROM: <backup@example.com>", "RCPT TO:<a@example.com>",
         "RCPT TO:<b@example.com>", "DATA"};
@@ -104,14 +104,14 @@ TEST(SmtpClient, DeliversOneMessage) {
         expected.push_back(line);
     expected.insert(expected.end(), {".", "QUIT"});
     EXPECT_EQ(server.receivedLines(), expected);
-    EXPECT_TRUE(Contains(server.receivedLines(), "..hidden line")) << "body lines are dot-stuffed";
+    EXPECT_TRUE(contains(server.receivedLines(), "..hidden line")) << "body lines are dot-stuffed";
     EXPECT_EQ(quitLine, "QUIT");
 }
 
 TEST(SmtpClient, RefusedGreetingSendsQuitAndCloses) {
-    S server({S::send("554 5.3.2 No service here\r\n"), S::Expect("221 bye\r\n")});
+    S server({S::send("554 5.3.2 No service here\r\n"), S::expect("221 bye\r\n")});
     SmtpClient smtp;
-    Configure(smtp, server);
+    configure(smtp, server);
     try {
         smtp.connect();
         FAIL() << "connected";
@@ -126,18 +126,18 @@ TEST(SmtpClient, RefusedGreetingSendsQuitAndCloses) {
 }
 
 TEST(SmtpClient, RefusedGreetingFromAServerThatHangsUp) {
-    S server({S::send("554 go away\r\n"), S::Close()});
+    S server({S::send("554 go away\r\n"), S::close()});
     SmtpClient smtp;
-    Configure(smtp, server);
-    EXPECT_EQ(FailureText([&] { smtp.connect(); }), "go away\r\n");
+    configure(smtp, server);
+    EXPECT_EQ(failureText([&] { smtp.connect(); }), "go away\r\n");
     EXPECT_FALSE(smtp.connected());
 }
 
 TEST(SmtpClient, FallsBackToHelo) {
-    S server({S::send("220 old server\r\n"), S::Expect("502 5.5.1 unrecognized\r\n"), S::Expect("250 hello\r\n"),
-              S::Expect("221 bye\r\n")});
+    S server({S::send("220 old server\r\n"), S::expect("502 5.5.1 unrecognized\r\n"), S::expect("250 hello\r\n"),
+              S::expect("221 bye\r\n")});
     SmtpClient smtp;
-    Configure(smtp, server);
+    configure(smtp, server);
     smtp.connect();
     EXPECT_TRUE(smtp.capabilities().empty());
     smtp.disconnect();
@@ -146,24 +146,24 @@ TEST(SmtpClient, FallsBackToHelo) {
 }
 
 TEST(SmtpClient, RefusedHeloFailsTheConnect) {
-    S server({S::send("220 old server\r\n"), S::Expect("500 what\r\n"), S::Expect("550 not you\r\n"),
-              S::Expect("221 bye\r\n")});
+    S server({S::send("220 old server\r\n"), S::expect("500 what\r\n"), S::expect("550 not you\r\n"),
+              S::expect("221 bye\r\n")});
     SmtpClient smtp;
-    Configure(smtp, server);
-    EXPECT_EQ(FailureText([&] { smtp.connect(); }), "not you\r\n");
+    configure(smtp, server);
+    EXPECT_EQ(failureText([&] { smtp.connect(); }), "not you\r\n");
     EXPECT_FALSE(smtp.connected());
     ASSERT_TRUE(server.waitFinished(5s));
     EXPECT_EQ(server.receivedLines().back(), "QUIT");
 }
 
 TEST(SmtpClient, RefusedRecipientSendsRsetAndNoData) {
-    S server(Script({S::Expect("250 ok\r\n"), S::Expect("250 ok\r\n"), S::Expect("250 ok\r\n"),
-                     S::Expect("550 5.1.1 User unknown\r\n"), S::Expect("250 reset\r\n"), S::Expect("221 bye\r\n")}));
+    S server(script({S::expect("250 ok\r\n"), S::expect("250 ok\r\n"), S::expect("250 ok\r\n"),
+                     S::expect("550 5.1.1 User unknown\r\n"), S::expect("250 reset\r\n"), S::expect("221 bye\r\n")}));
     SmtpClient smtp;
-    Configure(smtp, server);
+    configure(smtp, server);
     smtp.connect();
     try {
-        smtp.send(Message());
+        smtp.send(testMessage());
         FAIL() << "sent";
     } catch (const SmtpReplyError& e) {
         EXPECT_EQ(e.text(), "User unknown\r\n");
@@ -179,11 +179,11 @@ TEST(SmtpClient, RefusedRecipientSendsRsetAndNoData) {
 }
 
 TEST(SmtpClient, RefusedSenderIsPassedOnWithoutRset) {
-    S server(Script({S::Expect("250 ok\r\n"), S::Expect("553 5.1.8 bad sender\r\n"), S::Expect("221 bye\r\n")}));
+    S server(script({S::expect("250 ok\r\n"), S::expect("553 5.1.8 bad sender\r\n"), S::expect("221 bye\r\n")}));
     SmtpClient smtp;
-    Configure(smtp, server);
+    configure(smtp, server);
     smtp.connect();
-    EXPECT_EQ(FailureText<SmtpReplyError>([&] { smtp.send(Message()); }), "bad sender\r\n");
+    EXPECT_EQ(failureText<SmtpReplyError>([&] { smtp.send(testMessage()); }), "bad sender\r\n");
     smtp.disconnect();
     ASSERT_TRUE(server.waitFinished(5s));
     EXPECT_EQ(server.receivedLines(),
@@ -191,13 +191,13 @@ TEST(SmtpClient, RefusedSenderIsPassedOnWithoutRset) {
 }
 
 TEST(SmtpClient, RefusedEndOfDataSendsRset) {
-    S server(Script({S::Expect("250 ok\r\n"), S::Expect("250 ok\r\n"), S::Expect("250 ok\r\n"), S::Expect("250 ok\r\n"),
-                     S::Expect("354 go\r\n"), S::ExpectData("552 5.3.4 too big\r\n"), S::Expect("250 reset\r\n"),
-                     S::Expect("221 bye\r\n")}));
+    S server(script({S::expect("250 ok\r\n"), S::expect("250 ok\r\n"), S::expect("250 ok\r\n"), S::expect("250 ok\r\n"),
+                     S::expect("354 go\r\n"), S::expectData("552 5.3.4 too big\r\n"), S::expect("250 reset\r\n"),
+                     S::expect("221 bye\r\n")}));
     SmtpClient smtp;
-    Configure(smtp, server);
+    configure(smtp, server);
     smtp.connect();
-    EXPECT_EQ(FailureText<SmtpReplyError>([&] { smtp.send(Message()); }), "too big\r\n");
+    EXPECT_EQ(failureText<SmtpReplyError>([&] { smtp.send(testMessage()); }), "too big\r\n");
     smtp.disconnect();
     ASSERT_TRUE(server.waitFinished(5s));
     std::vector<std::string> lines = server.receivedLines();
@@ -205,21 +205,21 @@ TEST(SmtpClient, RefusedEndOfDataSendsRset) {
 }
 
 TEST(SmtpClient, ServerClosingInsteadOfAnsweringQuit) {
-    S server(Script({S::Expect(""), S::Close()}));
+    S server(script({S::expect(""), S::close()}));
     SmtpClient smtp;
-    Configure(smtp, server);
+    configure(smtp, server);
     smtp.connect();
-    EXPECT_EQ(FailureText([&] { smtp.disconnect(); }), "Connection Closed Gracefully.");
+    EXPECT_EQ(failureText([&] { smtp.disconnect(); }), "Connection Closed Gracefully.");
     EXPECT_FALSE(smtp.connected());
-    EXPECT_EQ(FailureText([&] { smtp.sendCmd("NOOP"); }), "Not Connected") << "the socket was closed";
+    EXPECT_EQ(failureText([&] { smtp.sendCmd("NOOP"); }), "Not Connected") << "the socket was closed";
     ASSERT_TRUE(server.waitFinished(5s));
     EXPECT_EQ(server.receivedLines().back(), "QUIT");
 }
 
 TEST(SmtpClient, UnreadRepliesKeepAClosedConnectionConnected) {
-    S server({S::send("220 ready\r\n"), S::Expect(kEhloReply), S::send("221 closing now\r\n"), S::Close()});
+    S server({S::send("220 ready\r\n"), S::expect(kEhloReply), S::send("221 closing now\r\n"), S::close()});
     SmtpClient smtp;
-    Configure(smtp, server);
+    configure(smtp, server);
     smtp.connect();
     ASSERT_TRUE(server.waitFinished(5s));
     EXPECT_TRUE(smtp.connected());
@@ -229,22 +229,22 @@ TEST(SmtpClient, UnreadRepliesKeepAClosedConnectionConnected) {
 }
 
 TEST(SmtpClient, SilentServerEndsInATimeoutWithoutQuit) {
-    S server({S::Silent()});
+    S server({S::silent()});
     SmtpClient smtp;
-    Configure(smtp, server, 300ms);
-    EXPECT_EQ(FailureText<SocketError>([&] { smtp.connect(); }), "Socket Error # 110\r\nConnection timed out");
+    configure(smtp, server, 300ms);
+    EXPECT_EQ(failureText<SocketError>([&] { smtp.connect(); }), "Socket Error # 110\r\nConnection timed out");
     EXPECT_FALSE(smtp.connected());
     ASSERT_TRUE(server.waitFinished(5s)) << "the client closed the connection";
     EXPECT_TRUE(server.receivedLines().empty());
 }
 
 TEST(SmtpClient, SilenceAfterTheMessageClosesTheConnection) {
-    S server(Script({S::Expect("250 ok\r\n"), S::Expect("250 ok\r\n"), S::Expect("250 ok\r\n"), S::Expect("250 ok\r\n"),
-                     S::Expect("354 go\r\n"), S::Silent()}));
+    S server(script({S::expect("250 ok\r\n"), S::expect("250 ok\r\n"), S::expect("250 ok\r\n"), S::expect("250 ok\r\n"),
+                     S::expect("354 go\r\n"), S::silent()}));
     SmtpClient smtp;
-    Configure(smtp, server, 300ms);
+    configure(smtp, server, 300ms);
     smtp.connect();
-    EXPECT_THROW(smtp.send(Message()), SocketError);
+    EXPECT_THROW(smtp.send(testMessage()), SocketError);
     EXPECT_FALSE(smtp.connected());
     smtp.disconnect();
     ASSERT_TRUE(server.waitFinished(5s));
@@ -253,12 +253,12 @@ TEST(SmtpClient, SilenceAfterTheMessageClosesTheConnection) {
 
 // The expected lines are written out by hand: a dot begins each body line that begins with one (RFC 5321, 4.5.2).
 TEST(SmtpClient, BodyLinesThatBeginWithADotAreStuffedOnTheWire) {
-    S server(Script({S::Expect("250 ok\r\n"), S::Expect("250 ok\r\n"), S::Expect("250 ok\r\n"), S::Expect("250 ok\r\n"),
-                     S::Expect("354 go\r\n"), S::ExpectData("250 queued\r\n"), S::Expect("221 bye\r\n")}));
+    S server(script({S::expect("250 ok\r\n"), S::expect("250 ok\r\n"), S::expect("250 ok\r\n"), S::expect("250 ok\r\n"),
+                     S::expect("354 go\r\n"), S::expectData("250 queued\r\n"), S::expect("221 bye\r\n")}));
     SmtpClient smtp;
-    Configure(smtp, server);
+    configure(smtp, server);
     smtp.connect();
-    MailMessage message = Message();
+    MailMessage message = testMessage();
     message.body = {".hidden line", ".", "..two dots", "no dot", " .blank first", "a . inside", "."};
     smtp.send(message);
     smtp.disconnect();
@@ -275,49 +275,49 @@ TEST(SmtpClient, BodyLinesThatBeginWithADotAreStuffedOnTheWire) {
 
 TEST(SmtpClient, UnreadableAttachmentAfterDataClosesWithoutQuit) {
     test::TempDir dir;
-    S server(Script({S::Expect("250 ok\r\n"), S::Expect("250 ok\r\n"), S::Expect("250 ok\r\n"), S::Expect("250 ok\r\n"),
-                     S::Expect("354 go\r\n"), S::Silent()}));
+    S server(script({S::expect("250 ok\r\n"), S::expect("250 ok\r\n"), S::expect("250 ok\r\n"), S::expect("250 ok\r\n"),
+                     S::expect("354 go\r\n"), S::silent()}));
     SmtpClient smtp;
-    Configure(smtp, server);
+    configure(smtp, server);
     smtp.connect();
-    MailMessage message = Message();
+    MailMessage message = testMessage();
     message.attachments.emplace_back(dir.file("202501021405.zip"));
-    EXPECT_EQ(FailureText([&] { smtp.send(message); }),
+    EXPECT_EQ(failureText([&] { smtp.send(message); }),
               "Cannot open file \"" + dir.file("202501021405.zip") + "\". No such file or directory");
     EXPECT_FALSE(smtp.connected());
     smtp.disconnect();
     ASSERT_TRUE(server.waitFinished(5s));
     std::vector<std::string> lines = server.receivedLines();
     std::vector<std::string> afterData(std::find(lines.begin(), lines.end(), "DATA") + 1, lines.end());
-    EXPECT_FALSE(Contains(afterData, ".") || Contains(afterData, "RSET") || Contains(afterData, "QUIT"))
+    EXPECT_FALSE(contains(afterData, ".") || contains(afterData, "RSET") || contains(afterData, "QUIT"))
         << "cut off, then closed";
 }
 
 TEST(SmtpClient, MalformedReplies) {
     {
-        S server({S::send("hello there\r\n"), S::Silent()});
+        S server({S::send("hello there\r\n"), S::silent()});
         SmtpClient smtp;
-        Configure(smtp, server);
-        EXPECT_EQ(FailureText([&] { smtp.connect(); }), "Reply Code is not valid: hell");
+        configure(smtp, server);
+        EXPECT_EQ(failureText([&] { smtp.connect(); }), "Reply Code is not valid: hell");
         EXPECT_FALSE(smtp.connected());
     }
     {
-        S server({S::send("220 " + std::string(20000, 'x') + "\r\n"), S::Silent()});
+        S server({S::send("220 " + std::string(20000, 'x') + "\r\n"), S::silent()});
         SmtpClient smtp;
-        Configure(smtp, server);
-        EXPECT_EQ(FailureText([&] { smtp.connect(); }), "Max line length exceeded.");
+        configure(smtp, server);
+        EXPECT_EQ(failureText([&] { smtp.connect(); }), "Max line length exceeded.");
         EXPECT_FALSE(smtp.connected());
     }
 }
 
 TEST(SmtpClient, LineBreakInAnAddressIsRefusedBeforeSending) {
-    S server(Script({S::Expect("221 bye\r\n")}));
+    S server(script({S::expect("221 bye\r\n")}));
     SmtpClient smtp;
-    Configure(smtp, server);
+    configure(smtp, server);
     smtp.connect();
-    MailMessage message = Message();
+    MailMessage message = testMessage();
     message.recipients.push_back({"c@example.com>\r\nRCPT TO:<x@example.com", ""});
-    EXPECT_EQ(FailureText([&] { smtp.send(message); }),
+    EXPECT_EQ(failureText([&] { smtp.send(message); }),
               "The e-mail address \"c@example.com>\\r\\nRCPT TO:<x@example.com\" holds a line break.");
     smtp.disconnect();
     ASSERT_TRUE(server.waitFinished(5s));
@@ -327,28 +327,28 @@ TEST(SmtpClient, LineBreakInAnAddressIsRefusedBeforeSending) {
 TEST(SmtpClient, RefusalsBeforeAnyExchange) {
     SmtpClient smtp;
     EXPECT_FALSE(smtp.connected());
-    EXPECT_EQ(FailureText([&] { smtp.sendCmd("NOOP"); }), "Not Connected");
+    EXPECT_EQ(failureText([&] { smtp.sendCmd("NOOP"); }), "Not Connected");
     smtp.setAuthType(SmtpAuthentication::None);
-    EXPECT_EQ(FailureText([&] { smtp.send(Message()); }), "Not Connected");
+    EXPECT_EQ(failureText([&] { smtp.send(testMessage()); }), "Not Connected");
     EXPECT_NO_THROW(smtp.disconnect());
 
-    EXPECT_EQ(FailureText([&] { smtp.connect(); }), "") << "no host: a failure without text";
+    EXPECT_EQ(failureText([&] { smtp.connect(); }), "") << "no host: a failure without text";
     smtp.setHost("127.0.0.1");
     smtp.setPort(0);
-    EXPECT_EQ(FailureText([&] { smtp.connect(); }), "") << "port 0";
+    EXPECT_EQ(failureText([&] { smtp.connect(); }), "") << "port 0";
 
     smtp.setPort(TcpListener::listen("127.0.0.1", 0).port()); // closed again at once
-    EXPECT_EQ(FailureText<SocketError>([&] { smtp.connect(); }), "Socket Error # 111\r\nConnection refused");
+    EXPECT_EQ(failureText<SocketError>([&] { smtp.connect(); }), "Socket Error # 111\r\nConnection refused");
 }
 
 TEST(SmtpClient, AlreadyConnectedAndUnsupportedAuthentication) {
-    S server(Script({S::Expect("221 bye\r\n")}));
+    S server(script({S::expect("221 bye\r\n")}));
     SmtpClient smtp;
-    Configure(smtp, server);
+    configure(smtp, server);
     smtp.connect();
-    EXPECT_EQ(FailureText([&] { smtp.connect(); }), "Already connected.");
+    EXPECT_EQ(failureText([&] { smtp.connect(); }), "Already connected.");
     smtp.setAuthType(SmtpAuthentication::Default);
-    EXPECT_EQ(FailureText([&] { smtp.send(Message()); }), "Authentication is not supported.");
+    EXPECT_EQ(failureText([&] { smtp.send(testMessage()); }), "Authentication is not supported.");
     smtp.disconnect();
     ASSERT_TRUE(server.waitFinished(5s));
     EXPECT_EQ(server.receivedLines(), (std::vector<std::string>{"EHLO tester.example", "QUIT"})) << "no AUTH";

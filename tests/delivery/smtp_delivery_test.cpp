@@ -14,31 +14,31 @@
 namespace tervolen {
 namespace {
 
-using test::RunCommand;
+using test::runCommand;
 
 constexpr const char* kBody = "Data BaseBackup file compressed and attached byTervolen";
 
-std::string Python() {
+std::string python() {
     return std::string(test::kPython3);
 }
 
 // A ZIP archive holding one 300 kB entry of mixed random and repeating bytes, with the given zipfile method.
-void MakeArchive(const std::string& path, const std::string& method) {
+void makeArchive(const std::string& path, const std::string& method) {
     std::string script = "import os, zipfile; z = zipfile.ZipFile('" + path + "', 'w', zipfile." + method +
                          "); z.writestr('202501021405.fbk', os.urandom(150000) + bytes(range(256)) * 600); z.close()";
-    ASSERT_EQ(RunCommand(Python() + " -c \"" + script + "\""), 0);
+    ASSERT_EQ(runCommand(python() + " -c \"" + script + "\""), 0);
 }
 
-std::string Sha256(const std::string& path) {
+std::string sha256(const std::string& path) {
     std::string output;
-    EXPECT_EQ(RunCommand("sha256sum '" + path + "'", &output), 0);
+    EXPECT_EQ(runCommand("sha256sum '" + path + "'", &output), 0);
     return output.substr(0, 64);
 }
 
-std::vector<std::string> Inspect(const std::string& emlPath) {
+std::vector<std::string> inspect(const std::string& emlPath) {
     std::string output;
     EXPECT_EQ(
-        RunCommand(Python() + " " + test::kSourceDir + "/tests/support/mail_inspect.py '" + emlPath + "'", &output), 0)
+        runCommand(python() + " " + test::kSourceDir + "/tests/support/mail_inspect.py '" + emlPath + "'", &output), 0)
         << output;
     std::vector<std::string> lines;
     std::istringstream stream(output);
@@ -48,8 +48,8 @@ std::vector<std::string> Inspect(const std::string& emlPath) {
 }
 
 // The header block of a received message, one entry per physical line.
-std::vector<std::string> RawHeaderLines(const std::string& emlPath) {
-    std::string text = test::ReadFile(emlPath);
+std::vector<std::string> rawHeaderLines(const std::string& emlPath) {
+    std::string text = test::readFile(emlPath);
     std::vector<std::string> lines;
     for (std::size_t start = 0, end; (end = text.find("\r\n", start)) != std::string::npos; start = end + 2) {
         if (end == start)
@@ -64,10 +64,10 @@ protected:
     SmtpDelivery() : sink_(dir_.path()) { clock_.set(2025, 3, 4, 2, 0, 7); }
 
     // As the e-mail step composes it: the To text, ",", the CC text as one list.
-    MailMessage Compose(const std::string& to, const std::string& cc, const std::string& attachment) {
+    MailMessage compose(const std::string& to, const std::string& cc, const std::string& attachment) {
         MailMessage message;
         message.from.address = "backup@example.com";
-        message.recipients = ParseAddressList(to + "," + cc);
+        message.recipients = parseAddressList(to + "," + cc);
         message.subject = "Data Base Backup";
         message.body = {kBody};
         if (!attachment.empty())
@@ -75,7 +75,7 @@ protected:
         return message;
     }
 
-    void Deliver(const MailMessage& message) {
+    void deliver(const MailMessage& message) {
         SmtpClient smtp(&clock_);
         smtp.setHost("127.0.0.1");
         smtp.setPort(sink_.port());
@@ -85,7 +85,7 @@ protected:
         smtp.disconnect();
     }
 
-    std::string DateLine() { return "Date: Tue, 4 Mar 2025 02:00:07 -0300"; }
+    std::string dateLine() { return "Date: Tue, 4 Mar 2025 02:00:07 -0300"; }
 
     test::TempDir dir_;
     test::SmtpSink sink_;
@@ -101,46 +101,46 @@ TEST_F(SmtpDelivery, DeflateAndBzip2ArchivesArriveByteForByte) {
     for (const auto& [name, method] : archives) {
         SCOPED_TRACE(name);
         std::string archive = dir_.file(name);
-        MakeArchive(archive, method);
-        Deliver(Compose("a@example.com; b@example.com", "c@example.com", archive));
+        makeArchive(archive, method);
+        deliver(compose("a@example.com; b@example.com", "c@example.com", archive));
         ++n;
 
-        EXPECT_TRUE(test::ReadFile(sink_.messagePath(n, ".json"))
+        EXPECT_TRUE(test::readFile(sink_.messagePath(n, ".json"))
                         .starts_with(R"({"mail_from": "backup@example.com", )"
                                      R"("rcpt_tos": ["a@example.com", "b@example.com", "c@example.com"], )"));
         EXPECT_EQ(
-            RawHeaderLines(sink_.messagePath(n, ".eml")),
+            rawHeaderLines(sink_.messagePath(n, ".eml")),
             (std::vector<std::string>{"From: \"backup@example.com\" <backup@example.com>", "Subject: Data Base Backup",
                                       "To: a@example.com, b@example.com, c@example.com",
-                                      "Content-Type: multipart/mixed; boundary=\"" + MimeBoundary() + "\"",
-                                      "MIME-Version: 1.0", DateLine()}));
+                                      "Content-Type: multipart/mixed; boundary=\"" + mimeBoundary() + "\"",
+                                      "MIME-Version: 1.0", dateLine()}));
         std::string size = std::to_string(std::filesystem::file_size(archive));
-        EXPECT_EQ(Inspect(sink_.messagePath(n, ".eml")),
+        EXPECT_EQ(inspect(sink_.messagePath(n, ".eml")),
                   (std::vector<std::string>{
                       "defects: 0", "header From", "header Subject", "header To", "header Content-Type",
                       "header MIME-Version", "header Date", "address From: backup@example.com <backup@example.com>",
                       "address To:  <a@example.com>", "address To:  <b@example.com>", "address To:  <c@example.com>",
-                      "boundary: " + MimeBoundary(),
+                      "boundary: " + mimeBoundary(),
                       // The digest of the body line and "\n".
                       "part text/plain name=None filename=None "
                       "sha256=060f3554d44eaabef4fa92b5a3cd8c48c74aed93e41e04986262e3f997c661c9 size=56 encoding=7bit",
                       "text: \"" + std::string(kBody) + "\\n\"",
                       "part application/octet-stream name=" + name + " filename=" + name +
-                          " sha256=" + Sha256(archive) + " size=" + size + " encoding=base64"}));
+                          " sha256=" + sha256(archive) + " size=" + size + " encoding=base64"}));
     }
 }
 
 TEST_F(SmtpDelivery, PlainMessageWithEmptyCcAndDottedLine) {
-    MailMessage message = Compose("a@example.com", "", "");
+    MailMessage message = compose("a@example.com", "", "");
     message.body = {".hidden line", "..", kBody};
-    Deliver(message);
-    EXPECT_TRUE(test::ReadFile(sink_.messagePath(1, ".json"))
+    deliver(message);
+    EXPECT_TRUE(test::readFile(sink_.messagePath(1, ".json"))
                     .starts_with(R"({"mail_from": "backup@example.com", "rcpt_tos": ["a@example.com"], )"));
-    std::vector<std::string> headers = RawHeaderLines(sink_.messagePath(1, ".eml"));
+    std::vector<std::string> headers = rawHeaderLines(sink_.messagePath(1, ".eml"));
     ASSERT_EQ(headers.size(), 6u);
     EXPECT_EQ(headers[2], "To: a@example.com");
     EXPECT_EQ(headers[3], "Content-Type: text/plain");
-    std::vector<std::string> inspected = Inspect(sink_.messagePath(1, ".eml"));
+    std::vector<std::string> inspected = inspect(sink_.messagePath(1, ".eml"));
     ASSERT_EQ(inspected.size(), 11u);
     EXPECT_EQ(inspected[0], "defects: 0");
     EXPECT_TRUE(inspected[9].starts_with("part text/plain name=None filename=None ")) << inspected[9];
@@ -153,19 +153,19 @@ TEST_F(SmtpDelivery, DisplayNamesAndALongFoldedRecipientList) {
     for (int i = 0; i < 6; ++i)
         cc +=
             (i ? "," : "") + std::string("copy") + std::to_string(i) + "@example.com (copy " + std::to_string(i) + ")";
-    Deliver(Compose(to, cc, ""));
-    std::vector<std::string> headers = RawHeaderLines(sink_.messagePath(1, ".eml"));
+    deliver(compose(to, cc, ""));
+    std::vector<std::string> headers = rawHeaderLines(sink_.messagePath(1, ".eml"));
     EXPECT_GT(headers.size(), 6u) << "the To header is folded";
     for (const std::string& line : headers)
         EXPECT_LE(line.size(), 78u) << line;
-    std::vector<std::string> inspected = Inspect(sink_.messagePath(1, ".eml"));
+    std::vector<std::string> inspected = inspect(sink_.messagePath(1, ".eml"));
     std::vector<std::string> expected = {"address To: Jos\xC3\xA9 da Silva <jose@example.com>",
                                          "address To: Smith, John <js@example.com>"};
     for (int i = 0; i < 6; ++i)
         expected.push_back("address To:  <copy" + std::to_string(i) + "@example.com>");
     EXPECT_EQ(std::vector<std::string>(inspected.begin() + 8, inspected.begin() + 16), expected);
     EXPECT_EQ(inspected[0], "defects: 0");
-    std::string envelope = test::ReadFile(sink_.messagePath(1, ".json"));
+    std::string envelope = test::readFile(sink_.messagePath(1, ".json"));
     EXPECT_NE(envelope.find(R"("rcpt_tos": ["jose@example.com", "js@example.com", "copy0@example.com")"),
               std::string::npos)
         << envelope;

@@ -25,7 +25,7 @@ TEST_P(SmtpReplyTest, ParsesTheReply) {
     const ReplyCase& c = GetParam();
     SmtpReply reply;
     std::size_t used = 0;
-    while (used < c.lines.size() && !AddSmtpReplyLine(reply, c.lines[used]))
+    while (used < c.lines.size() && !addSmtpReplyLine(reply, c.lines[used]))
         ++used;
     EXPECT_EQ(used + 1, c.linesUsed);
     EXPECT_EQ(reply.code, c.code);
@@ -61,7 +61,7 @@ TEST(SmtpReply, InvalidCodes) {
     for (const auto& [line, shown] : cases) {
         SmtpReply reply;
         try {
-            AddSmtpReplyLine(reply, line);
+            addSmtpReplyLine(reply, line);
             FAIL() << line;
         } catch (const Error& e) {
             EXPECT_EQ(e.text(), "Reply Code is not valid: " + shown);
@@ -71,8 +71,8 @@ TEST(SmtpReply, InvalidCodes) {
 
 TEST(SmtpReply, RefusalCarriesTextCodeAndEnhancedCode) {
     SmtpReply reply;
-    AddSmtpReplyLine(reply, "550-5.1.1 No such user");
-    AddSmtpReplyLine(reply, "550 5.1.1 here");
+    addSmtpReplyLine(reply, "550-5.1.1 No such user");
+    addSmtpReplyLine(reply, "550 5.1.1 here");
     SmtpReplyError error(reply);
     EXPECT_EQ(error.text(), "No such user\r\nhere\r\n");
     EXPECT_EQ(error.code(), 550);
@@ -80,29 +80,29 @@ TEST(SmtpReply, RefusalCarriesTextCodeAndEnhancedCode) {
 }
 
 // A connected pair of sockets in this process.
-std::pair<TcpSocket, TcpSocket> SocketPair() {
+std::pair<TcpSocket, TcpSocket> socketPair() {
     int fds[2];
     EXPECT_EQ(::socketpair(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0, fds), 0);
     return {TcpSocket(fds[0]), TcpSocket(fds[1])};
 }
 
-auto Soon() {
+auto soon() {
     return std::chrono::steady_clock::now() + 5s;
 }
 
 TEST(ReplyReader, SplitsLinesAndDropsCrBeforeLf) {
-    auto [server, client] = SocketPair();
+    auto [server, client] = socketPair();
     server.writeAll("one\r\ntwo\nthree\rstill three\r\n\r\nlast", 1s);
     ReplyReader reader;
-    EXPECT_EQ(reader.readLine(client, Soon()), "one");
-    EXPECT_EQ(reader.readLine(client, Soon()), "two");
-    EXPECT_EQ(reader.readLine(client, Soon()), "three\rstill three");
-    EXPECT_EQ(reader.readLine(client, Soon()), "");
+    EXPECT_EQ(reader.readLine(client, soon()), "one");
+    EXPECT_EQ(reader.readLine(client, soon()), "two");
+    EXPECT_EQ(reader.readLine(client, soon()), "three\rstill three");
+    EXPECT_EQ(reader.readLine(client, soon()), "");
     EXPECT_THROW(reader.readLine(client, std::chrono::steady_clock::now() + 50ms), SocketError) << "waits for LF";
     server.close();
-    EXPECT_EQ(reader.readLine(client, Soon()), "last") << "an unterminated last line";
+    EXPECT_EQ(reader.readLine(client, soon()), "last") << "an unterminated last line";
     try {
-        reader.readLine(client, Soon());
+        reader.readLine(client, soon());
         FAIL() << "read past the close";
     } catch (const Error& e) {
         EXPECT_EQ(e.text(), "Connection Closed Gracefully.");
@@ -110,14 +110,14 @@ TEST(ReplyReader, SplitsLinesAndDropsCrBeforeLf) {
 }
 
 TEST(ReplyReader, LongestLine) {
-    auto [server, client] = SocketPair();
+    auto [server, client] = socketPair();
     ReplyReader reader;
     std::string longest(ReplyReader::kMaxLineLength, 'x');
     server.writeAll(longest + "\r\n", 1s);
-    EXPECT_EQ(reader.readLine(client, Soon()), longest);
+    EXPECT_EQ(reader.readLine(client, soon()), longest);
     server.writeAll(longest + "y\r\n", 1s);
     try {
-        reader.readLine(client, Soon());
+        reader.readLine(client, soon());
         FAIL() << "accepted a line that is too long";
     } catch (const Error& e) {
         EXPECT_EQ(e.text(), "Max line length exceeded.");
@@ -125,14 +125,14 @@ TEST(ReplyReader, LongestLine) {
 }
 
 TEST(ReplyReader, EndlessLineFailsWithoutGrowing) {
-    auto [server, client] = SocketPair();
+    auto [server, client] = socketPair();
     ReplyReader reader;
     server.writeAll(std::string(ReplyReader::kMaxLineLength + 2, 'x'), 1s);
-    EXPECT_THROW(reader.readLine(client, Soon()), Error);
+    EXPECT_THROW(reader.readLine(client, soon()), Error);
 }
 
 TEST(ReplyReader, TakesInPendingBytesAndThePeersClose) {
-    auto [server, client] = SocketPair();
+    auto [server, client] = socketPair();
     ReplyReader reader;
     reader.takeInPending(client);
     EXPECT_FALSE(reader.hasUnreadData());
@@ -141,7 +141,7 @@ TEST(ReplyReader, TakesInPendingBytesAndThePeersClose) {
     reader.takeInPending(client);
     EXPECT_TRUE(reader.hasUnreadData());
     EXPECT_TRUE(reader.peerClosed());
-    EXPECT_EQ(reader.readLine(client, Soon()), "221 bye");
+    EXPECT_EQ(reader.readLine(client, soon()), "221 bye");
     EXPECT_FALSE(reader.hasUnreadData());
 }
 
@@ -150,7 +150,7 @@ TEST(ReplyReader, RandomInputIsSafe) {
     std::mt19937 random(20240611);
     const std::string pieces[] = {"250", "-", " ", "\r", "\n", "5.1.1", "x", "\xFF", "9", "."};
     for (int round = 0; round < 400; ++round) {
-        auto [server, client] = SocketPair();
+        auto [server, client] = socketPair();
         std::string input;
         int length = std::uniform_int_distribution<int>(0, 200)(random);
         for (int i = 0; i < length; ++i) {
@@ -167,7 +167,7 @@ TEST(ReplyReader, RandomInputIsSafe) {
         try {
             for (;;) {
                 SmtpReply reply;
-                while (!AddSmtpReplyLine(reply, reader.readLine(client, Soon()))) {
+                while (!addSmtpReplyLine(reply, reader.readLine(client, soon()))) {
                 }
                 ASSERT_GE(reply.code, 100);
                 ASSERT_LE(reply.code, 999);

@@ -30,7 +30,7 @@ struct SocketPair {
     explicit SocketPair(int peerReceiveBuffer) {
         auto listener = TcpListener::listen("127.0.0.1", 0);
         peer =
-            test::ConnectPeer("127.0.0.1", listener.port(), {.localAddress = {}, .receiveBuffer = peerReceiveBuffer});
+            test::connectPeer("127.0.0.1", listener.port(), {.localAddress = {}, .receiveBuffer = peerReceiveBuffer});
         auto accepted = listener.accept(5s);
         EXPECT_TRUE(accepted.has_value());
         if (accepted)
@@ -40,7 +40,7 @@ struct SocketPair {
     TcpSocket sender;
 };
 
-int WriteError(TcpSocket& socket, const std::string& data, std::chrono::milliseconds timeout) {
+int writeError(TcpSocket& socket, const std::string& data, std::chrono::milliseconds timeout) {
     try {
         socket.writeAll(data, timeout);
     } catch (const SocketError& e) {
@@ -51,7 +51,7 @@ int WriteError(TcpSocket& socket, const std::string& data, std::chrono::millisec
 
 TEST(TransferDeadline, AWriteToAPeerThatNeverReadsEndsAtItsTimeout) {
     SocketPair pair(kSmallReceiveBuffer);
-    EXPECT_EQ(WriteError(pair.sender, std::string(16u << 20, 'd'), kShortTimeout), ETIMEDOUT);
+    EXPECT_EQ(writeError(pair.sender, std::string(16u << 20, 'd'), kShortTimeout), ETIMEDOUT);
 }
 
 TEST(TransferDeadline, APeerThatTakesALittleNowAndThenCannotStretchAWrite) {
@@ -68,7 +68,7 @@ TEST(TransferDeadline, APeerThatTakesALittleNowAndThenCannotStretchAWrite) {
             std::this_thread::sleep_for(2ms);
         }
     });
-    EXPECT_EQ(WriteError(pair.sender, std::string(48u << 20, 'd'), kShortTimeout), ETIMEDOUT);
+    EXPECT_EQ(writeError(pair.sender, std::string(48u << 20, 'd'), kShortTimeout), ETIMEDOUT);
     stop = true;
     reader.join();
 }
@@ -79,11 +79,11 @@ using Steps = std::vector<ScriptedServer::Step>;
 class StalledDataPeer {
 public:
     ScriptedServer::LineHook onPort() {
-        return [this](const std::string& line) { target_ = test::ParsePortCommand(line); };
+        return [this](const std::string& line) { target_ = test::parsePortCommand(line); };
     }
     ScriptedServer::LineHook onTransfer() {
         return [this](const std::string&) {
-            TcpSocket data = test::ConnectPeer(target_.address, target_.port,
+            TcpSocket data = test::connectPeer(target_.address, target_.port,
                                                {.localAddress = {}, .receiveBuffer = kSmallReceiveBuffer});
             released_.wait_for(10s);
         };
@@ -101,31 +101,31 @@ private:
 
 TEST(TransferDeadline, AnFtpUploadToADataPeerThatNeverReadsFailsAfterDataIdle) {
     test::TempDir temp;
-    test::WriteFile(temp.file("big.zip"), std::string(16u << 20, 'z'));
+    test::writeFile(temp.file("big.zip"), std::string(16u << 20, 'z'));
     StalledDataPeer peer;
-    ScriptedServer server({ScriptedServer::send("220 ready\r\n"), ScriptedServer::Expect("230 Logged in.\r\n"),
-                           ScriptedServer::Expect("211 No features.\r\n"), ScriptedServer::Expect("200 Binary.\r\n"),
-                           ScriptedServer::Expect("215 UNIX Type: L8\r\n"),
-                           ScriptedServer::Expect("200 PORT ok.\r\n", peer.onPort()),
-                           ScriptedServer::Expect("150 Opening.\r\n", peer.onTransfer()), ScriptedServer::Silent()});
+    ScriptedServer server({ScriptedServer::send("220 ready\r\n"), ScriptedServer::expect("230 Logged in.\r\n"),
+                           ScriptedServer::expect("211 No features.\r\n"), ScriptedServer::expect("200 Binary.\r\n"),
+                           ScriptedServer::expect("215 UNIX Type: L8\r\n"),
+                           ScriptedServer::expect("200 PORT ok.\r\n", peer.onPort()),
+                           ScriptedServer::expect("150 Opening.\r\n", peer.onTransfer()), ScriptedServer::silent()});
     FtpClient ftp;
     ftp.setHost("127.0.0.1");
     ftp.setPort(server.port());
     ftp.setUserName("bob");
     ftp.setTimeouts(NetworkTimeouts{5s, 5s, kShortTimeout});
     ftp.connect();
-    EXPECT_EQ(test::FailureText([&] { ftp.put(temp.file("big.zip"), "big.zip"); }), kTimedOut);
+    EXPECT_EQ(test::failureText([&] { ftp.put(temp.file("big.zip"), "big.zip"); }), kTimedOut);
     peer.release();
 }
 
 TEST(TransferDeadline, AnSmtpServerThatStopsReadingTheMessageFailsItAfterDataIdle) {
     test::TempDir temp;
-    test::WriteFile(temp.file("big.zip"), std::string(8u << 20, 'z'));
+    test::writeFile(temp.file("big.zip"), std::string(8u << 20, 'z'));
     StalledDataPeer peer;
-    ScriptedServer server({ScriptedServer::send("220 ready\r\n"), ScriptedServer::Expect("250 hello\r\n"),
-                           ScriptedServer::Expect("250 reset\r\n"), ScriptedServer::Expect("250 sender ok\r\n"),
-                           ScriptedServer::Expect("250 recipient ok\r\n"),
-                           ScriptedServer::Expect("354 go ahead\r\n", peer.stall()), ScriptedServer::Silent()});
+    ScriptedServer server({ScriptedServer::send("220 ready\r\n"), ScriptedServer::expect("250 hello\r\n"),
+                           ScriptedServer::expect("250 reset\r\n"), ScriptedServer::expect("250 sender ok\r\n"),
+                           ScriptedServer::expect("250 recipient ok\r\n"),
+                           ScriptedServer::expect("354 go ahead\r\n", peer.stall()), ScriptedServer::silent()});
     SmtpClient smtp;
     smtp.setHost("127.0.0.1");
     smtp.setPort(server.port());
@@ -134,10 +134,10 @@ TEST(TransferDeadline, AnSmtpServerThatStopsReadingTheMessageFailsItAfterDataIdl
     smtp.connect();
     MailMessage message;
     message.from.address = "backup@example.com";
-    message.recipients = ParseAddressList("dba@example.com");
+    message.recipients = parseAddressList("dba@example.com");
     message.body = {"backup"};
-    message.attachments.emplace_back(std::make_shared<const OpenedFile>(OpenRegularFile(temp.file("big.zip"))));
-    EXPECT_EQ(test::FailureText([&] { smtp.send(message); }), kTimedOut);
+    message.attachments.emplace_back(std::make_shared<const OpenedFile>(openRegularFile(temp.file("big.zip"))));
+    EXPECT_EQ(test::failureText([&] { smtp.send(message); }), kTimedOut);
     EXPECT_FALSE(smtp.connected()) << "no command can follow a cut message";
     peer.release();
 }

@@ -20,24 +20,24 @@ namespace tervolen {
 namespace {
 
 namespace fs = std::filesystem;
-using test::TheFirebirdServer;
+using test::theFirebirdServer;
 
 class BackupJobTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        server = &TheFirebirdServer();
+        server = &theFirebirdServer();
         // As the program sets it up: an unknown protocol text keeps TCP, never embedded access to the
         // server's own database.
         service.setProtocol(Protocol::TCP);
         service.setLoginPrompt(false);
         clock.set(2006, 12, 9, 15, 30, 12);
-        test::SetConnectionFields(form, test::ServerConnection(*server));
+        test::setConnectionFields(form, test::serverConnection(*server));
         form.setText("CB_BkpExt", ".fbk");
         writeSettings(server->database, backups.path(), true);
     }
 
     void writeSettings(const std::string& database, const std::string& folder, bool verbose) {
-        WithSettings(paths.settingsFile, [&](SettingsFile& s) {
+        withSettings(paths.settingsFile, [&](SettingsFile& s) {
             s.writeText("DIRECTORYS", "Base", database);
             s.writeText("DIRECTORYS", "BackUpDir", folder);
             s.writeText("VERBOSEMODE", "Verbose", verbose ? "Checked" : "");
@@ -51,7 +51,7 @@ protected:
         return result;
     }
 
-    std::vector<std::string> texts() const { return test::MonitorTexts(monitor); }
+    std::vector<std::string> texts() const { return test::monitorTexts(monitor); }
 
     size_t indexOf(const std::string& text) const {
         for (size_t i = 0; i < monitor.size(); ++i)
@@ -65,9 +65,9 @@ protected:
         std::string restored = backups.file("restored.fdb");
         std::string auth = " -user " + server->user + " -password " + server->password;
         std::string output;
-        int rc = test::RunCommand("gbak -c" + auth + " " + backupFile + " " + server->remotePath(restored), &output);
+        int rc = test::runCommand("gbak -c" + auth + " " + backupFile + " " + server->remotePath(restored), &output);
         EXPECT_EQ(rc, 0) << output;
-        test::RunCommand(
+        test::runCommand(
             "echo 'SELECT COUNT(*) FROM CUSTOMER;' | isql-fb -q" + auth + " " + server->remotePath(restored), &output);
         return output;
     }
@@ -187,7 +187,7 @@ TEST_F(BackupJobTest, TheLogIsSavedAutomaticallyBesideTheDefaultLogs) {
     form.setChecked("CheckBackupLog", true);
     form.setText("LogFileEdit", dir.path() + "/");
     EXPECT_TRUE(run());
-    std::string log = test::ReadFile(dir.file("200612093015.fbkBackupLog.log"));
+    std::string log = test::readFile(dir.file("200612093015.fbkBackupLog.log"));
     EXPECT_EQ(log.rfind("{\\rtf1", 0), 0u);
     EXPECT_NE(log.find("Backup Finished"), std::string::npos);
 }
@@ -198,10 +198,10 @@ TEST_F(BackupJobTest, AMissingLogFolderIsCreatedAndALogThatCannotBeSavedDoesNotS
     form.setText("LogFileEdit", dir.path() + "/missing/logs/");
     EXPECT_TRUE(run());
     EXPECT_EQ(handedOn, 1);
-    EXPECT_NE(test::ReadFile(dir.file("missing/logs/200612093015.fbkBackupLog.log")).find("Backup Finished"),
+    EXPECT_NE(test::readFile(dir.file("missing/logs/200612093015.fbkBackupLog.log")).find("Backup Finished"),
               std::string::npos);
 
-    test::WriteFile(dir.file("plain"), "not a folder");
+    test::writeFile(dir.file("plain"), "not a folder");
     form.setText("LogFileEdit", dir.file("plain") + "/");
     clock.set(2006, 12, 9, 15, 31, 0);
     EXPECT_TRUE(run());
@@ -216,12 +216,12 @@ TEST_F(BackupJobTest, AMissingLogFolderIsCreatedAndALogThatCannotBeSavedDoesNotS
 TEST_F(BackupJobTest, ATakenBackupNameRefusesTheBackup) {
     form.setChecked("ChkBoxCompress", true);
     const std::string name = backups.file("200612093015.fbk");
-    test::WriteFile(dir.file("victim"), "keep me");
+    test::writeFile(dir.file("victim"), "keep me");
     for (const char* kind : {"file", "link", "folder"}) {
         SCOPED_TRACE(kind);
         std::filesystem::remove_all(name);
         if (std::string(kind) == "file")
-            test::WriteFile(name, "an earlier backup");
+            test::writeFile(name, "an earlier backup");
         else if (std::string(kind) == "link")
             fs::create_symlink(dir.file("victim"), name);
         else
@@ -233,7 +233,7 @@ TEST_F(BackupJobTest, ATakenBackupNameRefusesTheBackup) {
         EXPECT_EQ(monitor.paragraph(line).color, kRed);
         EXPECT_EQ(indexOf("=========== Backup Finished ========"), monitor.size());
     }
-    EXPECT_EQ(test::ReadFile(dir.file("victim")), "keep me");
+    EXPECT_EQ(test::readFile(dir.file("victim")), "keep me");
 }
 
 TEST_F(BackupJobTest, TheServersBackupBecomesOwnerOnlyAndOpenFoldersAreWarnedAbout) {
@@ -244,17 +244,17 @@ TEST_F(BackupJobTest, TheServersBackupBecomesOwnerOnlyAndOpenFoldersAreWarnedAbo
     struct stat info {};
     ASSERT_EQ(::stat(backups.file("200612093015.fbk").c_str(), &info), 0);
     EXPECT_EQ(info.st_mode & 0777, 0600u);
-    size_t line = indexOf(AnyoneMayWriteWarning(dir.file("open-mirror")));
+    size_t line = indexOf(anyoneMayWriteWarning(dir.file("open-mirror")));
     ASSERT_LT(line, monitor.size());
     EXPECT_EQ(monitor.paragraph(line).color, kRed);
-    EXPECT_EQ(indexOf(AnyoneMayWriteWarning(backups.path())), monitor.size());
+    EXPECT_EQ(indexOf(anyoneMayWriteWarning(backups.path())), monitor.size());
 }
 
 TEST(BackupJobEmbedded, BacksUpThroughTheEmbeddedServiceManager) {
-    const auto& server = TheFirebirdServer();
+    const auto& server = theFirebirdServer();
     test::TempDir dir;
     AppPaths paths{dir.path(), dir.file("tervolen.ini")};
-    WithSettings(paths.settingsFile, [&](SettingsFile& s) {
+    withSettings(paths.settingsFile, [&](SettingsFile& s) {
         s.writeText("DIRECTORYS", "Base", dir.file("source.fdb"));
         s.writeText("DIRECTORYS", "BackUpDir", dir.file("backups"));
         s.writeText("VERBOSEMODE", "Verbose", "Checked");
@@ -278,7 +278,7 @@ TEST(BackupJobEmbedded, BacksUpThroughTheEmbeddedServiceManager) {
     std::string file = dir.file("backups/202612090510.fbk");
     ASSERT_TRUE(fs::exists(file)) << monitor.paragraph(monitor.size() - 1).text;
     std::string output;
-    EXPECT_EQ(test::RunCommand("gbak -c -user SYSDBA " + file + " " + dir.file("restored.fdb"), &output), 0) << output;
+    EXPECT_EQ(test::runCommand("gbak -c -user SYSDBA " + file + " " + dir.file("restored.fdb"), &output), 0) << output;
 }
 
 } // namespace

@@ -9,12 +9,12 @@ namespace tervolen {
 namespace {
 
 TEST(ProtocolFromText, ExactTextsOnly) {
-    EXPECT_EQ(ProtocolFromText("LOCAL"), Protocol::Local);
-    EXPECT_EQ(ProtocolFromText("TCP/IP"), Protocol::TCP);
-    EXPECT_EQ(ProtocolFromText("Novell IPX/SPX"), Protocol::SPX);
-    EXPECT_EQ(ProtocolFromText("NetBEUI"), Protocol::NamedPipe);
+    EXPECT_EQ(protocolFromText("LOCAL"), Protocol::Local);
+    EXPECT_EQ(protocolFromText("TCP/IP"), Protocol::TCP);
+    EXPECT_EQ(protocolFromText("Novell IPX/SPX"), Protocol::SPX);
+    EXPECT_EQ(protocolFromText("NetBEUI"), Protocol::NamedPipe);
     for (const char* text : {"", "tcp/ip", "Local", "TCP/IP ", " LOCAL", "TCP"})
-        EXPECT_EQ(ProtocolFromText(text), std::nullopt) << text;
+        EXPECT_EQ(protocolFromText(text), std::nullopt) << text;
 }
 
 class ConnectionSettingsTest : public ::testing::Test {
@@ -29,7 +29,7 @@ TEST_F(ConnectionSettingsTest, ApplyCopiesLibraryServerUserAndPassword) {
     form.setText("EdPswd", "masterkey");
     BackupService backup;
     backup.setProtocol(Protocol::TCP);
-    ApplyConnectionSettings(form, backup);
+    applyConnectionSettings(form, backup);
     EXPECT_EQ(backup.libraryName(), "/opt/firebird/lib/libfbclient.so");
     EXPECT_EQ(backup.serverName(), "dbhost");
     EXPECT_EQ(backup.params(), (std::vector<std::string>{"user_name=SYSDBA", "password=masterkey"}));
@@ -39,7 +39,7 @@ TEST_F(ConnectionSettingsTest, EmptyPasswordRemovesItsLine) {
     BackupService backup;
     backup.setParams({"password=old", "user_name=OLD"});
     form.setText("EdUserName", "NEW");
-    ApplyConnectionSettings(form, backup);
+    applyConnectionSettings(form, backup);
     EXPECT_EQ(backup.params(), std::vector<std::string>{"user_name=NEW"});
 }
 
@@ -47,8 +47,8 @@ TEST_F(ConnectionSettingsTest, ProtocolSetBeforeApplyKeepsTheServerName) {
     BackupService backup;
     backup.setProtocol(Protocol::TCP);
     form.setText("EdServerName", "LOCALHOST");
-    backup.setProtocol(*ProtocolFromText("LOCAL"));
-    ApplyConnectionSettings(form, backup);
+    backup.setProtocol(*protocolFromText("LOCAL"));
+    applyConnectionSettings(form, backup);
     EXPECT_EQ(backup.serverName(), "LOCALHOST");
 }
 
@@ -59,7 +59,7 @@ TEST_F(ConnectionSettingsTest, ProposedLibraryPerServerVersion) {
     for (int index = 0; index < 10; ++index) {
         form.setText("ClientLibFilenameEdit", "/custom/lib.so");
         form.setItemIndex("CB_ChooseSGDBVer", index);
-        ProposeClientLibrary(form);
+        proposeClientLibrary(form);
         EXPECT_EQ(form.text("ClientLibFilenameEdit"), expected[index]) << form.itemText("CB_ChooseSGDBVer", index);
     }
 }
@@ -68,20 +68,20 @@ TEST_F(ConnectionSettingsTest, TypedVersionLeavesTheLibraryUnchanged) {
     form.setText("ClientLibFilenameEdit", "/custom/lib.so");
     form.setText("CB_ChooseSGDBVer", "Firebird 3.0");
     ASSERT_EQ(form.itemIndex("CB_ChooseSGDBVer"), -1);
-    ProposeClientLibrary(form);
+    proposeClientLibrary(form);
     EXPECT_EQ(form.text("ClientLibFilenameEdit"), "/custom/lib.so");
 }
 
 TEST_F(ConnectionSettingsTest, ProposedServerName) {
     form.setText("CB_Protocol", "LOCAL");
-    ProposeServerName(form);
+    proposeServerName(form);
     EXPECT_EQ(form.text("EdServerName"), "LOCALHOST");
     form.setText("CB_Protocol", "TCP/IP");
-    ProposeServerName(form);
+    proposeServerName(form);
     EXPECT_EQ(form.text("EdServerName"), "");
     form.setText("EdServerName", "dbhost");
     form.setText("CB_Protocol", "local");
-    ProposeServerName(form);
+    proposeServerName(form);
     EXPECT_EQ(form.text("EdServerName"), "");
 }
 

@@ -12,7 +12,7 @@ using Handle = unsigned int;
 
 namespace {
 
-FakeClientState& State() {
+FakeClientState& state() {
     static FakeClientState state;
     return state;
 }
@@ -22,25 +22,25 @@ FakeClientState& State() {
 extern "C" {
 
 FakeClientState* fake_fbclient_state() {
-    return &State();
+    return &state();
 }
 
 std::int32_t isc_sqlcode(const ISC_STATUS*) {
-    return State().sqlCode;
+    return state().sqlCode;
 }
 
 void isc_sql_interprete(short, char* buffer, short length) {
-    std::string text = State().sqlMessage.substr(0, static_cast<size_t>(length) - 1);
+    std::string text = state().sqlMessage.substr(0, static_cast<size_t>(length) - 1);
     std::memcpy(buffer, text.c_str(), text.size() + 1);
 }
 
 std::int32_t isc_interprete(char* buffer, const ISC_STATUS** status) {
-    if (State().serverMessages.empty()) {
+    if (state().serverMessages.empty()) {
         buffer[0] = '\0';
         return 0;
     }
-    std::string text = State().serverMessages.front();
-    State().serverMessages.pop_front();
+    std::string text = state().serverMessages.front();
+    state().serverMessages.pop_front();
     std::memcpy(buffer, text.c_str(), text.size() + 1);
     *status += 2;
     return static_cast<std::int32_t>(text.size());
@@ -57,25 +57,25 @@ std::int32_t isc_vax_integer(const char* bytes, short length) {
 constexpr ISC_STATUS kFailureCode = 335544344; // isc_io_error, any non-zero code will do
 
 // Records the call; fills the status vector and returns its code when the call is scripted to fail.
-static ISC_STATUS Call(const char* name, ISC_STATUS* status) {
-    State().calls.emplace_back(name);
+static ISC_STATUS call(const char* name, ISC_STATUS* status) {
+    state().calls.emplace_back(name);
     std::fill(status, status + 20, 0);
     status[0] = 1;
-    if (State().failCalls.erase(name) == 0)
+    if (state().failCalls.erase(name) == 0)
         return 0;
     status[1] = kFailureCode;
     return kFailureCode;
 }
 
 ISC_STATUS isc_rollback_retaining(ISC_STATUS* status, Handle*) {
-    return Call("rollback", status);
+    return call("rollback", status);
 }
 
 ISC_STATUS isc_service_attach(ISC_STATUS* status, unsigned short nameLength, const char* name, Handle* handle,
                               unsigned short spbLength, const char* spb) {
-    State().serviceName.assign(name, nameLength);
-    State().attachParams.assign(spb, spbLength);
-    ISC_STATUS result = Call("attach", status);
+    state().serviceName.assign(name, nameLength);
+    state().attachParams.assign(spb, spbLength);
+    ISC_STATUS result = call("attach", status);
     if (result == 0)
         *handle = 7;
     return result;
@@ -83,23 +83,23 @@ ISC_STATUS isc_service_attach(ISC_STATUS* status, unsigned short nameLength, con
 
 ISC_STATUS isc_service_detach(ISC_STATUS* status, Handle* handle) {
     *handle = 0;
-    return Call("detach", status);
+    return call("detach", status);
 }
 
 ISC_STATUS isc_service_start(ISC_STATUS* status, Handle*, Handle*, unsigned short length, const char* request) {
-    State().startRequest.assign(request, length);
-    return Call("start", status);
+    state().startRequest.assign(request, length);
+    return call("start", status);
 }
 
 #ifndef FAKE_WITHOUT_SERVICE_QUERY
 ISC_STATUS isc_service_query(ISC_STATUS* status, Handle*, Handle*, unsigned short, const char*,
                              unsigned short itemsLength, const char* items, unsigned short bufferLength, char* buffer) {
-    State().queryItems.assign(items, itemsLength);
-    State().bufferLength = bufferLength;
-    ISC_STATUS result = Call("query", status);
-    if (result == 0 && !State().answers.empty()) {
-        std::string answer = State().answers.front();
-        State().answers.pop_front();
+    state().queryItems.assign(items, itemsLength);
+    state().bufferLength = bufferLength;
+    ISC_STATUS result = call("query", status);
+    if (result == 0 && !state().answers.empty()) {
+        std::string answer = state().answers.front();
+        state().answers.pop_front();
         std::memcpy(buffer, answer.data(), std::min<size_t>(answer.size(), bufferLength));
     }
     return result;

@@ -22,10 +22,10 @@ namespace {
 
 using test::FirebirdServer;
 using test::ServerFolder;
-using test::TheFirebirdServer;
+using test::theFirebirdServer;
 
 // The connection as the program's jobs set it up: TCP, server name, library, user and password.
-template <class Service> void Connect(Service& service, const FirebirdServer& server) {
+template <class Service> void connectToServer(Service& service, const FirebirdServer& server) {
     service.setProtocol(Protocol::TCP);
     service.setLibraryName(server.clientLibrary);
     service.setServerName(server.serverName());
@@ -33,44 +33,44 @@ template <class Service> void Connect(Service& service, const FirebirdServer& se
     service.setParamValue("password", server.password);
 }
 
-std::vector<std::string> ReadAllOutput(QueryService& service) {
+std::vector<std::string> readAllOutput(QueryService& service) {
     std::vector<std::string> lines;
     for (std::string line = service.readOutputLine(); !service.outputEnded(); line = service.readOutputLine())
         lines.push_back(line);
     return lines;
 }
 
-bool Contains(const std::vector<std::string>& lines, const std::string& part) {
+bool contains(const std::vector<std::string>& lines, const std::string& part) {
     for (const std::string& line : lines)
         if (line.find(part) != std::string::npos)
             return true;
     return false;
 }
 
-void WaitUntilStopped(QueryService& service) {
+void waitUntilStopped(QueryService& service) {
     for (int poll = 0; poll < 600 && service.queryRunning(); ++poll)
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
     EXPECT_FALSE(service.queryRunning());
 }
 
 // Runs a backup of the test database through the client; returns the server's output lines.
-std::vector<std::string> BackUp(const std::string& backupFile) {
+std::vector<std::string> backUp(const std::string& backupFile) {
     BackupService backup("Backup", "FrmPrincipal");
     backup.setLoginPrompt(false);
-    Connect(backup, TheFirebirdServer());
-    backup.databaseName = TheFirebirdServer().database;
+    connectToServer(backup, theFirebirdServer());
+    backup.databaseName = theFirebirdServer().database;
     backup.backupFile = {backupFile};
     backup.verbose = true;
     backup.openServiceManager();
     backup.startAction();
-    std::vector<std::string> lines = ReadAllOutput(backup);
-    WaitUntilStopped(backup);
+    std::vector<std::string> lines = readAllOutput(backup);
+    waitUntilStopped(backup);
     backup.closeServiceManager();
     return lines;
 }
 
 // Established TCP connections of this process to the server's port.
-int ConnectionsToServer() {
+int connectionsToServer() {
     std::set<std::string> sockets;
     std::error_code ec;
     for (const auto& entry : std::filesystem::directory_iterator("/proc/self/fd", ec)) {
@@ -79,7 +79,7 @@ int ConnectionsToServer() {
             sockets.insert(target.substr(8, target.size() - 9));
     }
     char remote[16];
-    std::snprintf(remote, sizeof remote, ":%04X", TheFirebirdServer().port);
+    std::snprintf(remote, sizeof remote, ":%04X", theFirebirdServer().port);
     std::ifstream table("/proc/self/net/tcp");
     std::string line;
     std::getline(table, line);
@@ -94,10 +94,10 @@ int ConnectionsToServer() {
     return count;
 }
 
-std::string CountCustomers(const std::string& database) {
-    const FirebirdServer& server = TheFirebirdServer();
+std::string countCustomers(const std::string& database) {
+    const FirebirdServer& server = theFirebirdServer();
     std::string output;
-    int status = test::RunCommand("echo 'select count(*) from customer;' | isql-fb -q -user " + server.user +
+    int status = test::runCommand("echo 'select count(*) from customer;' | isql-fb -q -user " + server.user +
                                       " -password " + server.password + " '" + server.remotePath(database) + "'",
                                   &output);
     EXPECT_EQ(status, 0) << output;
@@ -106,42 +106,42 @@ std::string CountCustomers(const std::string& database) {
 
 TEST(FirebirdServices, BackupWithVerboseOutput) {
     ServerFolder folder;
-    std::vector<std::string> lines = BackUp(folder.file("test.fbk"));
+    std::vector<std::string> lines = backUp(folder.file("test.fbk"));
     ASSERT_GT(lines.size(), 5u);
-    EXPECT_TRUE(Contains(lines, "gbak:readied database " + TheFirebirdServer().database + " for backup"));
-    EXPECT_TRUE(Contains(lines, "writing data for table CUSTOMER"));
-    EXPECT_TRUE(Contains(lines, "gbak:3 records written"));
-    EXPECT_TRUE(Contains(lines, "gbak:closing file, committing, and finishing."));
+    EXPECT_TRUE(contains(lines, "gbak:readied database " + theFirebirdServer().database + " for backup"));
+    EXPECT_TRUE(contains(lines, "writing data for table CUSTOMER"));
+    EXPECT_TRUE(contains(lines, "gbak:3 records written"));
+    EXPECT_TRUE(contains(lines, "gbak:closing file, committing, and finishing."));
     EXPECT_GT(std::filesystem::file_size(folder.file("test.fbk")), 0u);
 }
 
 TEST(FirebirdServices, BackupOfTheClientRestoresWithTheServersGbak) {
-    const FirebirdServer& server = TheFirebirdServer();
+    const FirebirdServer& server = theFirebirdServer();
     ServerFolder folder;
-    BackUp(folder.file("test.fbk"));
+    backUp(folder.file("test.fbk"));
     std::string output;
-    int status = test::RunCommand("gbak -c -user " + server.user + " -password " + server.password + " -se " +
+    int status = test::runCommand("gbak -c -user " + server.user + " -password " + server.password + " -se " +
                                       server.serverName() + ":service_mgr " + folder.file("test.fbk") + " " +
                                       folder.file("by-gbak.fdb"),
                                   &output);
     ASSERT_EQ(status, 0) << output;
-    EXPECT_NE(CountCustomers(folder.file("by-gbak.fdb")).find(" 3"), std::string::npos);
+    EXPECT_NE(countCustomers(folder.file("by-gbak.fdb")).find(" 3"), std::string::npos);
 }
 
 TEST(FirebirdServices, OutputStaysEndedAndTheServiceStops) {
-    const FirebirdServer& server = TheFirebirdServer();
+    const FirebirdServer& server = theFirebirdServer();
     ServerFolder folder;
     BackupService backup("Backup", "FrmPrincipal");
     backup.setLoginPrompt(false);
-    Connect(backup, server);
+    connectToServer(backup, server);
     backup.databaseName = server.database;
     backup.backupFile = {folder.file("quiet.fbk")};
     backup.openServiceManager();
     backup.startAction();
-    std::vector<std::string> lines = ReadAllOutput(backup);
+    std::vector<std::string> lines = readAllOutput(backup);
     EXPECT_TRUE(lines.empty()) << lines.front();
     EXPECT_EQ(backup.readOutputLine(), "");
-    WaitUntilStopped(backup);
+    waitUntilStopped(backup);
     backup.closeServiceManager();
     EXPECT_TRUE(std::filesystem::exists(folder.file("quiet.fbk")));
 }
@@ -149,7 +149,7 @@ TEST(FirebirdServices, OutputStaysEndedAndTheServiceStops) {
 TEST(FirebirdServices, WrongPasswordGivesTheServersText) {
     BackupService backup("Backup", "FrmPrincipal");
     backup.setLoginPrompt(false);
-    Connect(backup, TheFirebirdServer());
+    connectToServer(backup, theFirebirdServer());
     backup.setParamValue("password", "wrong");
     try {
         backup.openServiceManager();
@@ -168,7 +168,7 @@ TEST(FirebirdServices, WrongPasswordGivesTheServersText) {
 TEST(FirebirdServices, ServerNameAndLibraryChecks) {
     BackupService backup("Backup", "FrmPrincipal");
     backup.setLoginPrompt(false);
-    Connect(backup, TheFirebirdServer());
+    connectToServer(backup, theFirebirdServer());
     backup.setServerName("");
     backup.setLibraryName("/nonexistent/libfbclient.so.2");
     try {
@@ -177,7 +177,7 @@ TEST(FirebirdServices, ServerNameAndLibraryChecks) {
     } catch (const ClientError& error) {
         EXPECT_EQ(error.text(), "Server Name Missing");
     }
-    backup.setServerName(TheFirebirdServer().serverName());
+    backup.setServerName(theFirebirdServer().serverName());
     try {
         backup.openServiceManager();
         FAIL() << "no error";
@@ -187,9 +187,9 @@ TEST(FirebirdServices, ServerNameAndLibraryChecks) {
 }
 
 TEST(FirebirdServices, RestoreRequestWithTheLoginDialog) {
-    const FirebirdServer& server = TheFirebirdServer();
+    const FirebirdServer& server = theFirebirdServer();
     ServerFolder folder;
-    BackUp(folder.file("test.fbk"));
+    backUp(folder.file("test.fbk"));
 
     test::ScriptedDialogs dialogs;
     dialogs.logins.push_back(LoginFields{"", server.user, server.password, ""});
@@ -204,31 +204,31 @@ TEST(FirebirdServices, RestoreRequestWithTheLoginDialog) {
     restore.databaseName = {folder.file("restored.fdb")};
     restore.openServiceManager();
     restore.startAction();
-    std::vector<std::string> lines = ReadAllOutput(restore);
-    WaitUntilStopped(restore);
+    std::vector<std::string> lines = readAllOutput(restore);
+    waitUntilStopped(restore);
     restore.closeServiceManager();
 
     EXPECT_EQ(dialogs.loginRequests.at(0).database, server.serverName());
-    EXPECT_TRUE(Contains(lines, "restoring data for table CUSTOMER")) << lines.size();
-    EXPECT_TRUE(Contains(lines, "gbak:finishing, closing, and going home")) << lines.size();
-    EXPECT_NE(CountCustomers(folder.file("restored.fdb")).find(" 3"), std::string::npos);
+    EXPECT_TRUE(contains(lines, "restoring data for table CUSTOMER")) << lines.size();
+    EXPECT_TRUE(contains(lines, "gbak:finishing, closing, and going home")) << lines.size();
+    EXPECT_NE(countCustomers(folder.file("restored.fdb")).find(" 3"), std::string::npos);
 }
 
 TEST(FirebirdServices, RestoreOverAnExistingDatabaseIsTheServersError) {
-    const FirebirdServer& server = TheFirebirdServer();
+    const FirebirdServer& server = theFirebirdServer();
     ServerFolder folder;
-    BackUp(folder.file("test.fbk"));
+    backUp(folder.file("test.fbk"));
     RestoreService restore("Restore", "FrmPrincipal");
     restore.setLoginPrompt(false);
-    Connect(restore, server);
+    connectToServer(restore, server);
     restore.options = {RestoreOption::CreateNewDB};
     restore.backupFile = {folder.file("test.fbk")};
     restore.databaseName = {server.database};
     restore.openServiceManager();
-    EXPECT_EQ(ConnectionsToServer(), 1);
+    EXPECT_EQ(connectionsToServer(), 1);
     try {
         restore.startAction();
-        ReadAllOutput(restore);
+        readAllOutput(restore);
         FAIL() << "restored over the test database";
     } catch (const ServerError& error) {
         EXPECT_TRUE(error.text().starts_with("FrmPrincipal.Restore:\r\n")) << error.text();
@@ -236,16 +236,16 @@ TEST(FirebirdServices, RestoreOverAnExistingDatabaseIsTheServersError) {
         std::cout << "Restore over an existing database: " << error.text() << "\n";
     }
     EXPECT_FALSE(restore.active());
-    EXPECT_EQ(ConnectionsToServer(), 0);
+    EXPECT_EQ(connectionsToServer(), 0);
 }
 
 TEST(FirebirdServices, RepairRequests) {
-    const FirebirdServer& server = TheFirebirdServer();
+    const FirebirdServer& server = theFirebirdServer();
     ServerFolder folder;
     std::string output;
     // A private copy: validation needs the database to itself.
-    BackUp(folder.file("test.fbk"));
-    ASSERT_EQ(test::RunCommand("gbak -c -user " + server.user + " -password " + server.password + " -se " +
+    backUp(folder.file("test.fbk"));
+    ASSERT_EQ(test::runCommand("gbak -c -user " + server.user + " -password " + server.password + " -se " +
                                    server.serverName() + ":service_mgr " + folder.file("test.fbk") + " " +
                                    folder.file("repair.fdb"),
                                &output),
@@ -255,12 +255,12 @@ TEST(FirebirdServices, RepairRequests) {
     auto repair = [&](const ValidationOptions& options) {
         ValidationService validation("Validation", "FrmPrincipal");
         validation.setLoginPrompt(false);
-        Connect(validation, server);
+        connectToServer(validation, server);
         validation.databaseName = folder.file("repair.fdb");
         validation.options = options;
         validation.openServiceManager();
         validation.startAction();
-        std::vector<std::string> lines = ReadAllOutput(validation);
+        std::vector<std::string> lines = readAllOutput(validation);
         validation.closeServiceManager();
         return lines;
     };
@@ -269,7 +269,7 @@ TEST(FirebirdServices, RepairRequests) {
          {ValidationOptions{O::ValidateFull}, ValidationOptions{O::ValidateFull, O::MendDB}, ValidationOptions{O::SweepDB},
           ValidationOptions{O::CheckDB, O::ValidateDB}, ValidationOptions{O::LimboTransactions}}) {
         std::vector<std::string> lines = repair(options);
-        EXPECT_FALSE(Contains(lines, "rror")) << lines.size() << " lines, the first: " << lines.at(0);
+        EXPECT_FALSE(contains(lines, "rror")) << lines.size() << " lines, the first: " << lines.at(0);
     }
     // A repair request without options items is the server's to refuse.
     try {
@@ -279,19 +279,19 @@ TEST(FirebirdServices, RepairRequests) {
         EXPECT_TRUE(error.text().starts_with("FrmPrincipal.Validation:\r\n")) << error.text();
         std::cout << "Repair without options: " << error.text() << "\n";
     }
-    EXPECT_NE(CountCustomers(folder.file("repair.fdb")).find(" 3"), std::string::npos);
+    EXPECT_NE(countCustomers(folder.file("repair.fdb")).find(" 3"), std::string::npos);
 }
 
 TEST(FirebirdServices, RepairOfAMissingDatabaseIsTheServersError) {
     ValidationService validation("Validation", "FrmPrincipal");
     validation.setLoginPrompt(false);
-    Connect(validation, TheFirebirdServer());
-    validation.databaseName = TheFirebirdServer().workDir + "/missing.fdb";
+    connectToServer(validation, theFirebirdServer());
+    validation.databaseName = theFirebirdServer().workDir + "/missing.fdb";
     validation.options = {ValidationOption::ValidateDB};
     validation.openServiceManager();
     try {
         validation.startAction();
-        ReadAllOutput(validation);
+        readAllOutput(validation);
         FAIL() << "validated a missing database";
     } catch (const ServerError& error) {
         EXPECT_TRUE(error.text().starts_with("FrmPrincipal.Validation:\r\n")) << error.text();
@@ -300,7 +300,7 @@ TEST(FirebirdServices, RepairOfAMissingDatabaseIsTheServersError) {
 }
 
 TEST(FirebirdServices, EmbeddedServiceManagerWithoutServer) {
-    const FirebirdServer& server = TheFirebirdServer();
+    const FirebirdServer& server = theFirebirdServer();
     ServerFolder folder;
     BackupService backup("Backup", "FrmPrincipal");
     backup.setLoginPrompt(false);
@@ -312,10 +312,10 @@ TEST(FirebirdServices, EmbeddedServiceManagerWithoutServer) {
     backup.verbose = true;
     backup.openServiceManager();
     backup.startAction();
-    std::vector<std::string> lines = ReadAllOutput(backup);
-    WaitUntilStopped(backup);
+    std::vector<std::string> lines = readAllOutput(backup);
+    waitUntilStopped(backup);
     backup.closeServiceManager();
-    EXPECT_TRUE(Contains(lines, "writing data for table ITEM"));
+    EXPECT_TRUE(contains(lines, "writing data for table ITEM"));
     EXPECT_TRUE(std::filesystem::exists(folder.file("embedded.fbk")));
 }
 

@@ -23,12 +23,12 @@ namespace {
 using test::FakeClientState;
 using Calls = std::vector<std::string>;
 
-FakeClientState& Fake() {
-    static FakeClientState& state = test::LoadedLibraryState<FakeClientState>(FAKE_FBCLIENT, "fake_fbclient_state");
+FakeClientState& fake() {
+    static FakeClientState& state = test::loadedLibraryState<FakeClientState>(FAKE_FBCLIENT, "fake_fbclient_state");
     return state;
 }
 
-std::string Bytes(std::initializer_list<int> bytes) {
+std::string bytes(std::initializer_list<int> bytes) {
     std::string result;
     for (int b : bytes)
         result.push_back(static_cast<char>(b));
@@ -36,27 +36,27 @@ std::string Bytes(std::initializer_list<int> bytes) {
 }
 
 // A number item: tag and the value as 4 bytes little-endian.
-std::string Number(int tag, unsigned value) {
-    return Bytes({tag, static_cast<int>(value & 0xFF), static_cast<int>((value >> 8) & 0xFF),
+std::string number(int tag, unsigned value) {
+    return bytes({tag, static_cast<int>(value & 0xFF), static_cast<int>((value >> 8) & 0xFF),
                   static_cast<int>((value >> 16) & 0xFF), static_cast<int>(value >> 24)});
 }
 
 // A text item: tag, length as 2 bytes little-endian, the text.
-std::string TextItem(int tag, const std::string& text) {
-    return Bytes({tag, static_cast<int>(text.size() & 0xFF), static_cast<int>(text.size() >> 8)}) + text;
+std::string textItem(int tag, const std::string& text) {
+    return bytes({tag, static_cast<int>(text.size() & 0xFF), static_cast<int>(text.size() >> 8)}) + text;
 }
 
 // The answer to an output line query; an empty text ends the output.
-std::string LineAnswer(const std::string& text) {
-    return TextItem(62, text) + Bytes({1});
+std::string lineAnswer(const std::string& text) {
+    return textItem(62, text) + bytes({1});
 }
 
 class JobRequestTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        Fake().reset();
+        fake().reset();
         clock.set(2006, 12, 9, 15, 30, 12);
-        test::SetConnectionFields(form, {"TCP/IP", "dbhost", FAKE_FBCLIENT, "SYSDBA", "secret"});
+        test::setConnectionFields(form, {"TCP/IP", "dbhost", FAKE_FBCLIENT, "SYSDBA", "secret"});
         form.setText("EditGBK", "/b/db.fbk");
         form.setText("EditRestore", "/d/new.fdb");
         form.setText("LabeledEdPageSize", "0");
@@ -70,7 +70,7 @@ protected:
     }
 
     void writeVerbose(bool verbose) {
-        WithSettings(paths.settingsFile,
+        withSettings(paths.settingsFile,
                      [&](SettingsFile& s) { s.writeText("VERBOSEMODE", "Verbose", verbose ? "Checked" : ""); });
     }
 
@@ -80,8 +80,8 @@ protected:
         if (login)
             dialogs.logins.push_back(LoginFields{"", "SYSDBA", "typed", ""});
         for (const std::string& line : lines)
-            Fake().answers.push_back(LineAnswer(line));
-        Fake().answers.push_back(LineAnswer(""));
+            fake().answers.push_back(lineAnswer(line));
+        fake().answers.push_back(lineAnswer(""));
     }
 
     JobContext context() {
@@ -90,7 +90,7 @@ protected:
     void runRestore() { RestoreJob(context(), restore).run(); }
     void runValidation() { ValidationJob(context(), validation).run(); }
 
-    std::vector<std::string> texts() const { return test::MonitorTexts(monitor); }
+    std::vector<std::string> texts() const { return test::monitorTexts(monitor); }
 
     test::TempDir dir;
     AppPaths paths{dir.path(), dir.file("tervolen.ini")};
@@ -125,24 +125,24 @@ TEST_P(RestoreRequestTest, TheFormGivesTheRequest) {
     writeVerbose(c.verbose);
     script({});
     runRestore();
-    EXPECT_EQ(Fake().startRequest, c.expected);
-    EXPECT_EQ(Fake().calls, (Calls{"attach", "start", "query", "detach"}));
+    EXPECT_EQ(fake().startRequest, c.expected);
+    EXPECT_EQ(fake().calls, (Calls{"attach", "start", "query", "detach"}));
     EXPECT_EQ(monitor.paragraph(monitor.size() - 1).text, "=========== Restore Finished =========");
 }
 
-const std::string kFiles = TextItem(5, "/b/db.fbk") + TextItem(106, "/d/new.fdb");
+const std::string kFiles = textItem(5, "/b/db.fbk") + textItem(106, "/d/new.fdb");
 
 INSTANTIATE_TEST_SUITE_P(
     Rows, RestoreRequestTest,
-    ::testing::Values(RestoreCase{"Replace", 4, "0", true, Bytes({2}) + Number(108, 0x1000) + Bytes({107}) + kFiles},
-                      RestoreCase{"NoRow", -1, "0", true, Bytes({2}) + Number(108, 0x2000) + Bytes({107}) + kFiles},
+    ::testing::Values(RestoreCase{"Replace", 4, "0", true, bytes({2}) + number(108, 0x1000) + bytes({107}) + kFiles},
+                      RestoreCase{"NoRow", -1, "0", true, bytes({2}) + number(108, 0x2000) + bytes({107}) + kFiles},
                       RestoreCase{"PageSize4096", 5, "4096", true,
-                                  Bytes({2}) + Number(108, 0x2000) + Bytes({107}) + Number(10, 4096) + kFiles},
-                      RestoreCase{"NotVerbose", 0, "0", false, Bytes({2}) + Number(108, 0x0100) + kFiles},
-                      RestoreCase{"NoShadowFiles", 1, "0", false, Bytes({2}) + Number(108, 0x0200) + kFiles},
-                      RestoreCase{"NoValidityCheck", 2, "0", false, Bytes({2}) + Number(108, 0x0400) + kFiles},
-                      RestoreCase{"OneRelationAtATime", 3, "0", false, Bytes({2}) + Number(108, 0x0800) + kFiles},
-                      RestoreCase{"UseAllSpace", 6, "0", false, Bytes({2}) + Number(108, 0x4000) + kFiles}),
+                                  bytes({2}) + number(108, 0x2000) + bytes({107}) + number(10, 4096) + kFiles},
+                      RestoreCase{"NotVerbose", 0, "0", false, bytes({2}) + number(108, 0x0100) + kFiles},
+                      RestoreCase{"NoShadowFiles", 1, "0", false, bytes({2}) + number(108, 0x0200) + kFiles},
+                      RestoreCase{"NoValidityCheck", 2, "0", false, bytes({2}) + number(108, 0x0400) + kFiles},
+                      RestoreCase{"OneRelationAtATime", 3, "0", false, bytes({2}) + number(108, 0x0800) + kFiles},
+                      RestoreCase{"UseAllSpace", 6, "0", false, bytes({2}) + number(108, 0x4000) + kFiles}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(JobRequestTest, ARestoreFollowsTheMonitorAndShowsTheServersLines) {
@@ -185,7 +185,7 @@ TEST_F(JobRequestTest, ARestoreWithoutARowKeepsThePreviousOption) {
     script({});
     runRestore();
     EXPECT_EQ(restore.options, RestoreOptions{RestoreOption::Replace});
-    EXPECT_EQ(Fake().startRequest.substr(0, 6), Bytes({2}) + Number(108, 0x1000));
+    EXPECT_EQ(fake().startRequest.substr(0, 6), bytes({2}) + number(108, 0x1000));
 }
 
 TEST_F(JobRequestTest, TheRestoreLoginIsAskedAtEveryAttachWithTheUserName) {
@@ -199,7 +199,7 @@ TEST_F(JobRequestTest, TheRestoreLoginIsAskedAtEveryAttachWithTheUserName) {
         EXPECT_EQ(fields.userName, "SYSDBA");
         EXPECT_EQ(fields.password, "") << "the password field starts empty";
     }
-    EXPECT_EQ(Fake().attachParams, Bytes({2, 2, 28, 6}) + "SYSDBA" + Bytes({29, 5}) + "typed" + Bytes({60, 0}));
+    EXPECT_EQ(fake().attachParams, bytes({2, 2, 28, 6}) + "SYSDBA" + bytes({29, 5}) + "typed" + bytes({60, 0}));
 }
 
 TEST_F(JobRequestTest, TheRestoreFollowsTheProtocolField) {
@@ -215,7 +215,7 @@ TEST_F(JobRequestTest, TheRestoreFollowsTheProtocolField) {
         form.setText("EdServerName", "dbhost");
         script({});
         runRestore();
-        EXPECT_EQ(Fake().serviceName, c.serviceName) << c.protocolText;
+        EXPECT_EQ(fake().serviceName, c.serviceName) << c.protocolText;
     }
     EXPECT_TRUE(dialogs.texts("message").empty());
 }
@@ -231,7 +231,7 @@ TEST_F(JobRequestTest, RestoreFailuresBeforeTheServerAreTheRedLine) {
                           Case{"abc", "dbhost", false, "'abc' is not a valid integer value"},
                           Case{"0", "", false, "Server Name Missing"},
                           Case{"0", "dbhost", true, "Operation cancelled at user's request."}}) {
-        Fake().reset();
+        fake().reset();
         monitor.clearMonitor();
         dialogs.loginRequests.clear();
         form.setText("LabeledEdPageSize", c.pageSize);
@@ -243,7 +243,7 @@ TEST_F(JobRequestTest, RestoreFailuresBeforeTheServerAreTheRedLine) {
         EXPECT_EQ(texts(), (std::vector<std::string>{"Error Code 00026 Internal System ", c.error})) << c.error;
         EXPECT_EQ(monitor.paragraph(0).color, kRed);
         EXPECT_EQ(monitor.paragraph(1).color, kRed);
-        EXPECT_TRUE(Fake().calls.empty()) << c.error;
+        EXPECT_TRUE(fake().calls.empty()) << c.error;
         EXPECT_EQ(dialogs.loginRequests.size(), c.cancelLogin ? 1u : 0u) << c.error;
     }
 }
@@ -257,11 +257,11 @@ TEST_F(JobRequestTest, RestoreFailuresAtTheServerAreTheRedLineAndDetach) {
     for (const Case& c : {Case{"attach", {"attach"}, 0}, Case{"start", {"attach", "start", "detach"}, 0},
                           Case{"query", {"attach", "start", "query", "detach"}, 2},
                           Case{"detach", {"attach", "start", "query", "detach"}, 4}}) {
-        Fake().reset();
+        fake().reset();
         monitor.clearMonitor();
-        Fake().failCalls = {c.failingCall};
-        Fake().sqlCode = -902;
-        Fake().serverMessages = {"the server says no"};
+        fake().failCalls = {c.failingCall};
+        fake().sqlCode = -902;
+        fake().serverMessages = {"the server says no"};
         script({});
         runRestore();
         auto lines = texts();
@@ -270,7 +270,7 @@ TEST_F(JobRequestTest, RestoreFailuresAtTheServerAreTheRedLineAndDetach) {
         EXPECT_EQ(lines[c.banners], "Error Code 00026 Internal System ");
         EXPECT_EQ(lines[c.banners + 1], "FrmPrincipal.Restore:") << c.failingCall;
         EXPECT_EQ(lines[c.banners + 2], "the server says no.");
-        EXPECT_EQ(Fake().calls, c.calls) << c.failingCall;
+        EXPECT_EQ(fake().calls, c.calls) << c.failingCall;
         EXPECT_FALSE(restore.active());
     }
 }
@@ -280,7 +280,7 @@ TEST_F(JobRequestTest, NoToTheRestoreWarningDoesNothing) {
     dialogs.answers.push_back(Dialogs::Answer::No);
     runRestore();
     EXPECT_EQ(texts(), std::vector<std::string>{"kept"});
-    EXPECT_TRUE(Fake().calls.empty());
+    EXPECT_TRUE(fake().calls.empty());
     EXPECT_EQ(form.activePage(), static_cast<int>(Page::Schedule));
     EXPECT_EQ(dialogs.shown.size(), 1u);
 }
@@ -301,16 +301,16 @@ TEST_P(ValidationRequestTest, TheRowGivesTheOptionsItems) {
     form.setItemIndex("clListaValidation", GetParam().row);
     script({}, false);
     runValidation();
-    EXPECT_EQ(Fake().startRequest, Bytes({3}) + TextItem(106, "/d/db.fdb") + GetParam().options);
-    EXPECT_EQ(Fake().calls, (Calls{"attach", "start", "query", "detach"}));
+    EXPECT_EQ(fake().startRequest, bytes({3}) + textItem(106, "/d/db.fdb") + GetParam().options);
+    EXPECT_EQ(fake().calls, (Calls{"attach", "start", "query", "detach"}));
 }
 
 INSTANTIATE_TEST_SUITE_P(Rows, ValidationRequestTest,
-                         ::testing::Values(ValidationCase{-1, ""}, ValidationCase{0, Number(108, 0x08)},
-                                           ValidationCase{1, Number(108, 0x10)}, ValidationCase{2, Number(108, 0x20)},
-                                           ValidationCase{3, Number(108, 0x40)}, ValidationCase{4, Number(108, 0x04)},
-                                           ValidationCase{5, Number(108, 0x02)}, ValidationCase{6, Number(108, 0x01)},
-                                           ValidationCase{7, Number(108, 0x81)}),
+                         ::testing::Values(ValidationCase{-1, ""}, ValidationCase{0, number(108, 0x08)},
+                                           ValidationCase{1, number(108, 0x10)}, ValidationCase{2, number(108, 0x20)},
+                                           ValidationCase{3, number(108, 0x40)}, ValidationCase{4, number(108, 0x04)},
+                                           ValidationCase{5, number(108, 0x02)}, ValidationCase{6, number(108, 0x01)},
+                                           ValidationCase{7, number(108, 0x81)}),
                          [](const auto& info) {
                              int row = info.param.row;
                              return row < 0 ? std::string("NoRow") : HeadlessForm().itemText("clListaValidation", row);
@@ -328,7 +328,7 @@ TEST_F(JobRequestTest, AValidationClearsTheMonitorOnceTheServerTookTheRequest) {
     EXPECT_EQ(monitor.paragraph(2).color, kGreen);
     EXPECT_EQ(monitor.paragraph(5).color, kFuchsia);
     EXPECT_EQ(eventRounds, 3);
-    EXPECT_EQ(Fake().bufferLength, 32000u);
+    EXPECT_EQ(fake().bufferLength, 32000u);
     EXPECT_EQ(form.activePage(), static_cast<int>(Page::Monitor));
     EXPECT_EQ(dialogs.texts("yesno"), std::vector<std::string>{"Warning|Its Strongly recomended you disconectall "
                                                                "users from your database before proceed, do you "
@@ -349,12 +349,12 @@ TEST_F(JobRequestTest, ValidationFailuresKeepTheEarlierMonitorLines) {
          {Case{"attach", "/d/db.fdb", "00027", "FrmPrincipal.Validation:", {"attach"}},
           Case{"start", "/d/db.fdb", "00028", "FrmPrincipal.Validation:", {"attach", "start", "detach"}},
           Case{"", "", "00028", "Start Parameters missing or incorrect", {"attach", "detach"}}}) {
-        Fake().reset();
+        fake().reset();
         monitor.clearMonitor();
         monitor.addMonitorLine("earlier", kNavy, kMonitorLineSize);
         if (*c.failingCall)
-            Fake().failCalls = {c.failingCall};
-        Fake().serverMessages = {"refused"};
+            fake().failCalls = {c.failingCall};
+        fake().serverMessages = {"refused"};
         form.setText("DBValidateEdit", c.database);
         form.setItemIndex("clListaValidation", 6);
         script({}, false);
@@ -365,7 +365,7 @@ TEST_F(JobRequestTest, ValidationFailuresKeepTheEarlierMonitorLines) {
         EXPECT_EQ(lines[1], std::string("Error Code ") + c.code + " Internal System ");
         EXPECT_EQ(lines[2], c.error);
         EXPECT_EQ(monitor.paragraph(1).color, kRed);
-        EXPECT_EQ(Fake().calls, c.calls) << c.code;
+        EXPECT_EQ(fake().calls, c.calls) << c.code;
         EXPECT_FALSE(validation.active());
     }
 }
@@ -377,13 +377,13 @@ TEST_F(JobRequestTest, ValidationProtocolAndBufferSize) {
     form.setText("ValidateBufferEdit", "1000");
     script({"a line"}, false);
     runValidation();
-    EXPECT_EQ(Fake().serviceName, "\\\\DBHOST\\service_mgr");
-    EXPECT_EQ(Fake().bufferLength, 1000u);
+    EXPECT_EQ(fake().serviceName, "\\\\DBHOST\\service_mgr");
+    EXPECT_EQ(fake().bufferLength, 1000u);
 
     form.setText("CB_Protocol", "tcp/ip");
     script({}, false);
     runValidation();
-    EXPECT_EQ(Fake().serviceName, "\\\\DBHOST\\service_mgr") << "no match keeps the protocol";
+    EXPECT_EQ(fake().serviceName, "\\\\DBHOST\\service_mgr") << "no match keeps the protocol";
     EXPECT_TRUE(dialogs.texts("message").empty());
 }
 
@@ -397,7 +397,7 @@ TEST_F(JobRequestTest, ABadBufferSizeEscapesBeforeAnyContact) {
           Case{"0", "The output buffer size must be between 1 and 65535 bytes, not 0"},
           Case{"65536", "The output buffer size must be between 1 and 65535 bytes, not 65536"},
           Case{"-5", "The output buffer size must be between 1 and 65535 bytes, not -5"}}) {
-        Fake().reset();
+        fake().reset();
         monitor.clearMonitor();
         monitor.addMonitorLine("earlier", kNavy, kMonitorLineSize);
         form.setText("ValidateBufferEdit", c.text);
@@ -408,7 +408,7 @@ TEST_F(JobRequestTest, ABadBufferSizeEscapesBeforeAnyContact) {
         } catch (const std::exception& e) {
             EXPECT_EQ(std::string(e.what()), c.error);
         }
-        EXPECT_TRUE(Fake().calls.empty()) << c.text;
+        EXPECT_TRUE(fake().calls.empty()) << c.text;
         EXPECT_EQ(texts(), std::vector<std::string>{"earlier"}) << c.text;
     }
     EXPECT_EQ(validation.bufferSize(), 32000);
@@ -416,8 +416,8 @@ TEST_F(JobRequestTest, ABadBufferSizeEscapesBeforeAnyContact) {
 
 TEST_F(JobRequestTest, AFailedFinalDetachEscapesTheValidation) {
     form.setItemIndex("clListaValidation", 6);
-    Fake().failCalls = {"detach"};
-    Fake().serverMessages = {"lost"};
+    fake().failCalls = {"detach"};
+    fake().serverMessages = {"lost"};
     script({}, false);
     EXPECT_THROW(runValidation(), ServerError);
     EXPECT_EQ(texts().back(), "======== Validation Finished =========");
@@ -428,7 +428,7 @@ TEST_F(JobRequestTest, NoToTheValidationWarningDoesNothing) {
     form.setText("ValidateBufferEdit", "abc");
     dialogs.answers.push_back(Dialogs::Answer::No);
     runValidation();
-    EXPECT_TRUE(Fake().calls.empty());
+    EXPECT_TRUE(fake().calls.empty());
     EXPECT_TRUE(monitor.empty());
     EXPECT_EQ(form.activePage(), static_cast<int>(Page::Schedule));
 }
@@ -449,14 +449,14 @@ TEST_F(ProgramJobTest, TheButtonsStartTheJobsWithTheInitialServiceSettings) {
     program([] {});
     script({});
     form.click("InitRestore");
-    EXPECT_EQ(Fake().startRequest, Bytes({2}) + Number(108, 0x2000) + Bytes({107}) + kFiles);
-    EXPECT_EQ(Fake().serviceName, "dbhost:service_mgr");
+    EXPECT_EQ(fake().startRequest, bytes({2}) + number(108, 0x2000) + bytes({107}) + kFiles);
+    EXPECT_EQ(fake().serviceName, "dbhost:service_mgr");
     EXPECT_EQ(dialogs.texts("login").size(), 1u);
 
     form.setItemIndex("clListaValidation", 5);
     script({}, false);
     form.click("JvTranspValidation");
-    EXPECT_EQ(Fake().startRequest, Bytes({3}) + TextItem(106, "/d/db.fdb") + Number(108, 0x02));
+    EXPECT_EQ(fake().startRequest, bytes({3}) + textItem(106, "/d/db.fdb") + number(108, 0x02));
     EXPECT_EQ(dialogs.texts("login").size(), 1u) << "the validation asks for no login";
     EXPECT_TRUE(dialogs.texts("error").empty());
 }
@@ -474,7 +474,7 @@ TEST_F(ProgramJobTest, AJobIsRefusedWhileAnotherRuns) {
     form.click("InitRestore");
     EXPECT_EQ(dialogs.texts("message"), (std::vector<std::string>{Program::kJobRunning, Program::kJobRunning}));
     EXPECT_EQ(dialogs.texts("yesno").size(), 1u) << "a refused job asks nothing";
-    EXPECT_EQ(Fake().calls, (Calls{"attach", "start", "query", "query", "detach"}));
+    EXPECT_EQ(fake().calls, (Calls{"attach", "start", "query", "query", "detach"}));
 
     script({}, false);
     form.setItemIndex("clListaValidation", 6);
@@ -490,7 +490,7 @@ TEST_F(ProgramJobTest, ABadBufferSizeGoesToTheDefaultErrorReport) {
     form.click("JvTranspValidation");
     EXPECT_EQ(dialogs.texts("error"), std::vector<std::string>{"'abc' is not a valid integer value."});
     EXPECT_TRUE(monitor.empty());
-    EXPECT_TRUE(Fake().calls.empty());
+    EXPECT_TRUE(fake().calls.empty());
 
     form.setText("ValidateBufferEdit", "32000");
     form.setItemIndex("clListaValidation", 6);

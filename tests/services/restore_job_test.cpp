@@ -21,15 +21,15 @@ namespace tervolen {
 namespace {
 
 namespace fs = std::filesystem;
-using test::TheFirebirdServer;
+using test::theFirebirdServer;
 
 // isql's output of a query on a database of the server.
-std::string Query(const std::string& database, const std::string& sql) {
-    const test::FirebirdServer& server = TheFirebirdServer();
+std::string query(const std::string& database, const std::string& sql) {
+    const test::FirebirdServer& server = theFirebirdServer();
     std::string output;
     test::TempDir scratch;
-    test::WriteFile(scratch.file("query.sql"), sql + "\n");
-    int rc = test::RunCommand("isql-fb -i " + scratch.file("query.sql") + " -q -user " + server.user + " -password " +
+    test::writeFile(scratch.file("query.sql"), sql + "\n");
+    int rc = test::runCommand("isql-fb -i " + scratch.file("query.sql") + " -q -user " + server.user + " -password " +
                                   server.password + " " + server.remotePath(database),
                               &output);
     EXPECT_EQ(rc, 0) << output;
@@ -41,9 +41,9 @@ const char* const kCustomers = "SELECT ID, NAME, CITY FROM CUSTOMER ORDER BY ID;
 class RestoreJobTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        server = &TheFirebirdServer();
+        server = &theFirebirdServer();
         clock.set(2006, 12, 9, 15, 30, 12);
-        test::SetConnectionFields(form, test::ServerConnection(*server));
+        test::setConnectionFields(form, test::serverConnection(*server));
         form.setText("CB_BkpExt", ".fbk");
         form.setText("LabeledEdPageSize", "0");
         writeSettings(true);
@@ -53,7 +53,7 @@ protected:
     }
 
     void writeSettings(bool verbose) {
-        WithSettings(paths.settingsFile, [&](SettingsFile& s) {
+        withSettings(paths.settingsFile, [&](SettingsFile& s) {
             s.writeText("DIRECTORYS", "Base", server->database);
             s.writeText("DIRECTORYS", "BackupDir", folder.path());
             s.writeText("VERBOSEMODE", "Verbose", verbose ? "Checked" : "");
@@ -85,7 +85,7 @@ protected:
         RestoreJob(context(), restore).run();
     }
 
-    std::vector<std::string> texts(size_t from = 0) const { return test::MonitorTexts(monitor, from); }
+    std::vector<std::string> texts(size_t from = 0) const { return test::monitorTexts(monitor, from); }
 
     size_t indexOf(const std::string& text) const {
         for (size_t i = 0; i < monitor.size(); ++i)
@@ -144,7 +144,7 @@ TEST_F(RestoreJobTest, BackupRestoreAndValidationThroughTheProgramsJobs) {
     EXPECT_EQ(monitor.paragraph(last).color, kGreen) << "output lines take the start line's attributes";
     EXPECT_EQ(texts(monitor.size() - 2), (std::vector<std::string>{"", "=========== Restore Finished ========="}));
     EXPECT_FALSE(restore.active());
-    EXPECT_EQ(Query(target, kCustomers), Query(server->database, kCustomers));
+    EXPECT_EQ(query(target, kCustomers), query(server->database, kCustomers));
     EXPECT_EQ(dialogs.loginRequests.at(0).userName, server->user);
 
     ValidationService validation("Validation", "FrmPrincipal");
@@ -157,7 +157,7 @@ TEST_F(RestoreJobTest, BackupRestoreAndValidationThroughTheProgramsJobs) {
     EXPECT_EQ(texts(0).front(), "======== Validation Started ===========");
     EXPECT_EQ(texts(monitor.size() - 1), std::vector<std::string>{"======== Validation Finished ========="});
     EXPECT_FALSE(hasRedLine()) << texts().at(2);
-    EXPECT_EQ(Query(target, kCustomers), Query(server->database, kCustomers));
+    EXPECT_EQ(query(target, kCustomers), query(server->database, kCustomers));
 }
 
 TEST_F(RestoreJobTest, ReplaceRestoresOverAnExistingDatabaseAndCreateRefuses) {
@@ -165,8 +165,8 @@ TEST_F(RestoreJobTest, ReplaceRestoresOverAnExistingDatabaseAndCreateRefuses) {
     std::string target = folder.file("target.fdb");
     restoreInto(backupFile, target, 5, server->password);
     ASSERT_FALSE(hasRedLine()) << restoreError();
-    Query(target, "INSERT INTO CUSTOMER VALUES (4, 'Dora Reis', 'Faro'); COMMIT;");
-    ASSERT_NE(Query(target, kCustomers), Query(server->database, kCustomers));
+    query(target, "INSERT INTO CUSTOMER VALUES (4, 'Dora Reis', 'Faro'); COMMIT;");
+    ASSERT_NE(query(target, kCustomers), query(server->database, kCustomers));
 
     monitor.clearMonitor();
     restoreInto(backupFile, target, 5, server->password);
@@ -175,13 +175,13 @@ TEST_F(RestoreJobTest, ReplaceRestoresOverAnExistingDatabaseAndCreateRefuses) {
     EXPECT_NE(error.find("already exists"), std::string::npos) << error;
     EXPECT_EQ(indexOf("=========== Restore Finished ========="), monitor.size());
     EXPECT_FALSE(restore.active());
-    EXPECT_NE(Query(target, kCustomers).find("Dora Reis"), std::string::npos) << "the database was left alone";
+    EXPECT_NE(query(target, kCustomers).find("Dora Reis"), std::string::npos) << "the database was left alone";
 
     monitor.clearMonitor();
     restoreInto(backupFile, target, 4, server->password);
     EXPECT_FALSE(hasRedLine()) << restoreError();
     EXPECT_EQ(restore.options, RestoreOptions{RestoreOption::Replace});
-    EXPECT_EQ(Query(target, kCustomers), Query(server->database, kCustomers));
+    EXPECT_EQ(query(target, kCustomers), query(server->database, kCustomers));
 }
 
 TEST_F(RestoreJobTest, PageSizeAndQuietRestore) {
@@ -196,9 +196,9 @@ TEST_F(RestoreJobTest, PageSizeAndQuietRestore) {
     ASSERT_GE(lines.size(), 3u);
     EXPECT_EQ(lines[2], "No Status lines, Verbose mode is off!");
     EXPECT_EQ(lines.back(), "=========== Restore Finished =========");
-    EXPECT_NE(Query(target, "SELECT MON$PAGE_SIZE FROM MON$DATABASE;").find("4096"), std::string::npos);
-    EXPECT_NE(Query(server->database, "SELECT MON$PAGE_SIZE FROM MON$DATABASE;").find("8192"), std::string::npos);
-    EXPECT_EQ(Query(target, kCustomers), Query(server->database, kCustomers));
+    EXPECT_NE(query(target, "SELECT MON$PAGE_SIZE FROM MON$DATABASE;").find("4096"), std::string::npos);
+    EXPECT_NE(query(server->database, "SELECT MON$PAGE_SIZE FROM MON$DATABASE;").find("8192"), std::string::npos);
+    EXPECT_EQ(query(target, kCustomers), query(server->database, kCustomers));
 }
 
 TEST_F(RestoreJobTest, FailuresEndAsTheRedLine) {
@@ -236,7 +236,7 @@ TEST_F(RestoreJobTest, FailuresEndAsTheRedLine) {
 TEST_F(RestoreJobTest, RestoreAndValidateFromTheCommandLine) {
     std::string backupFile = backUp();
     std::string target = folder.file("by-cli.fdb");
-    WithSettings(paths.settingsFile, [&](SettingsFile& s) {
+    withSettings(paths.settingsFile, [&](SettingsFile& s) {
         s.writeText("PROTOCOL", "Type", "TCP/IP");
         s.writeText("SERVERNAME", "Name", server->serverName());
         s.writeText("CLIENTLIB", "ClientLib", server->clientLibrary);
@@ -244,7 +244,7 @@ TEST_F(RestoreJobTest, RestoreAndValidateFromTheCommandLine) {
         s.writeText("PASSWORD", "Pswd", server->password);
     });
     auto cli = [&](const std::string& arguments, std::string* output) {
-        int status = test::RunCommand(
+        int status = test::runCommand(
             std::string(TERVOLEN_CLI) + " " + arguments + " --settings " + paths.settingsFile + " 2>&1", output);
         return status;
     };
@@ -252,7 +252,7 @@ TEST_F(RestoreJobTest, RestoreAndValidateFromTheCommandLine) {
     EXPECT_EQ(cli("restore --backup " + backupFile + " --database " + target, &output), 0) << output;
     EXPECT_NE(output.find("gbak:finishing, closing, and going home"), std::string::npos) << output;
     EXPECT_NE(output.find("=========== Restore Finished ========="), std::string::npos) << output;
-    EXPECT_EQ(Query(target, kCustomers), Query(server->database, kCustomers));
+    EXPECT_EQ(query(target, kCustomers), query(server->database, kCustomers));
 
     EXPECT_EQ(cli("restore --backup " + backupFile + " --database " + target + " --option CreateNewDB", &output), 1)
         << output;
@@ -261,7 +261,7 @@ TEST_F(RestoreJobTest, RestoreAndValidateFromTheCommandLine) {
                   &output),
               0)
         << output;
-    EXPECT_NE(Query(target, "SELECT MON$PAGE_SIZE FROM MON$DATABASE;").find("16384"), std::string::npos);
+    EXPECT_NE(query(target, "SELECT MON$PAGE_SIZE FROM MON$DATABASE;").find("16384"), std::string::npos);
     EXPECT_EQ(cli("restore --backup " + backupFile + " --database " + target + " --option replace", &output), 2)
         << output;
     EXPECT_EQ(cli("restore --database " + target, &output), 2) << output;

@@ -18,19 +18,19 @@ namespace {
 
 using test::FakeClientState;
 
-std::string Bytes(std::initializer_list<int> bytes) {
+std::string bytes(std::initializer_list<int> bytes) {
     std::string result;
     for (int b : bytes)
         result.push_back(static_cast<char>(b));
     return result;
 }
 
-FakeClientState& Fake() {
-    static FakeClientState& state = test::LoadedLibraryState<FakeClientState>(FAKE_FBCLIENT, "fake_fbclient_state");
+FakeClientState& fake() {
+    static FakeClientState& state = test::loadedLibraryState<FakeClientState>(FAKE_FBCLIENT, "fake_fbclient_state");
     return state;
 }
 
-template <class Action> std::string ClientErrorText(Action action) {
+template <class Action> std::string clientErrorText(Action action) {
     try {
         action();
     } catch (const ClientError& error) {
@@ -42,7 +42,7 @@ template <class Action> std::string ClientErrorText(Action action) {
 class ServiceClientTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        Fake().reset();
+        fake().reset();
         backup.setProtocol(Protocol::TCP);
         backup.setLibraryName(FAKE_FBCLIENT);
         backup.setServerName("dbhost");
@@ -53,7 +53,7 @@ protected:
         backup.backupFile = {"/b/db.fbk"};
     }
 
-    void StartBackup() {
+    void startBackup() {
         backup.openServiceManager();
         backup.startAction();
     }
@@ -67,37 +67,37 @@ TEST_F(ServiceClientTest, AttachSendsTheManagerNameAndTheParameterBuffer) {
     backup.openServiceManager();
     EXPECT_TRUE(backup.active());
     EXPECT_EQ(attached, 1);
-    EXPECT_EQ(Fake().serviceName, "dbhost:service_mgr");
-    EXPECT_EQ(Fake().attachParams, Bytes({2, 2, 28, 6}) + "SYSDBA" + Bytes({29, 6}) + "secret");
+    EXPECT_EQ(fake().serviceName, "dbhost:service_mgr");
+    EXPECT_EQ(fake().attachParams, bytes({2, 2, 28, 6}) + "SYSDBA" + bytes({29, 6}) + "secret");
 }
 
 TEST_F(ServiceClientTest, NoUserAndNoPasswordGiveTheVersionBytesAlone) {
     backup.setParamValue("user_name", "");
     backup.setParamValue("password", "");
     backup.openServiceManager();
-    EXPECT_EQ(Fake().attachParams, Bytes({2, 2}));
+    EXPECT_EQ(fake().attachParams, bytes({2, 2}));
 }
 
 TEST_F(ServiceClientTest, LocalProtocolNeedsNoServerName) {
     backup.setProtocol(Protocol::Local);
     EXPECT_EQ(backup.serverName(), "");
     backup.openServiceManager();
-    EXPECT_EQ(Fake().serviceName, "service_mgr");
+    EXPECT_EQ(fake().serviceName, "service_mgr");
 }
 
 TEST_F(ServiceClientTest, MissingServerNameIsFoundBeforeTheLibraryIsLoaded) {
     backup.setLibraryName("/nonexistent/libfbclient.so.2");
     backup.setServerName("");
-    EXPECT_EQ(ClientErrorText([&] { backup.openServiceManager(); }), "Server Name Missing");
+    EXPECT_EQ(clientErrorText([&] { backup.openServiceManager(); }), "Server Name Missing");
     backup.setServerName("dbhost");
-    EXPECT_EQ(ClientErrorText([&] { backup.openServiceManager(); }),
+    EXPECT_EQ(clientErrorText([&] { backup.openServiceManager(); }),
               "Can't load library /nonexistent/libfbclient.so.2 ");
 }
 
 TEST_F(ServiceClientTest, AttachParameterErrorsStopTheAttach) {
     backup.setParamValue("sys_user_name", "x");
-    EXPECT_EQ(ClientErrorText([&] { backup.openServiceManager(); }), "SPB Constant Not supported");
-    EXPECT_TRUE(Fake().calls.empty());
+    EXPECT_EQ(clientErrorText([&] { backup.openServiceManager(); }), "SPB Constant Not supported");
+    EXPECT_TRUE(fake().calls.empty());
     backup.setParamValue("sys_user_name", "");
     backup.openServiceManager();
     EXPECT_TRUE(backup.active());
@@ -106,22 +106,22 @@ TEST_F(ServiceClientTest, AttachParameterErrorsStopTheAttach) {
 TEST_F(ServiceClientTest, PropertyGuardsWhileAttached) {
     const std::string attachedText = "Cannot perform operation -- service is attached";
     backup.openServiceManager();
-    EXPECT_EQ(ClientErrorText([&] { backup.openServiceManager(); }), attachedText);
-    EXPECT_EQ(ClientErrorText([&] { backup.setProtocol(Protocol::TCP); }), "no error");
-    EXPECT_EQ(ClientErrorText([&] { backup.setProtocol(Protocol::SPX); }), attachedText);
+    EXPECT_EQ(clientErrorText([&] { backup.openServiceManager(); }), attachedText);
+    EXPECT_EQ(clientErrorText([&] { backup.setProtocol(Protocol::TCP); }), "no error");
+    EXPECT_EQ(clientErrorText([&] { backup.setProtocol(Protocol::SPX); }), attachedText);
     EXPECT_EQ(backup.protocol(), Protocol::TCP);
-    EXPECT_EQ(ClientErrorText([&] { backup.setServerName("dbhost"); }), "no error");
-    EXPECT_EQ(ClientErrorText([&] { backup.setServerName("other"); }), attachedText);
+    EXPECT_EQ(clientErrorText([&] { backup.setServerName("dbhost"); }), "no error");
+    EXPECT_EQ(clientErrorText([&] { backup.setServerName("other"); }), attachedText);
     EXPECT_EQ(backup.serverName(), "dbhost");
-    EXPECT_EQ(ClientErrorText([&] { backup.setLibraryName(FAKE_FBCLIENT); }), attachedText);
-    EXPECT_EQ(ClientErrorText([&] { backup.setParamValue("password", "new"); }), attachedText);
-    EXPECT_EQ(ClientErrorText([&] { backup.setParams({}); }), attachedText);
+    EXPECT_EQ(clientErrorText([&] { backup.setLibraryName(FAKE_FBCLIENT); }), attachedText);
+    EXPECT_EQ(clientErrorText([&] { backup.setParamValue("password", "new"); }), attachedText);
+    EXPECT_EQ(clientErrorText([&] { backup.setParams({}); }), attachedText);
     EXPECT_EQ(backup.params(), (std::vector<std::string>{"user_name=SYSDBA", "password=secret"}));
     backup.setActive(true);
-    EXPECT_EQ(Fake().calls, std::vector<std::string>{"attach"});
+    EXPECT_EQ(fake().calls, std::vector<std::string>{"attach"});
     backup.setActive(false);
     EXPECT_FALSE(backup.active());
-    EXPECT_EQ(ClientErrorText([&] { backup.closeServiceManager(); }),
+    EXPECT_EQ(clientErrorText([&] { backup.closeServiceManager(); }),
               "Cannot perform operation -- service is not attached");
 }
 
@@ -146,7 +146,7 @@ TEST_F(ServiceClientTest, ChangedParamsAreSentAtTheNextAttach) {
     backup.closeServiceManager();
     backup.setParamValue("password", "");
     backup.openServiceManager();
-    EXPECT_EQ(Fake().attachParams, Bytes({2, 2, 28, 6}) + "SYSDBA");
+    EXPECT_EQ(fake().attachParams, bytes({2, 2, 28, 6}) + "SYSDBA");
 }
 
 TEST_F(ServiceClientTest, OnLoginEditsACopyOfTheParams) {
@@ -157,7 +157,7 @@ TEST_F(ServiceClientTest, OnLoginEditsACopyOfTheParams) {
     };
     backup.openServiceManager();
     EXPECT_EQ(backup.params(), std::vector<std::string>{"user_name=EDITED"});
-    EXPECT_EQ(Fake().attachParams, Bytes({2, 2, 28, 6}) + "EDITED");
+    EXPECT_EQ(fake().attachParams, bytes({2, 2, 28, 6}) + "EDITED");
 }
 
 TEST_F(ServiceClientTest, LoginDialogFillsAndWritesBackTheFields) {
@@ -176,7 +176,7 @@ TEST_F(ServiceClientTest, LoginDialogFillsAndWritesBackTheFields) {
     EXPECT_EQ(shown.password, "");
     EXPECT_EQ(shown.role, "ADMIN");
     EXPECT_EQ(backup.params(), (std::vector<std::string>{"sql_role_name=", "user_name=ALICE", "password=pw"}));
-    EXPECT_EQ(Fake().attachParams, Bytes({2, 2, 60, 0, 28, 5}) + "ALICE" + Bytes({29, 2}) + "pw");
+    EXPECT_EQ(fake().attachParams, bytes({2, 2, 60, 0, 28, 5}) + "ALICE" + bytes({29, 2}) + "pw");
 }
 
 TEST_F(ServiceClientTest, ShortServerNamesAreShownWhole) {
@@ -194,16 +194,16 @@ TEST_F(ServiceClientTest, CancelledLoginDoesNotAttach) {
     backup.setLoginPrompt(true);
     backup.loginDialog = [&](LoginFields& fields) { return dialogs.login(fields); };
     dialogs.logins.push_back(std::nullopt);
-    EXPECT_EQ(ClientErrorText([&] { backup.openServiceManager(); }), "Operation cancelled at user's request.");
-    EXPECT_TRUE(Fake().calls.empty());
+    EXPECT_EQ(clientErrorText([&] { backup.openServiceManager(); }), "Operation cancelled at user's request.");
+    EXPECT_TRUE(fake().calls.empty());
     EXPECT_FALSE(backup.active());
 }
 
 TEST_F(ServiceClientTest, ServerErrorCarriesPathNameSqlMessageAndServerMessages) {
-    Fake().failCalls = {"attach"};
-    Fake().sqlCode = -902;
-    Fake().sqlMessage = "Unsuccessful execution caused by a system error";
-    Fake().serverMessages = {"Your user name and password are not defined", "Ask your administrator."};
+    fake().failCalls = {"attach"};
+    fake().sqlCode = -902;
+    fake().sqlMessage = "Unsuccessful execution caused by a system error";
+    fake().serverMessages = {"Your user name and password are not defined", "Ask your administrator."};
     try {
         backup.openServiceManager();
         FAIL() << "no error";
@@ -222,7 +222,7 @@ TEST_F(ServiceClientTest, PathNameJoinsTheNamesThatExist) {
     RestoreService unnamed;
     unnamed.setLibraryName(FAKE_FBCLIENT);
     unnamed.setLoginPrompt(false);
-    Fake().failCalls = {"attach"};
+    fake().failCalls = {"attach"};
     try {
         unnamed.openServiceManager();
         FAIL() << "no error";
@@ -233,8 +233,8 @@ TEST_F(ServiceClientTest, PathNameJoinsTheNamesThatExist) {
 
 TEST_F(ServiceClientTest, FailedDetachStillDetaches) {
     backup.openServiceManager();
-    Fake().failCalls = {"detach"};
-    Fake().serverMessages = {"connection lost"};
+    fake().failCalls = {"detach"};
+    fake().serverMessages = {"connection lost"};
     try {
         backup.closeServiceManager();
         FAIL() << "no error";
@@ -245,15 +245,15 @@ TEST_F(ServiceClientTest, FailedDetachStillDetaches) {
 }
 
 TEST_F(ServiceClientTest, StartSendsTheBuiltRequestAndClearsIt) {
-    StartBackup();
-    EXPECT_EQ(Fake().startRequest,
-              Bytes({1, 106, 9, 0}) + "/d/db.fdb" + Bytes({108, 0, 0, 0, 0, 5, 9, 0}) + "/b/db.fbk");
+    startBackup();
+    EXPECT_EQ(fake().startRequest,
+              bytes({1, 106, 9, 0}) + "/d/db.fdb" + bytes({108, 0, 0, 0, 0, 5, 9, 0}) + "/b/db.fbk");
     EXPECT_TRUE(backup.startRequest().empty());
     EXPECT_EQ(backup.pendingAction(), 1);
 }
 
 TEST_F(ServiceClientTest, StartNeedsAnAttachedServiceBeforeBuilding) {
-    EXPECT_EQ(ClientErrorText([&] { backup.startAction(); }), "Cannot perform operation -- service is not attached");
+    EXPECT_EQ(clientErrorText([&] { backup.startAction(); }), "Cannot perform operation -- service is not attached");
     EXPECT_EQ(backup.pendingAction(), 0);
 }
 
@@ -262,8 +262,8 @@ TEST_F(ServiceClientTest, StartRefusesAnEmptyRequest) {
     service.setLibraryName(FAKE_FBCLIENT);
     service.setLoginPrompt(false);
     service.openServiceManager();
-    EXPECT_EQ(ClientErrorText([&] { service.startAction(); }), "Start Parameters missing or incorrect");
-    EXPECT_EQ(Fake().calls, std::vector<std::string>{"attach"});
+    EXPECT_EQ(clientErrorText([&] { service.startAction(); }), "Start Parameters missing or incorrect");
+    EXPECT_EQ(fake().calls, std::vector<std::string>{"attach"});
 }
 
 TEST_F(ServiceClientTest, StartRefusesARequestLongerThan65535Bytes) {
@@ -272,16 +272,16 @@ TEST_F(ServiceClientTest, StartRefusesARequestLongerThan65535Bytes) {
     backup.databaseName = std::string(65535 - 21, 'd');
     backup.backupFile = {"/b/db.fbk"};
     backup.startAction();
-    EXPECT_EQ(Fake().startRequest.size(), 65535u);
+    EXPECT_EQ(fake().startRequest.size(), 65535u);
     backup.databaseName += 'd';
-    EXPECT_EQ(ClientErrorText([&] { backup.startAction(); }), "The start request is longer than 65535 bytes");
-    EXPECT_EQ(Fake().calls, (std::vector<std::string>{"attach", "start"}));
+    EXPECT_EQ(clientErrorText([&] { backup.startAction(); }), "The start request is longer than 65535 bytes");
+    EXPECT_EQ(fake().calls, (std::vector<std::string>{"attach", "start"}));
 }
 
 TEST_F(ServiceClientTest, FailedStartDetachesAndReportsTheStartError) {
     backup.openServiceManager();
-    Fake().failCalls = {"start", "detach"};
-    Fake().serverMessages = {"start refused"};
+    fake().failCalls = {"start", "detach"};
+    fake().serverMessages = {"start refused"};
     try {
         backup.startAction();
         FAIL() << "no error";
@@ -290,75 +290,75 @@ TEST_F(ServiceClientTest, FailedStartDetachesAndReportsTheStartError) {
     }
     EXPECT_FALSE(backup.active());
     EXPECT_TRUE(backup.startRequest().empty());
-    EXPECT_EQ(Fake().calls, (std::vector<std::string>{"attach", "start", "detach"}));
+    EXPECT_EQ(fake().calls, (std::vector<std::string>{"attach", "start", "detach"}));
 }
 
 TEST_F(ServiceClientTest, OutputLinesUntilTheEmptyLine) {
-    StartBackup();
-    Fake().answers = {Bytes({62, 5, 0}) + "first" + Bytes({1}), Bytes({62, 6, 0}) + "second" + Bytes({1}),
-                      Bytes({62, 0, 0, 1})};
+    startBackup();
+    fake().answers = {bytes({62, 5, 0}) + "first" + bytes({1}), bytes({62, 6, 0}) + "second" + bytes({1}),
+                      bytes({62, 0, 0, 1})};
     EXPECT_EQ(backup.readOutputLine(), "first");
     EXPECT_FALSE(backup.outputEnded());
     EXPECT_EQ(backup.readOutputLine(), "second");
     EXPECT_EQ(backup.readOutputLine(), "");
     EXPECT_TRUE(backup.outputEnded());
-    EXPECT_EQ(Fake().queryItems, Bytes({62}));
-    EXPECT_EQ(Fake().bufferLength, 32000u);
-    size_t calls = Fake().calls.size();
+    EXPECT_EQ(fake().queryItems, bytes({62}));
+    EXPECT_EQ(fake().bufferLength, 32000u);
+    size_t calls = fake().calls.size();
     EXPECT_EQ(backup.readOutputLine(), "");
-    EXPECT_EQ(Fake().calls.size(), calls);
+    EXPECT_EQ(fake().calls.size(), calls);
 }
 
 TEST_F(ServiceClientTest, OutputBeforeAnyRequestIsRefused) {
     backup.openServiceManager();
-    EXPECT_EQ(ClientErrorText([&] { backup.readOutputLine(); }), "Query Parameters missing or incorrect");
+    EXPECT_EQ(clientErrorText([&] { backup.readOutputLine(); }), "Query Parameters missing or incorrect");
 }
 
 TEST_F(ServiceClientTest, AnswerRunningPastTheBufferIsRefused) {
     backup.setBufferSize(8);
-    StartBackup();
-    Fake().answers = {Bytes({62, 10, 0}) + "12345678901" + Bytes({1})};
-    EXPECT_EQ(ClientErrorText([&] { backup.readOutputLine(); }), "Unexpected Output buffer value");
-    EXPECT_EQ(Fake().bufferLength, 8u);
+    startBackup();
+    fake().answers = {bytes({62, 10, 0}) + "12345678901" + bytes({1})};
+    EXPECT_EQ(clientErrorText([&] { backup.readOutputLine(); }), "Unexpected Output buffer value");
+    EXPECT_EQ(fake().bufferLength, 8u);
 }
 
 TEST_F(ServiceClientTest, TextNotifyGetsEveryLine) {
     std::vector<std::string> lines;
     backup.OnTextNotify = [&](const std::string& line) { lines.push_back(line); };
-    Fake().answers = {Bytes({62, 1, 0, 'a', 1}), Bytes({62, 1, 0, 'b', 1}), Bytes({62, 0, 0, 1})};
-    StartBackup();
+    fake().answers = {bytes({62, 1, 0, 'a', 1}), bytes({62, 1, 0, 'b', 1}), bytes({62, 0, 0, 1})};
+    startBackup();
     EXPECT_EQ(lines, (std::vector<std::string>{"a", "b"}));
     EXPECT_TRUE(backup.outputEnded());
 }
 
 TEST_F(ServiceClientTest, QueryRunning) {
     backup.openServiceManager();
-    Fake().answers = {Bytes({67, 1, 0, 0, 0, 1}), Bytes({67, 0, 0, 0, 0, 1}), Bytes({62, 0, 0, 1, 0})};
+    fake().answers = {bytes({67, 1, 0, 0, 0, 1}), bytes({67, 0, 0, 0, 0, 1}), bytes({62, 0, 0, 1, 0})};
     EXPECT_TRUE(backup.queryRunning());
-    EXPECT_EQ(Fake().queryItems, Bytes({67}));
+    EXPECT_EQ(fake().queryItems, bytes({67}));
     EXPECT_FALSE(backup.queryRunning());
-    EXPECT_EQ(ClientErrorText([&] { backup.queryRunning(); }), "Unexpected Output buffer value");
+    EXPECT_EQ(clientErrorText([&] { backup.queryRunning(); }), "Unexpected Output buffer value");
 }
 
 TEST_F(ServiceClientTest, FailedQueryDetaches) {
-    StartBackup();
-    Fake().failCalls = {"query"};
+    startBackup();
+    fake().failCalls = {"query"};
     EXPECT_THROW(backup.readOutputLine(), ServerError);
     EXPECT_FALSE(backup.active());
-    EXPECT_EQ(Fake().calls, (std::vector<std::string>{"attach", "start", "query", "detach"}));
+    EXPECT_EQ(fake().calls, (std::vector<std::string>{"attach", "start", "query", "detach"}));
 }
 
 TEST_F(ServiceClientTest, BufferSizeOutsideTheApiRangeIsRefused) {
     for (int size : {0, -1, 65536}) {
-        EXPECT_EQ(ClientErrorText([&] { backup.setBufferSize(size); }),
+        EXPECT_EQ(clientErrorText([&] { backup.setBufferSize(size); }),
                   "The output buffer size must be between 1 and 65535 bytes, not " + std::to_string(size));
         EXPECT_EQ(backup.bufferSize(), 32000);
     }
     backup.setBufferSize(65535);
-    StartBackup();
-    Fake().answers = {Bytes({62, 0, 0, 1})};
+    startBackup();
+    fake().answers = {bytes({62, 0, 0, 1})};
     backup.readOutputLine();
-    EXPECT_EQ(Fake().bufferLength, 65535u);
+    EXPECT_EQ(fake().bufferLength, 65535u);
     backup.setBufferSize(1);
     EXPECT_EQ(backup.bufferSize(), 1);
 }
@@ -370,14 +370,14 @@ TEST_F(ServiceClientTest, DestructionDetachesAnAttachedService) {
         validation.setLoginPrompt(false);
         validation.openServiceManager();
     }
-    EXPECT_EQ(Fake().calls, (std::vector<std::string>{"attach", "detach"}));
+    EXPECT_EQ(fake().calls, (std::vector<std::string>{"attach", "detach"}));
 }
 
 TEST_F(ServiceClientTest, NewLibraryNameBindsTheNewLibrary) {
     backup.openServiceManager();
     backup.closeServiceManager();
     backup.setLibraryName(FAKE_FBCLIENT_BASIC);
-    EXPECT_EQ(ClientErrorText([&] { backup.openServiceManager(); }),
+    EXPECT_EQ(clientErrorText([&] { backup.openServiceManager(); }),
               std::string("Can't find procedure isc_service_attach in ") + FAKE_FBCLIENT_BASIC);
     backup.setLibraryName(FAKE_FBCLIENT);
     backup.openServiceManager();

@@ -7,7 +7,7 @@
 namespace tervolen {
 namespace {
 
-std::string Bytes(std::initializer_list<int> bytes) {
+std::string bytes(std::initializer_list<int> bytes) {
     std::string result;
     for (int b : bytes)
         result.push_back(static_cast<char>(b));
@@ -15,17 +15,17 @@ std::string Bytes(std::initializer_list<int> bytes) {
 }
 
 // Text item: tag, 2-byte little-endian length, text.
-std::string Text(int tag, const std::string& text) {
-    return Bytes({tag, static_cast<int>(text.size() & 0xFF), static_cast<int>(text.size() >> 8)}) + text;
+std::string text(int tag, const std::string& text) {
+    return bytes({tag, static_cast<int>(text.size() & 0xFF), static_cast<int>(text.size() >> 8)}) + text;
 }
 
 // Number item: tag, 4-byte little-endian value.
-std::string Number(int tag, std::uint32_t value) {
-    return Bytes({tag, static_cast<int>(value & 0xFF), static_cast<int>((value >> 8) & 0xFF),
+std::string number(int tag, std::uint32_t value) {
+    return bytes({tag, static_cast<int>(value & 0xFF), static_cast<int>((value >> 8) & 0xFF),
                   static_cast<int>((value >> 16) & 0xFF), static_cast<int>(value >> 24)});
 }
 
-std::string Hex(const std::string& bytes) {
+std::string hex(const std::string& bytes) {
     static const char digits[] = "0123456789ABCDEF";
     std::string hex;
     for (unsigned char c : bytes) {
@@ -43,9 +43,9 @@ TEST(BackupRequest, TheExampleByteForByte) {
     backup.options = {BackupOption::IgnoreLimbo};
     backup.verbose = true;
     backup.buildStartRequest();
-    std::string expected = Bytes({0x01, 0x6A, 0x11, 0x00}) + "C:\\DATA\\SALES.FDB" +
-                           Bytes({0x6C, 0x02, 0x00, 0x00, 0x00, 0x6B, 0x05, 0x10, 0x00}) + "C:\\BKP\\SALES.fbk";
-    EXPECT_EQ(Hex(backup.startRequest()), Hex(expected));
+    std::string expected = bytes({0x01, 0x6A, 0x11, 0x00}) + "C:\\DATA\\SALES.FDB" +
+                           bytes({0x6C, 0x02, 0x00, 0x00, 0x00, 0x6B, 0x05, 0x10, 0x00}) + "C:\\BKP\\SALES.fbk";
+    EXPECT_EQ(hex(backup.startRequest()), hex(expected));
     EXPECT_EQ(backup.pendingAction(), 1);
     EXPECT_FALSE(backup.outputEnded());
 }
@@ -61,7 +61,7 @@ struct BackupCase {
 
 TEST(BackupRequest, Table) {
     const BackupCase cases[] = {
-        {"empty options still carry 0", {}, false, 0, {"/b/x.fbk"}, Number(108, 0) + Text(5, "/b/x.fbk")},
+        {"empty options still carry 0", {}, false, 0, {"/b/x.fbk"}, number(108, 0) + text(5, "/b/x.fbk")},
         {"every option bit",
          {BackupOption::IgnoreChecksums, BackupOption::IgnoreLimbo, BackupOption::MetadataOnly,
           BackupOption::NoGarbageCollection, BackupOption::OldMetadataDesc, BackupOption::NonTransportable,
@@ -69,21 +69,21 @@ TEST(BackupRequest, Table) {
          false,
          0,
          {"/b/x.fbk"},
-         Number(108, 0x7F) + Text(5, "/b/x.fbk")},
+         number(108, 0x7F) + text(5, "/b/x.fbk")},
         {"blocking factor and verbose",
          {BackupOption::MetadataOnly},
          true,
          20,
          {"/b/x.fbk"},
-         Number(108, 4) + Bytes({107}) + Number(6, 20) + Text(5, "/b/x.fbk")},
-        {"negative blocking factor is left out", {}, false, -5, {}, Number(108, 0)},
+         number(108, 4) + bytes({107}) + number(6, 20) + text(5, "/b/x.fbk")},
+        {"negative blocking factor is left out", {}, false, -5, {}, number(108, 0)},
         {"file lines with sizes, blank lines skipped",
          {},
          false,
          0,
          {"/b/x.fbk=1000", "  ", "", "/b/y.fbk", "/b/z=-7"},
-         Number(108, 0) + Text(5, "/b/x.fbk") + Number(7, 1000) + Text(5, "/b/y.fbk") + Text(5, "/b/z") +
-             Number(7, 0xFFFFFFFF - 6)},
+         number(108, 0) + text(5, "/b/x.fbk") + number(7, 1000) + text(5, "/b/y.fbk") + text(5, "/b/z") +
+             number(7, 0xFFFFFFFF - 6)},
     };
     for (const BackupCase& c : cases) {
         BackupService backup;
@@ -93,7 +93,7 @@ TEST(BackupRequest, Table) {
         backup.blockingFactor = c.blockingFactor;
         backup.backupFile = c.files;
         backup.buildStartRequest();
-        EXPECT_EQ(Hex(backup.startRequest()), Hex(Bytes({1}) + Text(106, "/d/db.fdb") + c.expectedAfterDatabase))
+        EXPECT_EQ(hex(backup.startRequest()), hex(bytes({1}) + text(106, "/d/db.fdb") + c.expectedAfterDatabase))
             << c.what;
     }
 }
@@ -133,10 +133,10 @@ TEST(RestoreRequest, EveryItemInOrder) {
     restore.backupFile = {"/b/x.fbk", "/b/x2.fbk=5000"};
     restore.databaseName = {"/d/new.fdb=100", "", "/d/new2.fdb"};
     restore.buildStartRequest();
-    std::string expected = Bytes({2}) + Number(108, 0x2100) + Bytes({107}) + Number(10, 8192) + Number(9, 2048) +
-                           Text(5, "/b/x.fbk") + Text(5, "/b/x2.fbk") + Number(7, 5000) + Text(106, "/d/new.fdb") +
-                           Number(11, 100) + Text(106, "/d/new2.fdb");
-    EXPECT_EQ(Hex(restore.startRequest()), Hex(expected));
+    std::string expected = bytes({2}) + number(108, 0x2100) + bytes({107}) + number(10, 8192) + number(9, 2048) +
+                           text(5, "/b/x.fbk") + text(5, "/b/x2.fbk") + number(7, 5000) + text(106, "/d/new.fdb") +
+                           number(11, 100) + text(106, "/d/new2.fdb");
+    EXPECT_EQ(hex(restore.startRequest()), hex(expected));
     EXPECT_EQ(restore.pendingAction(), 2);
 }
 
@@ -146,10 +146,10 @@ TEST(RestoreRequest, OptionBitsAndEmptyLists) {
                        RestoreOption::OneRelationAtATime, RestoreOption::Replace,  RestoreOption::CreateNewDB,
                        RestoreOption::UseAllSpace};
     restore.buildStartRequest();
-    EXPECT_EQ(Hex(restore.startRequest()), Hex(Bytes({2}) + Number(108, 0x7F00)));
+    EXPECT_EQ(hex(restore.startRequest()), hex(bytes({2}) + number(108, 0x7F00)));
     restore.options.clear();
     restore.buildStartRequest();
-    EXPECT_EQ(Hex(restore.startRequest()), Hex(Bytes({2}) + Number(108, 0)));
+    EXPECT_EQ(hex(restore.startRequest()), hex(bytes({2}) + number(108, 0)));
 }
 
 TEST(RestoreRequest, DatabaseSizeThatIsNoInteger) {
@@ -174,24 +174,24 @@ TEST(RepairRequest, Table) {
     using O = ValidationOption;
     const RepairCase cases[] = {
         {"no options: action and database only", {}, ""},
-        {"sweep alone: first word only", {O::SweepDB}, Number(108, 0x02)},
-        {"validate alone: first word only", {O::ValidateDB}, Number(108, 0x01)},
-        {"sweep and validate", {O::SweepDB, O::ValidateDB}, Number(108, 0x03)},
-        {"full validation alone", {O::ValidateFull}, Number(108, 0x81)},
-        {"full validation with mend", {O::ValidateFull, O::MendDB}, Number(108, 0x84)},
-        {"mend alone", {O::MendDB}, Number(108, 0x04)},
+        {"sweep alone: first word only", {O::SweepDB}, number(108, 0x02)},
+        {"validate alone: first word only", {O::ValidateDB}, number(108, 0x01)},
+        {"sweep and validate", {O::SweepDB, O::ValidateDB}, number(108, 0x03)},
+        {"full validation alone", {O::ValidateFull}, number(108, 0x81)},
+        {"full validation with mend", {O::ValidateFull, O::MendDB}, number(108, 0x84)},
+        {"mend alone", {O::MendDB}, number(108, 0x04)},
         {"second word bits",
          {O::LimboTransactions, O::CheckDB, O::IgnoreChecksum, O::KillShadows},
-         Number(108, 0x08 | 0x10 | 0x20 | 0x40)},
-        {"both words", {O::ValidateDB, O::CheckDB}, Number(108, 0x01) + Number(108, 0x10)},
-        {"both words with full validation", {O::SweepDB, O::ValidateFull}, Number(108, 0x02) + Number(108, 0x81)},
+         number(108, 0x08 | 0x10 | 0x20 | 0x40)},
+        {"both words", {O::ValidateDB, O::CheckDB}, number(108, 0x01) + number(108, 0x10)},
+        {"both words with full validation", {O::SweepDB, O::ValidateFull}, number(108, 0x02) + number(108, 0x81)},
     };
     for (const RepairCase& c : cases) {
         ValidationService validation;
         validation.databaseName = "/d/db.fdb";
         validation.options = c.options;
         validation.buildStartRequest();
-        EXPECT_EQ(Hex(validation.startRequest()), Hex(Bytes({3}) + Text(106, "/d/db.fdb") + c.expectedOptions))
+        EXPECT_EQ(hex(validation.startRequest()), hex(bytes({3}) + text(106, "/d/db.fdb") + c.expectedOptions))
             << c.what;
         EXPECT_EQ(validation.pendingAction(), 3);
     }
@@ -215,7 +215,7 @@ TEST(RepairRequest, GlobalActionIsNeverSent) {
     validation.databaseName = "/d/db.fdb";
     validation.globalAction = GlobalTransactionAction::RollbackGlobal;
     validation.buildStartRequest();
-    EXPECT_EQ(validation.startRequest(), Bytes({3}) + Text(106, "/d/db.fdb"));
+    EXPECT_EQ(validation.startRequest(), bytes({3}) + text(106, "/d/db.fdb"));
 }
 
 TEST(ControlService, WritesNoRequest) {

@@ -18,21 +18,21 @@
 namespace tervolen {
 namespace {
 
-using test::TheFirebirdServer;
+using test::theFirebirdServer;
 
 class ValidationJobTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        server = &TheFirebirdServer();
+        server = &theFirebirdServer();
         clock.set(2006, 12, 9, 15, 30, 12);
-        test::SetConnectionFields(form, test::ServerConnection(*server));
+        test::setConnectionFields(form, test::serverConnection(*server));
         validation.setProtocol(Protocol::TCP);
         validation.setLoginPrompt(false);
         copy = folder.file("copy.fdb");
         std::string auth = " -user " + server->user + " -password " + server->password + " -se " +
                            server->serverName() + ":service_mgr ";
         std::string output;
-        ASSERT_EQ(test::RunCommand("gbak -b" + auth + server->database + " " + folder.file("copy.fbk") + " && gbak -c" +
+        ASSERT_EQ(test::runCommand("gbak -b" + auth + server->database + " " + folder.file("copy.fbk") + " && gbak -c" +
                                        auth + folder.file("copy.fbk") + " " + copy,
                                    &output),
                   0)
@@ -47,7 +47,7 @@ protected:
             .run();
     }
 
-    std::vector<std::string> texts() const { return test::MonitorTexts(monitor); }
+    std::vector<std::string> texts() const { return test::monitorTexts(monitor); }
 
     // The lines from the red line of the code on, joined by "|".
     std::string errorText(const std::string& code) const {
@@ -67,7 +67,7 @@ protected:
     long headerNumber(const std::string& field) const {
         std::string output;
         const std::string auth = " -user " + server->user + " -password " + server->password + " ";
-        if (test::RunCommand("fbstat -h" + auth + server->remotePath(copy), &output) != 0)
+        if (test::runCommand("fbstat -h" + auth + server->remotePath(copy), &output) != 0)
             return -1;
         std::istringstream lines(output);
         for (std::string line; std::getline(lines, line);) {
@@ -81,10 +81,10 @@ protected:
     // Rolls back a change made without an undo log: the server cannot undo it and marks the transaction dead, so
     // the oldest interesting transaction stays behind until a sweep.
     void leaveADeadTransaction() const {
-        test::WriteFile(dir.file("dead.sql"),
+        test::writeFile(dir.file("dead.sql"),
                         "COMMIT;\nSET TRANSACTION NO AUTO UNDO;\nUPDATE CUSTOMER SET NAME = NAME;\nROLLBACK;\n");
         std::string output;
-        ASSERT_EQ(test::RunCommand("isql-fb -q -bail -user " + server->user + " -password " + server->password +
+        ASSERT_EQ(test::runCommand("isql-fb -q -bail -user " + server->user + " -password " + server->password +
                                        " -i " + dir.file("dead.sql") + " " + server->remotePath(copy),
                                    &output),
                   0)

@@ -11,7 +11,7 @@ namespace tervolen::test {
 
 namespace {
 
-std::string Ending(int status) {
+std::string endingText(int status) {
     return WIFEXITED(status) ? "exit " + std::to_string(WEXITSTATUS(status))
                              : "signal " + std::to_string(WTERMSIG(status));
 }
@@ -59,7 +59,7 @@ std::string ChildProcess::ending() {
         int status = 0;
         if (::waitpid(pid_, &status, WNOHANG) == pid_) {
             pid_ = -1;
-            return Ending(status);
+            return endingText(status);
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
@@ -71,7 +71,7 @@ std::string ChildProcess::stop() {
     int status = 0;
     ::waitpid(pid_, &status, 0);
     pid_ = -1;
-    return Ending(status);
+    return endingText(status);
 }
 
 } // namespace tervolen::test

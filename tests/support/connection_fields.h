@@ -16,7 +16,7 @@ struct ConnectionFields {
     std::string password;
 };
 
-inline void SetConnectionFields(FormState& form, const ConnectionFields& fields) {
+inline void setConnectionFields(FormState& form, const ConnectionFields& fields) {
     form.setText("CB_Protocol", fields.protocol);
     form.setText("EdServerName", fields.serverName);
     form.setText("ClientLibFilenameEdit", fields.clientLibrary);
@@ -25,12 +25,12 @@ inline void SetConnectionFields(FormState& form, const ConnectionFields& fields)
 }
 
 // The private test server over TCP, with its administrator's login.
-inline ConnectionFields ServerConnection(const FirebirdServer& server) {
+inline ConnectionFields serverConnection(const FirebirdServer& server) {
     return {"TCP/IP", server.serverName(), server.clientLibrary, server.user, server.password};
 }
 
 // Ticks the e-mail step with a loopback SMTP server at port, from backup@example.com to dba@example.com.
-inline void SetMailFields(FormState& form, int port) {
+inline void setMailFields(FormState& form, int port) {
     form.setChecked("ChkBoxBkpMail", true);
     form.setText("ledHost", "127.0.0.1");
     form.setText("EdSMTPPort", std::to_string(port));
@@ -40,7 +40,7 @@ inline void SetMailFields(FormState& form, int port) {
 }
 
 // Ticks the FTP step with a loopback FTP server at port and the login backup / secret.
-inline void SetFtpFields(FormState& form, int port) {
+inline void setFtpFields(FormState& form, int port) {
     form.setChecked("ChkBoxSentFTP", true);
     form.setText("LedFTPAdress", "127.0.0.1");
     form.setText("LedFTPPort", std::to_string(port));

@@ -21,7 +21,7 @@ namespace tervolen::test {
 
 namespace {
 
-[[noreturn]] void RunChild(const std::function<void()>& operation) {
+[[noreturn]] void runChild(const std::function<void()>& operation) {
     int code = 0;
     try {
         operation();
@@ -35,7 +35,7 @@ namespace {
     ::_exit(code);
 }
 
-pid_t Fork() {
+pid_t forkFlushed() {
     std::fflush(nullptr);
     pid_t pid = ::fork();
     if (pid < 0)
@@ -43,7 +43,7 @@ pid_t Fork() {
     return pid;
 }
 
-int Wait(pid_t pid) {
+int waitForChild(pid_t pid) {
     int status = 0;
     while (::waitpid(pid, &status, 0) < 0)
         if (errno != EINTR)
@@ -51,68 +51,68 @@ int Wait(pid_t pid) {
     return status;
 }
 
-RunEnd EndOf(int status) {
+RunEnd endOf(int status) {
     if (WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL)
         return RunEnd::Killed;
     return WIFEXITED(status) && WEXITSTATUS(status) == 0 ? RunEnd::Finished : RunEnd::Failed;
 }
 
 // ptrace takes its data argument as a pointer.
-void* PtraceData(long value) {
+void* ptraceData(long value) {
     return reinterpret_cast<void*>(value);
 }
 
-TimedRun RunForked(const std::function<void()>& operation) {
+TimedRun runForked(const std::function<void()>& operation) {
     auto start = std::chrono::steady_clock::now();
-    pid_t pid = Fork();
+    pid_t pid = forkFlushed();
     if (pid == 0)
-        RunChild(operation);
-    RunEnd end = EndOf(Wait(pid));
+        runChild(operation);
+    RunEnd end = endOf(waitForChild(pid));
     return {end, std::chrono::steady_clock::now() - start};
 }
 
 // Runs operation in a traced child, calling onStop at each entry to and exit from a system call; kills the child
 // when onStop returns true at an entry (the call is then not made).
-RunEnd RunTraced(const std::function<void()>& operation,
+RunEnd runTraced(const std::function<void()>& operation,
                  const std::function<bool(pid_t, const __ptrace_syscall_info&)>& onStop) {
-    pid_t pid = Fork();
+    pid_t pid = forkFlushed();
     if (pid == 0) {
         ::ptrace(PTRACE_TRACEME, 0, nullptr, nullptr);
         ::raise(SIGSTOP);
-        RunChild(operation);
+        runChild(operation);
     }
-    int status = Wait(pid);
+    int status = waitForChild(pid);
     if (!WIFSTOPPED(status))
-        return EndOf(status);
-    ::ptrace(PTRACE_SETOPTIONS, pid, nullptr, PtraceData(PTRACE_O_TRACESYSGOOD | PTRACE_O_EXITKILL));
+        return endOf(status);
+    ::ptrace(PTRACE_SETOPTIONS, pid, nullptr, ptraceData(PTRACE_O_TRACESYSGOOD | PTRACE_O_EXITKILL));
     int signal = 0;
     for (;;) {
-        ::ptrace(PTRACE_SYSCALL, pid, nullptr, PtraceData(signal));
+        ::ptrace(PTRACE_SYSCALL, pid, nullptr, ptraceData(signal));
         signal = 0;
-        status = Wait(pid);
+        status = waitForChild(pid);
         if (WIFEXITED(status) || WIFSIGNALED(status))
-            return EndOf(status);
+            return endOf(status);
         if (WSTOPSIG(status) != (SIGTRAP | 0x80)) {
             signal = WSTOPSIG(status); // a signal for the child: pass it on
             continue;
         }
         __ptrace_syscall_info info{};
-        ::ptrace(PTRACE_GET_SYSCALL_INFO, pid, PtraceData(sizeof info), &info);
+        ::ptrace(PTRACE_GET_SYSCALL_INFO, pid, ptraceData(sizeof info), &info);
         if (onStop(pid, info) && info.op == PTRACE_SYSCALL_INFO_ENTRY) {
             ::kill(pid, SIGKILL);
-            return EndOf(Wait(pid));
+            return endOf(waitForChild(pid));
         }
     }
 }
 
-std::string ReadLink(const std::string& link) {
+std::string readLink(const std::string& link) {
     std::error_code ec;
     const std::filesystem::path target = std::filesystem::read_symlink(link, ec);
     return ec ? std::string() : target.string();
 }
 
 // A NUL-terminated string in the stopped child's memory.
-std::string ChildString(pid_t pid, uint64_t address) {
+std::string childString(pid_t pid, uint64_t address) {
     std::string text;
     for (constexpr size_t kMost = 4096; text.size() < kMost; address += sizeof(long)) {
         errno = 0;
@@ -130,24 +130,24 @@ std::string ChildString(pid_t pid, uint64_t address) {
 }
 
 // A path argument made absolute against the folder it is relative to (a descriptor, or the working folder).
-std::string ChildPath(pid_t pid, long folderFd, uint64_t address) {
-    const std::string path = ChildString(pid, address);
+std::string childPath(pid_t pid, long folderFd, uint64_t address) {
+    const std::string path = childString(pid, address);
     if (path.empty() || path.front() == '/')
         return std::filesystem::path(path).lexically_normal().string();
     const std::string proc = "/proc/" + std::to_string(pid);
     const std::string folder =
-        ReadLink(folderFd == AT_FDCWD ? proc + "/cwd" : proc + "/fd/" + std::to_string(folderFd));
+        readLink(folderFd == AT_FDCWD ? proc + "/cwd" : proc + "/fd/" + std::to_string(folderFd));
     return (std::filesystem::path(folder) / path).lexically_normal().string();
 }
 
-SystemCall Described(pid_t pid, const __ptrace_syscall_info& info) {
+SystemCall described(pid_t pid, const __ptrace_syscall_info& info) {
     SystemCall call;
     call.number = static_cast<long>(info.entry.nr);
     const auto& args = info.entry.args;
     switch (call.number) {
     case SYS_fsync:
     case SYS_fdatasync:
-        call.paths.push_back(ReadLink("/proc/" + std::to_string(pid) + "/fd/" + std::to_string(args[0])));
+        call.paths.push_back(readLink("/proc/" + std::to_string(pid) + "/fd/" + std::to_string(args[0])));
         break;
 #ifdef SYS_rename
     case SYS_rename:
@@ -155,13 +155,13 @@ SystemCall Described(pid_t pid, const __ptrace_syscall_info& info) {
 #ifdef SYS_link
     case SYS_link:
 #endif
-        call.paths = {ChildPath(pid, AT_FDCWD, args[0]), ChildPath(pid, AT_FDCWD, args[1])};
+        call.paths = {childPath(pid, AT_FDCWD, args[0]), childPath(pid, AT_FDCWD, args[1])};
         break;
     case SYS_renameat:
     case SYS_renameat2:
     case SYS_linkat:
-        call.paths = {ChildPath(pid, static_cast<long>(args[0]), args[1]),
-                      ChildPath(pid, static_cast<long>(args[2]), args[3])};
+        call.paths = {childPath(pid, static_cast<long>(args[0]), args[1]),
+                      childPath(pid, static_cast<long>(args[2]), args[3])};
         break;
     default:
         break;
@@ -171,7 +171,7 @@ SystemCall Described(pid_t pid, const __ptrace_syscall_info& info) {
 
 } // namespace
 
-int ThreadCount() {
+int threadCount() {
     std::ifstream status("/proc/self/status");
     std::string line;
     while (std::getline(status, line))
@@ -180,11 +180,11 @@ int ThreadCount() {
     return -1;
 }
 
-TimedRun MeasureUncutRun(const std::function<void()>& operation, const std::function<void()>& reset) {
+TimedRun measureUncutRun(const std::function<void()>& operation, const std::function<void()>& reset) {
     std::vector<TimedRun> runs;
     for (int i = 0; i < 3; ++i) {
         reset();
-        runs.push_back(RunForked(operation));
+        runs.push_back(runForked(operation));
     }
     std::sort(runs.begin(), runs.end(), [](const TimedRun& a, const TimedRun& b) { return a.took < b.took; });
     bool failed =
@@ -192,20 +192,20 @@ TimedRun MeasureUncutRun(const std::function<void()>& operation, const std::func
     return {failed ? RunEnd::Failed : RunEnd::Finished, runs[1].took};
 }
 
-RunEnd RunAndKill(const std::function<void()>& operation, std::chrono::nanoseconds delay) {
-    pid_t pid = Fork();
+RunEnd runAndKill(const std::function<void()>& operation, std::chrono::nanoseconds delay) {
+    pid_t pid = forkFlushed();
     if (pid == 0)
-        RunChild(operation);
+        runChild(operation);
     std::this_thread::sleep_for(delay);
     // A child that has ended stays a zombie until it is reaped, so the signal cannot reach another process.
     ::kill(pid, SIGKILL);
-    return EndOf(Wait(pid));
+    return endOf(waitForChild(pid));
 }
 
-TracedKill RunAndKillAtSystemCall(const std::function<void()>& operation, int index) {
+TracedKill runAndKillAtSystemCall(const std::function<void()>& operation, int index) {
     TracedKill result{RunEnd::Finished};
     int calls = 0;
-    result.end = RunTraced(operation, [&](pid_t, const __ptrace_syscall_info& info) {
+    result.end = runTraced(operation, [&](pid_t, const __ptrace_syscall_info& info) {
         if (info.op != PTRACE_SYSCALL_INFO_ENTRY)
             return false;
         if (++calls == index)
@@ -216,12 +216,12 @@ TracedKill RunAndKillAtSystemCall(const std::function<void()>& operation, int in
     return result;
 }
 
-std::vector<SystemCall> TraceSystemCalls(const std::function<void()>& operation, RunEnd* end) {
+std::vector<SystemCall> traceSystemCalls(const std::function<void()>& operation, RunEnd* end) {
     std::vector<SystemCall> calls;
     bool entered = false;
-    const RunEnd runEnd = RunTraced(operation, [&](pid_t pid, const __ptrace_syscall_info& info) {
+    const RunEnd runEnd = runTraced(operation, [&](pid_t pid, const __ptrace_syscall_info& info) {
         if (info.op == PTRACE_SYSCALL_INFO_ENTRY) {
-            calls.push_back(Described(pid, info));
+            calls.push_back(described(pid, info));
             entered = true;
         } else if (info.op == PTRACE_SYSCALL_INFO_EXIT && entered) {
             calls.back().result = info.exit.rval;
@@ -234,11 +234,11 @@ std::vector<SystemCall> TraceSystemCalls(const std::function<void()>& operation,
     return calls;
 }
 
-int KillAtEverySystemCall(const std::function<void()>& operation,
+int killAtEverySystemCall(const std::function<void()>& operation,
                           const std::function<void(const TracedKill&)>& afterRun) {
     for (int index = 1; index < kMaxTracedCalls; ++index) {
         SCOPED_TRACE("killed at system call " + std::to_string(index));
-        const TracedKill kill = RunAndKillAtSystemCall(operation, index);
+        const TracedKill kill = runAndKillAtSystemCall(operation, index);
         if (kill.end == RunEnd::Failed) {
             ADD_FAILURE() << "the operation failed";
             return index - 1;
@@ -251,7 +251,7 @@ int KillAtEverySystemCall(const std::function<void()>& operation,
     return kMaxTracedCalls;
 }
 
-bool PutsFileInPlace(long call) {
+bool putsFileInPlace(long call) {
     for (long known : {
 #ifdef SYS_rename
              static_cast<long>(SYS_rename),
@@ -265,20 +265,20 @@ bool PutsFileInPlace(long call) {
     return false;
 }
 
-bool FlushesFile(long call) {
+bool flushesFile(long call) {
     return call == SYS_fsync || call == SYS_fdatasync;
 }
 
-void ExpectPutInPlaceDurably(const std::vector<SystemCall>& calls, const std::string& target) {
+void expectPutInPlaceDurably(const std::vector<SystemCall>& calls, const std::string& target) {
     const std::filesystem::path wanted = std::filesystem::weakly_canonical(target);
     const auto placed = std::find_if(calls.begin(), calls.end(), [&](const SystemCall& call) {
-        return PutsFileInPlace(call.number) && call.result == 0 && call.paths.size() == 2 &&
+        return putsFileInPlace(call.number) && call.result == 0 && call.paths.size() == 2 &&
                std::filesystem::weakly_canonical(call.paths[1]) == wanted;
     });
     ASSERT_NE(placed, calls.end()) << "no file was renamed or linked to " << wanted;
     const std::filesystem::path temporary = std::filesystem::weakly_canonical(placed->paths[0]);
     auto flushes = [&](const SystemCall& call, const std::filesystem::path& path) {
-        return FlushesFile(call.number) && call.result == 0 && call.paths.size() == 1 && call.paths[0] == path;
+        return flushesFile(call.number) && call.result == 0 && call.paths.size() == 1 && call.paths[0] == path;
     };
     EXPECT_TRUE(std::any_of(calls.begin(), placed, [&](const SystemCall& call) { return flushes(call, temporary); }))
         << "the temporary " << temporary << " was not flushed before it was put in place";
@@ -287,27 +287,27 @@ void ExpectPutInPlaceDurably(const std::vector<SystemCall>& calls, const std::st
         << "the folder " << wanted.parent_path() << " was not flushed after " << wanted << " was put in place";
 }
 
-uint32_t CrashSeed() {
+uint32_t crashSeed() {
     if (const char* seed = std::getenv("TERVOLEN_CRASH_SEED"))
         return static_cast<uint32_t>(std::stoul(seed));
     return std::random_device{}();
 }
 
-void KillAtRandomMoments(const std::string& label, const std::function<void()>& operation,
+void killAtRandomMoments(const std::string& label, const std::function<void()>& operation,
                          const std::function<void()>& reset, const std::function<void(RunEnd)>& afterRun,
                          const std::function<std::string()>& summary) {
     using namespace std::chrono_literals;
-    ASSERT_EQ(ThreadCount(), 1) << "fork needs a process without other threads";
+    ASSERT_EQ(threadCount(), 1) << "fork needs a process without other threads";
     const auto started = std::chrono::steady_clock::now();
-    const TimedRun uncut = MeasureUncutRun(operation, reset);
+    const TimedRun uncut = measureUncutRun(operation, reset);
     ASSERT_EQ(uncut.end, RunEnd::Finished);
     reset();
-    const uint32_t seed = CrashSeed();
+    const uint32_t seed = crashSeed();
     SCOPED_TRACE("TERVOLEN_CRASH_SEED=" + std::to_string(seed));
     KillDelays delays(uncut.took, seed);
     int kills = 0;
     for (int run = 0; run < kMaxRunsPerCase && kills < kKillsPerCase && !::testing::Test::HasFailure(); ++run) {
-        const RunEnd end = RunAndKill(operation, delays.next());
+        const RunEnd end = runAndKill(operation, delays.next());
         ASSERT_NE(end, RunEnd::Failed);
         kills += end == RunEnd::Killed;
         afterRun(end);

@@ -11,7 +11,7 @@
 namespace tervolen::test {
 
 // The threads of this process. fork copies only the calling thread, so the crash tests fork while this is 1.
-int ThreadCount();
+int threadCount();
 
 enum class RunEnd { Finished, Failed, Killed };
 
@@ -23,10 +23,10 @@ struct TimedRun {
 // Runs operation to its end three times, each in a forked child after reset (run here) has put back the state it
 // starts from, and returns the median run: the first often pays for cold caches. An exception in a child is printed
 // and gives Failed, here and in the functions below.
-TimedRun MeasureUncutRun(const std::function<void()>& operation, const std::function<void()>& reset);
+TimedRun measureUncutRun(const std::function<void()>& operation, const std::function<void()>& reset);
 
 // Runs operation in a forked child and sends it SIGKILL after delay, unless it ended before.
-RunEnd RunAndKill(const std::function<void()>& operation, std::chrono::nanoseconds delay);
+RunEnd runAndKill(const std::function<void()>& operation, std::chrono::nanoseconds delay);
 
 struct TracedKill {
     RunEnd end;
@@ -35,7 +35,7 @@ struct TracedKill {
 
 // Runs operation in a traced child and sends it SIGKILL when it is about to make its index-th system call
 // (counted from 1; that call is not made).
-TracedKill RunAndKillAtSystemCall(const std::function<void()>& operation, int index);
+TracedKill runAndKillAtSystemCall(const std::function<void()>& operation, int index);
 
 // A system call a traced child made, with the paths it named: for a flush the file behind the descriptor, for a
 // rename or link the old and the new name (both absolute).
@@ -47,32 +47,32 @@ struct SystemCall {
 
 // Runs operation to its end in a traced child and returns every system call it made; end, when given, tells how
 // the child ended.
-std::vector<SystemCall> TraceSystemCalls(const std::function<void()>& operation, RunEnd* end = nullptr);
+std::vector<SystemCall> traceSystemCalls(const std::function<void()>& operation, RunEnd* end = nullptr);
 
 // Whether a system call, by number, flushes a file to its medium (fsync, fdatasync).
-bool FlushesFile(long call);
+bool flushesFile(long call);
 
 // Expects calls to put a file at target by a rename or link from a temporary, flushing the temporary before and
 // target's folder after, so that the new file survives a power cut and not only a killed process.
-void ExpectPutInPlaceDurably(const std::vector<SystemCall>& calls, const std::string& target);
+void expectPutInPlaceDurably(const std::vector<SystemCall>& calls, const std::string& target);
 
 // Kills operation before each of its system calls in turn, a new child each time, until a run ends by itself;
 // afterRun checks each run's state and puts back the start. Stops at the test's first failure. Returns how many
 // system calls a whole run makes.
-int KillAtEverySystemCall(const std::function<void()>& operation,
+int killAtEverySystemCall(const std::function<void()>& operation,
                           const std::function<void(const TracedKill&)>& afterRun);
 
 // Whether a system call, by number, renames or links a file into place.
-bool PutsFileInPlace(long call);
+bool putsFileInPlace(long call);
 
 // TERVOLEN_CRASH_SEED when set (to replay a failed run), else a new random seed.
-uint32_t CrashSeed();
+uint32_t crashSeed();
 
 // Measures an uncut run of operation (reset puts back its start), then kills it at random moments, a new child each
 // time, until kKillsPerCase runs were killed or kMaxRunsPerCase were tried; afterRun checks each run by how it ended
 // and puts back the start. Stops at the test's first failure; prints label, the kills and summary(); expects enough
 // kills. TERVOLEN_CRASH_SEED replays a run.
-void KillAtRandomMoments(const std::string& label, const std::function<void()>& operation,
+void killAtRandomMoments(const std::string& label, const std::function<void()>& operation,
                          const std::function<void()>& reset, const std::function<void(RunEnd)>& afterRun,
                          const std::function<std::string()>& summary);
 

@@ -8,7 +8,7 @@
 namespace tervolen::test {
 
 // The text of the Error that action throws, or "(no failure)".
-inline std::string FailureText(const std::function<void()>& action) {
+inline std::string failureText(const std::function<void()>& action) {
     try {
         action();
     } catch (const Error& e) {

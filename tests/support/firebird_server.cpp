@@ -16,7 +16,7 @@ namespace tervolen::test {
 
 namespace {
 
-std::map<std::string, std::string> ReadStateFile(const std::string& path) {
+std::map<std::string, std::string> readStateFile(const std::string& path) {
     std::ifstream in(path);
     if (!in)
         throw std::runtime_error("No Firebird test server runs (" + path +
@@ -33,8 +33,8 @@ std::map<std::string, std::string> ReadStateFile(const std::string& path) {
     return values;
 }
 
-FirebirdServer LoadServer() {
-    std::map<std::string, std::string> values = ReadStateFile(FirebirdStateFile());
+FirebirdServer loadServer() {
+    std::map<std::string, std::string> values = readStateFile(firebirdStateFile());
     auto value = [&values](const std::string& key) {
         auto found = values.find(key);
         if (found == values.end())
@@ -56,36 +56,36 @@ FirebirdServer LoadServer() {
 
 } // namespace
 
-std::string FirebirdStateFile() {
+std::string firebirdStateFile() {
     return std::string(kBinaryDir) + "/firebird-test/state.env";
 }
 
-const FirebirdServer& TheFirebirdServer() {
-    static const FirebirdServer server = LoadServer();
+const FirebirdServer& theFirebirdServer() {
+    static const FirebirdServer server = loadServer();
     return server;
 }
 
-ServerUser TheServerUser() {
+ServerUser theServerUser() {
     if (::geteuid() == 0)
         if (const passwd* user = ::getpwnam("firebird"))
             return ServerUser{user->pw_uid, user->pw_gid};
     return ServerUser{::geteuid(), ::getegid()};
 }
 
-void GiveToServerUser(const std::string& folder) {
-    const ServerUser user = TheServerUser();
+void giveToServerUser(const std::string& folder) {
+    const ServerUser user = theServerUser();
     if (::chown(folder.c_str(), user.uid, user.gid) != 0 || ::chmod(folder.c_str(), 0700) != 0)
         throw std::runtime_error("cannot give " + folder + " to the server's user");
 }
 
 ServerFolder::ServerFolder() {
-    std::string pattern = TheFirebirdServer().workDir + "/folder-XXXXXX";
+    std::string pattern = theFirebirdServer().workDir + "/folder-XXXXXX";
     std::vector<char> name(pattern.begin(), pattern.end());
     name.push_back('\0');
     if (::mkdtemp(name.data()) == nullptr)
-        throw std::runtime_error("mkdtemp failed under " + TheFirebirdServer().workDir);
+        throw std::runtime_error("mkdtemp failed under " + theFirebirdServer().workDir);
     path_ = name.data();
-    GiveToServerUser(path_);
+    giveToServerUser(path_);
 }
 
 ServerFolder::~ServerFolder() {

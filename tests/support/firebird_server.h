@@ -24,13 +24,13 @@ struct FirebirdServer {
 };
 
 // The state file that start-server writes: <build dir>/firebird-test/state.env.
-std::string FirebirdStateFile();
+std::string firebirdStateFile();
 
 // The running server, read from the state file at the first call. Also points the client library's
 // configuration and lock folder at the server's private embedded root (FIREBIRD, FIREBIRD_LOCK), so that
 // embedded access never touches the system's Firebird; call it before the library is first loaded.
 // Throws std::runtime_error when no server runs.
-const FirebirdServer& TheFirebirdServer();
+const FirebirdServer& theFirebirdServer();
 
 // The owner that a folder both the server and the tests write into needs: the server's user ("firebird") when the
 // tests run as root, since the server then runs as that user, otherwise the caller. Such a folder is 0700, so the
@@ -39,10 +39,10 @@ struct ServerUser {
     unsigned uid = 0;
     unsigned gid = 0;
 };
-ServerUser TheServerUser();
+ServerUser theServerUser();
 
 // Gives folder to TheServerUser() with mode 0700. Throws std::runtime_error when that fails.
-void GiveToServerUser(const std::string& folder);
+void giveToServerUser(const std::string& folder);
 
 // A fresh folder under the server's work folder that the server can write into, removed at the end.
 class ServerFolder {

@@ -44,7 +44,7 @@ FtpTestServer::FtpTestServer(const std::string& home, const std::string& user, c
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
-    port_ = std::stoi(ReadFile(portFile));
+    port_ = std::stoi(readFile(portFile));
     std::filesystem::remove(portFile);
 }
 

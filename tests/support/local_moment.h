@@ -5,7 +5,7 @@
 namespace tervolen::test {
 
 // The moment of a local date and time, daylight saving time as the time zone has it then.
-inline std::time_t LocalMoment(int year, int month, int day, int hour, int minute, int second) {
+inline std::time_t localMoment(int year, int month, int day, int hour, int minute, int second) {
     std::tm moment{};
     moment.tm_year = year - 1900;
     moment.tm_mon = month - 1;

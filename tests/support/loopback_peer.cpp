@@ -15,7 +15,7 @@ namespace tervolen::test {
 
 namespace {
 
-sockaddr_in Address(const std::string& address, int port) {
+sockaddr_in socketAddressOf(const std::string& address, int port) {
     sockaddr_in result{};
     result.sin_family = AF_INET;
     result.sin_port = htons(static_cast<uint16_t>(port));
@@ -24,14 +24,14 @@ sockaddr_in Address(const std::string& address, int port) {
     return result;
 }
 
-void Check(int result) {
+void check(int result) {
     if (result != 0)
         throw SocketError(errno, std::strerror(errno));
 }
 
 } // namespace
 
-PortTarget ParsePortCommand(const std::string& line) {
+PortTarget parsePortCommand(const std::string& line) {
     int h[4] = {}, p1 = 0, p2 = 0;
     if (std::sscanf(line.c_str(), "PORT %d,%d,%d,%d,%d,%d", &h[0], &h[1], &h[2], &h[3], &p1, &p2) != 6)
         throw std::invalid_argument("not a PORT line: " + line);
@@ -39,21 +39,21 @@ PortTarget ParsePortCommand(const std::string& line) {
             p1 * 256 + p2};
 }
 
-TcpSocket ConnectPeer(const std::string& address, int port, const PeerOptions& options) {
+TcpSocket connectPeer(const std::string& address, int port, const PeerOptions& options) {
     FileDescriptor socket(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0));
     const int fd = socket.get();
     if (fd < 0)
         throw SocketError(errno, std::strerror(errno));
     if (options.receiveBuffer > 0)
-        Check(::setsockopt(fd, SOL_SOCKET, SO_RCVBUF, &options.receiveBuffer, sizeof options.receiveBuffer));
+        check(::setsockopt(fd, SOL_SOCKET, SO_RCVBUF, &options.receiveBuffer, sizeof options.receiveBuffer));
     if (!options.localAddress.empty()) {
-        const sockaddr_in local = Address(options.localAddress, 0);
-        Check(::bind(fd, reinterpret_cast<const sockaddr*>(&local), sizeof local));
+        const sockaddr_in local = socketAddressOf(options.localAddress, 0);
+        check(::bind(fd, reinterpret_cast<const sockaddr*>(&local), sizeof local));
     }
-    const sockaddr_in remote = Address(address, port);
-    Check(::connect(fd, reinterpret_cast<const sockaddr*>(&remote), sizeof remote));
+    const sockaddr_in remote = socketAddressOf(address, port);
+    check(::connect(fd, reinterpret_cast<const sockaddr*>(&remote), sizeof remote));
     // TcpSocket waits with poll and expects calls that never block.
-    Check(::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) | O_NONBLOCK));
+    check(::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) | O_NONBLOCK));
     return TcpSocket(socket.release());
 }
 

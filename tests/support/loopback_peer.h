@@ -19,9 +19,9 @@ struct PortTarget {
 };
 
 // Throws std::invalid_argument for a line of another form.
-PortTarget ParsePortCommand(const std::string& line);
+PortTarget parsePortCommand(const std::string& line);
 
 // A connection (its calls never block, as TcpSocket expects) to address:port made with options. Throws SocketError.
-TcpSocket ConnectPeer(const std::string& address, int port, const PeerOptions& options);
+TcpSocket connectPeer(const std::string& address, int port, const PeerOptions& options);
 
 } // namespace tervolen::test

@@ -2,7 +2,7 @@
 #include <stdio.h>
 #include <stdlib.h>
 
-__attribute__((constructor)) static void WriteMarker(void) {
+__attribute__((constructor)) static void writeMarker(void) {
     const char* path = getenv("TERVOLEN_MARKER");
     if (path == NULL)
         return;

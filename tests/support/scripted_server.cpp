@@ -21,23 +21,23 @@ ScriptedServer::Step ScriptedServer::send(std::string text) {
     return {Step::Kind::Send, std::move(text), {}};
 }
 
-ScriptedServer::Step ScriptedServer::Repeat(std::string text, std::size_t times) {
+ScriptedServer::Step ScriptedServer::repeat(std::string text, std::size_t times) {
     return {Step::Kind::Repeat, std::move(text), {}, times};
 }
 
-ScriptedServer::Step ScriptedServer::Expect(std::string answer, LineHook hook) {
+ScriptedServer::Step ScriptedServer::expect(std::string answer, LineHook hook) {
     return {Step::Kind::Expect, std::move(answer), std::move(hook)};
 }
 
-ScriptedServer::Step ScriptedServer::ExpectData(std::string answer) {
+ScriptedServer::Step ScriptedServer::expectData(std::string answer) {
     return {Step::Kind::ExpectData, std::move(answer), {}};
 }
 
-ScriptedServer::Step ScriptedServer::Close() {
+ScriptedServer::Step ScriptedServer::close() {
     return {Step::Kind::Close, {}, {}};
 }
 
-ScriptedServer::Step ScriptedServer::Silent() {
+ScriptedServer::Step ScriptedServer::silent() {
     return {Step::Kind::Silent, {}, {}};
 }
 

@@ -35,15 +35,15 @@ public:
     // Sends text as it is (with its own CR LF).
     static Step send(std::string text);
     // Sends text times times, or with times 0 again and again until the client closes or the server stops.
-    static Step Repeat(std::string text, std::size_t times = 0);
+    static Step repeat(std::string text, std::size_t times = 0);
     // Reads one line and records it, sends answer (nothing when empty), then calls hook with the line.
-    static Step Expect(std::string answer, LineHook hook = {});
+    static Step expect(std::string answer, LineHook hook = {});
     // Records message lines up to and including the "." line, then sends answer.
-    static Step ExpectData(std::string answer);
+    static Step expectData(std::string answer);
     // Closes the connection; the session ends.
-    static Step Close();
+    static Step close();
     // Records lines and never answers, until the client closes or the server is destroyed.
-    static Step Silent();
+    static Step silent();
 
     explicit ScriptedServer(std::vector<Step> script);
     ScriptedServer(const ScriptedServer&) = delete;

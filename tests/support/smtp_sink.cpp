@@ -45,7 +45,7 @@ SmtpSink::SmtpSink(const std::string& folder) : folder_(folder) {
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
-    port_ = std::stoi(ReadFile(portFile));
+    port_ = std::stoi(readFile(portFile));
 }
 
 SmtpSink::~SmtpSink() {

@@ -30,7 +30,7 @@ TempDir::~TempDir() {
     std::filesystem::remove_all(path_, ec);
 }
 
-std::vector<std::string> Listing(const std::string& folder) {
+std::vector<std::string> listing(const std::string& folder) {
     std::vector<std::string> names;
     std::error_code ec;
     for (std::filesystem::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec))
@@ -39,19 +39,19 @@ std::vector<std::string> Listing(const std::string& folder) {
     return names;
 }
 
-std::string ReadFile(const std::string& path) {
+std::string readFile(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     std::ostringstream content;
     content << in.rdbuf();
     return content.str();
 }
 
-void WriteFile(const std::string& path, const std::string& content) {
+void writeFile(const std::string& path, const std::string& content) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out << content;
 }
 
-int RunCommand(const std::string& command, std::string* output) {
+int runCommand(const std::string& command, std::string* output) {
     FILE* pipe = ::popen((command + " 2>&1").c_str(), "r");
     if (pipe == nullptr)
         return -1;

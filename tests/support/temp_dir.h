@@ -22,12 +22,12 @@ private:
     std::string path_;
 };
 
-std::string ReadFile(const std::string& path);
+std::string readFile(const std::string& path);
 // Every name in a folder, hidden ones included, sorted; empty when the folder is missing.
-std::vector<std::string> Listing(const std::string& folder);
-void WriteFile(const std::string& path, const std::string& content);
+std::vector<std::string> listing(const std::string& folder);
+void writeFile(const std::string& path, const std::string& content);
 
 // Runs a shell command; returns its exit status and puts its standard output (and error) into output.
-int RunCommand(const std::string& command, std::string* output = nullptr);
+int runCommand(const std::string& command, std::string* output = nullptr);
 
 } // namespace tervolen::test

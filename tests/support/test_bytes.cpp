@@ -4,7 +4,7 @@
 
 namespace tervolen::test {
 
-std::string RandomBytes(std::size_t size, std::uint32_t seed) {
+std::string randomBytes(std::size_t size, std::uint32_t seed) {
     std::mt19937 random(seed);
     std::string bytes(size, '\0');
     for (char& c : bytes)
@@ -12,7 +12,7 @@ std::string RandomBytes(std::size_t size, std::uint32_t seed) {
     return bytes;
 }
 
-std::string BackupLikeBytes(std::size_t size, std::uint32_t seed) {
+std::string backupLikeBytes(std::size_t size, std::uint32_t seed) {
     std::mt19937 random(seed);
     std::string bytes;
     while (bytes.size() < size) {
@@ -25,7 +25,7 @@ std::string BackupLikeBytes(std::size_t size, std::uint32_t seed) {
     return bytes;
 }
 
-std::string PatternBytes(std::size_t size, std::size_t step, std::size_t period) {
+std::string patternBytes(std::size_t size, std::size_t step, std::size_t period) {
     std::string bytes(size, '\0');
     for (std::size_t i = 0; i < size; ++i)
         bytes[i] = static_cast<char>((i * step + i / period) & 0xFF);

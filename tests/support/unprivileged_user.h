@@ -13,7 +13,7 @@ namespace tervolen::test {
 // Runs body as a user other than root, for behaviour that root is denied on purpose. Started as root, body
 // runs in a child process with the rights of the user nobody, who is given folder first; its failures fail
 // the test.
-inline void AsUnprivilegedUser(const std::string& folder, const std::function<void()>& body) {
+inline void asUnprivilegedUser(const std::string& folder, const std::function<void()>& body) {
     if (::geteuid() != 0) {
         body();
         return;

@@ -77,7 +77,7 @@ TEST_F(AboutBoxTest, CreditsScrollUpEverySixtyMillisecondsAndStartAgainFromTheBo
 TEST_F(AboutBoxTest, ShowsTheLanguageOfTheWindow) {
     for (const char* file : {"ptbr.lng", "deu.lng", "span.lng", "ru.lng"}) {
         SCOPED_TRACE(file);
-        LanguageFile language = LanguageFile::Load(std::string(test::kBinaryDir) + "/Lang/" + file);
+        LanguageFile language = LanguageFile::load(std::string(test::kBinaryDir) + "/Lang/" + file);
         AboutBox box(window, [&](const std::string& text) { return language.lookup(text); });
         EXPECT_NE(box.windowTitle(), "Tervolen - About");
         EXPECT_EQ(box.windowTitle().toStdString(), language.lookup("Tervolen - About"));
@@ -91,7 +91,7 @@ TEST_F(AboutBoxTest, ShowsTheLanguageOfTheWindow) {
         EXPECT_TRUE(box.credits().lines().contains(QString::fromStdString(language.lookup("Thanks to"))));
         box.show();
         QCoreApplication::processEvents();
-        EXPECT_EQ(test::CutOffTexts(box), std::set<std::string>{});
+        EXPECT_EQ(test::cutOffTexts(box), std::set<std::string>{});
     }
 }
 
@@ -107,7 +107,7 @@ TEST_F(AboutBoxTest, OpensModallyOwnedByTheWindowAndIsGoneWhenClosed) {
         owner = box->parent();
         box->close();
     });
-    LbAboutClick(window, {});
+    lbAboutClick(window, {});
     EXPECT_EQ(shown, "FrmSobre");
     EXPECT_TRUE(modal);
     EXPECT_EQ(owner, &window);

@@ -15,7 +15,7 @@ TEST(AboutBoxUnstableTest, ABuildWithoutVersionReadsUnstable) {
     QWidget window;
     AboutBox box(window);
     EXPECT_EQ(box.findChild<QLabel*>("JvLabel1")->text(), "Tervolen Unstable");
-    EXPECT_EQ(HeaderCaption(), "Quillon Systems Tervolen Unstable");
+    EXPECT_EQ(headerCaption(), "Quillon Systems Tervolen Unstable");
 }
 
 } // namespace

@@ -19,7 +19,7 @@ namespace tervolen::test {
 // The shown texts below root that do not fit where they are shown: labels, buttons, group titles, tabs, the
 // items of one-column check lists and combo texts narrower than their text, and widgets that stick out of
 // their parent (unless the parent scrolls them).
-inline std::set<std::string> CutOffTexts(QWidget& root) {
+inline std::set<std::string> cutOffTexts(QWidget& root) {
     std::set<std::string> cut;
     for (QWidget* widget : root.findChildren<QWidget*>()) {
         if (!widget->isVisibleTo(&root) || widget->isWindow())

@@ -9,7 +9,7 @@
 namespace tervolen::test {
 
 // Lets the event loop run until the condition holds or limitMs milliseconds have gone.
-inline bool WaitFor(const std::function<bool()>& condition, int limitMs = 2000) {
+inline bool waitFor(const std::function<bool()>& condition, int limitMs = 2000) {
     QElapsedTimer timer;
     timer.start();
     while (!condition()) {

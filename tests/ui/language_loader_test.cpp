@@ -42,7 +42,7 @@ const std::string kLangFolder = std::string(test::kBinaryDir) + "/Lang";
 const char* const kFiles[] = {"enusa.lng", "ptbr.lng", "deu.lng", "span.lng", "ru.lng"};
 
 // The object's place below root: object names, or class name and position where an object has none.
-std::string ObjectPath(QObject& object, QObject& root) {
+std::string objectPath(QObject& object, QObject& root) {
     std::string path;
     for (QObject* at = &object; at != &root && at != nullptr; at = at->parent()) {
         std::string segment = at->objectName().toStdString();
@@ -57,16 +57,16 @@ std::string ObjectPath(QObject& object, QObject& root) {
 }
 
 // Every translatable text below root, by its place.
-Texts TranslatableTexts(QObject& root) {
+Texts translatableTexts(QObject& root) {
     Texts texts;
-    ForEachTranslatableText(root, [&](QObject& owner, QStringView what, const QString& text) {
-        texts[ObjectPath(owner, root) + " " + what.toString().toStdString()] = text.toStdString();
+    forEachTranslatableText(root, [&](QObject& owner, QStringView what, const QString& text) {
+        texts[objectPath(owner, root) + " " + what.toString().toStdString()] = text.toStdString();
         return text;
     });
     return texts;
 }
 
-Texts Changed(const Texts& before, const Texts& after) {
+Texts changedTexts(const Texts& before, const Texts& after) {
     Texts changed;
     for (const auto& [place, text] : after)
         if (!before.contains(place) || before.at(place) != text)
@@ -74,23 +74,23 @@ Texts Changed(const Texts& before, const Texts& after) {
     return changed;
 }
 
-std::string Str(std::string_view text) {
+std::string str(std::string_view text) {
     return std::string(text);
 }
 
 // Texts that stay as they are in every language: settings keys, compared items and names.
-std::set<std::string> KeptTexts() {
+std::set<std::string> keptTexts() {
     std::set<std::string> kept = {"Ok", "OK", "+", "-", "FTP: ", "Tervolen"};
     for (const char* name : {"clbHorarios", "CB_Protocol", "clListaBackup", "clListaRestore", "CB_ChooseSGDBVer",
                              "CB_BkpExt", "CBCompMetho"})
-        for (std::string_view item : FindControlDesign(name)->items)
-            kept.insert(Str(item));
-    for (const LanguageChoice& choice : LanguageChoices())
+        for (std::string_view item : findControlDesign(name)->items)
+            kept.insert(str(item));
+    for (const LanguageChoice& choice : languageChoices())
         kept.insert(choice.caption);
     // Sample hosts, addresses and ports shown in empty fields.
-    for (const ControlDesign& design : MainWindowDesign())
+    for (const ControlDesign& design : mainWindowDesign())
         if (!design.placeholder.empty())
-            kept.insert(Str(design.placeholder));
+            kept.insert(str(design.placeholder));
     return kept;
 }
 
@@ -98,24 +98,24 @@ class LanguageWindowTest : public ::testing::Test {
 protected:
     template <typename T = QObject> T* find(const char* name) { return window.findChild<T*>(name); }
     bool load(const std::string& file, const std::string& folder = kLangFolder) {
-        return LoadLanguageFile(window, folder, file, dialogs);
+        return loadLanguageFile(window, folder, file, dialogs);
     }
     // Every control shows its design caption, items, hint and field label.
     void expectDesignTexts() {
-        for (const ControlDesign& design : MainWindowDesign()) {
-            SCOPED_TRACE(Str(design.name));
+        for (const ControlDesign& design : mainWindowDesign()) {
+            SCOPED_TRACE(str(design.name));
             const QString name = QString::fromUtf8(design.name.data(), design.name.size());
             if (design.kind != ControlKind::Lamp && design.kind != ControlKind::RichText &&
                 design.kind != ControlKind::CheckList && design.kind != ControlKind::ListView) {
-                EXPECT_EQ(form.text(design.name), Str(design.text));
+                EXPECT_EQ(form.text(design.name), str(design.text));
             }
             for (size_t i = 0; i < design.items.size(); ++i)
-                EXPECT_EQ(form.itemText(design.name, static_cast<int>(i)), Str(design.items[i]));
+                EXPECT_EQ(form.itemText(design.name, static_cast<int>(i)), str(design.items[i]));
             if (auto* widget = window.findChild<QWidget*>(name)) {
-                EXPECT_EQ(widget->toolTip().toStdString(), Str(design.hint));
+                EXPECT_EQ(widget->toolTip().toStdString(), str(design.hint));
             }
             if (!design.label.empty()) {
-                EXPECT_EQ(window.findChild<QLabel*>(name + "Label")->text().toStdString(), Str(design.label));
+                EXPECT_EQ(window.findChild<QLabel*>(name + "Label")->text().toStdString(), str(design.label));
             }
         }
     }
@@ -128,10 +128,10 @@ protected:
 };
 
 TEST_F(LanguageWindowTest, AOneLineFileChangesTheLabelAndTheTrayEntryAndNothingElse) {
-    test::WriteFile(dir.file("one.lng"), "&Start Backup=&Backup jetzt");
-    Texts before = TranslatableTexts(window);
+    test::writeFile(dir.file("one.lng"), "&Start Backup=&Backup jetzt");
+    Texts before = translatableTexts(window);
     ASSERT_TRUE(load("one.lng", dir.path()));
-    Texts changed = Changed(before, TranslatableTexts(window));
+    Texts changed = changedTexts(before, translatableTexts(window));
     ASSERT_EQ(changed.size(), 2u);
     for (const auto& [place, text] : changed) {
         EXPECT_TRUE(place.ends_with("/LbStartBackup text") || place == "/PopupMenu/StartBackup1 text") << place;
@@ -143,7 +143,7 @@ TEST_F(LanguageWindowTest, AOneLineFileChangesTheLabelAndTheTrayEntryAndNothingE
 }
 
 TEST_F(LanguageWindowTest, TheLineSortingFirstWinsAndATrailingBlankMatchesOnlyItself) {
-    test::WriteFile(dir.file("case.lng"), "&Start Backup=Second\n&start backup=First\n"
+    test::writeFile(dir.file("case.lng"), "&Start Backup=Second\n&start backup=First\n"
                                           "Restore Options:=Without blank\nSchedules: =With blank\n"
                                           "Restore Options: =Mit Leerzeichen\n");
     ASSERT_TRUE(load("case.lng", dir.path()));
@@ -183,7 +183,7 @@ TEST_F(LanguageWindowTest, EachKindOfCaptionIsTranslatedOnceAndDataIsLeftAlone) 
     new QLabel("Label", hidden);
 
     // A second lookup of a translated text would turn it into "Wrong".
-    TranslateComponent(root, LanguageFile::parse("Label=Beschriftung\nButton=Knopf\nTip=Hinweis\nGroup=Gruppe\n"
+    translateComponent(root, LanguageFile::parse("Label=Beschriftung\nButton=Knopf\nTip=Hinweis\nGroup=Gruppe\n"
                                                  "Tab=Reiter\nItem=Eintrag\nColumn=Spalte\nNode=Knoten\n"
                                                  "Hint=Platzhalter\nMenu=Menü\nAction=Befehl\n"
                                                  "Beschriftung=Wrong\nReiter=Wrong\nMenü=Wrong\nEintrag=Wrong\n"));
@@ -211,24 +211,24 @@ TEST_F(LanguageWindowTest, EachKindOfCaptionIsTranslatedOnceAndDataIsLeftAlone) 
 }
 
 TEST_F(LanguageWindowTest, AMissingFileIsReportedAndChangesNothing) {
-    Texts before = TranslatableTexts(window);
+    Texts before = translatableTexts(window);
     EXPECT_FALSE(load("ru.lng", dir.path()));
     EXPECT_EQ(dialogs.texts("message"), std::vector<std::string>{"File not Found ru.lng Cannot open file \"" +
                                                                  dir.file("ru.lng") + "\". No such file or directory"});
-    EXPECT_EQ(TranslatableTexts(window), before);
+    EXPECT_EQ(translatableTexts(window), before);
 }
 
 // Each language shows every caption translated, keeps the keys, and the way back to English restores the
 // design texts.
 TEST_F(LanguageWindowTest, ThroughAllLanguagesAndBackToEnglishEveryTextIsAsDesigned) {
-    const Texts design = TranslatableTexts(window);
-    const std::set<std::string> kept = KeptTexts();
+    const Texts design = translatableTexts(window);
+    const std::set<std::string> kept = keptTexts();
     // Texts that these languages write as English does.
     const std::set<std::string> same = {"&Monitor", "Port", "Port: ", "Sistema de Backup de Banco de Dados"};
     for (const char* file : {"enusa.lng", "ptbr.lng", "deu.lng", "span.lng", "ru.lng", "enusa.lng"}) {
         SCOPED_TRACE(file);
         ASSERT_TRUE(load(file));
-        Texts now = TranslatableTexts(window);
+        Texts now = translatableTexts(window);
         ASSERT_EQ(now.size(), design.size());
         for (const auto& [place, text] : design) {
             if (kept.contains(text)) {
@@ -239,9 +239,9 @@ TEST_F(LanguageWindowTest, ThroughAllLanguagesAndBackToEnglishEveryTextIsAsDesig
         }
         for (const char* list : {"clbHorarios", "CB_Protocol", "clListaBackup", "clListaRestore"})
             for (int i = 0; i < form.itemCount(list); ++i)
-                EXPECT_EQ(form.itemText(list, i), Str(FindControlDesign(list)->items[i])) << list;
+                EXPECT_EQ(form.itemText(list, i), str(findControlDesign(list)->items[i])) << list;
     }
-    EXPECT_EQ(TranslatableTexts(window), design);
+    EXPECT_EQ(translatableTexts(window), design);
     expectDesignTexts();
     EXPECT_TRUE(dialogs.shown.empty());
 }
@@ -252,12 +252,12 @@ TEST_F(LanguageWindowTest, EachFileGivesTheSameTextsAfterAnyOtherLanguage) {
         test::ScriptedDialogs otherDialogs;
         MonitorLog otherMonitor;
         MainWindow fresh(otherMonitor, otherDialogs);
-        ASSERT_TRUE(LoadLanguageFile(fresh, kLangFolder, target, otherDialogs));
-        const Texts expected = TranslatableTexts(fresh);
+        ASSERT_TRUE(loadLanguageFile(fresh, kLangFolder, target, otherDialogs));
+        const Texts expected = translatableTexts(fresh);
         for (const char* before : kFiles) {
             ASSERT_TRUE(load(before));
             ASSERT_TRUE(load(target));
-            EXPECT_EQ(TranslatableTexts(window), expected) << "after " << before;
+            EXPECT_EQ(translatableTexts(window), expected) << "after " << before;
         }
     }
 }
@@ -278,7 +278,7 @@ TEST_F(LanguageWindowTest, NothingIsCutOffInAnyLanguage) {
                 for (bool expanded : {false, true}) {
                     rollOut->setExpanded(expanded);
                     QCoreApplication::processEvents();
-                    cut.merge(test::CutOffTexts(window));
+                    cut.merge(test::cutOffTexts(window));
                 }
             }
         }
@@ -342,12 +342,12 @@ TEST_F(LanguageProgramTest, AMissingFileIsReportedAndTheChoiceStillRemembered) {
         std::filesystem::copy_file(kLangFolder + "/" + file, dir.file("Lang/") + file);
     start(dir.file("Lang"));
     click("LbDeu");
-    Texts german = TranslatableTexts(window);
+    Texts german = translatableTexts(window);
     click("LbRus");
     EXPECT_EQ(dialogs.texts("message"),
               std::vector<std::string>{"File not Found ru.lng Cannot open file \"" + dir.file("Lang/ru.lng") +
                                        "\". No such file or directory"});
-    EXPECT_EQ(TranslatableTexts(window), german);
+    EXPECT_EQ(translatableTexts(window), german);
     EXPECT_EQ(stored("LANG", "SetLang"), "&Rusky");
     EXPECT_EQ(loader->translate("Thanks to"), "Dank an") << "the language shown stays the current one";
 }

@@ -64,44 +64,44 @@ protected:
     FormState& form = window.formState();
 };
 
-std::string Text(std::string_view text) {
+std::string text(std::string_view text) {
     return std::string(text);
 }
 
 TEST_F(MainWindowTest, EveryControlOfTheDesignExistsWithItsDesignValues) {
-    for (const ControlDesign& design : MainWindowDesign()) {
-        SCOPED_TRACE(Text(design.name));
+    for (const ControlDesign& design : mainWindowDesign()) {
+        SCOPED_TRACE(text(design.name));
         QObject* object = window.findChild<QObject*>(QString::fromUtf8(design.name.data(), design.name.size()));
         ASSERT_NE(object, nullptr);
         EXPECT_EQ(form.enabled(design.name), design.enabled);
         EXPECT_EQ(form.visible(design.name), design.visible);
         if (design.kind != ControlKind::Lamp && design.kind != ControlKind::RichText &&
             design.kind != ControlKind::CheckList && design.kind != ControlKind::ListView) {
-            EXPECT_EQ(form.text(design.name), Text(design.text));
+            EXPECT_EQ(form.text(design.name), text(design.text));
         }
         if (!design.items.empty()) {
             ASSERT_EQ(form.itemCount(design.name), static_cast<int>(design.items.size()));
             for (size_t i = 0; i < design.items.size(); ++i)
-                EXPECT_EQ(form.itemText(design.name, static_cast<int>(i)), Text(design.items[i]));
+                EXPECT_EQ(form.itemText(design.name, static_cast<int>(i)), text(design.items[i]));
         }
         if (design.kind == ControlKind::ComboBox || design.kind == ControlKind::CheckList ||
             design.kind == ControlKind::ListView) {
             EXPECT_EQ(form.itemIndex(design.name), design.itemIndex);
         }
         if (auto* widget = qobject_cast<QWidget*>(object)) {
-            EXPECT_EQ(widget->toolTip().toStdString(), Text(design.hint));
+            EXPECT_EQ(widget->toolTip().toStdString(), text(design.hint));
         }
         if (auto* edit = qobject_cast<QLineEdit*>(object)) {
-            EXPECT_EQ(edit->placeholderText().toStdString(), Text(design.placeholder));
+            EXPECT_EQ(edit->placeholderText().toStdString(), text(design.placeholder));
         }
         if (!design.label.empty()) {
             auto* label =
                 window.findChild<QLabel*>(QString::fromUtf8(design.name.data(), design.name.size()) + "Label");
             ASSERT_NE(label, nullptr);
-            EXPECT_EQ(label->text().toStdString(), Text(design.label));
+            EXPECT_EQ(label->text().toStdString(), text(design.label));
             EXPECT_EQ(label->buddy(), object);
         }
-        int page = PageOf(design.name);
+        int page = pageOf(design.name);
         if (page >= 0 && design.kind != ControlKind::Page) {
             auto* widget = qobject_cast<QWidget*>(object);
             EXPECT_TRUE(window.pageControl().widget(page)->isAncestorOf(widget));
@@ -119,7 +119,7 @@ struct SeenControl {
     const char* hint = nullptr;        // tool tip, checked where given
 };
 
-QString SeenText(QObject* object) {
+QString seenText(QObject* object) {
     if (auto* button = qobject_cast<QAbstractButton*>(object))
         return button->text();
     if (auto* edit = qobject_cast<QLineEdit*>(object))
@@ -137,7 +137,7 @@ QString SeenText(QObject* object) {
     return "(no text)";
 }
 
-bool SeenEnabled(QObject* object) {
+bool seenEnabled(QObject* object) {
     if (auto* action = qobject_cast<QAction*>(object))
         return action->isEnabled();
     return qobject_cast<QWidget*>(object)->isEnabled();
@@ -178,8 +178,8 @@ TEST_F(MainWindowTest, ControlsShowTheirCaptionsPortsAndStates) {
         SCOPED_TRACE(control.name);
         QObject* object = window.findChild<QObject*>(control.name);
         ASSERT_NE(object, nullptr);
-        EXPECT_EQ(SeenText(object).toStdString(), control.text);
-        EXPECT_EQ(SeenEnabled(object), control.enabled);
+        EXPECT_EQ(seenText(object).toStdString(), control.text);
+        EXPECT_EQ(seenEnabled(object), control.enabled);
         if (control.placeholder != nullptr) {
             EXPECT_EQ(qobject_cast<QLineEdit*>(object)->placeholderText().toStdString(), control.placeholder);
         }
@@ -462,7 +462,7 @@ TEST(MainWindowTray, ANotificationAreaThatAppearsAfterTheStartTakesTheIcon) {
 TEST_F(MainWindowTest, StartupShowsTheWindowOnceAndMinimisesIt) {
     window.showAtStartup();
     EXPECT_TRUE(window.startupMinimizePending());
-    EXPECT_TRUE(test::WaitFor([&] { return window.isMinimizedToTray(); }));
+    EXPECT_TRUE(test::waitFor([&] { return window.isMinimizedToTray(); }));
     EXPECT_FALSE(window.startupMinimizePending());
     EXPECT_TRUE(form.enabled("AppLaunch"));
     // A later restore shows the Schedule page and is not minimised again.

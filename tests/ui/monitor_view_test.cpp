@@ -21,26 +21,26 @@
 namespace tervolen {
 namespace {
 
-using test::WaitFor;
+using test::waitFor;
 
 // How far a pixel is from the white background, 0..255.
-int Ink(QRgb pixel) {
+int ink(QRgb pixel) {
     return 255 - std::min({qRed(pixel), qGreen(pixel), qBlue(pixel)});
 }
 
 // Antialiased text mixes the text colour with the white background: every inked pixel must lie on the
 // line from white to the paragraph's colour.
-::testing::AssertionResult InkHasColour(const QImage& image, const QRect& rect, Color color) {
+::testing::AssertionResult inkHasColour(const QImage& image, const QRect& rect, Color color) {
     QColor expected(color & 0xFF, (color >> 8) & 0xFF, (color >> 16) & 0xFF);
     int strongest = std::max({255 - expected.red(), 255 - expected.green(), 255 - expected.blue()});
     int inked = 0;
     for (int y = rect.top(); y <= rect.bottom(); ++y) {
         for (int x = rect.left(); x <= rect.right(); ++x) {
             QRgb pixel = image.pixel(x, y);
-            if (Ink(pixel) < 60)
+            if (ink(pixel) < 60)
                 continue;
             ++inked;
-            double t = Ink(pixel) / static_cast<double>(strongest);
+            double t = ink(pixel) / static_cast<double>(strongest);
             auto mix = [t](int channel) { return 255 - t * (255 - channel); };
             if (std::abs(qRed(pixel) - mix(expected.red())) > 40 ||
                 std::abs(qGreen(pixel) - mix(expected.green())) > 40 ||
@@ -56,12 +56,12 @@ int Ink(QRgb pixel) {
 }
 
 // Height of the rows that hold ink.
-int InkHeight(const QImage& image, const QRect& rect) {
+int inkHeight(const QImage& image, const QRect& rect) {
     int top = -1;
     int bottom = -1;
     for (int y = rect.top(); y <= rect.bottom(); ++y)
         for (int x = rect.left(); x <= rect.right(); ++x)
-            if (Ink(image.pixel(x, y)) >= 60) {
+            if (ink(image.pixel(x, y)) >= 60) {
                 top = top < 0 ? y : top;
                 bottom = y;
             }
@@ -105,24 +105,24 @@ TEST_F(MonitorViewTest, ParagraphsKeepTheirColoursAndSizes) {
     log.appendOutputLine("gbak:readied database for backup");
     log.addMonitorLine("Processing Please Wait...", kNavy, kMonitorLineSize);
     log.addMonitorLine("Error Code 0001A Internal System \rFrmPrincipal.Backup:", kRed, kMonitorLineSize);
-    ASSERT_TRUE(WaitFor([&] { return view.paragraphRect(log.size() - 1).isValid(); }));
+    ASSERT_TRUE(waitFor([&] { return view.paragraphRect(log.size() - 1).isValid(); }));
 
     QImage image = view.viewport()->grab().toImage().convertToFormat(QImage::Format_RGB32);
     for (size_t i = 0; i < log.size(); ++i) {
         SCOPED_TRACE(log.paragraph(i).text);
         QRect rect = view.paragraphRect(i);
         ASSERT_TRUE(rect.isValid());
-        EXPECT_TRUE(InkHasColour(image, rect.intersected(image.rect()), log.paragraph(i).color));
+        EXPECT_TRUE(inkHasColour(image, rect.intersected(image.rect()), log.paragraph(i).color));
     }
     QRect small = view.paragraphRect(0);
     QRect large = view.paragraphRect(3);
     EXPECT_LT(small.height(), large.height());
-    EXPECT_LT(InkHeight(image, small), InkHeight(image, large));
+    EXPECT_LT(inkHeight(image, small), inkHeight(image, large));
 }
 
 TEST_F(MonitorViewTest, FollowsTheEndWhileLinesComeUnlessScrolledAway) {
     appendNumbered(1000);
-    ASSERT_TRUE(WaitFor([&] { return bar()->maximum() > 0; }));
+    ASSERT_TRUE(waitFor([&] { return bar()->maximum() > 0; }));
     EXPECT_EQ(bar()->value(), bar()->maximum());
     EXPECT_TRUE(lastParagraphInSight());
 

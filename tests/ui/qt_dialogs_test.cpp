@@ -48,28 +48,28 @@ TEST(LoginDialogTest, ShowsTheFieldsWithThePasswordEmptyAndFocused) {
 
 TEST(LoginDialogTest, LongDatabaseNamesAreShortenedInTheMiddle) {
     const QString exact(45, 'x');
-    EXPECT_EQ(ShortDatabaseName(exact), exact);
+    EXPECT_EQ(shortDatabaseName(exact), exact);
     const QString longer = "0123456789" + QString(3, '-') + "abcdefghijklmnopqrstuvwxyz0123456";
     ASSERT_EQ(longer.size(), 46);
-    EXPECT_EQ(ShortDatabaseName(longer), "0123456789...abcdefghijklmnopqrstuvwxyz0123456");
+    EXPECT_EQ(shortDatabaseName(longer), "0123456789...abcdefghijklmnopqrstuvwxyz0123456");
     const QString path = "server.example.com:/var/lib/firebird/3.0/data/production/sales.fdb";
-    EXPECT_EQ(ShortDatabaseName(path), "server.exa...ird/3.0/data/production/sales.fdb");
-    EXPECT_EQ(ShortDatabaseName(ShortDatabaseName(path)), ShortDatabaseName(path));
+    EXPECT_EQ(shortDatabaseName(path), "server.exa...ird/3.0/data/production/sales.fdb");
+    EXPECT_EQ(shortDatabaseName(shortDatabaseName(path)), shortDatabaseName(path));
 }
 
 // Answers the next modal dialog as soon as it is shown, after handing it to the inspector.
-void AnswerNextDialog(std::function<void(QDialog&)> answer) {
+void answerNextDialog(std::function<void(QDialog&)> answer) {
     QTimer::singleShot(0, [answer] {
         auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
         if (dialog == nullptr) {
-            AnswerNextDialog(answer);
+            answerNextDialog(answer);
             return;
         }
         answer(*dialog);
     });
 }
 
-void Press(QDialog& dialog, QMessageBox::StandardButton button) {
+void press(QDialog& dialog, QMessageBox::StandardButton button) {
     static_cast<QMessageBox&>(dialog).button(button)->click();
 }
 
@@ -82,10 +82,10 @@ TEST(QtDialogsTest, BoxesCarryTheTitleIconAndButtonsAndReportTheAnswer) {
     };
     Seen seen;
     auto inspectAndPress = [&seen](QMessageBox::StandardButton button) {
-        AnswerNextDialog([&seen, button](QDialog& dialog) {
+        answerNextDialog([&seen, button](QDialog& dialog) {
             auto& box = static_cast<QMessageBox&>(dialog);
             seen = {box.windowTitle(), box.text(), box.icon(), box.standardButtons()};
-            Press(dialog, button);
+            press(dialog, button);
         });
     };
 
@@ -116,7 +116,7 @@ TEST(QtDialogsTest, BoxesCarryTheTitleIconAndButtonsAndReportTheAnswer) {
 TEST(QtDialogsTest, LoginReturnsTheFieldsOnOkAndFalseOnCancel) {
     QtDialogs dialogs;
     LoginFields fields{"employee", "SYSDBA", "", ""};
-    AnswerNextDialog([](QDialog& dialog) {
+    answerNextDialog([](QDialog& dialog) {
         auto& login = static_cast<LoginDialog&>(dialog);
         login.passwordEdit()->setText("masterkey");
         login.okButton()->click();
@@ -125,7 +125,7 @@ TEST(QtDialogsTest, LoginReturnsTheFieldsOnOkAndFalseOnCancel) {
     EXPECT_EQ(fields.userName, "SYSDBA");
     EXPECT_EQ(fields.password, "masterkey");
 
-    AnswerNextDialog([](QDialog& dialog) { static_cast<LoginDialog&>(dialog).cancelButton()->click(); });
+    answerNextDialog([](QDialog& dialog) { static_cast<LoginDialog&>(dialog).cancelButton()->click(); });
     EXPECT_FALSE(dialogs.login(fields));
     EXPECT_EQ(fields.password, "masterkey");
 }
@@ -142,11 +142,11 @@ TEST(FileFilterTest, PickerFiltersTakeQtsForm) {
         {"", ""},
     };
     for (const Case& c : cases)
-        EXPECT_EQ(QtFileFilter(c.filter), c.expected) << c.filter;
+        EXPECT_EQ(qtFileFilter(c.filter), c.expected) << c.filter;
 }
 
 TEST(BalloonHintsTest, HintsAppearAfterFourHundredMilliseconds) {
-    SetupBalloonHints(*qApp);
+    setupBalloonHints(*qApp);
     EXPECT_EQ(QApplication::style()->styleHint(QStyle::SH_ToolTip_WakeUpDelay), 400);
 }
 

@@ -92,12 +92,12 @@ const auto* const kXvfb = ::testing::AddGlobalTestEnvironment(new XvfbWithTray);
 TEST(TrayUnderXvfb, TheIconIsShownInARealNotificationAreaAndMinimisingHidesTheWindow) {
     ASSERT_EQ(QGuiApplication::platformName(), "xcb");
     // trayer takes the notification area's selection some time after it starts.
-    ASSERT_TRUE(test::WaitFor(&QSystemTrayIcon::isSystemTrayAvailable, 20000));
+    ASSERT_TRUE(test::waitFor(&QSystemTrayIcon::isSystemTrayAvailable, 20000));
     test::ScriptedDialogs dialogs;
     MonitorLog monitor;
     MainWindow window{monitor, dialogs};
     EXPECT_TRUE(window.trayIcon().isVisible());
-    EXPECT_TRUE(test::WaitFor([&] { return !window.trayIcon().geometry().isEmpty(); }, 20000))
+    EXPECT_TRUE(test::waitFor([&] { return !window.trayIcon().geometry().isEmpty(); }, 20000))
         << "the icon was not embedded in the notification area";
     window.show();
     QCoreApplication::processEvents();
