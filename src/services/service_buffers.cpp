@@ -129,18 +129,32 @@ isc::ISC_LONG decodeVaxInteger(const char* bytes, short length) {
     return static_cast<isc::ISC_LONG>(value);
 }
 
-OutputLine parseOutputLine(std::span<const char> answer, const VaxInteger& vaxInteger) {
-    constexpr size_t kTextOffset = 3;
-    if (answer.size() < kTextOffset || static_cast<std::uint8_t>(answer[0]) != isc::isc_info_svc_line)
+namespace {
+
+// The bytes of an answer laid out as tag, length n (2 bytes), n bytes, isc_info_end.
+std::string_view taggedBytes(std::span<const char> answer, std::uint8_t tag, const VaxInteger& vaxInteger) {
+    constexpr size_t kBytesOffset = 3;
+    if (answer.size() < kBytesOffset || static_cast<std::uint8_t>(answer[0]) != tag)
         unexpectedOutput();
     size_t length = static_cast<std::uint16_t>(vaxInteger(answer.data() + 1, 2));
-    if (kTextOffset + length >= answer.size() ||
-        static_cast<std::uint8_t>(answer[kTextOffset + length]) != isc::isc_info_end)
+    if (kBytesOffset + length >= answer.size() ||
+        static_cast<std::uint8_t>(answer[kBytesOffset + length]) != isc::isc_info_end)
         unexpectedOutput();
-    if (length == 0)
+    return {answer.data() + kBytesOffset, length};
+}
+
+} // namespace
+
+OutputLine parseOutputLine(std::span<const char> answer, const VaxInteger& vaxInteger) {
+    std::string_view text = taggedBytes(answer, isc::isc_info_svc_line, vaxInteger);
+    if (text.empty())
         return {true, {}};
-    std::string_view text(answer.data() + kTextOffset, length);
     return {false, std::string(text.substr(0, text.find('\0')))};
+}
+
+OutputLine parseLimboAnswer(std::span<const char> answer, const VaxInteger& vaxInteger) {
+    std::string_view bytes = taggedBytes(answer, isc::isc_info_svc_limbo_trans, vaxInteger);
+    return {bytes.empty(), std::string(bytes)};
 }
 
 bool parseRunning(std::span<const char> answer, const VaxInteger& vaxInteger) {

@@ -59,6 +59,11 @@ struct OutputLine {
 // answer of another form, also one whose length runs past the end of the answer.
 OutputLine parseOutputLine(std::span<const char> answer, const VaxInteger& vaxInteger = decodeVaxInteger);
 
+// Reads the answer to isc_info_svc_limbo_trans: 66, length n (2 bytes), n bytes of the limbo list, isc_info_end;
+// returns the n bytes, an empty answer ending the output. Throws ClientError "Unexpected Output buffer value" for
+// any answer of another form.
+OutputLine parseLimboAnswer(std::span<const char> answer, const VaxInteger& vaxInteger = decodeVaxInteger);
+
 // Reads the answer to isc_info_svc_running: 67 and a 4-byte value, 1 meaning running. Throws
 // ClientError "Unexpected Output buffer value" for any answer of another form.
 bool parseRunning(std::span<const char> answer, const VaxInteger& vaxInteger = decodeVaxInteger);

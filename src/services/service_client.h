@@ -143,11 +143,13 @@ public:
 protected:
     // A builder names its action; the output of the new request has not ended yet.
     void setPendingAction(int action);
-
-private:
+    void endOutput() { outputEnded_ = true; }
+    // Sends the query items; returns the answer buffer.
     std::span<const char> query(std::string_view items);
     // The library's isc_vax_integer, which reads the lengths and values of the answers.
     VaxInteger libraryVaxInteger();
+
+private:
 
     int bufferSize_ = 32000;
     std::vector<char> outputBuffer_;

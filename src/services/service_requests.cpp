@@ -76,6 +76,7 @@ void RestoreService::buildStartRequest() {
 
 void ValidationService::buildStartRequest() {
     setPendingAction(3);
+    limboList_ = {};
     ServiceRequest request;
     request.addByte(isc::isc_action_svc_repair);
     if (databaseName.empty())
@@ -101,6 +102,24 @@ void ValidationService::buildStartRequest() {
     if (second != 0)
         request.addNumber(isc::isc_spb_options, second);
     setStartRequest(request.bytes());
+}
+
+std::vector<std::string> ValidationService::readLimboLines() {
+    if (outputEnded())
+        return {};
+    if (pendingAction() == 0)
+        throw ClientError("Query Parameters missing or incorrect");
+    constexpr char kItems[] = {static_cast<char>(isc::isc_info_svc_limbo_trans)};
+    const OutputLine answer = parseLimboAnswer(query({kItems, 1}), libraryVaxInteger());
+    if (answer.ended) {
+        endOutput();
+        limboList_.finish();
+        return {std::string()};
+    }
+    std::vector<std::string> lines;
+    for (std::uint64_t transaction : limboList_.add(answer.text))
+        lines.push_back(limboLine(transaction));
+    return lines;
 }
 
 } // namespace tervolen

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "services/limbo_list.h"
 #include "services/service_client.h"
 
 #include <set>
@@ -86,10 +87,18 @@ class ValidationService : public QueryService {
 public:
     using QueryService::QueryService;
     void buildStartRequest() override;
+    // Whether the output is the limbo list, read by readLimboLines() instead of readOutputLine().
+    bool listsLimbo() const { return options.contains(ValidationOption::LimboTransactions); }
+    // The next lines of the limbo list ("Transaction 123 is in limbo."), possibly none; at its end the empty line
+    // that also ends the text output, then none. Throws as readOutputLine() does.
+    std::vector<std::string> readLimboLines();
 
     std::string databaseName;
     ValidationOptions options;
     GlobalTransactionAction globalAction = GlobalTransactionAction::CommitGlobal;
+
+private:
+    LimboList limboList_;
 };
 
 } // namespace tervolen

@@ -75,6 +75,20 @@ inline constexpr std::uint32_t isc_spb_rpr_full = 0x80;
 // Query items and answer tags.
 inline constexpr std::uint8_t isc_info_end = 1;
 inline constexpr std::uint8_t isc_info_svc_line = 62;
+inline constexpr std::uint8_t isc_info_svc_limbo_trans = 66;
 inline constexpr std::uint8_t isc_info_svc_running = 67;
+
+// Items of the limbo list (the answers to isc_info_svc_limbo_trans).
+inline constexpr std::uint8_t isc_spb_tra_id = 18;
+inline constexpr std::uint8_t isc_spb_single_tra_id = 19;
+inline constexpr std::uint8_t isc_spb_multi_tra_id = 20;
+inline constexpr std::uint8_t isc_spb_tra_state = 21;
+inline constexpr std::uint8_t isc_spb_tra_host_site = 26;
+inline constexpr std::uint8_t isc_spb_tra_remote_site = 27;
+inline constexpr std::uint8_t isc_spb_tra_db_path = 28;
+inline constexpr std::uint8_t isc_spb_tra_advise = 29;
+inline constexpr std::uint8_t isc_spb_tra_id_64 = 46;
+inline constexpr std::uint8_t isc_spb_single_tra_id_64 = 47;
+inline constexpr std::uint8_t isc_spb_multi_tra_id_64 = 48;
 
 } // namespace tervolen::isc

@@ -66,7 +66,12 @@ void ValidationJob::runRequest() {
         monitor.addMonitorLine("Validation Started at " + clockTime(context_.clock.now()) + " hours", kGreen,
                                kMonitorLineSize);
         while (!service_.outputEnded()) {
-            monitor.appendOutputLine(service_.readOutputLine());
+            if (service_.listsLimbo()) {
+                for (const std::string& line : service_.readLimboLines())
+                    monitor.appendOutputLine(line);
+            } else {
+                monitor.appendOutputLine(service_.readOutputLine());
+            }
             context_.processEvents();
         }
         monitor.addMonitorLine("======== Validation Finished =========", kFuchsia, kMonitorLineSize);

@@ -57,7 +57,7 @@ TEST(FileCopy, FailuresNameThePathAndLeaveNothing) {
     test::TmpfsMount readOnly(dir.file("ro"), "size=1m,mode=0555");
     if (readOnly.mounted())
         ASSERT_TRUE(readOnly.makeReadOnly());
-    else if (test::TmpfsRequired())
+    else if (test::tmpfsRequired())
         ADD_FAILURE() << "TERVOLEN_REQUIRE_TMPFS=1 but no tmpfs could be mounted: " << readOnly.error();
     else
         ::chmod(dir.file("ro").c_str(), 0555);

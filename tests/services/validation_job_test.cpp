@@ -9,9 +9,11 @@
 #include "monitor_lines.h"
 #include "scripted_dialogs.h"
 #include "temp_dir.h"
+#include "test_config.h"
 
 #include <fstream>
 #include <gtest/gtest.h>
+#include <regex>
 #include <sstream>
 #include <sys/stat.h>
 
@@ -91,6 +93,43 @@ protected:
             << output;
     }
 
+    std::string isql(const std::string& database, const std::string& statements) const {
+        test::writeFile(dir.file("statements.sql"), statements);
+        std::string output;
+        EXPECT_EQ(test::runCommand("isql-fb -q -bail -user " + server->user + " -password " + server->password +
+                                       " -i " + dir.file("statements.sql") + " " + server->remotePath(database),
+                                   &output),
+                  0)
+            << output;
+        return output;
+    }
+
+    // Leaves a transaction that wrote into each of the databases prepared, with nobody left to end it; the
+    // number is the one in the first database.
+    std::string leaveALimboTransaction(const std::vector<std::string>& databases) const {
+        std::string command = std::string(test::kLimboTransaction) + " " + server->clientLibrary + " " +
+                              server->user + " " + server->password;
+        for (const std::string& database : databases)
+            command += " " + server->remotePath(database);
+        std::string output;
+        EXPECT_EQ(test::runCommand(command, &output), 0) << output;
+        return output.substr(0, output.find('\n'));
+    }
+
+    // The lines of gfix -list that name a transaction in limbo.
+    std::vector<std::string> gfixLimboLines() const {
+        std::string output;
+        test::runCommand("gfix -list -user " + server->user + " -password " + server->password + " " +
+                             server->remotePath(copy) + " </dev/null",
+                         &output);
+        std::vector<std::string> lines;
+        std::istringstream stream(output);
+        for (std::string line; std::getline(stream, line);)
+            if (std::regex_match(line, std::regex("Transaction [0-9]+ is in limbo\\.")))
+                lines.push_back(line);
+        return lines;
+    }
+
     const test::FirebirdServer* server = nullptr;
     test::TempDir dir;
     test::ServerFolder folder;
@@ -142,6 +181,49 @@ TEST_F(ValidationJobTest, ValidateDBDoesNotSweep) {
     run(6);
     EXPECT_EQ(errorText("00028"), "no 00028 line");
     EXPECT_EQ(headerNumber("Oldest transaction"), oldestBefore);
+}
+
+// LimboTransactions (row 0) lists what gfix -list lists, one line per transaction in limbo.
+TEST_F(ValidationJobTest, LimboTransactionsListsTheTransactionsThatGfixLists) {
+    isql(copy, "CREATE TABLE LIMBO_ROW (ID INTEGER);\nCOMMIT;\n");
+    run(0);
+    EXPECT_TRUE(gfixLimboLines().empty());
+    EXPECT_EQ(texts(), (std::vector<std::string>{"======== Validation Started ===========",
+                                                 "Validation Started at 15:30:12 hours", "",
+                                                 "======== Validation Finished ========="}));
+
+    const std::vector<std::string> numbers{leaveALimboTransaction({copy}), leaveALimboTransaction({copy})};
+    const std::vector<std::string> listed = gfixLimboLines();
+    ASSERT_EQ(listed, (std::vector<std::string>{"Transaction " + numbers[0] + " is in limbo.",
+                                                "Transaction " + numbers[1] + " is in limbo."}));
+    run(0);
+    EXPECT_EQ(texts(), (std::vector<std::string>{"======== Validation Started ===========",
+                                                 "Validation Started at 15:30:12 hours", listed[0], listed[1], "",
+                                                 "======== Validation Finished ========="}));
+    EXPECT_EQ(errorText("00028"), "no 00028 line");
+    EXPECT_EQ(gfixLimboLines(), listed) << "listing resolves nothing";
+}
+
+// A transaction over two databases attached through the network names the other database by that path, which the
+// server cannot reattach on its own to describe the transaction: the refusal names the transaction.
+TEST_F(ValidationJobTest, LimboTransactionsOfTwoDatabasesGivesTheServersRefusal) {
+    const std::string other = folder.file("other.fdb");
+    isql(copy, "CREATE TABLE LIMBO_ROW (ID INTEGER);\nCOMMIT;\n");
+    std::string output;
+    ASSERT_EQ(test::runCommand("echo \"CREATE DATABASE '" + server->remotePath(other) +
+                                   "'; CREATE TABLE LIMBO_ROW (ID INTEGER); COMMIT;\" | isql-fb -q -bail -user " +
+                                   server->user + " -password " + server->password,
+                               &output),
+              0)
+        << output;
+    const std::string number = leaveALimboTransaction({copy, other});
+    ASSERT_EQ(gfixLimboLines(), std::vector<std::string>{"Transaction " + number + " is in limbo."});
+    monitor.addMonitorLine("earlier", kNavy, kMonitorLineSize);
+    run(0);
+    const std::string error = errorText("00028");
+    EXPECT_NE(error.find("Could not reattach to database for transaction " + number + ".|"), std::string::npos)
+        << error;
+    std::cout << "Two databases: " << error << "\n";
 }
 
 TEST_F(ValidationJobTest, TheServerRefusesCheckDBAloneAndARequestWithoutOptions) {
