@@ -36,8 +36,6 @@ std::filesystem::path executablePath() {
     return path;
 }
 
-std::string executableDir() { return executablePath().parent_path().string(); }
-
 namespace {
 
 namespace fs = std::filesystem;
@@ -78,8 +76,14 @@ std::string processEnvironment(const std::string& name) {
     return value != nullptr ? value : "";
 }
 
-// The language files of an installed executable: <prefix>/share/tervolen/lang for <prefix>/bin/<exe>.
-std::string installedLanguageDir(const fs::path& exeDir) {
+bool isPortable(const fs::path& exeDir, const std::string& settingsName) {
+    return standsIn(exeDir, "tervolen.ini") || standsIn(exeDir, settingsName) || standsIn(exeDir, "portable");
+}
+
+// The language files: "Lang" beside a portable executable, <prefix>/share/tervolen/lang for <prefix>/bin/<exe>.
+std::string languageDirOf(const fs::path& exeDir, bool portable) {
+    if (portable)
+        return (exeDir / "Lang").string();
     return (exeDir.parent_path() / "share" / "tervolen" / "lang").lexically_normal().string();
 }
 
@@ -89,12 +93,12 @@ AppPaths AppPaths::forExecutable(const std::filesystem::path& exe, const std::st
                                  const EnvironmentReader& environment) {
     const fs::path exeDir = exe.parent_path();
     AppPaths paths;
-    if (standsIn(exeDir, "tervolen.ini") || standsIn(exeDir, settingsName) || standsIn(exeDir, "portable")) {
+    if (isPortable(exeDir, settingsName)) {
         paths.mode = PathMode::Portable;
         paths.baseDir = exeDir.string();
         paths.settingsFile = (exeDir / settingsName).string();
         paths.dataDir = paths.baseDir;
-        paths.languageDir = (exeDir / "Lang").string();
+        paths.languageDir = languageDirOf(exeDir, true);
         return paths;
     }
     paths.mode = PathMode::Installed;
@@ -102,7 +106,7 @@ AppPaths AppPaths::forExecutable(const std::filesystem::path& exe, const std::st
     paths.baseDir = withoutTrailingSeparators(baseFolder(environment, "XDG_CONFIG_HOME", ".config")) + appFolder;
     paths.settingsFile = paths.baseDir + kPathDelim + "tervolen.ini";
     paths.dataDir = withoutTrailingSeparators(baseFolder(environment, "XDG_DATA_HOME", ".local/share")) + appFolder;
-    paths.languageDir = installedLanguageDir(exeDir);
+    paths.languageDir = languageDirOf(exeDir, false);
     return paths;
 }
 
@@ -112,11 +116,13 @@ AppPaths AppPaths::forExecutable(const std::string& settingsName) {
 
 AppPaths AppPaths::forSettingsFile(const std::string& settingsFile) {
     auto absolute = std::filesystem::absolute(settingsFile);
-    AppPaths paths = forExecutable("tervolen.ini");
+    const fs::path exeDir = executablePath().parent_path();
+    AppPaths paths;
     paths.mode = PathMode::Named;
     paths.baseDir = absolute.parent_path().string();
     paths.settingsFile = absolute.string();
     paths.dataDir = paths.baseDir;
+    paths.languageDir = languageDirOf(exeDir, isPortable(exeDir, "tervolen.ini"));
     return paths;
 }
 

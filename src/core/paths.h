@@ -67,7 +67,4 @@ void createSettingsFolder(const AppPaths& paths);
 // Full path of the running executable.
 std::filesystem::path executablePath();
 
-// Folder of the running executable, without a trailing separator.
-std::string executableDir();
-
 } // namespace tervolen
