@@ -5,11 +5,13 @@
 #include "app/console_monitor.h"
 #include "app/program.h"
 #include "app/termination_signals.h"
+#include "core/autostart.h"
 #include "core/control_names.h"
 #include "core/errors.h"
 #include "core/folder_safety.h"
 #include "core/headless_form.h"
 #include "core/instance_lock.h"
+#include "core/paths.h"
 #include "core/progress_rate.h"
 #include "core/text_conversion.h"
 #include "core/time_format.h"
@@ -20,6 +22,7 @@
 #include <optional>
 #include <string>
 #include <unistd.h>
+#include <utility>
 #include <vector>
 
 namespace tervolen {
@@ -63,9 +66,32 @@ void runJob(Program& program, const FormState& form, Dialogs& dialogs, const Cli
     }
 }
 
+AppPaths cliPaths(const CliCommand& command) {
+    return command.settingsFile.empty() ? AppPaths::forExecutable("tervolen.ini")
+                                        : AppPaths::forSettingsFile(command.settingsFile);
+}
+
+// Every path that the program derives from the mode; nothing is created.
+void printPaths(const AppPaths& paths) {
+    const std::pair<const char*, std::string> rows[] = {
+        {"mode", pathModeName(paths.mode)},
+        {"executable", executablePath().string()},
+        {"settings", paths.settingsFile},
+        {"mirrors", paths.join("Mirrors.lst")},
+        {"lock", instanceLockPath(paths.settingsFile)},
+        {"logs", paths.dataPath("DefaultLogs") + kPathDelim},
+        {"backups", paths.dataPath("DefaultBackups")},
+        {"restores", paths.dataPath("DefaultRestores")},
+        {"languages", paths.languageDir},
+        {"autostart", autostartFolder() + "/tervolen.desktop"},
+    };
+    for (const auto& [name, value] : rows)
+        std::printf("%-12s%s\n", (std::string(name) + ":").c_str(), value.c_str());
+}
+
 int execute(const CliCommand& command) {
-    AppPaths paths = AppPaths::forSettingsFile(command.settingsFile.empty() ? executableDir() + "/tervolen.ini"
-                                                                            : command.settingsFile);
+    AppPaths paths = cliPaths(command);
+    createSettingsFolder(paths);
     HeadlessForm form;
     ConsoleDialogs dialogs(form, stderr);
     MonitorLog monitor;
@@ -157,6 +183,10 @@ int runCli(int argc, char** argv) {
     }
     int status = kExitFailure;
     try {
+        if (command.name == "paths") {
+            printPaths(cliPaths(command));
+            return kExitOk;
+        }
         status = execute(command);
     } catch (const UntrustedFileError& e) {
         std::fprintf(stderr, "tervolen-cli: error: %s\n", e.what());

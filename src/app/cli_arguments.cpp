@@ -19,8 +19,11 @@ const char* const kCliUsage =
     "      option row, e.g. \"ValidateFull\"; --buffer-size is the answer buffer (default 32000).\n"
     "  run [--settings FILE]\n"
     "      Serves the schedule of the settings file until SIGTERM or SIGINT.\n"
+    "  paths [--settings FILE]\n"
+    "      Prints the mode (portable or installed) and every file and folder the program uses.\n"
     "\n"
-    "  --settings FILE  the settings file (default: tervolen.ini beside the executable)\n"
+    "  --settings FILE  the settings file (default: tervolen.ini beside the executable when it or a file\n"
+    "                   \"portable\" stands there, else $XDG_CONFIG_HOME/tervolen/tervolen.ini)\n"
     "  --help           this text\n"
     "  --version        the program's version\n"
     "\n"
@@ -50,7 +53,7 @@ CliCommand parseCliArguments(const std::vector<std::string>& args) {
             return query;
         } else if (arg == "--settings") {
             command.settingsFile = value();
-        } else if (arg == "--option" && command.name != "run" && !command.name.empty()) {
+        } else if (arg == "--option" && command.name != "run" && command.name != "paths" && !command.name.empty()) {
             command.option = value();
         } else if (arg == "--backup" && command.name == "restore") {
             command.backupFile = value();
@@ -60,7 +63,8 @@ CliCommand parseCliArguments(const std::vector<std::string>& args) {
             command.pageSize = value();
         } else if (arg == "--buffer-size" && command.name == "validate") {
             command.bufferSize = value();
-        } else if (command.name.empty() && (arg == "backup" || arg == "run" || arg == "restore" || arg == "validate")) {
+        } else if (command.name.empty() &&
+                   (arg == "backup" || arg == "run" || arg == "restore" || arg == "validate" || arg == "paths")) {
             command.name = arg;
         } else {
             throw UsageError("unknown argument: " + arg);

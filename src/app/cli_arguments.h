@@ -11,10 +11,10 @@ namespace tervolen {
 extern const char* const kCliUsage;
 
 // What the command line of tervolen-cli asks for. name is "backup", "restore", "validate", "run", or
-// "--help" / "--version" (then nothing else is filled in).
+// "paths", or "--help" / "--version" (then nothing else is filled in).
 struct CliCommand {
     std::string name;
-    std::string settingsFile; // empty: the default beside the executable
+    std::string settingsFile; // empty: the default of AppPaths::forExecutable
     std::optional<std::string> option;
     std::string backupFile;
     std::string database;

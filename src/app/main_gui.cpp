@@ -37,10 +37,11 @@ int runWindow(int argc, char* argv[]) {
     QApplication::setQuitOnLastWindowClosed(false);
     setupBalloonHints(application);
 
-    AppPaths paths = AppPaths::forExecutable();
+    AppPaths paths = AppPaths::forExecutable(nameOf(changeFileExt(executablePath().string(), ".ini")));
     QtDialogs dialogs;
     std::optional<InstanceLock> lock;
     try {
+        createSettingsFolder(paths);
         lock = InstanceLock::acquire(paths.settingsFile);
         if (!lock) {
             dialogs.message("Tervolen is already running.");
@@ -55,7 +56,7 @@ int runWindow(int argc, char* argv[]) {
     dialogs.setOwner(&window);
     QObject::connect(&window, &MainWindow::closed, &application, &QCoreApplication::quit, Qt::QueuedConnection);
 
-    LanguageLoader languages(window, paths.join("Lang"), dialogs);
+    LanguageLoader languages(window, paths.languageDir, dialogs);
     auto translate = [&languages](const std::string& text) { return languages.translate(text); };
     for (const char* control : {controls::LbAbout, controls::About1})
         window.formState().onClick(control, [&window, translate] { lbAboutClick(window, translate); });

@@ -3,7 +3,7 @@
 namespace tervolen {
 
 std::string defaultLogsFolder(const AppPaths& paths) {
-    return paths.join("DefaultLogs") + kPathDelim;
+    return paths.dataPath("DefaultLogs") + kPathDelim;
 }
 
 void onSaveMonitorLog(const MonitorLog& log, Dialogs& dialogs, const AppPaths& paths) {

@@ -8,7 +8,7 @@
 
 namespace tervolen {
 
-// The folder DefaultLogs beside the settings file, with a separator at the end.
+// The default folder DefaultLogs, with a separator at the end.
 std::string defaultLogsFolder(const AppPaths& paths);
 
 // BtSaveBkpLog: saves the Monitor to a file that the user names, starting in DefaultLogs. An empty log is not

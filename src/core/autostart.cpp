@@ -81,6 +81,7 @@ void registerAutostart(const std::string& name, const std::string& data) {
                         "Exec=" +
                         desktopExecValue(data) +
                         "\n"
+                        "Icon=tervolen\n"
                         "Terminal=false\n"
                         "X-GNOME-Autostart-enabled=true\n";
     try {

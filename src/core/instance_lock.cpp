@@ -7,9 +7,13 @@
 
 namespace tervolen {
 
-std::optional<InstanceLock> InstanceLock::acquire(const std::string& settingsFile) {
+std::string instanceLockPath(const std::string& settingsFile) {
     std::filesystem::path settings(settingsFile);
-    std::string lockPath = (settings.parent_path() / ("." + settings.filename().string() + ".lock")).string();
+    return (settings.parent_path() / ("." + settings.filename().string() + ".lock")).string();
+}
+
+std::optional<InstanceLock> InstanceLock::acquire(const std::string& settingsFile) {
+    std::string lockPath = instanceLockPath(settingsFile);
     FileDescriptor fd(::open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600));
     if (!fd.valid())
         throwFileError("Cannot create file", lockPath, errno);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <filesystem>
+#include <functional>
 #include <string>
 
 namespace tervolen {
@@ -18,24 +19,52 @@ std::string folderOf(const std::string& path);
 // The name part of path, after its last separator.
 std::string nameOf(const std::string& path);
 
-// Where the program keeps its files: the settings file, "Mirrors.lst", the default folders and "Lang".
-// The window uses the executable's folder; the command-line tool may name another settings file.
+// How the folders of AppPaths were chosen.
+enum class PathMode {
+    Portable,  // a "tervolen.ini" or a file "portable" stands beside the executable: everything stays there
+    Installed, // the XDG base folders of the user
+    Named,     // a settings file named on the command line: everything beside it
+};
+
+// The value of an environment variable; empty when it is not set.
+using EnvironmentReader = std::function<std::string(const std::string& name)>;
+
+// Where the program keeps its files: the settings file and "Mirrors.lst" in baseDir, the default folders
+// (DefaultLogs, DefaultBackups, DefaultRestores) in dataDir (baseDir when empty), the language files in
+// languageDir.
 struct AppPaths {
     std::string baseDir;      // without a trailing separator
     std::string settingsFile; // full path
+    std::string dataDir{};
+    std::string languageDir{};
+    PathMode mode = PathMode::Portable;
 
+    // A file of the settings folder, such as "Mirrors.lst".
     std::string join(const std::string& name) const { return baseDir + kPathDelim + name; }
+    // A default folder, such as "DefaultLogs".
+    std::string dataPath(const std::string& name) const {
+        return (dataDir.empty() ? baseDir : dataDir) + kPathDelim + name;
+    }
 
-    // <exe dir>/<exe name>.ini beside the running executable.
-    static AppPaths forExecutable();
-    // The folder of the given settings file.
+    // The rules for the running executable, read from the process's environment; settingsName is the
+    // settings file's name in portable mode.
+    static AppPaths forExecutable(const std::string& settingsName);
+    // The rules for an executable at exe with the given environment. Throws Error when neither HOME nor the
+    // XDG folder in question is set in installed mode.
+    static AppPaths forExecutable(const std::filesystem::path& exe, const std::string& settingsName,
+                                  const EnvironmentReader& environment);
+    // Everything beside the given settings file; the language files as for the running executable.
     static AppPaths forSettingsFile(const std::string& settingsFile);
 };
 
+// The name of a mode as "tervolen-cli paths" prints it.
+const char* pathModeName(PathMode mode);
+
+// Creates the settings folder (0700, with its parents) in installed mode, where it may not exist yet.
+// Throws Error with the system's reason.
+void createSettingsFolder(const AppPaths& paths);
+
 // Full path of the running executable.
 std::filesystem::path executablePath();
-
-// Folder of the running executable, without a trailing separator.
-std::string executableDir();
 
 } // namespace tervolen

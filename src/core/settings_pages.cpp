@@ -70,7 +70,7 @@ const SettingRow* writeRows(SettingsFile& settings, FormState& form, SavedBy act
 // Returns false when a required field was empty: its message was shown and the save stops there.
 bool writeScheduleSettings(SettingsFile& settings, FormState& form, Dialogs& dialogs, const AppPaths& paths) {
     // An unticked box and an emptied field clear what was stored, so they do not come back at the next start.
-    if (const SettingRow* empty = writeRows(settings, form, SavedBy::SaveSchedule, paths.join("DefaultRestores"))) {
+    if (const SettingRow* empty = writeRows(settings, form, SavedBy::SaveSchedule, paths.dataPath("DefaultRestores"))) {
         dialogs.message(empty->requiredMessage);
         form.setFocus(empty->control);
         return false;
@@ -93,8 +93,8 @@ void saveSchedulePage(FormState& form, Dialogs& dialogs, const AppPaths& paths) 
     });
     if (!complete)
         return;
-    ensureFolder(paths.join("DefaultLogs") + kPathDelim);
-    ensureFolder(paths.join("DefaultBackups"));
+    ensureFolder(paths.dataPath("DefaultLogs") + kPathDelim);
+    ensureFolder(paths.dataPath("DefaultBackups"));
     saveMirrorList(paths.join("Mirrors.lst"), mirrorCaptions(form));
     form.minimize();
 }

@@ -2,6 +2,7 @@
 #include "core/control_names.h"
 #include "ui/monitor_page.h"
 
+#include "ui/app_icon.h"
 #include "ui/command_strip.h"
 #include "ui/config_page.h"
 #include "ui/control_factory.h"
@@ -38,7 +39,7 @@ MainWindow::MainWindow(MonitorLog& monitor, Dialogs& dialogs, TrayIcon::Availabi
     : QWidget(nullptr, Qt::FramelessWindowHint) {
     setObjectName(controls::FrmPrincipal);
     setWindowTitle(kAppTitle);
-    setWindowIcon(style()->standardIcon(QStyle::SP_DriveHDIcon));
+    setWindowIcon(appIcon());
     setFixedSize(kClientWidth, kClientHeight);
     setFont(QFont("MS Sans Serif", 8));
     QPalette palette = this->palette();

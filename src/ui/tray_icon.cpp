@@ -1,11 +1,11 @@
 #include "ui/tray_icon.h"
 
 #include "core/control_names.h"
+#include "ui/app_icon.h"
 #include "ui/control_factory.h"
 
 #include <QAction>
 #include <QMenu>
-#include <QStyle>
 #include <QWidget>
 
 #include <utility>
@@ -29,7 +29,7 @@ TrayIcon::TrayIcon(QWidget& window, Availability available)
     : QSystemTrayIcon(&window), available_(std::move(available)), menu_(new QMenu(&window)) {
     setObjectName(controls::TrayIcon);
     setToolTip(kHint);
-    setIcon(window.style()->standardIcon(QStyle::SP_DriveHDIcon));
+    setIcon(appIcon());
     menu_->setObjectName(controls::PopupMenu);
     launch_ = addEntry(*menu_, controls::AppLaunch);
     menu_->addSeparator();

@@ -59,9 +59,10 @@ TEST(CliProcess, TheSchedulerEndsCleanlyOnEachTerminationSignal) {
 
 TEST(WindowProgram, EndsCleanlyOnEachTerminationSignal) {
     for (int signal : kTerminationSignals) {
-        // A copy keeps its settings file and lock beside itself, away from the build folder.
+        // A portable copy keeps its settings file and lock beside itself, away from the build folder.
         test::TempDir dir;
         fs::copy_file(test::kTervolen, dir.file("tervolen"));
+        test::writeFile(dir.file("portable"), "");
         test::ChildProcess window({dir.file("tervolen")});
         // The instance lock is taken once the program handles the signals itself.
         const std::string lock = dir.file(".tervolen.ini.lock");
