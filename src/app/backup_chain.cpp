@@ -36,6 +36,8 @@ BackupChainSettings readBackupChainSettings(const FormState& form, const std::st
     settings.sendByFtp = form.checked(controls::ChkBoxSentFTP);
     settings.ftp = {form.text(controls::LedFTPAdress), form.text(controls::LedFTPPort),
                     form.text(controls::LedUserName), form.text(controls::LedPassword)};
+    settings.ftp.passive = form.checked(controls::ChkBoxFTPPassive);
+    settings.ftp.folder = form.text(controls::LedFTPFolder);
     return settings;
 }
 

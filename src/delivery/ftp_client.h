@@ -17,11 +17,11 @@ namespace tervolen {
 // is not a dotted IPv4 address or port is outside 0..65535.
 std::string formatPortCommand(const std::string& address, int port);
 
-// An FTP client that uploads files over active data connections: greeting (after at most one 1xx reply),
-// USER/PASS/ACCT login with RFC 2289 one-time passwords, FEAT, TYPE I, SYST, SITE ZONE for servers that
-// use it, PORT and STOR per upload, QUIT. Every wait is bounded (each reply and each block of a transfer as a
-// whole), every reply by ReplyLimits. Failures throw Error: FtpReplyError for a refused reply, SocketError for
-// the network.
+// An FTP client that uploads files over active or passive data connections: greeting (after at most one 1xx
+// reply), USER/PASS/ACCT login with RFC 2289 one-time passwords, FEAT, TYPE I, SYST, SITE ZONE for servers that
+// use it, CWD (and MKD) into an upload folder, PORT or EPSV/PASV and STOR per upload, QUIT. Every wait is bounded (each
+// reply and each block of a transfer as a whole), every reply by ReplyLimits. Failures throw Error: FtpReplyError for a
+// refused reply, SocketError for the network.
 class FtpClient {
 public:
     FtpClient();
@@ -38,6 +38,9 @@ public:
     void setAccount(const std::string& account) { account_ = account; }
     // Address announced with PORT instead of the control connection's local one; empty means none.
     void setExternalIP(const std::string& address) { externalIP_ = address; }
+    // Passive mode: we connect to the server for each upload (EPSV, or PASV where EPSV is refused) instead of
+    // announcing a port with PORT.
+    void setPassive(bool passive) { passive_ = passive; }
     // Wait for the server's data connection after STOR.
     void setListenTimeout(std::chrono::milliseconds timeout) { listenTimeout_ = timeout; }
     void setTimeouts(const NetworkTimeouts& timeouts) { timeouts_ = timeouts; }
@@ -48,8 +51,15 @@ public:
     // or account holds CR or LF. Any failure after the TCP connection closes it (QUIT once greeted).
     void connect();
 
+    // Changes into folder (relative to the current folder, or from the root when it begins with "/"), one level at
+    // a time, making each level the server refuses to enter with MKD. Throws Error "Not Connected", an Error before
+    // sending anything when folder holds CR or LF, FtpReplyError, SocketError.
+    void changeFolder(const std::string& folder);
+
     // Uploads the file's bytes from its start as remoteName (STOR, or APPE when appending) over a data connection
-    // that the server opens to us (PORT), then reads the completion reply. An empty remoteName means the last
+    // that the server opens to us (PORT) or, in passive mode, that we open to the control connection's peer at
+    // the port of its EPSV or PASV answer (never to another address a PASV answer names), then reads the
+    // completion reply. An empty remoteName means the last
     // component of file.path. Connections to the data port from any address other than the server's are closed
     // unread while the wait goes on. Throws Error "Not Connected", "The destination filename can not be empty",
     // "Cannot read file \"%s\". %s", "Accept timed out.", "No data to read.", FtpReplyError, SocketError; refuses a
@@ -89,6 +99,9 @@ private:
     void querySiteZone();
     const FtpReply& readReply(std::initializer_list<int> accepted, std::chrono::milliseconds timeout);
     void upload(const OpenedFile& file, const std::string& target, bool append);
+    TcpSocket activeDataConnection(const std::string& transferCommand);
+    TcpSocket passiveDataConnection(const std::string& transferCommand);
+    int passivePort();
     TcpSocket acceptFromServer(TcpListener& listener);
     void requireConnection() const;
 
@@ -98,6 +111,7 @@ private:
     std::string password_;
     std::string account_;
     std::string externalIP_;
+    bool passive_ = false;
     std::chrono::milliseconds listenTimeout_{10000};
     NetworkTimeouts timeouts_;
 

@@ -28,10 +28,13 @@ void sendBackupByFtp(const OpenedFile& archive, const FtpSettings& settings, Ftp
     ftp.setUserName(settings.user);
     ftp.setPassword(settings.password);
     ftp.setPort(strToInt(settings.port));
+    ftp.setPassive(settings.passive);
     if (trim(host).empty())
         throw Error("No FTP server is given for the backup upload (the address is empty).");
     DisconnectAtEnd disconnect(ftp);
     ftp.connect();
+    if (const std::string folder = trim(settings.folder); !folder.empty())
+        ftp.changeFolder(folder);
     ftp.put(archive);
 }
 
