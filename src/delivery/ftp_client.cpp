@@ -113,9 +113,17 @@ void FtpClient::connect() {
     session_.open(host_, port_, timeouts_.connect);
     bool greeted = false;
     try {
+        if (security_ == FtpSecurity::ImplicitTls)
+            session_.startTls(tlsOptions(), timeouts_.reply);
         greet();
         greeted = true;
+        if (security_ == FtpSecurity::Tls) {
+            sendCmd("AUTH TLS", {234});
+            session_.startTls(tlsOptions(), timeouts_.reply);
+        }
         login();
+        if (security_ != FtpSecurity::None)
+            protectData();
         querySystem();
         if (usesSiteZone())
             querySiteZone();
@@ -156,6 +164,11 @@ void FtpClient::login() {
     if (lastReply_.text.size() > 2)
         features_.assign(lastReply_.text.begin() + 1, lastReply_.text.end() - 1);
     sendCmd("TYPE I", {200});
+}
+
+void FtpClient::protectData() {
+    sendCmd("PBSZ 0", {200});
+    sendCmd("PROT P", {200});
 }
 
 void FtpClient::querySystem() {
@@ -226,8 +239,10 @@ void FtpClient::changeFolder(const std::string& folder) {
 void FtpClient::upload(const OpenedFile& file, const std::string& target, bool append) {
     const std::string command = (append ? "APPE " : "STOR ") + target;
     TcpSocket data = passive_ ? passiveDataConnection(command) : activeDataConnection(command);
+    if (session_.isEncrypted())
+        data.startTls(tlsOptions(), timeouts_.reply, &session_.socket());
     const bool whole = sendFile(file, data, timeouts_.dataIdle);
-    data.close();
+    data.closeAfterPeer(timeouts_.dataIdle);
     readReply({226, 225, 250}, timeouts_.reply);
     // A server that dropped the data connection early must not turn a cut-off upload into a success.
     if (!whole)

@@ -20,6 +20,17 @@ private:
 
 } // namespace
 
+FtpSecurity ftpSecurity(const std::string& value) {
+    const std::string text = trim(value);
+    if (text.empty() || text == "None")
+        return FtpSecurity::None;
+    if (text == "TLS")
+        return FtpSecurity::Tls;
+    if (text == "ImplicitTLS")
+        return FtpSecurity::ImplicitTls;
+    throw Error("The FTP security \"" + text + "\" is none of None, TLS and ImplicitTLS.");
+}
+
 void sendBackupByFtp(const OpenedFile& archive, const FtpSettings& settings, FtpClient& ftp) {
     if (ftp.connected())
         ftp.disconnect();
@@ -29,6 +40,8 @@ void sendBackupByFtp(const OpenedFile& archive, const FtpSettings& settings, Ftp
     ftp.setPassword(settings.password);
     ftp.setPort(strToInt(settings.port));
     ftp.setPassive(settings.passive);
+    ftp.setSecurity(ftpSecurity(settings.security));
+    ftp.setCaFile(trim(settings.caFile));
     if (trim(host).empty())
         throw Error("No FTP server is given for the backup upload (the address is empty).");
     DisconnectAtEnd disconnect(ftp);

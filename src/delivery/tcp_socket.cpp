@@ -240,22 +240,46 @@ int TcpSocket::localPort() const { return ntohs(socketAddress(fd_).sin_port); }
 
 std::string TcpSocket::peerAddress() const { return dotted(peerSocketAddress(fd_).sin_addr); }
 
-void TcpSocket::close(std::chrono::milliseconds timeout) noexcept {
+void TcpSocket::sendCloseNotify(Deadline deadline) noexcept {
     if (tls_ && fd_ >= 0) {
         try {
-            const Deadline deadline = deadlineAfter(timeout);
             for (TlsWait wait = tls_->shutdown(); wait == TlsWait::writable; wait = tls_->shutdown())
                 if (!waitUntil(fd_, POLLOUT, deadline))
                     break;
         } catch (const SocketError&) {
-            // The connection is closed below all the same.
+            // The connection is closed all the same.
         }
     }
+}
+
+void TcpSocket::close(std::chrono::milliseconds timeout) noexcept {
+    sendCloseNotify(deadlineAfter(timeout));
     tls_.reset();
     if (fd_ >= 0) {
         ::close(fd_);
         fd_ = -1;
     }
+}
+
+void TcpSocket::closeAfterPeer(std::chrono::milliseconds timeout) noexcept {
+    if (fd_ < 0)
+        return;
+    const Deadline deadline = deadlineAfter(timeout);
+    sendCloseNotify(deadline);
+    ::shutdown(fd_, SHUT_WR);
+    // Closing with bytes unread (a TLS session ticket, the peer's close_notify) would reset the connection, and a
+    // reset drops what the peer has not read yet: the end of an upload.
+    try {
+        char discarded[4096];
+        while (waitUntil(fd_, POLLIN, deadline)) {
+            const ssize_t n = ::recv(fd_, discarded, sizeof discarded, 0);
+            if (n == 0 || (n < 0 && errno != EINTR && errno != EAGAIN && errno != EWOULDBLOCK))
+                break;
+        }
+    } catch (const SocketError&) {
+        // The connection is closed below all the same.
+    }
+    close();
 }
 
 TcpListener::TcpListener(TcpListener&& other) noexcept : fd_(other.fd_) { other.fd_ = -1; }

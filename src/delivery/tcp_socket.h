@@ -76,8 +76,13 @@ public:
     void close(std::chrono::milliseconds timeout) noexcept;
     // The same without waiting.
     void close() noexcept { close(std::chrono::milliseconds(0)); }
+    // Ends the sending side (close_notify when encrypted, then a TCP half-close) and waits at most timeout in all
+    // for the peer to close its end, dropping what it still sends, then closes: the end of an upload whose receiver
+    // reads the connection to its end.
+    void closeAfterPeer(std::chrono::milliseconds timeout) noexcept;
 
 private:
+    void sendCloseNotify(std::chrono::steady_clock::time_point deadline) noexcept;
     void writeAllTls(const char* data, std::size_t size, std::chrono::steady_clock::time_point deadline);
 
     int fd_ = -1;
