@@ -2,7 +2,7 @@
 """The backup runs of scripts/soak, their checks, measurements and summary.
 
 Usage: soak_runs.py --work DIR --cli PATH --runs N --main-state DIR --victim-state DIR
-                    --smtp-port P --ftp-port P --silent-port P --rows N
+                    --smtp-port P --ftp-port P --ftp-tls-port P --ca-file PEM --silent-port P --rows N
                     [--fault-every N] [--silent-runs N] [--run-timeout S] [--faults LIST]
 
 scripts/soak starts the servers and calls this; it does not start or stop them, except that it kills, stops and
@@ -16,6 +16,7 @@ import hashlib
 import os
 import pwd
 import re
+import shutil
 import signal
 import statistics
 import subprocess
@@ -31,6 +32,7 @@ STOP_SERVER = SCRIPTS.parent / "tests" / "support" / "firebird" / "stop-server"
 
 USER, PASSWORD = "SYSDBA", "masterkey"
 FTP_USER, FTP_PASSWORD = "backup", "secret"
+FTP_TLS_FOLDER = "nightly/firebird"
 SAMPLE_SECONDS = 0.05
 # A line of the verbose backup that comes after the attach and before most of the data.
 KILL_TRIGGER = "writing data for table"
@@ -45,6 +47,7 @@ FAULT_LINES = {
     "smtp-silent": re.compile(r"^ERROR: "),
     "ftp-silent": re.compile(r"^tervolen-cli: error: "),
     "archive-full": re.compile(r"^Compression Error"),
+    "ftp-tls-refused": re.compile(r"^tervolen-cli: error: Command \"AUTH\" not understood"),
 }
 SILENT_FAULTS = {"smtp-silent", "ftp-silent"}
 VICTIM_FAULTS = {"kill", "stop"}
@@ -212,6 +215,7 @@ class Soak:
         self.mirror = self.work / "mirror"
         self.mail = self.work / "mail"
         self.ftp_home = self.work / "ftp"
+        self.ftp_tls_home = self.work / "ftp-tls"
         self.scratch = self.work / "scratch"
         self.failures = self.work / "failures"
         self.config = self.work / "config"
@@ -238,7 +242,19 @@ class Soak:
                 return name
         return "good"
 
-    def settings_for(self, kind, method):
+    def ftp_settings(self, kind, over_tls):
+        if kind == "ftp-silent":
+            return {"Host": "127.0.0.1", "Port": self.args.silent_port, "User": FTP_USER, "Pswd": FTP_PASSWORD}
+        if kind == "ftp-tls-refused":
+            over_tls, port = True, self.args.ftp_port
+        else:
+            port = self.args.ftp_tls_port if over_tls else self.args.ftp_port
+        settings = {"Host": "127.0.0.1", "Port": port, "User": FTP_USER, "Pswd": FTP_PASSWORD}
+        if over_tls:
+            settings.update(Security="TLS", Passive="1", Folder=FTP_TLS_FOLDER, CAFile=self.args.ca_file)
+        return settings
+
+    def settings_for(self, kind, method, over_tls):
         victim = kind in VICTIM_FAULTS
         server = self.victim if victim else self.main
         database = self.work / "db" / ("victim.fdb" if victim else "main.fdb")
@@ -258,8 +274,7 @@ class Soak:
             "SMTP": {"Host": "127.0.0.1", "Port": silent if kind == "smtp-silent" else self.args.smtp_port,
                      "From": "backup@example.com", "To": "dba@example.com"},
             "SENDBACKUPFTP": {"Send": "Checked"},
-            "FTP": {"Host": "127.0.0.1", "Port": silent if kind == "ftp-silent" else self.args.ftp_port,
-                    "User": FTP_USER, "Pswd": FTP_PASSWORD},
+            "FTP": self.ftp_settings(kind, over_tls),
         }
 
     def prepare_fault(self, kind):
@@ -324,7 +339,8 @@ class Soak:
         kind = self.kind_of(number)
         method = "zip" if number % 2 else "bzip2"
         result = RunResult(number, kind, method)
-        write_settings(self.settings_file, self.settings_for(kind, method))
+        over_tls = number % 2 == 1
+        write_settings(self.settings_file, self.settings_for(kind, method, over_tls))
         self.prepare_fault(kind)
         killed = []
 
@@ -340,7 +356,7 @@ class Soak:
         if result.exit_status == 124:
             result.problems.append(f"hung: stopped by timeout after {self.args.run_timeout} s")
         if result.good:
-            self.check_good(result, lines)
+            self.check_good(result, lines, over_tls)
         else:
             self.check_fault(result, lines, bool(killed))
         try:
@@ -352,6 +368,8 @@ class Soak:
             (self.failures / f"run-{number:03d}-{kind}.log").write_text("\n".join(lines) + "\n")
         for folder in (self.backups, self.mirror, self.mail, self.ftp_home, self.scratch):
             empty_folder(folder)
+        # Each upload over TLS makes the folder anew.
+        shutil.rmtree(self.ftp_tls_home / FTP_TLS_FOLDER.split("/")[0], ignore_errors=True)
         return result
 
     def check_fault(self, result, lines, killed):
@@ -367,7 +385,7 @@ class Soak:
         if result.kind == "kill" and not killed:
             result.problems.append(f"the server was not killed: no line with {KILL_TRIGGER!r}")
 
-    def check_good(self, result, lines):
+    def check_good(self, result, lines, over_tls):
         problems = result.problems
         if result.exit_status != 0:
             problems.append(f"exit status {result.exit_status}, not 0")
@@ -385,7 +403,7 @@ class Soak:
         self.check_archive(problems, backup, archive)
         self.check_restore(problems, backup)
         digest = sha256_file(archive)
-        self.check_copies(problems, archive, digest)
+        self.check_copies(problems, archive, digest, over_tls)
         self.check_mail(problems, archive.name, digest)
 
     def check_archive(self, problems, backup, archive):
@@ -414,13 +432,14 @@ class Soak:
         if target.exists():
             problems.append("the restored database was not dropped")
 
-    def check_copies(self, problems, archive, digest):
+    def check_copies(self, problems, archive, digest, over_tls):
         mirrored = list(self.mirror.iterdir())
         if [p.name for p in mirrored] != [archive.name] or sha256_file(mirrored[0]) != digest:
             problems.append(f"mirror folder holds {[p.name for p in mirrored]}, not an equal copy of the archive")
-        uploaded = self.ftp_home / archive.name
+        uploaded = self.ftp_tls_home / FTP_TLS_FOLDER / archive.name if over_tls else self.ftp_home / archive.name
         if not uploaded.is_file() or sha256_file(uploaded) != digest:
-            problems.append("FTP server has no equal copy of the archive")
+            problems.append(f"FTP server ({'TLS, passive' if over_tls else 'clear, active'}) has no equal copy "
+                            "of the archive")
 
     def check_mail(self, problems, name, digest):
         messages = sorted(self.mail.glob("*.eml"))
@@ -504,12 +523,13 @@ def parse_arguments():
     parser = argparse.ArgumentParser()
     for name in ("work", "cli", "main-state", "victim-state"):
         parser.add_argument("--" + name, required=True)
-    for name in ("runs", "smtp-port", "ftp-port", "silent-port", "rows"):
+    for name in ("runs", "smtp-port", "ftp-port", "ftp-tls-port", "silent-port", "rows"):
         parser.add_argument("--" + name, type=int, required=True)
+    parser.add_argument("--ca-file", required=True)
     parser.add_argument("--fault-every", type=int, default=10)
     parser.add_argument("--silent-runs", type=int, default=3)
     parser.add_argument("--run-timeout", type=int, default=300)
-    parser.add_argument("--faults", default="kill,stop,full,smtp-silent,ftp-silent")
+    parser.add_argument("--faults", default="kill,stop,full,smtp-silent,ftp-silent,ftp-tls-refused")
     args = parser.parse_args()
     args.faults = [name for name in args.faults.split(",") if name]
     unknown = [name for name in args.faults if name not in FAULT_LINES]

@@ -34,8 +34,10 @@ BackupChainSettings readBackupChainSettings(const FormState& form, const std::st
     settings.mail = {form.text(controls::ledHost), form.text(controls::EdSMTPPort), form.text(controls::ledFrom),
                      form.text(controls::ledTo), form.text(controls::ledCC)};
     settings.sendByFtp = form.checked(controls::ChkBoxSentFTP);
-    settings.ftp = {form.text(controls::LedFTPAdress), form.text(controls::LedFTPPort),
-                    form.text(controls::LedUserName), form.text(controls::LedPassword)};
+    settings.ftp = {form.text(controls::LedFTPAdress),        form.text(controls::LedFTPPort),
+                    form.text(controls::LedUserName),         form.text(controls::LedPassword),
+                    form.checked(controls::ChkBoxFTPPassive), form.text(controls::LedFTPFolder),
+                    form.text(controls::CBFTPSecurity),       form.text(controls::LedFTPCAFile)};
     return settings;
 }
 

@@ -113,4 +113,10 @@ inline constexpr const char* frmFIBDBLoginDlg = "frmFIBDBLoginDlg";
 inline constexpr const char* SP = "SP";
 inline constexpr const char* Timer = "Timer";
 
+// The FTP group's security and passive-mode fields.
+inline constexpr const char* CBFTPSecurity = "CBFTPSecurity";
+inline constexpr const char* ChkBoxFTPPassive = "ChkBoxFTPPassive";
+inline constexpr const char* LedFTPFolder = "LedFTPFolder";
+inline constexpr const char* LedFTPCAFile = "LedFTPCAFile";
+
 } // namespace tervolen::controls

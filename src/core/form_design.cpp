@@ -85,6 +85,12 @@ std::vector<ControlDesign> buildDesign() {
         {"LedPassword", K::PasswordEdit, {}, {}, -1, true, true, {}, "Password: ", "GroupFtp", "1234567890"},
         {"LedFTPPort", K::Edit, {}, {}, -1, true, true, {}, "Port: ", "GroupFtp", "25"},
         {"ChkBoxSentFTP", K::CheckBox, "Send Backup Through FTP", {}, -1, true, true, {}, {}, "GroupFtp"},
+        {"CBFTPSecurity", K::ComboBox, "None", {"None", "TLS", "ImplicitTLS"}, 0, true, true,
+         "TLS: AUTH TLS on the usual port; ImplicitTLS: TLS from the start (port 990)", "Encryption: ", "GroupFtp"},
+        {"ChkBoxFTPPassive", K::CheckBox, "Passive mode", {}, -1, true, true, {}, {}, "GroupFtp"},
+        {"LedFTPFolder", K::Edit, {}, {}, -1, true, true, {}, "Folder: ", "GroupFtp", "backups/firebird"},
+        {"LedFTPCAFile", K::FileEdit, {}, {}, -1, true, true, "Empty: the system's trusted certificates",
+         "Trusted certificates: ", "GroupFtp"},
 
         {"TabRestore", K::Page, "&Restore"},
         {"EditGBK", K::FileEdit, {}, {}, -1, true, true, {}, "Backup File :", "TabRestore"},

@@ -139,18 +139,26 @@ SettingsFile::Section* SettingsFile::findSection(const std::string& name) {
     return const_cast<Section*>(std::as_const(*this).findSection(name));
 }
 
-std::string SettingsFile::readText(const std::string& section, const std::string& key,
-                                   const std::string& defaultValue) const {
+std::optional<std::string> SettingsFile::findValue(const std::string& section, const std::string& key) const {
     const Section* found = findSection(section);
     if (found == nullptr)
-        return defaultValue;
+        return std::nullopt;
     const std::string wanted = trim(key);
     for (auto it = found->entries.rbegin(); it != found->entries.rend(); ++it) {
         const auto entryKey = keyOf(*it);
         if (entryKey && sameText(*entryKey, wanted))
             return it->substr(entryKey->size() + 1);
     }
-    return defaultValue;
+    return std::nullopt;
+}
+
+std::string SettingsFile::readText(const std::string& section, const std::string& key,
+                                   const std::string& defaultValue) const {
+    return findValue(section, key).value_or(defaultValue);
+}
+
+bool SettingsFile::contains(const std::string& section, const std::string& key) const {
+    return findValue(section, key).has_value();
 }
 
 bool SettingsFile::readFlag(const std::string& section, const std::string& key, bool defaultValue) const {

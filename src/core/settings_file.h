@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <type_traits>
@@ -22,6 +23,8 @@ public:
     // The value as an integer ("0x" hexadecimal or decimal), true when not 0; defaultValue when the
     // key is missing or its value is no integer.
     bool readFlag(const std::string& section, const std::string& key, bool defaultValue) const;
+    // Whether the section holds the key, whatever its value.
+    bool contains(const std::string& section, const std::string& key) const;
 
     // Stores the line key=value (both trimmed, key in the caller's letter case) in place of the last
     // entry with that key, else at the end of the last section of that name, else in a new section at
@@ -54,6 +57,7 @@ private:
     // Takes one line of the file into the document.
     void addLine(std::string_view line);
     const Section* findSection(const std::string& name) const;
+    std::optional<std::string> findValue(const std::string& section, const std::string& key) const;
     Section* findSection(const std::string& name);
 
     std::string path_;

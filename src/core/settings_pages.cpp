@@ -48,12 +48,22 @@ void writeRow(SettingsFile& settings, const FormState& form, const SettingRow& r
     }
 }
 
+// Whether the row's control holds what a missing key means.
+bool holdsDefault(const FormState& form, const SettingRow& row) {
+    if (row.encoding == Encoding::Flag)
+        return form.checked(row.control) == row.defaultFlag;
+    return form.text(row.control) == row.defaultText;
+}
+
 // Writes the rows of one action in table order; returns the first Required row whose control is empty (the
 // save stops there), or nullptr. A FillWhenEmpty row makes defaultFolder first and puts it in an empty control.
 const SettingRow* writeRows(SettingsFile& settings, FormState& form, SavedBy action,
                             const std::string& defaultFolder = {}) {
     for (const SettingRow& row : settingsTable()) {
         if (row.savedBy != action)
+            continue;
+        if (row.saveRule == SaveRule::UnlessDefault && holdsDefault(form, row) &&
+            !settings.contains(row.section, row.key))
             continue;
         if (row.saveRule == SaveRule::Required && form.text(row.control).empty())
             return &row;

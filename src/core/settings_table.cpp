@@ -267,13 +267,47 @@ constexpr SettingRow kRows[] = {
      .load = L::Set,
      .savedBy = S::SaveConfig,
      .saveRule = R::WhenSelected},
+    // The FTP keys added for encrypted and passive uploads; a file without them uploads as before.
+    {.id = Id::FtpSecurity,
+     .section = "FTP",
+     .key = "Security",
+     .encoding = E::Text,
+     .control = controls::CBFTPSecurity,
+     .load = L::Set,
+     .savedBy = S::SaveSchedule,
+     .saveRule = R::UnlessDefault,
+     .defaultText = "None"},
+    {.id = Id::FtpPassive,
+     .section = "FTP",
+     .key = "Passive",
+     .encoding = E::Flag,
+     .control = controls::ChkBoxFTPPassive,
+     .load = L::Set,
+     .savedBy = S::SaveSchedule,
+     .saveRule = R::UnlessDefault},
+    {.id = Id::FtpFolder,
+     .section = "FTP",
+     .key = "Folder",
+     .encoding = E::Text,
+     .control = controls::LedFTPFolder,
+     .load = L::Set,
+     .savedBy = S::SaveSchedule,
+     .saveRule = R::UnlessDefault},
+    {.id = Id::FtpCaFile,
+     .section = "FTP",
+     .key = "CAFile",
+     .encoding = E::Text,
+     .control = controls::LedFTPCAFile,
+     .load = L::Set,
+     .savedBy = S::SaveSchedule,
+     .saveRule = R::UnlessDefault},
 };
 
 constexpr bool rowsInIdOrder() {
     for (std::size_t i = 0; i < std::size(kRows); ++i)
         if (static_cast<std::size_t>(kRows[i].id) != i)
             return false;
-    return static_cast<std::size_t>(SettingId::CompressionMethod) + 1 == std::size(kRows);
+    return static_cast<std::size_t>(SettingId::FtpCaFile) + 1 == std::size(kRows);
 }
 static_assert(rowsInIdOrder(), "the rows of the settings table follow the order of SettingId");
 

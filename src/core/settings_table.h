@@ -43,6 +43,10 @@ enum class SettingId {
     SmtpUser,
     SmtpPassword,
     CompressionMethod,
+    FtpSecurity,
+    FtpPassive,
+    FtpFolder,
+    FtpCaFile,
 };
 
 // How a value is stored.
@@ -78,6 +82,7 @@ enum class SaveRule {
     Required,      // an empty control stops the save before this key, with requiredMessage and the focus on it
     FillWhenEmpty, // the save first makes the default folder and puts it in an empty control
     WhenSelected,  // ItemIndex: written only when an item is selected
+    UnlessDefault, // Text and Flag: not written while the key is missing and the control holds the row's default
 };
 
 struct SettingRow {

@@ -31,6 +31,20 @@ void CommandSession::close() noexcept {
     reader_.reset();
 }
 
+void CommandSession::startTls(const TlsOptions& options, std::chrono::milliseconds timeout) {
+    requireOpen();
+    if (reader_.hasUnreadData()) {
+        close();
+        throw TlsError("TLS handshake refused: the server sent unencrypted data after its reply");
+    }
+    try {
+        socket_.startTls(options, timeout);
+    } catch (...) {
+        close();
+        throw;
+    }
+}
+
 void CommandSession::sendCommand(const std::string& line, std::chrono::milliseconds timeout) {
     requireOpen();
     if (line.find_first_of("\r\n") != std::string::npos)

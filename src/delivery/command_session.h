@@ -36,6 +36,13 @@ public:
     // it open after the peer's close; without them the peer's close closes it here too.
     bool connected();
     void close() noexcept;
+    // Makes the TLS handshake on the open connection within timeout (after STARTTLS or AUTH TLS was accepted, or
+    // right after connecting). Bytes that came in clear after the last reply would pass as encrypted replies, so
+    // they refuse it. Closes the connection and throws TlsError or SocketError when it fails.
+    void startTls(const TlsOptions& options, std::chrono::milliseconds timeout);
+    bool isEncrypted() const { return socket_.isEncrypted(); }
+    // The connection, for a data connection that resumes its TLS session.
+    const TcpSocket& socket() const { return socket_; }
 
     // Writes line and CR LF within timeout. Throws Error "Not Connected" without a connection, the refusal for a
     // line holding CR or LF before sending anything, SocketError.

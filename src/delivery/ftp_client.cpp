@@ -2,6 +2,7 @@
 
 #include "core/text_conversion.h"
 #include "delivery/one_time_password.h"
+#include "delivery/passive_reply.h"
 
 #include <algorithm>
 #include <arpa/inet.h>
@@ -112,9 +113,17 @@ void FtpClient::connect() {
     session_.open(host_, port_, timeouts_.connect);
     bool greeted = false;
     try {
+        if (security_ == FtpSecurity::ImplicitTls)
+            session_.startTls(tlsOptions(), timeouts_.reply);
         greet();
         greeted = true;
+        if (security_ == FtpSecurity::Tls) {
+            sendCmd("AUTH TLS", {234});
+            session_.startTls(tlsOptions(), timeouts_.reply);
+        }
         login();
+        if (security_ != FtpSecurity::None)
+            protectData();
         querySystem();
         if (usesSiteZone())
             querySiteZone();
@@ -155,6 +164,11 @@ void FtpClient::login() {
     if (lastReply_.text.size() > 2)
         features_.assign(lastReply_.text.begin() + 1, lastReply_.text.end() - 1);
     sendCmd("TYPE I", {200});
+}
+
+void FtpClient::protectData() {
+    sendCmd("PBSZ 0", {200});
+    sendCmd("PROT P", {200});
 }
 
 void FtpClient::querySystem() {
@@ -200,17 +214,63 @@ void FtpClient::put(const OpenedFile& file, const std::string& remoteName, bool 
     upload(file, remoteTarget(file.path, remoteName), append);
 }
 
+void FtpClient::changeFolder(const std::string& folder) {
+    requireConnection();
+    refuseLineBreaks(folder, "folder");
+    if (folder.starts_with('/'))
+        sendCmd("CWD /", {200, 250});
+    std::string_view rest = folder;
+    while (!rest.empty()) {
+        const std::size_t end = std::min(rest.find('/'), rest.size());
+        const std::string level(rest.substr(0, end));
+        rest.remove_prefix(std::min(end + 1, rest.size()));
+        if (level.empty())
+            continue;
+        sendCmd("CWD " + level);
+        if (lastReply_.code == 200 || lastReply_.code == 250)
+            continue;
+        if (lastReply_.code < 500)
+            throw FtpReplyError(lastReply_);
+        sendCmd("MKD " + level, {257});
+        sendCmd("CWD " + level, {200, 250});
+    }
+}
+
 void FtpClient::upload(const OpenedFile& file, const std::string& target, bool append) {
-    TcpListener listener = TcpListener::listen(session_.localAddress(), 0);
-    sendCmd(formatPortCommand(externalIP_.empty() ? listener.address() : externalIP_, listener.port()), {200});
-    sendCmd((append ? "APPE " : "STOR ") + target, {125, 150});
-    TcpSocket data = acceptFromServer(listener);
+    const std::string command = (append ? "APPE " : "STOR ") + target;
+    TcpSocket data = passive_ ? passiveDataConnection(command) : activeDataConnection(command);
+    if (session_.isEncrypted())
+        data.startTls(tlsOptions(), timeouts_.reply, &session_.socket());
     const bool whole = sendFile(file, data, timeouts_.dataIdle);
-    data.close();
+    data.closeAfterPeer(timeouts_.dataIdle);
     readReply({226, 225, 250}, timeouts_.reply);
     // A server that dropped the data connection early must not turn a cut-off upload into a success.
     if (!whole)
         throw Error("The server closed the data connection before the whole file was sent.");
+}
+
+TcpSocket FtpClient::activeDataConnection(const std::string& transferCommand) {
+    TcpListener listener = TcpListener::listen(session_.localAddress(), 0);
+    sendCmd(formatPortCommand(externalIP_.empty() ? listener.address() : externalIP_, listener.port()), {200});
+    sendCmd(transferCommand, {125, 150});
+    return acceptFromServer(listener);
+}
+
+TcpSocket FtpClient::passiveDataConnection(const std::string& transferCommand) {
+    // The file goes only to the server we talk to, whatever address a PASV answer names (FTP bounce).
+    TcpSocket data = TcpSocket::connect(session_.peerAddress(), passivePort(), timeouts_.connect);
+    sendCmd(transferCommand, {125, 150});
+    return data;
+}
+
+int FtpClient::passivePort() {
+    sendCmd("EPSV");
+    if (lastReply_.code == 229)
+        return parseEpsvPort(lastReply_.joinedText());
+    if (lastReply_.code < 500)
+        throw FtpReplyError(lastReply_);
+    sendCmd("PASV", {227});
+    return parsePasvPort(lastReply_.joinedText());
 }
 
 TcpSocket FtpClient::acceptFromServer(TcpListener& listener) {

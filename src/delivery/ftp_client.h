@@ -17,11 +17,18 @@ namespace tervolen {
 // is not a dotted IPv4 address or port is outside 0..65535.
 std::string formatPortCommand(const std::string& address, int port);
 
-// An FTP client that uploads files over active data connections: greeting (after at most one 1xx reply),
-// USER/PASS/ACCT login with RFC 2289 one-time passwords, FEAT, TYPE I, SYST, SITE ZONE for servers that
-// use it, PORT and STOR per upload, QUIT. Every wait is bounded (each reply and each block of a transfer as a
-// whole), every reply by ReplyLimits. Failures throw Error: FtpReplyError for a refused reply, SocketError for
-// the network.
+// How an FTP connection is protected.
+enum class FtpSecurity {
+    None,        // in clear, as servers of old expect
+    Tls,         // explicit: AUTH TLS after the greeting, then PBSZ 0 and PROT P, so the data is encrypted too
+    ImplicitTls, // TLS from the first byte (usually port 990), with PBSZ 0 and PROT P as well
+};
+
+// An FTP client that uploads files over active or passive data connections: greeting (after at most one 1xx
+// reply), USER/PASS/ACCT login with RFC 2289 one-time passwords, FEAT, TYPE I, SYST, SITE ZONE for servers that
+// use it, CWD (and MKD) into an upload folder, PORT or EPSV/PASV and STOR per upload, QUIT. Every wait is bounded (each
+// reply and each block of a transfer as a whole), every reply by ReplyLimits. Failures throw Error: FtpReplyError for a
+// refused reply, SocketError for the network.
 class FtpClient {
 public:
     FtpClient();
@@ -38,18 +45,34 @@ public:
     void setAccount(const std::string& account) { account_ = account; }
     // Address announced with PORT instead of the control connection's local one; empty means none.
     void setExternalIP(const std::string& address) { externalIP_ = address; }
+    // Passive mode: we connect to the server for each upload (EPSV, or PASV where EPSV is refused) instead of
+    // announcing a port with PORT.
+    void setPassive(bool passive) { passive_ = passive; }
+    void setSecurity(FtpSecurity security) { security_ = security; }
+    // PEM file of trusted certificates for TLS; empty means the system's trust store.
+    void setCaFile(const std::string& caFile) { caFile_ = caFile; }
     // Wait for the server's data connection after STOR.
     void setListenTimeout(std::chrono::milliseconds timeout) { listenTimeout_ = timeout; }
     void setTimeouts(const NetworkTimeouts& timeouts) { timeouts_ = timeouts; }
 
     // Opens the connection, reads the greeting, logs in (USER, PASS or the one-time password, ACCT, FEAT,
-    // TYPE I), then SYST and, for servers that use it, SITE ZONE. Throws Error "Already connected.", an Error
+    // TYPE I), then SYST and, for servers that use it, SITE ZONE. With TLS the handshake comes first (ImplicitTls)
+    // or after the greeting and AUTH TLS (Tls), checking the certificate against the host name, and PBSZ 0 and
+    // PROT P follow the login; TlsError tells why a handshake failed. Throws Error "Already connected.", an Error
     // without text for an empty host or port 0, and an Error before connecting when the user name, password
     // or account holds CR or LF. Any failure after the TCP connection closes it (QUIT once greeted).
     void connect();
 
+    // Changes into folder (relative to the current folder, or from the root when it begins with "/"), one level at
+    // a time, making each level the server refuses to enter with MKD. Throws Error "Not Connected", an Error before
+    // sending anything when folder holds CR or LF, FtpReplyError, SocketError.
+    void changeFolder(const std::string& folder);
+
     // Uploads the file's bytes from its start as remoteName (STOR, or APPE when appending) over a data connection
-    // that the server opens to us (PORT), then reads the completion reply. An empty remoteName means the last
+    // that the server opens to us (PORT) or, in passive mode, that we open to the control connection's peer at
+    // the port of its EPSV or PASV answer (never to another address a PASV answer names), then reads the
+    // completion reply. Under TLS the data connection makes its handshake after the server accepted STOR, resuming
+    // the control connection's TLS session, and ends with close_notify. An empty remoteName means the last
     // component of file.path. Connections to the data port from any address other than the server's are closed
     // unread while the wait goes on. Throws Error "Not Connected", "The destination filename can not be empty",
     // "Cannot read file \"%s\". %s", "Accept timed out.", "No data to read.", FtpReplyError, SocketError; refuses a
@@ -88,7 +111,12 @@ private:
     bool usesSiteZone() const;
     void querySiteZone();
     const FtpReply& readReply(std::initializer_list<int> accepted, std::chrono::milliseconds timeout);
+    TlsOptions tlsOptions() const { return {host_, caFile_}; }
+    void protectData();
     void upload(const OpenedFile& file, const std::string& target, bool append);
+    TcpSocket activeDataConnection(const std::string& transferCommand);
+    TcpSocket passiveDataConnection(const std::string& transferCommand);
+    int passivePort();
     TcpSocket acceptFromServer(TcpListener& listener);
     void requireConnection() const;
 
@@ -98,6 +126,9 @@ private:
     std::string password_;
     std::string account_;
     std::string externalIP_;
+    bool passive_ = false;
+    FtpSecurity security_ = FtpSecurity::None;
+    std::string caFile_;
     std::chrono::milliseconds listenTimeout_{10000};
     NetworkTimeouts timeouts_;
 

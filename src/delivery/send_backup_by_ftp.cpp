@@ -20,6 +20,17 @@ private:
 
 } // namespace
 
+FtpSecurity ftpSecurity(const std::string& value) {
+    const std::string text = trim(value);
+    if (text.empty() || text == "None")
+        return FtpSecurity::None;
+    if (text == "TLS")
+        return FtpSecurity::Tls;
+    if (text == "ImplicitTLS")
+        return FtpSecurity::ImplicitTls;
+    throw Error("The FTP security \"" + text + "\" is none of None, TLS and ImplicitTLS.");
+}
+
 void sendBackupByFtp(const OpenedFile& archive, const FtpSettings& settings, FtpClient& ftp) {
     if (ftp.connected())
         ftp.disconnect();
@@ -28,10 +39,15 @@ void sendBackupByFtp(const OpenedFile& archive, const FtpSettings& settings, Ftp
     ftp.setUserName(settings.user);
     ftp.setPassword(settings.password);
     ftp.setPort(strToInt(settings.port));
+    ftp.setPassive(settings.passive);
+    ftp.setSecurity(ftpSecurity(settings.security));
+    ftp.setCaFile(trim(settings.caFile));
     if (trim(host).empty())
         throw Error("No FTP server is given for the backup upload (the address is empty).");
     DisconnectAtEnd disconnect(ftp);
     ftp.connect();
+    if (const std::string folder = trim(settings.folder); !folder.empty())
+        ftp.changeFolder(folder);
     ftp.put(archive);
 }
 

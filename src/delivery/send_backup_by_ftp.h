@@ -13,11 +13,18 @@ struct FtpSettings {
     std::string port; // as typed; parsed by the step
     std::string user;
     std::string password;
+    bool passive = false;
+    std::string folder;   // empty: the login folder
+    std::string security; // None (or empty), TLS or ImplicitTLS
+    std::string caFile;   // empty: the system's trust store
 };
 
+// The protection that a Security value names. Throws Error for a value that is none of the three.
+FtpSecurity ftpSecurity(const std::string& value);
+
 // Uploads the archive, read through its descriptor, to the FTP server under the file name of archive.path in the
-// login folder. Throws every failure (port text, an empty server address before connecting, connection, login,
-// transfer) to the caller.
+// settings' folder (made where missing), or the login folder. Throws every failure (port text, an empty server address
+// before connecting, connection, login, transfer) to the caller.
 void sendBackupByFtp(const OpenedFile& archive, const FtpSettings& settings, FtpClient& ftp);
 
 } // namespace tervolen

@@ -93,6 +93,10 @@ std::string dotted(in_addr address) {
     return text;
 }
 
+short pollEvents(TlsWait wait) {
+    return wait == TlsWait::writable ? POLLOUT : POLLIN;
+}
+
 } // namespace
 
 SocketError::SocketError(int code, const std::string& systemText)
@@ -103,12 +107,15 @@ void requireConnectablePort(int port) {
         throwErrno(EINVAL);
 }
 
-TcpSocket::TcpSocket(TcpSocket&& other) noexcept : fd_(other.fd_) { other.fd_ = -1; }
+TcpSocket::TcpSocket(TcpSocket&& other) noexcept : fd_(other.fd_), tls_(std::move(other.tls_)) {
+    other.fd_ = -1;
+}
 
 TcpSocket& TcpSocket::operator=(TcpSocket&& other) noexcept {
     if (this != &other) {
         close();
         fd_ = other.fd_;
+        tls_ = std::move(other.tls_);
         other.fd_ = -1;
     }
     return *this;
@@ -139,11 +146,32 @@ TcpSocket TcpSocket::connect(const std::string& host, int port, std::chrono::mil
     return socket;
 }
 
+void TcpSocket::startTls(const TlsOptions& options, std::chrono::milliseconds timeout,
+                         const TcpSocket* reuseSessionOf) {
+    if (!isOpen())
+        throwErrno(ENOTCONN);
+    const Deadline deadline = deadlineAfter(timeout);
+    try {
+        tls_ = std::make_unique<TlsSession>(fd_, options, reuseSessionOf ? reuseSessionOf->tls_.get() : nullptr);
+        for (TlsWait wait = tls_->handshake(); wait != TlsWait::none; wait = tls_->handshake())
+            if (!waitUntil(fd_, pollEvents(wait), deadline))
+                throw TlsError(std::string("TLS handshake failed: ") + std::strerror(ETIMEDOUT));
+    } catch (...) {
+        tls_.reset();
+        close();
+        throw;
+    }
+}
+
 void TcpSocket::writeAll(const char* data, std::size_t size, std::chrono::milliseconds timeout) {
     if (!isOpen())
         throwErrno(ENOTCONN);
     // One deadline for the whole call: a peer that takes a few bytes now and then cannot stretch it.
     const Deadline deadline = deadlineAfter(timeout);
+    if (tls_) {
+        writeAllTls(data, size, deadline);
+        return;
+    }
     while (size > 0) {
         ssize_t n = ::send(fd_, data, size, MSG_NOSIGNAL);
         if (n > 0) {
@@ -158,10 +186,29 @@ void TcpSocket::writeAll(const char* data, std::size_t size, std::chrono::millis
     }
 }
 
+void TcpSocket::writeAllTls(const char* data, std::size_t size, Deadline deadline) {
+    while (size > 0) {
+        const TlsTransfer sent = tls_->write(data, size);
+        data += sent.bytes;
+        size -= sent.bytes;
+        if (sent.closed)
+            throwErrno(EPIPE);
+        if (sent.wait != TlsWait::none && !waitUntil(fd_, pollEvents(sent.wait), deadline))
+            throwErrno(ETIMEDOUT);
+    }
+}
+
 std::size_t TcpSocket::readSome(char* buffer, std::size_t capacity, std::chrono::milliseconds timeout) {
     if (!isOpen())
         throwErrno(ENOTCONN);
     const Deadline deadline = deadlineAfter(timeout);
+    while (tls_) {
+        const TlsTransfer received = tls_->read(buffer, capacity);
+        if (received.bytes > 0 || received.closed)
+            return received.bytes;
+        if (!waitUntil(fd_, pollEvents(received.wait), deadline))
+            throwErrno(ETIMEDOUT);
+    }
     for (;;) {
         ssize_t n = ::recv(fd_, buffer, capacity, 0);
         if (n >= 0)
@@ -176,7 +223,15 @@ std::size_t TcpSocket::readSome(char* buffer, std::size_t capacity, std::chrono:
 }
 
 bool TcpSocket::waitReadable(std::chrono::milliseconds timeout) const {
-    return isOpen() && waitFor(fd_, POLLIN, timeout);
+    if (!isOpen())
+        return false;
+    if (!tls_)
+        return waitFor(fd_, POLLIN, timeout);
+    const Deadline deadline = deadlineAfter(timeout);
+    while (!tls_->hasPending() && !tls_->readReady())
+        if (!waitUntil(fd_, POLLIN, deadline))
+            return false;
+    return true;
 }
 
 std::string TcpSocket::localAddress() const { return dotted(socketAddress(fd_).sin_addr); }
@@ -185,11 +240,46 @@ int TcpSocket::localPort() const { return ntohs(socketAddress(fd_).sin_port); }
 
 std::string TcpSocket::peerAddress() const { return dotted(peerSocketAddress(fd_).sin_addr); }
 
-void TcpSocket::close() noexcept {
+void TcpSocket::sendCloseNotify(Deadline deadline) noexcept {
+    if (tls_ && fd_ >= 0) {
+        try {
+            for (TlsWait wait = tls_->shutdown(); wait == TlsWait::writable; wait = tls_->shutdown())
+                if (!waitUntil(fd_, POLLOUT, deadline))
+                    break;
+        } catch (const SocketError&) {
+            // The connection is closed all the same.
+        }
+    }
+}
+
+void TcpSocket::close(std::chrono::milliseconds timeout) noexcept {
+    sendCloseNotify(deadlineAfter(timeout));
+    tls_.reset();
     if (fd_ >= 0) {
         ::close(fd_);
         fd_ = -1;
     }
+}
+
+void TcpSocket::closeAfterPeer(std::chrono::milliseconds timeout) noexcept {
+    if (fd_ < 0)
+        return;
+    const Deadline deadline = deadlineAfter(timeout);
+    sendCloseNotify(deadline);
+    ::shutdown(fd_, SHUT_WR);
+    // Closing with bytes unread (a TLS session ticket, the peer's close_notify) would reset the connection, and a
+    // reset drops what the peer has not read yet: the end of an upload.
+    try {
+        char discarded[4096];
+        while (waitUntil(fd_, POLLIN, deadline)) {
+            const ssize_t n = ::recv(fd_, discarded, sizeof discarded, 0);
+            if (n == 0 || (n < 0 && errno != EINTR && errno != EAGAIN && errno != EWOULDBLOCK))
+                break;
+        }
+    } catch (const SocketError&) {
+        // The connection is closed below all the same.
+    }
+    close();
 }
 
 TcpListener::TcpListener(TcpListener&& other) noexcept : fd_(other.fd_) { other.fd_ = -1; }

@@ -1,9 +1,11 @@
 #pragma once
 
 #include "core/errors.h"
+#include "delivery/tls_session.h"
 
 #include <chrono>
 #include <cstddef>
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -30,7 +32,7 @@ struct NetworkTimeouts {
 // Throws SocketError EINVAL for a port outside 1..65535, which a connection could only reach by wrapping round.
 void requireConnectablePort(int port);
 
-// A connected IPv4 TCP socket. Move-only; closes on destruction.
+// A connected IPv4 TCP socket, in clear or, after startTls, through TLS. Move-only; closes on destruction.
 class TcpSocket {
 public:
     TcpSocket() = default;
@@ -46,6 +48,14 @@ public:
     static TcpSocket connect(const std::string& host, int port, std::chrono::milliseconds timeout);
 
     bool isOpen() const { return fd_ >= 0; }
+    // Makes the TLS handshake within timeout; from then on every read and write goes through TLS. reuseSessionOf:
+    // an encrypted socket (an FTP control connection) whose TLS session this one resumes. Closes the socket and
+    // throws TlsError when the handshake fails, SocketError when the socket does.
+    void startTls(const TlsOptions& options, std::chrono::milliseconds timeout,
+                  const TcpSocket* reuseSessionOf = nullptr);
+    bool isEncrypted() const { return tls_ != nullptr; }
+    // Whether the TLS handshake resumed the session of reuseSessionOf.
+    bool resumedTlsSession() const { return tls_ && tls_->resumed(); }
     // Writes every byte within timeout for the whole call, or throws SocketError (ETIMEDOUT when the peer did not
     // take them all in time).
     void writeAll(const char* data, std::size_t size, std::chrono::milliseconds timeout);
@@ -62,10 +72,21 @@ public:
     int localPort() const;
     // The peer's IPv4 address in dotted form.
     std::string peerAddress() const;
-    void close() noexcept;
+    // Sends TLS close_notify when encrypted, waiting at most timeout for room to send it, then closes.
+    void close(std::chrono::milliseconds timeout) noexcept;
+    // The same without waiting.
+    void close() noexcept { close(std::chrono::milliseconds(0)); }
+    // Ends the sending side (close_notify when encrypted, then a TCP half-close) and waits at most timeout in all
+    // for the peer to close its end, dropping what it still sends, then closes: the end of an upload whose receiver
+    // reads the connection to its end.
+    void closeAfterPeer(std::chrono::milliseconds timeout) noexcept;
 
 private:
+    void sendCloseNotify(std::chrono::steady_clock::time_point deadline) noexcept;
+    void writeAllTls(const char* data, std::size_t size, std::chrono::steady_clock::time_point deadline);
+
     int fd_ = -1;
+    std::unique_ptr<TlsSession> tls_;
 };
 
 // A listening IPv4 TCP socket for one incoming connection (FTP data connections).

@@ -103,6 +103,10 @@ BasicOptions::BasicOptions(QWidget* parent) : QWidget(parent) {
          {controls::LedFTPAdress, controls::LedUserName, controls::LedPassword, controls::LedFTPPort})
         addField(ftpForm, ftp, makeEdit(name, ftp));
     ftpForm->addRow(makeCheckBox(controls::ChkBoxSentFTP, ftp));
+    addField(ftpForm, ftp, makeComboBox(controls::CBFTPSecurity, ftp));
+    ftpForm->addRow(makeCheckBox(controls::ChkBoxFTPPassive, ftp));
+    addField(ftpForm, ftp, makeEdit(controls::LedFTPFolder, ftp));
+    addField(ftpForm, ftp, makeFileEdit(controls::LedFTPCAFile, kCertificateFileFilter, ftp));
     layout->addWidget(ftp);
     layout->addStretch(1);
 }

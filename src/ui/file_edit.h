@@ -22,6 +22,8 @@ inline constexpr const char* kClientLibraryFilter = "Library (gds32.dll, fbclien
 inline constexpr const char* kClientLibraryFilter = "Library (libfbclient.so, libgds.so)|*.so;*.so.*";
 #endif
 
+inline constexpr const char* kCertificateFileFilter = "PEM certificates (*.pem, *.crt)|*.pem;*.crt|Any File|*.*";
+
 // Turns a filter of the form above into Qt's "description (patterns);;..." form.
 QString qtFileFilter(const QString& filter);
 

@@ -14,6 +14,7 @@
 #include "scripted_server.h"
 #include "smtp_sink.h"
 #include "temp_dir.h"
+#include "test_certificates.h"
 #include "test_config.h"
 #include "tmpfs_mount.h"
 
@@ -30,6 +31,7 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <thread>
@@ -408,6 +410,80 @@ TEST_F(FaultTest, MailAndFtpServersThatNeverAnswerTimeOutAndTheOtherStepsStillRu
         << parts;
     EXPECT_EQ(test::readFile(dir.file("ftp-home/" + stamp(kNextHour) + ".zip")), test::readFile(zip));
 }
+
+// The FTP step over explicit TLS in passive mode into a folder, against a server that was killed, one that takes
+// the connection and never answers the TLS handshake, and one that refuses TLS: each fails with a red line, the
+// other steps run, and the next hour uploads to a good server.
+enum class FtpFault { Killed, Silent, Refusing };
+
+class FtpTlsFaultTest : public FaultTest, public testing::WithParamInterface<FtpFault> {
+protected:
+    void setFtpOverTls(int port, const char* security) {
+        test::setFtpFields(form, port);
+        form.setText("CBFTPSecurity", security);
+        form.setChecked("ChkBoxFTPPassive", true);
+        form.setText("LedFTPFolder", "nightly/firebird");
+        form.setText("LedFTPCAFile", certificates.caFile());
+    }
+    std::optional<test::FtpTestServer> tlsServer(const std::string& home) {
+        fs::create_directories(home);
+        return std::optional<test::FtpTestServer>(std::in_place, home, "backup", "secret", test::FtpTestTls::Explicit,
+                                                  certificates.trusted().certificate, certificates.trusted().key);
+    }
+
+    static std::string madeFolder(const std::string& path) {
+        fs::create_directories(path);
+        return path;
+    }
+
+    test::TestCertificates certificates{madeFolder(dir.file("certificates"))};
+};
+
+TEST_P(FtpTlsFaultTest, AFailedUploadIsARedLineAndTheNextHourUploads) {
+    using test::ScriptedServer;
+    fs::create_directories(dir.file("plain-home"));
+    std::optional<test::FtpTestServer> killed = tlsServer(dir.file("killed-home"));
+    const int killedPort = killed->port();
+    killed.reset();
+    ScriptedServer silent({ScriptedServer::silent()});
+    test::FtpTestServer plain(dir.file("plain-home"), "backup", "secret");
+    std::vector<std::string> failure;
+    switch (GetParam()) {
+    case FtpFault::Killed:
+        setFtpOverTls(killedPort, "TLS");
+        failure = {"Socket Error # 111", "Connection refused"};
+        break;
+    case FtpFault::Silent:
+        setFtpOverTls(silent.port(), "ImplicitTLS");
+        failure = {"TLS handshake failed: Connection timed out"};
+        break;
+    case FtpFault::Refusing:
+        setFtpOverTls(plain.port(), "TLS");
+        failure = {"Command \"AUTH\" not understood.", ""};
+        break;
+    }
+    tickAt(kFaultHour);
+    EXPECT_EQ(redTexts(), failure);
+    EXPECT_TRUE(fs::exists(dir.file("mirror/" + stamp(kFaultHour) + ".zip"))) << "the mirror step ran";
+    EXPECT_EQ(test::listing(dir.file("plain-home")), std::vector<std::string>{}) << "nothing was uploaded";
+    expectStillScheduling(kFaultHour);
+
+    const std::string home = dir.file("tls-home");
+    std::optional<test::FtpTestServer> good = tlsServer(home);
+    form.setText("LedFTPPort", std::to_string(good->port()));
+    form.setText("CBFTPSecurity", "TLS");
+    tickAt(kNextHour);
+    const std::string zip = expectGoodBackup(kNextHour);
+    EXPECT_EQ(test::readFile(home + "/nightly/firebird/" + stamp(kNextHour) + ".zip"), test::readFile(zip));
+}
+
+std::string faultName(const testing::TestParamInfo<FtpFault>& info) {
+    const char* const names[] = {"Killed", "Silent", "Refusing"};
+    return names[static_cast<int>(info.param)];
+}
+
+INSTANTIATE_TEST_SUITE_P(Faults, FtpTlsFaultTest,
+                         testing::Values(FtpFault::Killed, FtpFault::Silent, FtpFault::Refusing), faultName);
 
 } // namespace
 } // namespace tervolen

@@ -4,6 +4,7 @@
 #include "core/mirror_list_file.h"
 #include "core/settings_file.h"
 #include "core/settings_pages.h"
+#include "core/startup.h"
 #include "scripted_dialogs.h"
 #include "temp_dir.h"
 
@@ -131,6 +132,46 @@ TEST_F(SaveScheduleTest, UntickedBoxesAndEmptiedFieldsClearWhatWasStored) {
     saveSchedulePage(form, dialogs, paths);
     EXPECT_EQ(read("SENDBACKUPMAIL", "Send"), "");
     EXPECT_EQ(read("SMTP", "CC"), "");
+}
+
+TEST_F(SaveScheduleTest, TheFtpSecurityAndPassiveKeysAreWrittenOnlyOnceSetOrStored) {
+    const struct {
+        const char* key;
+        const char* set;     // the control's value, as stored
+        const char* cleared; // the missing key's meaning, as stored
+    } keys[] = {{"Security", "ImplicitTLS", "None"},
+                {"Passive", "1", "0"},
+                {"Folder", "backups/fb", ""},
+                {"CAFile", "/etc/ca.pem", ""}};
+    fillRequiredFields();
+    form.setText("LedFTPAdress", "ftp.local");
+    saveSchedulePage(form, dialogs, paths);
+    for (const auto& key : keys)
+        EXPECT_EQ(read("FTP", key.key), "<missing>") << key.key;
+
+    form.setText("CBFTPSecurity", "ImplicitTLS");
+    form.setChecked("ChkBoxFTPPassive", true);
+    form.setText("LedFTPFolder", "backups/fb");
+    form.setText("LedFTPCAFile", "/etc/ca.pem");
+    saveSchedulePage(form, dialogs, paths);
+    for (const auto& key : keys)
+        EXPECT_EQ(read("FTP", key.key), key.set) << key.key;
+
+    HeadlessForm loaded;
+    loadSettingsIntoForm(loaded, paths, StartupHooks{});
+    EXPECT_EQ(loaded.text("CBFTPSecurity"), "ImplicitTLS");
+    EXPECT_TRUE(loaded.checked("ChkBoxFTPPassive"));
+    EXPECT_EQ(loaded.text("LedFTPFolder"), "backups/fb");
+    EXPECT_EQ(loaded.text("LedFTPCAFile"), "/etc/ca.pem");
+
+    form.setText("CBFTPSecurity", "None");
+    form.setChecked("ChkBoxFTPPassive", false);
+    form.setText("LedFTPFolder", "");
+    form.setText("LedFTPCAFile", "");
+    saveSchedulePage(form, dialogs, paths);
+    for (const auto& key : keys)
+        EXPECT_EQ(read("FTP", key.key), key.cleared) << "a stored key follows its control: " << key.key;
+    EXPECT_EQ(sectionOrder().back(), "SMTP") << "the keys join the FTP section";
 }
 
 TEST_F(SaveScheduleTest, ADefaultFolderThatCannotBeCreatedIsReportedWithItsPath) {

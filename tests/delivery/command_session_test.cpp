@@ -127,5 +127,19 @@ TEST(CommandSession, ThePeersHangUpClosesTheConnectionOnceItsLastBytesAreRead) {
     EXPECT_FALSE(session.isOpen());
 }
 
+TEST(CommandSession, RefusesTlsWhenClearBytesCameAfterTheReplyThatAcceptedIt) {
+    Pair pair = sessionPair();
+    // A man in the middle appends a reply in clear that the client would take as the first encrypted one.
+    pair.server.writeAll("220 Ready to start TLS\r\n250 AUTH PLAIN\r\n", 5s);
+    SmtpReply reply;
+    pair.session.readReply(reply, addSmtpReplyLine, 5s);
+    EXPECT_EQ(reply.code, 220);
+    EXPECT_EQ(test::failureText([&] {
+                  pair.session.startTls({"localhost", ""}, 5s);
+              }),
+              "TLS handshake refused: the server sent unencrypted data after its reply");
+    EXPECT_FALSE(pair.session.isOpen());
+}
+
 } // namespace
 } // namespace tervolen

@@ -137,7 +137,7 @@ TEST_F(DeliveryStepTest, TheFtpStepUploadsTheArchiveItWasHandedUnderItsName) {
                            ScriptedServer::expect("200 PORT ok.\r\n", onPort),
                            ScriptedServer::expect("150 Opening.\r\n", onStor),
                            ScriptedServer::send("226 Transfer complete.\r\n"), ScriptedServer::expect("221 Bye.\r\n")});
-    ftp = {"127.0.0.1", std::to_string(server.port()), "backup", "secret"};
+    ftp = {"127.0.0.1", std::to_string(server.port()), "backup", "secret", false, "", "None", ""};
     FtpClient client;
     sendBackupByFtp(archive, ftp, client);
     ASSERT_TRUE(server.waitFinished(10s));

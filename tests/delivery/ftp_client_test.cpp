@@ -3,9 +3,11 @@
 
 #include "scripted_server.h"
 #include "temp_dir.h"
+#include "test_bytes.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 
@@ -52,6 +54,37 @@ public:
 
 private:
     DataTarget target_;
+    std::string received_;
+};
+
+// Plays the server's side of passive transfers: a listener on the loopback address for the port that its EPSV or
+// PASV answer names; on STOR it takes the client's connection and reads the data until the client closes.
+class PassivePeer {
+public:
+    std::string epsvAnswer() const {
+        return "229 Entering Extended Passive Mode (|||" + std::to_string(listener_.port()) + "|)\r\n";
+    }
+    // The answer naming host (commas for dots) and the listener's port.
+    std::string pasvAnswer(std::string host) const {
+        std::replace(host.begin(), host.end(), '.', ',');
+        const int port = listener_.port();
+        return "227 Entering Passive Mode (" + host + "," + std::to_string(port / 256) + "," +
+               std::to_string(port % 256) + ").\r\n";
+    }
+    ScriptedServer::LineHook onStor() {
+        return [this](const std::string&) {
+            std::optional<TcpSocket> data = listener_.accept(5s);
+            if (!data)
+                return;
+            char block[65536];
+            while (std::size_t n = data->readSome(block, sizeof block, 5s))
+                received_.append(block, n);
+        };
+    }
+    const std::string& received() const { return received_; }
+
+private:
+    TcpListener listener_ = TcpListener::listen("127.0.0.1", 0);
     std::string received_;
 };
 
@@ -244,6 +277,88 @@ TEST_F(FtpClientTest, UploadsOverAnActiveDataConnectionAnnouncedWithPort) {
     EXPECT_EQ(lines.at(5), "PORT 127,0,0,1," + std::to_string(port / 256) + "," + std::to_string(port % 256));
     EXPECT_EQ(lines.at(6), "STOR backup.zip");
     EXPECT_EQ(peer.received(), content);
+}
+
+TEST_F(FtpClientTest, PassiveModeConnectsToTheControlPeerAtThePortOfEpsvOrElsePasvWhateverHostPasvNames) {
+    const std::string path = temp.file("backup.zip");
+    const std::string content = test::randomBytes(200000, 3);
+    test::writeFile(path, content);
+    const struct {
+        const char* name;
+        const char* epsvRefusal; // empty: EPSV is answered
+        const char* pasvHost;
+    } cases[] = {
+        {"EPSV", "", ""},
+        {"EPSV refused, PASV naming a foreign host", "500 'EPSV': command not understood.\r\n", "10.9.8.7"},
+        {"EPSV not implemented, PASV naming the server", "502 Not implemented.\r\n", "127.0.0.1"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        PassivePeer peer;
+        Steps steps = loginSteps();
+        std::vector<std::string> expected = {"EPSV"};
+        if (*c.epsvRefusal == '\0') {
+            steps.push_back(ScriptedServer::expect(peer.epsvAnswer()));
+        } else {
+            steps.push_back(ScriptedServer::expect(c.epsvRefusal));
+            steps.push_back(ScriptedServer::expect(peer.pasvAnswer(c.pasvHost)));
+            expected.push_back("PASV");
+        }
+        expected.push_back("STOR backup.zip");
+        steps.push_back(ScriptedServer::expect("150 Opening.\r\n", peer.onStor()));
+        steps.push_back(ScriptedServer::send("226 Transfer complete.\r\n"));
+        ScriptedServer server(steps);
+        configure(server.port());
+        ftp.setPassive(true);
+        ftp.connect();
+        ftp.put(path, "");
+        EXPECT_EQ(ftp.lastReply().code, 226);
+        const auto lines = linesAfterClose(server);
+        EXPECT_EQ(std::vector<std::string>(lines.begin() + 5, lines.end() - 1), expected);
+        EXPECT_EQ(peer.received(), content);
+    }
+}
+
+TEST_F(FtpClientTest, PassiveModeFailsOnARefusedPasvOrAnAnswerWithoutAPort) {
+    test::writeFile(temp.file("a.zip"), "data");
+    const struct {
+        Steps steps;
+        const char* failure;
+    } cases[] = {
+        {{ScriptedServer::expect("500 No.\r\n"), ScriptedServer::expect("425 Cannot open passive connection.\r\n")},
+         "Cannot open passive connection.\r\n"},
+        {{ScriptedServer::expect("229 Entering Extended Passive Mode (|||0|)\r\n")},
+         "The EPSV answer names no port: Entering Extended Passive Mode (|||0|)\r\n"},
+        {{ScriptedServer::expect("421 Closing.\r\n")}, "Closing.\r\n"},
+        {{ScriptedServer::expect("502 No.\r\n"), ScriptedServer::expect("227 Entering Passive Mode.\r\n")},
+         "The PASV answer names no port: Entering Passive Mode.\r\n"},
+    };
+    for (const auto& c : cases) {
+        ScriptedServer server(then(loginSteps(), c.steps));
+        configure(server.port());
+        ftp.setPassive(true);
+        ftp.connect();
+        EXPECT_EQ(errorText([&] { ftp.put(temp.file("a.zip"), "a.zip"); }), c.failure);
+        EXPECT_EQ(linesAfterClose(server).size(), 5 + c.steps.size() + 1) << "no STOR after " << c.failure;
+    }
+}
+
+TEST_F(FtpClientTest, ChangeFolderEntersEachLevelAndMakesOnlyTheMissingOnes) {
+    ScriptedServer server(
+        then(loginSteps(), {ScriptedServer::expect("250 \"/\" is the current directory.\r\n"),
+                            ScriptedServer::expect("250 OK.\r\n"), ScriptedServer::expect("550 No such directory.\r\n"),
+                            ScriptedServer::expect("257 \"/backups/firebird\" created.\r\n"),
+                            ScriptedServer::expect("250 OK.\r\n"), ScriptedServer::expect("550 No such directory.\r\n"),
+                            ScriptedServer::expect("550 Permission denied.\r\n")}));
+    configure(server.port());
+    ftp.connect();
+    ftp.changeFolder("/backups//firebird/");
+    EXPECT_EQ(errorText([&] { ftp.changeFolder("locked"); }), "Permission denied.\r\n");
+    EXPECT_EQ(errorText([&] { ftp.changeFolder("a\r\nDELE x"); }), "The FTP folder must not contain CR or LF.");
+    const auto lines = linesAfterClose(server);
+    EXPECT_EQ(std::vector<std::string>(lines.begin() + 5, lines.end()),
+              (std::vector<std::string>{"CWD /", "CWD backups", "CWD firebird", "MKD firebird", "CWD firebird",
+                                        "CWD locked", "MKD locked", "QUIT"}));
 }
 
 TEST_F(FtpClientTest, RefusedStorFailsWithItsTextWithoutAwaitingTheDataConnection) {

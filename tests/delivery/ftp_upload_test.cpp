@@ -75,6 +75,25 @@ TEST_F(FtpUploadTest, EachRunConnectsUploadsAndDisconnects) {
     }
 }
 
+TEST_F(FtpUploadTest, ActiveAndPassiveUploadsIntoAFolderTwoLevelsDeepArriveWhole) {
+    const std::string content = test::randomBytes(2 * 1024 * 1024 + 5, 7);
+    test::writeFile(temp.file("202401020304.zip"), content);
+    for (const bool passive : {false, true}) {
+        SCOPED_TRACE(passive ? "passive" : "active");
+        const std::string folder = passive ? "passive/uploads" : "active/uploads";
+        ftp.setPassive(passive);
+        // The second run finds the folders made by the first.
+        for (int run = 0; run < 2; ++run) {
+            ftp.connect();
+            ftp.changeFolder(folder);
+            ftp.put(temp.file("202401020304.zip"), "");
+            ftp.disconnect();
+            EXPECT_EQ(test::readFile(home + "/" + folder + "/202401020304.zip"), content);
+            std::filesystem::remove(home + "/" + folder + "/202401020304.zip");
+        }
+    }
+}
+
 TEST_F(FtpUploadTest, RefusalsCarryTheServersTexts) {
     ftp.setPassword("wrong");
     try {

@@ -22,10 +22,16 @@ constexpr auto kStartTimeout = std::chrono::seconds(30);
 
 } // namespace
 
-FtpTestServer::FtpTestServer(const std::string& home, const std::string& user, const std::string& password) {
+FtpTestServer::FtpTestServer(const std::string& home, const std::string& user, const std::string& password)
+    : FtpTestServer(home, user, password, FtpTestTls::None, {}, {}) {}
+
+FtpTestServer::FtpTestServer(const std::string& home, const std::string& user, const std::string& password,
+                             FtpTestTls tls, const std::string& certificate, const std::string& key) {
     const std::string portFile = home + ".port";
     std::vector<std::string> arguments = {
         kPython3, std::string(kSourceDir) + "/tests/support/ftp_test_server.py", portFile, home, user, password};
+    if (tls != FtpTestTls::None)
+        arguments.insert(arguments.end(), {tls == FtpTestTls::Explicit ? "explicit" : "implicit", certificate, key});
     std::vector<char*> argv;
     for (std::string& argument : arguments)
         argv.push_back(argument.data());

@@ -5,11 +5,18 @@
 
 namespace tervolen::test {
 
+// How the test server protects its connections: in clear, or requiring TLS on the control and data connections
+// after AUTH TLS (Explicit) or from the first byte (Implicit).
+enum class FtpTestTls { None, Explicit, Implicit };
+
 // Debian's pyftpdlib on 127.0.0.1 at a free port (tests/support/ftp_test_server.py), serving one user whose
 // home is the given folder. Stopped by the destructor.
 class FtpTestServer {
 public:
     FtpTestServer(const std::string& home, const std::string& user, const std::string& password);
+    // With TLS, showing the certificate of the PEM files certificate and key.
+    FtpTestServer(const std::string& home, const std::string& user, const std::string& password, FtpTestTls tls,
+                  const std::string& certificate, const std::string& key);
     FtpTestServer(const FtpTestServer&) = delete;
     FtpTestServer& operator=(const FtpTestServer&) = delete;
     ~FtpTestServer();
