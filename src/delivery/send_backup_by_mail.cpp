@@ -34,18 +34,6 @@ void composeMessage(const MailSettings& settings, MailMessage& message, const Op
 
 } // namespace
 
-std::optional<SmtpSecurity> smtpSecurityOf(const std::string& stored) {
-    const std::string value = trim(stored);
-    auto is = [&](const char* name) { return sameText(value, name); };
-    if (value.empty() || is("None"))
-        return SmtpSecurity::None;
-    if (is("STARTTLS"))
-        return SmtpSecurity::StartTls;
-    if (is("TLS"))
-        return SmtpSecurity::Tls;
-    return std::nullopt;
-}
-
 void sendBackupByMail(const OpenedFile& archive, const MailSettings& settings, SmtpClient& smtp, MailMessage& message,
                       MonitorLog& monitor) {
     const std::string& host = settings.host;

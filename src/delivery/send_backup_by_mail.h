@@ -18,14 +18,10 @@ struct MailSettings {
     std::string to;
     std::string cc;
     std::optional<SmtpSecurity> security = SmtpSecurity::None; // nothing: a stored value none of the known ones
-    std::string caFile;                                        // empty: the system's trust store
-    std::string user;                                          // empty: no AUTH
-    std::string password;
+    std::string caFile{};   // empty: the system's trust store
+    std::string user{};     // empty: no AUTH
+    std::string password{};
 };
-
-// The security of a stored SMTP Security value: None, STARTTLS or TLS (letter case ignored); missing or empty is
-// None; nothing for another value.
-std::optional<SmtpSecurity> smtpSecurityOf(const std::string& stored);
 
 // Mails the archive, read through its descriptor and named after archive.path, to the addresses of To and CC
 // through the SMTP server. An empty host or no recipient, like a failure to connect or send, is put at the top of

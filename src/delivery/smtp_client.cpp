@@ -4,8 +4,6 @@
 #include "delivery/base64.h"
 
 #include <algorithm>
-#include <iterator>
-#include <sstream>
 #include <sys/utsname.h>
 #include <unistd.h>
 
@@ -57,15 +55,6 @@ std::string base64(const std::string& text) {
     std::string encoded;
     appendBase64(reinterpret_cast<const unsigned char*>(text.data()), text.size(), encoded);
     return encoded;
-}
-
-// The words of an EHLO capability line, in upper case; "AUTH=PLAIN LOGIN" (an old form) reads as "AUTH PLAIN LOGIN".
-std::vector<std::string> capabilityWords(const std::string& line) {
-    std::string spaced = upperCase(line);
-    if (spaced.rfind("AUTH=", 0) == 0)
-        spaced[4] = ' ';
-    std::istringstream words(spaced);
-    return {std::istream_iterator<std::string>(words), std::istream_iterator<std::string>()};
 }
 
 } // namespace
@@ -131,7 +120,7 @@ void SmtpClient::greet() {
 
 void SmtpClient::startTls() {
     // Without TLS the message and the password would go out in clear, which the user did not choose.
-    if (!offers("STARTTLS"))
+    if (!offersExtension(capabilities_, "STARTTLS"))
         throw Error("The SMTP server does not offer STARTTLS, so nothing was sent.");
     sendCmd("STARTTLS", {220});
     session_.startTls({host_, caFile_}, timeouts_.connect);
@@ -142,8 +131,8 @@ void SmtpClient::startTls() {
 }
 
 void SmtpClient::authenticate() {
-    const bool plain = offersAuth("PLAIN");
-    if (!plain && !offersAuth("LOGIN"))
+    const bool plain = offersAuthMechanism(capabilities_, "PLAIN");
+    if (!plain && !offersAuthMechanism(capabilities_, "LOGIN"))
         throw Error("The SMTP server offers neither AUTH PLAIN nor AUTH LOGIN.");
     try {
         if (plain) {
@@ -158,21 +147,6 @@ void SmtpClient::authenticate() {
                     "): " + trim(e.text()));
     }
     authenticated_ = true;
-}
-
-bool SmtpClient::offers(const std::string& capability) const {
-    return std::any_of(capabilities_.begin(), capabilities_.end(), [&](const std::string& line) {
-        const std::vector<std::string> words = capabilityWords(line);
-        return !words.empty() && words[0] == capability;
-    });
-}
-
-bool SmtpClient::offersAuth(const std::string& mechanism) const {
-    return std::any_of(capabilities_.begin(), capabilities_.end(), [&](const std::string& line) {
-        const std::vector<std::string> words = capabilityWords(line);
-        return !words.empty() && words[0] == "AUTH" &&
-               std::find(words.begin() + 1, words.end(), mechanism) != words.end();
-    });
 }
 
 void SmtpClient::send(const MailMessage& message) {

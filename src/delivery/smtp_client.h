@@ -83,8 +83,6 @@ private:
     void sendEhlo();
     void startTls();
     void authenticate();
-    bool offers(const std::string& capability) const;
-    bool offersAuth(const std::string& mechanism) const;
     void readReply();
     void sendData(const MailMessage& message);
     // QUIT when still connected, then close; failures are dropped so that the first one is passed on.

@@ -123,8 +123,9 @@ TEST_F(SmtpTlsTest, TheMessageArrivesWholeOverStartTlsAndImplicitTlsWithEitherLo
         EXPECT_EQ(receivedAttachment(), expectedAttachment());
         const std::string said = transcript();
         EXPECT_NE(said.find(c.authLine), std::string::npos) << said.substr(0, 300);
-        if (c.security == SmtpSecurity::StartTls)
+        if (c.security == SmtpSecurity::StartTls) {
             EXPECT_NE(said.find("STARTTLS\r\nEHLO "), std::string::npos) << "EHLO again after the handshake";
+        }
     }
 }
 
