@@ -19,6 +19,9 @@ const char* const kCliUsage =
     "      option row, e.g. \"ValidateFull\"; --buffer-size is the answer buffer (default 32000).\n"
     "  run [--settings FILE]\n"
     "      Serves the schedule of the settings file until SIGTERM or SIGINT.\n"
+    "  send --file PATH [--settings FILE]\n"
+    "      Runs only the e-mail and FTP steps of the backup chain for the existing archive PATH, to test the\n"
+    "      delivery settings, and prints the Monitor lines.\n"
     "\n"
     "  --settings FILE  the settings file (default: tervolen.ini beside the executable)\n"
     "  --help           this text\n"
@@ -50,7 +53,7 @@ CliCommand parseCliArguments(const std::vector<std::string>& args) {
             return query;
         } else if (arg == "--settings") {
             command.settingsFile = value();
-        } else if (arg == "--option" && command.name != "run" && !command.name.empty()) {
+        } else if (arg == "--option" && command.name != "run" && command.name != "send" && !command.name.empty()) {
             command.option = value();
         } else if (arg == "--backup" && command.name == "restore") {
             command.backupFile = value();
@@ -60,7 +63,10 @@ CliCommand parseCliArguments(const std::vector<std::string>& args) {
             command.pageSize = value();
         } else if (arg == "--buffer-size" && command.name == "validate") {
             command.bufferSize = value();
-        } else if (command.name.empty() && (arg == "backup" || arg == "run" || arg == "restore" || arg == "validate")) {
+        } else if (arg == "--file" && command.name == "send") {
+            command.archiveFile = value();
+        } else if (command.name.empty() &&
+                   (arg == "backup" || arg == "run" || arg == "restore" || arg == "validate" || arg == "send")) {
             command.name = arg;
         } else {
             throw UsageError("unknown argument: " + arg);
@@ -68,6 +74,8 @@ CliCommand parseCliArguments(const std::vector<std::string>& args) {
     }
     if (command.name.empty())
         throw UsageError("no command given");
+    if (command.name == "send" && command.archiveFile.empty())
+        throw UsageError("send needs --file PATH");
     if (command.name == "restore" && command.backupFile.empty())
         throw UsageError("restore needs --backup FILE");
     if ((command.name == "restore" || command.name == "validate") && command.database.empty())

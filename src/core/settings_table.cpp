@@ -2,6 +2,7 @@
 
 #include "core/control_names.h"
 #include "core/schedule.h"
+#include "core/text_conversion.h"
 
 namespace tervolen {
 
@@ -267,13 +268,31 @@ constexpr SettingRow kRows[] = {
      .load = L::Set,
      .savedBy = S::SaveConfig,
      .saveRule = R::WhenSelected},
+    {.id = Id::SmtpSecurity,
+     .section = "SMTP",
+     .key = "Security",
+     .encoding = E::ItemValue,
+     .control = controls::CBSMTPSecurity,
+     .load = L::Set,
+     .savedBy = S::SaveSchedule,
+     .saveRule = R::WhenStoredOrChanged,
+     .defaultText = "None",
+     .itemValues = {"None", "STARTTLS", "TLS"}},
+    {.id = Id::SmtpCaFile,
+     .section = "SMTP",
+     .key = "CAFile",
+     .encoding = E::Text,
+     .control = controls::EdSMTPCAFile,
+     .load = L::SetWhenStored,
+     .savedBy = S::SaveSchedule,
+     .saveRule = R::WhenStoredOrChanged},
 };
 
 constexpr bool rowsInIdOrder() {
     for (std::size_t i = 0; i < std::size(kRows); ++i)
         if (static_cast<std::size_t>(kRows[i].id) != i)
             return false;
-    return static_cast<std::size_t>(SettingId::CompressionMethod) + 1 == std::size(kRows);
+    return static_cast<std::size_t>(SettingId::SmtpCaFile) + 1 == std::size(kRows);
 }
 static_assert(rowsInIdOrder(), "the rows of the settings table follow the order of SettingId");
 
@@ -285,6 +304,22 @@ std::span<const SettingRow> settingsTable() {
 
 const SettingRow& setting(SettingId id) {
     return kRows[static_cast<std::size_t>(id)];
+}
+
+bool isSettingStored(const SettingsFile& settings, SettingId id) {
+    const SettingRow& row = setting(id);
+    // No text reads both as "0" and as "1" unless it is stored.
+    return settings.readText(row.section, row.key, "0") == settings.readText(row.section, row.key, "1");
+}
+
+int settingItemOfValue(const SettingRow& row, const std::string& value) {
+    const std::string trimmed = trim(value);
+    if (trimmed.empty())
+        return 0;
+    for (std::size_t i = 0; i < row.itemValues.size(); ++i)
+        if (row.itemValues[i] != nullptr && sameText(trimmed, row.itemValues[i]))
+            return static_cast<int>(i);
+    return -1;
 }
 
 std::string readSettingText(const SettingsFile& settings, SettingId id) {
