@@ -59,10 +59,11 @@ void checkReply(const SmtpReply& reply, size_t textLines) {
         require(!offersAuthMechanism(reply.text, mechanism) || named, "an offered mechanism is named by an AUTH line",
                 mechanism);
     }
-    require(!offersExtension(reply.text, "STARTTLS") ||
-                std::any_of(reply.text.begin(), reply.text.end(),
-                            [](const std::string& line) { return upperCase(line).find("STARTTLS") != std::string::npos; }),
-            "STARTTLS is offered only by a line that names it");
+    require(
+        !offersExtension(reply.text, "STARTTLS") ||
+            std::any_of(reply.text.begin(), reply.text.end(),
+                        [](const std::string& line) { return upperCase(line).find("STARTTLS") != std::string::npos; }),
+        "STARTTLS is offered only by a line that names it");
 }
 
 } // namespace

@@ -18,8 +18,8 @@ struct MailSettings {
     std::string to;
     std::string cc;
     std::optional<SmtpSecurity> security = SmtpSecurity::None; // nothing: a stored value none of the known ones
-    std::string caFile{};   // empty: the system's trust store
-    std::string user{};     // empty: no AUTH
+    std::string caFile{};                                      // empty: the system's trust store
+    std::string user{};                                        // empty: no AUTH
     std::string password{};
 };
 

@@ -41,8 +41,9 @@ protected:
     test::TempDir mail_;
     test::TestCertificates certificates_{dir_.path()};
     std::string archive_ = dir_.file("202501021405.zip");
-    test::SmtpSink sink_{mail_.path(), {test::SmtpSinkOptions::Tls::startTlsRequired, certificates_.trusted().certificate,
-                                        certificates_.trusted().key, "backup-user:right-password"}};
+    test::SmtpSink sink_{mail_.path(),
+                         {test::SmtpSinkOptions::Tls::startTlsRequired, certificates_.trusted().certificate,
+                          certificates_.trusted().key, "backup-user:right-password"}};
 };
 
 TEST_F(CliSendTest, MailsTheArchiveOverStartTlsAndExitsZero) {
@@ -51,8 +52,8 @@ TEST_F(CliSendTest, MailsTheArchiveOverStartTlsAndExitsZero) {
     ASSERT_EQ(send(&output), 0) << output;
     EXPECT_EQ(output.find("ERROR"), std::string::npos) << output;
     std::string inspected;
-    ASSERT_EQ(test::runCommand(std::string(test::kPython3) + " " + test::kSourceDir + "/tests/support/mail_inspect.py " +
-                                   sink_.messagePath(1, ".eml"),
+    ASSERT_EQ(test::runCommand(std::string(test::kPython3) + " " + test::kSourceDir +
+                                   "/tests/support/mail_inspect.py " + sink_.messagePath(1, ".eml"),
                                &inspected),
               0);
     std::string digest;

@@ -441,9 +441,9 @@ TEST_F(FaultTest, AMailServerWithStartTlsAndALoginTakesTheArchiveByteForByte) {
     const test::TempDir certificateFolder;
     const test::TestCertificates certificates(certificateFolder.path());
     fs::create_directories(dir.file("mail"));
-    test::SmtpSink smtp(dir.file("mail"), {test::SmtpSinkOptions::Tls::startTlsRequired,
-                                           certificates.trusted().certificate, certificates.trusted().key,
-                                           "backup:secret"});
+    test::SmtpSink smtp(dir.file("mail"),
+                        {test::SmtpSinkOptions::Tls::startTlsRequired, certificates.trusted().certificate,
+                         certificates.trusted().key, "backup:secret"});
     test::setMailFields(form, smtp.port());
     form.setText("ledHost", "localhost");
     form.setItemIndex("CBSMTPSecurity", 1);

@@ -194,9 +194,9 @@ TEST_F(SaveScheduleTest, MailSecurityAndCertificatesAreWrittenOnceChosenAndAnUnk
 
 TEST(SettingItemOfValue, StoredSecurityValuesAndTheComboItemTheyChoose) {
     const SettingRow& row = setting(SettingId::SmtpSecurity);
-    const std::pair<std::string, int> cases[] = {{"", 0},         {"None", 0},     {"none", 0}, {"STARTTLS", 1},
-                                                 {"StartTls", 1}, {" TLS ", 2},    {"SSL/TLS", -1},
-                                                 {"SSL", -1},     {"STARTTLS2", -1}};
+    const std::pair<std::string, int> cases[] = {{"", 0},         {"None", 0},     {"none", 0},
+                                                 {"STARTTLS", 1}, {"StartTls", 1}, {" TLS ", 2},
+                                                 {"SSL/TLS", -1}, {"SSL", -1},     {"STARTTLS2", -1}};
     for (const auto& [stored, item] : cases)
         EXPECT_EQ(settingItemOfValue(row, stored), item) << stored;
 }
