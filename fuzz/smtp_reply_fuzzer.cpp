@@ -8,6 +8,7 @@
 #include "fuzz_support.h"
 #include "reply_stream.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <string>
 
@@ -49,6 +50,20 @@ void checkReply(const SmtpReply& reply, size_t textLines) {
     const std::string joined = reply.joinedText();
     require(SmtpReplyError(reply).text() == joined.substr(0, joined.find('\0')),
             "a refused reply's error text is its text");
+    // Read as EHLO capabilities: a mechanism is offered only by an AUTH line that names it.
+    for (const char* mechanism : {"PLAIN", "LOGIN"}) {
+        const bool named = std::any_of(reply.text.begin(), reply.text.end(), [&](const std::string& line) {
+            const std::string upper = upperCase(line);
+            return upper.starts_with("AUTH") && upper.find(mechanism) != std::string::npos;
+        });
+        require(!offersAuthMechanism(reply.text, mechanism) || named, "an offered mechanism is named by an AUTH line",
+                mechanism);
+    }
+    require(
+        !offersExtension(reply.text, "STARTTLS") ||
+            std::any_of(reply.text.begin(), reply.text.end(),
+                        [](const std::string& line) { return upperCase(line).find("STARTTLS") != std::string::npos; }),
+        "STARTTLS is offered only by a line that names it");
 }
 
 } // namespace

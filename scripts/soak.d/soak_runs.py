@@ -2,7 +2,7 @@
 """The backup runs of scripts/soak, their checks, measurements and summary.
 
 Usage: soak_runs.py --work DIR --cli PATH --runs N --main-state DIR --victim-state DIR
-                    --smtp-port P --ftp-port P --ftp-tls-port P --ca-file PEM --silent-port P --rows N
+                    --smtp-port P --smtp-ca PEM --ftp-port P --ftp-tls-port P --ca-file PEM --silent-port P --rows N
                     [--fault-every N] [--silent-runs N] [--run-timeout S] [--faults LIST]
 
 scripts/soak starts the servers and calls this; it does not start or stop them, except that it kills, stops and
@@ -271,8 +271,9 @@ class Soak:
             "BKPEXT": {"Ext": ".fbk"},
             "COMPRESSION": {"Checked": "1", "Method": METHODS[method][0]},
             "SENDBACKUPMAIL": {"Send": "Checked"},
-            "SMTP": {"Host": "127.0.0.1", "Port": silent if kind == "smtp-silent" else self.args.smtp_port,
-                     "From": "backup@example.com", "To": "dba@example.com"},
+            "SMTP": {"Host": "localhost", "Port": silent if kind == "smtp-silent" else self.args.smtp_port,
+                     "From": "backup@example.com", "To": "dba@example.com", "Security": "STARTTLS",
+                     "CAFile": self.args.smtp_ca, "User": "backup", "Pswd": "mail-secret"},
             "SENDBACKUPFTP": {"Send": "Checked"},
             "FTP": self.ftp_settings(kind, over_tls),
         }
@@ -526,6 +527,7 @@ def parse_arguments():
     for name in ("runs", "smtp-port", "ftp-port", "ftp-tls-port", "silent-port", "rows"):
         parser.add_argument("--" + name, type=int, required=True)
     parser.add_argument("--ca-file", required=True)
+    parser.add_argument("--smtp-ca", required=True)
     parser.add_argument("--fault-every", type=int, default=10)
     parser.add_argument("--silent-runs", type=int, default=3)
     parser.add_argument("--run-timeout", type=int, default=300)

@@ -21,6 +21,20 @@ std::optional<CompressionMethod> chosenMethod(int row) {
     }
 }
 
+// The items of the Security combo; no item selected means the settings file held another value.
+std::optional<SmtpSecurity> chosenSmtpSecurity(int item) {
+    switch (item) {
+    case 0:
+        return SmtpSecurity::None;
+    case 1:
+        return SmtpSecurity::StartTls;
+    case 2:
+        return SmtpSecurity::Tls;
+    default:
+        return std::nullopt;
+    }
+}
+
 } // namespace
 
 BackupChainSettings readBackupChainSettings(const FormState& form, const std::string& backupName) {
@@ -33,6 +47,10 @@ BackupChainSettings readBackupChainSettings(const FormState& form, const std::st
     settings.sendByMail = form.checked(controls::ChkBoxBkpMail);
     settings.mail = {form.text(controls::ledHost), form.text(controls::EdSMTPPort), form.text(controls::ledFrom),
                      form.text(controls::ledTo), form.text(controls::ledCC)};
+    settings.mail.security = chosenSmtpSecurity(form.itemIndex(controls::CBSMTPSecurity));
+    settings.mail.caFile = form.text(controls::EdSMTPCAFile);
+    settings.mail.user = form.text(controls::EdSMTPUser);
+    settings.mail.password = form.text(controls::EdSMTPpswd);
     settings.sendByFtp = form.checked(controls::ChkBoxSentFTP);
     settings.ftp = {form.text(controls::LedFTPAdress),        form.text(controls::LedFTPPort),
                     form.text(controls::LedUserName),         form.text(controls::LedPassword),
@@ -58,11 +76,17 @@ bool runBackupChain(BackupJob& job, bool unattended, const std::function<BackupC
         return result;
     if (!settings.mirrorFolders.empty() && !stopping())
         copyToMirrors(*archive, settings.mirrorFolders, tools.monitor);
-    if (settings.sendByMail && !stopping())
-        sendBackupByMail(*archive, settings.mail, tools.smtp, tools.mailMessage, tools.monitor);
-    if (settings.sendByFtp && !stopping())
-        sendBackupByFtp(*archive, settings.ftp, tools.ftp);
+    runDeliverySteps(*archive, settings, tools, stopRequested);
     return result;
+}
+
+void runDeliverySteps(const OpenedFile& archive, const BackupChainSettings& settings, const BackupChainTools& tools,
+                      const std::function<bool()>& stopRequested) {
+    auto stopping = [&] { return stopRequested && stopRequested(); };
+    if (settings.sendByMail && !stopping())
+        sendBackupByMail(archive, settings.mail, tools.smtp, tools.mailMessage, tools.monitor);
+    if (settings.sendByFtp && !stopping())
+        sendBackupByFtp(archive, settings.ftp, tools.ftp);
 }
 
 } // namespace tervolen

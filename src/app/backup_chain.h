@@ -46,4 +46,9 @@ struct BackupChainTools {
 bool runBackupChain(BackupJob& job, bool unattended, const std::function<BackupChainSettings()>& readSettings,
                     const BackupChainTools& tools, const std::function<bool()>& stopRequested);
 
+// The e-mail and FTP steps of the chain for an archive that is already made (tervolen-cli send), each as set and
+// unless stopRequested. Throws what those steps throw.
+void runDeliverySteps(const OpenedFile& archive, const BackupChainSettings& settings, const BackupChainTools& tools,
+                      const std::function<bool()>& stopRequested);
+
 } // namespace tervolen

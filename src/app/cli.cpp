@@ -145,6 +145,10 @@ int execute(const CliCommand& command) {
         bool ok = !printer.errorSeen() && !dialogs.errorReported();
         return ok ? kExitOk : kExitFailure;
     }
+    if (command.name == "send") {
+        const bool sent = program.sendArchive(command.archiveFile);
+        return sent && !printer.errorSeen() && !dialogs.errorReported() ? kExitOk : kExitFailure;
+    }
     if (!scheduler) {
         Program::BackupOutcome outcome = program.runBackup(false);
         bool ok = outcome.result && !printer.errorSeen() && !dialogs.errorReported();

@@ -21,6 +21,9 @@ const char* const kCliUsage =
     "      Serves the schedule of the settings file until SIGTERM or SIGINT.\n"
     "  paths [--settings FILE]\n"
     "      Prints the mode (portable or installed) and every file and folder the program uses.\n"
+    "  send --file PATH [--settings FILE]\n"
+    "      Runs only the e-mail and FTP steps of the backup chain for the existing archive PATH, to test the\n"
+    "      delivery settings, and prints the Monitor lines.\n"
     "\n"
     "  --settings FILE  the settings file (default: tervolen.ini beside the executable when it or a file\n"
     "                   \"portable\" stands there, else $XDG_CONFIG_HOME/tervolen/tervolen.ini)\n"
@@ -53,7 +56,8 @@ CliCommand parseCliArguments(const std::vector<std::string>& args) {
             return query;
         } else if (arg == "--settings") {
             command.settingsFile = value();
-        } else if (arg == "--option" && command.name != "run" && command.name != "paths" && !command.name.empty()) {
+        } else if (arg == "--option" && command.name != "run" && command.name != "paths" && command.name != "send" &&
+                   !command.name.empty()) {
             command.option = value();
         } else if (arg == "--backup" && command.name == "restore") {
             command.backupFile = value();
@@ -63,8 +67,10 @@ CliCommand parseCliArguments(const std::vector<std::string>& args) {
             command.pageSize = value();
         } else if (arg == "--buffer-size" && command.name == "validate") {
             command.bufferSize = value();
-        } else if (command.name.empty() &&
-                   (arg == "backup" || arg == "run" || arg == "restore" || arg == "validate" || arg == "paths")) {
+        } else if (arg == "--file" && command.name == "send") {
+            command.archiveFile = value();
+        } else if (command.name.empty() && (arg == "backup" || arg == "run" || arg == "restore" || arg == "validate" ||
+                                            arg == "paths" || arg == "send")) {
             command.name = arg;
         } else {
             throw UsageError("unknown argument: " + arg);
@@ -72,6 +78,8 @@ CliCommand parseCliArguments(const std::vector<std::string>& args) {
     }
     if (command.name.empty())
         throw UsageError("no command given");
+    if (command.name == "send" && command.archiveFile.empty())
+        throw UsageError("send needs --file PATH");
     if (command.name == "restore" && command.backupFile.empty())
         throw UsageError("restore needs --backup FILE");
     if ((command.name == "restore" || command.name == "validate") && command.database.empty())

@@ -66,6 +66,10 @@ public:
     // Runs one backup with its post-processing chain. An error that escapes the job is reported once:
     // by the default error report, or as a red Monitor line for a scheduled run.
     BackupOutcome runBackup(bool scheduled);
+    // The e-mail and FTP steps for an existing archive, as the chain runs them after a backup. Refused while
+    // another job runs; an archive that cannot be opened, and an error that escapes a step, go to the default
+    // error report. False when it was refused or an error escaped.
+    bool sendArchive(const std::string& archivePath);
     // The restore and the validation with plain values instead of the window's fields; refused while
     // another job runs, and an escaping error is reported as their buttons report it.
     void runRestore(const RestoreRequest& request);

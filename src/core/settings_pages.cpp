@@ -7,6 +7,7 @@
 #include "core/settings_table.h"
 
 #include <filesystem>
+#include <optional>
 
 namespace tervolen {
 
@@ -45,14 +46,34 @@ void writeRow(SettingsFile& settings, const FormState& form, const SettingRow& r
             writeSettingText(settings, row.id, index == 1 ? "1" : "0");
         return;
     }
+    case Encoding::ItemValue:
+        return writeSettingText(settings, row.id, row.itemValues[form.itemIndex(row.control)]);
     }
 }
 
-// Whether the row's control holds what a missing key means.
-bool holdsDefault(const FormState& form, const SettingRow& row) {
+// The text a Text or ItemValue row would write; nothing for an ItemValue row without a selected item.
+std::optional<std::string> valueToWrite(const FormState& form, const SettingRow& row) {
+    if (row.encoding != Encoding::ItemValue)
+        return form.text(row.control);
+    const int index = form.itemIndex(row.control);
+    if (index < 0 || index >= static_cast<int>(row.itemValues.size()) || row.itemValues[index] == nullptr)
+        return std::nullopt;
+    return std::string(row.itemValues[index]);
+}
+
+bool skipsWrite(const SettingsFile& settings, const FormState& form, const SettingRow& row) {
+    if (row.saveRule != SaveRule::WhenStoredOrChanged)
+        return false;
     if (row.encoding == Encoding::Flag)
-        return form.checked(row.control) == row.defaultFlag;
-    return form.text(row.control) == row.defaultText;
+        return !isSettingStored(settings, row.id) && form.checked(row.control) == row.defaultFlag;
+    const std::optional<std::string> value = valueToWrite(form, row);
+    if (!value)
+        return true;
+    if (!isSettingStored(settings, row.id))
+        return *value == row.defaultText;
+    // A stored spelling of the same choice ("starttls") stays as it was written.
+    return row.encoding == Encoding::ItemValue &&
+           settingItemOfValue(row, readSettingText(settings, row.id)) == form.itemIndex(row.control);
 }
 
 // Writes the rows of one action in table order; returns the first Required row whose control is empty (the
@@ -62,11 +83,10 @@ const SettingRow* writeRows(SettingsFile& settings, FormState& form, SavedBy act
     for (const SettingRow& row : settingsTable()) {
         if (row.savedBy != action)
             continue;
-        if (row.saveRule == SaveRule::UnlessDefault && holdsDefault(form, row) &&
-            !settings.contains(row.section, row.key))
-            continue;
         if (row.saveRule == SaveRule::Required && form.text(row.control).empty())
             return &row;
+        if (skipsWrite(settings, form, row))
+            continue;
         if (row.saveRule == SaveRule::FillWhenEmpty) {
             ensureFolder(defaultFolder);
             if (form.text(row.control).empty())

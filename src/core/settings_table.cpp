@@ -2,6 +2,7 @@
 
 #include "core/control_names.h"
 #include "core/schedule.h"
+#include "core/text_conversion.h"
 
 namespace tervolen {
 
@@ -275,7 +276,7 @@ constexpr SettingRow kRows[] = {
      .control = controls::CBFTPSecurity,
      .load = L::Set,
      .savedBy = S::SaveSchedule,
-     .saveRule = R::UnlessDefault,
+     .saveRule = R::WhenStoredOrChanged,
      .defaultText = "None"},
     {.id = Id::FtpPassive,
      .section = "FTP",
@@ -284,7 +285,7 @@ constexpr SettingRow kRows[] = {
      .control = controls::ChkBoxFTPPassive,
      .load = L::Set,
      .savedBy = S::SaveSchedule,
-     .saveRule = R::UnlessDefault},
+     .saveRule = R::WhenStoredOrChanged},
     {.id = Id::FtpFolder,
      .section = "FTP",
      .key = "Folder",
@@ -292,7 +293,7 @@ constexpr SettingRow kRows[] = {
      .control = controls::LedFTPFolder,
      .load = L::Set,
      .savedBy = S::SaveSchedule,
-     .saveRule = R::UnlessDefault},
+     .saveRule = R::WhenStoredOrChanged},
     {.id = Id::FtpCaFile,
      .section = "FTP",
      .key = "CAFile",
@@ -300,14 +301,32 @@ constexpr SettingRow kRows[] = {
      .control = controls::LedFTPCAFile,
      .load = L::Set,
      .savedBy = S::SaveSchedule,
-     .saveRule = R::UnlessDefault},
+     .saveRule = R::WhenStoredOrChanged},
+    {.id = Id::SmtpSecurity,
+     .section = "SMTP",
+     .key = "Security",
+     .encoding = E::ItemValue,
+     .control = controls::CBSMTPSecurity,
+     .load = L::Set,
+     .savedBy = S::SaveSchedule,
+     .saveRule = R::WhenStoredOrChanged,
+     .defaultText = "None",
+     .itemValues = {"None", "STARTTLS", "TLS"}},
+    {.id = Id::SmtpCaFile,
+     .section = "SMTP",
+     .key = "CAFile",
+     .encoding = E::Text,
+     .control = controls::EdSMTPCAFile,
+     .load = L::SetWhenStored,
+     .savedBy = S::SaveSchedule,
+     .saveRule = R::WhenStoredOrChanged},
 };
 
 constexpr bool rowsInIdOrder() {
     for (std::size_t i = 0; i < std::size(kRows); ++i)
         if (static_cast<std::size_t>(kRows[i].id) != i)
             return false;
-    return static_cast<std::size_t>(SettingId::FtpCaFile) + 1 == std::size(kRows);
+    return static_cast<std::size_t>(SettingId::SmtpCaFile) + 1 == std::size(kRows);
 }
 static_assert(rowsInIdOrder(), "the rows of the settings table follow the order of SettingId");
 
@@ -319,6 +338,21 @@ std::span<const SettingRow> settingsTable() {
 
 const SettingRow& setting(SettingId id) {
     return kRows[static_cast<std::size_t>(id)];
+}
+
+bool isSettingStored(const SettingsFile& settings, SettingId id) {
+    const SettingRow& row = setting(id);
+    return settings.contains(row.section, row.key);
+}
+
+int settingItemOfValue(const SettingRow& row, const std::string& value) {
+    const std::string trimmed = trim(value);
+    if (trimmed.empty())
+        return 0;
+    for (std::size_t i = 0; i < row.itemValues.size(); ++i)
+        if (row.itemValues[i] != nullptr && sameText(trimmed, row.itemValues[i]))
+            return static_cast<int>(i);
+    return -1;
 }
 
 std::string readSettingText(const SettingsFile& settings, SettingId id) {

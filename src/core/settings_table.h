@@ -47,6 +47,8 @@ enum class SettingId {
     FtpPassive,
     FtpFolder,
     FtpCaFile,
+    SmtpSecurity,
+    SmtpCaFile,
 };
 
 // How a value is stored.
@@ -56,6 +58,8 @@ enum class Encoding {
     Flag,      // "1" or "0"; read as an integer ("0x" hexadecimal or decimal), true when not 0
     ItemFlags, // one Flag per item of a check list, under the keys of ItemKeys
     ItemIndex, // "1" for the second item of a combo box, "0" for the first; read as 1 only for exactly "1"
+    ItemValue, // the row's itemValues entry of the selected item; read ignoring letter case, missing or empty as
+               // the first item, another value as no item selected
 };
 
 // Where the keys of an ItemFlags entry come from.
@@ -82,7 +86,9 @@ enum class SaveRule {
     Required,      // an empty control stops the save before this key, with requiredMessage and the focus on it
     FillWhenEmpty, // the save first makes the default folder and puts it in an empty control
     WhenSelected,  // ItemIndex: written only when an item is selected
-    UnlessDefault, // Text and Flag: not written while the key is missing and the control holds the row's default
+    // Written when the file holds the key or the value is not the default, so that files from before the key
+    // stay as they are; ItemValue: only when an item is selected.
+    WhenStoredOrChanged,
 };
 
 struct SettingRow {
@@ -99,6 +105,7 @@ struct SettingRow {
     ItemKeys itemKeys = ItemKeys::ItemTexts;
     const char* requiredMessage = nullptr;
     std::array<const char*, 2> enables{}; // controls enabled exactly when the loaded Flag is true
+    std::array<const char*, 3> itemValues{}; // ItemValue: the stored value of each item
 };
 
 // The whole table, in load order; each action writes its keys in this order.
@@ -111,6 +118,11 @@ bool readSettingMark(const SettingsFile& settings, SettingId id);
 bool readSettingFlag(const SettingsFile& settings, SettingId id);
 // One item of an ItemFlags entry, false when missing.
 bool readSettingItem(const SettingsFile& settings, SettingId id, const std::string& itemKey);
+// Whether the file holds the key at all.
+bool isSettingStored(const SettingsFile& settings, SettingId id);
+// The item of an ItemValue row that value names, ignoring letter case; missing or empty is the first, another
+// value -1.
+int settingItemOfValue(const SettingRow& row, const std::string& value);
 
 // Writes through a row, under the row's section and key spelling. Throws what SettingsFile::WriteText throws.
 void writeSettingText(SettingsFile& settings, SettingId id, const std::string& value);

@@ -80,6 +80,8 @@ void loadRow(FormState& form, const SettingsFile& settings, const SettingRow& ro
                                                   : tickItems(form, settings, row);
     case Encoding::ItemIndex:
         return form.setItemIndex(row.control, readSettingText(settings, row.id) == "1" ? 1 : 0);
+    case Encoding::ItemValue:
+        return form.setItemIndex(row.control, settingItemOfValue(row, readSettingText(settings, row.id)));
     }
 }
 

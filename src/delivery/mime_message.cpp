@@ -4,6 +4,10 @@
 #include "delivery/base64.h"
 #include "delivery/header_text.h"
 
+#include <openssl/rand.h>
+
+#include <algorithm>
+#include <cctype>
 #include <chrono>
 #include <cstdint>
 #include <filesystem>
@@ -26,6 +30,16 @@ char boundaryCharacter(int v) {
     if (v <= 36)
         return static_cast<char>('A' + v - 11);
     return static_cast<char>('a' + v - 37);
+}
+
+// The part after "@" when it is a plain domain name; one that could break the header gives way to a fixed name.
+std::string messageIdDomain(const std::string& address) {
+    const std::size_t at = address.rfind('@');
+    const std::string domain = at == std::string::npos ? "" : address.substr(at + 1);
+    const bool plain = !domain.empty() && std::all_of(domain.begin(), domain.end(), [](char c) {
+        return std::isalnum(static_cast<unsigned char>(c)) || c == '.' || c == '-';
+    });
+    return plain ? domain : "tervolen.invalid";
 }
 
 const std::string& boundaryOf(const MailMessage& message) {
@@ -169,6 +183,19 @@ void MessageWriter::writeLineDotStuffed(std::string_view line) {
     writeLine(line);
 }
 
+std::string makeMessageId(const std::string& fromAddress) {
+    unsigned char random[16];
+    if (RAND_bytes(random, sizeof random) != 1)
+        throw Error("Cannot draw the random part of the Message-ID.");
+    static constexpr char kHex[] = "0123456789abcdef";
+    std::string id = "<";
+    for (unsigned char byte : random) {
+        id += kHex[byte >> 4];
+        id += kHex[byte & 15];
+    }
+    return id + "@" + messageIdDomain(fromAddress) + ">";
+}
+
 std::vector<std::string> buildHeaderLines(const MailMessage& message, const Clock& clock) {
     const std::pair<const char*, std::string> fields[] = {
         {"From", formatAddressList({message.from}, true)},
@@ -178,6 +205,7 @@ std::vector<std::string> buildHeaderLines(const MailMessage& message, const Cloc
         {"Content-Type", contentType(message)},
         {"MIME-Version", "1.0"},
         {"Date", formatDateValue(message.date ? *message.date : clock.now())},
+        {"Message-ID", message.messageId.empty() ? makeMessageId(message.from.address) : message.messageId},
     };
     std::vector<std::string> lines;
     for (const auto& [name, value] : fields) {

@@ -36,7 +36,8 @@ struct MailMessage {
     std::vector<std::string> body;
     std::optional<LocalTime> date; // unset: the time of sending
     std::vector<MailAttachment> attachments;
-    std::string boundary; // empty: MimeBoundary()
+    std::string boundary;  // empty: MimeBoundary()
+    std::string messageId; // "<...@...>"; empty: makeMessageId(from.address) for each writing
 
     void clear() { *this = MailMessage(); }
 };
@@ -46,6 +47,10 @@ const std::string& mimeBoundary();
 
 // A boundary drawn from a generator seeded with seed.
 std::string makeMimeBoundary(unsigned seed);
+
+// A new Message-ID: "<" 32 random hexadecimal digits "@" the domain of fromAddress (tervolen.invalid when it has
+// none or one with other characters than letters, digits, "." and "-") ">".
+std::string makeMessageId(const std::string& fromAddress);
 
 // Where a message is written: lines end with CR LF; body lines are dot-stuffed.
 class MessageWriter {
@@ -57,7 +62,8 @@ public:
     void writeLineDotStuffed(std::string_view line);
 };
 
-// The header lines in order (From, Subject, To, Cc, Content-Type, MIME-Version, Date), folded at 78 columns.
+// The header lines in order (From, Subject, To, Cc, Content-Type, MIME-Version, Date, Message-ID), folded at 78
+// columns.
 // Throws Error when a header would hold a line break.
 std::vector<std::string> buildHeaderLines(const MailMessage& message, const Clock& clock);
 

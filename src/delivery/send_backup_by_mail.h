@@ -5,6 +5,7 @@
 #include "delivery/smtp_client.h"
 #include "core/monitor_log.h"
 
+#include <optional>
 #include <string>
 
 namespace tervolen {
@@ -16,11 +17,16 @@ struct MailSettings {
     std::string from;
     std::string to;
     std::string cc;
+    std::optional<SmtpSecurity> security = SmtpSecurity::None; // nothing: a stored value none of the known ones
+    std::string caFile{};                                      // empty: the system's trust store
+    std::string user{};                                        // empty: no AUTH
+    std::string password{};
 };
 
 // Mails the archive, read through its descriptor and named after archive.path, to the addresses of To and CC
 // through the SMTP server. An empty host or no recipient, like a failure to connect or send, is put at the top of
-// the Monitor as "ERROR: " and the text, without connecting. message keeps no reference to archive afterwards.
+// the Monitor as "ERROR: " and the text, without connecting; so is an unknown security. The user name and password
+// are sent only over an encrypted connection. message keeps no reference to archive afterwards.
 // Throws a port text that is no integer and a failed disconnect.
 void sendBackupByMail(const OpenedFile& archive, const MailSettings& settings, SmtpClient& smtp, MailMessage& message,
                       MonitorLog& monitor);

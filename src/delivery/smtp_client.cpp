@@ -1,5 +1,8 @@
 #include "delivery/smtp_client.h"
 
+#include "core/text_conversion.h"
+#include "delivery/base64.h"
+
 #include <algorithm>
 #include <sys/utsname.h>
 #include <unistd.h>
@@ -48,6 +51,12 @@ std::vector<std::string> envelopeRecipients(const MailMessage& message) {
     return recipients;
 }
 
+std::string base64(const std::string& text) {
+    std::string encoded;
+    appendBase64(reinterpret_cast<const unsigned char*>(text.data()), text.size(), encoded);
+    return encoded;
+}
+
 } // namespace
 
 // Collects the message into send blocks; the end-of-data line is sent as a command after it.
@@ -81,8 +90,15 @@ void SmtpClient::connect() {
     if (host_.empty() || port_ == 0)
         throw Error("");
     session_.open(host_, port_, timeouts_.connect);
+    authenticated_ = false;
     try {
+        if (security_ == SmtpSecurity::Tls)
+            session_.startTls({host_, caFile_}, timeouts_.connect);
         greet();
+        if (security_ == SmtpSecurity::StartTls)
+            startTls();
+        if (authType_ == SmtpAuthentication::Default && !userName_.empty() && session_.isEncrypted())
+            authenticate();
     } catch (...) {
         disconnectQuietly();
         throw;
@@ -102,8 +118,39 @@ void SmtpClient::greet() {
     sendCmd("HELO " + name, {250});
 }
 
+void SmtpClient::startTls() {
+    // Without TLS the message and the password would go out in clear, which the user did not choose.
+    if (!offersExtension(capabilities_, "STARTTLS"))
+        throw Error("The SMTP server does not offer STARTTLS, so nothing was sent.");
+    sendCmd("STARTTLS", {220});
+    session_.startTls({host_, caFile_}, timeouts_.connect);
+    // What the server said before TLS cannot be trusted: its capabilities are asked for again.
+    capabilities_.clear();
+    sendCmd("EHLO " + greetingName(), {250});
+    capabilities_.assign(lastReply_.text.begin() + 1, lastReply_.text.end());
+}
+
+void SmtpClient::authenticate() {
+    const bool plain = offersAuthMechanism(capabilities_, "PLAIN");
+    if (!plain && !offersAuthMechanism(capabilities_, "LOGIN"))
+        throw Error("The SMTP server offers neither AUTH PLAIN nor AUTH LOGIN.");
+    try {
+        if (plain) {
+            sendCmd("AUTH PLAIN " + base64(std::string(1, '\0') + userName_ + '\0' + password_), {235});
+        } else {
+            sendCmd("AUTH LOGIN", {334});
+            sendCmd(base64(userName_), {334});
+            sendCmd(base64(password_), {235});
+        }
+    } catch (const SmtpReplyError& e) {
+        throw Error("The SMTP server refused the user name or password (" + std::to_string(e.code()) +
+                    "): " + trim(e.text()));
+    }
+    authenticated_ = true;
+}
+
 void SmtpClient::send(const MailMessage& message) {
-    if (authType_ != SmtpAuthentication::None)
+    if (authType_ != SmtpAuthentication::None && !authenticated_)
         throw Error("Authentication is not supported.");
     std::vector<std::string> recipients = envelopeRecipients(message);
     checkAddress(message.from.address);

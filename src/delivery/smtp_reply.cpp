@@ -44,6 +44,41 @@ std::string SmtpReply::joinedText() const {
 SmtpReplyError::SmtpReplyError(const SmtpReply& reply)
     : Error(reply.joinedText()), code_(reply.code), enhancedCode_(reply.enhancedCode) {}
 
+namespace {
+
+// The words of a capability line in upper case; "AUTH=" reads as "AUTH ".
+std::vector<std::string> capabilityWords(const std::string& line) {
+    std::string spaced = upperCase(line);
+    if (spaced.rfind("AUTH=", 0) == 0)
+        spaced[4] = ' ';
+    std::vector<std::string> words;
+    std::size_t start = 0;
+    while ((start = spaced.find_first_not_of(" \t", start)) != std::string::npos) {
+        const std::size_t end = spaced.find_first_of(" \t", start);
+        words.push_back(spaced.substr(start, end - start));
+        start = end;
+    }
+    return words;
+}
+
+} // namespace
+
+bool offersExtension(const std::vector<std::string>& capabilities, std::string_view keyword) {
+    const std::string wanted = upperCase(keyword);
+    return std::any_of(capabilities.begin(), capabilities.end(), [&](const std::string& line) {
+        const std::vector<std::string> words = capabilityWords(line);
+        return !words.empty() && words[0] == wanted;
+    });
+}
+
+bool offersAuthMechanism(const std::vector<std::string>& capabilities, std::string_view mechanism) {
+    const std::string wanted = upperCase(mechanism);
+    return std::any_of(capabilities.begin(), capabilities.end(), [&](const std::string& line) {
+        const std::vector<std::string> words = capabilityWords(line);
+        return !words.empty() && words[0] == "AUTH" && std::find(words.begin() + 1, words.end(), wanted) != words.end();
+    });
+}
+
 bool addSmtpReplyLine(SmtpReply& reply, std::string_view line) {
     std::string trimmed = trim(line);
     if (trimmed.empty())

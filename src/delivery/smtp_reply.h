@@ -36,4 +36,10 @@ private:
 // Throws Error "Reply Code is not valid: %s" when the first line lacks a code from 100 to 999.
 bool addSmtpReplyLine(SmtpReply& reply, std::string_view line);
 
+// Whether one of the EHLO reply's lines after the first (capabilities) starts with the word keyword, ignoring
+// letter case.
+bool offersExtension(const std::vector<std::string>& capabilities, std::string_view keyword);
+// Whether an AUTH line ("AUTH PLAIN LOGIN", or the old form "AUTH=PLAIN") names mechanism, ignoring letter case.
+bool offersAuthMechanism(const std::vector<std::string>& capabilities, std::string_view mechanism);
+
 } // namespace tervolen

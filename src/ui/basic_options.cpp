@@ -91,6 +91,13 @@ BasicOptions::BasicOptions(QWidget* parent) : QWidget(parent) {
     for (const char* name : {controls::ledHost, controls::ledFrom, controls::ledTo, controls::ledCC,
                              controls::EdSMTPUser, controls::EdSMTPpswd, controls::EdSMTPPort})
         addField(mailForm, mail, makeEdit(name, mail));
+    QComboBox* mailSecurity = makeComboBox(controls::CBSMTPSecurity, mail);
+    addField(mailForm, mail, mailSecurity);
+    addField(mailForm, mail, makeFileEdit(controls::EdSMTPCAFile, kCertificateFilter, mail));
+    auto* mailPort = mail->findChild<QLineEdit*>(controls::EdSMTPPort);
+    // Only the sample follows the choice: a port the user typed stays as it is.
+    connect(mailSecurity, &QComboBox::currentIndexChanged, mailPort,
+            [mailPort](int item) { mailPort->setPlaceholderText(item == 2 ? "465" : "587"); });
     QLabel* advice = makeLabel(controls::LbMailAdvice, mail);
     advice->setWordWrap(true);
     mailForm->addRow(advice);

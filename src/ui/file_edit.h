@@ -21,6 +21,7 @@ inline constexpr const char* kClientLibraryFilter = "Library (gds32.dll, fbclien
 // The client library here is a shared object (libfbclient.so.2), which "*.dll" would never show.
 inline constexpr const char* kClientLibraryFilter = "Library (libfbclient.so, libgds.so)|*.so;*.so.*";
 #endif
+inline constexpr const char* kCertificateFilter = "Certificates (*.pem, *.crt)|*.pem;*.crt|Any File|*.*";
 
 inline constexpr const char* kCertificateFileFilter = "PEM certificates (*.pem, *.crt)|*.pem;*.crt|Any File|*.*";
 

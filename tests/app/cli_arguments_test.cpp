@@ -19,6 +19,7 @@ std::string describe(const CliCommand& c) {
     field("database", c.database);
     field("pageSize", c.pageSize);
     field("bufferSize", c.bufferSize);
+    field("file", c.archiveFile);
     return text;
 }
 
@@ -77,6 +78,12 @@ TEST(CliArguments, EachArgumentListGivesItsCommandOrItsUsageError) {
         {{"restore", "--database", "y.fdb"}, "usage error: restore needs --backup FILE"},
         {{"restore", "--backup", "x.fbk"}, "usage error: restore needs --database FILE"},
         {{"validate"}, "usage error: validate needs --database FILE"},
+        {{"send", "--file", "/b/x.zip", "--settings", "t.ini"}, "send settings=t.ini file=/b/x.zip"},
+        {{"send"}, "usage error: send needs --file PATH"},
+        {{"send", "--file"}, "usage error: --file needs a value"},
+        {{"send", "--file", "x.zip", "--option", "Replace"}, "usage error: unknown argument: --option"},
+        {{"backup", "--file", "x.zip"}, "usage error: unknown argument: --file"},
+        {{"send", "backup", "--file", "x.zip"}, "usage error: unknown argument: backup"},
     };
     for (const ParseCase& c : cases)
         EXPECT_EQ(parsed(c.args), c.expected) << joined(c.args);

@@ -16,6 +16,7 @@
 #include "temp_dir.h"
 #include "test_certificates.h"
 #include "test_config.h"
+#include "tls_peer.h"
 #include "tmpfs_mount.h"
 
 #include <algorithm>
@@ -484,6 +485,61 @@ std::string faultName(const testing::TestParamInfo<FtpFault>& info) {
 
 INSTANTIATE_TEST_SUITE_P(Faults, FtpTlsFaultTest,
                          testing::Values(FtpFault::Killed, FtpFault::Silent, FtpFault::Refusing), faultName);
+
+// The e-mail step over TLS: a server that closes or stays silent during the handshake (one that answers in clear is
+// in tests/delivery/smtp_tls_test.cpp).
+TEST_F(FaultTest, TlsMailServersThatCloseOrFallSilentInTheHandshakeAreReportedAndTheOtherStepsStillRun) {
+    struct Case {
+        test::TlsPeer::Mode mode;
+        std::string firstLine;
+    };
+    const Case cases[] = {
+        {test::TlsPeer::Mode::close, "ERROR: TLS handshake failed: the server closed the connection"},
+        {test::TlsPeer::Mode::silent, "ERROR: TLS handshake failed: Connection timed out"},
+    };
+    const int hours[] = {kFaultHour, kNextHour};
+    for (std::size_t i = 0; i < std::size(cases); ++i) {
+        SCOPED_TRACE(cases[i].firstLine);
+        test::TlsPeer peer(cases[i].mode);
+        test::setMailFields(form, peer.port());
+        form.setItemIndex("CBSMTPSecurity", 2);
+        tickAt(hours[i]);
+        const auto lines = texts();
+        ASSERT_FALSE(lines.empty());
+        EXPECT_EQ(lines.front(), cases[i].firstLine);
+        EXPECT_TRUE(fs::exists(dir.file("mirror/" + stamp(hours[i]) + ".zip"))) << "the mirror step still ran";
+        expectStillScheduling(hours[i]);
+    }
+}
+
+TEST_F(FaultTest, AMailServerWithStartTlsAndALoginTakesTheArchiveByteForByte) {
+    const test::TempDir certificateFolder;
+    const test::TestCertificates certificates(certificateFolder.path());
+    fs::create_directories(dir.file("mail"));
+    test::SmtpSink smtp(dir.file("mail"),
+                        {test::SmtpSinkOptions::Tls::startTlsRequired, certificates.trusted().certificate,
+                         certificates.trusted().key, "backup:secret"});
+    test::setMailFields(form, smtp.port());
+    form.setText("ledHost", "localhost");
+    form.setItemIndex("CBSMTPSecurity", 1);
+    form.setText("EdSMTPCAFile", certificates.caFile());
+    form.setText("EdSMTPUser", "backup");
+    form.setText("EdSMTPpswd", "secret");
+    tickAt(kFaultHour);
+    std::string zip = expectGoodBackup(kFaultHour);
+    std::string parts;
+    ASSERT_EQ(test::runCommand(std::string(test::kPython3) + " " + test::kSourceDir +
+                                   "/tests/support/mail_inspect.py '" + smtp.messagePath(1, ".eml") + "'",
+                               &parts),
+              0)
+        << parts;
+    std::string digest;
+    ASSERT_EQ(test::runCommand("sha256sum '" + zip + "'", &digest), 0) << digest;
+    EXPECT_NE(parts.find("filename=" + stamp(kFaultHour) + ".zip sha256=" + digest.substr(0, 64) +
+                         " size=" + std::to_string(fs::file_size(zip)) + " "),
+              std::string::npos)
+        << parts;
+}
 
 } // namespace
 } // namespace tervolen

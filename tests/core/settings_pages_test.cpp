@@ -5,6 +5,7 @@
 #include "core/settings_file.h"
 #include "core/settings_pages.h"
 #include "core/startup.h"
+#include "core/settings_table.h"
 #include "scripted_dialogs.h"
 #include "temp_dir.h"
 
@@ -206,6 +207,39 @@ TEST_F(SaveScheduleTest, SaveConfigStoresListsAndCompressionAndKeepsAnUnselected
     EXPECT_EQ(read("COMPRESSION", "Method"), "1");
     EXPECT_TRUE(dialogs.shown.empty());
     EXPECT_FALSE(form.minimized());
+}
+
+TEST_F(SaveScheduleTest, MailSecurityAndCertificatesAreWrittenOnceChosenAndAnUnknownStoredValueStays) {
+    fillRequiredFields();
+    saveSchedulePage(form, dialogs, paths);
+    EXPECT_EQ(read("SMTP", "Security"), "<missing>") << "a file from before the keys stays as it was";
+    EXPECT_EQ(read("SMTP", "CAFile"), "<missing>");
+
+    form.setItemIndex("CBSMTPSecurity", 1);
+    form.setText("EdSMTPCAFile", "/etc/tervolen/ca.pem");
+    saveSchedulePage(form, dialogs, paths);
+    EXPECT_EQ(read("SMTP", "Security"), "STARTTLS");
+    EXPECT_EQ(read("SMTP", "CAFile"), "/etc/tervolen/ca.pem");
+
+    form.setItemIndex("CBSMTPSecurity", 0);
+    form.setText("EdSMTPCAFile", "");
+    saveSchedulePage(form, dialogs, paths);
+    EXPECT_EQ(read("SMTP", "Security"), "None") << "a stored key follows the choice back to the default";
+    EXPECT_EQ(read("SMTP", "CAFile"), "");
+
+    withSettings(paths.settingsFile, [](SettingsFile& s) { s.writeText("SMTP", "Security", "Bogus"); });
+    form.setItemIndex("CBSMTPSecurity", -1); // as start-up leaves the combo for such a value
+    saveSchedulePage(form, dialogs, paths);
+    EXPECT_EQ(read("SMTP", "Security"), "Bogus") << "the step refuses it; the save does not replace it";
+}
+
+TEST(SettingItemOfValue, StoredSecurityValuesAndTheComboItemTheyChoose) {
+    const SettingRow& row = setting(SettingId::SmtpSecurity);
+    const std::pair<std::string, int> cases[] = {{"", 0},         {"None", 0},     {"none", 0},
+                                                 {"STARTTLS", 1}, {"StartTls", 1}, {" TLS ", 2},
+                                                 {"SSL/TLS", -1}, {"SSL", -1},     {"STARTTLS2", -1}};
+    for (const auto& [stored, item] : cases)
+        EXPECT_EQ(settingItemOfValue(row, stored), item) << stored;
 }
 
 } // namespace

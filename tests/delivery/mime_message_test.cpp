@@ -20,6 +20,7 @@ using test::FixedClock;
 using test::TempDir;
 
 constexpr const char* kBoundary = "ABCDEFGHIJKLMNOP=_QRSTUVWXYZabcdef";
+constexpr const char* kMessageId = "<00112233445566778899aabbccddeeff@example.com>";
 constexpr const char* kBody = "Data BaseBackup file compressed and attached byTervolen";
 
 class StringWriter : public MessageWriter {
@@ -64,6 +65,7 @@ MailMessage backupMessage(const std::string& attachmentPath) {
     message.subject = "Data Base Backup";
     message.body = {kBody};
     message.boundary = kBoundary;
+    message.messageId = kMessageId;
     message.date = LocalTime{2025, 1, 2, 14, 5, 9, 5, -180};
     if (!attachmentPath.empty())
         message.attachments.emplace_back(attachmentPath);
@@ -98,6 +100,7 @@ TEST(WriteMessage, MultipartMessageWithAttachment) {
                            "Content-Type: multipart/mixed; boundary=\"ABCDEFGHIJKLMNOP=_QRSTUVWXYZabcdef\"\r\n"
                            "MIME-Version: 1.0\r\n"
                            "Date: Thu, 2 Jan 2025 14:05:09 -0300\r\n"
+                           "Message-ID: <00112233445566778899aabbccddeeff@example.com>\r\n"
                            "\r\n"
                            "This is a multi-part message in MIME format\r\n"
                            "\r\n"
@@ -131,6 +134,7 @@ TEST(WriteMessage, PlainMessageWithoutAttachment) {
                            "Content-Type: text/plain\r\n"
                            "MIME-Version: 1.0\r\n"
                            "Date: Thu, 2 Jan 2025 14:05:09 -0300\r\n"
+                           "Message-ID: <00112233445566778899aabbccddeeff@example.com>\r\n"
                            "\r\n"
                            "Data BaseBackup file compressed and attached byTervolen\r\n"
                            "\r\n";
@@ -212,9 +216,11 @@ TEST(BuildHeaderLines, OrderAndOmittedHeaders) {
     clock.set(2024, 2, 29, 23, 59, 58);
     MailMessage message;
     message.body = {"x"};
-    EXPECT_EQ(buildHeaderLines(message, clock),
-              (std::vector<std::string>{"Content-Type: text/plain", "MIME-Version: 1.0",
-                                        "Date: Thu, 29 Feb 2024 23:59:58 +0000"}))
+    message.messageId = kMessageId;
+    EXPECT_EQ(
+        buildHeaderLines(message, clock),
+        (std::vector<std::string>{"Content-Type: text/plain", "MIME-Version: 1.0",
+                                  "Date: Thu, 29 Feb 2024 23:59:58 +0000", "Message-ID: " + std::string(kMessageId)}))
         << "no sender, subject or recipients: no such headers; unset date: the clock's time";
 
     message.from = {"Jos\xC3\xA9@example.com", ""};
@@ -222,11 +228,35 @@ TEST(BuildHeaderLines, OrderAndOmittedHeaders) {
     message.recipients = {{"a@example.com", ""}};
     message.ccList = {{"c@example.com", "Carol"}};
     message.bccList = {{"hidden@example.com", ""}};
-    EXPECT_EQ(buildHeaderLines(message, clock),
-              (std::vector<std::string>{"From: =?UTF-8?B?Sm9zw6lAZXhhbXBsZS5jb20=?= <Jos\xC3\xA9@example.com>",
-                                        "Subject: =?UTF-8?B?UmVsYXTDs3Jpbw==?=", "To: a@example.com",
-                                        "Cc: \"Carol\" <c@example.com>", "Content-Type: text/plain",
-                                        "MIME-Version: 1.0", "Date: Thu, 29 Feb 2024 23:59:58 +0000"}));
+    EXPECT_EQ(
+        buildHeaderLines(message, clock),
+        (std::vector<std::string>{"From: =?UTF-8?B?Sm9zw6lAZXhhbXBsZS5jb20=?= <Jos\xC3\xA9@example.com>",
+                                  "Subject: =?UTF-8?B?UmVsYXTDs3Jpbw==?=", "To: a@example.com",
+                                  "Cc: \"Carol\" <c@example.com>", "Content-Type: text/plain", "MIME-Version: 1.0",
+                                  "Date: Thu, 29 Feb 2024 23:59:58 +0000", "Message-ID: " + std::string(kMessageId)}));
+}
+
+TEST(MessageId, RandomPartAtTheSendersDomainOrAFixedOne) {
+    const std::pair<std::string, std::string> cases[] = {
+        {"backup@example.com", "@example.com>"},
+        {"backup@mail-1.example.org", "@mail-1.example.org>"},
+        {"", "@tervolen.invalid>"},
+        {"no-domain", "@tervolen.invalid>"},
+        {"x@exa>mple.com", "@tervolen.invalid>"},
+        {"x@", "@tervolen.invalid>"},
+    };
+    for (const auto& [from, end] : cases) {
+        const std::string id = makeMessageId(from);
+        EXPECT_EQ(id.substr(33), end) << from;
+        EXPECT_EQ(id.find_first_not_of("0123456789abcdef", 1), 33u) << id;
+        EXPECT_EQ(id[0], '<');
+    }
+    EXPECT_NE(makeMessageId("a@example.com"), makeMessageId("a@example.com"));
+    MailMessage message;
+    message.from.address = "backup@example.com";
+    const std::vector<std::string> lines = buildHeaderLines(message, FixedClock());
+    ASSERT_TRUE(lines.back().starts_with("Message-ID: <")) << "an empty messageId gets a new one";
+    EXPECT_TRUE(lines.back().ends_with("@example.com>"));
 }
 
 TEST(BuildHeaderLines, RefusesLineBreaksInHeaders) {

@@ -45,6 +45,7 @@ MailMessage testMessage() {
     message.subject = "Data Base Backup";
     message.body = {".hidden line", "Data BaseBackup file compressed and attached byTervolen"};
     message.date = LocalTime{2025, 1, 2, 14, 5, 9, 5, -180};
+    message.messageId = "<00112233445566778899aabbccddeeff@example.com>";
     return message;
 }
 

@@ -70,6 +70,7 @@ protected:
         message.recipients = parseAddressList(to + "," + cc);
         message.subject = "Data Base Backup";
         message.body = {kBody};
+        message.messageId = messageIdValue();
         if (!attachment.empty())
             message.attachments.emplace_back(attachment);
         return message;
@@ -86,6 +87,7 @@ protected:
     }
 
     std::string dateLine() { return "Date: Tue, 4 Mar 2025 02:00:07 -0300"; }
+    static std::string messageIdValue() { return "<00112233445566778899aabbccddeeff@example.com>"; }
 
     test::TempDir dir_;
     test::SmtpSink sink_;
@@ -113,14 +115,14 @@ TEST_F(SmtpDelivery, DeflateAndBzip2ArchivesArriveByteForByte) {
             (std::vector<std::string>{"From: \"backup@example.com\" <backup@example.com>", "Subject: Data Base Backup",
                                       "To: a@example.com, b@example.com, c@example.com",
                                       "Content-Type: multipart/mixed; boundary=\"" + mimeBoundary() + "\"",
-                                      "MIME-Version: 1.0", dateLine()}));
+                                      "MIME-Version: 1.0", dateLine(), "Message-ID: " + messageIdValue()}));
         std::string size = std::to_string(std::filesystem::file_size(archive));
         EXPECT_EQ(inspect(sink_.messagePath(n, ".eml")),
                   (std::vector<std::string>{
                       "defects: 0", "header From", "header Subject", "header To", "header Content-Type",
-                      "header MIME-Version", "header Date", "address From: backup@example.com <backup@example.com>",
-                      "address To:  <a@example.com>", "address To:  <b@example.com>", "address To:  <c@example.com>",
-                      "boundary: " + mimeBoundary(),
+                      "header MIME-Version", "header Date", "header Message-ID",
+                      "address From: backup@example.com <backup@example.com>", "address To:  <a@example.com>",
+                      "address To:  <b@example.com>", "address To:  <c@example.com>", "boundary: " + mimeBoundary(),
                       // The digest of the body line and "\n".
                       "part text/plain name=None filename=None "
                       "sha256=060f3554d44eaabef4fa92b5a3cd8c48c74aed93e41e04986262e3f997c661c9 size=56 encoding=7bit",
@@ -137,14 +139,14 @@ TEST_F(SmtpDelivery, PlainMessageWithEmptyCcAndDottedLine) {
     EXPECT_TRUE(test::readFile(sink_.messagePath(1, ".json"))
                     .starts_with(R"({"mail_from": "backup@example.com", "rcpt_tos": ["a@example.com"], )"));
     std::vector<std::string> headers = rawHeaderLines(sink_.messagePath(1, ".eml"));
-    ASSERT_EQ(headers.size(), 6u);
+    ASSERT_EQ(headers.size(), 7u);
     EXPECT_EQ(headers[2], "To: a@example.com");
     EXPECT_EQ(headers[3], "Content-Type: text/plain");
     std::vector<std::string> inspected = inspect(sink_.messagePath(1, ".eml"));
-    ASSERT_EQ(inspected.size(), 11u);
+    ASSERT_EQ(inspected.size(), 12u);
     EXPECT_EQ(inspected[0], "defects: 0");
-    EXPECT_TRUE(inspected[9].starts_with("part text/plain name=None filename=None ")) << inspected[9];
-    EXPECT_EQ(inspected[10], "text: \".hidden line\\n..\\n" + std::string(kBody) + "\\n\\n\"");
+    EXPECT_TRUE(inspected[10].starts_with("part text/plain name=None filename=None ")) << inspected[10];
+    EXPECT_EQ(inspected[11], "text: \".hidden line\\n..\\n" + std::string(kBody) + "\\n\\n\"");
 }
 
 TEST_F(SmtpDelivery, DisplayNamesAndALongFoldedRecipientList) {
@@ -155,7 +157,7 @@ TEST_F(SmtpDelivery, DisplayNamesAndALongFoldedRecipientList) {
             (i ? "," : "") + std::string("copy") + std::to_string(i) + "@example.com (copy " + std::to_string(i) + ")";
     deliver(compose(to, cc, ""));
     std::vector<std::string> headers = rawHeaderLines(sink_.messagePath(1, ".eml"));
-    EXPECT_GT(headers.size(), 6u) << "the To header is folded";
+    EXPECT_GT(headers.size(), 7u) << "the To header is folded";
     for (const std::string& line : headers)
         EXPECT_LE(line.size(), 78u) << line;
     std::vector<std::string> inspected = inspect(sink_.messagePath(1, ".eml"));
@@ -163,7 +165,7 @@ TEST_F(SmtpDelivery, DisplayNamesAndALongFoldedRecipientList) {
                                          "address To: Smith, John <js@example.com>"};
     for (int i = 0; i < 6; ++i)
         expected.push_back("address To:  <copy" + std::to_string(i) + "@example.com>");
-    EXPECT_EQ(std::vector<std::string>(inspected.begin() + 8, inspected.begin() + 16), expected);
+    EXPECT_EQ(std::vector<std::string>(inspected.begin() + 9, inspected.begin() + 17), expected);
     EXPECT_EQ(inspected[0], "defects: 0");
     std::string envelope = test::readFile(sink_.messagePath(1, ".json"));
     EXPECT_NE(envelope.find(R"("rcpt_tos": ["jose@example.com", "js@example.com", "copy0@example.com")"),

@@ -181,5 +181,30 @@ TEST(ReplyReader, RandomInputIsSafe) {
     }
 }
 
+TEST(SmtpCapabilities, StartTlsAndAuthMechanismsAsEhloOffersThem) {
+    struct Case {
+        std::vector<std::string> capabilities;
+        bool startTls;
+        bool plain;
+        bool login;
+    };
+    const Case cases[] = {
+        {{"AUTH PLAIN LOGIN", "STARTTLS", "SIZE 1000"}, true, true, true},
+        {{"auth login", "starttls"}, true, false, true},
+        {{"AUTH=PLAIN", "8BITMIME"}, false, true, false},
+        {{"AUTH\tCRAM-MD5 PLAIN"}, false, true, false},
+        {{"X-STARTTLS", "AUTHX PLAIN", "SIZE PLAIN LOGIN"}, false, false, false},
+        {{"AUTH PLAINLY LOGINS", "STARTTLSX"}, false, false, false},
+        {{"", "AUTH"}, false, false, false},
+        {{}, false, false, false},
+    };
+    for (const Case& c : cases) {
+        const std::string shown = c.capabilities.empty() ? "(none)" : c.capabilities.front();
+        EXPECT_EQ(offersExtension(c.capabilities, "STARTTLS"), c.startTls) << shown;
+        EXPECT_EQ(offersAuthMechanism(c.capabilities, "PLAIN"), c.plain) << shown;
+        EXPECT_EQ(offersAuthMechanism(c.capabilities, "login"), c.login) << shown;
+    }
+}
+
 } // namespace
 } // namespace tervolen

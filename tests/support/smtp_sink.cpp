@@ -21,12 +21,25 @@ namespace {
 
 constexpr auto kStartTimeout = std::chrono::seconds(30);
 
+std::vector<std::string> optionArguments(const SmtpSinkOptions& options) {
+    std::vector<std::string> arguments = {"--transcript"};
+    if (options.tls != SmtpSinkOptions::Tls::none)
+        arguments.insert(arguments.end(),
+                         {"--cert", options.certificate, "--key", options.key,
+                          options.tls == SmtpSinkOptions::Tls::implicit ? "--implicit-tls" : "--starttls"});
+    if (!options.login.empty())
+        arguments.insert(arguments.end(), {"--auth", options.login, "--auth-mechanisms", options.authMechanisms});
+    return arguments;
+}
+
 } // namespace
 
-SmtpSink::SmtpSink(const std::string& folder) : folder_(folder) {
+SmtpSink::SmtpSink(const std::string& folder, const SmtpSinkOptions& options) : folder_(folder) {
     std::string script = std::string(kSourceDir) + "/tests/support/smtp_sink.py";
     std::string portFile = folder + "/sink.port";
     std::vector<std::string> arguments = {kPython3, script, portFile, folder};
+    const std::vector<std::string> extra = optionArguments(options);
+    arguments.insert(arguments.end(), extra.begin(), extra.end());
     std::vector<char*> argv;
     for (std::string& argument : arguments)
         argv.push_back(argument.data());
