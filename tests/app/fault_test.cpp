@@ -541,5 +541,47 @@ TEST_F(FaultTest, AMailServerWithStartTlsAndALoginTakesTheArchiveByteForByte) {
         << parts;
 }
 
+// The whole chain with both deliveries encrypted: compression, e-mail over STARTTLS with a login, and FTP over
+// explicit TLS in passive mode into a folder; both servers hold the archive byte for byte.
+TEST_F(FaultTest, ABackupRunDeliversTheArchiveOverStartTlsMailAndTlsFtpByteForByte) {
+    const test::TempDir certificateFolder;
+    const test::TestCertificates certificates(certificateFolder.path());
+    fs::create_directories(dir.file("mail"));
+    test::SmtpSink smtp(dir.file("mail"),
+                        {test::SmtpSinkOptions::Tls::startTlsRequired, certificates.trusted().certificate,
+                         certificates.trusted().key, "backup:secret"});
+    test::setMailFields(form, smtp.port());
+    form.setText("ledHost", "localhost");
+    form.setItemIndex("CBSMTPSecurity", 1);
+    form.setText("EdSMTPCAFile", certificates.caFile());
+    form.setText("EdSMTPUser", "backup");
+    form.setText("EdSMTPpswd", "secret");
+    const std::string home = dir.file("ftp-home");
+    fs::create_directories(home);
+    test::FtpTestServer ftp(home, "backup", "secret", test::FtpTestTls::Explicit, certificates.trusted().certificate,
+                            certificates.trusted().key);
+    test::setFtpFields(form, ftp.port());
+    form.setText("CBFTPSecurity", "TLS");
+    form.setChecked("ChkBoxFTPPassive", true);
+    form.setText("LedFTPFolder", "nightly/firebird");
+    form.setText("LedFTPCAFile", certificates.caFile());
+
+    tickAt(kFaultHour);
+    const std::string zip = expectGoodBackup(kFaultHour);
+    EXPECT_EQ(test::readFile(home + "/nightly/firebird/" + stamp(kFaultHour) + ".zip"), test::readFile(zip));
+    std::string parts;
+    ASSERT_EQ(test::runCommand(std::string(test::kPython3) + " " + test::kSourceDir +
+                                   "/tests/support/mail_inspect.py '" + smtp.messagePath(1, ".eml") + "'",
+                               &parts),
+              0)
+        << parts;
+    std::string digest;
+    ASSERT_EQ(test::runCommand("sha256sum '" + zip + "'", &digest), 0) << digest;
+    EXPECT_NE(parts.find("filename=" + stamp(kFaultHour) + ".zip sha256=" + digest.substr(0, 64) +
+                         " size=" + std::to_string(fs::file_size(zip)) + " "),
+              std::string::npos)
+        << parts;
+}
+
 } // namespace
 } // namespace tervolen
