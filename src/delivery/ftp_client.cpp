@@ -200,17 +200,41 @@ void FtpClient::put(const OpenedFile& file, const std::string& remoteName, bool 
     upload(file, remoteTarget(file.path, remoteName), append);
 }
 
-void FtpClient::upload(const OpenedFile& file, const std::string& target, bool append) {
+TcpSocket FtpClient::openDataConnection(const std::string& command) {
     TcpListener listener = TcpListener::listen(session_.localAddress(), 0);
     sendCmd(formatPortCommand(externalIP_.empty() ? listener.address() : externalIP_, listener.port()), {200});
-    sendCmd((append ? "APPE " : "STOR ") + target, {125, 150});
-    TcpSocket data = acceptFromServer(listener);
+    sendCmd(command, {125, 150});
+    return acceptFromServer(listener);
+}
+
+void FtpClient::upload(const OpenedFile& file, const std::string& target, bool append) {
+    TcpSocket data = openDataConnection((append ? "APPE " : "STOR ") + target);
     const bool whole = sendFile(file, data, timeouts_.dataIdle);
     data.close();
     readReply({226, 225, 250}, timeouts_.reply);
     // A server that dropped the data connection early must not turn a cut-off upload into a success.
     if (!whole)
         throw Error("The server closed the data connection before the whole file was sent.");
+}
+
+std::string FtpClient::listFolder() {
+    requireConnection();
+    TcpSocket data = openDataConnection("MLSD");
+    std::string listing;
+    std::vector<char> block(kBlockSize);
+    while (const std::size_t n = data.readSome(block.data(), block.size(), timeouts_.dataIdle)) {
+        if (listing.size() + n > kMaxListingSize)
+            throw Error("The FTP folder listing is longer than " + std::to_string(kMaxListingSize) + " bytes.");
+        listing.append(block.data(), n);
+    }
+    data.close();
+    readReply({226, 250}, timeouts_.reply);
+    return listing;
+}
+
+void FtpClient::deleteFile(const std::string& name) {
+    refuseLineBreaks(name, "remote file name");
+    sendCmd("DELE " + name, {250});
 }
 
 TcpSocket FtpClient::acceptFromServer(TcpListener& listener) {

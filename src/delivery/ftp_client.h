@@ -60,6 +60,13 @@ public:
     // file \"%s\". %s".
     void put(const std::string& localPath, const std::string& remoteName = {}, bool append = false);
 
+    // The login folder's MLSD listing (RFC 3659) as the server sent it, over a data connection as for an upload, at
+    // most kMaxListingSize bytes. Throws as put, and FtpReplyError when the server refuses MLSD.
+    std::string listFolder();
+    static constexpr std::size_t kMaxListingSize = 16 << 20;
+    // DELE of name in the login folder. Throws FtpReplyError when refused.
+    void deleteFile(const std::string& name);
+
     // Whether the connection is open: bytes already sent by the server are taken in first, and unread
     // bytes keep it open even after the server closed its end; without them that close closes it here too.
     bool connected();
@@ -89,6 +96,8 @@ private:
     void querySiteZone();
     const FtpReply& readReply(std::initializer_list<int> accepted, std::chrono::milliseconds timeout);
     void upload(const OpenedFile& file, const std::string& target, bool append);
+    // Announces a data port, sends command (accepting 125 or 150) and takes the server's data connection.
+    TcpSocket openDataConnection(const std::string& command);
     TcpSocket acceptFromServer(TcpListener& listener);
     void requireConnection() const;
 

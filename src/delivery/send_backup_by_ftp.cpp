@@ -4,23 +4,7 @@
 
 namespace tervolen {
 
-namespace {
-
-// Closes the connection when the step ends, also after a failure.
-class DisconnectAtEnd {
-public:
-    explicit DisconnectAtEnd(FtpClient& ftp) : ftp_(ftp) {}
-    DisconnectAtEnd(const DisconnectAtEnd&) = delete;
-    DisconnectAtEnd& operator=(const DisconnectAtEnd&) = delete;
-    ~DisconnectAtEnd() { ftp_.disconnect(); }
-
-private:
-    FtpClient& ftp_;
-};
-
-} // namespace
-
-void sendBackupByFtp(const OpenedFile& archive, const FtpSettings& settings, FtpClient& ftp) {
+FtpConnection::FtpConnection(FtpClient& ftp, const FtpSettings& settings) : ftp_(ftp) {
     if (ftp.connected())
         ftp.disconnect();
     const std::string& host = settings.host;
@@ -30,8 +14,16 @@ void sendBackupByFtp(const OpenedFile& archive, const FtpSettings& settings, Ftp
     ftp.setPort(strToInt(settings.port));
     if (trim(host).empty())
         throw Error("No FTP server is given for the backup upload (the address is empty).");
-    DisconnectAtEnd disconnect(ftp);
-    ftp.connect();
+    try {
+        ftp.connect();
+    } catch (...) {
+        ftp.disconnect();
+        throw;
+    }
+}
+
+void sendBackupByFtp(const OpenedFile& archive, const FtpSettings& settings, FtpClient& ftp) {
+    FtpConnection connection(ftp, settings);
     ftp.put(archive);
 }
 

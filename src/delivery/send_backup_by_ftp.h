@@ -15,6 +15,19 @@ struct FtpSettings {
     std::string password;
 };
 
+// A connection to the server of the settings, logged in, made as the upload makes it (an empty address is refused
+// before connecting) and closed with QUIT when it ends, also after a failure. Throws what FtpClient::connect throws.
+class FtpConnection {
+public:
+    FtpConnection(FtpClient& ftp, const FtpSettings& settings);
+    FtpConnection(const FtpConnection&) = delete;
+    FtpConnection& operator=(const FtpConnection&) = delete;
+    ~FtpConnection() { ftp_.disconnect(); }
+
+private:
+    FtpClient& ftp_;
+};
+
 // Uploads the archive, read through its descriptor, to the FTP server under the file name of archive.path in the
 // login folder. Throws every failure (port text, an empty server address before connecting, connection, login,
 // transfer) to the caller.
