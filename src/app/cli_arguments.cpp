@@ -19,6 +19,10 @@ const char* const kCliUsage =
     "      option row, e.g. \"ValidateFull\"; --buffer-size is the answer buffer (default 32000).\n"
     "  run [--settings FILE]\n"
     "      Serves the schedule of the settings file until SIGTERM or SIGINT.\n"
+    "  prune --settings FILE [--dry-run]\n"
+    "      Removes the backup sets that the retention policy of the settings file does not keep, and prints\n"
+    "      each removed file; --dry-run prints the sets it would keep, with their rules, and the files it\n"
+    "      would remove.\n"
     "\n"
     "  --settings FILE  the settings file (default: tervolen.ini beside the executable)\n"
     "  --help           this text\n"
@@ -50,7 +54,7 @@ CliCommand parseCliArguments(const std::vector<std::string>& args) {
             return query;
         } else if (arg == "--settings") {
             command.settingsFile = value();
-        } else if (arg == "--option" && command.name != "run" && !command.name.empty()) {
+        } else if (arg == "--option" && command.name != "run" && command.name != "prune" && !command.name.empty()) {
             command.option = value();
         } else if (arg == "--backup" && command.name == "restore") {
             command.backupFile = value();
@@ -60,6 +64,10 @@ CliCommand parseCliArguments(const std::vector<std::string>& args) {
             command.pageSize = value();
         } else if (arg == "--buffer-size" && command.name == "validate") {
             command.bufferSize = value();
+        } else if (arg == "--dry-run" && command.name == "prune") {
+            command.dryRun = true;
+        } else if (command.name.empty() && arg == "prune") {
+            command.name = arg;
         } else if (command.name.empty() && (arg == "backup" || arg == "run" || arg == "restore" || arg == "validate")) {
             command.name = arg;
         } else {
@@ -68,6 +76,8 @@ CliCommand parseCliArguments(const std::vector<std::string>& args) {
     }
     if (command.name.empty())
         throw UsageError("no command given");
+    if (command.name == "prune" && command.settingsFile.empty())
+        throw UsageError("prune needs --settings FILE");
     if (command.name == "restore" && command.backupFile.empty())
         throw UsageError("restore needs --backup FILE");
     if ((command.name == "restore" || command.name == "validate") && command.database.empty())

@@ -113,4 +113,12 @@ inline constexpr const char* frmFIBDBLoginDlg = "frmFIBDBLoginDlg";
 inline constexpr const char* SP = "SP";
 inline constexpr const char* Timer = "Timer";
 
+inline constexpr const char* GroupRetention = "GroupRetention";
+inline constexpr const char* SpinKeepLast = "SpinKeepLast";
+inline constexpr const char* SpinKeepDaily = "SpinKeepDaily";
+inline constexpr const char* SpinKeepWeekly = "SpinKeepWeekly";
+inline constexpr const char* SpinKeepMonthly = "SpinKeepMonthly";
+inline constexpr const char* SpinKeepYearly = "SpinKeepYearly";
+inline constexpr const char* BtnRetentionPreview = "BtnRetentionPreview";
+
 } // namespace tervolen::controls

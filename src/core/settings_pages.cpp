@@ -5,6 +5,7 @@
 #include "core/mirror_list_file.h"
 #include "core/settings_file.h"
 #include "core/settings_table.h"
+#include "core/text_conversion.h"
 
 #include <filesystem>
 
@@ -62,6 +63,9 @@ const SettingRow* writeRows(SettingsFile& settings, FormState& form, SavedBy act
             if (form.text(row.control).empty())
                 form.setText(row.control, defaultFolder);
         }
+        if (row.saveRule == SaveRule::UnlessZeroAndMissing && tryStrToInt(form.text(row.control)).value_or(0) == 0 &&
+            !settingStored(settings, row.id))
+            continue;
         writeRow(settings, form, row);
     }
     return nullptr;

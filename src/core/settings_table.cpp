@@ -267,13 +267,53 @@ constexpr SettingRow kRows[] = {
      .load = L::Set,
      .savedBy = S::SaveConfig,
      .saveRule = R::WhenSelected},
+    {.id = Id::KeepLast,
+     .section = "RETENTION",
+     .key = "KeepLast",
+     .encoding = E::Text,
+     .control = controls::SpinKeepLast,
+     .load = L::SetWhenStored,
+     .savedBy = S::SaveConfig,
+     .saveRule = R::UnlessZeroAndMissing},
+    {.id = Id::KeepDaily,
+     .section = "RETENTION",
+     .key = "KeepDaily",
+     .encoding = E::Text,
+     .control = controls::SpinKeepDaily,
+     .load = L::SetWhenStored,
+     .savedBy = S::SaveConfig,
+     .saveRule = R::UnlessZeroAndMissing},
+    {.id = Id::KeepWeekly,
+     .section = "RETENTION",
+     .key = "KeepWeekly",
+     .encoding = E::Text,
+     .control = controls::SpinKeepWeekly,
+     .load = L::SetWhenStored,
+     .savedBy = S::SaveConfig,
+     .saveRule = R::UnlessZeroAndMissing},
+    {.id = Id::KeepMonthly,
+     .section = "RETENTION",
+     .key = "KeepMonthly",
+     .encoding = E::Text,
+     .control = controls::SpinKeepMonthly,
+     .load = L::SetWhenStored,
+     .savedBy = S::SaveConfig,
+     .saveRule = R::UnlessZeroAndMissing},
+    {.id = Id::KeepYearly,
+     .section = "RETENTION",
+     .key = "KeepYearly",
+     .encoding = E::Text,
+     .control = controls::SpinKeepYearly,
+     .load = L::SetWhenStored,
+     .savedBy = S::SaveConfig,
+     .saveRule = R::UnlessZeroAndMissing},
 };
 
 constexpr bool rowsInIdOrder() {
     for (std::size_t i = 0; i < std::size(kRows); ++i)
         if (static_cast<std::size_t>(kRows[i].id) != i)
             return false;
-    return static_cast<std::size_t>(SettingId::CompressionMethod) + 1 == std::size(kRows);
+    return static_cast<std::size_t>(SettingId::KeepYearly) + 1 == std::size(kRows);
 }
 static_assert(rowsInIdOrder(), "the rows of the settings table follow the order of SettingId");
 
@@ -303,6 +343,12 @@ bool readSettingFlag(const SettingsFile& settings, SettingId id) {
 
 bool readSettingItem(const SettingsFile& settings, SettingId id, const std::string& itemKey) {
     return settings.readFlag(setting(id).section, itemKey, false);
+}
+
+bool settingStored(const SettingsFile& settings, SettingId id) {
+    // No stored value can hold a line break, so the default shows a missing key.
+    const SettingRow& row = setting(id);
+    return settings.readText(row.section, row.key, "\n") != "\n";
 }
 
 void writeSettingText(SettingsFile& settings, SettingId id, const std::string& value) {

@@ -43,6 +43,11 @@ enum class SettingId {
     SmtpUser,
     SmtpPassword,
     CompressionMethod,
+    KeepLast,
+    KeepDaily,
+    KeepWeekly,
+    KeepMonthly,
+    KeepYearly,
 };
 
 // How a value is stored.
@@ -78,6 +83,7 @@ enum class SaveRule {
     Required,      // an empty control stops the save before this key, with requiredMessage and the focus on it
     FillWhenEmpty, // the save first makes the default folder and puts it in an empty control
     WhenSelected,  // ItemIndex: written only when an item is selected
+    UnlessZeroAndMissing, // Text: a value that reads as 0 is written only over a stored one
 };
 
 struct SettingRow {
@@ -106,6 +112,8 @@ bool readSettingMark(const SettingsFile& settings, SettingId id);
 bool readSettingFlag(const SettingsFile& settings, SettingId id);
 // One item of an ItemFlags entry, false when missing.
 bool readSettingItem(const SettingsFile& settings, SettingId id, const std::string& itemKey);
+// Whether the file holds the row's key, empty or not.
+bool settingStored(const SettingsFile& settings, SettingId id);
 
 // Writes through a row, under the row's section and key spelling. Throws what SettingsFile::WriteText throws.
 void writeSettingText(SettingsFile& settings, SettingId id, const std::string& value);
