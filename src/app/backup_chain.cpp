@@ -2,6 +2,7 @@
 
 #include "copies/copy_to_mirrors.h"
 #include "core/control_names.h"
+#include "core/folder_safety.h"
 #include "core/paths.h"
 #include "core/posix_file.h"
 #include "core/run_journal.h"
@@ -32,7 +33,7 @@ public:
     explicit FirstRedLine(MonitorLog& monitor) : monitor_(monitor), subscription_(monitor.addListener(*this)) {}
     void paragraphsAppended(std::size_t count) override {
         for (std::size_t i = monitor_.size() - count; i < monitor_.size() && !text_; ++i)
-            if (monitor_.paragraph(i).color == kRed)
+            if (monitor_.paragraph(i).color == kRed && !isOpenFolderWarning(monitor_.paragraph(i).text))
                 text_ = monitor_.paragraph(i).text;
     }
     const std::optional<std::string>& text() const { return text_; }

@@ -9,17 +9,15 @@ namespace tervolen {
 
 bool removeSetFile(const SetFile& file, MonitorLog& monitor) {
     struct stat info {};
-    int error = 0;
-    if (::lstat(file.path.c_str(), &info) != 0)
-        error = errno;
-    else if (!S_ISREG(info.st_mode))
-        error = EPERM;
-    else if (::unlink(file.path.c_str()) != 0)
-        error = errno;
-    if (error == ENOENT)
-        return true;
-    if (error != 0) {
-        monitor.addMonitorLine("Cannot remove \"" + file.path + "\". " + std::strerror(error), kRed, kMonitorLineSize);
+    if (::lstat(file.path.c_str(), &info) == 0 && !S_ISREG(info.st_mode)) {
+        monitor.addMonitorLine("\"" + file.path + "\" is no longer a regular file; it is left alone.", kRed,
+                               kMonitorLineSize);
+        return false;
+    }
+    if (::unlink(file.path.c_str()) != 0) {
+        if (errno == ENOENT)
+            return true;
+        monitor.addMonitorLine("Cannot remove \"" + file.path + "\". " + std::strerror(errno), kRed, kMonitorLineSize);
         return false;
     }
     monitor.addMonitorLine("Removed " + file.path, kNavy, kMonitorLineSize);

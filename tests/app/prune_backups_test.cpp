@@ -212,5 +212,21 @@ TEST_F(PruneBackupsTest, AServerWithoutMlsdLeavesTheFtpFolderAloneWithOneLine) {
     EXPECT_TRUE(fs::exists(dir.file("backups/") + zip(kNewest)));
 }
 
+TEST_F(PruneBackupsTest, AnFtpServerThatNeverAnswersIsARedLineAndTheLocalFoldersArePrunedAllTheSame) {
+    putSet(kOldest);
+    putSet(kNewest);
+    test::ScriptedServer server({test::ScriptedServer::silent()});
+    ftp.setTimeouts(NetworkTimeouts{2s, 1s, 1s});
+    settings.pruneFtp = true;
+    settings.ftp = {"127.0.0.1", std::to_string(server.port()), "backup", "pass"};
+    settings.policy = {.keepLast = 1};
+    pruneBackups(settings, ftp, monitor, false);
+    ASSERT_GT(monitor.size(), 0u);
+    EXPECT_EQ(monitor.paragraph(0).text, "The FTP folder was not pruned.");
+    EXPECT_EQ(monitor.paragraph(0).color, kRed);
+    EXPECT_FALSE(fs::exists(dir.file("backups/") + zip(kOldest)));
+    EXPECT_TRUE(fs::exists(dir.file("backups/") + zip(kNewest)));
+}
+
 } // namespace
 } // namespace tervolen

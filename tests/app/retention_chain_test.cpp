@@ -92,8 +92,10 @@ TEST_F(RetentionChainTest, FailedScheduledRunsPruneNothingAndTheNextGoodOnePrune
     EXPECT_EQ(journal(), std::vector<std::string>{"202612093016 schedule ok"});
 }
 
+// The warning about a mirror folder that every user may write is red, yet no failure of the run.
 TEST_F(RetentionChainTest, ARunStartedByHandIsRecordedWithoutPruningWhenNoRuleIsSet) {
     form.setText("SpinKeepLast", "0");
+    fs::permissions(dir.file("mirror"), fs::perms::all);
     clock.set(2026, 12, 9, 16, 30);
     EXPECT_TRUE(program->runBackup(false).result);
     EXPECT_EQ(journal(), std::vector<std::string>{"202612093016 window ok"});
