@@ -6,6 +6,7 @@
 #include "crash_harness.h"
 #include "temp_dir.h"
 
+#include <cstdio>
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <iostream>
@@ -17,8 +18,19 @@ namespace {
 namespace fs = std::filesystem;
 
 const std::vector<std::string> kKeptStamps = {"202612100514", "202612090514"};
-const std::vector<std::string> kPrunedStamps = {"202612080514", "202612070514", "202612060514", "202612050514"};
-const std::vector<std::string> kForeign = {"b/notes.txt", "b/2026.fbk", "m/202612080514 (1).zip"};
+// Enough sets that the removals take a good part of the run, so that kills land among them.
+std::vector<std::string> prunedStamps() {
+    std::vector<std::string> stamps;
+    for (int month = 10; month <= 11; ++month)
+        for (int day = 1; day <= 28; ++day) {
+            char stamp[16];
+            std::snprintf(stamp, sizeof stamp, "2026%02d%02d0514", month, day);
+            stamps.emplace_back(stamp);
+        }
+    return stamps;
+}
+const std::vector<std::string> kPrunedStamps = prunedStamps();
+const std::vector<std::string> kForeign = {"b/notes.txt", "b/2026.fbk", "m/202611010514 (1).zip"};
 
 RunRecord runRecord(const std::string& stamp, const std::string& error = {}) {
     RunRecord record;
