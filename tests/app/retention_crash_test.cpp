@@ -18,7 +18,7 @@ namespace {
 namespace fs = std::filesystem;
 
 const std::vector<std::string> kKeptStamps = {"202612100514", "202612090514"};
-// Enough sets that the removals take a good part of the run, so that kills land among them.
+// Enough sets that the removals take most of the run, so that kills land among them.
 std::vector<std::string> prunedStamps() {
     std::vector<std::string> stamps;
     for (int month = 10; month <= 11; ++month)
