@@ -123,6 +123,7 @@ int execute(const CliCommand& command) {
     TerminationSignals signals;
     Program::Options options;
     options.registerAutostart = false;
+    options.manualRunOrigin = "cli";
     options.stopRequested = [&signals] { return signals.wait(0); };
     ProgressRate progress;
     if (::isatty(STDERR_FILENO) != 0) {
@@ -144,6 +145,10 @@ int execute(const CliCommand& command) {
         runJob(program, form, dialogs, command, optionRow);
         bool ok = !printer.errorSeen() && !dialogs.errorReported();
         return ok ? kExitOk : kExitFailure;
+    }
+    if (command.name == "prune") {
+        program.runPrune(command.dryRun);
+        return printer.errorSeen() || dialogs.errorReported() ? kExitFailure : kExitOk;
     }
     if (!scheduler) {
         Program::BackupOutcome outcome = program.runBackup(false);

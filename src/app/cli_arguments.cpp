@@ -21,6 +21,10 @@ const char* const kCliUsage =
     "      Serves the schedule of the settings file until SIGTERM or SIGINT.\n"
     "  paths [--settings FILE]\n"
     "      Prints the mode (portable or installed) and every file and folder the program uses.\n"
+    "  prune --settings FILE [--dry-run]\n"
+    "      Removes the backup sets that the retention policy of the settings file does not keep, and prints\n"
+    "      each removed file; --dry-run prints the sets it would keep, with their rules, and the files it\n"
+    "      would remove.\n"
     "\n"
     "  --settings FILE  the settings file (default: tervolen.ini beside the executable when it or a file\n"
     "                   \"portable\" stands there, else $XDG_CONFIG_HOME/tervolen/tervolen.ini)\n"
@@ -53,7 +57,8 @@ CliCommand parseCliArguments(const std::vector<std::string>& args) {
             return query;
         } else if (arg == "--settings") {
             command.settingsFile = value();
-        } else if (arg == "--option" && command.name != "run" && command.name != "paths" && !command.name.empty()) {
+        } else if (arg == "--option" && command.name != "run" && command.name != "paths" && command.name != "prune" &&
+                   !command.name.empty()) {
             command.option = value();
         } else if (arg == "--backup" && command.name == "restore") {
             command.backupFile = value();
@@ -63,8 +68,10 @@ CliCommand parseCliArguments(const std::vector<std::string>& args) {
             command.pageSize = value();
         } else if (arg == "--buffer-size" && command.name == "validate") {
             command.bufferSize = value();
-        } else if (command.name.empty() &&
-                   (arg == "backup" || arg == "run" || arg == "restore" || arg == "validate" || arg == "paths")) {
+        } else if (arg == "--dry-run" && command.name == "prune") {
+            command.dryRun = true;
+        } else if (command.name.empty() && (arg == "backup" || arg == "run" || arg == "restore" || arg == "validate" ||
+                                            arg == "paths" || arg == "prune")) {
             command.name = arg;
         } else {
             throw UsageError("unknown argument: " + arg);
@@ -72,6 +79,8 @@ CliCommand parseCliArguments(const std::vector<std::string>& args) {
     }
     if (command.name.empty())
         throw UsageError("no command given");
+    if (command.name == "prune" && command.settingsFile.empty())
+        throw UsageError("prune needs --settings FILE");
     if (command.name == "restore" && command.backupFile.empty())
         throw UsageError("restore needs --backup FILE");
     if ((command.name == "restore" || command.name == "validate") && command.database.empty())

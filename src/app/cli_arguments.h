@@ -10,8 +10,8 @@ namespace tervolen {
 // The help text of tervolen-cli.
 extern const char* const kCliUsage;
 
-// What the command line of tervolen-cli asks for. name is "backup", "restore", "validate", "run", or
-// "paths", or "--help" / "--version" (then nothing else is filled in).
+// What the command line of tervolen-cli asks for. name is "backup", "restore", "validate", "run", "paths",
+// "prune", or "--help" / "--version" (then nothing else is filled in).
 struct CliCommand {
     std::string name;
     std::string settingsFile; // empty: the default of AppPaths::forExecutable
@@ -20,6 +20,7 @@ struct CliCommand {
     std::string database;
     std::optional<std::string> pageSize;
     std::optional<std::string> bufferSize;
+    bool dryRun = false; // prune: only say what would go
 };
 
 // A command line that names no command, an unknown argument, or misses a value; what() says which.

@@ -47,6 +47,11 @@ enum class SettingId {
     FtpPassive,
     FtpFolder,
     FtpCaFile,
+    KeepLast,
+    KeepDaily,
+    KeepWeekly,
+    KeepMonthly,
+    KeepYearly,
 };
 
 // How a value is stored.
