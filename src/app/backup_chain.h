@@ -10,6 +10,8 @@
 #include "delivery/smtp_client.h"
 #include "services/backup_job.h"
 #include "core/monitor_log.h"
+#include "app/prune_backups.h"
+#include "core/clock.h"
 
 #include <functional>
 #include <string>
@@ -40,11 +42,22 @@ struct BackupChainTools {
     FtpClient& ftp;
 };
 
+// How a run is put in the journal, and the pruning that follows an ok run.
+struct RunRecording {
+    std::string journalPath;
+    std::string origin; // "window", "schedule" or "cli"
+    const Clock& clock;
+    std::function<std::string()> backupName; // the run's backup file name, asked after the job
+    std::function<PruneSettings()> readPruneSettings;
+};
+
 // One backup with the steps that follow it: backup, compression, mirrors, e-mail, FTP. readSettings is asked once
-// the backup is done; stopRequested before each step after it (true ends the chain there). Returns the backup job's
-// result. Throws what the job, the e-mail step's port and the FTP step throw.
+// the backup is done; stopRequested before each step after it (true ends the chain there). Every run then gets its
+// journal record; a run that finished every step without a red line is "ok" and prunes by the policy. Returns the
+// backup job's result. Throws what the job, the e-mail step's port and the FTP step throw.
 bool runBackupChain(BackupJob& job, bool unattended, const std::function<BackupChainSettings()>& readSettings,
-                    const BackupChainTools& tools, const std::function<bool()>& stopRequested);
+                    const BackupChainTools& tools, const std::function<bool()>& stopRequested,
+                    const RunRecording& recording);
 
 // The e-mail and FTP steps of the chain for an archive that is already made (tervolen-cli send), each as set and
 // unless stopRequested. Throws what those steps throw.

@@ -123,6 +123,7 @@ int execute(const CliCommand& command) {
     TerminationSignals signals;
     Program::Options options;
     options.registerAutostart = false;
+    options.manualRunOrigin = "cli";
     options.stopRequested = [&signals] { return signals.wait(0); };
     ProgressRate progress;
     if (::isatty(STDERR_FILENO) != 0) {
@@ -148,6 +149,10 @@ int execute(const CliCommand& command) {
     if (command.name == "send") {
         const bool sent = program.sendArchive(command.archiveFile);
         return sent && !printer.errorSeen() && !dialogs.errorReported() ? kExitOk : kExitFailure;
+    }
+    if (command.name == "prune") {
+        program.runPrune(command.dryRun);
+        return printer.errorSeen() || dialogs.errorReported() ? kExitFailure : kExitOk;
     }
     if (!scheduler) {
         Program::BackupOutcome outcome = program.runBackup(false);

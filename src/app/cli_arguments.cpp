@@ -24,6 +24,10 @@ const char* const kCliUsage =
     "  send --file PATH [--settings FILE]\n"
     "      Runs only the e-mail and FTP steps of the backup chain for the existing archive PATH, to test the\n"
     "      delivery settings, and prints the Monitor lines.\n"
+    "  prune --settings FILE [--dry-run]\n"
+    "      Removes the backup sets that the retention policy of the settings file does not keep, and prints\n"
+    "      each removed file; --dry-run prints the sets it would keep, with their rules, and the files it\n"
+    "      would remove.\n"
     "\n"
     "  --settings FILE  the settings file (default: tervolen.ini beside the executable when it or a file\n"
     "                   \"portable\" stands there, else $XDG_CONFIG_HOME/tervolen/tervolen.ini)\n"
@@ -57,7 +61,7 @@ CliCommand parseCliArguments(const std::vector<std::string>& args) {
         } else if (arg == "--settings") {
             command.settingsFile = value();
         } else if (arg == "--option" && command.name != "run" && command.name != "paths" && command.name != "send" &&
-                   !command.name.empty()) {
+                   command.name != "prune" && !command.name.empty()) {
             command.option = value();
         } else if (arg == "--backup" && command.name == "restore") {
             command.backupFile = value();
@@ -69,8 +73,10 @@ CliCommand parseCliArguments(const std::vector<std::string>& args) {
             command.bufferSize = value();
         } else if (arg == "--file" && command.name == "send") {
             command.archiveFile = value();
+        } else if (arg == "--dry-run" && command.name == "prune") {
+            command.dryRun = true;
         } else if (command.name.empty() && (arg == "backup" || arg == "run" || arg == "restore" || arg == "validate" ||
-                                            arg == "paths" || arg == "send")) {
+                                            arg == "paths" || arg == "send" || arg == "prune")) {
             command.name = arg;
         } else {
             throw UsageError("unknown argument: " + arg);
@@ -80,6 +86,8 @@ CliCommand parseCliArguments(const std::vector<std::string>& args) {
         throw UsageError("no command given");
     if (command.name == "send" && command.archiveFile.empty())
         throw UsageError("send needs --file PATH");
+    if (command.name == "prune" && command.settingsFile.empty())
+        throw UsageError("prune needs --settings FILE");
     if (command.name == "restore" && command.backupFile.empty())
         throw UsageError("restore needs --backup FILE");
     if ((command.name == "restore" || command.name == "validate") && command.database.empty())

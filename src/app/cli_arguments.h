@@ -11,7 +11,7 @@ namespace tervolen {
 extern const char* const kCliUsage;
 
 // What the command line of tervolen-cli asks for. name is "backup", "restore", "validate", "run", "paths",
-// "send", or "--help" / "--version" (then nothing else is filled in).
+// "send", "prune", or "--help" / "--version" (then nothing else is filled in).
 struct CliCommand {
     std::string name;
     std::string settingsFile; // empty: the default of AppPaths::forExecutable
@@ -21,6 +21,7 @@ struct CliCommand {
     std::optional<std::string> pageSize;
     std::optional<std::string> bufferSize;
     std::string archiveFile; // send: the archive to deliver
+    bool dryRun = false; // prune: only say what would go
 };
 
 // A command line that names no command, an unknown argument, or misses a value; what() says which.

@@ -3,12 +3,14 @@
 #include "app/backup_chain.h"
 #include "app/config_page_handlers.h"
 #include "app/monitor_page_handlers.h"
+#include "app/prune_backups.h"
 #include "app/schedule_page_handlers.h"
 #include "core/autostart.h"
 #include "core/control_names.h"
 #include "core/folder_safety.h"
 #include "core/language_choice.h"
 #include "core/paths.h"
+#include "core/run_journal.h"
 #include "core/settings_pages.h"
 #include "core/startup.h"
 #include "services/connection_settings.h"
@@ -85,6 +87,7 @@ void Program::registerHandlers() {
     onClick(controls::JvTransparentButton4, [this] { onRemoveMirror(form_); });
     onClick(controls::CheckBackupLog, [this] { onAutomaticLogToggled(form_, paths_); });
     onClick(controls::ChkBoxCompress, [this] { onCompressionToggled(form_); });
+    onClick(controls::BtnRetentionPreview, [this] { runPrune(true); });
     onClick(controls::BtSaveBkpLog, [this] { onSaveMonitorLog(monitor_, dialogs_, paths_); });
     for (const LanguageChoice& choice : languageChoices())
         onClick(choice.label, [this, &choice] {
@@ -205,7 +208,10 @@ Program::BackupOutcome Program::runBackup(bool scheduled) {
     try {
         outcome.result = runBackupChain(
             job, scheduled, [this] { return readBackupChainSettings(form_, currentBackupName_); },
-            BackupChainTools{monitor_, zip_, smtp_, mailMessage_, ftp_}, options_.stopRequested);
+            BackupChainTools{monitor_, zip_, smtp_, mailMessage_, ftp_}, options_.stopRequested,
+            RunRecording{runJournalPath(paths_.settingsFile), scheduled ? "schedule" : options_.manualRunOrigin, clock_,
+                         [this] { return currentBackupName_; },
+                         [this] { return readPruneSettings(form_, paths_); }});
     } catch (const std::exception& e) {
         outcome.escapedError = true;
         if (scheduled)
@@ -232,6 +238,13 @@ bool Program::sendArchive(const std::string& archivePath) {
         reportError(e);
         return false;
     }
+}
+
+void Program::runPrune(bool dryRun) {
+    runAlone([&] {
+        form_.setActivePage(static_cast<int>(Page::Monitor));
+        pruneBackups(readPruneSettings(form_, paths_), ftp_, monitor_, dryRun);
+    });
 }
 
 JobContext Program::jobContext() {

@@ -36,6 +36,8 @@ public:
         ZipProgress compressionProgress;
         // Bounds on the network waits of the e-mail and FTP steps.
         NetworkTimeouts networkTimeouts;
+        // How the journal names a backup started by hand: from the window, or "cli" from tervolen-cli.
+        std::string manualRunOrigin = "window";
     };
 
     // How a backup run ended.
@@ -74,6 +76,9 @@ public:
     // another job runs, and an escaping error is reported as their buttons report it.
     void runRestore(const RestoreRequest& request);
     void runValidation(const ValidationRequest& request);
+    // Prunes the backup sets by the Retention group's policy, or with dryRun shows on the Monitor page what it
+    // would keep and remove; refused while another job runs.
+    void runPrune(bool dryRun);
     bool timerEnabled() const { return schedule_.timerEnabled(); }
 
     const Schedule& schedule() const { return schedule_; }

@@ -120,5 +120,12 @@ inline constexpr const char* CBFTPSecurity = "CBFTPSecurity";
 inline constexpr const char* ChkBoxFTPPassive = "ChkBoxFTPPassive";
 inline constexpr const char* LedFTPFolder = "LedFTPFolder";
 inline constexpr const char* LedFTPCAFile = "LedFTPCAFile";
+inline constexpr const char* GroupRetention = "GroupRetention";
+inline constexpr const char* SpinKeepLast = "SpinKeepLast";
+inline constexpr const char* SpinKeepDaily = "SpinKeepDaily";
+inline constexpr const char* SpinKeepWeekly = "SpinKeepWeekly";
+inline constexpr const char* SpinKeepMonthly = "SpinKeepMonthly";
+inline constexpr const char* SpinKeepYearly = "SpinKeepYearly";
+inline constexpr const char* BtnRetentionPreview = "BtnRetentionPreview";
 
 } // namespace tervolen::controls

@@ -81,6 +81,10 @@ std::string anyoneMayWriteWarning(const std::string& folder) {
     return "Warning: every user may write the folder \"" + folder + "\"; keep backups and settings out of it.";
 }
 
+bool isOpenFolderWarning(std::string_view line) {
+    return line.starts_with("Warning: every user may write the folder \"");
+}
+
 bool runningAsRoot() {
     return ::geteuid() == 0;
 }

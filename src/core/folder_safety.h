@@ -3,6 +3,7 @@
 #include "core/errors.h"
 
 #include <string>
+#include <string_view>
 
 namespace tervolen {
 
@@ -18,6 +19,8 @@ bool anyoneMayWrite(const std::string& folder);
 
 // The red Monitor line that warns about such a folder.
 std::string anyoneMayWriteWarning(const std::string& folder);
+// Whether a Monitor line is such a warning, which is no failure of the run that shows it.
+bool isOpenFolderWarning(std::string_view line);
 
 // Whether the program runs with the rights of root.
 bool runningAsRoot();

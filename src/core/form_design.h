@@ -25,6 +25,7 @@ enum class ControlKind {
     MenuItem, // entry of the tray menu
     Lamp,
     RichText,
+    SpinBox, // whole number from 0
 };
 
 // One control of the main window with its design values.

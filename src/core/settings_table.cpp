@@ -320,13 +320,59 @@ constexpr SettingRow kRows[] = {
      .load = L::SetWhenStored,
      .savedBy = S::SaveSchedule,
      .saveRule = R::WhenStoredOrChanged},
+    // The retention counts; a missing key keeps every set.
+    {.id = Id::KeepLast,
+     .section = "RETENTION",
+     .key = "KeepLast",
+     .encoding = E::Text,
+     .control = controls::SpinKeepLast,
+     .load = L::SetWhenStored,
+     .savedBy = S::SaveConfig,
+     .saveRule = R::WhenStoredOrChanged,
+     .defaultText = "0"},
+    {.id = Id::KeepDaily,
+     .section = "RETENTION",
+     .key = "KeepDaily",
+     .encoding = E::Text,
+     .control = controls::SpinKeepDaily,
+     .load = L::SetWhenStored,
+     .savedBy = S::SaveConfig,
+     .saveRule = R::WhenStoredOrChanged,
+     .defaultText = "0"},
+    {.id = Id::KeepWeekly,
+     .section = "RETENTION",
+     .key = "KeepWeekly",
+     .encoding = E::Text,
+     .control = controls::SpinKeepWeekly,
+     .load = L::SetWhenStored,
+     .savedBy = S::SaveConfig,
+     .saveRule = R::WhenStoredOrChanged,
+     .defaultText = "0"},
+    {.id = Id::KeepMonthly,
+     .section = "RETENTION",
+     .key = "KeepMonthly",
+     .encoding = E::Text,
+     .control = controls::SpinKeepMonthly,
+     .load = L::SetWhenStored,
+     .savedBy = S::SaveConfig,
+     .saveRule = R::WhenStoredOrChanged,
+     .defaultText = "0"},
+    {.id = Id::KeepYearly,
+     .section = "RETENTION",
+     .key = "KeepYearly",
+     .encoding = E::Text,
+     .control = controls::SpinKeepYearly,
+     .load = L::SetWhenStored,
+     .savedBy = S::SaveConfig,
+     .saveRule = R::WhenStoredOrChanged,
+     .defaultText = "0"},
 };
 
 constexpr bool rowsInIdOrder() {
     for (std::size_t i = 0; i < std::size(kRows); ++i)
         if (static_cast<std::size_t>(kRows[i].id) != i)
             return false;
-    return static_cast<std::size_t>(SettingId::SmtpCaFile) + 1 == std::size(kRows);
+    return static_cast<std::size_t>(SettingId::KeepYearly) + 1 == std::size(kRows);
 }
 static_assert(rowsInIdOrder(), "the rows of the settings table follow the order of SettingId");
 

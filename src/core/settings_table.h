@@ -49,6 +49,11 @@ enum class SettingId {
     FtpCaFile,
     SmtpSecurity,
     SmtpCaFile,
+    KeepLast,
+    KeepDaily,
+    KeepWeekly,
+    KeepMonthly,
+    KeepYearly,
 };
 
 // How a value is stored.

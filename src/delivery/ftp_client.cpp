@@ -237,16 +237,20 @@ void FtpClient::changeFolder(const std::string& folder) {
 }
 
 void FtpClient::upload(const OpenedFile& file, const std::string& target, bool append) {
-    const std::string command = (append ? "APPE " : "STOR ") + target;
-    TcpSocket data = passive_ ? passiveDataConnection(command) : activeDataConnection(command);
-    if (session_.isEncrypted())
-        data.startTls(tlsOptions(), timeouts_.reply, &session_.socket());
+    TcpSocket data = openDataConnection((append ? "APPE " : "STOR ") + target);
     const bool whole = sendFile(file, data, timeouts_.dataIdle);
     data.closeAfterPeer(timeouts_.dataIdle);
     readReply({226, 225, 250}, timeouts_.reply);
     // A server that dropped the data connection early must not turn a cut-off upload into a success.
     if (!whole)
         throw Error("The server closed the data connection before the whole file was sent.");
+}
+
+TcpSocket FtpClient::openDataConnection(const std::string& command) {
+    TcpSocket data = passive_ ? passiveDataConnection(command) : activeDataConnection(command);
+    if (session_.isEncrypted())
+        data.startTls(tlsOptions(), timeouts_.reply, &session_.socket());
+    return data;
 }
 
 TcpSocket FtpClient::activeDataConnection(const std::string& transferCommand) {
@@ -257,7 +261,7 @@ TcpSocket FtpClient::activeDataConnection(const std::string& transferCommand) {
 }
 
 TcpSocket FtpClient::passiveDataConnection(const std::string& transferCommand) {
-    // The file goes only to the server we talk to, whatever address a PASV answer names (FTP bounce).
+    // Data goes only to and from the server we talk to, whatever address a PASV answer names (FTP bounce).
     TcpSocket data = TcpSocket::connect(session_.peerAddress(), passivePort(), timeouts_.connect);
     sendCmd(transferCommand, {125, 150});
     return data;
@@ -271,6 +275,26 @@ int FtpClient::passivePort() {
         throw FtpReplyError(lastReply_);
     sendCmd("PASV", {227});
     return parsePasvPort(lastReply_.joinedText());
+}
+
+std::string FtpClient::listFolder() {
+    requireConnection();
+    TcpSocket data = openDataConnection("MLSD");
+    std::string listing;
+    std::vector<char> block(kBlockSize);
+    while (const std::size_t n = data.readSome(block.data(), block.size(), timeouts_.dataIdle)) {
+        if (listing.size() + n > kMaxListingSize)
+            throw Error("The FTP folder listing is longer than " + std::to_string(kMaxListingSize) + " bytes.");
+        listing.append(block.data(), n);
+    }
+    data.close(timeouts_.dataIdle);
+    readReply({226, 250}, timeouts_.reply);
+    return listing;
+}
+
+void FtpClient::deleteFile(const std::string& name) {
+    refuseLineBreaks(name, "remote file name");
+    sendCmd("DELE " + name, {250});
 }
 
 TcpSocket FtpClient::acceptFromServer(TcpListener& listener) {

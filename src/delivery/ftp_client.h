@@ -26,9 +26,9 @@ enum class FtpSecurity {
 
 // An FTP client that uploads files over active or passive data connections: greeting (after at most one 1xx
 // reply), USER/PASS/ACCT login with RFC 2289 one-time passwords, FEAT, TYPE I, SYST, SITE ZONE for servers that
-// use it, CWD (and MKD) into an upload folder, PORT or EPSV/PASV and STOR per upload, QUIT. Every wait is bounded (each
-// reply and each block of a transfer as a whole), every reply by ReplyLimits. Failures throw Error: FtpReplyError for a
-// refused reply, SocketError for the network.
+// use it, CWD (and MKD) into an upload folder, PORT or EPSV/PASV and STOR per upload, MLSD and DELE, QUIT. Every wait
+// is bounded (each reply and each block of a transfer as a whole), every reply by ReplyLimits. Failures throw Error:
+// FtpReplyError for a refused reply, SocketError for the network.
 class FtpClient {
 public:
     FtpClient();
@@ -83,6 +83,14 @@ public:
     // file \"%s\". %s".
     void put(const std::string& localPath, const std::string& remoteName = {}, bool append = false);
 
+    // The current folder's MLSD listing (RFC 3659) as the server sent it, over a data connection as for an upload
+    // (active or passive, under TLS when the control connection is), at most kMaxListingSize bytes. Throws as put,
+    // and FtpReplyError when the server refuses MLSD.
+    std::string listFolder();
+    static constexpr std::size_t kMaxListingSize = 16 << 20;
+    // DELE of name in the current folder. Throws FtpReplyError when refused.
+    void deleteFile(const std::string& name);
+
     // Whether the connection is open: bytes already sent by the server are taken in first, and unread
     // bytes keep it open even after the server closed its end; without them that close closes it here too.
     bool connected();
@@ -114,6 +122,9 @@ private:
     TlsOptions tlsOptions() const { return {host_, caFile_}; }
     void protectData();
     void upload(const OpenedFile& file, const std::string& target, bool append);
+    // The data connection of one transfer: active or passive as set, command sent (accepting 125 or 150), and
+    // under TLS the handshake resuming the control connection's session.
+    TcpSocket openDataConnection(const std::string& command);
     TcpSocket activeDataConnection(const std::string& transferCommand);
     TcpSocket passiveDataConnection(const std::string& transferCommand);
     int passivePort();

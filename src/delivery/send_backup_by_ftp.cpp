@@ -4,22 +4,6 @@
 
 namespace tervolen {
 
-namespace {
-
-// Closes the connection when the step ends, also after a failure.
-class DisconnectAtEnd {
-public:
-    explicit DisconnectAtEnd(FtpClient& ftp) : ftp_(ftp) {}
-    DisconnectAtEnd(const DisconnectAtEnd&) = delete;
-    DisconnectAtEnd& operator=(const DisconnectAtEnd&) = delete;
-    ~DisconnectAtEnd() { ftp_.disconnect(); }
-
-private:
-    FtpClient& ftp_;
-};
-
-} // namespace
-
 FtpSecurity ftpSecurity(const std::string& value) {
     const std::string text = trim(value);
     if (text.empty() || text == "None")
@@ -31,7 +15,7 @@ FtpSecurity ftpSecurity(const std::string& value) {
     throw Error("The FTP security \"" + text + "\" is none of None, TLS and ImplicitTLS.");
 }
 
-void sendBackupByFtp(const OpenedFile& archive, const FtpSettings& settings, FtpClient& ftp) {
+FtpConnection::FtpConnection(FtpClient& ftp, const FtpSettings& settings) : ftp_(ftp) {
     if (ftp.connected())
         ftp.disconnect();
     const std::string& host = settings.host;
@@ -44,10 +28,18 @@ void sendBackupByFtp(const OpenedFile& archive, const FtpSettings& settings, Ftp
     ftp.setCaFile(trim(settings.caFile));
     if (trim(host).empty())
         throw Error("No FTP server is given for the backup upload (the address is empty).");
-    DisconnectAtEnd disconnect(ftp);
-    ftp.connect();
-    if (const std::string folder = trim(settings.folder); !folder.empty())
-        ftp.changeFolder(folder);
+    try {
+        ftp.connect();
+        if (const std::string folder = trim(settings.folder); !folder.empty())
+            ftp.changeFolder(folder);
+    } catch (...) {
+        ftp.disconnect();
+        throw;
+    }
+}
+
+void sendBackupByFtp(const OpenedFile& archive, const FtpSettings& settings, FtpClient& ftp) {
+    FtpConnection connection(ftp, settings);
     ftp.put(archive);
 }
 

@@ -11,6 +11,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QPushButton>
+#include <QSpinBox>
 #include <QVBoxLayout>
 
 namespace tervolen {
@@ -39,11 +40,26 @@ ConfigPage::ConfigPage(QWidget* parent) : QWidget(parent) {
     }
     layout->addWidget(compression);
 
+    QGroupBox* retention = makeGroup(controls::GroupRetention, this);
+    auto* retentionGrid = new QGridLayout(retention);
+    retentionGrid->setContentsMargins(4, 4, 4, 4);
+    retentionGrid->setVerticalSpacing(3);
+    int cell = 0;
+    for (const char* name : {controls::SpinKeepLast, controls::SpinKeepDaily, controls::SpinKeepWeekly,
+                             controls::SpinKeepMonthly, controls::SpinKeepYearly}) {
+        QSpinBox* spin = makeSpinBox(name, retention);
+        retentionGrid->addWidget(makeFieldLabel(name, spin, retention), cell / 2, 2 * (cell % 2));
+        retentionGrid->addWidget(spin, cell / 2, 2 * (cell % 2) + 1);
+        ++cell;
+    }
+    retentionGrid->addWidget(makeButton(controls::BtnRetentionPreview, retention), 2, 2, 1, 2);
+    layout->addWidget(retention);
+
     QPushButton* ok = makeButton(controls::TranspButOKConfig, this);
     ok->setIcon(style()->standardIcon(QStyle::SP_DialogApplyButton));
     addCommandButton(layout, ok);
 
-    dragSurfaces_ << this << backup << compression << list;
+    dragSurfaces_ << this << backup << compression << retention << list;
 }
 
 } // namespace tervolen

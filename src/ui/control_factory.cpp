@@ -12,6 +12,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSpinBox>
 #include <QTableWidget>
 #include <QToolButton>
 #include <QValidator>
@@ -130,6 +131,15 @@ QTableWidget* makeListView(std::string_view name, QWidget* parent) {
     list->setWordWrap(false);
     applyDesign(*list, design);
     return list;
+}
+
+QSpinBox* makeSpinBox(std::string_view name, QWidget* parent) {
+    const ControlDesign& design = controlDesign(name);
+    auto* spin = new QSpinBox(parent);
+    spin->setRange(0, 9999);
+    spin->setValue(tryStrToInt(design.text).value_or(0));
+    applyDesign(*spin, design);
+    return spin;
 }
 
 QPushButton* makeButton(std::string_view name, QWidget* parent) {

@@ -12,6 +12,7 @@ class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
+class QSpinBox;
 class QTableWidget;
 class QToolButton;
 class QWidget;
@@ -38,6 +39,8 @@ QCheckBox* makeCheckBox(std::string_view name, QWidget* parent);
 CheckList* makeCheckList(std::string_view name, QWidget* parent, int columns = 1);
 QTableWidget* makeListView(std::string_view name, QWidget* parent);
 QPushButton* makeButton(std::string_view name, QWidget* parent);
+// A spin box of whole numbers from 0 to 9999.
+QSpinBox* makeSpinBox(std::string_view name, QWidget* parent);
 QToolButton* makeToolButton(std::string_view name, QStyle::StandardPixmap icon, QWidget* parent);
 QGroupBox* makeGroup(std::string_view name, QWidget* parent);
 QLabel* makeLabel(std::string_view name, QWidget* parent);

@@ -14,6 +14,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QSpinBox>
 #include <QStackedWidget>
 #include <QTabWidget>
 #include <QTableWidget>
@@ -130,6 +131,8 @@ void QtFormState::userAction(const std::string& name, bool click) {
 
 std::string QtFormState::text(std::string_view name) const {
     QObject& object = control(name);
+    if (auto* spin = qobject_cast<QSpinBox*>(&object))
+        return std::to_string(spin->value());
     if (auto* edit = qobject_cast<QLineEdit*>(&object))
         return toStd(edit->text());
     if (auto* fileEdit = qobject_cast<FileEdit*>(&object))
@@ -157,7 +160,9 @@ bool QtFormState::storeText(std::string_view name, const std::string& value) {
         toQString(design != nullptr && design->kind == ControlKind::UpperCaseEdit ? upperCase(value) : value);
     bool changed = toQString(this->text(name)) != text;
     QObject& object = control(name);
-    if (auto* edit = qobject_cast<QLineEdit*>(&object)) {
+    if (auto* spin = qobject_cast<QSpinBox*>(&object)) {
+        spin->setValue(tryStrToInt(trim(value)).value_or(0));
+    } else if (auto* edit = qobject_cast<QLineEdit*>(&object)) {
         edit->setText(text);
     } else if (auto* fileEdit = qobject_cast<FileEdit*>(&object)) {
         fileEdit->setText(text);
