@@ -267,6 +267,32 @@ protected:
         return zip;
     }
 
+    // E-mail over STARTTLS with the login backup/secret, trusting the CA of caFile.
+    void setStartTlsMail(int port, const std::string& caFile) {
+        test::setMailFields(form, port);
+        form.setText("ledHost", "localhost");
+        form.setItemIndex("CBSMTPSecurity", 1);
+        form.setText("EdSMTPCAFile", caFile);
+        form.setText("EdSMTPUser", "backup");
+        form.setText("EdSMTPpswd", "secret");
+    }
+
+    // The first message's attachment as Python's email package decodes it, against the archive's digest and size.
+    void expectMailedAttachment(const test::SmtpSink& smtp, const std::string& zip, int hour) const {
+        std::string parts;
+        ASSERT_EQ(test::runCommand(std::string(test::kPython3) + " " + test::kSourceDir +
+                                       "/tests/support/mail_inspect.py '" + smtp.messagePath(1, ".eml") + "'",
+                                   &parts),
+                  0)
+            << parts;
+        std::string digest;
+        ASSERT_EQ(test::runCommand("sha256sum '" + zip + "'", &digest), 0) << digest;
+        EXPECT_NE(parts.find("filename=" + stamp(hour) + ".zip sha256=" + digest.substr(0, 64) +
+                             " size=" + std::to_string(fs::file_size(zip)) + " "),
+                  std::string::npos)
+            << parts;
+    }
+
     static constexpr int kFaultHour = 15;
     static constexpr int kNextHour = 16;
 
@@ -396,19 +422,7 @@ TEST_F(FaultTest, MailAndFtpServersThatNeverAnswerTimeOutAndTheOtherStepsStillRu
     form.setText("LedFTPPort", std::to_string(ftp.port()));
     tickAt(kNextHour);
     std::string zip = expectGoodBackup(kNextHour);
-    // The attachment as Python's email package decodes it, against the archive's own digest and size.
-    std::string parts;
-    ASSERT_EQ(test::runCommand(std::string(test::kPython3) + " " + test::kSourceDir +
-                                   "/tests/support/mail_inspect.py '" + smtp.messagePath(1, ".eml") + "'",
-                               &parts),
-              0)
-        << parts;
-    std::string digest;
-    ASSERT_EQ(test::runCommand("sha256sum '" + zip + "'", &digest), 0) << digest;
-    EXPECT_NE(parts.find("filename=" + stamp(kNextHour) + ".zip sha256=" + digest.substr(0, 64) +
-                         " size=" + std::to_string(fs::file_size(zip)) + " "),
-              std::string::npos)
-        << parts;
+    expectMailedAttachment(smtp, zip, kNextHour);
     EXPECT_EQ(test::readFile(dir.file("ftp-home/" + stamp(kNextHour) + ".zip")), test::readFile(zip));
 }
 
@@ -519,26 +533,10 @@ TEST_F(FaultTest, AMailServerWithStartTlsAndALoginTakesTheArchiveByteForByte) {
     test::SmtpSink smtp(dir.file("mail"),
                         {test::SmtpSinkOptions::Tls::startTlsRequired, certificates.trusted().certificate,
                          certificates.trusted().key, "backup:secret"});
-    test::setMailFields(form, smtp.port());
-    form.setText("ledHost", "localhost");
-    form.setItemIndex("CBSMTPSecurity", 1);
-    form.setText("EdSMTPCAFile", certificates.caFile());
-    form.setText("EdSMTPUser", "backup");
-    form.setText("EdSMTPpswd", "secret");
+    setStartTlsMail(smtp.port(), certificates.caFile());
     tickAt(kFaultHour);
     std::string zip = expectGoodBackup(kFaultHour);
-    std::string parts;
-    ASSERT_EQ(test::runCommand(std::string(test::kPython3) + " " + test::kSourceDir +
-                                   "/tests/support/mail_inspect.py '" + smtp.messagePath(1, ".eml") + "'",
-                               &parts),
-              0)
-        << parts;
-    std::string digest;
-    ASSERT_EQ(test::runCommand("sha256sum '" + zip + "'", &digest), 0) << digest;
-    EXPECT_NE(parts.find("filename=" + stamp(kFaultHour) + ".zip sha256=" + digest.substr(0, 64) +
-                         " size=" + std::to_string(fs::file_size(zip)) + " "),
-              std::string::npos)
-        << parts;
+    expectMailedAttachment(smtp, zip, kFaultHour);
 }
 
 // The whole chain with both deliveries encrypted: compression, e-mail over STARTTLS with a login, and FTP over
@@ -550,12 +548,7 @@ TEST_F(FaultTest, ABackupRunDeliversTheArchiveOverStartTlsMailAndTlsFtpByteForBy
     test::SmtpSink smtp(dir.file("mail"),
                         {test::SmtpSinkOptions::Tls::startTlsRequired, certificates.trusted().certificate,
                          certificates.trusted().key, "backup:secret"});
-    test::setMailFields(form, smtp.port());
-    form.setText("ledHost", "localhost");
-    form.setItemIndex("CBSMTPSecurity", 1);
-    form.setText("EdSMTPCAFile", certificates.caFile());
-    form.setText("EdSMTPUser", "backup");
-    form.setText("EdSMTPpswd", "secret");
+    setStartTlsMail(smtp.port(), certificates.caFile());
     const std::string home = dir.file("ftp-home");
     fs::create_directories(home);
     test::FtpTestServer ftp(home, "backup", "secret", test::FtpTestTls::Explicit, certificates.trusted().certificate,
@@ -569,18 +562,7 @@ TEST_F(FaultTest, ABackupRunDeliversTheArchiveOverStartTlsMailAndTlsFtpByteForBy
     tickAt(kFaultHour);
     const std::string zip = expectGoodBackup(kFaultHour);
     EXPECT_EQ(test::readFile(home + "/nightly/firebird/" + stamp(kFaultHour) + ".zip"), test::readFile(zip));
-    std::string parts;
-    ASSERT_EQ(test::runCommand(std::string(test::kPython3) + " " + test::kSourceDir +
-                                   "/tests/support/mail_inspect.py '" + smtp.messagePath(1, ".eml") + "'",
-                               &parts),
-              0)
-        << parts;
-    std::string digest;
-    ASSERT_EQ(test::runCommand("sha256sum '" + zip + "'", &digest), 0) << digest;
-    EXPECT_NE(parts.find("filename=" + stamp(kFaultHour) + ".zip sha256=" + digest.substr(0, 64) +
-                         " size=" + std::to_string(fs::file_size(zip)) + " "),
-              std::string::npos)
-        << parts;
+    expectMailedAttachment(smtp, zip, kFaultHour);
 }
 
 } // namespace
