@@ -40,6 +40,10 @@ public:
     std::vector<std::string>& fileSpec() { return fileSpec_; }
     const std::vector<std::string>& fileSpec() const { return fileSpec_; }
 
+    // Threads that code Deflate and Bzip2 entries; 0 (the default) is as many as the cores this process may run on.
+    unsigned threads() const { return threads_; }
+    void setThreads(unsigned threads) { threads_ = threads; }
+
     void setProgress(ZipProgress progress) { progress_ = std::move(progress); }
     // Runs after each folder entry searched, each source piece read and each piece of an existing archive copied.
     void setProcessEvents(ProcessEvents processEvents) { processEvents_ = std::move(processEvents); }
@@ -63,6 +67,7 @@ private:
     CompressionMethod compressMethod_ = CompressionMethod::Deflate;
     std::string archiveFile_;
     std::vector<std::string> fileSpec_;
+    unsigned threads_ = 0;
     ZipProgress progress_;
     ProcessEvents processEvents_;
     ArchiveSinkFilter sinkFilter_;

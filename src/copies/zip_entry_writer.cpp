@@ -2,6 +2,8 @@
 
 #include "copies/bzip2_codec.h"
 #include "copies/deflate_codec.h"
+#include "copies/parallel_bzip2_codec.h"
+#include "copies/parallel_deflate_codec.h"
 #include "core/posix_file.h"
 #include "core/errors.h"
 #include "core/text_conversion.h"
@@ -10,6 +12,7 @@
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <memory>
 #include <sys/stat.h>
 #include <zlib.h>
 
@@ -56,8 +59,9 @@ bool reservesZip64(uint64_t sourceSize) {
     return sourceSize >= kZip64Limit || sourceSize + sourceSize / 50 + (1u << 20) >= kZip64Limit;
 }
 
-ZipEntryWriter::ZipEntryWriter(ArchiveSink& out, CompressionMethod method, std::function<void(size_t)> afterPiece)
-    : out_(out), method_(method), afterPiece_(std::move(afterPiece)) {}
+ZipEntryWriter::ZipEntryWriter(ArchiveSink& out, CompressionMethod method, unsigned threads,
+                               std::function<void(size_t)> afterPiece)
+    : out_(out), method_(method), threads_(threads), afterPiece_(std::move(afterPiece)) {}
 
 std::optional<WrittenEntry> ZipEntryWriter::write(const FoundFile& source) {
     uint64_t start = out_.position();
@@ -100,8 +104,12 @@ WrittenEntry ZipEntryWriter::writeEntry(int fd, const FoundFile& source) {
     readPiece(fd, piece, pieceSize, source.path);
     if (method_ == CompressionMethod::Bzip2) {
         entry.header.method = kMethodBZip2;
-        BZip2Codec codec;
-        writeStreamed(entry, fd, piece, codec, pieceSize, source.path);
+        std::unique_ptr<ZipCodec> codec;
+        if (threads_ > 1)
+            codec = std::make_unique<ParallelBZip2Codec>(threads_);
+        else
+            codec = std::make_unique<BZip2Codec>();
+        writeStreamed(entry, fd, piece, *codec, pieceSize, source.path);
     } else if (method_ == CompressionMethod::Store) {
         entry.header.method = kMethodStored;
         StoreCodec codec;
@@ -113,8 +121,12 @@ WrittenEntry ZipEntryWriter::writeEntry(int fd, const FoundFile& source) {
         } else {
             entry.header.method = kMethodDeflated;
             entry.header.flags |= kFlagMaximumDeflate;
-            DeflateCodec codec(level);
-            writeStreamed(entry, fd, piece, codec, pieceSize, source.path);
+            std::unique_ptr<ZipCodec> codec;
+            if (threads_ > 1)
+                codec = std::make_unique<ParallelDeflateCodec>(level, threads_);
+            else
+                codec = std::make_unique<DeflateCodec>(level);
+            writeStreamed(entry, fd, piece, *codec, pieceSize, source.path);
         }
     }
     return entry;
@@ -148,10 +160,12 @@ void ZipEntryWriter::writeStreamed(WrittenEntry& entry, int fd, std::string& pie
     ZipEntryHeader& header = entry.header;
     out_.write(encodeLocalHeader(header));
     uint64_t dataStart = out_.position();
+    const bool codecFindsCrc = codec.inputCrc().has_value();
     uint32_t crc = crc32(0, {});
     uint64_t total = 0;
     for (;;) {
-        crc = crc32(crc, piece);
+        if (!codecFindsCrc)
+            crc = crc32(crc, piece);
         total += piece.size();
         codec.compress(piece, out_);
         if (piece.size() < pieceSize || readPiece(fd, piece, pieceSize, path) == 0)
@@ -159,7 +173,7 @@ void ZipEntryWriter::writeStreamed(WrittenEntry& entry, int fd, std::string& pie
     }
     codec.finish(out_);
     uint64_t end = out_.position();
-    header.crc32 = crc;
+    header.crc32 = codecFindsCrc ? *codec.inputCrc() : crc;
     header.uncompressedSize = total;
     header.compressedSize = end - dataStart;
     if (!header.zip64 && (header.compressedSize >= kZip64Limit || header.uncompressedSize >= kZip64Limit))

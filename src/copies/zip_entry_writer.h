@@ -39,8 +39,9 @@ struct WrittenEntry {
 // Writes new entries, each at the sink's current position.
 class ZipEntryWriter {
 public:
-    // afterPiece runs after each input piece read, with its size.
-    ZipEntryWriter(ArchiveSink& out, CompressionMethod method, std::function<void(size_t)> afterPiece);
+    // afterPiece runs after each input piece read, with its size. Deflate and Bzip2 entries are coded on threads
+    // when there are more than one; with one, the writer codes them itself.
+    ZipEntryWriter(ArchiveSink& out, CompressionMethod method, unsigned threads, std::function<void(size_t)> afterPiece);
 
     // Writes the source as one entry. Returns std::nullopt, with the reason in dropReason, when the source cannot
     // be opened or read; nothing of it then stays in the sink. Throws Error when the sink or a coder fails.
@@ -61,6 +62,7 @@ private:
 
     ArchiveSink& out_;
     CompressionMethod method_;
+    unsigned threads_;
     std::function<void(size_t)> afterPiece_;
     std::string dropReason_;
 };
