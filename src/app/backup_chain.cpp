@@ -28,6 +28,7 @@ BackupChainSettings readBackupChainSettings(const FormState& form, const std::st
     settings.backupPath = form.text(controls::eDirBackup) + kPathDelim + backupName;
     settings.compress = form.checked(controls::ChkBoxCompress);
     settings.compression.method = chosenMethod(form.itemIndex(controls::CBCompMetho));
+    settings.compression.threads = form.text(controls::SECompThreads);
     for (int i = 0; i < form.itemCount(controls::MirrorListView); ++i)
         settings.mirrorFolders.push_back(form.itemText(controls::MirrorListView, i));
     settings.sendByMail = form.checked(controls::ChkBoxBkpMail);

@@ -3,6 +3,7 @@
 #include "core/errors.h"
 #include "core/paths.h"
 
+#include <charconv>
 #include <sys/stat.h>
 
 namespace tervolen {
@@ -13,6 +14,19 @@ std::string archiveExtension(const std::optional<CompressionMethod>& method) {
     if (!method)
         return {};
     return *method == CompressionMethod::Bzip2 ? ".bz2" : ".zip";
+}
+
+unsigned threadsFrom(const std::string& text, MonitorLog& monitor) {
+    if (text.empty())
+        return 0;
+    unsigned threads = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), threads);
+    if (error == std::errc() && end == text.data() + text.size() && threads <= kMostThreads)
+        return threads;
+    monitor.addMonitorLine("Compression Threads \"" + text + "\" is not a number of threads from 0 to " +
+                               std::to_string(kMostThreads) + "; every core is used.",
+                           kRed, kMonitorLineSize);
+    return 0;
 }
 
 bool isRegularFile(const std::string& path) {
@@ -30,6 +44,7 @@ std::optional<OpenedFile> compressBackup(const std::string& backupPath, const Co
     try {
         if (settings.method)
             writer.setCompressMethod(*settings.method);
+        writer.setThreads(threadsFrom(settings.threads, monitor));
         writer.setArchiveFile(changeFileExt(backupPath, archiveExtension(settings.method)));
         writer.fileSpec().clear();
         writer.fileSpec().push_back(backupPath);

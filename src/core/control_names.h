@@ -90,6 +90,7 @@ inline constexpr const char* GroupCompression = "GroupCompression";
 inline constexpr const char* ChkBoxCompress = "ChkBoxCompress";
 inline constexpr const char* CBCompMetho = "CBCompMetho";
 inline constexpr const char* CBCompMethoLevel = "CBCompMethoLevel";
+inline constexpr const char* SECompThreads = "SECompThreads";
 inline constexpr const char* TranspButOKConfig = "TranspButOKConfig";
 inline constexpr const char* TabMonitor = "TabMonitor";
 inline constexpr const char* BtSaveBkpLog = "BtSaveBkpLog";

@@ -121,6 +121,7 @@ std::vector<ControlDesign> buildDesign() {
         {"CBCompMetho", K::ComboBox, "Zip", {"Zip", "Bzip2"}, 0, false, true, {}, "Method:", "GroupCompression"},
         {"CBCompMethoLevel", K::ComboBox, "Maximum", {"Store", "Fast", "Medium", "Maximum"}, 3, false, true, {},
          "Level:", "GroupCompression"},
+        {"SECompThreads", K::SpinBox, "0", {}, -1, true, true, "0: every core", "Threads:", "GroupCompression"},
         {"TranspButOKConfig", K::Button, "OK", {}, -1, true, true, "Set Configs", {}, "TabConfig"},
 
         {"TabMonitor", K::Page, "&Monitor"},

@@ -13,6 +13,7 @@ enum class ControlKind {
     SaveFileEdit,  // edit with a save-as picker
     FolderEdit,    // edit with a folder picker
     ComboBox,      // drop-down list that also takes typed text
+    SpinBox,       // whole number from 0 up, with arrows
     CheckBox,
     CheckList,
     ListView, // report view, one column

@@ -48,6 +48,11 @@ void writeRow(SettingsFile& settings, const FormState& form, const SettingRow& r
     }
 }
 
+// No stored value holds a line end, so a missing key is told from every stored value.
+bool holdsKey(const SettingsFile& settings, const SettingRow& row) {
+    return settings.readText(row.section, row.key, "\n") != "\n";
+}
+
 // Writes the rows of one action in table order; returns the first Required row whose control is empty (the
 // save stops there), or nullptr. A FillWhenEmpty row makes defaultFolder first and puts it in an empty control.
 const SettingRow* writeRows(SettingsFile& settings, FormState& form, SavedBy action,
@@ -57,6 +62,9 @@ const SettingRow* writeRows(SettingsFile& settings, FormState& form, SavedBy act
             continue;
         if (row.saveRule == SaveRule::Required && form.text(row.control).empty())
             return &row;
+        if (row.saveRule == SaveRule::WhenStoredOrChanged && !holdsKey(settings, row) &&
+            form.text(row.control) == row.defaultText)
+            continue;
         if (row.saveRule == SaveRule::FillWhenEmpty) {
             ensureFolder(defaultFolder);
             if (form.text(row.control).empty())

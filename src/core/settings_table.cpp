@@ -267,13 +267,23 @@ constexpr SettingRow kRows[] = {
      .load = L::Set,
      .savedBy = S::SaveConfig,
      .saveRule = R::WhenSelected},
+    // Threads that compress: 0 is every core the program may use.
+    {.id = Id::CompressionThreads,
+     .section = "COMPRESSION",
+     .key = "Threads",
+     .encoding = E::Text,
+     .control = controls::SECompThreads,
+     .load = L::SetWhenStored,
+     .savedBy = S::SaveConfig,
+     .saveRule = R::WhenStoredOrChanged,
+     .defaultText = "0"},
 };
 
 constexpr bool rowsInIdOrder() {
     for (std::size_t i = 0; i < std::size(kRows); ++i)
         if (static_cast<std::size_t>(kRows[i].id) != i)
             return false;
-    return static_cast<std::size_t>(SettingId::CompressionMethod) + 1 == std::size(kRows);
+    return static_cast<std::size_t>(SettingId::CompressionThreads) + 1 == std::size(kRows);
 }
 static_assert(rowsInIdOrder(), "the rows of the settings table follow the order of SettingId");
 

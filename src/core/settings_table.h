@@ -43,6 +43,7 @@ enum class SettingId {
     SmtpUser,
     SmtpPassword,
     CompressionMethod,
+    CompressionThreads,
 };
 
 // How a value is stored.
@@ -78,6 +79,9 @@ enum class SaveRule {
     Required,      // an empty control stops the save before this key, with requiredMessage and the focus on it
     FillWhenEmpty, // the save first makes the default folder and puts it in an empty control
     WhenSelected,  // ItemIndex: written only when an item is selected
+    // Text: written when the file holds the key or the control holds other than defaultText, so that a file
+    // without the key stays as it was
+    WhenStoredOrChanged,
 };
 
 struct SettingRow {

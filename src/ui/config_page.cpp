@@ -11,6 +11,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QPushButton>
+#include <QSpinBox>
 #include <QVBoxLayout>
 
 namespace tervolen {
@@ -37,6 +38,9 @@ ConfigPage::ConfigPage(QWidget* parent) : QWidget(parent) {
         grid->addWidget(makeFieldLabel(name, combo, compression), 1, column);
         grid->addWidget(combo, 2, column++);
     }
+    QSpinBox* threads = makeSpinBox(controls::SECompThreads, compression);
+    grid->addWidget(makeFieldLabel(controls::SECompThreads, threads, compression), 3, 0);
+    grid->addWidget(threads, 4, 0);
     layout->addWidget(compression);
 
     QPushButton* ok = makeButton(controls::TranspButOKConfig, this);

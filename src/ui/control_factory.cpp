@@ -11,6 +11,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QSpinBox>
 #include <QPushButton>
 #include <QTableWidget>
 #include <QToolButton>
@@ -100,6 +101,15 @@ QComboBox* makeComboBox(std::string_view name, QWidget* parent) {
     combo->setEditText(toQString(design.text));
     applyDesign(*combo, design);
     return combo;
+}
+
+QSpinBox* makeSpinBox(std::string_view name, QWidget* parent) {
+    const ControlDesign& design = controlDesign(name);
+    auto* spin = new QSpinBox(parent);
+    spin->setRange(0, 256);
+    spin->setValue(toQString(design.text).toInt());
+    applyDesign(*spin, design);
+    return spin;
 }
 
 QCheckBox* makeCheckBox(std::string_view name, QWidget* parent) {

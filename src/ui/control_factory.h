@@ -12,6 +12,7 @@ class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
+class QSpinBox;
 class QTableWidget;
 class QToolButton;
 class QWidget;
@@ -35,6 +36,8 @@ QLineEdit* makeEdit(std::string_view name, QWidget* parent);
 FileEdit* makeFileEdit(std::string_view name, const char* filter, QWidget* parent);
 QComboBox* makeComboBox(std::string_view name, QWidget* parent);
 QCheckBox* makeCheckBox(std::string_view name, QWidget* parent);
+// From 0 to 256.
+QSpinBox* makeSpinBox(std::string_view name, QWidget* parent);
 CheckList* makeCheckList(std::string_view name, QWidget* parent, int columns = 1);
 QTableWidget* makeListView(std::string_view name, QWidget* parent);
 QPushButton* makeButton(std::string_view name, QWidget* parent);

@@ -14,6 +14,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QSpinBox>
 #include <QStackedWidget>
 #include <QTabWidget>
 #include <QTableWidget>
@@ -111,6 +112,8 @@ void QtFormState::connectControl(const std::string& name, QObject& object) {
         });
     } else if (auto* edit = qobject_cast<QLineEdit*>(&object)) {
         QObject::connect(edit, &QLineEdit::textEdited, &context_, change);
+    } else if (auto* spin = qobject_cast<QSpinBox*>(&object)) {
+        QObject::connect(spin, &QSpinBox::valueChanged, &context_, change);
     } else if (auto* fileEdit = qobject_cast<FileEdit*>(&object)) {
         QObject::connect(fileEdit, &FileEdit::textEdited, &context_, change);
     }
@@ -134,6 +137,8 @@ std::string QtFormState::text(std::string_view name) const {
         return toStd(edit->text());
     if (auto* fileEdit = qobject_cast<FileEdit*>(&object))
         return toStd(fileEdit->text());
+    if (auto* spin = qobject_cast<QSpinBox*>(&object))
+        return std::to_string(spin->value());
     if (auto* combo = qobject_cast<QComboBox*>(&object))
         return toStd(combo->currentText());
     if (auto* button = qobject_cast<QAbstractButton*>(&object))
@@ -161,6 +166,9 @@ bool QtFormState::storeText(std::string_view name, const std::string& value) {
         edit->setText(text);
     } else if (auto* fileEdit = qobject_cast<FileEdit*>(&object)) {
         fileEdit->setText(text);
+    } else if (auto* spin = qobject_cast<QSpinBox*>(&object)) {
+        // What is no count in range shows as 0; the compression step reads it as every core all the same.
+        spin->setValue(text.toInt());
     } else if (auto* combo = qobject_cast<QComboBox*>(&object)) {
         combo->setCurrentIndex(combo->findText(text, Qt::MatchExactly | Qt::MatchCaseSensitive));
         combo->setEditText(text);

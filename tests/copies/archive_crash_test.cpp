@@ -59,7 +59,7 @@ protected:
     void compress() {
         MonitorLog monitor;
         ZipArchiveWriter writer;
-        if (!compressBackup(dir.file(kBackupName), {CompressionMethod::Deflate}, writer, monitor))
+        if (!compressBackup(dir.file(kBackupName), {.method = CompressionMethod::Deflate}, writer, monitor))
             throw std::runtime_error(monitor.paragraph(monitor.size() - 1).text);
     }
 
@@ -108,7 +108,7 @@ protected:
     void nextRunAndReset() {
         MonitorLog monitor;
         ZipArchiveWriter writer;
-        compressBackup(dir.file(kBackupName), {CompressionMethod::Deflate}, writer, monitor);
+        compressBackup(dir.file(kBackupName), {.method = CompressionMethod::Deflate}, writer, monitor);
         EXPECT_TRUE(test::readFile(archive()) == newArchive) << monitor.paragraph(monitor.size() - 1).text;
         EXPECT_EQ(test::listing(dir.path()), (std::vector<std::string>{kBackupName, kArchiveName}))
             << "a temporary survived";
@@ -204,7 +204,7 @@ TEST_F(ArchiveCrash, RunThatCompressesNothingRemovesStaleTemporaries) {
     test::writeFile(dir.file(std::string(".") + kArchiveName + ".tervolen-Ab3xY9"), "left by a killed run");
     MonitorLog monitor;
     ZipArchiveWriter writer;
-    EXPECT_FALSE(compressBackup(dir.file(kBackupName), {CompressionMethod::Deflate}, writer, monitor));
+    EXPECT_FALSE(compressBackup(dir.file(kBackupName), {.method = CompressionMethod::Deflate}, writer, monitor));
     EXPECT_EQ(monitor.paragraph(monitor.size() - 1).text, "No new file to compress.");
     EXPECT_EQ(test::listing(dir.path()), (std::vector<std::string>{kBackupName, kArchiveName}));
 }

@@ -21,7 +21,7 @@ CompressionRun compress(const std::string& folder) {
     ZipArchiveWriter writer;
     CompressionRun run;
     run.archiveHandedOn =
-        compressBackup(folder + "/" + kBackupName, {CompressionMethod::Deflate}, writer, monitor).has_value();
+        compressBackup(folder + "/" + kBackupName, {.method = CompressionMethod::Deflate}, writer, monitor).has_value();
     for (std::size_t i = 0; i < monitor.size(); ++i)
         run.lines.push_back(monitor.paragraph(i));
     return run;
@@ -53,6 +53,43 @@ TEST(CompressBackup, AnArchiveThatDoesNotFitIsAnErrorAndNothingIsHandedOn) {
     EXPECT_NE(run.lines[3].text.find("No space left"), std::string::npos) << run.lines[3].text;
     EXPECT_FALSE(run.archiveHandedOn);
 }
+
+struct ThreadsCase {
+    const char* setting;
+    unsigned threads;
+    bool warned;
+};
+
+class CompressBackupThreads : public ::testing::TestWithParam<ThreadsCase> {};
+
+// A setting that is no thread count is used as missing (every core) and said on the Monitor; the archive is made.
+TEST_P(CompressBackupThreads, SettingGivesTheWritersThreads) {
+    const ThreadsCase& c = GetParam();
+    test::TempDir dir;
+    test::writeFile(dir.file(kBackupName), test::backupLikeBytes(300000, 7));
+    MonitorLog monitor;
+    ZipArchiveWriter writer;
+    writer.setThreads(7);
+    ASSERT_TRUE(compressBackup(dir.file(kBackupName), {.method = CompressionMethod::Bzip2, .threads = c.setting}, writer, monitor));
+    EXPECT_EQ(writer.threads(), c.threads);
+    std::vector<std::string> lines;
+    for (std::size_t i = 0; i < monitor.size(); ++i)
+        lines.push_back(monitor.paragraph(i).text);
+    ASSERT_EQ(lines.size(), c.warned ? 3u : 2u);
+    if (c.warned) {
+        EXPECT_EQ(lines[0], std::string("Compression Threads \"") + c.setting +
+                                "\" is not a number of threads from 0 to 256; every core is used.");
+        EXPECT_EQ(monitor.paragraph(0).color, kRed);
+    }
+    EXPECT_EQ(lines.back(), "Compressed Files: 1");
+}
+
+INSTANTIATE_TEST_SUITE_P(Settings, CompressBackupThreads,
+                         ::testing::Values(ThreadsCase{"", 0, false}, ThreadsCase{"0", 0, false},
+                                           ThreadsCase{"1", 1, false}, ThreadsCase{"3", 3, false},
+                                           ThreadsCase{"256", 256, false}, ThreadsCase{"257", 0, true},
+                                           ThreadsCase{"-1", 0, true}, ThreadsCase{"two", 0, true},
+                                           ThreadsCase{"2x", 0, true}, ThreadsCase{" 2", 0, true}));
 
 } // namespace
 } // namespace tervolen

@@ -167,5 +167,16 @@ TEST_F(SaveScheduleTest, SaveConfigStoresListsAndCompressionAndKeepsAnUnselected
     EXPECT_FALSE(form.minimized());
 }
 
+TEST_F(SaveScheduleTest, SaveConfigWritesThreadsOnlyOnceChangedOrStored) {
+    saveConfigPage(form, paths);
+    EXPECT_EQ(test::readFile(paths.settingsFile).find("Threads"), std::string::npos) << "untouched: not written";
+    form.setText("SECompThreads", "3");
+    saveConfigPage(form, paths);
+    EXPECT_EQ(read("COMPRESSION", "Threads"), "3");
+    form.setText("SECompThreads", "0");
+    saveConfigPage(form, paths);
+    EXPECT_EQ(read("COMPRESSION", "Threads"), "0") << "once stored, the default is written too";
+}
+
 } // namespace
 } // namespace tervolen
