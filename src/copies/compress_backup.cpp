@@ -45,6 +45,7 @@ std::optional<OpenedFile> compressBackup(const std::string& backupPath, const Co
         if (settings.method)
             writer.setCompressMethod(*settings.method);
         writer.setThreads(threadsFrom(settings.threads, monitor));
+        writer.setPassword(settings.encrypt ? std::optional<std::string>(settings.password) : std::nullopt);
         writer.setArchiveFile(changeFileExt(backupPath, archiveExtension(settings.method)));
         writer.fileSpec().clear();
         writer.fileSpec().push_back(backupPath);
@@ -58,6 +59,9 @@ std::optional<OpenedFile> compressBackup(const std::string& backupPath, const Co
             return std::nullopt;
         }
         monitor.addMonitorLine("Compressed Files: " + std::to_string(compressedCount), kGreen, kMonitorLineSize);
+        if (settings.encrypt)
+            monitor.addMonitorLine("The archive is encrypted (AES-256): open it with 7-Zip or bsdtar and the password.",
+                                   kGreen, kMonitorLineSize);
     } catch (const std::exception& e) {
         monitor.addMonitorLine(std::string("Compression Error\r") + e.what(), kRed, kMonitorLineSize);
     }

@@ -16,6 +16,9 @@ struct CompressionSettings {
     // The Threads setting: empty or "0" is every core; what is not a whole number from 0 to kMostThreads counts
     // as empty, with a Monitor line.
     std::string threads = {};
+    // New entries are encrypted with AES-256 under password; an empty password then refuses the step.
+    bool encrypt = false;
+    std::string password = {};
 };
 
 inline constexpr unsigned kMostThreads = 256;

@@ -176,6 +176,9 @@ int32_t ZipArchiveWriter::compressFiles() {
     const ZipProgress progress = progress_;
     const ProcessEvents processEvents = processEvents_;
     const unsigned threads = threads_ == 0 ? usableCores() : threads_;
+    const std::optional<std::string> password = password_;
+    if (password && password->empty())
+        throw Error("An encrypted archive needs a password.");
     if (archive.empty())
         throw Error("No archive file is given.");
     // Here already, so that a call that compresses nothing clears what killed calls left behind too.
@@ -208,6 +211,7 @@ int32_t ZipArchiveWriter::compressFiles() {
         if (processEvents)
             processEvents();
     });
+    writer.setPassword(password);
     int32_t count = 0;
     bool zip64 = false;
     for (const FoundFile& file : files) {

@@ -4,6 +4,7 @@
 #include "copies/deflate_codec.h"
 #include "copies/parallel_bzip2_codec.h"
 #include "copies/parallel_deflate_codec.h"
+#include "copies/zip_aes_sink.h"
 #include "core/posix_file.h"
 #include "core/errors.h"
 #include "core/text_conversion.h"
@@ -132,6 +133,14 @@ WrittenEntry ZipEntryWriter::writeEntry(int fd, const FoundFile& source) {
     return entry;
 }
 
+void ZipEntryWriter::markEncrypted(ZipEntryHeader& header) const {
+    if (!password_)
+        return;
+    header.aesMethod = header.method;
+    header.method = kMethodAes;
+    header.flags |= kFlagEncrypted;
+}
+
 void ZipEntryWriter::writeInMemory(WrittenEntry& entry, const std::string& data, int level) {
     ZipEntryHeader& header = entry.header;
     header.zip64 = false;
@@ -150,16 +159,31 @@ void ZipEntryWriter::writeInMemory(WrittenEntry& entry, const std::string& data,
             payload = packed.bytes();
         }
     }
-    header.compressedSize = payload.size();
+    if (!password_) {
+        header.compressedSize = payload.size();
+        out_.write(encodeLocalHeader(header));
+        out_.write(payload.data(), payload.size());
+        return;
+    }
+    markEncrypted(header);
+    header.crc32 = 0;
+    header.compressedSize = kAesSaltSize + kAesVerifierSize + payload.size() + kAesCodeSize;
     out_.write(encodeLocalHeader(header));
-    out_.write(payload.data(), payload.size());
+    AesEntrySink encrypted(*password_, out_);
+    encrypted.write(payload.data(), payload.size());
+    encrypted.finish();
 }
 
 void ZipEntryWriter::writeStreamed(WrittenEntry& entry, int fd, std::string& piece, ZipCodec& codec, size_t pieceSize,
                                    const std::string& path) {
     ZipEntryHeader& header = entry.header;
+    markEncrypted(header);
     out_.write(encodeLocalHeader(header));
     uint64_t dataStart = out_.position();
+    std::optional<AesEntrySink> encrypted;
+    if (password_)
+        encrypted.emplace(*password_, out_);
+    ByteSink& data = encrypted ? static_cast<ByteSink&>(*encrypted) : out_;
     const bool codecFindsCrc = codec.inputCrc().has_value();
     uint32_t crc = crc32(0, {});
     uint64_t total = 0;
@@ -167,13 +191,16 @@ void ZipEntryWriter::writeStreamed(WrittenEntry& entry, int fd, std::string& pie
         if (!codecFindsCrc)
             crc = crc32(crc, piece);
         total += piece.size();
-        codec.compress(piece, out_);
+        codec.compress(piece, data);
         if (piece.size() < pieceSize || readPiece(fd, piece, pieceSize, path) == 0)
             break;
     }
-    codec.finish(out_);
+    codec.finish(data);
+    if (encrypted)
+        encrypted->finish();
     uint64_t end = out_.position();
-    header.crc32 = codecFindsCrc ? *codec.inputCrc() : crc;
+    // AE-2 leaves the CRC out: the authentication code checks the data.
+    header.crc32 = encrypted ? 0 : codecFindsCrc ? *codec.inputCrc() : crc;
     header.uncompressedSize = total;
     header.compressedSize = end - dataStart;
     if (!header.zip64 && (header.compressedSize >= kZip64Limit || header.uncompressedSize >= kZip64Limit))

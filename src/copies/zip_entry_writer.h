@@ -49,10 +49,15 @@ public:
 
     const std::string& dropReason() const { return dropReason_; }
 
+    // With a password, each new entry is encrypted with WinZip AES-256 (AE-2) after it is compressed.
+    void setPassword(std::optional<std::string> password) { password_ = std::move(password); }
+
 private:
     WrittenEntry writeEntry(int fd, const FoundFile& source);
     // Deflates a whole small source in memory; stores it instead when that does not shrink it.
     void writeInMemory(WrittenEntry& entry, const std::string& data, int level);
+    // Makes header the header of an AES entry when there is a password.
+    void markEncrypted(ZipEntryHeader& header) const;
     // Streams the source, whose first piece is already read, through the codec; the local header is written
     // first and filled in once the sizes and the CRC are known.
     void writeStreamed(WrittenEntry& entry, int fd, std::string& piece, ZipCodec& codec, size_t pieceSize,
@@ -65,6 +70,7 @@ private:
     unsigned threads_;
     std::function<void(size_t)> afterPiece_;
     std::string dropReason_;
+    std::optional<std::string> password_;
 };
 
 } // namespace tervolen

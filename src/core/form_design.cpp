@@ -122,6 +122,9 @@ std::vector<ControlDesign> buildDesign() {
         {"CBCompMethoLevel", K::ComboBox, "Maximum", {"Store", "Fast", "Medium", "Maximum"}, 3, false, true, {},
          "Level:", "GroupCompression"},
         {"SECompThreads", K::SpinBox, "0", {}, -1, true, true, "0: every core", "Threads:", "GroupCompression"},
+        {"ChkBoxEncrypt", K::CheckBox, "Encrypt archives", {}, -1, true, true, {}, {}, "GroupCompression"},
+        {"EdArchivePswd", K::PasswordEdit, {}, {}, -1, true, true, {}, "Archive password:", "GroupCompression"},
+        {"EdArchivePswdAgain", K::PasswordEdit, {}, {}, -1, true, true, {}, "Repeat password:", "GroupCompression"},
         {"TranspButOKConfig", K::Button, "OK", {}, -1, true, true, "Set Configs", {}, "TabConfig"},
 
         {"TabMonitor", K::Page, "&Monitor"},

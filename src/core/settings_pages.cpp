@@ -53,6 +53,12 @@ bool holdsKey(const SettingsFile& settings, const SettingRow& row) {
     return settings.readText(row.section, row.key, "\n") != "\n";
 }
 
+bool holdsDefault(const FormState& form, const SettingRow& row) {
+    if (row.encoding == Encoding::Flag)
+        return form.checked(row.control) == row.defaultFlag;
+    return form.text(row.control) == row.defaultText;
+}
+
 // Writes the rows of one action in table order; returns the first Required row whose control is empty (the
 // save stops there), or nullptr. A FillWhenEmpty row makes defaultFolder first and puts it in an empty control.
 const SettingRow* writeRows(SettingsFile& settings, FormState& form, SavedBy action,
@@ -62,8 +68,7 @@ const SettingRow* writeRows(SettingsFile& settings, FormState& form, SavedBy act
             continue;
         if (row.saveRule == SaveRule::Required && form.text(row.control).empty())
             return &row;
-        if (row.saveRule == SaveRule::WhenStoredOrChanged && !holdsKey(settings, row) &&
-            form.text(row.control) == row.defaultText)
+        if (row.saveRule == SaveRule::WhenStoredOrChanged && !holdsKey(settings, row) && holdsDefault(form, row))
             continue;
         if (row.saveRule == SaveRule::FillWhenEmpty) {
             ensureFolder(defaultFolder);

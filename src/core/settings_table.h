@@ -44,6 +44,8 @@ enum class SettingId {
     SmtpPassword,
     CompressionMethod,
     CompressionThreads,
+    EncryptionEnabled,
+    EncryptionPassword,
 };
 
 // How a value is stored.
@@ -79,8 +81,8 @@ enum class SaveRule {
     Required,      // an empty control stops the save before this key, with requiredMessage and the focus on it
     FillWhenEmpty, // the save first makes the default folder and puts it in an empty control
     WhenSelected,  // ItemIndex: written only when an item is selected
-    // Text: written when the file holds the key or the control holds other than defaultText, so that a file
-    // without the key stays as it was
+    // Text and Flag: written when the file holds the key or the control holds other than the default, so that a
+    // file without the key stays as it was
     WhenStoredOrChanged,
 };
 

@@ -10,6 +10,7 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QVBoxLayout>
@@ -41,6 +42,13 @@ ConfigPage::ConfigPage(QWidget* parent) : QWidget(parent) {
     QSpinBox* threads = makeSpinBox(controls::SECompThreads, compression);
     grid->addWidget(makeFieldLabel(controls::SECompThreads, threads, compression), 3, 0);
     grid->addWidget(threads, 4, 0);
+    grid->addWidget(makeCheckBox(controls::ChkBoxEncrypt, compression), 5, 0, 1, 2);
+    column = 0;
+    for (const char* name : {controls::EdArchivePswd, controls::EdArchivePswdAgain}) {
+        QLineEdit* edit = makeEdit(name, compression);
+        grid->addWidget(makeFieldLabel(name, edit, compression), 6, column);
+        grid->addWidget(edit, 7, column++);
+    }
     layout->addWidget(compression);
 
     QPushButton* ok = makeButton(controls::TranspButOKConfig, this);

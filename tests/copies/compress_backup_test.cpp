@@ -1,6 +1,7 @@
 #include "copies/compress_backup.h"
 #include "temp_dir.h"
 #include "test_bytes.h"
+#include "zip_test_readers.h"
 #include "tmpfs_mount.h"
 
 #include <gtest/gtest.h>
@@ -90,6 +91,47 @@ INSTANTIATE_TEST_SUITE_P(Settings, CompressBackupThreads,
                                            ThreadsCase{"256", 256, false}, ThreadsCase{"257", 0, true},
                                            ThreadsCase{"-1", 0, true}, ThreadsCase{"two", 0, true},
                                            ThreadsCase{"2x", 0, true}, ThreadsCase{" 2", 0, true}));
+
+std::vector<MonitorParagraph> linesOf(const MonitorLog& monitor) {
+    std::vector<MonitorParagraph> lines;
+    for (std::size_t i = 0; i < monitor.size(); ++i)
+        lines.push_back(monitor.paragraph(i));
+    return lines;
+}
+
+TEST(CompressBackup, AnEncryptedArchiveIsSaidSoAndOpensWithItsPassword) {
+    test::TempDir dir;
+    test::writeFile(dir.file(kBackupName), test::backupLikeBytes(200000, 3));
+    MonitorLog monitor;
+    ZipArchiveWriter writer;
+    ASSERT_TRUE(compressBackup(dir.file(kBackupName),
+                               {.method = CompressionMethod::Deflate, .encrypt = true, .password = "pa55"}, writer,
+                               monitor));
+    const std::vector<MonitorParagraph> lines = linesOf(monitor);
+    ASSERT_EQ(lines.size(), 3u);
+    EXPECT_EQ(lines[1].text, "Compressed Files: 1");
+    EXPECT_EQ(lines[2].text, "The archive is encrypted (AES-256): open it with 7-Zip or bsdtar and the password.");
+    const std::string archive = test::shellQuote(dir.file("200612093015.zip"));
+    EXPECT_EQ(test::runCommand("7z e -so -bd -ppa55 " + archive + " 2>/dev/null | cmp -s - " +
+                               test::shellQuote(dir.file(kBackupName))),
+              0);
+    EXPECT_NE(test::runCommand("unzip -p " + archive + " >/dev/null 2>&1"), 0) << "unzip cannot open AES entries";
+}
+
+TEST(CompressBackup, EncryptionWithoutAPasswordIsAnErrorAndLeavesNoArchive) {
+    test::TempDir dir;
+    test::writeFile(dir.file(kBackupName), test::backupLikeBytes(200000, 3));
+    MonitorLog monitor;
+    ZipArchiveWriter writer;
+    EXPECT_FALSE(compressBackup(dir.file(kBackupName), {.method = CompressionMethod::Deflate, .encrypt = true},
+                                writer, monitor));
+    const std::vector<MonitorParagraph> lines = linesOf(monitor);
+    ASSERT_EQ(lines.size(), 4u);
+    EXPECT_EQ(lines[2].text, "Compression Error");
+    EXPECT_EQ(lines[3].text, "An encrypted archive needs a password.");
+    EXPECT_EQ(lines[3].color, kRed);
+    EXPECT_EQ(test::listing(dir.path()), std::vector<std::string>{kBackupName});
+}
 
 } // namespace
 } // namespace tervolen
