@@ -82,7 +82,10 @@ void Program::registerHandlers() {
     onClick(controls::InitRestore, [this] { onStartRestore(); });
     onClick(controls::JvTranspValidation, [this] { onStartValidation(); });
     onClick(controls::TranspButOkSchedule, [this] { saveSchedulePage(form_, dialogs_, paths_); });
-    onClick(controls::TranspButOKConfig, [this] { saveConfigPage(form_, paths_); });
+    onClick(controls::TranspButOKConfig, [this] {
+        if (archivePasswordsAgree(form_, dialogs_))
+            saveConfigPage(form_, paths_);
+    });
     onClick(controls::JvTransparentButton3, [this] { onAddMirror(form_, dialogs_); });
     onClick(controls::JvTransparentButton4, [this] { onRemoveMirror(form_); });
     onClick(controls::CheckBackupLog, [this] { onAutomaticLogToggled(form_, paths_); });
@@ -116,6 +119,7 @@ void Program::startup() {
         hooks.addErrorLine = [this](const std::string& text) { monitor_.addMonitorLine(text, kRed, kMonitorLineSize); };
         hooks.applyLanguageFile = options_.applyLanguageFile;
         loadSettingsIntoForm(form_, paths_, hooks);
+        form_.setText(controls::EdArchivePswdAgain, form_.text(controls::EdArchivePswd));
         schedule_.loadTodaySchedule();
     } catch (const UntrustedFileError&) {
         throw;

@@ -4,6 +4,7 @@
 #include "copies/zip_entry_writer.h"
 #include "copies/zip_file_search.h"
 #include "copies/zip_format.h"
+#include "copies/usable_cores.h"
 #include "core/errors.h"
 #include "core/paths.h"
 #include "core/posix_file.h"
@@ -174,6 +175,10 @@ int32_t ZipArchiveWriter::compressFiles() {
     const std::vector<std::string> specs = fileSpec_;
     const ZipProgress progress = progress_;
     const ProcessEvents processEvents = processEvents_;
+    const unsigned threads = threads_ == 0 ? usableCores() : threads_;
+    const std::optional<std::string> password = password_;
+    if (password && password->empty())
+        throw Error("An encrypted archive needs a password.");
     if (archive.empty())
         throw Error("No archive file is given.");
     // Here already, so that a call that compresses nothing clears what killed calls left behind too.
@@ -199,13 +204,14 @@ int32_t ZipArchiveWriter::compressFiles() {
     if (existing)
         directory = copyExistingEntries(*existing, archive, *sink, processEvents);
 
-    ZipEntryWriter writer(*sink, method, [&](size_t pieceSize) {
+    ZipEntryWriter writer(*sink, method, threads, [&](size_t pieceSize) {
         bytesRead += pieceSize;
         if (progress)
             progress(bytesRead, totalBytes);
         if (processEvents)
             processEvents();
     });
+    writer.setPassword(password);
     int32_t count = 0;
     bool zip64 = false;
     for (const FoundFile& file : files) {

@@ -40,6 +40,14 @@ public:
     std::vector<std::string>& fileSpec() { return fileSpec_; }
     const std::vector<std::string>& fileSpec() const { return fileSpec_; }
 
+    // Threads that code Deflate and Bzip2 entries; 0 (the default) is as many as the cores this process may run on.
+    unsigned threads() const { return threads_; }
+    void setThreads(unsigned threads) { threads_ = threads; }
+
+    // With a password, new entries are encrypted with WinZip AES-256 (AE-2); entries already there stay as they are.
+    const std::optional<std::string>& password() const { return password_; }
+    void setPassword(std::optional<std::string> password) { password_ = std::move(password); }
+
     void setProgress(ZipProgress progress) { progress_ = std::move(progress); }
     // Runs after each folder entry searched, each source piece read and each piece of an existing archive copied.
     void setProcessEvents(ProcessEvents processEvents) { processEvents_ = std::move(processEvents); }
@@ -63,6 +71,8 @@ private:
     CompressionMethod compressMethod_ = CompressionMethod::Deflate;
     std::string archiveFile_;
     std::vector<std::string> fileSpec_;
+    unsigned threads_ = 0;
+    std::optional<std::string> password_;
     ZipProgress progress_;
     ProcessEvents processEvents_;
     ArchiveSinkFilter sinkFilter_;

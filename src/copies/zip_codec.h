@@ -3,6 +3,7 @@
 #include "copies/zip_sink.h"
 
 #include <cstdint>
+#include <optional>
 #include <span>
 
 namespace tervolen {
@@ -15,6 +16,9 @@ public:
     virtual void compress(std::span<const char> input, ByteSink& out) = 0;
     // Ends the stream; the codec takes no input afterwards.
     virtual void finish(ByteSink& out) = 0;
+    // The CRC-32 of the input so far, for codecs that work it out on their own threads; std::nullopt leaves it to
+    // the caller.
+    virtual std::optional<uint32_t> inputCrc() const { return std::nullopt; }
 };
 
 // Method 0: the bytes unchanged.

@@ -2,6 +2,9 @@
 
 #include "copies/bzip2_codec.h"
 #include "copies/deflate_codec.h"
+#include "copies/parallel_bzip2_codec.h"
+#include "copies/parallel_deflate_codec.h"
+#include "copies/zip_aes_sink.h"
 #include "core/posix_file.h"
 #include "core/errors.h"
 #include "core/text_conversion.h"
@@ -10,6 +13,7 @@
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <memory>
 #include <sys/stat.h>
 #include <zlib.h>
 
@@ -56,8 +60,9 @@ bool reservesZip64(uint64_t sourceSize) {
     return sourceSize >= kZip64Limit || sourceSize + sourceSize / 50 + (1u << 20) >= kZip64Limit;
 }
 
-ZipEntryWriter::ZipEntryWriter(ArchiveSink& out, CompressionMethod method, std::function<void(size_t)> afterPiece)
-    : out_(out), method_(method), afterPiece_(std::move(afterPiece)) {}
+ZipEntryWriter::ZipEntryWriter(ArchiveSink& out, CompressionMethod method, unsigned threads,
+                               std::function<void(size_t)> afterPiece)
+    : out_(out), method_(method), threads_(threads), afterPiece_(std::move(afterPiece)) {}
 
 std::optional<WrittenEntry> ZipEntryWriter::write(const FoundFile& source) {
     uint64_t start = out_.position();
@@ -100,8 +105,12 @@ WrittenEntry ZipEntryWriter::writeEntry(int fd, const FoundFile& source) {
     readPiece(fd, piece, pieceSize, source.path);
     if (method_ == CompressionMethod::Bzip2) {
         entry.header.method = kMethodBZip2;
-        BZip2Codec codec;
-        writeStreamed(entry, fd, piece, codec, pieceSize, source.path);
+        std::unique_ptr<ZipCodec> codec;
+        if (threads_ > 1)
+            codec = std::make_unique<ParallelBZip2Codec>(threads_);
+        else
+            codec = std::make_unique<BZip2Codec>();
+        writeStreamed(entry, fd, piece, *codec, pieceSize, source.path);
     } else if (method_ == CompressionMethod::Store) {
         entry.header.method = kMethodStored;
         StoreCodec codec;
@@ -113,11 +122,23 @@ WrittenEntry ZipEntryWriter::writeEntry(int fd, const FoundFile& source) {
         } else {
             entry.header.method = kMethodDeflated;
             entry.header.flags |= kFlagMaximumDeflate;
-            DeflateCodec codec(level);
-            writeStreamed(entry, fd, piece, codec, pieceSize, source.path);
+            std::unique_ptr<ZipCodec> codec;
+            if (threads_ > 1)
+                codec = std::make_unique<ParallelDeflateCodec>(level, threads_);
+            else
+                codec = std::make_unique<DeflateCodec>(level);
+            writeStreamed(entry, fd, piece, *codec, pieceSize, source.path);
         }
     }
     return entry;
+}
+
+void ZipEntryWriter::markEncrypted(ZipEntryHeader& header) const {
+    if (!password_)
+        return;
+    header.aesMethod = header.method;
+    header.method = kMethodAes;
+    header.flags |= kFlagEncrypted;
 }
 
 void ZipEntryWriter::writeInMemory(WrittenEntry& entry, const std::string& data, int level) {
@@ -138,28 +159,48 @@ void ZipEntryWriter::writeInMemory(WrittenEntry& entry, const std::string& data,
             payload = packed.bytes();
         }
     }
-    header.compressedSize = payload.size();
+    if (!password_) {
+        header.compressedSize = payload.size();
+        out_.write(encodeLocalHeader(header));
+        out_.write(payload.data(), payload.size());
+        return;
+    }
+    markEncrypted(header);
+    header.crc32 = 0;
+    header.compressedSize = kAesSaltSize + kAesVerifierSize + payload.size() + kAesCodeSize;
     out_.write(encodeLocalHeader(header));
-    out_.write(payload.data(), payload.size());
+    AesEntrySink encrypted(*password_, out_);
+    encrypted.write(payload.data(), payload.size());
+    encrypted.finish();
 }
 
 void ZipEntryWriter::writeStreamed(WrittenEntry& entry, int fd, std::string& piece, ZipCodec& codec, size_t pieceSize,
                                    const std::string& path) {
     ZipEntryHeader& header = entry.header;
+    markEncrypted(header);
     out_.write(encodeLocalHeader(header));
     uint64_t dataStart = out_.position();
+    std::optional<AesEntrySink> encrypted;
+    if (password_)
+        encrypted.emplace(*password_, out_);
+    ByteSink& data = encrypted ? static_cast<ByteSink&>(*encrypted) : out_;
+    const bool codecFindsCrc = codec.inputCrc().has_value();
     uint32_t crc = crc32(0, {});
     uint64_t total = 0;
     for (;;) {
-        crc = crc32(crc, piece);
+        if (!codecFindsCrc)
+            crc = crc32(crc, piece);
         total += piece.size();
-        codec.compress(piece, out_);
+        codec.compress(piece, data);
         if (piece.size() < pieceSize || readPiece(fd, piece, pieceSize, path) == 0)
             break;
     }
-    codec.finish(out_);
+    codec.finish(data);
+    if (encrypted)
+        encrypted->finish();
     uint64_t end = out_.position();
-    header.crc32 = crc;
+    // AE-2 leaves the CRC out: the authentication code checks the data.
+    header.crc32 = encrypted ? 0 : codecFindsCrc ? *codec.inputCrc() : crc;
     header.uncompressedSize = total;
     header.compressedSize = end - dataStart;
     if (!header.zip64 && (header.compressedSize >= kZip64Limit || header.uncompressedSize >= kZip64Limit))

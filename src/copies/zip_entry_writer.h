@@ -39,8 +39,9 @@ struct WrittenEntry {
 // Writes new entries, each at the sink's current position.
 class ZipEntryWriter {
 public:
-    // afterPiece runs after each input piece read, with its size.
-    ZipEntryWriter(ArchiveSink& out, CompressionMethod method, std::function<void(size_t)> afterPiece);
+    // afterPiece runs after each input piece read, with its size. Deflate and Bzip2 entries are coded on threads
+    // when there are more than one; with one, the writer codes them itself.
+    ZipEntryWriter(ArchiveSink& out, CompressionMethod method, unsigned threads, std::function<void(size_t)> afterPiece);
 
     // Writes the source as one entry. Returns std::nullopt, with the reason in dropReason, when the source cannot
     // be opened or read; nothing of it then stays in the sink. Throws Error when the sink or a coder fails.
@@ -48,10 +49,15 @@ public:
 
     const std::string& dropReason() const { return dropReason_; }
 
+    // With a password, each new entry is encrypted with WinZip AES-256 (AE-2) after it is compressed.
+    void setPassword(std::optional<std::string> password) { password_ = std::move(password); }
+
 private:
     WrittenEntry writeEntry(int fd, const FoundFile& source);
     // Deflates a whole small source in memory; stores it instead when that does not shrink it.
     void writeInMemory(WrittenEntry& entry, const std::string& data, int level);
+    // Makes header the header of an AES entry when there is a password.
+    void markEncrypted(ZipEntryHeader& header) const;
     // Streams the source, whose first piece is already read, through the codec; the local header is written
     // first and filled in once the sizes and the CRC are known.
     void writeStreamed(WrittenEntry& entry, int fd, std::string& piece, ZipCodec& codec, size_t pieceSize,
@@ -61,8 +67,10 @@ private:
 
     ArchiveSink& out_;
     CompressionMethod method_;
+    unsigned threads_;
     std::function<void(size_t)> afterPiece_;
     std::string dropReason_;
+    std::optional<std::string> password_;
 };
 
 } // namespace tervolen

@@ -1,5 +1,6 @@
 #include "copies/zip_format.h"
 
+#include "copies/zip_aes_sink.h"
 #include "core/errors.h"
 
 namespace tervolen {
@@ -29,13 +30,35 @@ DosDateTime toDosDateTime(std::time_t moment) {
     return result;
 }
 
+namespace {
+
+// The 0x9901 extra field of an AES entry; empty for others.
+std::string aesExtraField(const ZipEntryHeader& header) {
+    std::string field;
+    if (!header.aesMethod)
+        return field;
+    putU16(field, kAesExtraId);
+    putU16(field, 7);
+    putU16(field, kAesVendorVersion);
+    field += "AE";
+    field += static_cast<char>(kAesStrength256);
+    putU16(field, *header.aesMethod);
+    return field;
+}
+
+uint16_t versionNeeded(const ZipEntryHeader& header, bool zip64) {
+    return header.aesMethod ? kVersionAes : zip64 ? kVersionZip64 : kVersionDefault;
+}
+
+} // namespace
+
 std::string encodeLocalHeader(const ZipEntryHeader& header) {
     if (!header.zip64 && (header.compressedSize >= kZip64Limit || header.uncompressedSize >= kZip64Limit))
         throw Error("ZIP entry too large for its local header.");
     std::string out;
     out.reserve(kLocalHeaderSize + header.name.size() + 20);
     putU32(out, kLocalHeaderSignature);
-    putU16(out, header.zip64 ? kVersionZip64 : kVersionDefault);
+    putU16(out, versionNeeded(header, header.zip64));
     putU16(out, header.flags);
     putU16(out, header.method);
     putU16(out, header.modified.time);
@@ -44,7 +67,8 @@ std::string encodeLocalHeader(const ZipEntryHeader& header) {
     putU32(out, header.zip64 ? 0xFFFFFFFF : static_cast<uint32_t>(header.compressedSize));
     putU32(out, header.zip64 ? 0xFFFFFFFF : static_cast<uint32_t>(header.uncompressedSize));
     putU16(out, static_cast<uint16_t>(header.name.size()));
-    putU16(out, header.zip64 ? 20 : 0);
+    const std::string aes = aesExtraField(header);
+    putU16(out, static_cast<uint16_t>((header.zip64 ? 20 : 0) + aes.size()));
     out += header.name;
     if (header.zip64) {
         putU16(out, kZip64ExtraId);
@@ -52,7 +76,7 @@ std::string encodeLocalHeader(const ZipEntryHeader& header) {
         putU64(out, header.uncompressedSize);
         putU64(out, header.compressedSize);
     }
-    return out;
+    return out + aes;
 }
 
 bool centralHeaderNeedsZip64(const ZipEntryHeader& header, uint64_t localHeaderOffset) {
@@ -71,7 +95,8 @@ std::string encodeCentralHeader(const ZipEntryHeader& header, uint32_t externalA
         putU16(field, static_cast<uint16_t>(extra.size()));
         extra = field + extra;
     }
-    uint16_t version = header.zip64 || !extra.empty() ? kVersionZip64 : kVersionDefault;
+    uint16_t version = versionNeeded(header, header.zip64 || !extra.empty());
+    extra += aesExtraField(header);
 
     std::string out;
     out.reserve(kCentralHeaderSize + header.name.size() + extra.size());

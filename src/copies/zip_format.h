@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <ctime>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -26,6 +27,8 @@ inline constexpr uint64_t kZip64CountLimit = 0xFFFF;
 
 inline constexpr uint16_t kVersionDefault = 20;
 inline constexpr uint16_t kVersionZip64 = 45;
+inline constexpr uint16_t kVersionAes = 51;
+inline constexpr uint16_t kFlagEncrypted = 0x0001;
 inline constexpr uint16_t kFlagMaximumDeflate = 0x0002;
 inline constexpr uint16_t kFlagUtf8Name = 0x0800;
 // Internal attributes: 0 marks the entry binary, so no reader converts the line ends of a backup.
@@ -51,6 +54,9 @@ struct ZipEntryHeader {
     std::string name;
     // Both sizes are held in a ZIP64 extra field of the local header (20 bytes); version 45 is then needed.
     bool zip64 = false;
+    // For a WinZip AES entry (method 99): the real method, in a 0x9901 extra field of both headers (11 bytes,
+    // after any ZIP64 field); version 51 is then needed.
+    std::optional<uint16_t> aesMethod;
 };
 
 // Local header and name. Without zip64 the sizes must stay below 0xFFFFFFFF.

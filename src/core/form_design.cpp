@@ -138,6 +138,10 @@ std::vector<ControlDesign> buildDesign() {
         {"SpinKeepYearly", K::SpinBox, "0", {}, -1, true, true, {}, "Yearly:", "GroupRetention"},
         {"BtnRetentionPreview", K::Button, "Preview", {}, -1, true, true, "Shows what pruning would keep and remove",
          {}, "GroupRetention"},
+        {"SECompThreads", K::SpinBox, "0", {}, -1, true, true, "0: every core", "Threads:", "GroupCompression"},
+        {"ChkBoxEncrypt", K::CheckBox, "Encrypt archives", {}, -1, true, true, {}, {}, "GroupCompression"},
+        {"EdArchivePswd", K::PasswordEdit, {}, {}, -1, true, true, {}, "Archive password:", "GroupCompression"},
+        {"EdArchivePswdAgain", K::PasswordEdit, {}, {}, -1, true, true, {}, "Repeat password:", "GroupCompression"},
         {"TranspButOKConfig", K::Button, "OK", {}, -1, true, true, "Set Configs", {}, "TabConfig"},
 
         {"TabMonitor", K::Page, "&Monitor"},

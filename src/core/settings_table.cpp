@@ -366,13 +366,40 @@ constexpr SettingRow kRows[] = {
      .savedBy = S::SaveConfig,
      .saveRule = R::WhenStoredOrChanged,
      .defaultText = "0"},
+    // Threads that compress: 0 is every core the program may use.
+    {.id = Id::CompressionThreads,
+     .section = "COMPRESSION",
+     .key = "Threads",
+     .encoding = E::Text,
+     .control = controls::SECompThreads,
+     .load = L::SetWhenStored,
+     .savedBy = S::SaveConfig,
+     .saveRule = R::WhenStoredOrChanged,
+     .defaultText = "0"},
+    // New entries are encrypted with AES-256 (WinZip AE-2) when ticked; the password is stored like the others.
+    {.id = Id::EncryptionEnabled,
+     .section = "ENCRYPTION",
+     .key = "Enabled",
+     .encoding = E::Flag,
+     .control = controls::ChkBoxEncrypt,
+     .load = L::Set,
+     .savedBy = S::SaveConfig,
+     .saveRule = R::WhenStoredOrChanged},
+    {.id = Id::EncryptionPassword,
+     .section = "ENCRYPTION",
+     .key = "Password",
+     .encoding = E::Text,
+     .control = controls::EdArchivePswd,
+     .load = L::SetWhenStored,
+     .savedBy = S::SaveConfig,
+     .saveRule = R::WhenStoredOrChanged},
 };
 
 constexpr bool rowsInIdOrder() {
     for (std::size_t i = 0; i < std::size(kRows); ++i)
         if (static_cast<std::size_t>(kRows[i].id) != i)
             return false;
-    return static_cast<std::size_t>(SettingId::KeepYearly) + 1 == std::size(kRows);
+    return static_cast<std::size_t>(SettingId::EncryptionPassword) + 1 == std::size(kRows);
 }
 static_assert(rowsInIdOrder(), "the rows of the settings table follow the order of SettingId");
 

@@ -54,6 +54,9 @@ enum class SettingId {
     KeepWeekly,
     KeepMonthly,
     KeepYearly,
+    CompressionThreads,
+    EncryptionEnabled,
+    EncryptionPassword,
 };
 
 // How a value is stored.

@@ -7,9 +7,11 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFormLayout>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QVBoxLayout>
@@ -28,16 +30,33 @@ ConfigPage::ConfigPage(QWidget* parent) : QWidget(parent) {
     layout->addWidget(backup, 1);
 
     QGroupBox* compression = makeGroup(controls::GroupCompression, this);
-    auto* grid = new QGridLayout(compression);
-    grid->setContentsMargins(4, 4, 4, 4);
-    grid->setVerticalSpacing(3);
-    grid->addWidget(makeCheckBox(controls::ChkBoxCompress, compression), 0, 0, 1, 2);
+    auto* compressionColumn = new QVBoxLayout(compression);
+    compressionColumn->setContentsMargins(4, 4, 4, 4);
+    compressionColumn->setSpacing(1);
+    auto* grid = new QGridLayout;
+    grid->setVerticalSpacing(1);
+    grid->addWidget(makeCheckBox(controls::ChkBoxCompress, compression), 0, 0, 1, 3);
     int column = 0;
     for (const char* name : {controls::CBCompMetho, controls::CBCompMethoLevel}) {
         QComboBox* combo = makeComboBox(name, compression);
         grid->addWidget(makeFieldLabel(name, combo, compression), 1, column);
         grid->addWidget(combo, 2, column++);
     }
+    QSpinBox* threads = makeSpinBox(controls::SECompThreads, compression);
+    grid->addWidget(makeFieldLabel(controls::SECompThreads, threads, compression), 1, column);
+    grid->addWidget(threads, 2, column);
+    grid->setColumnStretch(0, 2);
+    grid->setColumnStretch(1, 2);
+    grid->setColumnStretch(2, 1);
+    grid->addWidget(makeCheckBox(controls::ChkBoxEncrypt, compression), 3, 0, 1, 3);
+    compressionColumn->addLayout(grid);
+    auto* passwords = new QFormLayout;
+    passwords->setVerticalSpacing(1);
+    for (const char* name : {controls::EdArchivePswd, controls::EdArchivePswdAgain}) {
+        QLineEdit* edit = makeEdit(name, compression);
+        passwords->addRow(makeFieldLabel(name, edit, compression), edit);
+    }
+    compressionColumn->addLayout(passwords);
     layout->addWidget(compression);
 
     QGroupBox* retention = makeGroup(controls::GroupRetention, this);

@@ -112,6 +112,8 @@ void QtFormState::connectControl(const std::string& name, QObject& object) {
         });
     } else if (auto* edit = qobject_cast<QLineEdit*>(&object)) {
         QObject::connect(edit, &QLineEdit::textEdited, &context_, change);
+    } else if (auto* spin = qobject_cast<QSpinBox*>(&object)) {
+        QObject::connect(spin, &QSpinBox::valueChanged, &context_, change);
     } else if (auto* fileEdit = qobject_cast<FileEdit*>(&object)) {
         QObject::connect(fileEdit, &FileEdit::textEdited, &context_, change);
     }

@@ -12,6 +12,7 @@
 #include "smtp_sink.h"
 #include "temp_dir.h"
 #include "test_config.h"
+#include "zip_test_readers.h"
 
 #include <filesystem>
 #include <gtest/gtest.h>
@@ -97,6 +98,45 @@ TEST_F(BackupChainTest, CompressionTwoMirrorsMailAndFtpDeliverTheSameBytes) {
                "sys.stdout.write(p.get_filename()+\" \"+str(p.get_payload(decode=True)==open(\"" +
                zip + "\",\"rb\").read()))");
     EXPECT_EQ(attachment, "202612093015.zip True");
+}
+
+// A real backup coded on two threads, in both methods, is one ordinary entry for every reader.
+TEST_F(BackupChainTest, ARealBackupCompressedOnTwoThreadsOpensInEveryReader) {
+    for (const auto& [method, extension] : {std::pair{0, ".zip"}, std::pair{1, ".bz2"}}) {
+        SCOPED_TRACE(extension);
+        form.setItemIndex("CBCompMetho", method);
+        form.setText("SECompThreads", "2");
+        ASSERT_TRUE(program->runBackup(false).result);
+        ASSERT_TRUE(fs::exists(archive(extension)));
+        test::expectReadersAccept(archive(extension), {{"202612093015.fbk", archive(".fbk")}});
+        fs::remove(archive(extension));
+        fs::remove(archive(".fbk"));
+    }
+}
+
+// What leaves the machine is encrypted: both mirrors hold the same archive, which 7-Zip opens only with the password.
+TEST_F(BackupChainTest, AnEncryptedArchiveReachesTwoMirrorsAndOpensInSevenZipWithThePassword) {
+    form.addItem("MirrorListView", dir.file("mirror1"));
+    form.addItem("MirrorListView", dir.file("deep/mirror2"));
+    form.setChecked("ChkBoxEncrypt", true);
+    form.setText("EdArchivePswd", "c0rrect horse");
+    form.setText("EdArchivePswdAgain", "c0rrect horse");
+
+    Program::BackupOutcome outcome = program->runBackup(false);
+    ASSERT_TRUE(outcome.result) << (dialogs.shown.empty() ? "" : dialogs.shown.back().text);
+    const std::string zip = archive(".zip");
+    const std::string bytes = test::readFile(zip);
+    ASSERT_FALSE(bytes.empty());
+    EXPECT_EQ(test::readFile(dir.file("mirror1/202612093015.zip")), bytes);
+    EXPECT_EQ(test::readFile(dir.file("deep/mirror2/202612093015.zip")), bytes);
+
+    const std::string mirror = dir.file("deep/mirror2/202612093015.zip");
+    std::string output;
+    EXPECT_EQ(test::runCommand("7z x -so '-pc0rrect horse' " + mirror + " > " + dir.file("extracted.fbk"), &output),
+              0)
+        << output;
+    EXPECT_EQ(test::readFile(dir.file("extracted.fbk")), test::readFile(archive(".fbk")));
+    EXPECT_NE(test::runCommand("7z t -pwrong " + mirror, &output), 0) << output;
 }
 
 // Each ticked delivery step runs whenever an archive was made, mirrors or not.

@@ -1,6 +1,7 @@
 #include "app/program.h"
 #include "core/autostart.h"
 #include "core/headless_form.h"
+#include "core/settings_file.h"
 #include "fixed_clock.h"
 #include "scripted_dialogs.h"
 #include "temp_dir.h"
@@ -143,6 +144,26 @@ TEST_F(ProgramTest, SaveErrorsGoToTheDefaultErrorReport) {
         form.setText(control, text);
     form.click("TranspButOkSchedule");
     EXPECT_EQ(dialogs.texts("error"), std::vector<std::string>{dir.file("DefaultRestores") + "."});
+}
+
+TEST_F(ProgramTest, ConfigOkSavesTheArchivePasswordOnlyWhenBothFieldsAgree) {
+    start(withoutAutostart());
+    form.setActivePage(static_cast<int>(Page::Config));
+    form.setChecked("ChkBoxEncrypt", true);
+    form.setText("EdArchivePswd", "first");
+    form.setText("EdArchivePswdAgain", "frist");
+    form.click("TranspButOKConfig");
+    EXPECT_EQ(dialogs.texts("message"), std::vector<std::string>{"The two archive passwords differ."});
+    EXPECT_EQ(form.focused(), "EdArchivePswdAgain");
+    EXPECT_EQ(test::readFile(paths.settingsFile).find("ENCRYPTION"), std::string::npos) << "nothing saved";
+
+    form.setText("EdArchivePswdAgain", "first");
+    form.click("TranspButOKConfig");
+    EXPECT_EQ(dialogs.texts("message").size(), 1u) << "no second complaint";
+    std::string password;
+    withSettings(paths.settingsFile,
+                 [&](SettingsFile& s) { password = s.readText("ENCRYPTION", "Password", "<missing>"); });
+    EXPECT_EQ(password, "first");
 }
 
 } // namespace

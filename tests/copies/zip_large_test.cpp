@@ -46,7 +46,9 @@ bool makeSparseSource(const std::string& path) {
     return static_cast<uint64_t>(info.st_blocks) * 512 < (64u << 20);
 }
 
-TEST(ZipLarge, SparseSourceOver4GiBUsesZip64) {
+class ZipLarge : public ::testing::TestWithParam<unsigned> {};
+
+TEST_P(ZipLarge, SparseSourceOver4GiBUsesZip64) {
     test::TempDir dir;
     std::string source = dir.file("200612093015.fbk");
     if (!makeSparseSource(source))
@@ -54,6 +56,7 @@ TEST(ZipLarge, SparseSourceOver4GiBUsesZip64) {
 
     ZipArchiveWriter writer;
     writer.setCompressMethod(CompressionMethod::Deflate);
+    writer.setThreads(GetParam());
     writer.setArchiveFile(dir.file("200612093015.zip"));
     writer.fileSpec().push_back(source);
     ASSERT_EQ(writer.compress(), 1);
@@ -87,6 +90,9 @@ TEST(ZipLarge, SparseSourceOver4GiBUsesZip64) {
 
     test::expectReadersAccept(dir.file("200612093015.zip"), {{"200612093015.fbk", source}});
 }
+
+INSTANTIATE_TEST_SUITE_P(Threads, ZipLarge, ::testing::Values(1u, 2u),
+                         [](const auto& info) { return std::to_string(info.param) + "Threads"; });
 
 } // namespace
 } // namespace tervolen

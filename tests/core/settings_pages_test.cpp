@@ -242,5 +242,29 @@ TEST(SettingItemOfValue, StoredSecurityValuesAndTheComboItemTheyChoose) {
         EXPECT_EQ(settingItemOfValue(row, stored), item) << stored;
 }
 
+TEST_F(SaveScheduleTest, SaveConfigWritesThreadsOnlyOnceChangedOrStored) {
+    saveConfigPage(form, paths);
+    EXPECT_EQ(test::readFile(paths.settingsFile).find("Threads"), std::string::npos) << "untouched: not written";
+    form.setText("SECompThreads", "3");
+    saveConfigPage(form, paths);
+    EXPECT_EQ(read("COMPRESSION", "Threads"), "3");
+    form.setText("SECompThreads", "0");
+    saveConfigPage(form, paths);
+    EXPECT_EQ(read("COMPRESSION", "Threads"), "0") << "once stored, the default is written too";
+}
+
+TEST_F(SaveScheduleTest, SaveConfigWritesEncryptionOnlyOnceChangedOrStored) {
+    saveConfigPage(form, paths);
+    EXPECT_EQ(test::readFile(paths.settingsFile).find("ENCRYPTION"), std::string::npos) << "untouched: not written";
+    form.setChecked("ChkBoxEncrypt", true);
+    form.setText("EdArchivePswd", "pa55");
+    saveConfigPage(form, paths);
+    EXPECT_EQ(read("ENCRYPTION", "Enabled"), "1");
+    EXPECT_EQ(read("ENCRYPTION", "Password"), "pa55");
+    form.setChecked("ChkBoxEncrypt", false);
+    saveConfigPage(form, paths);
+    EXPECT_EQ(read("ENCRYPTION", "Enabled"), "0");
+}
+
 } // namespace
 } // namespace tervolen

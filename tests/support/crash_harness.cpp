@@ -13,6 +13,7 @@
 #include <stdexcept>
 #include <sys/ptrace.h>
 #include <sys/syscall.h>
+#include <sys/user.h>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
@@ -214,6 +215,34 @@ TracedKill runAndKillAtSystemCall(const std::function<void()>& operation, int in
         return false;
     });
     return result;
+}
+
+RunEnd runWithFailingRead(const std::function<void()>& operation, const std::string& path, int index) {
+    int reads = 0;
+    bool failing = false;
+    return runTraced(operation, [&](pid_t pid, const __ptrace_syscall_info& info) {
+#if defined(__x86_64__)
+        user_regs_struct registers{};
+        if (info.op == PTRACE_SYSCALL_INFO_ENTRY && info.entry.nr == SYS_read &&
+            readLink("/proc/" + std::to_string(pid) + "/fd/" + std::to_string(info.entry.args[0])) == path &&
+            ++reads == index) {
+            // An invalid call number makes the kernel skip the call; its result is set at the exit.
+            ::ptrace(PTRACE_GETREGS, pid, nullptr, &registers);
+            registers.orig_rax = static_cast<unsigned long long>(-1);
+            ::ptrace(PTRACE_SETREGS, pid, nullptr, &registers);
+            failing = true;
+        } else if (info.op == PTRACE_SYSCALL_INFO_EXIT && failing) {
+            ::ptrace(PTRACE_GETREGS, pid, nullptr, &registers);
+            registers.rax = static_cast<unsigned long long>(-EIO);
+            ::ptrace(PTRACE_SETREGS, pid, nullptr, &registers);
+            failing = false;
+        }
+#else
+        (void)pid;
+        (void)info;
+#endif
+        return false;
+    });
 }
 
 std::vector<SystemCall> traceSystemCalls(const std::function<void()>& operation, RunEnd* end) {

@@ -45,6 +45,10 @@ struct SystemCall {
     long result = -1; // the call's return value, a negative errno when it failed; -1 when it did not return
 };
 
+// Runs operation to its end in a traced child whose index-th read (counted from 1) of the file at path fails with
+// EIO, as a bad medium's would; the read is not made. Only on x86-64; elsewhere every read goes through.
+RunEnd runWithFailingRead(const std::function<void()>& operation, const std::string& path, int index);
+
 // Runs operation to its end in a traced child and returns every system call it made; end, when given, tells how
 // the child ended.
 std::vector<SystemCall> traceSystemCalls(const std::function<void()>& operation, RunEnd* end = nullptr);

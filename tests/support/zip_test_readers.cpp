@@ -70,6 +70,7 @@ void expectReadersAccept(const std::string& archive, const std::vector<ExpectedE
     std::string output;
     EXPECT_EQ(runCommand("unzip -t -qq " + shellQuote(archive), &output), 0) << "unzip -t: " << output;
     EXPECT_EQ(runCommand("7z t -bd " + shellQuote(archive), &output), 0) << "7z t: " << output;
+    EXPECT_EQ(runCommand("bsdtar -tf " + shellQuote(archive) + " >/dev/null", &output), 0) << "bsdtar -t: " << output;
     int status = 0;
     output = pythonCheck(archive, entries, exactEntries, status);
     EXPECT_EQ(status, 0) << "python zipfile: " << output;
@@ -87,6 +88,11 @@ void expectReadersAccept(const std::string& archive, const std::vector<ExpectedE
                              &output),
                   0)
             << "7z e " << entry.name << ": " << output;
+        EXPECT_EQ(runCommand("bsdtar -xOf " + shellQuote(archive) + " " + shellQuote(entry.name) + " | cmp -s - " +
+                                 shellQuote(entry.sourcePath),
+                             &output),
+                  0)
+            << "bsdtar -x " << entry.name << ": " << output;
     }
 }
 

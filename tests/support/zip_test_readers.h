@@ -13,10 +13,10 @@ struct ExpectedEntry {
     std::string sourcePath;
 };
 
-// Checks the archive with `unzip -t`, `7z t` and Python's zipfile (every entry read, so every CRC checked) and
-// compares each expected entry's extracted bytes with its source through all three readers. Python also checks
+// Checks the archive with `unzip -t`, `7z t`, `bsdtar -t` and Python's zipfile (every entry read, so every CRC
+// checked) and compares each expected entry's extracted bytes with its source through all four readers. Python also checks
 // that the archive holds exactly the expected entries, in order, when exactEntries is set. Extraction through
-// unzip and 7z is skipped for sources larger than extractLimit (their tests still check the CRC).
+// unzip, 7z and bsdtar is skipped for sources larger than extractLimit (their tests still check the CRC).
 void expectReadersAccept(const std::string& archive, const std::vector<ExpectedEntry>& entries,
                          bool exactEntries = true, uint64_t extractLimit = 64u << 20);
 
