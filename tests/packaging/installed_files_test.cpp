@@ -148,6 +148,9 @@ TEST_F(InstalledProgram, TellsItsVersionAndTheFoldersOfTheUser) {
                           "mirrors:    " +
                           config +
                           "/Mirrors.lst\n"
+                          "journal:    " +
+                          config +
+                          "/tervolen.journal\n"
                           "lock:       " +
                           config +
                           "/.tervolen.ini.lock\n"
