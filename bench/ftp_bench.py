@@ -13,9 +13,9 @@ configuration of its own on a free port, anonymous upload into "incoming", expli
 and the data, with a CA and a server certificate made by the openssl command) with `DRIVER ... CAFILE incoming`
 (explicit TLS, passive mode) against `curl --ssl-reqd --cacert CAFILE -T FILE ftp://.../incoming/` (passive
 too; curl's FTPS upload does not work against pyftpdlib 1.5.7). Each upload is checked for size on the server. It
-prints, per client and server, the median wall time, the throughput and the peak resident memory, then the time
-ratio driver/curl (the goal is at most 1.1, with a peak under 16 MiB). Needs GNU time (/usr/bin/time), curl,
-openssl and vsftpd.
+prints, per client and server, the median wall time, the throughput, the median processor time of the client
+itself (user and system) and the peak resident memory, then the time ratio driver/curl (the goal is at most 1.1,
+with a peak under 16 MiB). Needs GNU time (/usr/bin/time), curl, openssl and vsftpd.
 """
 import os
 import pwd
@@ -103,18 +103,19 @@ def start_vsftpd(folder, certificate, key):
 
 
 def timed_run(command, folder):
-    """Runs command; returns (seconds, peak resident memory in KiB).
+    """Runs command; returns (seconds, processor seconds, peak resident memory in KiB).
 
     GNU time measures the memory: the rusage of a child forked from this interpreter would count the
     interpreter's own pages."""
     report = os.path.join(folder, "time.out")
     start = time.monotonic()
-    result = subprocess.run(["/usr/bin/time", "-f", "%M", "-o", report] + command)
+    result = subprocess.run(["/usr/bin/time", "-f", "%U %S %M", "-o", report] + command)
     seconds = time.monotonic() - start
     if result.returncode != 0:
         sys.exit(f"failed: {' '.join(command)}")
     with open(report) as f:
-        return seconds, int(f.read().split()[-1])
+        user, system, memory = f.read().split()[-3:]
+    return seconds, float(user) + float(system), int(memory)
 
 
 def compare(clients, rounds, folder, uploads, size):
@@ -135,10 +136,11 @@ def report(title, results, size_mb):
     print(title)
     medians = {}
     for name, runs in results.items():
-        medians[name] = statistics.median(seconds for seconds, _ in runs)
-        peak = max(memory for _, memory in runs)
-        print(f"{name:>9}: {medians[name]:7.2f} s  {size_mb / medians[name]:8.1f} MB/s  peak RSS {peak / 1024:6.1f} MiB"
-              f"  (runs: {', '.join(f'{seconds:.2f}' for seconds, _ in runs)})")
+        medians[name] = statistics.median(seconds for seconds, _, _ in runs)
+        cpu = statistics.median(cpu for _, cpu, _ in runs)
+        peak = max(memory for _, _, memory in runs)
+        print(f"{name:>9}: {medians[name]:7.2f} s  {size_mb / medians[name]:8.1f} MB/s  cpu {cpu:6.2f} s"
+              f"  peak RSS {peak / 1024:6.1f} MiB  (runs: {', '.join(f'{seconds:.2f}' for seconds, _, _ in runs)})")
     print(f"time ratio tervolen/curl: {medians['tervolen'] / medians['curl']:.3f}")
 
 
