@@ -310,8 +310,10 @@ class Soak:
             mount_tmpfs(self.full, "256k")
             fill_up(self.full)
         elif kind == "archive-full":
-            # Room for the backup file but not for its archive beside it.
-            mount_tmpfs(self.full, f"{(self.backup_size or 8 << 20) // 1024 + 256}k")
+            # Room for the backup file but not for its archive beside it: the slack stays below the archive's size
+            # also for the small databases of a low SOAK_ROWS.
+            backup_kb = -(-(self.backup_size or 8 << 20) // 4096) * 4
+            mount_tmpfs(self.full, f"{backup_kb + max(16, min(256, backup_kb // 16))}k")
 
     def end_fault(self, kind):
         if kind in VICTIM_FAULTS:
@@ -369,7 +371,7 @@ class Soak:
         result = RunResult(number, kind, method)
         over_tls = number % 2 == 1
         write_settings(self.settings_file, self.settings_for(kind, method, over_tls))
-        before = self.kept_files()
+        before = [path for path in self.kept_files() if path.exists()]
         backups_before = set(names_in(self.backups))
         self.prepare_fault(kind)
         killed = []
