@@ -1,17 +1,21 @@
 #!/usr/bin/python3
-"""SMTP sending benchmark: SmtpClient against curl, both sending the same backup message to a local aiosmtpd.
+"""SMTP sending benchmark: SmtpClient against curl, both sending the same backup message to a local aiosmtpd, in
+clear and over STARTTLS with a login.
 
 Usage: /usr/bin/python3 bench/smtp_bench.py DRIVER [SIZE_MB] [ROUNDS]
   e.g. /usr/bin/python3 bench/smtp_bench.py build/bench/smtp/tervolen-smtp-bench 200 3
 
 DRIVER is the built tervolen-smtp-bench (bench/smtp). The script writes a SIZE_MB file (default 200) of random
-bytes into a temporary folder, lets the driver write the MIME message with that file attached (for curl), starts
-tests/support/smtp_sink.py on 127.0.0.1 (envelope only: the messages are not stored), then sends ROUNDS times
-(default 3), alternating, with `DRIVER send` (which encodes the attachment while sending) and with
-`curl smtp://... --mail-from --mail-rcpt -T MESSAGE`. Each message's size on the server is checked. It prints,
-per client, the median wall time, the attachment throughput, the median processor time of the client itself (user
-and system) and the peak resident memory, then the time ratio driver/curl (the goal is at most 1.1). The server
-is the slower side, so the processor time shows the clients' own cost. Needs GNU time (/usr/bin/time) and curl.
+bytes into a temporary folder, lets the driver write the MIME message with that file attached (for curl), and
+starts tests/support/smtp_sink.py twice on 127.0.0.1 (envelope only: the messages are not stored): once in clear,
+once requiring STARTTLS and AUTH, with a CA and a server certificate made by the openssl command. Against each it
+sends ROUNDS times (default 3), alternating, with the driver (which encodes the attachment while sending) and with
+curl: in clear `DRIVER send` against `curl smtp://... --mail-from --mail-rcpt -T MESSAGE`; over TLS `DRIVER send
+... CAFILE USER PASSWORD` against `curl --ssl-reqd --cacert CAFILE --user USER:PASSWORD smtp://...`. Each message's
+size on the server is checked. It prints, per client and connection, the median wall time, the attachment
+throughput, the median processor time of the client itself (user and system) and the peak resident memory, then
+the time ratio driver/curl (the goal is at most 1.1, with a peak under 16 MiB). The server is the slower side, so
+the processor time shows the clients' own cost. Needs GNU time (/usr/bin/time), curl and openssl.
 """
 import json
 import os
@@ -22,8 +26,11 @@ import sys
 import tempfile
 import time
 
+from bench_tls import make_certificates
+
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 SINK = os.path.join(ROOT, "tests", "support", "smtp_sink.py")
+USER, PASSWORD = "bench", "bench pass"
 
 
 def write_random_file(path, size):
@@ -32,11 +39,11 @@ def write_random_file(path, size):
             out.write(os.urandom(1 << 20))
 
 
-def start_sink(folder):
-    received = os.path.join(folder, "received")
+def start_sink(folder, name, options):
+    received = os.path.join(folder, name)
     os.mkdir(received)
-    port_file = os.path.join(folder, "sink.port")
-    sink = subprocess.Popen(["/usr/bin/python3", SINK, port_file, received, "--envelope-only"])
+    port_file = os.path.join(folder, name + ".port")
+    sink = subprocess.Popen(["/usr/bin/python3", SINK, port_file, received, "--envelope-only", *options])
     deadline = time.monotonic() + 30
     while not os.path.exists(port_file):
         if sink.poll() is not None or time.monotonic() > deadline:
@@ -60,6 +67,34 @@ def timed_run(command, folder):
     return seconds, float(user) + float(system), int(memory)
 
 
+def compare(clients, rounds, folder, received, message_size):
+    """Runs each client's command rounds times, alternating; returns the runs per client."""
+    results = {name: [] for name in clients}
+    count = 0
+    for _ in range(rounds):
+        for name, command in clients.items():
+            results[name].append(timed_run(command, folder))
+            count += 1
+            with open(os.path.join(received, f"{count:04d}.json")) as f:
+                size = json.load(f)["size"]
+            # The Date header may differ by a digit or two.
+            if abs(size - message_size) > 4:
+                sys.exit(f"{name}: the server received {size} bytes of {message_size}")
+    return results
+
+
+def report(title, results, size_mb):
+    print(title)
+    medians = {}
+    for name, runs in results.items():
+        medians[name] = statistics.median(seconds for seconds, _, _ in runs)
+        cpu = statistics.median(cpu for _, cpu, _ in runs)
+        peak = max(memory for _, _, memory in runs)
+        print(f"{name:>9}: {medians[name]:7.2f} s  {size_mb / medians[name]:8.1f} MB/s  cpu {cpu:6.2f} s"
+              f"  peak RSS {peak / 1024:6.1f} MiB  (runs: {', '.join(f'{seconds:.2f}' for seconds, _, _ in runs)})")
+    print(f"time ratio tervolen/curl: {medians['tervolen'] / medians['curl']:.3f}")
+
+
 def main():
     if len(sys.argv) < 2:
         sys.exit(__doc__)
@@ -72,37 +107,31 @@ def main():
         message = os.path.join(folder, "message.eml")
         subprocess.run([driver, "write", attachment, message], check=True)
         message_size = os.path.getsize(message)
-        sink, received, port = start_sink(folder)
+        ca, certificate, key = make_certificates(folder)
+        envelope = ["--mail-from", "backup@example.com", "--mail-rcpt", "a@example.com", "-T", message]
+        sink, received, port = start_sink(folder, "clear", [])
         try:
-            clients = {
+            clear = compare({
                 "tervolen": [driver, "send", "127.0.0.1", str(port), attachment],
-                "curl": ["curl", "-sS", f"smtp://127.0.0.1:{port}", "--mail-from", "backup@example.com",
-                         "--mail-rcpt", "a@example.com", "-T", message],
-            }
-            results = {name: [] for name in clients}
-            count = 0
-            for _ in range(rounds):
-                for name, command in clients.items():
-                    results[name].append(timed_run(command, folder))
-                    count += 1
-                    with open(os.path.join(received, f"{count:04d}.json")) as f:
-                        size = json.load(f)["size"]
-                    # The Date header may differ by a digit or two.
-                    if abs(size - message_size) > 4:
-                        sys.exit(f"{name}: the server received {size} bytes of {message_size}")
+                "curl": ["curl", "-sS", f"smtp://127.0.0.1:{port}", *envelope],
+            }, rounds, folder, received, message_size)
         finally:
             sink.send_signal(signal.SIGTERM)
             sink.wait()
-    print(f"message with a {size_mb} MB attachment ({message_size / 1e6:.1f} MB on the wire) to aiosmtpd on "
-          f"127.0.0.1, median of {rounds}")
-    medians = {}
-    for name, runs in results.items():
-        medians[name] = statistics.median(seconds for seconds, _, _ in runs)
-        cpu = statistics.median(cpu for _, cpu, _ in runs)
-        peak = max(memory for _, _, memory in runs)
-        print(f"{name:>9}: {medians[name]:7.2f} s  {size_mb / medians[name]:8.1f} MB/s  cpu {cpu:6.2f} s"
-              f"  peak RSS {peak / 1024:6.1f} MiB  (runs: {', '.join(f'{seconds:.2f}' for seconds, _, _ in runs)})")
-    print(f"time ratio tervolen/curl: {medians['tervolen'] / medians['curl']:.3f}")
+        sink, received, port = start_sink(folder, "tls", ["--cert", certificate, "--key", key, "--starttls",
+                                                          "--auth", f"{USER}:{PASSWORD}"])
+        try:
+            tls = compare({
+                "tervolen": [driver, "send", "127.0.0.1", str(port), attachment, ca, USER, PASSWORD],
+                "curl": ["curl", "-sS", "--ssl-reqd", "--cacert", ca, "--user", f"{USER}:{PASSWORD}",
+                         f"smtp://127.0.0.1:{port}", *envelope],
+            }, rounds, folder, received, message_size)
+        finally:
+            sink.send_signal(signal.SIGTERM)
+            sink.wait()
+    on_wire = f"a {size_mb} MB attachment ({message_size / 1e6:.1f} MB on the wire) to aiosmtpd on 127.0.0.1"
+    report(f"message with {on_wire}, in clear, median of {rounds}", clear, size_mb)
+    report(f"message with {on_wire}, STARTTLS and AUTH, median of {rounds}", tls, size_mb)
 
 
 if __name__ == "__main__":

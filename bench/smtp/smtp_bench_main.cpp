@@ -1,6 +1,8 @@
 // Command-line driver of SmtpClient for the benchmark (bench/smtp_bench.py):
-//   tervolen-smtp-bench send HOST PORT FILE   sends the backup message with FILE attached
-//   tervolen-smtp-bench write FILE OUT        writes the same message into OUT, for curl to send
+//   tervolen-smtp-bench send HOST PORT FILE [CAFILE USER PASSWORD]
+//       sends the backup message with FILE attached; with CAFILE over STARTTLS (the server's certificate checked
+//       against CAFILE and HOST) and logged in as USER
+//   tervolen-smtp-bench write FILE OUT   writes the same message into OUT, for curl to send
 #include "core/clock.h"
 #include "core/errors.h"
 #include "core/text_conversion.h"
@@ -45,8 +47,10 @@ tervolen::MailMessage backupMessage(const std::string& attachment) {
 
 int main(int argc, char** argv) {
     std::string mode = argc > 1 ? argv[1] : "";
-    if (!(mode == "send" && argc == 5) && !(mode == "write" && argc == 4)) {
-        std::fprintf(stderr, "usage: %s send HOST PORT FILE | %s write FILE OUT\n", argv[0], argv[0]);
+    const bool secure = mode == "send" && argc == 8;
+    if (!(mode == "send" && (argc == 5 || secure)) && !(mode == "write" && argc == 4)) {
+        std::fprintf(stderr, "usage: %s send HOST PORT FILE [CAFILE USER PASSWORD] | %s write FILE OUT\n", argv[0],
+                     argv[0]);
         return 2;
     }
     try {
@@ -58,7 +62,14 @@ int main(int argc, char** argv) {
         tervolen::SmtpClient smtp;
         smtp.setHost(argv[2]);
         smtp.setPort(tervolen::strToInt(argv[3]));
-        smtp.setAuthType(tervolen::SmtpAuthentication::None);
+        if (secure) {
+            smtp.setSecurity(tervolen::SmtpSecurity::StartTls);
+            smtp.setCaFile(argv[5]);
+            smtp.setCredentials(argv[6], argv[7]);
+            smtp.setAuthType(tervolen::SmtpAuthentication::Default);
+        } else {
+            smtp.setAuthType(tervolen::SmtpAuthentication::None);
+        }
         smtp.connect();
         smtp.send(backupMessage(argv[4]));
         smtp.disconnect();

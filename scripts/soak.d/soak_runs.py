@@ -13,10 +13,10 @@ import email
 import email.policy
 import errno
 import hashlib
+import json
 import os
 import pwd
 import re
-import shutil
 import signal
 import statistics
 import subprocess
@@ -38,6 +38,13 @@ SAMPLE_SECONDS = 0.05
 KILL_TRIGGER = "writing data for table"
 ERROR_LINE = re.compile(r"^(Error Code |ERROR: |tervolen-cli: error: |Compression Error)")
 METHODS = {"zip": ("0", ".zip"), "bzip2": ("1", ".bz2")}
+# The retention policy of every run; pruning runs after each good one.
+KEEP_LAST = 3
+BACKUP_EXTENSION = ".fbk"
+# Backup files are named by the minute, so each run gets a clock of its own, a minute later per run, through
+# libfaketime (Debian's faketime) in tervolen-cli alone; the certificates stay valid for two days.
+FAKETIME_LIBRARY = "/usr/lib/x86_64-linux-gnu/faketime/libfaketime.so.1"
+FAKE_MINUTES_PER_RUN = 1
 
 # What each fault must show besides exit status 1.
 FAULT_LINES = {
@@ -173,6 +180,21 @@ def write_settings(path, sections):
     Path(path).write_text(text)
 
 
+def stamp_of(name):
+    """The "yyyymmddnnhh" of a set file's name, or None."""
+    match = re.fullmatch(r"(\d{12})(?:\.fbk|\.zip|\.bz2)", name)
+    return match.group(1) if match else None
+
+
+def stamp_time(stamp):
+    """A stamp's "yyyymmddnnhh" (minute before hour) as "yyyymmddhhnn", which sorts by time."""
+    return stamp[:8] + stamp[10:12] + stamp[8:10]
+
+
+def names_in(folder):
+    return sorted(entry.name for entry in Path(folder).iterdir()) if Path(folder).is_dir() else []
+
+
 def empty_folder(folder):
     for entry in Path(folder).iterdir():
         if entry.is_file() or entry.is_symlink():
@@ -224,6 +246,8 @@ class Soak:
         self.fault_counts = {name: 0 for name in args.faults}
         self.next_fault = 0
         self.backup_size = 0
+        # The sets that tervolen-cli reported as good (exit status 0), oldest first: (stamp, archive name, FTP home)
+        self.good_sets: list[tuple[str, str, Path]] = []
         self.client_env = dict(os.environ)
         main = self.main.settings()
         # The client library reads the private configuration, never the system's Firebird.
@@ -276,6 +300,7 @@ class Soak:
                      "CAFile": self.args.smtp_ca, "User": "backup", "Pswd": "mail-secret"},
             "SENDBACKUPFTP": {"Send": "Checked"},
             "FTP": self.ftp_settings(kind, over_tls),
+            "RETENTION": {"KeepLast": KEEP_LAST},
         }
 
     def prepare_fault(self, kind):
@@ -285,8 +310,10 @@ class Soak:
             mount_tmpfs(self.full, "256k")
             fill_up(self.full)
         elif kind == "archive-full":
-            # Room for the backup file but not for its archive beside it.
-            mount_tmpfs(self.full, f"{(self.backup_size or 8 << 20) // 1024 + 256}k")
+            # Room for the backup file but not for its archive beside it: the slack stays below the archive's size
+            # also for the small databases of a low SOAK_ROWS.
+            backup_kb = -(-(self.backup_size or 8 << 20) // 4096) * 4
+            mount_tmpfs(self.full, f"{backup_kb + max(16, min(256, backup_kb // 16))}k")
 
     def end_fault(self, kind):
         if kind in VICTIM_FAULTS:
@@ -297,8 +324,10 @@ class Soak:
     def run_cli(self, result, on_line):
         """Runs one backup under timeout and GNU time, sampling the tool's descriptors and memory."""
         peak_file = self.work / "peak.txt"
+        clock = [f"LD_PRELOAD={FAKETIME_LIBRARY}", f"FAKETIME=+{result.number * FAKE_MINUTES_PER_RUN * 60}",
+                 "FAKETIME_DONT_FAKE_MONOTONIC=1"]
         command = ["timeout", "--kill-after=10", str(self.args.run_timeout), "/usr/bin/time", "-f", "%M", "-o",
-                   peak_file, self.args.cli, "backup", "--settings", self.settings_file]
+                   peak_file, "env", *clock, self.args.cli, "backup", "--settings", self.settings_file]
         lines = []
         started = time.monotonic()
         process = subprocess.Popen(command, stdout=subprocess.PIPE, stderr=subprocess.STDOUT, text=True,
@@ -342,6 +371,8 @@ class Soak:
         result = RunResult(number, kind, method)
         over_tls = number % 2 == 1
         write_settings(self.settings_file, self.settings_for(kind, method, over_tls))
+        before = [path for path in self.kept_files() if path.exists()]
+        backups_before = set(names_in(self.backups))
         self.prepare_fault(kind)
         killed = []
 
@@ -357,9 +388,12 @@ class Soak:
         if result.exit_status == 124:
             result.problems.append(f"hung: stopped by timeout after {self.args.run_timeout} s")
         if result.good:
-            self.check_good(result, lines, over_tls)
+            self.check_good(result, lines, over_tls, backups_before)
         else:
             self.check_fault(result, lines, bool(killed))
+            gone = sorted(str(path) for path in before if not path.exists())
+            if gone:
+                result.problems.append(f"a failed run removed kept files: {gone}")
         try:
             result.server_fds, result.server_rss_kb = self.main.stats()
         except OSError:
@@ -367,11 +401,18 @@ class Soak:
         if result.problems:
             self.failures.mkdir(exist_ok=True)
             (self.failures / f"run-{number:03d}-{kind}.log").write_text("\n".join(lines) + "\n")
-        for folder in (self.backups, self.mirror, self.mail, self.ftp_home, self.scratch):
+        # The backup folder, the mirror and the FTP folders keep their sets for the pruning of the next runs.
+        for folder in (self.mail, self.scratch):
             empty_folder(folder)
-        # Each upload over TLS makes the folder anew.
-        shutil.rmtree(self.ftp_tls_home / FTP_TLS_FOLDER.split("/")[0], ignore_errors=True)
         return result
+
+    def kept_files(self):
+        """The files of the kept good sets in the backup folder, the mirror and the FTP folders."""
+        files = []
+        for stamp, archive, ftp_home in self.good_sets[-KEEP_LAST:]:
+            files += [self.backups / (stamp + BACKUP_EXTENSION), self.backups / archive, self.mirror / archive]
+            files.append(ftp_home / archive)
+        return files
 
     def check_fault(self, result, lines, killed):
         if result.exit_status == 0:
@@ -386,26 +427,53 @@ class Soak:
         if result.kind == "kill" and not killed:
             result.problems.append(f"the server was not killed: no line with {KILL_TRIGGER!r}")
 
-    def check_good(self, result, lines, over_tls):
+    def ftp_folder(self, over_tls):
+        return self.ftp_tls_home / FTP_TLS_FOLDER if over_tls else self.ftp_home
+
+    def check_good(self, result, lines, over_tls, backups_before):
         problems = result.problems
         if result.exit_status != 0:
             problems.append(f"exit status {result.exit_status}, not 0")
         errors = [line for line in lines if ERROR_LINE.match(line)]
         if errors:
             problems.append(f"error line: {errors[0]}")
-        entries = sorted(self.backups.iterdir())
-        backups = [p for p in entries if p.suffix == ".fbk"]
-        archives = [p for p in entries if p.suffix == METHODS[result.method][1]]
-        if len(entries) != 2 or len(backups) != 1 or len(archives) != 1:
-            problems.append(f"backup folder holds {[p.name for p in entries]}, not one backup file and its archive")
+        made = sorted(set(names_in(self.backups)) - backups_before)
+        backups = [name for name in made if name.endswith(BACKUP_EXTENSION)]
+        archives = [name for name in made if name.endswith(METHODS[result.method][1])]
+        if len(made) != 2 or len(backups) != 1 or len(archives) != 1 or stamp_of(backups[0]) != stamp_of(archives[0]):
+            problems.append(f"the run made {made} in the backup folder, not one backup file and its archive")
             return
-        backup, archive = backups[0], archives[0]
+        backup, archive = self.backups / backups[0], self.backups / archives[0]
+        if result.exit_status == 0:
+            self.good_sets.append((stamp_of(backup.name), archive.name, self.ftp_folder(over_tls)))
         self.backup_size = backup.stat().st_size
         self.check_archive(problems, backup, archive)
         self.check_restore(problems, backup)
         digest = sha256_file(archive)
         self.check_copies(problems, archive, digest, over_tls)
         self.check_mail(problems, archive.name, digest)
+        self.check_pruned(problems, over_tls)
+
+    def check_pruned(self, problems, over_tls):
+        """The backup folder, the mirror and this run's FTP folder hold the kept sets and nothing else; the journal
+        holds no record older than the oldest kept set."""
+        kept = self.good_sets[-KEEP_LAST:]
+        ftp_folder = self.ftp_folder(over_tls)
+        expected = {
+            "backup folder": (self.backups, sorted(name for stamp, archive, _ in kept
+                                                   for name in (stamp + BACKUP_EXTENSION, archive))),
+            "mirror": (self.mirror, sorted(archive for _, archive, _ in kept)),
+            "FTP folder": (ftp_folder, sorted(archive for _, archive, home in kept if home == ftp_folder)),
+        }
+        for label, (folder, names) in expected.items():
+            if names_in(folder) != names:
+                problems.append(f"after pruning the {label} holds {names_in(folder)}, not the kept {names}")
+        oldest = min(stamp_time(stamp) for stamp, _, _ in kept)
+        journal = self.config / "tervolen.journal"
+        stamps = [json.loads(line).get("stamp", "") for line in journal.read_text().splitlines()]
+        stale = [stamp for stamp in stamps if stamp and stamp_time(stamp) < oldest]
+        if stale:
+            problems.append(f"the journal still holds records of pruned sets: {stale}")
 
     def check_archive(self, problems, backup, archive):
         test = subprocess.run(["unzip", "-tqq", archive], capture_output=True, text=True)
@@ -434,10 +502,10 @@ class Soak:
             problems.append("the restored database was not dropped")
 
     def check_copies(self, problems, archive, digest, over_tls):
-        mirrored = list(self.mirror.iterdir())
-        if [p.name for p in mirrored] != [archive.name] or sha256_file(mirrored[0]) != digest:
-            problems.append(f"mirror folder holds {[p.name for p in mirrored]}, not an equal copy of the archive")
-        uploaded = self.ftp_tls_home / FTP_TLS_FOLDER / archive.name if over_tls else self.ftp_home / archive.name
+        mirrored = self.mirror / archive.name
+        if not mirrored.is_file() or sha256_file(mirrored) != digest:
+            problems.append("mirror folder has no equal copy of the archive")
+        uploaded = self.ftp_folder(over_tls) / archive.name
         if not uploaded.is_file() or sha256_file(uploaded) != digest:
             problems.append(f"FTP server ({'TLS, passive' if over_tls else 'clear, active'}) has no equal copy "
                             "of the archive")

@@ -64,6 +64,23 @@ std::uint64_t sizeOf(const std::string& path) {
     return ::lstat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode) ? static_cast<std::uint64_t>(info.st_size) : 0;
 }
 
+// The e-mail and FTP steps as ticked; false when a stop came before one of them. Sets ftpName once the upload ran.
+bool deliver(const OpenedFile& archive, const BackupChainSettings& settings, const BackupChainTools& tools,
+             const std::function<bool()>& stopping, std::string& ftpName) {
+    if (settings.sendByMail) {
+        if (stopping())
+            return false;
+        sendBackupByMail(archive, settings.mail, tools.smtp, tools.mailMessage, tools.monitor);
+    }
+    if (settings.sendByFtp) {
+        if (stopping())
+            return false;
+        sendBackupByFtp(archive, settings.ftp, tools.ftp);
+        ftpName = nameOf(archive.path);
+    }
+    return true;
+}
+
 // The steps after the backup; true when every step that was due ran. Fills in what the record names.
 bool runSteps(BackupJob& job, const std::function<BackupChainSettings()>& readSettings, const BackupChainTools& tools,
               const std::function<bool()>& stopping, RunRecord& record) {
@@ -85,18 +102,7 @@ bool runSteps(BackupJob& job, const std::function<BackupChainSettings()>& readSe
             return false;
         record.mirrors = copyToMirrors(*archive, settings.mirrorFolders, tools.monitor);
     }
-    if (settings.sendByMail) {
-        if (stopping())
-            return false;
-        sendBackupByMail(*archive, settings.mail, tools.smtp, tools.mailMessage, tools.monitor);
-    }
-    if (settings.sendByFtp) {
-        if (stopping())
-            return false;
-        sendBackupByFtp(*archive, settings.ftp, tools.ftp);
-        record.ftp = nameOf(archive->path);
-    }
-    return true;
+    return deliver(*archive, settings, tools, stopping, record.ftp);
 }
 
 // Appends the run's record; a journal that cannot be written is a red line, and the run is not ok.
@@ -172,10 +178,8 @@ bool runBackupChain(BackupJob& job, bool unattended, const std::function<BackupC
 void runDeliverySteps(const OpenedFile& archive, const BackupChainSettings& settings, const BackupChainTools& tools,
                       const std::function<bool()>& stopRequested) {
     auto stopping = [&] { return stopRequested && stopRequested(); };
-    if (settings.sendByMail && !stopping())
-        sendBackupByMail(archive, settings.mail, tools.smtp, tools.mailMessage, tools.monitor);
-    if (settings.sendByFtp && !stopping())
-        sendBackupByFtp(archive, settings.ftp, tools.ftp);
+    std::string ftpName;
+    deliver(archive, settings, tools, stopping, ftpName);
 }
 
 } // namespace tervolen

@@ -10,6 +10,7 @@
 #include "core/errors.h"
 #include "core/folder_safety.h"
 #include "core/headless_form.h"
+#include "core/run_journal.h"
 #include "core/instance_lock.h"
 #include "core/paths.h"
 #include "core/progress_rate.h"
@@ -78,6 +79,7 @@ void printPaths(const AppPaths& paths) {
         {"executable", executablePath().string()},
         {"settings", paths.settingsFile},
         {"mirrors", paths.join("Mirrors.lst")},
+        {"journal", runJournalPath(paths.settingsFile)},
         {"lock", instanceLockPath(paths.settingsFile)},
         {"logs", paths.dataPath("DefaultLogs") + kPathDelim},
         {"backups", paths.dataPath("DefaultBackups")},

@@ -228,20 +228,18 @@ Program::BackupOutcome Program::runBackup(bool scheduled) {
 }
 
 bool Program::sendArchive(const std::string& archivePath) {
-    if (jobRunning_) {
-        dialogs_.message(kJobRunning);
-        return false;
-    }
-    JobGuard guard(jobRunning_);
-    try {
-        const OpenedFile archive = openRegularFile(archivePath);
-        runDeliverySteps(archive, readBackupChainSettings(form_, {}),
-                         BackupChainTools{monitor_, zip_, smtp_, mailMessage_, ftp_}, options_.stopRequested);
-        return true;
-    } catch (const std::exception& e) {
-        reportError(e);
-        return false;
-    }
+    bool ran = false;
+    runAlone([&] {
+        try {
+            const OpenedFile archive = openRegularFile(archivePath);
+            runDeliverySteps(archive, readBackupChainSettings(form_, {}),
+                             BackupChainTools{monitor_, zip_, smtp_, mailMessage_, ftp_}, options_.stopRequested);
+            ran = true;
+        } catch (const std::exception& e) {
+            reportError(e);
+        }
+    });
+    return ran;
 }
 
 void Program::runPrune(bool dryRun) {

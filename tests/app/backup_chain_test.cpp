@@ -2,13 +2,9 @@
 // mirrors, e-mail to a real SMTP server and upload to a real FTP server.
 #include "app/program.h"
 #include "connection_fields.h"
-#include "core/headless_form.h"
-#include "core/settings_file.h"
-#include "firebird_server.h"
-#include "fixed_clock.h"
+#include "embedded_program_test.h"
 #include "ftp_test_server.h"
 #include "monitor_lines.h"
-#include "scripted_dialogs.h"
 #include "smtp_sink.h"
 #include "temp_dir.h"
 #include "test_config.h"
@@ -22,28 +18,11 @@ namespace {
 
 namespace fs = std::filesystem;
 
-class BackupChainTest : public ::testing::Test {
+class BackupChainTest : public test::EmbeddedProgramTest {
 protected:
     void SetUp() override {
-        const auto& server = test::theFirebirdServer();
         clock.set(2026, 12, 9, 15, 30, 12);
-        // Embedded access locks the database file: other test programs must not share it.
-        fs::copy_file(server.embeddedDatabase, dir.file("source.fdb"));
-        withSettings(paths.settingsFile, [&](SettingsFile& s) {
-            s.writeText("DIRECTORYS", "Base", dir.file("source.fdb"));
-            s.writeText("DIRECTORYS", "BackUpDir", dir.file("backups"));
-        });
-        Program::Options options;
-        options.registerAutostart = false;
-        program = std::make_unique<Program>(
-            form, dialogs, monitor, paths, clock, [] {}, options);
-        program->startup();
-        form.setText("eDirBackup", dir.file("backups"));
-        form.setText("CB_Protocol", "LOCAL");
-        form.setText("ClientLibFilenameEdit", server.clientLibrary);
-        form.setText("EdUserName", "SYSDBA");
-        form.setText("CB_BkpExt", ".fbk");
-        form.setChecked("ChkBoxCompress", true);
+        EmbeddedProgramTest::SetUp();
     }
 
     std::string archive(const char* extension) const { return dir.file("backups/202612093015") + extension; }
@@ -55,14 +34,6 @@ protected:
         test::runCommand(std::string(test::kPython3) + " -c '" + code + "'", &output);
         return output;
     }
-
-    test::TempDir dir;
-    AppPaths paths{dir.path(), dir.file("tervolen.ini")};
-    HeadlessForm form;
-    test::ScriptedDialogs dialogs;
-    MonitorLog monitor;
-    test::FixedClock clock;
-    std::unique_ptr<Program> program;
 };
 
 TEST_F(BackupChainTest, CompressionTwoMirrorsMailAndFtpDeliverTheSameBytes) {

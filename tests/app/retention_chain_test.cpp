@@ -1,13 +1,8 @@
 // Scheduled backups through the program against the real Firebird server (embedded access) with a retention
 // policy: every run goes into the journal, a failed run prunes nothing, the next good one prunes the failed sets
 // and the old ones the policy does not keep.
-#include "app/program.h"
-#include "core/headless_form.h"
 #include "core/run_journal.h"
-#include "core/settings_file.h"
-#include "firebird_server.h"
-#include "fixed_clock.h"
-#include "scripted_dialogs.h"
+#include "embedded_program_test.h"
 #include "temp_dir.h"
 
 #include <filesystem>
@@ -18,23 +13,10 @@ namespace {
 
 namespace fs = std::filesystem;
 
-class RetentionChainTest : public ::testing::Test {
+class RetentionChainTest : public test::EmbeddedProgramTest {
 protected:
     void SetUp() override {
-        const auto& server = test::theFirebirdServer();
-        fs::copy_file(server.embeddedDatabase, dir.file("source.fdb"));
-        setDatabase(dir.file("source.fdb"));
-        Program::Options options;
-        options.registerAutostart = false;
-        program = std::make_unique<Program>(
-            form, dialogs, monitor, paths, clock, [] {}, options);
-        program->startup();
-        form.setText("eDirBackup", dir.file("backups"));
-        form.setText("CB_Protocol", "LOCAL");
-        form.setText("ClientLibFilenameEdit", server.clientLibrary);
-        form.setText("EdUserName", "SYSDBA");
-        form.setText("CB_BkpExt", ".fbk");
-        form.setChecked("ChkBoxCompress", true);
+        EmbeddedProgramTest::SetUp();
         form.addItem("MirrorListView", dir.file("mirror"));
         form.setText("SpinKeepLast", "1");
         fs::create_directories(dir.file("backups"));
@@ -46,27 +28,12 @@ protected:
                 test::writeFile(dir.file(file), "older run");
     }
 
-    void setDatabase(const std::string& path) {
-        withSettings(paths.settingsFile, [&](SettingsFile& s) {
-            s.writeText("DIRECTORYS", "Base", path);
-            s.writeText("DIRECTORYS", "BackUpDir", dir.file("backups"));
-        });
-    }
-
     std::vector<std::string> journal() const {
         std::vector<std::string> runs;
         for (const RunRecord& record : readRunJournal(dir.file("tervolen.journal")))
             runs.push_back(record.stamp + " " + record.origin + " " + record.result);
         return runs;
     }
-
-    test::TempDir dir;
-    AppPaths paths{dir.path(), dir.file("tervolen.ini")};
-    HeadlessForm form;
-    test::ScriptedDialogs dialogs;
-    MonitorLog monitor;
-    test::FixedClock clock;
-    std::unique_ptr<Program> program;
 };
 
 TEST_F(RetentionChainTest, FailedScheduledRunsPruneNothingAndTheNextGoodOnePrunes) {

@@ -1,6 +1,6 @@
 // The Debian package that scripts/package made (CTest fixture "deb_package") as dpkg, lintian and apt see it.
+#include "built_version.h"
 #include "temp_dir.h"
-#include "test_config.h"
 
 #include <gtest/gtest.h>
 
@@ -15,13 +15,6 @@ namespace tervolen {
 namespace {
 
 namespace fs = std::filesystem;
-
-// What the tervolen-cli of the build folder says to --version.
-std::string builtVersion() {
-    std::string output;
-    test::runCommand(std::string(test::kTervolenCli) + " --version", &output);
-    return output;
-}
 
 std::string thePackage() {
     std::vector<std::string> packages;
@@ -114,7 +107,7 @@ TEST(DebPackage, AptInstallsItAndRemovesItAgain) {
         ASSERT_TRUE(package.installed()) << package.output();
         std::string output;
         EXPECT_EQ(test::runCommand("/usr/bin/tervolen-cli --version", &output), 0);
-        EXPECT_EQ(output, builtVersion());
+        EXPECT_EQ(output, test::builtVersion());
         EXPECT_TRUE(fs::is_directory("/etc/tervolen"));
         EXPECT_EQ(test::runCommand("getent passwd tervolen >/dev/null"), 0);
     }

@@ -1,5 +1,6 @@
 // The program installed into a fresh prefix as a package would install it, run by a user whose HOME and XDG
 // folders are fresh too: its files follow the FHS and the validators of each kind of file accept them.
+#include "built_version.h"
 #include "child_process.h"
 #include "core/settings_file.h"
 #include "firebird_server.h"
@@ -21,13 +22,6 @@ namespace tervolen {
 namespace {
 
 namespace fs = std::filesystem;
-
-// What the tervolen-cli of the build folder says to --version.
-std::string builtVersion() {
-    std::string output;
-    test::runCommand(std::string(test::kTervolenCli) + " --version", &output);
-    return output;
-}
 
 // Every file below folder with its size and modification time, so that any write shows.
 std::map<std::string, std::string> snapshot(const std::string& folder) {
@@ -134,7 +128,7 @@ TEST_F(InstalledProgram, PassesTheValidatorOfEachKindOfFile) {
 TEST_F(InstalledProgram, TellsItsVersionAndTheFoldersOfTheUser) {
     std::string output;
     ASSERT_EQ(cli("--version", &output), 0) << output;
-    EXPECT_EQ(output, builtVersion());
+    EXPECT_EQ(output, test::builtVersion());
     ASSERT_EQ(cli("paths", &output), 0) << output;
     const std::string config = homeFile("config/tervolen");
     const std::string data = homeFile("data/tervolen");
@@ -148,6 +142,9 @@ TEST_F(InstalledProgram, TellsItsVersionAndTheFoldersOfTheUser) {
                           "mirrors:    " +
                           config +
                           "/Mirrors.lst\n"
+                          "journal:    " +
+                          config +
+                          "/tervolen.journal\n"
                           "lock:       " +
                           config +
                           "/.tervolen.ini.lock\n"

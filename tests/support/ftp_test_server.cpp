@@ -27,11 +27,24 @@ FtpTestServer::FtpTestServer(const std::string& home, const std::string& user, c
 
 FtpTestServer::FtpTestServer(const std::string& home, const std::string& user, const std::string& password,
                              FtpTestTls tls, const std::string& certificate, const std::string& key) {
+    if (tls == FtpTestTls::None)
+        start(home, user, password, {});
+    else
+        start(home, user, password, {tls == FtpTestTls::Explicit ? "explicit" : "implicit", certificate, key});
+}
+
+FtpTestServer::FtpTestServer(const std::string& home, const std::string& user, const std::string& password,
+                             FtpTestFault fault) {
+    start(home, user, password,
+          {"--fault", fault == FtpTestFault::RefuseDele ? "refuse-dele" : "die-at-second-dele"});
+}
+
+void FtpTestServer::start(const std::string& home, const std::string& user, const std::string& password,
+                          const std::vector<std::string>& options) {
     const std::string portFile = home + ".port";
     std::vector<std::string> arguments = {
         kPython3, std::string(kSourceDir) + "/tests/support/ftp_test_server.py", portFile, home, user, password};
-    if (tls != FtpTestTls::None)
-        arguments.insert(arguments.end(), {tls == FtpTestTls::Explicit ? "explicit" : "implicit", certificate, key});
+    arguments.insert(arguments.end(), options.begin(), options.end());
     std::vector<char*> argv;
     for (std::string& argument : arguments)
         argv.push_back(argument.data());
