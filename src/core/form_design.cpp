@@ -147,7 +147,7 @@ std::vector<ControlDesign> buildDesign() {
 
         {"LbInfo", K::Label, "There is no Today Scheduled Backup!", {}, -1, true, false},
 
-        {"AppLaunch", K::MenuItem, "&Launch Tervolen", {}, -1, false},
+        {"AppLaunch", K::MenuItem, "&Launch Tervolen"},
         {"StartBackup1", K::MenuItem, "&Start Backup"},
         {"MenuItem1", K::MenuItem, "&Close"},
         {"About1", K::MenuItem, "&About..."},

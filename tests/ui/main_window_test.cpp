@@ -171,7 +171,7 @@ TEST_F(MainWindowTest, ControlsShowTheirCaptionsPortsAndStates) {
         {"LogFileEdit", "", false},
         {"eBase", "", true, nullptr, "Database File:", "Set Database File"},
         {"LbInfo", "There is no Today Scheduled Backup!", true},
-        {"AppLaunch", "&Launch Tervolen", false},
+        {"AppLaunch", "&Launch Tervolen", true},
         {"StartBackup1", "&Start Backup", true},
     };
     for (const SeenControl& control : controls) {
@@ -391,10 +391,10 @@ TEST_F(MainWindowTest, LinksShowAHandAndTurnRedUnderTheMouse) {
     EXPECT_EQ(clicks, 1);
 }
 
-TEST_F(MainWindowTest, TrayMenuHoldsItsEntriesAndLaunchFollowsTheWindow) {
+TEST_F(MainWindowTest, TrayMenuHoldsItsEntriesAndLaunchIsAlwaysEnabled) {
     TrayIcon& tray = window.trayIcon();
     EXPECT_EQ(tray.objectName(), "TrayIcon");
-    EXPECT_EQ(tray.toolTip(), "Sistema de Backup de Banco de Dados");
+    EXPECT_EQ(tray.toolTip(), "Database Backup System");
     QMenu* menu = tray.contextMenu();
     ASSERT_NE(menu, nullptr);
     EXPECT_EQ(menu->objectName(), "PopupMenu");
@@ -405,7 +405,7 @@ TEST_F(MainWindowTest, TrayMenuHoldsItsEntriesAndLaunchFollowsTheWindow) {
                                  "About1=&About...");
 
     showWindow();
-    EXPECT_FALSE(form.enabled("AppLaunch"));
+    EXPECT_TRUE(form.enabled("AppLaunch"));
     form.minimize();
     QCoreApplication::processEvents();
     EXPECT_TRUE(form.enabled("AppLaunch"));
@@ -414,9 +414,36 @@ TEST_F(MainWindowTest, TrayMenuHoldsItsEntriesAndLaunchFollowsTheWindow) {
     EXPECT_EQ(window.isMinimized(), !QSystemTrayIcon::isSystemTrayAvailable());
     form.restore();
     QCoreApplication::processEvents();
-    EXPECT_FALSE(form.enabled("AppLaunch"));
+    EXPECT_TRUE(form.enabled("AppLaunch"));
     EXPECT_TRUE(window.isVisible());
     EXPECT_FALSE(window.isMinimized());
+}
+
+// Left clicks on the icon alternate between showing the window in front and hiding it; other activations
+// (the context menu, a middle click) leave it as it is.
+TEST(MainWindowTray, ALeftClickShowsAndRaisesTheWindowAndASecondOneHidesIt) {
+    ScriptedDialogs dialogs;
+    MonitorLog monitor;
+    MainWindow window{monitor, dialogs, [] { return true; }};
+    TrayIcon& tray = window.trayIcon();
+    window.minimizeApplication();
+    QCoreApplication::processEvents();
+    ASSERT_FALSE(window.isVisible());
+    for (int round = 0; round < 2; ++round) {
+        SCOPED_TRACE(round);
+        emit tray.activated(QSystemTrayIcon::Context);
+        emit tray.activated(QSystemTrayIcon::MiddleClick);
+        QCoreApplication::processEvents();
+        EXPECT_FALSE(window.isVisible());
+        emit tray.activated(QSystemTrayIcon::Trigger);
+        QCoreApplication::processEvents();
+        EXPECT_TRUE(window.isVisible());
+        EXPECT_FALSE(window.isMinimizedToTray());
+        emit tray.activated(QSystemTrayIcon::Trigger);
+        QCoreApplication::processEvents();
+        EXPECT_FALSE(window.isVisible());
+        EXPECT_TRUE(window.isMinimizedToTray());
+    }
 }
 
 // The offscreen platform has no notification area, so both branches run with its presence told to the window.
@@ -440,7 +467,7 @@ TEST(MainWindowTray, MinimisingHidesBehindTheIconOnlyWhereANotificationAreaExist
         QCoreApplication::processEvents();
         EXPECT_TRUE(window.isVisible());
         EXPECT_FALSE(window.isMinimized());
-        EXPECT_FALSE(window.formState().enabled("AppLaunch"));
+        EXPECT_TRUE(window.formState().enabled("AppLaunch"));
     }
 }
 
