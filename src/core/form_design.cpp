@@ -28,9 +28,9 @@ std::vector<ControlDesign> buildDesign() {
         {"LbRus", K::LinkLabel, "&Rusky", {}, -1, true, true, {}, {}, "TabLanguage"},
         {"TabHelp", K::Tab, "&Help"},
         {"LbHelpTopic", K::LinkLabel, "&Help Topics", {}, -1, true, true, {}, {}, "TabHelp"},
-        {"LbGetInterBase", K::Label, "&Get InterBase", {}, -1, true, true, {}, {}, "TabHelp"},
-        {"LbGetInterBaseFree", K::Label, "Get InterB&ase Free", {}, -1, true, true, {}, {}, "TabHelp"},
-        {"LbGetFirebird", K::Label, "&G&et Firebird", {}, -1, true, true, {}, {}, "TabHelp"},
+        {"LbGetInterBase", K::LinkLabel, "&Get InterBase", {}, -1, true, true, {}, {}, "TabHelp"},
+        {"LbGetInterBaseFree", K::LinkLabel, "Get InterB&ase Free", {}, -1, true, true, {}, {}, "TabHelp"},
+        {"LbGetFirebird", K::LinkLabel, "&G&et Firebird", {}, -1, true, true, {}, {}, "TabHelp"},
         {"LbAbout", K::LinkLabel, "&About...", {}, -1, true, true, {}, {}, "TabHelp"},
 
         {"TabSchedule", K::Page, "&Schedule"},
