@@ -82,7 +82,7 @@ std::string str(std::string_view text) {
 std::set<std::string> keptTexts() {
     std::set<std::string> kept = {"Ok", "OK", "+", "-", "FTP: ", "Tervolen"};
     for (const char* name : {"clbHorarios", "CB_Protocol", "clListaBackup", "clListaRestore", "CB_ChooseSGDBVer",
-                             "CB_BkpExt", "CBCompMetho", "CBFTPSecurity"})
+                             "CB_BkpExt", "CBCompMetho", "CBFTPSecurity", "LabeledEdPageSize"})
         for (std::string_view item : findControlDesign(name)->items)
             kept.insert(str(item));
     for (const LanguageChoice& choice : languageChoices())

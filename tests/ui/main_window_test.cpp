@@ -12,6 +12,8 @@
 #include "ui/link_label.h"
 #include "ui/main_window.h"
 #include "ui/monitor_page.h"
+#include "ui/number_box.h"
+#include "ui/outside_choices.h"
 #include "ui/roll_out.h"
 #include "ui/tray_icon.h"
 
@@ -120,6 +122,8 @@ struct SeenControl {
 };
 
 QString seenText(QObject* object) {
+    if (auto* numberBox = qobject_cast<NumberBox*>(object))
+        return numberBox->storedText();
     if (auto* button = qobject_cast<QAbstractButton*>(object))
         return button->text();
     if (auto* edit = qobject_cast<QLineEdit*>(object))
@@ -181,7 +185,11 @@ TEST_F(MainWindowTest, ControlsShowTheirCaptionsPortsAndStates) {
         EXPECT_EQ(seenText(object).toStdString(), control.text);
         EXPECT_EQ(seenEnabled(object), control.enabled);
         if (control.placeholder != nullptr) {
-            EXPECT_EQ(qobject_cast<QLineEdit*>(object)->placeholderText().toStdString(), control.placeholder);
+            auto* numberBox = qobject_cast<NumberBox*>(object);
+            EXPECT_EQ((numberBox != nullptr ? numberBox->placeholderText()
+                                            : qobject_cast<QLineEdit*>(object)->placeholderText())
+                          .toStdString(),
+                      control.placeholder);
         }
         if (control.label != nullptr) {
             auto* label = window.findChild<QLabel*>(QString(control.name) + "Label");
@@ -259,17 +267,57 @@ TEST_F(MainWindowTest, UserChangesOfAComboRunItsChangeHandlerWithTheItemChosen) 
     std::vector<int> seen;
     form.onChange("CB_ChooseSGDBVer", [&] { seen.push_back(form.itemIndex("CB_ChooseSGDBVer")); });
     auto* combo = find<QComboBox>("CB_ChooseSGDBVer");
-    type(combo->lineEdit(), "Yaffill 1.0");
-    EXPECT_EQ(form.text("CB_ChooseSGDBVer"), "Yaffill 1.0");
-    ASSERT_EQ(seen.size(), 11u);
-    EXPECT_EQ(seen[9], -1);
-    EXPECT_EQ(seen[10], 9);
+    // The list is fixed: it takes no typed text.
+    EXPECT_FALSE(combo->isEditable());
     form.setItemIndex("CB_ChooseSGDBVer", 0);
     QKeyEvent down(QEvent::KeyPress, Qt::Key_Down, Qt::NoModifier);
     QCoreApplication::sendEvent(combo, &down);
-    ASSERT_EQ(seen.size(), 12u);
+    ASSERT_EQ(seen.size(), 1u);
     EXPECT_EQ(seen.back(), 1);
     EXPECT_EQ(form.text("CB_ChooseSGDBVer"), "InterBase 5.x.x");
+}
+
+// Fixed lists and number boxes show a stored text they cannot choose as it is, marked, and give it back unchanged
+// until the user chooses a value.
+TEST_F(MainWindowTest, StoredValuesOutsideTheChoicesAreShownMarkedAndKept) {
+    struct Case {
+        const char* control;
+        const char* stored;
+        bool marked;
+    };
+    const Case cases[] = {
+        {"CB_Protocol", "DECnet", true},       {"CB_Protocol", "TCP/IP", false},
+        {"CB_BkpExt", ".fbak", true},          {"LabeledEdPageSize", "3000", true},
+        {"LabeledEdPageSize", "8192", false},  {"LabeledEdPageSize", "", false},
+        {"EdSMTPPort", "70000", true},         {"EdSMTPPort", "0", true},
+        {"EdSMTPPort", "smtp", true},          {"EdSMTPPort", "0587", false},
+        {"EdSMTPPort", "", false},             {"LedFTPPort", "21", false},
+        {"ValidateBufferEdit", "-5", true},    {"ValidateBufferEdit", "32000", false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.control) + "=" + c.stored);
+        form.setText(c.control, c.stored);
+        EXPECT_EQ(form.text(c.control), c.stored);
+        auto* widget = find<QWidget>(c.control);
+        EXPECT_EQ(isMarkedOutsideChoices(*widget), c.marked);
+        if (auto* combo = qobject_cast<QComboBox*>(widget)) {
+            EXPECT_FALSE(combo->isEditable());
+            if (c.marked)
+                EXPECT_EQ(combo->placeholderText().toStdString(), c.stored);
+        }
+    }
+    // The user's choice ends the mark.
+    form.setText("CB_Protocol", "DECnet");
+    find<QComboBox>("CB_Protocol")->setCurrentIndex(0);
+    EXPECT_EQ(form.text("CB_Protocol"), "LOCAL");
+    EXPECT_FALSE(isMarkedOutsideChoices(*find<QWidget>("CB_Protocol")));
+    form.setText("EdSMTPPort", "70000");
+    auto* port = find<NumberBox>("EdSMTPPort");
+    port->stepBy(1);
+    EXPECT_EQ(form.text("EdSMTPPort"), "2");
+    EXPECT_FALSE(isMarkedOutsideChoices(*port));
+    EXPECT_EQ(port->minimum(), 1);
+    EXPECT_EQ(port->maximum(), 65535);
 }
 
 TEST_F(MainWindowTest, CheckListItemsAndHighlightedRow) {
