@@ -10,6 +10,7 @@
 #include "core/paths.h"
 #include "ui/about_box.h"
 #include "ui/balloon_hints.h"
+#include "ui/desktop_url.h"
 #include "ui/language_loader.h"
 #include "ui/main_window.h"
 #include "ui/monitor_page.h"
@@ -64,6 +65,7 @@ int runWindow(int argc, char* argv[]) {
     SystemClock clock;
     Program::Options options;
     options.applyLanguageFile = [&languages](const std::string& fileName) { languages.apply(fileName); };
+    options.openUrl = &openWithDesktop;
     options.compressionProgress = [&window](std::uint64_t done, std::uint64_t total) {
         window.monitorPage().showCompressionProgress(done, total);
     };

@@ -8,6 +8,7 @@
 #include "core/autostart.h"
 #include "core/control_names.h"
 #include "core/folder_safety.h"
+#include "core/help_links.h"
 #include "core/language_choice.h"
 #include "core/paths.h"
 #include "core/run_journal.h"
@@ -96,6 +97,9 @@ void Program::registerHandlers() {
         onClick(choice.label, [this, &choice] {
             chooseLanguage(form_, paths_.settingsFile, choice, options_.applyLanguageFile);
         });
+    onClick(controls::LbHelpTopic, [this] { onHelpTopics(); });
+    for (const DownloadLink& link : downloadLinks())
+        onClick(link.control, [this, &link] { openUrl(link.url); });
     form_.onChange(controls::CB_ChooseSGDBVer, [this] { proposeClientLibrary(form_); });
     form_.onChange(controls::CB_Protocol, [this] { proposeServerName(form_); });
 }
@@ -160,6 +164,21 @@ void Program::onStartBackup() {
     }
     schedule_.loadTodaySchedule();
     runBackup(false);
+}
+
+void Program::onHelpTopics() {
+    if (std::optional<std::string> url = manualUrl(options_.executableDir)) {
+        openUrl(*url);
+        return;
+    }
+    const ManualPlaces places = manualPlaces(options_.executableDir);
+    dialogs_.message("No manual found: neither " + places.manualPage.string() + " nor " + places.readme.string() +
+                     " exists.");
+}
+
+void Program::openUrl(const std::string& url) {
+    if (options_.openUrl && !options_.openUrl(url))
+        dialogs_.message("No program opens " + url + ".");
 }
 
 void Program::runAlone(const std::function<void()>& job) {

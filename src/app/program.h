@@ -16,6 +16,7 @@
 #include "services/service_requests.h"
 #include "services/validation_job.h"
 
+#include <filesystem>
 #include <functional>
 #include <string>
 
@@ -38,6 +39,10 @@ public:
         NetworkTimeouts networkTimeouts;
         // How the journal names a backup started by hand: from the window, or "cli" from tervolen-cli.
         std::string manualRunOrigin = "window";
+        // Opens a URL with the desktop's viewer or browser; false when none took it. Empty without a window.
+        std::function<bool(const std::string& url)> openUrl;
+        // The folder the Help tab's manual is looked for from.
+        std::filesystem::path executableDir = executablePath().parent_path();
     };
 
     // How a backup run ended.
@@ -97,6 +102,8 @@ private:
     void runAlone(const std::function<void()>& job);
     void onStartRestore();
     void onStartValidation();
+    void onHelpTopics();
+    void openUrl(const std::string& url);
     JobContext jobContext();
     void pauseWithEvents(std::chrono::milliseconds duration);
 

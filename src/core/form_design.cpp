@@ -28,9 +28,9 @@ std::vector<ControlDesign> buildDesign() {
         {"LbRus", K::LinkLabel, "&Rusky", {}, -1, true, true, {}, {}, "TabLanguage"},
         {"TabHelp", K::Tab, "&Help"},
         {"LbHelpTopic", K::LinkLabel, "&Help Topics", {}, -1, true, true, {}, {}, "TabHelp"},
-        {"LbGetInterBase", K::Label, "&Get InterBase", {}, -1, true, true, {}, {}, "TabHelp"},
-        {"LbGetInterBaseFree", K::Label, "Get InterB&ase Free", {}, -1, true, true, {}, {}, "TabHelp"},
-        {"LbGetFirebird", K::Label, "&G&et Firebird", {}, -1, true, true, {}, {}, "TabHelp"},
+        {"LbGetInterBase", K::LinkLabel, "&Get InterBase", {}, -1, true, true, {}, {}, "TabHelp"},
+        {"LbGetInterBaseFree", K::LinkLabel, "Get InterB&ase Free", {}, -1, true, true, {}, {}, "TabHelp"},
+        {"LbGetFirebird", K::LinkLabel, "&G&et Firebird", {}, -1, true, true, {}, {}, "TabHelp"},
         {"LbAbout", K::LinkLabel, "&About...", {}, -1, true, true, {}, {}, "TabHelp"},
 
         {"TabSchedule", K::Page, "&Schedule"},
@@ -75,7 +75,7 @@ std::vector<ControlDesign> buildDesign() {
         {"ledCC", K::Edit, {}, {}, -1, true, true, {}, "CC :", "GroupMail", "copy@example.com"},
         {"EdSMTPUser", K::Edit, {}, {}, -1, true, true, {}, "User name:", "GroupMail", "backup"},
         {"EdSMTPpswd", K::PasswordEdit, {}, {}, -1, true, true, {}, "Password:", "GroupMail", "1234567890"},
-        {"EdSMTPPort", K::Edit, {}, {}, -1, true, true, {}, "Port", "GroupMail", "587"},
+        {"EdSMTPPort", K::NumberBox, {}, {}, -1, true, true, {}, "Port", "GroupMail", "587"},
         {"CBSMTPSecurity", K::ComboBox, "None", {"None", "STARTTLS", "SSL/TLS"}, 0, true, true, {}, "Security:",
          "GroupMail"},
         {"EdSMTPCAFile", K::FileEdit, {}, {}, -1, true, true, {}, "Trusted certificates:", "GroupMail"},
@@ -86,7 +86,7 @@ std::vector<ControlDesign> buildDesign() {
         {"LedFTPAdress", K::Edit, {}, {}, -1, true, true, {}, "FTP Adress: ", "GroupFtp", "ftp.example.com"},
         {"LedUserName", K::Edit, {}, {}, -1, true, true, {}, "Login: ", "GroupFtp", "backup"},
         {"LedPassword", K::PasswordEdit, {}, {}, -1, true, true, {}, "Password: ", "GroupFtp", "1234567890"},
-        {"LedFTPPort", K::Edit, {}, {}, -1, true, true, {}, "Port: ", "GroupFtp", "25"},
+        {"LedFTPPort", K::NumberBox, {}, {}, -1, true, true, {}, "Port: ", "GroupFtp", "25"},
         {"ChkBoxSentFTP", K::CheckBox, "Send Backup Through FTP", {}, -1, true, true, {}, {}, "GroupFtp"},
         {"CBFTPSecurity", K::ComboBox, "None", {"None", "TLS", "ImplicitTLS"}, 0, true, true,
          "TLS: AUTH TLS on the usual port; ImplicitTLS: TLS from the start (port 990)", "Encryption: ", "GroupFtp"},
@@ -103,7 +103,7 @@ std::vector<ControlDesign> buildDesign() {
          {"DeactivateIndexes", "NoShadowFiles", "NoValidityCheck", "OneRelationAtATime", "Replace", "CreateNewDB",
           "UseAllSpace"},
          -1, true, true, {}, {}, "GroupRestoreOptions"},
-        {"LabeledEdPageSize", K::Edit, {}, {}, -1, true, true, {}, "Page Size", "TabRestore"},
+        {"LabeledEdPageSize", K::ComboBox, {}, {"1024", "2048", "4096", "8192", "16384", "32768"}, -1, true, true, {}, "Page Size", "TabRestore"},
         {"InitRestore", K::Button, "Start Restore", {}, -1, true, true, "Starts a Restore", {}, "TabRestore"},
 
         {"TabValidation", K::Page, "&Validation"},
@@ -114,7 +114,7 @@ std::vector<ControlDesign> buildDesign() {
          {"LimboTransactions", "CheckDB", "IgnoreChecksum", "KillShadows", "MendDB", "SweepDB", "ValidateDB",
           "ValidateFull"},
          -1, true, true, {}, {}, "GroupValidateOptions"},
-        {"ValidateBufferEdit", K::Edit, "32000", {}, -1, true, true, {}, "Buffer Size:", "TabValidation"},
+        {"ValidateBufferEdit", K::NumberBox, "32000", {}, -1, true, true, {}, "Buffer Size:", "TabValidation"},
         {"JvTranspValidation", K::Button, "Start Validation", {}, -1, true, true, "Starts Validation", {},
          "TabValidation"},
 
@@ -151,7 +151,7 @@ std::vector<ControlDesign> buildDesign() {
 
         {"LbInfo", K::Label, "There is no Today Scheduled Backup!", {}, -1, true, false},
 
-        {"AppLaunch", K::MenuItem, "&Launch Tervolen", {}, -1, false},
+        {"AppLaunch", K::MenuItem, "&Launch Tervolen"},
         {"StartBackup1", K::MenuItem, "&Start Backup"},
         {"MenuItem1", K::MenuItem, "&Close"},
         {"About1", K::MenuItem, "&About..."},

@@ -12,7 +12,7 @@ enum class ControlKind {
     FileEdit,      // edit with a file picker
     SaveFileEdit,  // edit with a save-as picker
     FolderEdit,    // edit with a folder picker
-    ComboBox,      // drop-down list that also takes typed text
+    ComboBox,      // drop-down list of fixed items; a stored text outside them is kept
     CheckBox,
     CheckList,
     ListView, // report view, one column
@@ -26,6 +26,7 @@ enum class ControlKind {
     Lamp,
     RichText,
     SpinBox, // whole number from 0
+    NumberBox, // whole number from 1 to 65535; a stored text outside that is kept
 };
 
 // One control of the main window with its design values.

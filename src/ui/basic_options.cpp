@@ -3,6 +3,7 @@
 #include "core/control_names.h"
 #include "ui/control_factory.h"
 #include "ui/file_edit.h"
+#include "ui/number_box.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -88,13 +89,14 @@ BasicOptions::BasicOptions(QWidget* parent) : QWidget(parent) {
     QGroupBox* mail = makeGroup(controls::GroupMail, this);
     mailGroup_ = mail;
     QFormLayout* mailForm = formIn(mail);
-    for (const char* name : {controls::ledHost, controls::ledFrom, controls::ledTo, controls::ledCC,
-                             controls::EdSMTPUser, controls::EdSMTPpswd, controls::EdSMTPPort})
+    for (const char* name :
+         {controls::ledHost, controls::ledFrom, controls::ledTo, controls::ledCC, controls::EdSMTPUser, controls::EdSMTPpswd})
         addField(mailForm, mail, makeEdit(name, mail));
+    NumberBox* mailPort = makeNumberBox(controls::EdSMTPPort, mail);
+    addField(mailForm, mail, mailPort);
     QComboBox* mailSecurity = makeComboBox(controls::CBSMTPSecurity, mail);
     addField(mailForm, mail, mailSecurity);
     addField(mailForm, mail, makeFileEdit(controls::EdSMTPCAFile, kCertificateFilter, mail));
-    auto* mailPort = mail->findChild<QLineEdit*>(controls::EdSMTPPort);
     // Only the sample follows the choice: a port the user typed stays as it is.
     connect(mailSecurity, &QComboBox::currentIndexChanged, mailPort,
             [mailPort](int item) { mailPort->setPlaceholderText(item == 2 ? "465" : "587"); });
@@ -106,9 +108,9 @@ BasicOptions::BasicOptions(QWidget* parent) : QWidget(parent) {
 
     QGroupBox* ftp = makeGroup(controls::GroupFtp, this);
     QFormLayout* ftpForm = formIn(ftp);
-    for (const char* name :
-         {controls::LedFTPAdress, controls::LedUserName, controls::LedPassword, controls::LedFTPPort})
+    for (const char* name : {controls::LedFTPAdress, controls::LedUserName, controls::LedPassword})
         addField(ftpForm, ftp, makeEdit(name, ftp));
+    addField(ftpForm, ftp, makeNumberBox(controls::LedFTPPort, ftp));
     ftpForm->addRow(makeCheckBox(controls::ChkBoxSentFTP, ftp));
     addField(ftpForm, ftp, makeComboBox(controls::CBFTPSecurity, ftp));
     ftpForm->addRow(makeCheckBox(controls::ChkBoxFTPPassive, ftp));

@@ -32,7 +32,9 @@ void addRow(QBoxLayout* layout, QWidget* tab, std::initializer_list<const char*>
 
 CommandStrip::CommandStrip(QWidget* parent) : QFrame(parent), pages_(new QTabWidget(this)) {
     setObjectName(controls::Panel1);
-    setFixedHeight(kHeight);
+    // At least the design height, and as high as the Help tab's two rows need in a larger font.
+    setMinimumHeight(kHeight);
+    setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(2, 2, 2, 0);
     pages_->setObjectName(controls::JvgPageControl2);

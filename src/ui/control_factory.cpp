@@ -4,6 +4,8 @@
 #include "ui/check_list.h"
 #include "ui/file_edit.h"
 #include "ui/link_label.h"
+#include "ui/number_box.h"
+#include "ui/outside_choices.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -92,13 +94,11 @@ FileEdit* makeFileEdit(std::string_view name, const char* filter, QWidget* paren
 QComboBox* makeComboBox(std::string_view name, QWidget* parent) {
     const ControlDesign& design = controlDesign(name);
     auto* combo = new QComboBox(parent);
-    combo->setEditable(true);
-    combo->setInsertPolicy(QComboBox::NoInsert);
     combo->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     combo->setMinimumContentsLength(kComboMinimumLength);
     combo->addItems(items(design));
-    combo->setCurrentIndex(design.itemIndex);
-    combo->setEditText(toQString(design.text));
+    setComboText(*combo, toQString(design.text));
+    keepComboTextUntilChosen(*combo);
     applyDesign(*combo, design);
     return combo;
 }
@@ -140,6 +140,15 @@ QSpinBox* makeSpinBox(std::string_view name, QWidget* parent) {
     spin->setValue(tryStrToInt(design.text).value_or(0));
     applyDesign(*spin, design);
     return spin;
+}
+
+NumberBox* makeNumberBox(std::string_view name, QWidget* parent) {
+    const ControlDesign& design = controlDesign(name);
+    auto* box = new NumberBox(1, 65535, parent);
+    box->setStoredText(toQString(design.text));
+    box->setPlaceholderText(toQString(design.placeholder));
+    applyDesign(*box, design);
+    return box;
 }
 
 QPushButton* makeButton(std::string_view name, QWidget* parent) {

@@ -22,6 +22,7 @@ namespace tervolen {
 class CheckList;
 class FileEdit;
 class LinkLabel;
+class NumberBox;
 
 // Builders of the main window's widgets from MainWindowDesign(): each widget gets the control's name as
 // object name, its design text, items, hint (as tool tip), enabled and visible state. A name missing from
@@ -41,6 +42,8 @@ QTableWidget* makeListView(std::string_view name, QWidget* parent);
 QPushButton* makeButton(std::string_view name, QWidget* parent);
 // A spin box of whole numbers from 0 to 9999.
 QSpinBox* makeSpinBox(std::string_view name, QWidget* parent);
+// A number box of whole numbers from 1 to 65535 with its design text and placeholder.
+NumberBox* makeNumberBox(std::string_view name, QWidget* parent);
 QToolButton* makeToolButton(std::string_view name, QStyle::StandardPixmap icon, QWidget* parent);
 QGroupBox* makeGroup(std::string_view name, QWidget* parent);
 QLabel* makeLabel(std::string_view name, QWidget* parent);

@@ -80,6 +80,7 @@ MainWindow::MainWindow(MonitorLog& monitor, Dialogs& dialogs, TrayIcon::Availabi
 
     buildPages(monitor, *dragger);
     tray_ = new TrayIcon(*this, std::move(trayAvailable));
+    connect(tray_, &TrayIcon::clicked, this, &MainWindow::toggleFromTray);
     formState_ = std::make_unique<QtFormState>(*this, dialogs);
     // Design values of LbInfo: red and bold.
     formState_->setLabelStyle(controls::LbInfo, kRed, true);
@@ -118,7 +119,7 @@ void MainWindow::showAtStartup() {
 }
 
 void MainWindow::minimizeApplication() {
-    setMinimized(true);
+    minimized_ = true;
     if (tray_->showIfAvailable())
         hide();
     else
@@ -126,15 +127,17 @@ void MainWindow::minimizeApplication() {
 }
 
 void MainWindow::restoreApplication() {
-    setMinimized(false);
+    minimized_ = false;
     showNormal();
     raise();
     activateWindow();
 }
 
-void MainWindow::setMinimized(bool minimized) {
-    minimized_ = minimized;
-    tray_->launchAction()->setEnabled(minimized);
+void MainWindow::toggleFromTray() {
+    if (!minimized_ && isVisible())
+        minimizeApplication();
+    else
+        restoreApplication();
 }
 
 void MainWindow::revealControl(QWidget& control) {
@@ -155,7 +158,7 @@ void MainWindow::changeEvent(QEvent* event) {
         if (isMinimized() && !minimized_)
             QTimer::singleShot(0, this, &MainWindow::minimizeApplication);
         else if (!isMinimized() && minimized_ && isVisible())
-            setMinimized(false);
+            minimized_ = false;
     }
     QWidget::changeEvent(event);
 }

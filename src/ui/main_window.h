@@ -43,6 +43,8 @@ public:
     bool startupMinimizePending() const { return startupMinimizePending_; }
     // Minimised: hidden behind the notification-area icon, or minimised where there is none.
     bool isMinimizedToTray() const { return minimized_; }
+    // The tray icon's left click: shows and raises the window, or hides it when it is shown.
+    void toggleFromTray();
 
     QWidget& formRoot() override { return *this; }
     void minimizeApplication() override;
@@ -62,7 +64,6 @@ protected:
 private:
     void buildPages(MonitorLog& monitor, WindowDragger& dragger);
     MonitorPage* monitorPage_ = nullptr;
-    void setMinimized(bool minimized);
 
     SchedulePage* schedulePage_ = nullptr;
     QTabWidget* pageControl_ = nullptr;

@@ -5,6 +5,8 @@
 #include "core/text_conversion.h"
 #include "ui/control_factory.h"
 #include "ui/file_edit.h"
+#include "ui/number_box.h"
+#include "ui/outside_choices.h"
 #include "ui/roll_out.h"
 
 #include <QAbstractButton>
@@ -97,19 +99,10 @@ void QtFormState::connectControl(const std::string& name, QObject& object) {
         QObject::connect(action, &QAction::triggered, &context_, click);
     } else if (auto* button = qobject_cast<QAbstractButton*>(&object)) {
         QObject::connect(button, &QAbstractButton::clicked, &context_, click);
+    } else if (auto* numberBox = qobject_cast<NumberBox*>(&object)) {
+        QObject::connect(numberBox, &NumberBox::userEdited, &context_, change);
     } else if (auto* combo = qobject_cast<QComboBox*>(&object)) {
         QObject::connect(combo, &QComboBox::textActivated, &context_, change);
-        // A typed text selects the item it matches exactly, or none, as a text set from code does.
-        QObject::connect(combo->lineEdit(), &QLineEdit::textEdited, &context_, [combo, change](const QString& text) {
-            int match = combo->findText(text, Qt::MatchExactly | Qt::MatchCaseSensitive);
-            if (match != combo->currentIndex()) {
-                int cursor = combo->lineEdit()->cursorPosition();
-                combo->setCurrentIndex(match);
-                combo->setEditText(text);
-                combo->lineEdit()->setCursorPosition(cursor);
-            }
-            change();
-        });
     } else if (auto* edit = qobject_cast<QLineEdit*>(&object)) {
         QObject::connect(edit, &QLineEdit::textEdited, &context_, change);
     } else if (auto* spin = qobject_cast<QSpinBox*>(&object)) {
@@ -133,6 +126,8 @@ void QtFormState::userAction(const std::string& name, bool click) {
 
 std::string QtFormState::text(std::string_view name) const {
     QObject& object = control(name);
+    if (auto* numberBox = qobject_cast<NumberBox*>(&object))
+        return toStd(numberBox->storedText());
     if (auto* spin = qobject_cast<QSpinBox*>(&object))
         return std::to_string(spin->value());
     if (auto* edit = qobject_cast<QLineEdit*>(&object))
@@ -140,7 +135,7 @@ std::string QtFormState::text(std::string_view name) const {
     if (auto* fileEdit = qobject_cast<FileEdit*>(&object))
         return toStd(fileEdit->text());
     if (auto* combo = qobject_cast<QComboBox*>(&object))
-        return toStd(combo->currentText());
+        return toStd(comboText(*combo));
     if (auto* button = qobject_cast<QAbstractButton*>(&object))
         return toStd(button->text());
     if (auto* label = qobject_cast<QLabel*>(&object))
@@ -162,15 +157,16 @@ bool QtFormState::storeText(std::string_view name, const std::string& value) {
         toQString(design != nullptr && design->kind == ControlKind::UpperCaseEdit ? upperCase(value) : value);
     bool changed = toQString(this->text(name)) != text;
     QObject& object = control(name);
-    if (auto* spin = qobject_cast<QSpinBox*>(&object)) {
+    if (auto* numberBox = qobject_cast<NumberBox*>(&object)) {
+        numberBox->setStoredText(text);
+    } else if (auto* spin = qobject_cast<QSpinBox*>(&object)) {
         spin->setValue(tryStrToInt(trim(value)).value_or(0));
     } else if (auto* edit = qobject_cast<QLineEdit*>(&object)) {
         edit->setText(text);
     } else if (auto* fileEdit = qobject_cast<FileEdit*>(&object)) {
         fileEdit->setText(text);
     } else if (auto* combo = qobject_cast<QComboBox*>(&object)) {
-        combo->setCurrentIndex(combo->findText(text, Qt::MatchExactly | Qt::MatchCaseSensitive));
-        combo->setEditText(text);
+        setComboText(*combo, text);
     } else if (auto* button = qobject_cast<QAbstractButton*>(&object)) {
         button->setText(text);
     } else if (auto* label = qobject_cast<QLabel*>(&object)) {
@@ -256,10 +252,10 @@ void QtFormState::setItemIndex(std::string_view name, int index) {
     QObject& object = control(name);
     if (auto* combo = qobject_cast<QComboBox*>(&object)) {
         // Without an item the combo box keeps its text, as a selection cleared from code does.
-        QString text = combo->currentText();
-        combo->setCurrentIndex(index);
         if (index < 0)
-            combo->setEditText(text);
+            clearComboChoice(*combo);
+        else
+            combo->setCurrentIndex(index);
         return;
     }
     chooseRow(*qobject_cast<QAbstractItemView*>(&object), index);

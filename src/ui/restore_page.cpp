@@ -7,6 +7,7 @@
 #include "ui/page_layout.h"
 
 #include <QGroupBox>
+#include <QComboBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -29,15 +30,19 @@ RestorePage::RestorePage(QWidget* parent) : QWidget(parent) {
     layout->addWidget(options, 1);
 
     auto* pageSize = new QHBoxLayout;
-    QLineEdit* size = makeEdit(controls::LabeledEdPageSize, this);
+    QComboBox* size = makeComboBox(controls::LabeledEdPageSize, this);
     size->setMaximumWidth(100);
     pageSize->addWidget(makeFieldLabel(controls::LabeledEdPageSize, size, this));
     pageSize->addWidget(size);
     pageSize->addStretch(1);
+    layout->addLayout(pageSize);
+    // The page-size combo takes more room than a text field did, so the start button has a row of its own.
+    auto* startRow = new QHBoxLayout;
+    startRow->addStretch(1);
     QPushButton* start = makeButton(controls::InitRestore, this);
     start->setIcon(style()->standardIcon(QStyle::SP_MediaPlay));
-    pageSize->addWidget(start);
-    layout->addLayout(pageSize);
+    startRow->addWidget(start);
+    layout->addLayout(startRow);
 
     dragSurfaces_ << this << options << list;
 }

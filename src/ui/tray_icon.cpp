@@ -39,6 +39,10 @@ TrayIcon::TrayIcon(QWidget& window, Availability available)
     menu_->addSeparator();
     addEntry(*menu_, controls::About1);
     setContextMenu(menu_);
+    connect(this, &QSystemTrayIcon::activated, this, [this](ActivationReason reason) {
+        if (reason == Trigger)
+            emit clicked();
+    });
     showIfAvailable();
 }
 

@@ -11,12 +11,12 @@ class QWidget;
 namespace tervolen {
 
 // The notification-area icon (TrayIcon) with its context menu PopupMenu: "&Launch Tervolen", "&Start
-// Backup", "&Close" and "&About...", separated by lines. Clicks on the icon itself do nothing.
+// Backup", "&Close" and "&About...", separated by lines. A left click on the icon emits clicked().
 class TrayIcon : public QSystemTrayIcon {
     Q_OBJECT
 
 public:
-    static constexpr const char* kHint = "Sistema de Backup de Banco de Dados";
+    static constexpr const char* kHint = "Database Backup System";
 
     // Whether a notification area exists now; the desktop is asked unless tests say.
     using Availability = std::function<bool()>;
@@ -29,6 +29,9 @@ public:
     // Shows the icon when the notification area exists (it may appear after start); false when there is
     // none, so minimising must not hide the window behind it.
     bool showIfAvailable();
+
+signals:
+    void clicked();
 
 private:
     Availability available_;

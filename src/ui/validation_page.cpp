@@ -4,6 +4,7 @@
 #include "ui/check_list.h"
 #include "ui/control_factory.h"
 #include "ui/file_edit.h"
+#include "ui/number_box.h"
 #include "ui/page_layout.h"
 
 #include <QGroupBox>
@@ -28,7 +29,7 @@ ValidationPage::ValidationPage(QWidget* parent) : QWidget(parent) {
     layout->addWidget(options, 1);
 
     auto* bottom = new QHBoxLayout;
-    QLineEdit* buffer = makeEdit(controls::ValidateBufferEdit, this);
+    NumberBox* buffer = makeNumberBox(controls::ValidateBufferEdit, this);
     buffer->setMaximumWidth(100);
     bottom->addWidget(makeFieldLabel(controls::ValidateBufferEdit, buffer, this));
     bottom->addWidget(buffer);

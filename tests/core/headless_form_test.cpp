@@ -19,7 +19,7 @@ TEST(HeadlessForm, StartsWithTheDesignValues) {
     EXPECT_FALSE(form.enabled("CBCompMetho"));
     EXPECT_FALSE(form.enabled("LogFileEdit"));
     EXPECT_FALSE(form.visible("LbInfo"));
-    EXPECT_FALSE(form.enabled("AppLaunch"));
+    EXPECT_TRUE(form.enabled("AppLaunch"));
     EXPECT_EQ(form.itemIndex("clListaBackup"), -1);
     EXPECT_THROW(form.text("NoSuchControl"), std::logic_error);
 }

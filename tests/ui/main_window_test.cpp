@@ -12,6 +12,8 @@
 #include "ui/link_label.h"
 #include "ui/main_window.h"
 #include "ui/monitor_page.h"
+#include "ui/number_box.h"
+#include "ui/outside_choices.h"
 #include "ui/roll_out.h"
 #include "ui/tray_icon.h"
 
@@ -120,6 +122,8 @@ struct SeenControl {
 };
 
 QString seenText(QObject* object) {
+    if (auto* numberBox = qobject_cast<NumberBox*>(object))
+        return numberBox->storedText();
     if (auto* button = qobject_cast<QAbstractButton*>(object))
         return button->text();
     if (auto* edit = qobject_cast<QLineEdit*>(object))
@@ -171,7 +175,7 @@ TEST_F(MainWindowTest, ControlsShowTheirCaptionsPortsAndStates) {
         {"LogFileEdit", "", false},
         {"eBase", "", true, nullptr, "Database File:", "Set Database File"},
         {"LbInfo", "There is no Today Scheduled Backup!", true},
-        {"AppLaunch", "&Launch Tervolen", false},
+        {"AppLaunch", "&Launch Tervolen", true},
         {"StartBackup1", "&Start Backup", true},
     };
     for (const SeenControl& control : controls) {
@@ -181,7 +185,11 @@ TEST_F(MainWindowTest, ControlsShowTheirCaptionsPortsAndStates) {
         EXPECT_EQ(seenText(object).toStdString(), control.text);
         EXPECT_EQ(seenEnabled(object), control.enabled);
         if (control.placeholder != nullptr) {
-            EXPECT_EQ(qobject_cast<QLineEdit*>(object)->placeholderText().toStdString(), control.placeholder);
+            auto* numberBox = qobject_cast<NumberBox*>(object);
+            EXPECT_EQ((numberBox != nullptr ? numberBox->placeholderText()
+                                            : qobject_cast<QLineEdit*>(object)->placeholderText())
+                          .toStdString(),
+                      control.placeholder);
         }
         if (control.label != nullptr) {
             auto* label = window.findChild<QLabel*>(QString(control.name) + "Label");
@@ -259,17 +267,57 @@ TEST_F(MainWindowTest, UserChangesOfAComboRunItsChangeHandlerWithTheItemChosen) 
     std::vector<int> seen;
     form.onChange("CB_ChooseSGDBVer", [&] { seen.push_back(form.itemIndex("CB_ChooseSGDBVer")); });
     auto* combo = find<QComboBox>("CB_ChooseSGDBVer");
-    type(combo->lineEdit(), "Yaffill 1.0");
-    EXPECT_EQ(form.text("CB_ChooseSGDBVer"), "Yaffill 1.0");
-    ASSERT_EQ(seen.size(), 11u);
-    EXPECT_EQ(seen[9], -1);
-    EXPECT_EQ(seen[10], 9);
+    // The list is fixed: it takes no typed text.
+    EXPECT_FALSE(combo->isEditable());
     form.setItemIndex("CB_ChooseSGDBVer", 0);
     QKeyEvent down(QEvent::KeyPress, Qt::Key_Down, Qt::NoModifier);
     QCoreApplication::sendEvent(combo, &down);
-    ASSERT_EQ(seen.size(), 12u);
+    ASSERT_EQ(seen.size(), 1u);
     EXPECT_EQ(seen.back(), 1);
     EXPECT_EQ(form.text("CB_ChooseSGDBVer"), "InterBase 5.x.x");
+}
+
+// Fixed lists and number boxes show a stored text they cannot choose as it is, marked, and give it back unchanged
+// until the user chooses a value.
+TEST_F(MainWindowTest, StoredValuesOutsideTheChoicesAreShownMarkedAndKept) {
+    struct Case {
+        const char* control;
+        const char* stored;
+        bool marked;
+    };
+    const Case cases[] = {
+        {"CB_Protocol", "DECnet", true},       {"CB_Protocol", "TCP/IP", false},
+        {"CB_BkpExt", ".fbak", true},          {"LabeledEdPageSize", "3000", true},
+        {"LabeledEdPageSize", "8192", false},  {"LabeledEdPageSize", "", false},
+        {"EdSMTPPort", "70000", true},         {"EdSMTPPort", "0", true},
+        {"EdSMTPPort", "smtp", true},          {"EdSMTPPort", "0587", false},
+        {"EdSMTPPort", "", false},             {"LedFTPPort", "21", false},
+        {"ValidateBufferEdit", "-5", true},    {"ValidateBufferEdit", "32000", false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.control) + "=" + c.stored);
+        form.setText(c.control, c.stored);
+        EXPECT_EQ(form.text(c.control), c.stored);
+        auto* widget = find<QWidget>(c.control);
+        EXPECT_EQ(isMarkedOutsideChoices(*widget), c.marked);
+        if (auto* combo = qobject_cast<QComboBox*>(widget)) {
+            EXPECT_FALSE(combo->isEditable());
+            if (c.marked)
+                EXPECT_EQ(combo->placeholderText().toStdString(), c.stored);
+        }
+    }
+    // The user's choice ends the mark.
+    form.setText("CB_Protocol", "DECnet");
+    find<QComboBox>("CB_Protocol")->setCurrentIndex(0);
+    EXPECT_EQ(form.text("CB_Protocol"), "LOCAL");
+    EXPECT_FALSE(isMarkedOutsideChoices(*find<QWidget>("CB_Protocol")));
+    form.setText("EdSMTPPort", "70000");
+    auto* port = find<NumberBox>("EdSMTPPort");
+    port->stepBy(1);
+    EXPECT_EQ(form.text("EdSMTPPort"), "2");
+    EXPECT_FALSE(isMarkedOutsideChoices(*port));
+    EXPECT_EQ(port->minimum(), 1);
+    EXPECT_EQ(port->maximum(), 65535);
 }
 
 TEST_F(MainWindowTest, CheckListItemsAndHighlightedRow) {
@@ -384,17 +432,17 @@ TEST_F(MainWindowTest, LinksShowAHandAndTurnRedUnderTheMouse) {
     QEvent leave(QEvent::Leave);
     QCoreApplication::sendEvent(link, &leave);
     EXPECT_FALSE(link->hovered());
-    EXPECT_FALSE(find<LinkLabel>("LbGetFirebird")->isLink());
+    EXPECT_TRUE(find<LinkLabel>("LbGetFirebird")->isLink());
     int clicks = 0;
     form.onClick("LbStartBackup", [&] { ++clicks; });
     link->click();
     EXPECT_EQ(clicks, 1);
 }
 
-TEST_F(MainWindowTest, TrayMenuHoldsItsEntriesAndLaunchFollowsTheWindow) {
+TEST_F(MainWindowTest, TrayMenuHoldsItsEntriesAndLaunchIsAlwaysEnabled) {
     TrayIcon& tray = window.trayIcon();
     EXPECT_EQ(tray.objectName(), "TrayIcon");
-    EXPECT_EQ(tray.toolTip(), "Sistema de Backup de Banco de Dados");
+    EXPECT_EQ(tray.toolTip(), "Database Backup System");
     QMenu* menu = tray.contextMenu();
     ASSERT_NE(menu, nullptr);
     EXPECT_EQ(menu->objectName(), "PopupMenu");
@@ -405,7 +453,7 @@ TEST_F(MainWindowTest, TrayMenuHoldsItsEntriesAndLaunchFollowsTheWindow) {
                                  "About1=&About...");
 
     showWindow();
-    EXPECT_FALSE(form.enabled("AppLaunch"));
+    EXPECT_TRUE(form.enabled("AppLaunch"));
     form.minimize();
     QCoreApplication::processEvents();
     EXPECT_TRUE(form.enabled("AppLaunch"));
@@ -414,9 +462,36 @@ TEST_F(MainWindowTest, TrayMenuHoldsItsEntriesAndLaunchFollowsTheWindow) {
     EXPECT_EQ(window.isMinimized(), !QSystemTrayIcon::isSystemTrayAvailable());
     form.restore();
     QCoreApplication::processEvents();
-    EXPECT_FALSE(form.enabled("AppLaunch"));
+    EXPECT_TRUE(form.enabled("AppLaunch"));
     EXPECT_TRUE(window.isVisible());
     EXPECT_FALSE(window.isMinimized());
+}
+
+// Left clicks on the icon alternate between showing the window in front and hiding it; other activations
+// (the context menu, a middle click) leave it as it is.
+TEST(MainWindowTray, ALeftClickShowsAndRaisesTheWindowAndASecondOneHidesIt) {
+    ScriptedDialogs dialogs;
+    MonitorLog monitor;
+    MainWindow window{monitor, dialogs, [] { return true; }};
+    TrayIcon& tray = window.trayIcon();
+    window.minimizeApplication();
+    QCoreApplication::processEvents();
+    ASSERT_FALSE(window.isVisible());
+    for (int round = 0; round < 2; ++round) {
+        SCOPED_TRACE(round);
+        emit tray.activated(QSystemTrayIcon::Context);
+        emit tray.activated(QSystemTrayIcon::MiddleClick);
+        QCoreApplication::processEvents();
+        EXPECT_FALSE(window.isVisible());
+        emit tray.activated(QSystemTrayIcon::Trigger);
+        QCoreApplication::processEvents();
+        EXPECT_TRUE(window.isVisible());
+        EXPECT_FALSE(window.isMinimizedToTray());
+        emit tray.activated(QSystemTrayIcon::Trigger);
+        QCoreApplication::processEvents();
+        EXPECT_FALSE(window.isVisible());
+        EXPECT_TRUE(window.isMinimizedToTray());
+    }
 }
 
 // The offscreen platform has no notification area, so both branches run with its presence told to the window.
@@ -440,7 +515,7 @@ TEST(MainWindowTray, MinimisingHidesBehindTheIconOnlyWhereANotificationAreaExist
         QCoreApplication::processEvents();
         EXPECT_TRUE(window.isVisible());
         EXPECT_FALSE(window.isMinimized());
-        EXPECT_FALSE(window.formState().enabled("AppLaunch"));
+        EXPECT_TRUE(window.formState().enabled("AppLaunch"));
     }
 }
 
