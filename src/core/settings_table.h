@@ -54,6 +54,8 @@ enum class SettingId {
     KeepWeekly,
     KeepMonthly,
     KeepYearly,
+    WindowWidth,
+    WindowHeight,
 };
 
 // How a value is stored.
@@ -83,7 +85,7 @@ enum class Load {
 };
 
 // The action that writes the key.
-enum class SavedBy { Nobody, SaveSchedule, SaveConfig, LanguageChoice };
+enum class SavedBy { Nobody, SaveSchedule, SaveConfig, LanguageChoice, WindowResize };
 
 // The condition under which the action writes the key.
 enum class SaveRule {

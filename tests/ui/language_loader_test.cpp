@@ -22,6 +22,7 @@
 #include <QListWidget>
 #include <QMenu>
 #include <QPushButton>
+#include <QScreen>
 #include <QSystemTrayIcon>
 #include <QTabWidget>
 #include <QTableWidget>
@@ -263,7 +264,8 @@ TEST_F(LanguageWindowTest, EachFileGivesTheSameTextsAfterAnyOtherLanguage) {
     }
 }
 
-TEST_F(LanguageWindowTest, NothingIsCutOffInAnyLanguage) {
+// Also run with QT_SCALE_FACTOR 1.5 and 2 on a screen of 1600 x 1000 pixels (see CMakeLists.txt).
+TEST_F(LanguageWindowTest, NothingIsCutOffInAnyLanguageAtTheSmallestAndAtOneAndAHalfTimesThatSize) {
     window.show();
     form.setVisible("LbInfo", true);
     auto* strip = find<QTabWidget>("JvgPageControl2");
@@ -271,19 +273,44 @@ TEST_F(LanguageWindowTest, NothingIsCutOffInAnyLanguage) {
     for (const char* file : kFiles) {
         SCOPED_TRACE(file);
         ASSERT_TRUE(load(file));
-        std::set<std::string> cut;
-        for (int tab = 0; tab < strip->count(); ++tab) {
-            strip->setCurrentIndex(tab);
-            for (int page = 0; page < 5; ++page) {
-                form.setActivePage(page);
-                for (bool expanded : {false, true}) {
-                    rollOut->setExpanded(expanded);
-                    QCoreApplication::processEvents();
-                    cut.merge(test::cutOffTexts(window));
+        // The tab bars pass their new sizes up one posted layout request at a time.
+        for (int round = 0; round < 3; ++round)
+            QCoreApplication::processEvents();
+        const QSize smallest = window.minimumSize();
+        for (QSize size : {smallest, smallest * 1.5}) {
+            SCOPED_TRACE(std::to_string(size.width()) + "x" + std::to_string(size.height()));
+            window.resize(size);
+            std::set<std::string> cut;
+            for (int tab = 0; tab < strip->count(); ++tab) {
+                strip->setCurrentIndex(tab);
+                for (int page = 0; page < 5; ++page) {
+                    form.setActivePage(page);
+                    for (bool expanded : {false, true}) {
+                        rollOut->setExpanded(expanded);
+                        QCoreApplication::processEvents();
+                        EXPECT_EQ(window.size(), size);
+                        cut.merge(test::cutOffTexts(window));
+                    }
                 }
             }
+            EXPECT_EQ(cut, std::set<std::string>{});
         }
-        EXPECT_EQ(cut, std::set<std::string>{});
+    }
+}
+
+TEST_F(LanguageWindowTest, TheWindowFitsTheScreenWithEveryPageAtItsSmallestSize) {
+    window.show();
+    QCoreApplication::processEvents();
+    const QSize free = window.screen()->availableSize();
+    EXPECT_LE(window.minimumSize().width(), free.width());
+    EXPECT_LE(window.minimumSize().height(), free.height());
+    EXPECT_EQ(window.size(), window.minimumSize());
+    auto* pages = find<QTabWidget>("PageControl");
+    for (int i = 0; i < pages->count(); ++i) {
+        pages->setCurrentIndex(i);
+        QCoreApplication::processEvents();
+        EXPECT_GE(pages->widget(i)->height(), pages->widget(i)->minimumSizeHint().height()) << i;
+        EXPECT_GE(pages->widget(i)->width(), pages->widget(i)->minimumSizeHint().width()) << i;
     }
 }
 

@@ -28,11 +28,14 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScrollArea>
+#include <QSizeGrip>
 #include <QTabWidget>
 #include <QTableWidget>
 #include <QToolButton>
 
 #include <gtest/gtest.h>
+
+#include <map>
 
 namespace tervolen {
 namespace {
@@ -196,11 +199,11 @@ TEST_F(MainWindowTest, ControlsShowTheirCaptionsPortsAndStates) {
     EXPECT_FALSE(find<QWidget>("GroupMail")->isHidden());
 }
 
-TEST_F(MainWindowTest, WindowIsBorderlessWhiteAndOfTheClientSize) {
+TEST_F(MainWindowTest, WindowIsBorderlessInTheDesktopColoursAndStartsAtTheClientSize) {
     EXPECT_EQ(window.objectName(), "FrmPrincipal");
     EXPECT_TRUE(window.windowFlags() & Qt::FramelessWindowHint);
     EXPECT_EQ(window.size(), QSize(356, 512));
-    EXPECT_EQ(window.palette().color(QPalette::Window), QColor(Qt::white));
+    EXPECT_EQ(window.palette().color(QPalette::Window), QApplication::palette().color(QPalette::Window));
     EXPECT_EQ(find<HeaderPanel>("GradientHeaderPanel")->height(), 27);
     EXPECT_EQ(find<QWidget>("Panel1")->height(), 55);
     EXPECT_EQ(HeaderPanel::kStartColor, QColor(232, 123, 240));
@@ -219,6 +222,67 @@ TEST_F(MainWindowTest, WindowIsBorderlessWhiteAndOfTheClientSize) {
         QCoreApplication::processEvents();
         QWidget* page = pages->widget(i);
         EXPECT_GE(page->height(), page->minimumSizeHint().height()) << i;
+    }
+}
+
+TEST_F(MainWindowTest, TheWindowResizesFromItsDesignSizeAndTheListsTakeTheRoom) {
+    showWindow();
+    EXPECT_EQ(window.minimumSize(), QSize(356, 512));
+    EXPECT_GT(window.maximumWidth(), 356);
+    EXPECT_GT(window.maximumHeight(), 512);
+    EXPECT_NE(find<QSizeGrip>(nullptr), nullptr);
+    window.resize(300, 400);
+    EXPECT_EQ(window.size(), QSize(356, 512));
+    const char* lists[] = {"reStatus",          "clbSemana",     "clbHorarios",   "clListaRestore",
+                           "clListaValidation", "clListaBackup", "MirrorListView"};
+    auto sizes = [&] {
+        std::map<std::string, QSize> seen;
+        for (int page = 0; page < 5; ++page) {
+            form.setActivePage(page);
+            QCoreApplication::processEvents();
+            for (const char* name : lists)
+                if (find<QWidget>(name)->isVisible())
+                    seen[name] = find<QWidget>(name)->size();
+        }
+        return seen;
+    };
+    const std::map<std::string, QSize> small = sizes();
+    window.resize(534, 768);
+    const std::map<std::string, QSize> large = sizes();
+    ASSERT_EQ(small.size(), std::size(lists));
+    for (const char* name : lists) {
+        SCOPED_TRACE(name);
+        EXPECT_GT(large.at(name).height(), small.at(name).height());
+        if (std::string(name) != "clbSemana") {
+            EXPECT_GT(large.at(name).width(), small.at(name).width());
+        }
+    }
+}
+
+TEST_F(MainWindowTest, EveryControlUsesTheDesktopFontFamily) {
+    const QString family = QApplication::font().family();
+    EXPECT_EQ(window.font().family(), family);
+    for (QWidget* widget : window.findChildren<QWidget*>()) {
+        EXPECT_EQ(widget->font().family(), family) << widget->objectName().toStdString();
+        EXPECT_GE(widget->font().pointSizeF(), QApplication::font().pointSizeF()) << widget->objectName().toStdString();
+    }
+}
+
+TEST_F(MainWindowTest, TheHourListKeepsTwelveHoursInEachOfItsTwoColumnsAtAnySize) {
+    showWindow();
+    auto* hours = find<CheckList>("clbHorarios");
+    for (QSize size : {QSize(356, 512), QSize(356, 530), QSize(400, 555), QSize(534, 768), QSize(700, 1000)}) {
+        SCOPED_TRACE(std::to_string(size.width()) + "x" + std::to_string(size.height()));
+        window.resize(size);
+        QCoreApplication::processEvents();
+        const QRect first = hours->visualItemRect(hours->item(0));
+        const QRect second = hours->visualItemRect(hours->item(12));
+        EXPECT_GT(second.left(), first.left());
+        for (int i = 0; i < 24; ++i) {
+            QRect item = hours->visualItemRect(hours->item(i));
+            EXPECT_EQ(item.left(), (i < 12 ? first : second).left()) << i;
+            EXPECT_TRUE(hours->viewport()->rect().contains(item)) << i;
+        }
     }
 }
 
