@@ -10,8 +10,8 @@ class QWidget;
 
 namespace tervolen {
 
-// The notification-area icon (TrayIcon) with its context menu PopupMenu: "&Launch Tervolen", "&Start
-// Backup", "&Close" and "&About...", separated by lines. Clicks on the icon itself do nothing.
+// The notification-area icon (TrayIcon) with its context menu PopupMenu: "&Launch Tervolen", "Start
+// &Backup", "Cl&ose" and "Ab&out...", separated by lines. Clicks on the icon itself do nothing.
 class TrayIcon : public QSystemTrayIcon {
     Q_OBJECT
 

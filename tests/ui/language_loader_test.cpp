@@ -22,8 +22,10 @@
 #include <QListWidget>
 #include <QMenu>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QScreen>
 #include <QSystemTrayIcon>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QTableWidget>
 #include <QTreeWidget>
@@ -129,7 +131,7 @@ protected:
 };
 
 TEST_F(LanguageWindowTest, AOneLineFileChangesTheLabelAndTheTrayEntryAndNothingElse) {
-    test::writeFile(dir.file("one.lng"), "&Start Backup=&Backup jetzt");
+    test::writeFile(dir.file("one.lng"), "Start &Backup=&Backup jetzt");
     Texts before = translatableTexts(window);
     ASSERT_TRUE(load("one.lng", dir.path()));
     Texts changed = changedTexts(before, translatableTexts(window));
@@ -144,7 +146,7 @@ TEST_F(LanguageWindowTest, AOneLineFileChangesTheLabelAndTheTrayEntryAndNothingE
 }
 
 TEST_F(LanguageWindowTest, TheLineSortingFirstWinsAndATrailingBlankMatchesOnlyItself) {
-    test::writeFile(dir.file("case.lng"), "&Start Backup=Second\n&start backup=First\n"
+    test::writeFile(dir.file("case.lng"), "Start &Backup=Second\nstart &backup=First\n"
                                           "Restore Options:=Without blank\nSchedules: =With blank\n"
                                           "Restore Options: =Mit Leerzeichen\n");
     ASSERT_TRUE(load("case.lng", dir.path()));
@@ -264,6 +266,61 @@ TEST_F(LanguageWindowTest, EachFileGivesTheSameTextsAfterAnyOtherLanguage) {
     }
 }
 
+// The mnemonic letter of each caption that the window shows, by letter.
+std::multimap<QChar, QString> shownMnemonics(QWidget& window) {
+    std::multimap<QChar, QString> letters;
+    auto add = [&](const QString& text) {
+        const qsizetype at = text.indexOf(QRegularExpression("&[^&]"));
+        if (at >= 0)
+            letters.emplace(text[at + 1].toLower(), text);
+    };
+    for (QWidget* widget : window.findChildren<QWidget*>()) {
+        if (!widget->isVisible())
+            continue;
+        if (auto* button = qobject_cast<QAbstractButton*>(widget))
+            add(button->text());
+        else if (auto* label = qobject_cast<QLabel*>(widget); label != nullptr && label->buddy() != nullptr)
+            add(label->text());
+        else if (auto* tabs = qobject_cast<QTabBar*>(widget))
+            for (int i = 0; i < tabs->count(); ++i)
+                add(tabs->tabText(i));
+    }
+    return letters;
+}
+
+// Alt and a letter reach one control: no two captions shown together share their mnemonic, on any page, any
+// tab of the command strip, with the basic options open or closed.
+TEST_F(LanguageWindowTest, MnemonicsAreUniqueAmongTheCaptionsShownTogether) {
+    window.show();
+    // As the start-up does: the header's close button shows only its icon.
+    form.setText("btnFechar", "");
+    auto* strip = find<QTabWidget>("JvgPageControl2");
+    auto* rollOut = find<RollOut>("RollOut");
+    for (const char* file : kFiles) {
+        SCOPED_TRACE(file);
+        ASSERT_TRUE(load(file));
+        std::set<std::string> clashes;
+        for (int tab = 0; tab < strip->count(); ++tab) {
+            strip->setCurrentIndex(tab);
+            for (int page = 0; page < 5; ++page) {
+                form.setActivePage(page);
+                for (bool expanded : {false, true}) {
+                    rollOut->setExpanded(expanded);
+                    QCoreApplication::processEvents();
+                    const auto letters = shownMnemonics(window);
+                    EXPECT_GE(letters.size(), 9u);
+                    for (auto it = letters.begin(); it != letters.end(); ++it) {
+                        auto next = std::next(it);
+                        if (next != letters.end() && next->first == it->first)
+                            clashes.insert(it->second.toStdString() + " / " + next->second.toStdString());
+                    }
+                }
+            }
+        }
+        EXPECT_EQ(clashes, std::set<std::string>{});
+    }
+}
+
 // Also run with QT_SCALE_FACTOR 1.5 and 2 on a screen of 1600 x 1000 pixels (see CMakeLists.txt).
 TEST_F(LanguageWindowTest, NothingIsCutOffInAnyLanguageAtTheSmallestAndAtOneAndAHalfTimesThatSize) {
     window.show();
@@ -343,7 +400,7 @@ protected:
 TEST_F(LanguageProgramTest, GermanChosenIsShownRememberedAndAppliedAtTheNextStart) {
     start();
     click("LbDeu");
-    EXPECT_EQ(form.text("LbStartBackup"), "Sicherung &starten");
+    EXPECT_EQ(form.text("LbStartBackup"), "Sicherung sta&rten");
     EXPECT_EQ(form.text("TabSchedule"), "&Zeitplan");
     EXPECT_EQ(stored("LANG", "SetLang"), form.text("LbDeu"));
     EXPECT_EQ(stored("LANG", "SetLang"), "&Deutsche");
@@ -359,7 +416,7 @@ TEST_F(LanguageProgramTest, GermanChosenIsShownRememberedAndAppliedAtTheNextStar
     Program nextProgram(
         next.formState(), nextDialogs, nextMonitor, paths, clock, [] {}, std::move(options));
     nextProgram.startup();
-    EXPECT_EQ(next.formState().text("LbStartBackup"), "Sicherung &starten");
+    EXPECT_EQ(next.formState().text("LbStartBackup"), "Sicherung sta&rten");
     EXPECT_EQ(next.formState().text("LbInfo"), "Für heute ist keine Sicherung geplant!");
     EXPECT_TRUE(nextDialogs.shown.empty());
 }

@@ -28,14 +28,19 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScrollArea>
+#include <QScrollBar>
 #include <QSizeGrip>
+#include <QSpinBox>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QTableWidget>
 #include <QToolButton>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
+#include <vector>
 
 namespace tervolen {
 namespace {
@@ -148,7 +153,8 @@ bool seenEnabled(QObject* object) {
 
 TEST_F(MainWindowTest, ControlsShowTheirCaptionsPortsAndStates) {
     const SeenControl controls[] = {
-        {"btnFechar", "&Close", true},
+        {"btnFechar", "Cl&ose", true, nullptr, nullptr, "Close Tervolen"},
+        {"btnHide", "", true, nullptr, nullptr, "Hide in the notification area"},
         {"TranspButOkSchedule", "Ok", true, nullptr, nullptr, "Set Scheduling Config"},
         {"JvTransparentButton3", "+", true, nullptr, nullptr, "Add Mirror"},
         {"InitRestore", "Start Restore", true, nullptr, nullptr, "Starts a Restore"},
@@ -175,7 +181,7 @@ TEST_F(MainWindowTest, ControlsShowTheirCaptionsPortsAndStates) {
         {"eBase", "", true, nullptr, "Database File:", "Set Database File"},
         {"LbInfo", "There is no Today Scheduled Backup!", true},
         {"AppLaunch", "&Launch Tervolen", false},
-        {"StartBackup1", "&Start Backup", true},
+        {"StartBackup1", "Start &Backup", true},
     };
     for (const SeenControl& control : controls) {
         SCOPED_TRACE(control.name);
@@ -212,7 +218,7 @@ TEST_F(MainWindowTest, WindowIsBorderlessInTheDesktopColoursAndStartsAtTheClient
     auto* pages = find<QTabWidget>("PageControl");
     ASSERT_EQ(pages->count(), 5);
     EXPECT_EQ(pages->currentIndex(), 0);
-    const char* captions[] = {"&Schedule", "&Restore", "&Validation", "&Config", "&Monitor"};
+    const char* captions[] = {"&Schedule", "Res&tore", "&Validation", "&Config", "&Monitor"};
     for (int i = 0; i < 5; ++i)
         EXPECT_EQ(pages->tabText(i), captions[i]);
     // Every page fits into the window, so nothing is cut off.
@@ -402,7 +408,7 @@ TEST_F(MainWindowTest, FocusGoesOnlyToControlsThatCanTakeIt) {
 TEST_F(MainWindowTest, BasicOptionsStartCollapsedAndExpandIntoAScrollBox) {
     showWindow();
     auto* rollOut = find<RollOut>("RollOut");
-    EXPECT_EQ(rollOut->title(), "&Basic Options");
+    EXPECT_EQ(rollOut->title(), "Bas&ic Options");
     EXPECT_FALSE(find<QWidget>("GroupMail")->isVisible());
     EXPECT_TRUE(find<QWidget>("GroupSchedules")->isVisible());
     rollOut->headerButton()->click();
@@ -438,6 +444,98 @@ TEST_F(MainWindowTest, UserNameIsUpperCasedAndPasswordsAreMasked) {
         EXPECT_EQ(find<QLineEdit>(name)->echoMode(), QLineEdit::Password) << name;
 }
 
+TEST_F(MainWindowTest, LinksTakeTheFocusAndActOnSpaceAndEnter) {
+    showWindow();
+    window.activateWindow();
+    auto* link = find<LinkLabel>("LbStartBackup");
+    int clicks = 0;
+    form.onClick("LbStartBackup", [&] { ++clicks; });
+    link->setFocus(Qt::TabFocusReason);
+    EXPECT_TRUE(link->hasFocus());
+    for (int key : {Qt::Key_Space, Qt::Key_Return, Qt::Key_Enter}) {
+        SCOPED_TRACE(key);
+        const int before = clicks;
+        QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, key == Qt::Key_Space ? " " : "\r");
+        QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier, key == Qt::Key_Space ? " " : "\r");
+        QCoreApplication::sendEvent(link, &press);
+        QCoreApplication::sendEvent(link, &release);
+        EXPECT_EQ(clicks, before + 1);
+    }
+}
+
+// Tabs from the focused control until the focus comes back round; the controls in the order they had the focus.
+std::vector<QWidget*> tabRound(QWidget& window) {
+    std::vector<QWidget*> visited;
+    QWidget* first = QApplication::focusWidget();
+    for (QWidget* at = first; at != nullptr && visited.size() < 500;) {
+        visited.push_back(at);
+        QKeyEvent tab(QEvent::KeyPress, Qt::Key_Tab, Qt::NoModifier);
+        QCoreApplication::sendEvent(at, &tab);
+        at = QApplication::focusWidget();
+        if (at == first || !window.isAncestorOf(at))
+            break;
+    }
+    return visited;
+}
+
+bool isInteractive(QWidget* widget) {
+    return qobject_cast<QAbstractButton*>(widget) != nullptr || qobject_cast<QLineEdit*>(widget) != nullptr ||
+           qobject_cast<QComboBox*>(widget) != nullptr || qobject_cast<QAbstractSpinBox*>(widget) != nullptr ||
+           qobject_cast<QAbstractScrollArea*>(widget) != nullptr || qobject_cast<QTabBar*>(widget) != nullptr;
+}
+
+TEST_F(MainWindowTest, TabVisitsEveryInteractiveControlOfEveryPageFromTopToBottom) {
+    showWindow();
+    window.activateWindow();
+    auto* rollOut = find<RollOut>("RollOut");
+    auto* strip = find<QTabWidget>("JvgPageControl2");
+    for (int page = 0; page < 5; ++page) {
+        for (bool expanded : {false, true}) {
+            if (expanded && page != 0)
+                continue;
+            for (int tab = 0; tab < strip->count(); ++tab) {
+                SCOPED_TRACE("page " + std::to_string(page) + (expanded ? " expanded" : "") + " strip tab " +
+                             std::to_string(tab));
+                form.setActivePage(page);
+                rollOut->setExpanded(expanded);
+                strip->setCurrentIndex(tab);
+                QCoreApplication::processEvents();
+                find<QWidget>("btnHide")->setFocus(Qt::TabFocusReason);
+                const std::vector<QWidget*> visited = tabRound(window);
+                for (QWidget* widget : window.findChildren<QWidget*>()) {
+                    if (!isInteractive(widget) || !widget->isVisible() || !widget->isEnabled() ||
+                        widget->focusProxy() != nullptr || qobject_cast<QScrollBar*>(widget) != nullptr)
+                        continue;
+                    // Inside a scroll box only the fields, not the box's own parts.
+                    if (qobject_cast<QAbstractScrollArea*>(widget->parentWidget()) != nullptr)
+                        continue;
+                    EXPECT_NE(std::find(visited.begin(), visited.end(), widget), visited.end())
+                        << widget->metaObject()->className() << " " << widget->objectName().toStdString();
+                }
+                // Within the page, each control that Tab reaches stands below or beside the one before.
+                QWidget* pageWidget = find<QTabWidget>("PageControl")->widget(page);
+                int lastTop = -1;
+                for (QWidget* widget : visited) {
+                    if (!pageWidget->isAncestorOf(widget) || rollOut->scrollArea()->isAncestorOf(widget))
+                        continue;
+                    const int top = widget->mapTo(&window, QPoint(0, 0)).y();
+                    EXPECT_GE(top + widget->height(), lastTop) << widget->objectName().toStdString();
+                    lastTop = top;
+                }
+            }
+        }
+    }
+}
+
+TEST_F(MainWindowTest, FilePickerButtonsTakeTheFocus) {
+    for (FileEdit* edit : window.findChildren<FileEdit*>()) {
+        SCOPED_TRACE(edit->objectName().toStdString());
+        QToolButton* button = edit->findChild<QToolButton*>();
+        ASSERT_NE(button, nullptr);
+        EXPECT_TRUE(button->focusPolicy() & Qt::TabFocus);
+    }
+}
+
 TEST_F(MainWindowTest, LinksShowAHandAndTurnRedUnderTheMouse) {
     auto* link = find<LinkLabel>("LbStartBackup");
     EXPECT_TRUE(link->isLink());
@@ -465,8 +563,8 @@ TEST_F(MainWindowTest, TrayMenuHoldsItsEntriesAndLaunchFollowsTheWindow) {
     QStringList entries;
     for (QAction* action : menu->actions())
         entries << (action->isSeparator() ? QStringLiteral("-") : action->objectName() + "=" + action->text());
-    EXPECT_EQ(entries.join(' '), "AppLaunch=&Launch Tervolen - StartBackup1=&Start Backup - MenuItem1=&Close - "
-                                 "About1=&About...");
+    EXPECT_EQ(entries.join(' '), "AppLaunch=&Launch Tervolen - StartBackup1=Start &Backup - MenuItem1=Cl&ose - "
+                                 "About1=Ab&out...");
 
     showWindow();
     EXPECT_FALSE(form.enabled("AppLaunch"));
@@ -590,7 +688,7 @@ TEST_F(MainWindowTest, FilePickerPutsThePathUnchangedAndReopensInItsFolder) {
     EXPECT_EQ(form.text("eBase"), "/data/my base/EMPRESA.FDB");
     EXPECT_EQ(changes, 2);
     EXPECT_EQ(starts, (QStringList{"", "/data/my base"}));
-    EXPECT_EQ(filterSeen, "InterBase and Firebird Files(*.ib, *.fdb, *.gdb) (*.ib *.fdb *.gdb)");
+    EXPECT_EQ(filterSeen, "InterBase and Firebird Files (*.ib *.fdb *.gdb)");
 }
 
 // The window with the program's logic behind it, as the GUI entry point puts them together.
@@ -654,7 +752,7 @@ TEST_F(WindowWithProgramTest, HideLaunchAndCloseCommands) {
     for (const char* command : {"btnFechar", "LbClose", "MenuItem1"}) {
         SCOPED_TRACE(command);
         showWindow();
-        // The tray's "&Close" is used while the window hides behind the icon.
+        // The tray's "Cl&ose" is used while the window hides behind the icon.
         if (std::string(command) == "MenuItem1")
             window.hide();
         int before = closed;
