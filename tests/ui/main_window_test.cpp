@@ -333,7 +333,7 @@ TEST_F(MainWindowTest, UserChangesOfAComboRunItsChangeHandlerWithTheItemChosen) 
     EXPECT_EQ(form.text("CB_ChooseSGDBVer"), "Yaffill 1.0");
     ASSERT_EQ(seen.size(), 11u);
     EXPECT_EQ(seen[9], -1);
-    EXPECT_EQ(seen[10], 9);
+    EXPECT_EQ(seen[10], 12);
     form.setItemIndex("CB_ChooseSGDBVer", 0);
     QKeyEvent down(QEvent::KeyPress, Qt::Key_Down, Qt::NoModifier);
     QCoreApplication::sendEvent(combo, &down);
