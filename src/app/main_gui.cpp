@@ -15,6 +15,7 @@
 #include "ui/main_window.h"
 #include "ui/monitor_page.h"
 #include "ui/qt_dialogs.h"
+#include "ui/window_size_keeper.h"
 
 #include <QApplication>
 #include <QSocketNotifier>
@@ -79,6 +80,7 @@ int runWindow(int argc, char* argv[]) {
         return 2;
     }
     program.warnAboutOpenFolders();
+    WindowSizeKeeper sizeKeeper(window, paths.settingsFile);
 
     // A signal closes the window as its Close does; a running job ends first.
     QSocketNotifier signalNotifier(termination.fd(), QSocketNotifier::Read);

@@ -132,4 +132,7 @@ inline constexpr const char* SpinKeepMonthly = "SpinKeepMonthly";
 inline constexpr const char* SpinKeepYearly = "SpinKeepYearly";
 inline constexpr const char* BtnRetentionPreview = "BtnRetentionPreview";
 
+// The about box's Close button.
+inline constexpr const char* BtnAboutClose = "BtnAboutClose";
+
 } // namespace tervolen::controls

@@ -57,6 +57,8 @@ enum class SettingId {
     CompressionThreads,
     EncryptionEnabled,
     EncryptionPassword,
+    WindowWidth,
+    WindowHeight,
 };
 
 // How a value is stored.
@@ -86,7 +88,7 @@ enum class Load {
 };
 
 // The action that writes the key.
-enum class SavedBy { Nobody, SaveSchedule, SaveConfig, LanguageChoice };
+enum class SavedBy { Nobody, SaveSchedule, SaveConfig, LanguageChoice, WindowResize };
 
 // The condition under which the action writes the key.
 enum class SaveRule {

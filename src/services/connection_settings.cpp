@@ -22,10 +22,11 @@ constexpr std::array kProtocolTexts{
 };
 
 // The libraries of the server version items "InterBase 4.x.x" to "Yaffill 1.0", in list order.
-constexpr std::array<const char*, 10> kProposedLibraries{
+constexpr std::array<const char*, 13> kProposedLibraries{
     kInterBaseClientLibrary, kInterBaseClientLibrary, kInterBaseClientLibrary, kInterBaseClientLibrary,
     kInterBaseClientLibrary, kInterBaseClientLibrary, kFirebirdClientLibrary,  kFirebirdClientLibrary,
-    kFirebirdClientLibrary,  kInterBaseClientLibrary,
+    kFirebirdClientLibrary,  kFirebirdClientLibrary,  kFirebirdClientLibrary,  kFirebirdClientLibrary,
+    kInterBaseClientLibrary,
 };
 
 } // namespace

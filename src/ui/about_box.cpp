@@ -8,7 +8,9 @@
 #include <QGraphicsDropShadowEffect>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QLocale>
 #include <QPainter>
+#include <QPushButton>
 #include <QStyle>
 #include <QVBoxLayout>
 
@@ -20,6 +22,7 @@ constexpr const char* kCaption = "Tervolen - About";
 constexpr const char* kDescription = "A Definitive Tool for InterBase and Firebird Backups";
 constexpr const char* kFreeMemory = "Free Memory Resources ";
 constexpr const char* kTotalMemory = "Total Physical Memory ";
+constexpr const char* kClose = "Cl&ose";
 constexpr int kTitlePointSize = 20;
 constexpr int kPictureSize = 48;
 
@@ -72,6 +75,10 @@ QLabel* makeTitle(QWidget* parent) {
 }
 
 } // namespace
+
+QString memorySize(std::uint64_t bytes) {
+    return QLocale().formattedDataSize(static_cast<qint64>(bytes), 1, QLocale::DataSizeIecFormat);
+}
 
 ScrollingCredits::ScrollingCredits(QStringList lines, QWidget* parent) : QFrame(parent), lines_(std::move(lines)) {
     setObjectName(controls::SP);
@@ -142,9 +149,13 @@ AboutBox::AboutBox(QWidget& mainWindow, const Translate& translate)
 
     credits_ = new ScrollingCredits(creditLines(shown), this);
     const MemoryStatus memory = readMemoryStatus();
-    auto* freeMemory = addLabel("LbFreeMem", toQString(shown(kFreeMemory) + std::to_string(memory.freePhysical)), this);
+    auto* freeMemory = addLabel("LbFreeMem", toQString(shown(kFreeMemory)) + memorySize(memory.freePhysical), this);
     auto* totalMemory =
-        addLabel("LbTotalMemory", toQString(shown(kTotalMemory) + std::to_string(memory.totalPhysical)), this);
+        addLabel("LbTotalMemory", toQString(shown(kTotalMemory)) + memorySize(memory.totalPhysical), this);
+    auto* close = new QPushButton(toQString(shown(kClose)), this);
+    close->setObjectName(controls::BtnAboutClose);
+    close->setDefault(true);
+    connect(close, &QPushButton::clicked, this, &QDialog::accept);
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(10, 10, 10, 10);
@@ -159,7 +170,10 @@ AboutBox::AboutBox(QWidget& mainWindow, const Translate& translate)
     layout->addLayout(top);
     layout->addWidget(credits_, 1);
     layout->addWidget(freeMemory);
-    layout->addWidget(totalMemory);
+    auto* bottom = new QHBoxLayout;
+    bottom->addWidget(totalMemory, 1);
+    bottom->addWidget(close);
+    layout->addLayout(bottom);
 
     move(mainWindow.frameGeometry().center() - rect().center());
 }

@@ -5,6 +5,7 @@
 #include <QStringList>
 #include <QTimer>
 
+#include <cstdint>
 #include <functional>
 #include <string>
 
@@ -48,7 +49,8 @@ private:
 
 // The about box FrmSobre: "Tervolen - About", a fixed white dialog of 346 x 290 pixels centred on the main
 // window, with the title and version (JvLabel1), a description (Label1), the program's picture (Image), the
-// scrolling credits (SP) and the machine's free and total physical memory (LbFreeMem, LbTotalMemory).
+// scrolling credits (SP), the machine's free and total physical memory (LbFreeMem, LbTotalMemory) and a Close
+// button (BtnAboutClose); Escape closes it too.
 class AboutBox : public QDialog {
     Q_OBJECT
 
@@ -67,6 +69,9 @@ public:
 private:
     ScrollingCredits* credits_;
 };
+
+// A memory figure in MiB or GiB with the number format of the default locale ("22.7 GiB", "22,7 GiB").
+QString memorySize(std::uint64_t bytes);
 
 // LbAboutClick: shows the about box, owned by the main window, modally; it is gone once closed.
 void lbAboutClick(QWidget& mainWindow, const AboutBox::Translate& translate);

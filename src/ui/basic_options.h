@@ -4,7 +4,7 @@
 
 namespace tervolen {
 
-// The content of the "&Basic Options" roll-out: the connection, monitor, log, e-mail and FTP groups.
+// The content of the "Bas&ic Options" roll-out: the connection, monitor, log, e-mail and FTP groups.
 class BasicOptions : public QWidget {
     Q_OBJECT
 

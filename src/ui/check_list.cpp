@@ -2,7 +2,16 @@
 
 #include <QResizeEvent>
 
+#include <algorithm>
+
 namespace tervolen {
+
+namespace {
+
+// The list view starts a new column once an item reaches the viewport's last pixel row.
+constexpr int kLayoutSlack = 1;
+
+} // namespace
 
 CheckList::CheckList(const QStringList& items, int columns, QWidget* parent) : QListWidget(parent), columns_(columns) {
     for (const QString& text : items) {
@@ -16,7 +25,7 @@ CheckList::CheckList(const QStringList& items, int columns, QWidget* parent) : Q
         setFlow(QListView::TopToBottom);
         setWrapping(true);
         setResizeMode(QListView::Adjust);
-        setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+        setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
         setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     }
 }
@@ -26,11 +35,22 @@ void CheckList::resizeEvent(QResizeEvent* event) {
     updateGrid();
 }
 
+int CheckList::rowsPerColumn() const {
+    return (count() + columns_ - 1) / columns_;
+}
+
+QSize CheckList::minimumSizeHint() const {
+    QSize hint = QListWidget::minimumSizeHint();
+    if (columns_ > 1 && count() > 0)
+        hint.setHeight(rowsPerColumn() * sizeHintForRow(0) + 2 * frameWidth() + kLayoutSlack);
+    return hint;
+}
+
 void CheckList::updateGrid() {
     if (columns_ <= 1 || count() == 0)
         return;
-    int rowHeight = sizeHintForRow(0);
-    QSize grid(viewport()->width() / columns_, rowHeight);
+    QSize grid(viewport()->width() / columns_,
+               std::max(sizeHintForRow(0), (viewport()->height() - kLayoutSlack) / rowsPerColumn()));
     if (grid != gridSize())
         setGridSize(grid);
 }

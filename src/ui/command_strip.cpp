@@ -10,16 +10,18 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 namespace tervolen {
 
 namespace {
 
 constexpr const char* kStyle = R"(
-QTabWidget::pane { border: none; border-top: 1px solid #b8b8c8; background: white; }
-QTabBar::tab { border: 1px solid #c8c8d8; border-bottom: none; background: #eeeef4; padding: 1px 8px;
+QTabWidget::pane { border: none; border-top: 1px solid palette(mid); background: palette(window); }
+QTabBar::tab { border: 1px solid palette(mid); border-bottom: none; background: palette(button); padding: 1px 8px;
                margin-right: 2px; }
-QTabBar::tab:selected { background: white; }
-QTabBar::tab:hover { background: #f8e8fa; }
+QTabBar::tab:selected { background: palette(window); }
+QTabBar::tab:hover { background: palette(midlight); }
 )";
 
 void addRow(QBoxLayout* layout, QWidget* tab, std::initializer_list<const char*> names) {
@@ -32,9 +34,6 @@ void addRow(QBoxLayout* layout, QWidget* tab, std::initializer_list<const char*>
 
 CommandStrip::CommandStrip(QWidget* parent) : QFrame(parent), pages_(new QTabWidget(this)) {
     setObjectName(controls::Panel1);
-    // At least the design height, and as high as the Help tab's two rows need in a larger font.
-    setMinimumHeight(kHeight);
-    setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(2, 2, 2, 0);
     pages_->setObjectName(controls::JvgPageControl2);
@@ -67,6 +66,8 @@ CommandStrip::CommandStrip(QWidget* parent) : QFrame(parent), pages_(new QTabWid
         row->setContentsMargins(2, 0, 2, 0);
         row->setSpacing(8);
     }
+    // A larger desktop font makes the two rows of the Help tab taller.
+    setFixedHeight(std::max(kHeight, layout->sizeHint().height()));
 }
 
 QWidget* CommandStrip::addTab(const char* name) {

@@ -5,6 +5,7 @@
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QLineEdit>
+#include <QRegularExpression>
 #include <QStyle>
 #include <QToolButton>
 
@@ -20,7 +21,11 @@ QString qtFileFilter(const QString& filter) {
             // "*.*" means every file; on this platform many names have no dot.
             patterns << (trimmed == "*.*" ? QStringLiteral("*") : trimmed);
         }
-        filters << parts[i] + " (" + patterns.join(' ') + ")";
+        // Qt shows the patterns after the name itself, so a name's own "(*.a;*.b)" would show them twice.
+        static const QRegularExpression ownPatterns(R"(\s*\([^()]*\*[^()]*\)\s*$)");
+        QString name = parts[i];
+        name.remove(ownPatterns);
+        filters << name + " (" + patterns.join(' ') + ")";
     }
     return filters.join(";;");
 }
@@ -33,7 +38,7 @@ FileEdit::FileEdit(Mode mode, const QString& filter, QWidget* parent)
     layout->addWidget(edit_, 1);
     layout->addWidget(button_);
     button_->setIcon(style()->standardIcon(mode == Mode::Folder ? QStyle::SP_DirOpenIcon : QStyle::SP_FileIcon));
-    button_->setFocusPolicy(Qt::NoFocus);
+    button_->setFocusPolicy(Qt::StrongFocus);
     button_->setAutoRaise(true);
     setFocusProxy(edit_);
     connect(edit_, &QLineEdit::textEdited, this, &FileEdit::textEdited);

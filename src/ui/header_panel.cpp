@@ -8,25 +8,37 @@
 #include <QPainter>
 #include <QToolButton>
 
+#include <algorithm>
+
 namespace tervolen {
+
+namespace {
+
+constexpr int kTextMargin = 10; // above and below the caption together
+constexpr int kIconSize = 14;
+
+} // namespace
 
 HeaderPanel::HeaderPanel(QWidget* parent)
     : QLabel(parent), hide_(makeToolButton(controls::btnHide, QStyle::SP_TitleBarMinButton, this)),
       close_(makeToolButton(controls::btnFechar, QStyle::SP_TitleBarCloseButton, this)) {
     applyDesign(*this, controlDesign(controls::GradientHeaderPanel));
     setText(toQString(controlDesign(controls::GradientHeaderPanel).text));
-    setFixedHeight(kHeight);
     setIndent(6);
     QFont bold = font();
     bold.setBold(true);
     setFont(bold);
+    setFixedHeight(std::max(kHeight, fontMetrics().height() + kTextMargin));
     QPalette palette = this->palette();
     palette.setColor(QPalette::WindowText, Qt::white);
     setPalette(palette);
+    const int iconSize = std::max(kIconSize, QFontMetrics(QFont()).height());
     for (QToolButton* button : {hide_, close_}) {
         button->setFont(parent != nullptr ? parent->font() : QFont());
-        button->setIconSize({14, 14});
-        button->setFixedHeight(kHeight - 4);
+        // Icon only: the caption goes to the tooltip, so the icon sits in the middle of the button.
+        button->setToolButtonStyle(Qt::ToolButtonIconOnly);
+        button->setIconSize({iconSize, iconSize});
+        button->setFixedSize(height() - 4, height() - 4);
     }
 
     auto* layout = new QHBoxLayout(this);

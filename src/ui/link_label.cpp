@@ -1,6 +1,9 @@
 #include "ui/link_label.h"
 
+#include <QKeyEvent>
 #include <QPainter>
+#include <QStyle>
+#include <QStyleOptionFocusRect>
 
 namespace tervolen {
 
@@ -14,7 +17,7 @@ const QColor kHoverColor(255, 0, 0);
 
 LinkLabel::LinkLabel(const QString& text, bool link, QWidget* parent) : QAbstractButton(parent), link_(link) {
     setText(text);
-    setFocusPolicy(Qt::NoFocus);
+    setFocusPolicy(Qt::StrongFocus);
     setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
     if (link_) {
         setCursor(Qt::PointingHandCursor);
@@ -41,6 +44,20 @@ void LinkLabel::paintEvent(QPaintEvent*) {
     painter.setPen(color);
     painter.drawText(rect().adjusted(kMargin, 0, -kMargin, 0), Qt::AlignLeft | Qt::AlignVCenter | Qt::TextShowMnemonic,
                      text());
+    if (hasFocus()) {
+        QStyleOptionFocusRect focus;
+        focus.initFrom(this);
+        style()->drawPrimitive(QStyle::PE_FrameFocusRect, &focus, &painter, this);
+    }
+}
+
+void LinkLabel::keyPressEvent(QKeyEvent* event) {
+    // Space is the button's own key; Enter acts too, as on a link.
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        click();
+        return;
+    }
+    QAbstractButton::keyPressEvent(event);
 }
 
 void LinkLabel::enterEvent(QEnterEvent* event) {

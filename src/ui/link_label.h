@@ -5,7 +5,8 @@
 namespace tervolen {
 
 // A caption of the command strip. "&" marks the mnemonic letter, as on a button. A link shows a hand
-// cursor and turns red and underlined under the mouse; a plain caption keeps its look.
+// cursor and turns red and underlined under the mouse; a plain caption keeps its look. It takes the focus
+// (drawn as the style's focus frame) and acts on Space and Enter.
 class LinkLabel : public QAbstractButton {
     Q_OBJECT
 
@@ -21,6 +22,7 @@ protected:
     void paintEvent(QPaintEvent* event) override;
     void enterEvent(QEnterEvent* event) override;
     void leaveEvent(QEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     bool link_;

@@ -16,7 +16,10 @@
 
 #include <QAction>
 #include <QCloseEvent>
+#include <QHBoxLayout>
 #include <QLabel>
+#include <QScreen>
+#include <QSizeGrip>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTimer>
@@ -29,7 +32,7 @@ namespace tervolen {
 namespace {
 
 constexpr const char* kPageStyle = R"(
-QTabWidget#PageControl::pane { border: 1px solid #c8c8d8; background: white; }
+QTabWidget#PageControl::pane { border: 1px solid palette(mid); background: palette(window); }
 QTabWidget#PageControl > QTabBar::tab { padding: 2px 4px; }
 )";
 
@@ -40,11 +43,6 @@ MainWindow::MainWindow(MonitorLog& monitor, Dialogs& dialogs, TrayIcon::Availabi
     setObjectName(controls::FrmPrincipal);
     setWindowTitle(kAppTitle);
     setWindowIcon(appIcon());
-    setFixedSize(kClientWidth, kClientHeight);
-    setFont(QFont("MS Sans Serif", 8));
-    QPalette palette = this->palette();
-    palette.setColor(QPalette::Window, Qt::white);
-    setPalette(palette);
     setAutoFillBackground(true);
 
     auto* dragger = new WindowDragger(*this);
@@ -72,7 +70,12 @@ MainWindow::MainWindow(MonitorLog& monitor, Dialogs& dialogs, TrayIcon::Availabi
     pageControl_->tabBar()->setExpanding(false);
     pageControl_->setUsesScrollButtons(false);
     mainLayout->addWidget(pageControl_, 1);
-    mainLayout->addWidget(makeLabel(controls::LbInfo, main));
+    auto* bottom = new QHBoxLayout;
+    bottom->addWidget(makeLabel(controls::LbInfo, main), 1);
+    // Without a frame from the window manager, the grip is where the window is resized.
+    bottom->addWidget(new QSizeGrip(main), 0, Qt::AlignBottom | Qt::AlignRight);
+    mainLayout->addLayout(bottom);
+    main->findChild<QLabel*>(controls::LbInfo)->setWordWrap(true);
     layout->addWidget(main, 1);
     dragger->addSurface(main);
     dragger->addSurface(pageControl_);
@@ -84,9 +87,18 @@ MainWindow::MainWindow(MonitorLog& monitor, Dialogs& dialogs, TrayIcon::Availabi
     formState_ = std::make_unique<QtFormState>(*this, dialogs);
     // Design values of LbInfo: red and bold.
     formState_->setLabelStyle(controls::LbInfo, kRed, true);
+    setMinimumSize(minimumWindowSize());
+    resize(minimumSize());
 }
 
 MainWindow::~MainWindow() = default;
+
+QSize MainWindow::minimumWindowSize() const {
+    QSize smallest =
+        QSize(kClientWidth, kClientHeight).expandedTo(layout() != nullptr ? layout()->totalMinimumSize() : QSize());
+    const QScreen* screen = this->screen();
+    return screen != nullptr ? smallest.boundedTo(screen->availableSize()) : smallest;
+}
 
 void MainWindow::buildPages(MonitorLog& monitor, WindowDragger& dragger) {
     schedulePage_ = new SchedulePage;
@@ -145,6 +157,12 @@ void MainWindow::revealControl(QWidget& control) {
 }
 
 bool MainWindow::event(QEvent* event) {
+    if (event->type() == QEvent::LayoutRequest) {
+        // Longer texts of another language or a larger desktop font widen what the pages need.
+        bool handled = QWidget::event(event);
+        setMinimumSize(minimumWindowSize());
+        return handled;
+    }
     if (event->type() == QEvent::WindowActivate && startupMinimizePending_) {
         startupMinimizePending_ = false;
         QTimer::singleShot(0, this, &MainWindow::minimizeApplication);

@@ -17,9 +17,10 @@ class MonitorPage;
 class SchedulePage;
 class WindowDragger;
 
-// The main window FrmPrincipal: a borderless white window of 356 x 512 pixels with the header, the
-// command strip, the five pages with the info label below them, and the notification-area icon. The
-// logic reaches its controls through formState(); the Monitor page shows the given log.
+// The main window FrmPrincipal: a borderless window in the desktop's font and colours with the header, the
+// command strip, the five pages with the info label and a size grip below them, and the notification-area
+// icon. It is at least 356 x 512 pixels (see minimumWindowSize), and grows what holds
+// content when resized. The logic reaches its controls through formState(); the Monitor page shows the given log.
 class MainWindow : public QWidget, public FormWindow {
     Q_OBJECT
 
@@ -31,6 +32,10 @@ public:
     MainWindow(MonitorLog& monitor, Dialogs& dialogs,
                   TrayIcon::Availability trayAvailable = &QSystemTrayIcon::isSystemTrayAvailable);
     ~MainWindow() override;
+
+    // The smallest size: the design size or what the pages need in the current language where that is more,
+    // bounded by the screen's free area.
+    QSize minimumWindowSize() const;
 
     FormState& formState() { return *formState_; }
     TrayIcon& trayIcon() { return *tray_; }

@@ -5,7 +5,7 @@
 
 namespace tervolen {
 
-// Page 1, "&Restore": backup file, target database, restore options, page size and the start button.
+// Page 1, "Res&tore": backup file, target database, restore options, page size and the start button.
 class RestorePage : public QWidget {
     Q_OBJECT
 

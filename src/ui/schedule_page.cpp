@@ -77,7 +77,7 @@ QWidget* SchedulePage::buildMain() {
     connect(weekdays->model(), &QAbstractItemModel::dataChanged, weekdays, fitWeekdays);
     lists->addWidget(weekdays);
     lists->addWidget(makeCheckList(controls::clbHorarios, schedules, 2), 1);
-    layout->addWidget(schedules, 1);
+    layout->addWidget(schedules, 2);
 
     QGroupBox* mirrors = makeGroup(controls::GroupMirrors, main);
     auto* mirrorLayout = new QHBoxLayout(mirrors);
@@ -93,8 +93,8 @@ QWidget* SchedulePage::buildMain() {
     buttons->addStretch(1);
     mirrorLayout->addLayout(buttons);
     mirrorLayout->addWidget(makeListView(controls::MirrorListView, mirrors), 1);
-    mirrors->setFixedHeight(kMirrorGroupHeight);
-    layout->addWidget(mirrors);
+    mirrors->setMinimumHeight(kMirrorGroupHeight);
+    layout->addWidget(mirrors, 1);
 
     dragSurfaces_ << schedules << mirrors;
     return main;

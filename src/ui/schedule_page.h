@@ -7,7 +7,7 @@ namespace tervolen {
 
 class RollOut;
 
-// Page 0, "&Schedule": database and backup folder, weekdays and hours, mirrors, the "&Basic Options"
+// Page 0, "&Schedule": database and backup folder, weekdays and hours, mirrors, the "Bas&ic Options"
 // roll-out and the Ok button. While the roll-out is expanded it takes the place of the other groups.
 class SchedulePage : public QWidget {
     Q_OBJECT

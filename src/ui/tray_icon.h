@@ -10,8 +10,8 @@ class QWidget;
 
 namespace tervolen {
 
-// The notification-area icon (TrayIcon) with its context menu PopupMenu: "&Launch Tervolen", "&Start
-// Backup", "&Close" and "&About...", separated by lines. A left click on the icon emits clicked().
+// The notification-area icon (TrayIcon) with its context menu PopupMenu: "&Launch Tervolen", "Start
+// &Backup", "Cl&ose" and "Ab&out...", separated by lines. A left click on the icon emits clicked().
 class TrayIcon : public QSystemTrayIcon {
     Q_OBJECT
 

@@ -53,10 +53,13 @@ TEST_F(ConnectionSettingsTest, ProtocolSetBeforeApplyKeepsTheServerName) {
 }
 
 TEST_F(ConnectionSettingsTest, ProposedLibraryPerServerVersion) {
-    const char* expected[] = {"libgds.so", "libgds.so",        "libgds.so",        "libgds.so",        "libgds.so",
-                              "libgds.so", "libfbclient.so.2", "libfbclient.so.2", "libfbclient.so.2", "libgds.so"};
-    ASSERT_EQ(form.itemCount("CB_ChooseSGDBVer"), 10);
-    for (int index = 0; index < 10; ++index) {
+    const char* expected[] = {"libgds.so",        "libgds.so",        "libgds.so",        "libgds.so",
+                              "libgds.so",        "libgds.so",        "libfbclient.so.2", "libfbclient.so.2",
+                              "libfbclient.so.2", "libfbclient.so.2", "libfbclient.so.2", "libfbclient.so.2",
+                              "libgds.so"};
+    ASSERT_EQ(form.itemCount("CB_ChooseSGDBVer"), 13);
+    EXPECT_EQ(form.itemText("CB_ChooseSGDBVer", 11), "Firebird 5.0");
+    for (int index = 0; index < 13; ++index) {
         form.setText("ClientLibFilenameEdit", "/custom/lib.so");
         form.setItemIndex("CB_ChooseSGDBVer", index);
         proposeClientLibrary(form);
@@ -66,7 +69,7 @@ TEST_F(ConnectionSettingsTest, ProposedLibraryPerServerVersion) {
 
 TEST_F(ConnectionSettingsTest, TypedVersionLeavesTheLibraryUnchanged) {
     form.setText("ClientLibFilenameEdit", "/custom/lib.so");
-    form.setText("CB_ChooseSGDBVer", "Firebird 3.0");
+    form.setText("CB_ChooseSGDBVer", "Firebird 9.0");
     ASSERT_EQ(form.itemIndex("CB_ChooseSGDBVer"), -1);
     proposeClientLibrary(form);
     EXPECT_EQ(form.text("ClientLibFilenameEdit"), "/custom/lib.so");

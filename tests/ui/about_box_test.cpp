@@ -7,8 +7,14 @@
 #include "ui/about_box.h"
 #include "ui/main_window.h"
 
+#include "core/memory_status.h"
+
 #include <QApplication>
+#include <QDialog>
+#include <QKeyEvent>
 #include <QLabel>
+#include <QLocale>
+#include <QPushButton>
 #include <QRegularExpression>
 #include <QTimer>
 
@@ -40,10 +46,9 @@ TEST_F(AboutBoxTest, ShowsNameVersionDescriptionAndMemoryFigures) {
     EXPECT_EQ(text(box, "JvLabel1").toStdString(), "Tervolen " + kVersion);
     EXPECT_EQ(text(box, "Label1"), "A Definitive Tool for InterBase and Firebird Backups");
     EXPECT_FALSE(box.findChild<QLabel*>("Image")->pixmap().isNull());
-    EXPECT_TRUE(QRegularExpression("^Free Memory Resources [0-9]+$").match(text(box, "LbFreeMem")).hasMatch())
+    EXPECT_TRUE(QRegularExpression("^Free Memory Resources [0-9.]+ [MG]iB$").match(text(box, "LbFreeMem")).hasMatch())
         << text(box, "LbFreeMem").toStdString();
-    EXPECT_TRUE(QRegularExpression("^Total Physical Memory [0-9]+$").match(text(box, "LbTotalMemory")).hasMatch())
-        << text(box, "LbTotalMemory").toStdString();
+    EXPECT_EQ(text(box, "LbTotalMemory"), "Total Physical Memory " + memorySize(readMemoryStatus().totalPhysical));
     EXPECT_TRUE(box.credits().lines().contains("Tervolen"));
 }
 
@@ -85,13 +90,58 @@ TEST_F(AboutBoxTest, ShowsTheLanguageOfTheWindow) {
                   language.lookup("A Definitive Tool for InterBase and Firebird Backups"));
         QString prefix = QString::fromStdString(language.lookup("Free Memory Resources "));
         EXPECT_NE(prefix, "Free Memory Resources ");
-        EXPECT_TRUE(QRegularExpression("^" + QRegularExpression::escape(prefix) + "[0-9]+$")
+        EXPECT_TRUE(QRegularExpression("^" + QRegularExpression::escape(prefix) + "[0-9.,]+ [MG]iB$")
                         .match(text(box, "LbFreeMem"))
                         .hasMatch());
         EXPECT_TRUE(box.credits().lines().contains(QString::fromStdString(language.lookup("Thanks to"))));
         box.show();
         QCoreApplication::processEvents();
         EXPECT_EQ(test::cutOffTexts(box), std::set<std::string>{});
+    }
+}
+
+TEST(AboutBoxMemory, FiguresAreInMebiOrGibibytesInTheLocalesNumberFormat) {
+    const struct {
+        const char* locale;
+        std::uint64_t bytes;
+        const char* shown;
+    } cases[] = {
+        {"en_US", 24420515840, "22.7 GiB"},
+        {"de_DE", 24420515840, "22,7 GiB"},
+        {"en_US", 524288000, "500.0 MiB"},
+        {"pt_BR", 1610612736, "1,5 GiB"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.locale);
+        QLocale::setDefault(QLocale(c.locale));
+        EXPECT_EQ(memorySize(c.bytes).toStdString(), c.shown);
+    }
+    QLocale::setDefault(QLocale::system());
+}
+
+TEST_F(AboutBoxTest, TheCloseButtonAndEscapeCloseTheBox) {
+    for (bool escape : {false, true}) {
+        SCOPED_TRACE(escape ? "Escape" : "Close");
+        bool closed = false;
+        QTimer::singleShot(0, [&] {
+            auto* box = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+            ASSERT_NE(box, nullptr);
+            auto* close = box->findChild<QPushButton*>("BtnAboutClose");
+            ASSERT_NE(close, nullptr);
+            EXPECT_EQ(close->text(), "Cl&ose");
+            EXPECT_TRUE(close->isVisible());
+            if (escape) {
+                QKeyEvent key(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+                QCoreApplication::sendEvent(box, &key);
+            } else {
+                close->click();
+            }
+            closed = !box->isVisible();
+            if (!closed)
+                box->reject();
+        });
+        lbAboutClick(window, {});
+        EXPECT_TRUE(closed);
     }
 }
 

@@ -22,7 +22,10 @@
 #include <QListWidget>
 #include <QMenu>
 #include <QPushButton>
+#include <QRegularExpression>
+#include <QScreen>
 #include <QSystemTrayIcon>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QTableWidget>
 #include <QTreeWidget>
@@ -128,7 +131,7 @@ protected:
 };
 
 TEST_F(LanguageWindowTest, AOneLineFileChangesTheLabelAndTheTrayEntryAndNothingElse) {
-    test::writeFile(dir.file("one.lng"), "&Start Backup=&Backup jetzt");
+    test::writeFile(dir.file("one.lng"), "Start &Backup=&Backup jetzt");
     Texts before = translatableTexts(window);
     ASSERT_TRUE(load("one.lng", dir.path()));
     Texts changed = changedTexts(before, translatableTexts(window));
@@ -143,7 +146,7 @@ TEST_F(LanguageWindowTest, AOneLineFileChangesTheLabelAndTheTrayEntryAndNothingE
 }
 
 TEST_F(LanguageWindowTest, TheLineSortingFirstWinsAndATrailingBlankMatchesOnlyItself) {
-    test::writeFile(dir.file("case.lng"), "&Start Backup=Second\n&start backup=First\n"
+    test::writeFile(dir.file("case.lng"), "Start &Backup=Second\nstart &backup=First\n"
                                           "Restore Options:=Without blank\nSchedules: =With blank\n"
                                           "Restore Options: =Mit Leerzeichen\n");
     ASSERT_TRUE(load("case.lng", dir.path()));
@@ -262,15 +265,40 @@ TEST_F(LanguageWindowTest, EachFileGivesTheSameTextsAfterAnyOtherLanguage) {
     }
 }
 
-TEST_F(LanguageWindowTest, NothingIsCutOffInAnyLanguage) {
+// The mnemonic letter of each caption that the window shows, by letter.
+std::multimap<QChar, QString> shownMnemonics(QWidget& window) {
+    std::multimap<QChar, QString> letters;
+    auto add = [&](const QString& text) {
+        const qsizetype at = text.indexOf(QRegularExpression("&[^&]"));
+        if (at >= 0)
+            letters.emplace(text[at + 1].toLower(), text);
+    };
+    for (QWidget* widget : window.findChildren<QWidget*>()) {
+        if (!widget->isVisible())
+            continue;
+        if (auto* button = qobject_cast<QAbstractButton*>(widget))
+            add(button->text());
+        else if (auto* label = qobject_cast<QLabel*>(widget); label != nullptr && label->buddy() != nullptr)
+            add(label->text());
+        else if (auto* tabs = qobject_cast<QTabBar*>(widget))
+            for (int i = 0; i < tabs->count(); ++i)
+                add(tabs->tabText(i));
+    }
+    return letters;
+}
+
+// Alt and a letter reach one control: no two captions shown together share their mnemonic, on any page, any
+// tab of the command strip, with the basic options open or closed.
+TEST_F(LanguageWindowTest, MnemonicsAreUniqueAmongTheCaptionsShownTogether) {
     window.show();
-    form.setVisible("LbInfo", true);
+    // As the start-up does: the header's close button shows only its icon.
+    form.setText("btnFechar", "");
     auto* strip = find<QTabWidget>("JvgPageControl2");
     auto* rollOut = find<RollOut>("RollOut");
     for (const char* file : kFiles) {
         SCOPED_TRACE(file);
         ASSERT_TRUE(load(file));
-        std::set<std::string> cut;
+        std::set<std::string> clashes;
         for (int tab = 0; tab < strip->count(); ++tab) {
             strip->setCurrentIndex(tab);
             for (int page = 0; page < 5; ++page) {
@@ -278,11 +306,67 @@ TEST_F(LanguageWindowTest, NothingIsCutOffInAnyLanguage) {
                 for (bool expanded : {false, true}) {
                     rollOut->setExpanded(expanded);
                     QCoreApplication::processEvents();
-                    cut.merge(test::cutOffTexts(window));
+                    const auto letters = shownMnemonics(window);
+                    EXPECT_GE(letters.size(), 9u);
+                    for (auto it = letters.begin(); it != letters.end(); ++it) {
+                        auto next = std::next(it);
+                        if (next != letters.end() && next->first == it->first)
+                            clashes.insert(it->second.toStdString() + " / " + next->second.toStdString());
+                    }
                 }
             }
         }
-        EXPECT_EQ(cut, std::set<std::string>{});
+        EXPECT_EQ(clashes, std::set<std::string>{});
+    }
+}
+
+// Also run with QT_SCALE_FACTOR 1.5 and 2 on a screen of 1600 x 1000 pixels (see CMakeLists.txt).
+TEST_F(LanguageWindowTest, NothingIsCutOffInAnyLanguageAtTheSmallestAndAtOneAndAHalfTimesThatSize) {
+    window.show();
+    form.setVisible("LbInfo", true);
+    auto* strip = find<QTabWidget>("JvgPageControl2");
+    auto* rollOut = find<RollOut>("RollOut");
+    for (const char* file : kFiles) {
+        SCOPED_TRACE(file);
+        ASSERT_TRUE(load(file));
+        // The tab bars pass their new sizes up one posted layout request at a time.
+        for (int round = 0; round < 3; ++round)
+            QCoreApplication::processEvents();
+        const QSize smallest = window.minimumSize();
+        for (QSize size : {smallest, smallest * 1.5}) {
+            SCOPED_TRACE(std::to_string(size.width()) + "x" + std::to_string(size.height()));
+            window.resize(size);
+            std::set<std::string> cut;
+            for (int tab = 0; tab < strip->count(); ++tab) {
+                strip->setCurrentIndex(tab);
+                for (int page = 0; page < 5; ++page) {
+                    form.setActivePage(page);
+                    for (bool expanded : {false, true}) {
+                        rollOut->setExpanded(expanded);
+                        QCoreApplication::processEvents();
+                        EXPECT_EQ(window.size(), size);
+                        cut.merge(test::cutOffTexts(window));
+                    }
+                }
+            }
+            EXPECT_EQ(cut, std::set<std::string>{});
+        }
+    }
+}
+
+TEST_F(LanguageWindowTest, TheWindowFitsTheScreenWithEveryPageAtItsSmallestSize) {
+    window.show();
+    QCoreApplication::processEvents();
+    const QSize free = window.screen()->availableSize();
+    EXPECT_LE(window.minimumSize().width(), free.width());
+    EXPECT_LE(window.minimumSize().height(), free.height());
+    EXPECT_EQ(window.size(), window.minimumSize());
+    auto* pages = find<QTabWidget>("PageControl");
+    for (int i = 0; i < pages->count(); ++i) {
+        pages->setCurrentIndex(i);
+        QCoreApplication::processEvents();
+        EXPECT_GE(pages->widget(i)->height(), pages->widget(i)->minimumSizeHint().height()) << i;
+        EXPECT_GE(pages->widget(i)->width(), pages->widget(i)->minimumSizeHint().width()) << i;
     }
 }
 
@@ -315,7 +399,7 @@ protected:
 TEST_F(LanguageProgramTest, GermanChosenIsShownRememberedAndAppliedAtTheNextStart) {
     start();
     click("LbDeu");
-    EXPECT_EQ(form.text("LbStartBackup"), "Sicherung &starten");
+    EXPECT_EQ(form.text("LbStartBackup"), "Sicherung sta&rten");
     EXPECT_EQ(form.text("TabSchedule"), "&Zeitplan");
     EXPECT_EQ(stored("LANG", "SetLang"), form.text("LbDeu"));
     EXPECT_EQ(stored("LANG", "SetLang"), "&Deutsche");
@@ -331,7 +415,7 @@ TEST_F(LanguageProgramTest, GermanChosenIsShownRememberedAndAppliedAtTheNextStar
     Program nextProgram(
         next.formState(), nextDialogs, nextMonitor, paths, clock, [] {}, std::move(options));
     nextProgram.startup();
-    EXPECT_EQ(next.formState().text("LbStartBackup"), "Sicherung &starten");
+    EXPECT_EQ(next.formState().text("LbStartBackup"), "Sicherung sta&rten");
     EXPECT_EQ(next.formState().text("LbInfo"), "Für heute ist keine Sicherung geplant!");
     EXPECT_TRUE(nextDialogs.shown.empty());
 }

@@ -30,11 +30,19 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScrollArea>
+#include <QScrollBar>
+#include <QSizeGrip>
+#include <QSpinBox>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QTableWidget>
 #include <QToolButton>
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
+#include <map>
+#include <vector>
 
 namespace tervolen {
 namespace {
@@ -149,15 +157,16 @@ bool seenEnabled(QObject* object) {
 
 TEST_F(MainWindowTest, ControlsShowTheirCaptionsPortsAndStates) {
     const SeenControl controls[] = {
-        {"btnFechar", "&Close", true},
-        {"TranspButOkSchedule", "Ok", true, nullptr, nullptr, "Set Scheduling Config"},
+        {"btnFechar", "Cl&ose", true, nullptr, nullptr, "Close Tervolen"},
+        {"btnHide", "", true, nullptr, nullptr, "Hide in the notification area"},
+        {"TranspButOkSchedule", "OK", true, nullptr, nullptr, "Set Scheduling Config"},
         {"JvTransparentButton3", "+", true, nullptr, nullptr, "Add Mirror"},
         {"InitRestore", "Start Restore", true, nullptr, nullptr, "Starts a Restore"},
         {"JvTranspValidation", "Start Validation", true, nullptr, nullptr, "Starts Validation"},
         {"TranspButOKConfig", "OK", true, nullptr, nullptr, "Set Configs"},
         {"GroupMail", "e-Mail copy and notifications:", true},
         {"CheckVerbose", "Verbose", true},
-        {"ChkBoxCompress", "Generates Redundant Compressed Bkp File", true},
+        {"ChkBoxCompress", "Make a compressed copy of each backup", true},
         {"ChkBoxSentFTP", "Send Backup Through FTP", true},
         {"CBCompMetho", "Zip", false, nullptr, "Method:"},
         {"CBCompMethoLevel", "Maximum", false, nullptr, "Level:"},
@@ -166,17 +175,17 @@ TEST_F(MainWindowTest, ControlsShowTheirCaptionsPortsAndStates) {
         {"LabeledEdPageSize", "", true, nullptr, "Page Size"},
         {"EdServerName", "", true, ""},
         {"EdUserName", "", true, "", "User Name"},
-        {"ledHost", "", true, "smtp.example.com", "Mail Host (SMTP Server) :"},
-        {"ledFrom", "", true, "backup@example.com", "From :"},
+        {"ledHost", "", true, "smtp.example.com", "Mail Host (SMTP Server):"},
+        {"ledFrom", "", true, "backup@example.com", "From:"},
         {"EdSMTPpswd", "", true, "1234567890", "Password:"},
         {"EdSMTPPort", "", true, "587", "Port"},
-        {"LedFTPAdress", "", true, "ftp.example.com", "FTP Adress: "},
+        {"LedFTPAdress", "", true, "ftp.example.com", "FTP Address: "},
         {"LedFTPPort", "", true, "25", "Port: "},
         {"LogFileEdit", "", false},
         {"eBase", "", true, nullptr, "Database File:", "Set Database File"},
         {"LbInfo", "There is no Today Scheduled Backup!", true},
         {"AppLaunch", "&Launch Tervolen", true},
-        {"StartBackup1", "&Start Backup", true},
+        {"StartBackup1", "Start &Backup", true},
     };
     for (const SeenControl& control : controls) {
         SCOPED_TRACE(control.name);
@@ -204,11 +213,11 @@ TEST_F(MainWindowTest, ControlsShowTheirCaptionsPortsAndStates) {
     EXPECT_FALSE(find<QWidget>("GroupMail")->isHidden());
 }
 
-TEST_F(MainWindowTest, WindowIsBorderlessWhiteAndOfTheClientSize) {
+TEST_F(MainWindowTest, WindowIsBorderlessInTheDesktopColoursAndStartsAtTheClientSize) {
     EXPECT_EQ(window.objectName(), "FrmPrincipal");
     EXPECT_TRUE(window.windowFlags() & Qt::FramelessWindowHint);
     EXPECT_EQ(window.size(), QSize(356, 512));
-    EXPECT_EQ(window.palette().color(QPalette::Window), QColor(Qt::white));
+    EXPECT_EQ(window.palette().color(QPalette::Window), QApplication::palette().color(QPalette::Window));
     EXPECT_EQ(find<HeaderPanel>("GradientHeaderPanel")->height(), 27);
     EXPECT_EQ(find<QWidget>("Panel1")->height(), 55);
     EXPECT_EQ(HeaderPanel::kStartColor, QColor(232, 123, 240));
@@ -217,7 +226,7 @@ TEST_F(MainWindowTest, WindowIsBorderlessWhiteAndOfTheClientSize) {
     auto* pages = find<QTabWidget>("PageControl");
     ASSERT_EQ(pages->count(), 5);
     EXPECT_EQ(pages->currentIndex(), 0);
-    const char* captions[] = {"&Schedule", "&Restore", "&Validation", "&Config", "&Monitor"};
+    const char* captions[] = {"&Schedule", "Res&tore", "&Validation", "&Config", "&Monitor"};
     for (int i = 0; i < 5; ++i)
         EXPECT_EQ(pages->tabText(i), captions[i]);
     // Every page fits into the window, so nothing is cut off.
@@ -227,6 +236,67 @@ TEST_F(MainWindowTest, WindowIsBorderlessWhiteAndOfTheClientSize) {
         QCoreApplication::processEvents();
         QWidget* page = pages->widget(i);
         EXPECT_GE(page->height(), page->minimumSizeHint().height()) << i;
+    }
+}
+
+TEST_F(MainWindowTest, TheWindowResizesFromItsDesignSizeAndTheListsTakeTheRoom) {
+    showWindow();
+    EXPECT_EQ(window.minimumSize(), QSize(356, 512));
+    EXPECT_GT(window.maximumWidth(), 356);
+    EXPECT_GT(window.maximumHeight(), 512);
+    EXPECT_NE(find<QSizeGrip>(nullptr), nullptr);
+    window.resize(300, 400);
+    EXPECT_EQ(window.size(), QSize(356, 512));
+    const char* lists[] = {"reStatus",          "clbSemana",     "clbHorarios",   "clListaRestore",
+                           "clListaValidation", "clListaBackup", "MirrorListView"};
+    auto sizes = [&] {
+        std::map<std::string, QSize> seen;
+        for (int page = 0; page < 5; ++page) {
+            form.setActivePage(page);
+            QCoreApplication::processEvents();
+            for (const char* name : lists)
+                if (find<QWidget>(name)->isVisible())
+                    seen[name] = find<QWidget>(name)->size();
+        }
+        return seen;
+    };
+    const std::map<std::string, QSize> small = sizes();
+    window.resize(534, 768);
+    const std::map<std::string, QSize> large = sizes();
+    ASSERT_EQ(small.size(), std::size(lists));
+    for (const char* name : lists) {
+        SCOPED_TRACE(name);
+        EXPECT_GT(large.at(name).height(), small.at(name).height());
+        if (std::string(name) != "clbSemana") {
+            EXPECT_GT(large.at(name).width(), small.at(name).width());
+        }
+    }
+}
+
+TEST_F(MainWindowTest, EveryControlUsesTheDesktopFontFamily) {
+    const QString family = QApplication::font().family();
+    EXPECT_EQ(window.font().family(), family);
+    for (QWidget* widget : window.findChildren<QWidget*>()) {
+        EXPECT_EQ(widget->font().family(), family) << widget->objectName().toStdString();
+        EXPECT_GE(widget->font().pointSizeF(), QApplication::font().pointSizeF()) << widget->objectName().toStdString();
+    }
+}
+
+TEST_F(MainWindowTest, TheHourListKeepsTwelveHoursInEachOfItsTwoColumnsAtAnySize) {
+    showWindow();
+    auto* hours = find<CheckList>("clbHorarios");
+    for (QSize size : {QSize(356, 512), QSize(356, 530), QSize(400, 555), QSize(534, 768), QSize(700, 1000)}) {
+        SCOPED_TRACE(std::to_string(size.width()) + "x" + std::to_string(size.height()));
+        window.resize(size);
+        QCoreApplication::processEvents();
+        const QRect first = hours->visualItemRect(hours->item(0));
+        const QRect second = hours->visualItemRect(hours->item(12));
+        EXPECT_GT(second.left(), first.left());
+        for (int i = 0; i < 24; ++i) {
+            QRect item = hours->visualItemRect(hours->item(i));
+            EXPECT_EQ(item.left(), (i < 12 ? first : second).left()) << i;
+            EXPECT_TRUE(hours->viewport()->rect().contains(item)) << i;
+        }
     }
 }
 
@@ -386,7 +456,7 @@ TEST_F(MainWindowTest, FocusGoesOnlyToControlsThatCanTakeIt) {
 TEST_F(MainWindowTest, BasicOptionsStartCollapsedAndExpandIntoAScrollBox) {
     showWindow();
     auto* rollOut = find<RollOut>("RollOut");
-    EXPECT_EQ(rollOut->title(), "&Basic Options");
+    EXPECT_EQ(rollOut->title(), "Bas&ic Options");
     EXPECT_FALSE(find<QWidget>("GroupMail")->isVisible());
     EXPECT_TRUE(find<QWidget>("GroupSchedules")->isVisible());
     rollOut->headerButton()->click();
@@ -422,6 +492,98 @@ TEST_F(MainWindowTest, UserNameIsUpperCasedAndPasswordsAreMasked) {
         EXPECT_EQ(find<QLineEdit>(name)->echoMode(), QLineEdit::Password) << name;
 }
 
+TEST_F(MainWindowTest, LinksTakeTheFocusAndActOnSpaceAndEnter) {
+    showWindow();
+    window.activateWindow();
+    auto* link = find<LinkLabel>("LbStartBackup");
+    int clicks = 0;
+    form.onClick("LbStartBackup", [&] { ++clicks; });
+    link->setFocus(Qt::TabFocusReason);
+    EXPECT_TRUE(link->hasFocus());
+    for (int key : {Qt::Key_Space, Qt::Key_Return, Qt::Key_Enter}) {
+        SCOPED_TRACE(key);
+        const int before = clicks;
+        QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, key == Qt::Key_Space ? " " : "\r");
+        QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier, key == Qt::Key_Space ? " " : "\r");
+        QCoreApplication::sendEvent(link, &press);
+        QCoreApplication::sendEvent(link, &release);
+        EXPECT_EQ(clicks, before + 1);
+    }
+}
+
+// Tabs from the focused control until the focus comes back round; the controls in the order they had the focus.
+std::vector<QWidget*> tabRound(QWidget& window) {
+    std::vector<QWidget*> visited;
+    QWidget* first = QApplication::focusWidget();
+    for (QWidget* at = first; at != nullptr && visited.size() < 500;) {
+        visited.push_back(at);
+        QKeyEvent tab(QEvent::KeyPress, Qt::Key_Tab, Qt::NoModifier);
+        QCoreApplication::sendEvent(at, &tab);
+        at = QApplication::focusWidget();
+        if (at == first || !window.isAncestorOf(at))
+            break;
+    }
+    return visited;
+}
+
+bool isInteractive(QWidget* widget) {
+    return qobject_cast<QAbstractButton*>(widget) != nullptr || qobject_cast<QLineEdit*>(widget) != nullptr ||
+           qobject_cast<QComboBox*>(widget) != nullptr || qobject_cast<QAbstractSpinBox*>(widget) != nullptr ||
+           qobject_cast<QAbstractScrollArea*>(widget) != nullptr || qobject_cast<QTabBar*>(widget) != nullptr;
+}
+
+TEST_F(MainWindowTest, TabVisitsEveryInteractiveControlOfEveryPageFromTopToBottom) {
+    showWindow();
+    window.activateWindow();
+    auto* rollOut = find<RollOut>("RollOut");
+    auto* strip = find<QTabWidget>("JvgPageControl2");
+    for (int page = 0; page < 5; ++page) {
+        for (bool expanded : {false, true}) {
+            if (expanded && page != 0)
+                continue;
+            for (int tab = 0; tab < strip->count(); ++tab) {
+                SCOPED_TRACE("page " + std::to_string(page) + (expanded ? " expanded" : "") + " strip tab " +
+                             std::to_string(tab));
+                form.setActivePage(page);
+                rollOut->setExpanded(expanded);
+                strip->setCurrentIndex(tab);
+                QCoreApplication::processEvents();
+                find<QWidget>("btnHide")->setFocus(Qt::TabFocusReason);
+                const std::vector<QWidget*> visited = tabRound(window);
+                for (QWidget* widget : window.findChildren<QWidget*>()) {
+                    if (!isInteractive(widget) || !widget->isVisible() || !widget->isEnabled() ||
+                        widget->focusProxy() != nullptr || qobject_cast<QScrollBar*>(widget) != nullptr)
+                        continue;
+                    // Inside a scroll box only the fields, not the box's own parts.
+                    if (qobject_cast<QAbstractScrollArea*>(widget->parentWidget()) != nullptr)
+                        continue;
+                    EXPECT_NE(std::find(visited.begin(), visited.end(), widget), visited.end())
+                        << widget->metaObject()->className() << " " << widget->objectName().toStdString();
+                }
+                // Within the page, each control that Tab reaches stands below or beside the one before.
+                QWidget* pageWidget = find<QTabWidget>("PageControl")->widget(page);
+                int lastTop = -1;
+                for (QWidget* widget : visited) {
+                    if (!pageWidget->isAncestorOf(widget) || rollOut->scrollArea()->isAncestorOf(widget))
+                        continue;
+                    const int top = widget->mapTo(&window, QPoint(0, 0)).y();
+                    EXPECT_GE(top + widget->height(), lastTop) << widget->objectName().toStdString();
+                    lastTop = top;
+                }
+            }
+        }
+    }
+}
+
+TEST_F(MainWindowTest, FilePickerButtonsTakeTheFocus) {
+    for (FileEdit* edit : window.findChildren<FileEdit*>()) {
+        SCOPED_TRACE(edit->objectName().toStdString());
+        QToolButton* button = edit->findChild<QToolButton*>();
+        ASSERT_NE(button, nullptr);
+        EXPECT_TRUE(button->focusPolicy() & Qt::TabFocus);
+    }
+}
+
 TEST_F(MainWindowTest, LinksShowAHandAndTurnRedUnderTheMouse) {
     auto* link = find<LinkLabel>("LbStartBackup");
     EXPECT_TRUE(link->isLink());
@@ -449,8 +611,8 @@ TEST_F(MainWindowTest, TrayMenuHoldsItsEntriesAndLaunchIsAlwaysEnabled) {
     QStringList entries;
     for (QAction* action : menu->actions())
         entries << (action->isSeparator() ? QStringLiteral("-") : action->objectName() + "=" + action->text());
-    EXPECT_EQ(entries.join(' '), "AppLaunch=&Launch Tervolen - StartBackup1=&Start Backup - MenuItem1=&Close - "
-                                 "About1=&About...");
+    EXPECT_EQ(entries.join(' '), "AppLaunch=&Launch Tervolen - StartBackup1=Start &Backup - MenuItem1=Cl&ose - "
+                                 "About1=Ab&out...");
 
     showWindow();
     EXPECT_TRUE(form.enabled("AppLaunch"));
@@ -601,7 +763,7 @@ TEST_F(MainWindowTest, FilePickerPutsThePathUnchangedAndReopensInItsFolder) {
     EXPECT_EQ(form.text("eBase"), "/data/my base/EMPRESA.FDB");
     EXPECT_EQ(changes, 2);
     EXPECT_EQ(starts, (QStringList{"", "/data/my base"}));
-    EXPECT_EQ(filterSeen, "InterBase and Firebird Files(*.ib, *.fdb, *.gdb) (*.ib *.fdb *.gdb)");
+    EXPECT_EQ(filterSeen, "InterBase and Firebird Files (*.ib *.fdb *.gdb)");
 }
 
 // The window with the program's logic behind it, as the GUI entry point puts them together.
@@ -665,7 +827,7 @@ TEST_F(WindowWithProgramTest, HideLaunchAndCloseCommands) {
     for (const char* command : {"btnFechar", "LbClose", "MenuItem1"}) {
         SCOPED_TRACE(command);
         showWindow();
-        // The tray's "&Close" is used while the window hides behind the icon.
+        // The tray's "Cl&ose" is used while the window hides behind the icon.
         if (std::string(command) == "MenuItem1")
             window.hide();
         int before = closed;

@@ -136,8 +136,10 @@ TEST(FileFilterTest, PickerFiltersTakeQtsForm) {
         const char* expected;
     };
     const Case cases[] = {
-        {kDatabaseFileFilter, "InterBase and Firebird Files(*.ib, *.fdb, *.gdb) (*.ib *.fdb *.gdb)"},
-        {kBackupFileFilter, "InterBase and FireBird Backup files(*.ibk;*.gbk;*.fbk) (*.ibk *.gbk *.fbk);;Any File (*)"},
+        // The patterns show once, whatever the description says of them.
+        {kDatabaseFileFilter, "InterBase and Firebird Files (*.ib *.fdb *.gdb)"},
+        {kBackupFileFilter, "InterBase and FireBird Backup files (*.ibk *.gbk *.fbk);;Any File (*)"},
+        {kCertificateFilter, "Certificates (*.pem *.crt);;Any File (*)"},
         {"Library (gds32.dll, fbclient.dll)|*.dll", "Library (gds32.dll, fbclient.dll) (*.dll)"},
         {"", ""},
     };
