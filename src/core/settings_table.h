@@ -54,6 +54,11 @@ enum class SettingId {
     KeepWeekly,
     KeepMonthly,
     KeepYearly,
+    VerifyRestore,
+    VerifyFolder,
+    MailOnFailure,
+    MailOnSuccess,
+    AlertCommand,
 };
 
 // How a value is stored.
