@@ -150,6 +150,10 @@ int execute(const CliCommand& command) {
         const bool sent = program.sendArchive(command.archiveFile);
         return sent && !printer.errorSeen() && !dialogs.errorReported() ? kExitOk : kExitFailure;
     }
+    if (command.name == "verify") {
+        const bool passed = program.verifyBackup(command.backupFile);
+        return passed && !printer.errorSeen() && !dialogs.errorReported() ? kExitOk : kExitFailure;
+    }
     if (command.name == "prune") {
         program.runPrune(command.dryRun);
         return printer.errorSeen() || dialogs.errorReported() ? kExitFailure : kExitOk;
