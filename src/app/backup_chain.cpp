@@ -89,6 +89,15 @@ bool runSteps(BackupJob& job, const std::function<BackupChainSettings()>& readSe
     const BackupChainSettings settings = readSettings();
     record.backup = settings.backupPath;
     record.backupSize = sizeOf(settings.backupPath);
+    if (settings.testRestore) {
+        if (stopping())
+            return false;
+        const TestRestoreOutcome outcome = tools.testRestore(settings.testRestoreRequest);
+        record.verified = outcome.passed;
+        record.verifySeconds = outcome.seconds;
+        if (!outcome.passed)
+            return false;
+    }
     if (!settings.compress)
         return true;
     const std::optional<OpenedFile> archive =
@@ -118,9 +127,16 @@ bool appendToJournal(const RunRecording& recording, const RunRecord& record, Mon
 
 } // namespace
 
+std::string testRestoreFolder(const FormState& form) {
+    const std::string folder = form.text(controls::EdVerifyFolder);
+    return folder.empty() ? form.text(controls::eDirBackup) : folder;
+}
+
 BackupChainSettings readBackupChainSettings(const FormState& form, const std::string& backupName) {
     BackupChainSettings settings;
     settings.backupPath = form.text(controls::eDirBackup) + kPathDelim + backupName;
+    settings.testRestore = form.checked(controls::ChkBoxVerifyRestore);
+    settings.testRestoreRequest = {serverConnectionFromForm(form), settings.backupPath, testRestoreFolder(form)};
     settings.compress = form.checked(controls::ChkBoxCompress);
     settings.compression.method = chosenMethod(form.itemIndex(controls::CBCompMetho));
     settings.compression.threads = form.text(controls::SECompThreads);

@@ -9,6 +9,7 @@
 #include "delivery/send_backup_by_mail.h"
 #include "delivery/smtp_client.h"
 #include "services/backup_job.h"
+#include "services/test_restore.h"
 #include "core/monitor_log.h"
 #include "app/prune_backups.h"
 #include "core/clock.h"
@@ -22,6 +23,8 @@ namespace tervolen {
 // What the steps after a backup take from the window, read once the backup is done.
 struct BackupChainSettings {
     std::string backupPath; // the backup folder shown in the window and the run's backup name
+    bool testRestore = false;
+    TestRestoreRequest testRestoreRequest;
     bool compress = false;
     CompressionSettings compression;
     std::vector<std::string> mirrorFolders;
@@ -40,6 +43,8 @@ struct BackupChainTools {
     SmtpClient& smtp;
     MailMessage& mailMessage;
     FtpClient& ftp;
+    // The test restore of a finished backup, with the jobs and services of the program.
+    std::function<TestRestoreOutcome(const TestRestoreRequest&)> testRestore;
 };
 
 // How a run is put in the journal, and the pruning that follows an ok run.
@@ -51,7 +56,11 @@ struct RunRecording {
     std::function<PruneSettings()> readPruneSettings;
 };
 
-// One backup with the steps that follow it: backup, compression, mirrors, e-mail, FTP. readSettings is asked once
+// The folder of the test database: the Verify group's, or the backup folder when that is empty.
+std::string testRestoreFolder(const FormState& form);
+
+// One backup with the steps that follow it: backup, test restore when set, compression, mirrors, e-mail, FTP. A
+// backup that fails its test restore is not handed on. readSettings is asked once
 // the backup is done; stopRequested before each step after it (true ends the chain there). Every run then gets its
 // journal record; a run that finished every step without a red line is "ok" and prunes by the policy. Returns the
 // backup job's result. Throws what the job, the e-mail step's port and the FTP step throw.

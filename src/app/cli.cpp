@@ -6,6 +6,7 @@
 #include "app/program.h"
 #include "app/termination_signals.h"
 #include "core/autostart.h"
+#include "core/backup_status.h"
 #include "core/control_names.h"
 #include "core/errors.h"
 #include "core/folder_safety.h"
@@ -14,10 +15,13 @@
 #include "core/instance_lock.h"
 #include "core/paths.h"
 #include "core/progress_rate.h"
+#include "core/run_journal.h"
+#include "core/settings_file.h"
 #include "core/text_conversion.h"
 #include "core/time_format.h"
 #include "core/version.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <optional>
@@ -91,6 +95,39 @@ void printPaths(const AppPaths& paths) {
         std::printf("%-12s%s\n", (std::string(name) + ":").c_str(), value.c_str());
 }
 
+// A monitoring check reads only the journal; any failure of its own is UNKNOWN (3), as such checks exit.
+int printStatus(const CliCommand& command) {
+    StatusThresholds thresholds;
+    const std::pair<const std::optional<std::string>*, double*> limits[] = {
+        {&command.warningHours, &thresholds.warningHours}, {&command.criticalHours, &thresholds.criticalHours}};
+    for (const auto& [text, hours] : limits) {
+        if (!*text)
+            continue;
+        const std::optional<double> value = parseStatusHours(**text);
+        if (!value) {
+            std::printf("UNKNOWN - not a number of hours: %s\n", (*text)->c_str());
+            return static_cast<int>(StatusCode::Unknown);
+        }
+        *hours = *value;
+    }
+    StatusReport report;
+    try {
+        std::error_code error;
+        if (!std::filesystem::exists(command.settingsFile, error))
+            throw Error("settings file not found: " + command.settingsFile);
+        readSettings(command.settingsFile, [](const SettingsFile&) { return 0; });
+        const std::string journalPath = runJournalPath(command.settingsFile);
+        std::optional<std::vector<RunRecord>> journal;
+        if (std::filesystem::exists(journalPath, error) || error)
+            journal = readRunJournal(journalPath);
+        report = backupStatus(journal, SystemClock().now(), thresholds);
+    } catch (const std::exception& e) {
+        report = {StatusCode::Unknown, std::string("UNKNOWN - ") + e.what()};
+    }
+    std::printf("%s\n", report.line.c_str());
+    return static_cast<int>(report.code);
+}
+
 int execute(const CliCommand& command) {
     AppPaths paths = cliPaths(command);
     createSettingsFolder(paths);
@@ -152,6 +189,10 @@ int execute(const CliCommand& command) {
         const bool sent = program.sendArchive(command.archiveFile);
         return sent && !printer.errorSeen() && !dialogs.errorReported() ? kExitOk : kExitFailure;
     }
+    if (command.name == "verify") {
+        const bool passed = program.verifyBackup(command.backupFile);
+        return passed && !printer.errorSeen() && !dialogs.errorReported() ? kExitOk : kExitFailure;
+    }
     if (command.name == "prune") {
         program.runPrune(command.dryRun);
         return printer.errorSeen() || dialogs.errorReported() ? kExitFailure : kExitOk;
@@ -175,7 +216,8 @@ int runCli(int argc, char** argv) {
         command = parseCliArguments(args);
     } catch (const UsageError& e) {
         std::fprintf(stderr, "tervolen-cli: %s\n\n%s", e.what(), kCliUsage);
-        return kExitUsage;
+        return std::find(args.begin(), args.end(), "status") != args.end() ? static_cast<int>(StatusCode::Unknown)
+                                                                            : kExitUsage;
     }
     if (command.name == "--help") {
         std::fputs(kCliUsage, stdout);
@@ -185,6 +227,8 @@ int runCli(int argc, char** argv) {
         std::printf("tervolen-cli %s\n", readFileVersion().c_str());
         return kExitOk;
     }
+    if (command.name == "status")
+        return printStatus(command);
     // A settings file that is named but missing is most likely a typing error: making it would hide that.
     std::error_code error;
     if (!command.settingsFile.empty() &&

@@ -17,6 +17,13 @@ const char* const kCliUsage =
     "  validate --database FILE [--option TEXT] [--buffer-size N] [--settings FILE]\n"
     "      Validates the database FILE and prints the Monitor lines. --option names the validation\n"
     "      option row, e.g. \"ValidateFull\"; --buffer-size is the answer buffer (default 32000).\n"
+    "  verify --backup FILE [--settings FILE]\n"
+    "      Restores the backup FILE into a temporary database, validates it fully and deletes it, as the test\n"
+    "      restore of the backup chain does, and prints the Monitor lines.\n"
+    "  status --settings FILE [--warning HOURS] [--critical HOURS]\n"
+    "      Prints one line on the last good backup for a monitoring system and exits 0 OK, 1 WARNING (older\n"
+    "      than --warning, default 26, or the last run failed), 2 CRITICAL (older than --critical, default 50,\n"
+    "      or none) or 3 UNKNOWN (no journal, an unreadable settings file or a usage error).\n"
     "  run [--settings FILE]\n"
     "      Serves the schedule of the settings file until SIGTERM or SIGINT.\n"
     "  paths [--settings FILE]\n"
@@ -61,9 +68,10 @@ CliCommand parseCliArguments(const std::vector<std::string>& args) {
         } else if (arg == "--settings") {
             command.settingsFile = value();
         } else if (arg == "--option" && command.name != "run" && command.name != "paths" && command.name != "send" &&
-                   command.name != "prune" && !command.name.empty()) {
+                   command.name != "prune" && command.name != "verify" && command.name != "status" &&
+                   !command.name.empty()) {
             command.option = value();
-        } else if (arg == "--backup" && command.name == "restore") {
+        } else if (arg == "--backup" && (command.name == "restore" || command.name == "verify")) {
             command.backupFile = value();
         } else if (arg == "--database" && (command.name == "restore" || command.name == "validate")) {
             command.database = value();
@@ -73,10 +81,15 @@ CliCommand parseCliArguments(const std::vector<std::string>& args) {
             command.bufferSize = value();
         } else if (arg == "--file" && command.name == "send") {
             command.archiveFile = value();
+        } else if (arg == "--warning" && command.name == "status") {
+            command.warningHours = value();
+        } else if (arg == "--critical" && command.name == "status") {
+            command.criticalHours = value();
         } else if (arg == "--dry-run" && command.name == "prune") {
             command.dryRun = true;
         } else if (command.name.empty() && (arg == "backup" || arg == "run" || arg == "restore" || arg == "validate" ||
-                                            arg == "paths" || arg == "send" || arg == "prune")) {
+                                            arg == "paths" || arg == "send" || arg == "prune" ||
+                                            arg == "verify" || arg == "status")) {
             command.name = arg;
         } else {
             throw UsageError("unknown argument: " + arg);
@@ -86,10 +99,10 @@ CliCommand parseCliArguments(const std::vector<std::string>& args) {
         throw UsageError("no command given");
     if (command.name == "send" && command.archiveFile.empty())
         throw UsageError("send needs --file PATH");
-    if (command.name == "prune" && command.settingsFile.empty())
-        throw UsageError("prune needs --settings FILE");
-    if (command.name == "restore" && command.backupFile.empty())
-        throw UsageError("restore needs --backup FILE");
+    if ((command.name == "prune" || command.name == "status") && command.settingsFile.empty())
+        throw UsageError(command.name + " needs --settings FILE");
+    if ((command.name == "restore" || command.name == "verify") && command.backupFile.empty())
+        throw UsageError(command.name + " needs --backup FILE");
     if ((command.name == "restore" || command.name == "validate") && command.database.empty())
         throw UsageError(command.name + " needs --database FILE");
     return command;

@@ -11,7 +11,7 @@ namespace tervolen {
 extern const char* const kCliUsage;
 
 // What the command line of tervolen-cli asks for. name is "backup", "restore", "validate", "run", "paths",
-// "send", "prune", or "--help" / "--version" (then nothing else is filled in).
+// "send", "prune", "verify", "status", or "--help" / "--version" (then nothing else is filled in).
 struct CliCommand {
     std::string name;
     std::string settingsFile; // empty: the default of AppPaths::forExecutable
@@ -22,6 +22,8 @@ struct CliCommand {
     std::optional<std::string> bufferSize;
     std::string archiveFile; // send: the archive to deliver
     bool dryRun = false; // prune: only say what would go
+    std::optional<std::string> warningHours;  // status: age of the last good backup that is a warning
+    std::optional<std::string> criticalHours; // status: age that is critical
 };
 
 // A command line that names no command, an unknown argument, or misses a value; what() says which.

@@ -52,6 +52,10 @@ Program::Program(FormState& form, Dialogs& dialogs, MonitorLog& monitor, AppPath
     validation_.setProtocol(Protocol::TCP);
     validation_.setLoginPrompt(false);
     validation_.globalAction = GlobalTransactionAction::CommitGlobal;
+    for (QueryService* service : std::initializer_list<QueryService*>{&testRestore_, &testValidation_}) {
+        service->setProtocol(Protocol::TCP);
+        service->setLoginPrompt(false);
+    }
     zip_.setProcessEvents(processEvents_);
     zip_.setProgress(options_.compressionProgress);
     smtp_.setTimeouts(options_.networkTimeouts);
@@ -227,11 +231,13 @@ Program::BackupOutcome Program::runBackup(bool scheduled) {
     }
     JobGuard guard(jobRunning_);
     outcome.started = true;
+    // A run killed during its test restore left the database there.
+    sweepTestDatabases(testRestoreFolder(form_));
     BackupJob job(jobContext(), backup_, currentBackupName_);
     try {
         outcome.result = runBackupChain(
             job, scheduled, [this] { return readBackupChainSettings(form_, currentBackupName_); },
-            BackupChainTools{monitor_, zip_, smtp_, mailMessage_, ftp_}, options_.stopRequested,
+            chainTools(), options_.stopRequested,
             RunRecording{runJournalPath(paths_.settingsFile), scheduled ? "schedule" : options_.manualRunOrigin, clock_,
                          [this] { return currentBackupName_; },
                          [this] { return readPruneSettings(form_, paths_); }});
@@ -251,8 +257,7 @@ bool Program::sendArchive(const std::string& archivePath) {
     runAlone([&] {
         try {
             const OpenedFile archive = openRegularFile(archivePath);
-            runDeliverySteps(archive, readBackupChainSettings(form_, {}),
-                             BackupChainTools{monitor_, zip_, smtp_, mailMessage_, ftp_}, options_.stopRequested);
+            runDeliverySteps(archive, readBackupChainSettings(form_, {}), chainTools(), options_.stopRequested);
             ran = true;
         } catch (const std::exception& e) {
             reportError(e);
@@ -261,11 +266,33 @@ bool Program::sendArchive(const std::string& archivePath) {
     return ran;
 }
 
+bool Program::verifyBackup(const std::string& backupFile) {
+    bool passed = false;
+    runAlone([&] {
+        try {
+            form_.setActivePage(static_cast<int>(Page::Monitor));
+            passed = testRestore({serverConnectionFromForm(form_), backupFile, testRestoreFolder(form_)}).passed;
+        } catch (const std::exception& e) {
+            reportError(e);
+        }
+    });
+    return passed;
+}
+
 void Program::runPrune(bool dryRun) {
     runAlone([&] {
         form_.setActivePage(static_cast<int>(Page::Monitor));
         pruneBackups(readPruneSettings(form_, paths_), ftp_, monitor_, dryRun);
     });
+}
+
+BackupChainTools Program::chainTools() {
+    return BackupChainTools{monitor_, zip_, smtp_, mailMessage_, ftp_,
+                            [this](const TestRestoreRequest& request) { return testRestore(request); }};
+}
+
+TestRestoreOutcome Program::testRestore(const TestRestoreRequest& request) {
+    return runTestRestore(request, jobContext(), testRestore_, testValidation_);
 }
 
 JobContext Program::jobContext() {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/backup_chain.h"
 #include "copies/zip_archive_writer.h"
 #include "core/clock.h"
 #include "core/control_names.h"
@@ -14,6 +15,7 @@
 #include "services/backup_job.h"
 #include "services/restore_job.h"
 #include "services/service_requests.h"
+#include "services/test_restore.h"
 #include "services/validation_job.h"
 
 #include <filesystem>
@@ -81,6 +83,9 @@ public:
     // another job runs, and an escaping error is reported as their buttons report it.
     void runRestore(const RestoreRequest& request);
     void runValidation(const ValidationRequest& request);
+    // The test restore of the backup chain for any backup file, with the Verify group's folder; refused while
+    // another job runs. False when it was refused, failed, or an error escaped (reported).
+    bool verifyBackup(const std::string& backupFile);
     // Prunes the backup sets by the Retention group's policy, or with dryRun shows on the Monitor page what it
     // would keep and remove; refused while another job runs.
     void runPrune(bool dryRun);
@@ -105,6 +110,8 @@ private:
     void onHelpTopics();
     void openUrl(const std::string& url);
     JobContext jobContext();
+    BackupChainTools chainTools();
+    TestRestoreOutcome testRestore(const TestRestoreRequest& request);
     void pauseWithEvents(std::chrono::milliseconds duration);
 
     FormState& form_;
@@ -118,6 +125,9 @@ private:
     BackupService backup_{"Backup", controls::FrmPrincipal};
     RestoreService restore_{"Restore", controls::FrmPrincipal};
     ValidationService validation_{"Validation", controls::FrmPrincipal};
+    // The chain's own services: nobody answers a login dialog in a scheduled run.
+    RestoreService testRestore_{"TestRestore", controls::FrmPrincipal};
+    ValidationService testValidation_{"TestValidation", controls::FrmPrincipal};
     std::string currentBackupName_;
     bool jobRunning_ = false;
     ZipArchiveWriter zip_;

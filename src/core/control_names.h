@@ -131,6 +131,14 @@ inline constexpr const char* SpinKeepWeekly = "SpinKeepWeekly";
 inline constexpr const char* SpinKeepMonthly = "SpinKeepMonthly";
 inline constexpr const char* SpinKeepYearly = "SpinKeepYearly";
 inline constexpr const char* BtnRetentionPreview = "BtnRetentionPreview";
+// The Verify and Alerts groups of the Config page.
+inline constexpr const char* GroupVerify = "GroupVerify";
+inline constexpr const char* ChkBoxVerifyRestore = "ChkBoxVerifyRestore";
+inline constexpr const char* EdVerifyFolder = "EdVerifyFolder";
+inline constexpr const char* GroupAlerts = "GroupAlerts";
+inline constexpr const char* ChkBoxMailOnFailure = "ChkBoxMailOnFailure";
+inline constexpr const char* ChkBoxMailOnSuccess = "ChkBoxMailOnSuccess";
+inline constexpr const char* EdAlertCommand = "EdAlertCommand";
 
 // The about box's Close button.
 inline constexpr const char* BtnAboutClose = "BtnAboutClose";

@@ -144,6 +144,18 @@ std::vector<ControlDesign> buildDesign() {
         {"ChkBoxEncrypt", K::CheckBox, "Encrypt archives", {}, -1, true, true, {}, {}, "GroupCompression"},
         {"EdArchivePswd", K::PasswordEdit, {}, {}, -1, true, true, {}, "Archive password:", "GroupCompression"},
         {"EdArchivePswdAgain", K::PasswordEdit, {}, {}, -1, true, true, {}, "Repeat password:", "GroupCompression"},
+        // Hidden until the Config page has room for them; the settings file sets them meanwhile.
+        {"GroupVerify", K::Group, "Verify:", {}, -1, true, false, {}, {}, "TabConfig"},
+        {"ChkBoxVerifyRestore", K::CheckBox, "Test restore every backup", {}, -1, true, true, {}, {}, "GroupVerify"},
+        {"EdVerifyFolder", K::FolderEdit, {}, {}, -1, true, true, "Empty: the backup folder", "Test restore folder:",
+         "GroupVerify"},
+        {"GroupAlerts", K::Group, "Alerts:", {}, -1, true, false, {}, {}, "TabConfig"},
+        {"ChkBoxMailOnFailure", K::CheckBox, "Mail a report when a run fails", {}, -1, true, true, {}, {},
+         "GroupAlerts"},
+        {"ChkBoxMailOnSuccess", K::CheckBox, "Mail a report after good runs", {}, -1, true, true, {}, {},
+         "GroupAlerts"},
+        {"EdAlertCommand", K::Edit, {}, {}, -1, true, true, "Run after every run, without a shell",
+         "Command after each run:", "GroupAlerts"},
         {"TranspButOKConfig", K::Button, "OK", {}, -1, true, true, "Set Configs", {}, "TabConfig"},
 
         {"TabMonitor", K::Page, "&Monitor"},

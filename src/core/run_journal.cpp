@@ -43,6 +43,10 @@ public:
         name(key);
         out_ += std::to_string(value);
     }
+    void flag(const char* key, bool value) {
+        name(key);
+        out_ += value ? "true" : "false";
+    }
     void list(const char* key, const std::vector<std::string>& values) {
         name(key);
         out_ += '[';
@@ -121,6 +125,15 @@ private:
             return number(record.backupSize);
         if (key == "archiveSize")
             return number(record.archiveSize);
+        if (key == "verifySeconds")
+            return number(record.verifySeconds);
+        if (key == "verified") {
+            bool verified = false;
+            if (!literal(verified))
+                return false;
+            record.verified = verified;
+            return true;
+        }
         std::string* field = textField(key, record);
         if (field == nullptr)
             return skipValue();
@@ -149,8 +162,22 @@ private:
             std::vector<std::string> ignored;
             return list(ignored);
         }
+        bool ignoredFlag = false;
+        if (peek() == 't' || peek() == 'f')
+            return literal(ignoredFlag);
         std::uint64_t ignored = 0;
         return number(ignored);
+    }
+
+    bool literal(bool& value) {
+        for (const std::string_view word : {std::string_view("true"), std::string_view("false")}) {
+            if (text_.substr(at_, word.size()) == word) {
+                at_ += word.size();
+                value = word == "true";
+                return true;
+            }
+        }
+        return false;
     }
 
     bool list(std::vector<std::string>& values) {
@@ -288,6 +315,11 @@ std::string formatRunRecord(const RunRecord& record) {
     writer.text("ftp", record.ftp);
     writer.number("backupSize", record.backupSize);
     writer.number("archiveSize", record.archiveSize);
+    // Written only by runs that made a test restore, so that the other records keep their form.
+    if (record.verified)
+        writer.flag("verified", *record.verified);
+    if (record.verified || record.verifySeconds != 0)
+        writer.number("verifySeconds", record.verifySeconds);
     return writer.finish();
 }
 

@@ -22,6 +22,8 @@ struct RunRecord {
     std::string ftp;                  // name of the upload
     std::uint64_t backupSize = 0;
     std::uint64_t archiveSize = 0;
+    std::optional<bool> verified;    // the test restore's result; none when the run made none
+    std::uint64_t verifySeconds = 0; // how long the test restore took
 
     bool operator==(const RunRecord&) const = default;
 };

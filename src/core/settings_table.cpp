@@ -408,13 +408,54 @@ constexpr SettingRow kRows[] = {
      .control = nullptr,
      .load = L::Never,
      .savedBy = S::WindowResize},
+    // The test restore after each backup and the alerts after each run; missing keys leave both off.
+    {.id = Id::VerifyRestore,
+     .section = "VERIFY",
+     .key = "Restore",
+     .encoding = E::Flag,
+     .control = controls::ChkBoxVerifyRestore,
+     .load = L::Set,
+     .savedBy = S::SaveConfig,
+     .saveRule = R::WhenStoredOrChanged},
+    {.id = Id::VerifyFolder,
+     .section = "VERIFY",
+     .key = "Folder",
+     .encoding = E::Text,
+     .control = controls::EdVerifyFolder,
+     .load = L::Set,
+     .savedBy = S::SaveConfig,
+     .saveRule = R::WhenStoredOrChanged},
+    {.id = Id::MailOnFailure,
+     .section = "ALERT",
+     .key = "MailOnFailure",
+     .encoding = E::Flag,
+     .control = controls::ChkBoxMailOnFailure,
+     .load = L::Set,
+     .savedBy = S::SaveConfig,
+     .saveRule = R::WhenStoredOrChanged},
+    {.id = Id::MailOnSuccess,
+     .section = "ALERT",
+     .key = "MailOnSuccess",
+     .encoding = E::Flag,
+     .control = controls::ChkBoxMailOnSuccess,
+     .load = L::Set,
+     .savedBy = S::SaveConfig,
+     .saveRule = R::WhenStoredOrChanged},
+    {.id = Id::AlertCommand,
+     .section = "ALERT",
+     .key = "Command",
+     .encoding = E::Text,
+     .control = controls::EdAlertCommand,
+     .load = L::Set,
+     .savedBy = S::SaveConfig,
+     .saveRule = R::WhenStoredOrChanged},
 };
 
 constexpr bool rowsInIdOrder() {
     for (std::size_t i = 0; i < std::size(kRows); ++i)
         if (static_cast<std::size_t>(kRows[i].id) != i)
             return false;
-    return static_cast<std::size_t>(SettingId::WindowHeight) + 1 == std::size(kRows);
+    return static_cast<std::size_t>(SettingId::AlertCommand) + 1 == std::size(kRows);
 }
 static_assert(rowsInIdOrder(), "the rows of the settings table follow the order of SettingId");
 

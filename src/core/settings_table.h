@@ -59,6 +59,11 @@ enum class SettingId {
     EncryptionPassword,
     WindowWidth,
     WindowHeight,
+    VerifyRestore,
+    VerifyFolder,
+    MailOnFailure,
+    MailOnSuccess,
+    AlertCommand,
 };
 
 // How a value is stored.

@@ -30,16 +30,27 @@ void RestoreJob::run(const std::function<RestoreRequest()>& request) {
     // The job only reads the settings, so a save made while it runs is never overwritten.
     const bool verbose = readRestoreFileSettings(context_.paths.settingsFile).verbose;
     context_.form.setActivePage(static_cast<int>(Page::Monitor));
+    execute(request(), verbose);
+}
+
+bool RestoreJob::runUnasked(const RestoreRequest& request) {
+    return execute(request, false);
+}
+
+bool RestoreJob::execute(const RestoreRequest& request, bool verbose) {
+    bool restored = false;
     try {
-        prepareRequest(request(), verbose);
+        prepareRequest(request, verbose);
         service_.setActive(true);
         runRequest(verbose);
         service_.setActive(false);
+        restored = true;
     } catch (const std::exception& e) {
         addErrorCodeLine(context_.monitor, ErrorCode::Restore, e.what());
     }
     if (service_.active())
         service_.closeServiceManager();
+    return restored;
 }
 
 void RestoreJob::prepareRequest(const RestoreRequest& request, bool verbose) {

@@ -20,9 +20,13 @@ public:
     void run();
     // Runs the job with the request instead of the window's fields, failing as run() does.
     void run(const RestoreRequest& request);
+    // Runs the request without the question, the page change and the status lines, as a step of the backup chain;
+    // true when the server restored the whole database. Fails as run() does.
+    bool runUnasked(const RestoreRequest& request);
 
 private:
     void run(const std::function<RestoreRequest()>& request);
+    bool execute(const RestoreRequest& request, bool verbose);
     void prepareRequest(const RestoreRequest& request, bool verbose);
     void runRequest(bool verbose);
 

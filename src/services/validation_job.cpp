@@ -26,15 +26,24 @@ void ValidationJob::run(const std::function<ValidationRequest()>& request) {
     if (!context_.dialogs.askYesNo("Warning", kValidationWarning))
         return;
     context_.form.setActivePage(static_cast<int>(Page::Monitor));
-    const ValidationRequest fields = request();
-    prepareRequest(fields);
+    execute(request(), true);
+}
+
+bool ValidationJob::runUnasked(const ValidationRequest& request) {
+    return execute(request, false);
+}
+
+bool ValidationJob::execute(const ValidationRequest& request, bool clearMonitor) {
+    prepareRequest(request);
     attach();
-    if (fields.option)
-        service_.options = {*fields.option};
+    if (request.option)
+        service_.options = {*request.option};
+    bool clean = false;
     if (service_.active())
-        runRequest();
+        clean = runRequest(clearMonitor);
     if (service_.active())
         service_.closeServiceManager();
+    return clean;
 }
 
 void ValidationJob::prepareRequest(const ValidationRequest& request) {
@@ -56,27 +65,34 @@ void ValidationJob::attach() {
     }
 }
 
-void ValidationJob::runRequest() {
+bool ValidationJob::runRequest(bool clearMonitor) {
     MonitorLog& monitor = context_.monitor;
     try {
         service_.startAction();
         // Cleared only now that the server took the request, so a refusal leaves the earlier lines.
-        monitor.clearMonitor();
+        if (clearMonitor)
+            monitor.clearMonitor();
         monitor.addMonitorLine("======== Validation Started ===========", kFuchsia, kMonitorLineSize);
         monitor.addMonitorLine("Validation Started at " + clockTime(context_.clock.now()) + " hours", kGreen,
                                kMonitorLineSize);
+        // The server says nothing about a sound database: every line it writes reports a finding.
+        bool findings = false;
         while (!service_.outputEnded()) {
             if (service_.listsLimbo()) {
                 for (const std::string& line : service_.readLimboLines())
                     monitor.appendOutputLine(line);
             } else {
-                monitor.appendOutputLine(service_.readOutputLine());
+                const std::string line = service_.readOutputLine();
+                findings = findings || !line.empty();
+                monitor.appendOutputLine(line);
             }
             context_.processEvents();
         }
         monitor.addMonitorLine("======== Validation Finished =========", kFuchsia, kMonitorLineSize);
+        return !findings;
     } catch (const std::exception& e) {
         addErrorCodeLine(monitor, ErrorCode::ValidationRun, e.what());
+        return false;
     }
 }
 

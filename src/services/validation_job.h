@@ -21,12 +21,17 @@ public:
     void run();
     // Runs the job with the request instead of the window's fields, failing as run() does.
     void run(const ValidationRequest& request);
+    // Runs the request without the question and the page change, adding its lines to what the Monitor holds, as a
+    // step of the backup chain; true when the server checked the database and reported nothing. Fails as run() does.
+    bool runUnasked(const ValidationRequest& request);
 
 private:
     void run(const std::function<ValidationRequest()>& request);
+    // True when the server checked the database and its output held no finding.
+    bool execute(const ValidationRequest& request, bool clearMonitor);
     void prepareRequest(const ValidationRequest& request);
     void attach();
-    void runRequest();
+    bool runRequest(bool clearMonitor);
 
     JobContext context_;
     ValidationService& service_;

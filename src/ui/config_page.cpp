@@ -3,6 +3,7 @@
 #include "core/control_names.h"
 #include "ui/check_list.h"
 #include "ui/control_factory.h"
+#include "ui/file_edit.h"
 #include "ui/page_layout.h"
 
 #include <QCheckBox>
@@ -17,6 +18,35 @@
 #include <QVBoxLayout>
 
 namespace tervolen {
+
+namespace {
+
+QGroupBox* makeVerifyGroup(QWidget* parent) {
+    QGroupBox* group = makeGroup(controls::GroupVerify, parent);
+    auto* grid = new QGridLayout(group);
+    grid->setContentsMargins(4, 4, 4, 4);
+    grid->setVerticalSpacing(3);
+    grid->addWidget(makeCheckBox(controls::ChkBoxVerifyRestore, group), 0, 0, 1, 2);
+    FileEdit* folder = makeFileEdit(controls::EdVerifyFolder, "", group);
+    grid->addWidget(makeFieldLabel(controls::EdVerifyFolder, folder, group), 1, 0);
+    grid->addWidget(folder, 1, 1);
+    return group;
+}
+
+QGroupBox* makeAlertsGroup(QWidget* parent) {
+    QGroupBox* group = makeGroup(controls::GroupAlerts, parent);
+    auto* grid = new QGridLayout(group);
+    grid->setContentsMargins(4, 4, 4, 4);
+    grid->setVerticalSpacing(3);
+    grid->addWidget(makeCheckBox(controls::ChkBoxMailOnFailure, group), 0, 0, 1, 2);
+    grid->addWidget(makeCheckBox(controls::ChkBoxMailOnSuccess, group), 1, 0, 1, 2);
+    QLineEdit* command = makeEdit(controls::EdAlertCommand, group);
+    grid->addWidget(makeFieldLabel(controls::EdAlertCommand, command, group), 2, 0);
+    grid->addWidget(command, 2, 1);
+    return group;
+}
+
+} // namespace
 
 ConfigPage::ConfigPage(QWidget* parent) : QWidget(parent) {
     applyDesign(*this, controlDesign(controls::TabConfig));
@@ -74,11 +104,16 @@ ConfigPage::ConfigPage(QWidget* parent) : QWidget(parent) {
     retentionGrid->addWidget(makeButton(controls::BtnRetentionPreview, retention), 2, 2, 1, 2);
     layout->addWidget(retention);
 
+    QGroupBox* verify = makeVerifyGroup(this);
+    layout->addWidget(verify);
+    QGroupBox* alerts = makeAlertsGroup(this);
+    layout->addWidget(alerts);
+
     QPushButton* ok = makeButton(controls::TranspButOKConfig, this);
     ok->setIcon(style()->standardIcon(QStyle::SP_DialogApplyButton));
     addCommandButton(layout, ok);
 
-    dragSurfaces_ << this << backup << compression << retention << list;
+    dragSurfaces_ << this << backup << compression << retention << list << verify << alerts;
 }
 
 } // namespace tervolen

@@ -20,6 +20,8 @@ std::string describe(const CliCommand& c) {
     field("pageSize", c.pageSize);
     field("bufferSize", c.bufferSize);
     field("file", c.archiveFile);
+    field("warning", c.warningHours);
+    field("critical", c.criticalHours);
     return text;
 }
 
@@ -84,6 +86,16 @@ TEST(CliArguments, EachArgumentListGivesItsCommandOrItsUsageError) {
         {{"send", "--file", "x.zip", "--option", "Replace"}, "usage error: unknown argument: --option"},
         {{"backup", "--file", "x.zip"}, "usage error: unknown argument: --file"},
         {{"send", "backup", "--file", "x.zip"}, "usage error: unknown argument: backup"},
+        {{"verify", "--backup", "x.fbk", "--settings", "t.ini"}, "verify settings=t.ini backup=x.fbk"},
+        {{"verify"}, "usage error: verify needs --backup FILE"},
+        {{"verify", "--backup", "x.fbk", "--database", "y.fdb"}, "usage error: unknown argument: --database"},
+        {{"verify", "--backup", "x.fbk", "--option", "Replace"}, "usage error: unknown argument: --option"},
+        {{"status", "--settings", "t.ini"}, "status settings=t.ini"},
+        {{"status", "--critical", "72", "--settings", "t.ini", "--warning", "30"},
+         "status settings=t.ini warning=30 critical=72"},
+        {{"status"}, "usage error: status needs --settings FILE"},
+        {{"status", "--settings", "t.ini", "--warning"}, "usage error: --warning needs a value"},
+        {{"backup", "--warning", "3"}, "usage error: unknown argument: --warning"},
     };
     for (const ParseCase& c : cases)
         EXPECT_EQ(parsed(c.args), c.expected) << joined(c.args);

@@ -42,6 +42,42 @@ TEST(CliProcess, AMissingSettingsFileIsAUsageErrorAndIsNotCreated) {
     }
 }
 
+// tervolen-cli status as a monitoring system runs it: every failure of the check itself is UNKNOWN (3).
+TEST(CliProcess, TheStatusCheckExitsAsMonitoringPluginsDo) {
+    test::TempDir dir;
+    test::writeFile(dir.file("tervolen.ini"), "[DIRECTORYS]\n");
+    fs::create_directory(dir.file("folder.ini"));
+    const std::string settings = " --settings " + dir.file("tervolen.ini");
+    const struct {
+        std::string arguments;
+        int status;
+        std::string start;
+    } cases[] = {
+        {"status" + settings, 3, "UNKNOWN - no journal"},
+        {"status --settings " + dir.file("typo.ini"), 3, "UNKNOWN - settings file not found"},
+        {"status --settings " + dir.file("folder.ini"), 3, "UNKNOWN - Cannot open file"},
+        {"status" + settings + " --warning soon", 3, "UNKNOWN - not a number of hours: soon"},
+        {"status", 3, ""},
+        {"status" + settings + " --bogus", 3, ""},
+    };
+    for (const auto& c : cases) {
+        std::string output;
+        EXPECT_EQ(test::runCommand(std::string(TERVOLEN_CLI) + " " + c.arguments + " 2>/dev/null", &output), c.status)
+            << c.arguments;
+        EXPECT_TRUE(output.starts_with(c.start)) << c.arguments << ": " << output;
+    }
+    // An ok run (ended in the future, so its age is 0), then a failed one after it.
+    test::writeFile(dir.file("tervolen.journal"),
+                    "{\"stamp\":\"202612100003\",\"ended\":\"2999-01-01 00:00:00\",\"result\":\"ok\"}\n");
+    std::string output;
+    EXPECT_EQ(test::runCommand(std::string(TERVOLEN_CLI) + " status" + settings, &output), 0) << output;
+    EXPECT_TRUE(output.starts_with("OK - last good backup 2999-01-01 00:00")) << output;
+    test::writeFile(dir.file("tervolen.journal"), test::readFile(dir.file("tervolen.journal")) +
+                                                      "{\"ended\":\"2999-01-01 00:01:00\",\"result\":\"failed\"}\n");
+    EXPECT_EQ(test::runCommand(std::string(TERVOLEN_CLI) + " status" + settings, &output), 1) << output;
+    EXPECT_TRUE(output.starts_with("WARNING - last run failed; last good backup")) << output;
+}
+
 constexpr int kTerminationSignals[] = {SIGINT, SIGTERM, SIGHUP};
 
 TEST(CliProcess, TheSchedulerEndsCleanlyOnEachTerminationSignal) {

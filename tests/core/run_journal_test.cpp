@@ -96,6 +96,27 @@ TEST(RunJournal, KeysItDoesNotKnowArePassedOver) {
     EXPECT_EQ(record->result, "ok");
 }
 
+TEST(RunJournal, ATestRestoreIsKeptAndARecordWithoutOneKeepsItsOlderForm) {
+    const std::string older = formatRunRecord(sampleRecord("202612100513"));
+    EXPECT_EQ(older.find("verif"), std::string::npos);
+    const auto readOlder = parseRunRecord(older);
+    ASSERT_TRUE(readOlder.has_value());
+    EXPECT_FALSE(readOlder->verified.has_value());
+    for (const bool verified : {true, false}) {
+        RunRecord record = sampleRecord("202612100514");
+        record.verified = verified;
+        record.verifySeconds = 42;
+        const std::string line = formatRunRecord(record);
+        EXPECT_NE(line.find(verified ? "\"verified\":true" : "\"verified\":false"), std::string::npos) << line;
+        EXPECT_EQ(parseRunRecord(line), record);
+    }
+    for (const char* line : {"{\"verified\":yes}", "{\"verified\":tru}", "{\"verified\":\"true\"}"})
+        EXPECT_FALSE(parseRunRecord(line).has_value()) << line;
+    const auto future = parseRunRecord("{\"result\":\"ok\",\"later\":false,\"other\":true}");
+    ASSERT_TRUE(future.has_value());
+    EXPECT_EQ(future->result, "ok");
+}
+
 TEST(RunJournal, ARewriteReplacesTheRecordsAndAMissingJournalHasNone) {
     test::TempDir dir;
     const std::string path = dir.file("tervolen.journal");

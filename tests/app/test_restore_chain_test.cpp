@@ -1,0 +1,191 @@
+// The test restore in the backup chain against the real Firebird engine (embedded access): a good backup passes
+// and is handed on; one damaged after the engine wrote it (cut short, bytes flipped in the middle) fails, is not
+// handed on, and fails the run. The temporary database is gone after each case.
+#include "app/program.h"
+#include "core/headless_form.h"
+#include "core/run_journal.h"
+#include "core/settings_file.h"
+#include "firebird_server.h"
+#include "fixed_clock.h"
+#include "monitor_lines.h"
+#include "scripted_dialogs.h"
+#include "temp_dir.h"
+
+#include <filesystem>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace tervolen {
+namespace {
+
+namespace fs = std::filesystem;
+
+enum class Damage { None, CutShort, FlippedBytes };
+
+void damage(const std::string& path, Damage kind) {
+    std::string bytes = test::readFile(path);
+    // The engine pads the last block with zeros: the middle is that of what comes before them.
+    const std::size_t middle = (bytes.find_last_not_of('\0') + 1) / 2;
+    if (kind == Damage::CutShort)
+        bytes.resize(middle);
+    if (kind == Damage::FlippedBytes)
+        for (std::size_t i = middle - 8; i < middle + 8; ++i)
+            bytes[i] = static_cast<char>(bytes[i] ^ 0xff);
+    std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
+}
+
+// Damages the new backup once the engine has written it and before the test restore reads it.
+class DamageBeforeTestRestore : public MonitorListener {
+public:
+    DamageBeforeTestRestore(MonitorLog& monitor, std::string folder, Damage kind)
+        : monitor_(monitor), folder_(std::move(folder)), kind_(kind), subscription_(monitor.addListener(*this)) {}
+    void paragraphsAppended(std::size_t count) override {
+        for (std::size_t i = monitor_.size() - count; i < monitor_.size(); ++i)
+            if (monitor_.paragraph(i).text.find("Test Restore Started") != std::string::npos && kind_ != Damage::None)
+                for (const auto& entry : fs::directory_iterator(folder_))
+                    if (entry.path().extension() == ".fbk")
+                        damage(entry.path().string(), kind_);
+    }
+
+private:
+    MonitorLog& monitor_;
+    std::string folder_;
+    Damage kind_;
+    MonitorLog::Subscription subscription_;
+};
+
+class TestRestoreChainTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        const auto& server = test::theFirebirdServer();
+        clock.set(2026, 12, 9, 15, 30, 12);
+        fs::copy_file(server.embeddedDatabase, dir.file("source.fdb"));
+        withSettings(paths.settingsFile, [&](SettingsFile& s) {
+            s.writeText("DIRECTORYS", "Base", dir.file("source.fdb"));
+            s.writeText("DIRECTORYS", "BackUpDir", dir.file("backups"));
+        });
+        Program::Options options;
+        options.registerAutostart = false;
+        program = std::make_unique<Program>(
+            form, dialogs, monitor, paths, clock, [] {}, options);
+        program->startup();
+        form.setText("eDirBackup", dir.file("backups"));
+        form.setText("CB_Protocol", "LOCAL");
+        form.setText("ClientLibFilenameEdit", server.clientLibrary);
+        form.setText("EdUserName", "SYSDBA");
+        form.setText("CB_BkpExt", ".fbk");
+        form.setChecked("ChkBoxCompress", true);
+        form.setChecked("ChkBoxVerifyRestore", true);
+        fs::create_directories(dir.file("verify"));
+        form.setText("EdVerifyFolder", dir.file("verify"));
+    }
+
+    test::TempDir dir;
+    AppPaths paths{dir.path(), dir.file("tervolen.ini")};
+    HeadlessForm form;
+    test::ScriptedDialogs dialogs;
+    MonitorLog monitor;
+    test::FixedClock clock;
+    std::unique_ptr<Program> program;
+};
+
+class DamagedBackupTest : public TestRestoreChainTest, public ::testing::WithParamInterface<Damage> {};
+
+std::string damageName(const ::testing::TestParamInfo<Damage>& info) {
+    const char* const names[] = {"Good", "CutShort", "FlippedBytes"};
+    return names[static_cast<int>(info.param)];
+}
+
+TEST_P(DamagedBackupTest, OnlyABackupThatRestoresAndValidatesIsHandedOn) {
+    const Damage kind = GetParam();
+    DamageBeforeTestRestore damager(monitor, dir.file("backups"), kind);
+    program->runBackup(true);
+    const std::vector<std::string> texts = test::monitorTexts(monitor);
+    const std::vector<RunRecord> journal = readRunJournal(dir.file("tervolen.journal"));
+    ASSERT_EQ(journal.size(), 1u);
+    EXPECT_TRUE(test::listing(dir.file("verify")).empty()) << "the test database stayed";
+    ASSERT_TRUE(journal[0].verified.has_value());
+    EXPECT_EQ(*journal[0].verified, kind == Damage::None);
+    EXPECT_EQ(journal[0].result, kind == Damage::None ? "ok" : "failed");
+    EXPECT_EQ(fs::exists(dir.file("backups/202612093015.zip")), kind == Damage::None);
+    EXPECT_TRUE(fs::exists(dir.file("backups/202612093015.fbk")));
+    const bool passedLine = std::find(texts.begin(), texts.end(), "Test restore passed in 0 s") != texts.end();
+    EXPECT_EQ(passedLine, kind == Damage::None) << testing::PrintToString(texts);
+    if (kind != Damage::None) {
+        EXPECT_FALSE(journal[0].error.empty());
+        bool redFailure = false;
+        for (std::size_t i = 0; i < monitor.size(); ++i)
+            redFailure = redFailure || (monitor.paragraph(i).color == kRed &&
+                                        monitor.paragraph(i).text.find("failed its test restore") != std::string::npos);
+        EXPECT_TRUE(redFailure) << testing::PrintToString(texts);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Backups, DamagedBackupTest,
+                         ::testing::Values(Damage::None, Damage::CutShort, Damage::FlippedBytes), damageName);
+
+// A test database left by a killed run (its process has ended) goes at the next run; one of a live process
+// other than this one, a link of that name and other hidden files stay.
+TEST_F(TestRestoreChainTest, TheNextRunSweepsTheTestDatabasesOfEndedRuns) {
+    const pid_t ended = ::fork();
+    if (ended == 0)
+        ::_exit(0);
+    ASSERT_GT(ended, 0);
+    ::waitpid(ended, nullptr, 0);
+    const std::string stale = ".tervolen-verify-20261209153012-" + std::to_string(ended) + ".fdb";
+    const std::string live = ".tervolen-verify-20261209153012-1.fdb";
+    const std::string link = ".tervolen-verify-20261209153013-" + std::to_string(ended) + ".fdb";
+    for (const std::string& name : {stale, live, std::string(".tervolen-verify-x.fdb")})
+        test::writeFile(dir.file("verify/" + name), "left");
+    fs::create_symlink(dir.file("source.fdb"), dir.file("verify/" + link));
+    form.setChecked("ChkBoxVerifyRestore", false);
+    program->runBackup(true);
+    EXPECT_EQ(test::listing(dir.file("verify")),
+              (std::vector<std::string>{live, link, ".tervolen-verify-x.fdb"}));
+}
+
+// tervolen-cli verify through the server: the lines and exit codes of backup, and no test database left behind.
+TEST(CliVerify, ExitsZeroOnlyForABackupThatPassesItsTestRestore) {
+    const auto& server = test::theFirebirdServer();
+    test::TempDir dir;
+    test::ServerFolder folder;
+    withSettings(dir.file("tervolen.ini"), [&](SettingsFile& s) {
+        s.writeText("PROTOCOL", "Type", "TCP/IP");
+        s.writeText("SERVERNAME", "Name", server.serverName());
+        s.writeText("CLIENTLIB", "ClientLib", server.clientLibrary);
+        s.writeText("USERNAME", "UserName", server.user);
+        s.writeText("PASSWORD", "Pswd", server.password);
+        s.writeText("VERIFY", "Folder", folder.path());
+    });
+    std::string output;
+    ASSERT_EQ(test::runCommand("gbak -b -user " + server.user + " -password " + server.password + " " +
+                                   server.remotePath(server.database) + " " + folder.file("good.fbk"),
+                               &output),
+              0)
+        << output;
+    fs::copy_file(folder.file("good.fbk"), folder.file("cut.fbk"));
+    damage(folder.file("cut.fbk"), Damage::CutShort);
+    const struct {
+        const char* backup;
+        int status;
+        const char* line;
+    } cases[] = {
+        {"good.fbk", 0, "Test restore passed in"},
+        {"cut.fbk", 1, "The restore stopped before its end: the backup is cut short or damaged."},
+        {"missing.fbk", 1, "Error Code 00026"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(test::runCommand(std::string(TERVOLEN_CLI) + " verify --settings " + dir.file("tervolen.ini") +
+                                       " --backup " + folder.file(c.backup),
+                                   &output),
+                  c.status)
+            << output;
+        EXPECT_NE(output.find(c.line), std::string::npos) << output;
+        EXPECT_EQ(test::listing(folder.path()).size(), 2u) << output;
+    }
+}
+
+} // namespace
+} // namespace tervolen
