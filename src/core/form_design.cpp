@@ -144,11 +144,11 @@ std::vector<ControlDesign> buildDesign() {
         {"ChkBoxEncrypt", K::CheckBox, "Encrypt archives", {}, -1, true, true, {}, {}, "GroupCompression"},
         {"EdArchivePswd", K::PasswordEdit, {}, {}, -1, true, true, {}, "Archive password:", "GroupCompression"},
         {"EdArchivePswdAgain", K::PasswordEdit, {}, {}, -1, true, true, {}, "Repeat password:", "GroupCompression"},
-        // Hidden until the Config page has room for them; the settings file sets them meanwhile.
-        {"GroupVerify", K::Group, "Verify:", {}, -1, true, false, {}, {}, "TabConfig"},
+        {"GroupVerify", K::Group, "Verify:", {}, -1, true, true, {}, {}, "TabConfig"},
         {"ChkBoxVerifyRestore", K::CheckBox, "Test restore every backup", {}, -1, true, true, {}, {}, "GroupVerify"},
         {"EdVerifyFolder", K::FolderEdit, {}, {}, -1, true, true, "Empty: the backup folder", "Test restore folder:",
          "GroupVerify"},
+        // Hidden until the chain sends the alerts.
         {"GroupAlerts", K::Group, "Alerts:", {}, -1, true, false, {}, {}, "TabConfig"},
         {"ChkBoxMailOnFailure", K::CheckBox, "Mail a report when a run fails", {}, -1, true, true, {}, {},
          "GroupAlerts"},

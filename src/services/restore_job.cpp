@@ -3,6 +3,8 @@
 #include "core/settings_values.h"
 #include "core/time_format.h"
 
+#include <optional>
+
 namespace tervolen {
 
 namespace {
@@ -30,7 +32,15 @@ void RestoreJob::run(const std::function<RestoreRequest()>& request) {
     // The job only reads the settings, so a save made while it runs is never overwritten.
     const bool verbose = readRestoreFileSettings(context_.paths.settingsFile).verbose;
     context_.form.setActivePage(static_cast<int>(Page::Monitor));
-    execute(request(), verbose);
+    // Reading the fields can fail too (a page size that is no number): the same red line as a server refusal.
+    std::optional<RestoreRequest> built;
+    try {
+        built = request();
+    } catch (const std::exception& e) {
+        addErrorCodeLine(context_.monitor, ErrorCode::Restore, e.what());
+        return;
+    }
+    execute(*built, verbose);
 }
 
 bool RestoreJob::runUnasked(const RestoreRequest& request) {

@@ -4,6 +4,7 @@
 #include "ui/control_factory.h"
 #include "ui/link_label.h"
 
+#include <QEvent>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QTabBar>
@@ -34,6 +35,9 @@ void addRow(QBoxLayout* layout, QWidget* tab, std::initializer_list<const char*>
 
 CommandStrip::CommandStrip(QWidget* parent) : QFrame(parent), pages_(new QTabWidget(this)) {
     setObjectName(controls::Panel1);
+    // At least the design height, and as high as the Help tab's two rows need in a larger font.
+    setMinimumHeight(kHeight);
+    setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(2, 2, 2, 0);
     pages_->setObjectName(controls::JvgPageControl2);
@@ -66,8 +70,15 @@ CommandStrip::CommandStrip(QWidget* parent) : QFrame(parent), pages_(new QTabWid
         row->setContentsMargins(2, 0, 2, 0);
         row->setSpacing(8);
     }
-    // A larger desktop font makes the two rows of the Help tab taller.
-    setFixedHeight(std::max(kHeight, layout->sizeHint().height()));
+}
+
+bool CommandStrip::event(QEvent* event) {
+    const bool handled = QFrame::event(event);
+    // A larger font in the Help tab's two rows changes what the strip needs; the window's layout learns it from
+    // the new minimum.
+    if (event->type() == QEvent::LayoutRequest && layout() != nullptr)
+        setMinimumHeight(std::max(kHeight, layout()->sizeHint().height()));
+    return handled;
 }
 
 QWidget* CommandStrip::addTab(const char* name) {

@@ -21,6 +21,9 @@ public:
     // Surfaces that drag the window: the page control, its tab bar and the Actions and Language tabs.
     QList<QWidget*> dragSurfaces() const;
 
+protected:
+    bool event(QEvent* event) override;
+
 private:
     QWidget* addTab(const char* name);
 

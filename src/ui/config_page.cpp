@@ -14,6 +14,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScrollArea>
 #include <QSpinBox>
 #include <QVBoxLayout>
 
@@ -50,16 +51,26 @@ QGroupBox* makeAlertsGroup(QWidget* parent) {
 
 ConfigPage::ConfigPage(QWidget* parent) : QWidget(parent) {
     applyDesign(*this, controlDesign(controls::TabConfig));
-    QVBoxLayout* layout = pageColumn(this);
+    QVBoxLayout* page = pageColumn(this);
+    // The groups scroll when the window is smaller than they need; the OK button stays in sight below them.
+    auto* scroll = new QScrollArea(this);
+    scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setWidgetResizable(true);
+    scroll->setFocusPolicy(Qt::NoFocus);
+    scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    auto* groups = new QWidget(scroll);
+    auto* layout = new QVBoxLayout(groups);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(4);
 
-    QGroupBox* backup = makeGroup(controls::GroupBackupConfig, this);
+    QGroupBox* backup = makeGroup(controls::GroupBackupConfig, groups);
     auto* backupLayout = new QVBoxLayout(backup);
     backupLayout->setContentsMargins(4, 4, 4, 4);
     CheckList* list = makeCheckList(controls::clListaBackup, backup);
     backupLayout->addWidget(list);
     layout->addWidget(backup, 1);
 
-    QGroupBox* compression = makeGroup(controls::GroupCompression, this);
+    QGroupBox* compression = makeGroup(controls::GroupCompression, groups);
     auto* compressionColumn = new QVBoxLayout(compression);
     compressionColumn->setContentsMargins(4, 4, 4, 4);
     compressionColumn->setSpacing(1);
@@ -89,7 +100,7 @@ ConfigPage::ConfigPage(QWidget* parent) : QWidget(parent) {
     compressionColumn->addLayout(passwords);
     layout->addWidget(compression);
 
-    QGroupBox* retention = makeGroup(controls::GroupRetention, this);
+    QGroupBox* retention = makeGroup(controls::GroupRetention, groups);
     auto* retentionGrid = new QGridLayout(retention);
     retentionGrid->setContentsMargins(4, 4, 4, 4);
     retentionGrid->setVerticalSpacing(3);
@@ -104,16 +115,18 @@ ConfigPage::ConfigPage(QWidget* parent) : QWidget(parent) {
     retentionGrid->addWidget(makeButton(controls::BtnRetentionPreview, retention), 2, 2, 1, 2);
     layout->addWidget(retention);
 
-    QGroupBox* verify = makeVerifyGroup(this);
+    QGroupBox* verify = makeVerifyGroup(groups);
     layout->addWidget(verify);
-    QGroupBox* alerts = makeAlertsGroup(this);
+    QGroupBox* alerts = makeAlertsGroup(groups);
     layout->addWidget(alerts);
+    scroll->setWidget(groups);
+    page->addWidget(scroll, 1);
 
     QPushButton* ok = makeButton(controls::TranspButOKConfig, this);
     ok->setIcon(style()->standardIcon(QStyle::SP_DialogApplyButton));
-    addCommandButton(layout, ok);
+    addCommandButton(page, ok);
 
-    dragSurfaces_ << this << backup << compression << retention << list << verify << alerts;
+    dragSurfaces_ << this << groups << backup << compression << retention << list << verify << alerts;
 }
 
 } // namespace tervolen

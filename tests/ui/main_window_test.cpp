@@ -526,7 +526,10 @@ std::vector<QWidget*> tabRound(QWidget& window) {
     return visited;
 }
 
+// A QScrollArea only holds other controls; Tab visits those.
 bool isInteractive(QWidget* widget) {
+    if (qobject_cast<QScrollArea*>(widget) != nullptr)
+        return false;
     return qobject_cast<QAbstractButton*>(widget) != nullptr || qobject_cast<QLineEdit*>(widget) != nullptr ||
            qobject_cast<QComboBox*>(widget) != nullptr || qobject_cast<QAbstractSpinBox*>(widget) != nullptr ||
            qobject_cast<QAbstractScrollArea*>(widget) != nullptr || qobject_cast<QTabBar*>(widget) != nullptr;
