@@ -1,5 +1,6 @@
 #include "app/backup_chain.h"
 
+#include "app/alert_command.h"
 #include "app/ftp_settings_form.h"
 #include "copies/copy_to_mirrors.h"
 #include "core/control_names.h"
@@ -181,6 +182,7 @@ bool runBackupChain(BackupJob& job, bool unattended, const std::function<BackupC
         complete = runSteps(job, readSettings, tools, stopping, record) && result;
     } catch (const std::exception& e) {
         finish(false, e.what());
+        runAlertCommand(recording.alertCommand, record, tools.monitor);
         throw;
     }
     const char* shortfall = complete   ? ""
@@ -188,6 +190,7 @@ bool runBackupChain(BackupJob& job, bool unattended, const std::function<BackupC
                                          : "The backup did not finish.";
     if (finish(complete, shortfall))
         pruneBackups(recording.readPruneSettings(), tools.ftp, tools.monitor, false);
+    runAlertCommand(recording.alertCommand, record, tools.monitor);
     return result;
 }
 

@@ -54,6 +54,7 @@ struct RunRecording {
     const Clock& clock;
     std::function<std::string()> backupName; // the run's backup file name, asked after the job
     std::function<PruneSettings()> readPruneSettings;
+    std::string alertCommand; // run after every run, its record in the environment; empty: none
 };
 
 // The folder of the test database: the Verify group's, or the backup folder when that is empty.
@@ -62,7 +63,8 @@ std::string testRestoreFolder(const FormState& form);
 // One backup with the steps that follow it: backup, test restore when set, compression, mirrors, e-mail, FTP. A
 // backup that fails its test restore is not handed on. readSettings is asked once
 // the backup is done; stopRequested before each step after it (true ends the chain there). Every run then gets its
-// journal record; a run that finished every step without a red line is "ok" and prunes by the policy. Returns the
+// journal record; a run that finished every step without a red line is "ok" and prunes by the policy; then the
+// alert command runs, whatever the result. Returns the
 // backup job's result. Throws what the job, the e-mail step's port and the FTP step throw.
 bool runBackupChain(BackupJob& job, bool unattended, const std::function<BackupChainSettings()>& readSettings,
                     const BackupChainTools& tools, const std::function<bool()>& stopRequested,

@@ -240,7 +240,8 @@ Program::BackupOutcome Program::runBackup(bool scheduled) {
             chainTools(), options_.stopRequested,
             RunRecording{runJournalPath(paths_.settingsFile), scheduled ? "schedule" : options_.manualRunOrigin, clock_,
                          [this] { return currentBackupName_; },
-                         [this] { return readPruneSettings(form_, paths_); }});
+                         [this] { return readPruneSettings(form_, paths_); },
+                         form_.text(controls::EdAlertCommand)});
     } catch (const std::exception& e) {
         outcome.escapedError = true;
         if (scheduled)

@@ -148,11 +148,11 @@ std::vector<ControlDesign> buildDesign() {
         {"ChkBoxVerifyRestore", K::CheckBox, "Test restore every backup", {}, -1, true, true, {}, {}, "GroupVerify"},
         {"EdVerifyFolder", K::FolderEdit, {}, {}, -1, true, true, "Empty: the backup folder", "Test restore folder:",
          "GroupVerify"},
-        // Hidden until the chain sends the alerts.
-        {"GroupAlerts", K::Group, "Alerts:", {}, -1, true, false, {}, {}, "TabConfig"},
-        {"ChkBoxMailOnFailure", K::CheckBox, "Mail a report when a run fails", {}, -1, true, true, {}, {},
+        {"GroupAlerts", K::Group, "Alerts:", {}, -1, true, true, {}, {}, "TabConfig"},
+        // Hidden until the chain mails the reports.
+        {"ChkBoxMailOnFailure", K::CheckBox, "Mail a report when a run fails", {}, -1, true, false, {}, {},
          "GroupAlerts"},
-        {"ChkBoxMailOnSuccess", K::CheckBox, "Mail a report after good runs", {}, -1, true, true, {}, {},
+        {"ChkBoxMailOnSuccess", K::CheckBox, "Mail a report after good runs", {}, -1, true, false, {}, {},
          "GroupAlerts"},
         {"EdAlertCommand", K::Edit, {}, {}, -1, true, true, "Run after every run, without a shell",
          "Command after each run:", "GroupAlerts"},
