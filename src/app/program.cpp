@@ -88,8 +88,10 @@ void Program::registerHandlers() {
     onClick(controls::JvTranspValidation, [this] { onStartValidation(); });
     onClick(controls::TranspButOkSchedule, [this] { saveSchedulePage(form_, dialogs_, paths_); });
     onClick(controls::TranspButOKConfig, [this] {
-        if (archivePasswordsAgree(form_, dialogs_))
+        if (archivePasswordsAgree(form_, dialogs_)) {
             saveConfigPage(form_, paths_);
+            applyAutostartChoice();
+        }
     });
     onClick(controls::JvTransparentButton3, [this] { onAddMirror(form_, dialogs_); });
     onClick(controls::JvTransparentButton4, [this] { onRemoveMirror(form_); });
@@ -108,25 +110,32 @@ void Program::registerHandlers() {
     form_.onChange(controls::CB_Protocol, [this] { proposeServerName(form_); });
 }
 
+// The autostart entry follows the check box. Root's entry would start a root program in a desktop session. A
+// failure is reported and goes no further: it must not keep the settings from loading, or a later save would write
+// empty fields over the stored ones.
+void Program::applyAutostartChoice() {
+    if (!options_.registerAutostart || runningAsRoot())
+        return;
+    try {
+        if (form_.checked(controls::ChkBoxAutostart))
+            registerAutostart("Tervolen", executablePath().string());
+        else
+            removeAutostart("Tervolen");
+    } catch (const std::exception& e) {
+        reportError(e);
+    }
+}
+
 void Program::startup() {
     try {
         form_.setText(controls::GradientHeaderPanel, headerCaption());
         form_.setText(controls::btnFechar, "");
-        // Root's autostart entry would start a root program in a desktop session.
-        if (options_.registerAutostart && !runningAsRoot()) {
-            // A failed registration must not keep the settings from loading: a later save would
-            // otherwise write empty fields over the stored ones.
-            try {
-                registerAutostart("Tervolen", executablePath().string());
-            } catch (const std::exception& e) {
-                reportError(e);
-            }
-        }
         form_.setActivePage(static_cast<int>(Page::Schedule));
         StartupHooks hooks;
         hooks.addErrorLine = [this](const std::string& text) { monitor_.addMonitorLine(text, kRed, kMonitorLineSize); };
         hooks.applyLanguageFile = options_.applyLanguageFile;
         loadSettingsIntoForm(form_, paths_, hooks);
+        applyAutostartChoice();
         form_.setText(controls::EdArchivePswdAgain, form_.text(controls::EdArchivePswd));
         schedule_.loadTodaySchedule();
     } catch (const UntrustedFileError&) {

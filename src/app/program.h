@@ -101,6 +101,7 @@ private:
     // Registers a click handler whose escaping errors go to the default error report.
     void onClick(const char* control, std::function<void()> handler);
     void reportError(const std::exception& error);
+    void applyAutostartChoice();
     void onStartBackup();
     // The restore and validation buttons; refused while another job runs.
     // Runs job as the only job; while another runs it is refused with kJobRunning.

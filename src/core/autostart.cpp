@@ -3,7 +3,10 @@
 #include "core/atomic_file.h"
 #include "core/errors.h"
 
+#include <cerrno>
 #include <cstdlib>
+#include <cstring>
+#include <unistd.h>
 
 namespace tervolen {
 
@@ -62,6 +65,13 @@ std::string stringValue(const std::string& text) {
     return value;
 }
 
+std::string autostartEntryPath(const std::string& name) {
+    std::string lowerName;
+    for (char c : name)
+        lowerName += (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+    return autostartFolder() + "/" + lowerName + ".desktop";
+}
+
 } // namespace
 
 std::string desktopExecValue(const std::string& path) {
@@ -69,9 +79,6 @@ std::string desktopExecValue(const std::string& path) {
 }
 
 void registerAutostart(const std::string& name, const std::string& data) {
-    std::string lowerName;
-    for (char c : name)
-        lowerName += (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
     std::string entry = "[Desktop Entry]\n"
                         "Type=Application\n"
                         "Name=" +
@@ -85,10 +92,16 @@ void registerAutostart(const std::string& name, const std::string& data) {
                         "Terminal=false\n"
                         "X-GNOME-Autostart-enabled=true\n";
     try {
-        writeFileAtomically(autostartFolder() + "/" + lowerName + ".desktop", entry, 0644, true, LinkAtPath::Replace);
+        writeFileAtomically(autostartEntryPath(name), entry, 0644, true, LinkAtPath::Replace);
     } catch (const Error&) {
         throw Error("Failed to set data for '" + name + "'");
     }
+}
+
+void removeAutostart(const std::string& name) {
+    const std::string path = autostartEntryPath(name);
+    if (::unlink(path.c_str()) != 0 && errno != ENOENT)
+        throw Error("Failed to remove the autostart entry \"" + path + "\". " + std::strerror(errno));
 }
 
 } // namespace tervolen

@@ -9,6 +9,9 @@ namespace tervolen {
 // Throws Error "Failed to set data for '<name>'" when the entry cannot be written.
 void registerAutostart(const std::string& name, const std::string& data);
 
+// Removes the entry that registerAutostart writes; nothing when there is none. Throws Error when it cannot.
+void removeAutostart(const std::string& name);
+
 // The folder that holds the autostart entries.
 std::string autostartFolder();
 

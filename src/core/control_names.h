@@ -139,6 +139,7 @@ inline constexpr const char* GroupAlerts = "GroupAlerts";
 inline constexpr const char* ChkBoxMailOnFailure = "ChkBoxMailOnFailure";
 inline constexpr const char* ChkBoxMailOnSuccess = "ChkBoxMailOnSuccess";
 inline constexpr const char* EdAlertCommand = "EdAlertCommand";
+inline constexpr const char* ChkBoxAutostart = "ChkBoxAutostart";
 
 // The about box's Close button.
 inline constexpr const char* BtnAboutClose = "BtnAboutClose";

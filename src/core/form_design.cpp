@@ -156,6 +156,7 @@ std::vector<ControlDesign> buildDesign() {
          "GroupAlerts"},
         {"EdAlertCommand", K::Edit, {}, {}, -1, true, true, "Run after every run, without a shell",
          "Command after each run:", "GroupAlerts"},
+        {"ChkBoxAutostart", K::CheckBox, "Start with my desktop session", {}, -1, true, true, {}, {}, "TabConfig"},
         {"TranspButOKConfig", K::Button, "OK", {}, -1, true, true, "Set Configs", {}, "TabConfig"},
 
         {"TabMonitor", K::Page, "&Monitor"},

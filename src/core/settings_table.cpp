@@ -449,13 +449,23 @@ constexpr SettingRow kRows[] = {
      .load = L::Set,
      .savedBy = S::SaveConfig,
      .saveRule = R::WhenStoredOrChanged},
+    // Whether the program puts itself into the desktop session's autostart; missing: it does.
+    {.id = Id::Autostart,
+     .section = "STARTUP",
+     .key = "Autostart",
+     .encoding = E::Flag,
+     .control = controls::ChkBoxAutostart,
+     .load = L::Set,
+     .savedBy = S::SaveConfig,
+     .saveRule = R::WhenStoredOrChanged,
+     .defaultFlag = true},
 };
 
 constexpr bool rowsInIdOrder() {
     for (std::size_t i = 0; i < std::size(kRows); ++i)
         if (static_cast<std::size_t>(kRows[i].id) != i)
             return false;
-    return static_cast<std::size_t>(SettingId::AlertCommand) + 1 == std::size(kRows);
+    return static_cast<std::size_t>(SettingId::Autostart) + 1 == std::size(kRows);
 }
 static_assert(rowsInIdOrder(), "the rows of the settings table follow the order of SettingId");
 

@@ -64,6 +64,7 @@ enum class SettingId {
     MailOnFailure,
     MailOnSuccess,
     AlertCommand,
+    Autostart,
 };
 
 // How a value is stored.

@@ -119,6 +119,7 @@ ConfigPage::ConfigPage(QWidget* parent) : QWidget(parent) {
     layout->addWidget(verify);
     QGroupBox* alerts = makeAlertsGroup(groups);
     layout->addWidget(alerts);
+    layout->addWidget(makeCheckBox(controls::ChkBoxAutostart, groups));
     scroll->setWidget(groups);
     page->addWidget(scroll, 1);
 

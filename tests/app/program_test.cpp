@@ -56,6 +56,28 @@ TEST_F(ProgramTest, StartupSetsTheHeaderRegistersAutostartAndArmsTheTimer) {
     });
 }
 
+TEST_F(ProgramTest, TheAutostartEntryFollowsItsCheckBoxFromSaveToStartup) {
+    test::asUnprivilegedUser(dir.path(), [this] {
+        const std::string entry = dir.file("config/autostart/tervolen.desktop");
+        start();
+        EXPECT_TRUE(form.checked("ChkBoxAutostart")) << "a file without the key starts with the session";
+        EXPECT_TRUE(std::filesystem::exists(entry));
+
+        form.setChecked("ChkBoxAutostart", false);
+        form.click("TranspButOKConfig");
+        EXPECT_FALSE(std::filesystem::exists(entry));
+        program.reset();
+        start();
+        EXPECT_FALSE(form.checked("ChkBoxAutostart"));
+        EXPECT_FALSE(std::filesystem::exists(entry)) << "the next start leaves it out too";
+
+        form.setChecked("ChkBoxAutostart", true);
+        form.click("TranspButOKConfig");
+        EXPECT_TRUE(std::filesystem::exists(entry));
+        EXPECT_TRUE(dialogs.shown.empty()) << dialogs.shown.front().text;
+    });
+}
+
 TEST_F(ProgramTest, AFailedAutostartIsReportedAndTheSettingsStillLoad) {
     test::writeFile(dir.file("config"), "a file where the folder should be");
     test::writeFile(paths.settingsFile, "[DIRECTORYS]\r\nBase=/data/x.fdb\r\n");
