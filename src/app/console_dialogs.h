@@ -18,6 +18,11 @@ public:
     void errorReport(const std::string& text) override;
     bool askYesNo(const std::string& title, const std::string& text) override;
     Answer askYesNoCancel(const std::string& text) override;
+    // Nothing closes the command-line tool through a question.
+    bool askYesNoOrStopAsking(const std::string&, bool& dontAskAgain) override {
+        dontAskAgain = false;
+        return true;
+    }
     bool login(LoginFields& fields) override;
     std::optional<std::string> chooseFolder(const std::string&) override { return std::nullopt; }
     std::optional<std::string> chooseSaveFile(const std::string&) override { return std::nullopt; }

@@ -12,7 +12,9 @@
 #include "core/language_choice.h"
 #include "core/paths.h"
 #include "core/run_journal.h"
+#include "core/settings_file.h"
 #include "core/settings_pages.h"
+#include "core/settings_table.h"
 #include "core/startup.h"
 #include "services/connection_settings.h"
 
@@ -80,7 +82,10 @@ void Program::reportError(const std::exception& error) {
 void Program::registerHandlers() {
     onClick(controls::btnHide, [this] { form_.minimize(); });
     for (const char* control : {controls::btnFechar, controls::LbClose, controls::MenuItem1})
-        onClick(control, [this] { form_.close(); });
+        onClick(control, [this] {
+            if (quitConfirmed())
+                form_.close();
+        });
     onClick(controls::AppLaunch, [this] { form_.restore(); });
     for (const char* control : {controls::LbStartBackup, controls::StartBackup1})
         onClick(control, [this] { onStartBackup(); });
@@ -124,6 +129,22 @@ void Program::applyAutostartChoice() {
     } catch (const std::exception& e) {
         reportError(e);
     }
+}
+
+bool Program::quitConfirmed() {
+    bool hourTicked = false;
+    for (int i = 0; i < form_.itemCount(controls::clbHorarios); ++i)
+        hourTicked = hourTicked || form_.itemChecked(controls::clbHorarios, i);
+    if (!hourTicked)
+        return true;
+    if (!readSettingFlag(SettingsFile::openSettings(paths_.settingsFile), SettingId::AskBeforeQuit))
+        return true;
+    bool dontAskAgain = false;
+    const bool quit =
+        dialogs_.askYesNoOrStopAsking("Quit Tervolen? No scheduled backup runs until it is started again.", dontAskAgain);
+    if (dontAskAgain)
+        withSettings(paths_.settingsFile, [](SettingsFile& s) { writeSettingFlag(s, SettingId::AskBeforeQuit, false); });
+    return quit;
 }
 
 void Program::startup() {

@@ -102,6 +102,8 @@ private:
     void onClick(const char* control, std::function<void()> handler);
     void reportError(const std::exception& error);
     void applyAutostartChoice();
+    // While an hour is ticked, asks before the program ends, unless the user said not to ask again.
+    bool quitConfirmed();
     void onStartBackup();
     // The restore and validation buttons; refused while another job runs.
     // Runs job as the only job; while another runs it is refused with kJobRunning.

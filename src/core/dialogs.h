@@ -33,6 +33,8 @@ public:
     virtual bool askYesNo(const std::string& title, const std::string& text) = 0;
     // Yes/No/Cancel question with the question icon and the application title.
     virtual Answer askYesNoCancel(const std::string& text) = 0;
+    // Yes/No question with a "Don't ask again" check box; true for Yes. dontAskAgain tells whether it was ticked.
+    virtual bool askYesNoOrStopAsking(const std::string& text, bool& dontAskAgain) = 0;
     // Database login; false when cancelled. The fields are edited in place.
     virtual bool login(LoginFields& fields) = 0;
     virtual std::optional<std::string> chooseFolder(const std::string& startFolder) = 0;

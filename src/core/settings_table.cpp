@@ -459,13 +459,22 @@ constexpr SettingRow kRows[] = {
      .savedBy = S::SaveConfig,
      .saveRule = R::WhenStoredOrChanged,
      .defaultFlag = true},
+    // Whether closing the program with hours ticked asks first; the question's "Don't ask again" writes it.
+    {.id = Id::AskBeforeQuit,
+     .section = "WINDOW",
+     .key = "AskBeforeQuit",
+     .encoding = E::Flag,
+     .control = nullptr,
+     .load = L::Never,
+     .savedBy = S::Nobody,
+     .defaultFlag = true},
 };
 
 constexpr bool rowsInIdOrder() {
     for (std::size_t i = 0; i < std::size(kRows); ++i)
         if (static_cast<std::size_t>(kRows[i].id) != i)
             return false;
-    return static_cast<std::size_t>(SettingId::Autostart) + 1 == std::size(kRows);
+    return static_cast<std::size_t>(SettingId::AskBeforeQuit) + 1 == std::size(kRows);
 }
 static_assert(rowsInIdOrder(), "the rows of the settings table follow the order of SettingId");
 

@@ -65,6 +65,7 @@ enum class SettingId {
     MailOnSuccess,
     AlertCommand,
     Autostart,
+    AskBeforeQuit,
 };
 
 // How a value is stored.

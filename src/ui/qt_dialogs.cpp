@@ -2,6 +2,7 @@
 
 #include "ui/login_dialog.h"
 
+#include <QCheckBox>
 #include <QFileDialog>
 #include <QMessageBox>
 
@@ -46,6 +47,15 @@ void QtDialogs::errorReport(const std::string& text) {
 bool QtDialogs::askYesNo(const std::string& title, const std::string& text) {
     return showBox(QMessageBox::Warning, fromStd(title), text, QMessageBox::Yes | QMessageBox::No, owner()) ==
            QMessageBox::Yes;
+}
+
+bool QtDialogs::askYesNoOrStopAsking(const std::string& text, bool& dontAskAgain) {
+    QMessageBox box(QMessageBox::Question, kAppTitle, fromStd(text), QMessageBox::Yes | QMessageBox::No, owner());
+    // The box owns its check box.
+    box.setCheckBox(new QCheckBox(QStringLiteral("Don't ask again")));
+    const bool yes = box.exec() == QMessageBox::Yes;
+    dontAskAgain = box.checkBox()->isChecked();
+    return yes;
 }
 
 Dialogs::Answer QtDialogs::askYesNoCancel(const std::string& text) {

@@ -19,6 +19,7 @@ public:
     void errorReport(const std::string& text) override;
     bool askYesNo(const std::string& title, const std::string& text) override;
     Answer askYesNoCancel(const std::string& text) override;
+    bool askYesNoOrStopAsking(const std::string& text, bool& dontAskAgain) override;
     bool login(LoginFields& fields) override;
     std::optional<std::string> chooseFolder(const std::string& startFolder) override;
     std::optional<std::string> chooseSaveFile(const std::string& startFolder) override;

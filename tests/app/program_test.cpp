@@ -123,6 +123,34 @@ TEST_F(ProgramTest, WindowCommandsAndCheckBoxHandlers) {
     }
 }
 
+TEST_F(ProgramTest, ClosingWithAnHourTickedAsksFirstUntilToldNotTo) {
+    const std::string question = "Quit Tervolen? No scheduled backup runs until it is started again.";
+    for (const char* control : {"btnFechar", "LbClose", "MenuItem1"}) {
+        SCOPED_TRACE(control);
+        HeadlessForm other;
+        Program closing(
+            other, dialogs, monitor, paths, clock, [] {}, withoutAutostart());
+        other.setItemChecked("clbHorarios", 3, true);
+        dialogs.answers = {Dialogs::Answer::No};
+        other.click(control);
+        EXPECT_FALSE(other.closed()) << "No keeps the program";
+        dialogs.answers = {Dialogs::Answer::Yes};
+        other.click(control);
+        EXPECT_TRUE(other.closed());
+    }
+    EXPECT_EQ(dialogs.texts("yesno-stop-asking"), std::vector<std::string>(6, question));
+
+    start(withoutAutostart());
+    form.setItemChecked("clbHorarios", 3, true);
+    dialogs.tickDontAskAgain = true;
+    dialogs.answers = {Dialogs::Answer::No};
+    form.click("btnFechar");
+    EXPECT_FALSE(form.closed()) << "the answer counts even when the box is ticked";
+    form.click("btnFechar");
+    EXPECT_TRUE(form.closed()) << "not asked again";
+    EXPECT_EQ(dialogs.texts("yesno-stop-asking").size(), 7u);
+}
+
 TEST_F(ProgramTest, MirrorButtons) {
     start(withoutAutostart());
     form.setChecked("ChkBoxCompress", false);

@@ -11,6 +11,16 @@ bool ScriptedDialogs::askYesNo(const std::string& title, const std::string& text
     return answer == Answer::Yes;
 }
 
+bool ScriptedDialogs::askYesNoOrStopAsking(const std::string& text, bool& dontAskAgain) {
+    shown.push_back({"yesno-stop-asking", text});
+    dontAskAgain = tickDontAskAgain;
+    if (answers.empty())
+        return false;
+    Answer answer = answers.front();
+    answers.pop_front();
+    return answer == Answer::Yes;
+}
+
 Dialogs::Answer ScriptedDialogs::askYesNoCancel(const std::string& text) {
     shown.push_back({"yesnocancel", text});
     if (answers.empty())

@@ -14,7 +14,8 @@ namespace tervolen::test {
 class ScriptedDialogs : public Dialogs {
 public:
     struct Shown {
-        std::string kind; // "message", "information", "error", "yesno", "yesnocancel", "login", "folder", "save"
+        // "message", "information", "error", "yesno", "yesno-stop-asking", "yesnocancel", "login", "folder", "save"
+        std::string kind;
         std::string text;
     };
 
@@ -23,6 +24,8 @@ public:
     void errorReport(const std::string& text) override { shown.push_back({"error", text}); }
     bool askYesNo(const std::string& title, const std::string& text) override;
     Answer askYesNoCancel(const std::string& text) override;
+    // Answered like askYesNo; ticks "Don't ask again" when tickDontAskAgain is set.
+    bool askYesNoOrStopAsking(const std::string& text, bool& dontAskAgain) override;
     bool login(LoginFields& fields) override;
     std::optional<std::string> chooseFolder(const std::string& startFolder) override;
     std::optional<std::string> chooseSaveFile(const std::string& startFolder) override;
@@ -32,6 +35,7 @@ public:
 
     std::vector<Shown> shown;
     std::deque<Answer> answers;
+    bool tickDontAskAgain = false;
     std::deque<std::optional<LoginFields>> logins; // nullopt cancels
     std::deque<std::optional<std::string>> paths;
     std::vector<LoginFields> loginRequests;
