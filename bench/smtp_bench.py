@@ -20,12 +20,12 @@ the processor time shows the clients' own cost. Needs GNU time (/usr/bin/time), 
 import json
 import os
 import signal
-import statistics
 import subprocess
 import sys
 import tempfile
 import time
 
+from bench_report import report
 from bench_tls import make_certificates
 
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
@@ -81,18 +81,6 @@ def compare(clients, rounds, folder, received, message_size):
             if abs(size - message_size) > 4:
                 sys.exit(f"{name}: the server received {size} bytes of {message_size}")
     return results
-
-
-def report(title, results, size_mb):
-    print(title)
-    medians = {}
-    for name, runs in results.items():
-        medians[name] = statistics.median(seconds for seconds, _, _ in runs)
-        cpu = statistics.median(cpu for _, cpu, _ in runs)
-        peak = max(memory for _, _, memory in runs)
-        print(f"{name:>9}: {medians[name]:7.2f} s  {size_mb / medians[name]:8.1f} MB/s  cpu {cpu:6.2f} s"
-              f"  peak RSS {peak / 1024:6.1f} MiB  (runs: {', '.join(f'{seconds:.2f}' for seconds, _, _ in runs)})")
-    print(f"time ratio tervolen/curl: {medians['tervolen'] / medians['curl']:.3f}")
 
 
 def main():

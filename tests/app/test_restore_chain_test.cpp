@@ -5,6 +5,7 @@
 #include "core/headless_form.h"
 #include "core/run_journal.h"
 #include "core/settings_file.h"
+#include "embedded_program_test.h"
 #include "firebird_server.h"
 #include "fixed_clock.h"
 #include "monitor_lines.h"
@@ -56,39 +57,15 @@ private:
     MonitorLog::Subscription subscription_;
 };
 
-class TestRestoreChainTest : public ::testing::Test {
+class TestRestoreChainTest : public test::EmbeddedProgramTest {
 protected:
     void SetUp() override {
-        const auto& server = test::theFirebirdServer();
         clock.set(2026, 12, 9, 15, 30, 12);
-        fs::copy_file(server.embeddedDatabase, dir.file("source.fdb"));
-        withSettings(paths.settingsFile, [&](SettingsFile& s) {
-            s.writeText("DIRECTORYS", "Base", dir.file("source.fdb"));
-            s.writeText("DIRECTORYS", "BackUpDir", dir.file("backups"));
-        });
-        Program::Options options;
-        options.registerAutostart = false;
-        program = std::make_unique<Program>(
-            form, dialogs, monitor, paths, clock, [] {}, options);
-        program->startup();
-        form.setText("eDirBackup", dir.file("backups"));
-        form.setText("CB_Protocol", "LOCAL");
-        form.setText("ClientLibFilenameEdit", server.clientLibrary);
-        form.setText("EdUserName", "SYSDBA");
-        form.setText("CB_BkpExt", ".fbk");
-        form.setChecked("ChkBoxCompress", true);
+        EmbeddedProgramTest::SetUp();
         form.setChecked("ChkBoxVerifyRestore", true);
         fs::create_directories(dir.file("verify"));
         form.setText("EdVerifyFolder", dir.file("verify"));
     }
-
-    test::TempDir dir;
-    AppPaths paths{dir.path(), dir.file("tervolen.ini")};
-    HeadlessForm form;
-    test::ScriptedDialogs dialogs;
-    MonitorLog monitor;
-    test::FixedClock clock;
-    std::unique_ptr<Program> program;
 };
 
 class DamagedBackupTest : public TestRestoreChainTest, public ::testing::WithParamInterface<Damage> {};
