@@ -8,17 +8,6 @@
 
 namespace tervolen {
 
-namespace {
-
-std::string monitorText(const MonitorLog& monitor) {
-    std::string text;
-    for (std::size_t i = 0; i < monitor.size(); ++i)
-        text += monitor.paragraph(i).text + "\n";
-    return text;
-}
-
-} // namespace
-
 void runAlertCommand(const std::string& commandLine, const RunRecord& record, MonitorLog& monitor,
                      std::chrono::milliseconds bound) {
     try {
@@ -29,7 +18,7 @@ void runAlertCommand(const std::string& commandLine, const RunRecord& record, Mo
         command.environment = {{"TERVOLEN_RESULT", record.result},   {"TERVOLEN_STAMP", record.stamp},
                                {"TERVOLEN_BACKUP", record.backup},   {"TERVOLEN_ARCHIVE", record.archive},
                                {"TERVOLEN_MESSAGE", record.error},   {"TERVOLEN_LOG", "/dev/fd/3"}};
-        command.input3 = monitorText(monitor);
+        command.input3 = monitorPlainText(monitor);
         command.bound = bound;
         const CommandOutcome outcome = runBoundedCommand(command);
         const bool good = !outcome.killed && outcome.signal == 0 && outcome.exitStatus == 0;

@@ -1,8 +1,12 @@
 #pragma once
 
+#include "app/prune_backups.h"
+#include "app/run_alerts.h"
 #include "copies/compress_backup.h"
 #include "copies/zip_archive_writer.h"
+#include "core/clock.h"
 #include "core/form_state.h"
+#include "core/monitor_log.h"
 #include "delivery/ftp_client.h"
 #include "delivery/mime_message.h"
 #include "delivery/send_backup_by_ftp.h"
@@ -10,9 +14,6 @@
 #include "delivery/smtp_client.h"
 #include "services/backup_job.h"
 #include "services/test_restore.h"
-#include "core/monitor_log.h"
-#include "app/prune_backups.h"
-#include "core/clock.h"
 
 #include <functional>
 #include <string>
@@ -54,7 +55,7 @@ struct RunRecording {
     const Clock& clock;
     std::function<std::string()> backupName; // the run's backup file name, asked after the job
     std::function<PruneSettings()> readPruneSettings;
-    std::string alertCommand; // run after every run, its record in the environment; empty: none
+    RunAlerts alerts; // the report and command after every run
 };
 
 // The folder of the test database: the Verify group's, or the backup folder when that is empty.
@@ -64,7 +65,7 @@ std::string testRestoreFolder(const FormState& form);
 // backup that fails its test restore is not handed on. readSettings is asked once
 // the backup is done; stopRequested before each step after it (true ends the chain there). Every run then gets its
 // journal record; a run that finished every step without a red line is "ok" and prunes by the policy; then the
-// alert command runs, whatever the result. Returns the
+// alerts are raised (the report by e-mail as set, the command), whatever the result. Returns the
 // backup job's result. Throws what the job, the e-mail step's port and the FTP step throw.
 bool runBackupChain(BackupJob& job, bool unattended, const std::function<BackupChainSettings()>& readSettings,
                     const BackupChainTools& tools, const std::function<bool()>& stopRequested,

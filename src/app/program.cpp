@@ -271,7 +271,7 @@ Program::BackupOutcome Program::runBackup(bool scheduled) {
             RunRecording{runJournalPath(paths_.settingsFile), scheduled ? "schedule" : options_.manualRunOrigin, clock_,
                          [this] { return currentBackupName_; },
                          [this] { return readPruneSettings(form_, paths_); },
-                         form_.text(controls::EdAlertCommand)});
+                         readRunAlerts(form_)});
     } catch (const std::exception& e) {
         outcome.escapedError = true;
         if (scheduled)

@@ -149,10 +149,9 @@ std::vector<ControlDesign> buildDesign() {
         {"EdVerifyFolder", K::FolderEdit, {}, {}, -1, true, true, "Empty: the backup folder", "Test restore folder:",
          "GroupVerify"},
         {"GroupAlerts", K::Group, "Alerts:", {}, -1, true, true, {}, {}, "TabConfig"},
-        // Hidden until the chain mails the reports.
-        {"ChkBoxMailOnFailure", K::CheckBox, "Mail a report when a run fails", {}, -1, true, false, {}, {},
+        {"ChkBoxMailOnFailure", K::CheckBox, "Mail a report when a run fails", {}, -1, true, true, {}, {},
          "GroupAlerts"},
-        {"ChkBoxMailOnSuccess", K::CheckBox, "Mail a report after good runs", {}, -1, true, false, {}, {},
+        {"ChkBoxMailOnSuccess", K::CheckBox, "Mail a report after good runs", {}, -1, true, true, {}, {},
          "GroupAlerts"},
         {"EdAlertCommand", K::Edit, {}, {}, -1, true, true, "Run after every run, without a shell",
          "Command after each run:", "GroupAlerts"},

@@ -186,4 +186,11 @@ template <typename Event> void MonitorLog::notify(Event event) {
         event(*listener);
 }
 
+std::string monitorPlainText(const MonitorLog& monitor) {
+    std::string text;
+    for (std::size_t i = 0; i < monitor.size(); ++i)
+        text += monitor.paragraph(i).text + "\n";
+    return text;
+}
+
 } // namespace tervolen

@@ -99,4 +99,7 @@ private:
     std::shared_ptr<std::vector<MonitorListener*>> listeners_ = std::make_shared<std::vector<MonitorListener*>>();
 };
 
+// The paragraphs as plain text, each ended by a line feed.
+std::string monitorPlainText(const MonitorLog& monitor);
+
 } // namespace tervolen

@@ -36,23 +36,11 @@ void composeMessage(const MailSettings& settings, MailMessage& message, const Op
 
 void sendBackupByMail(const OpenedFile& archive, const MailSettings& settings, SmtpClient& smtp, MailMessage& message,
                       MonitorLog& monitor) {
-    const std::string& host = settings.host;
-    smtp.setHost(host);
-    smtp.setPort(strToInt(settings.port));
-    const SmtpSecurity security = settings.security.value_or(SmtpSecurity::None);
-    smtp.setSecurity(security);
-    smtp.setCaFile(settings.caFile);
-    smtp.setCredentials(settings.user, settings.password);
-    // Over a connection in clear the password would travel as readable as the message.
-    smtp.setAuthType(security != SmtpSecurity::None && !settings.user.empty() ? SmtpAuthentication::Default
-                                                                              : SmtpAuthentication::None);
+    configureSmtpClient(smtp, settings);
     {
         DropAttachmentsAtEnd dropAttachments(message);
         try {
-            if (trim(host).empty())
-                throw Error("No SMTP server is given for the backup e-mail (the host is empty).");
-            if (!settings.security)
-                throw Error("The SMTP security setting is none of None, STARTTLS and TLS, so nothing was sent.");
+            checkMailSettings(settings, "backup e-mail");
             composeMessage(settings, message, archive);
             smtp.connect();
             smtp.send(message);

@@ -1,27 +1,12 @@
 #pragma once
 
+#include "core/monitor_log.h"
 #include "core/posix_file.h"
+#include "delivery/mail_settings.h"
 #include "delivery/mime_message.h"
 #include "delivery/smtp_client.h"
-#include "core/monitor_log.h"
-
-#include <optional>
-#include <string>
 
 namespace tervolen {
-
-// What the e-mail step takes from the window's e-mail group.
-struct MailSettings {
-    std::string host;
-    std::string port; // as typed; parsed by the step
-    std::string from;
-    std::string to;
-    std::string cc;
-    std::optional<SmtpSecurity> security = SmtpSecurity::None; // nothing: a stored value none of the known ones
-    std::string caFile{};                                      // empty: the system's trust store
-    std::string user{};                                        // empty: no AUTH
-    std::string password{};
-};
 
 // Mails the archive, read through its descriptor and named after archive.path, to the addresses of To and CC
 // through the SMTP server. An empty host or no recipient, like a failure to connect or send, is put at the top of

@@ -1,25 +1,16 @@
 #include "delivery/smtp_client.h"
 
+#include "core/host_name.h"
 #include "core/text_conversion.h"
 #include "delivery/base64.h"
 
 #include <algorithm>
-#include <sys/utsname.h>
-#include <unistd.h>
 
 namespace tervolen {
 
 namespace {
 
 constexpr std::size_t kSendBlock = 32768;
-
-std::string localHostName() {
-    char name[256] = {};
-    if (::gethostname(name, sizeof name - 1) == 0 && name[0] != '\0')
-        return name;
-    utsname system{};
-    return ::uname(&system) == 0 ? system.nodename : "";
-}
 
 bool hasLineBreak(const std::string& text) {
     return text.find_first_of("\r\n") != std::string::npos;

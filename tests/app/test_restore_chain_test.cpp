@@ -1,6 +1,7 @@
 // The test restore in the backup chain against the real Firebird engine (embedded access): a good backup passes
 // and is handed on; one damaged after the engine wrote it (cut short, bytes flipped in the middle) fails, is not
-// handed on, and fails the run. The temporary database is gone after each case.
+// handed on, fails the run and is reported by e-mail (at aiosmtpd) and to the command. The temporary database is
+// gone after each case.
 #include "app/program.h"
 #include "core/headless_form.h"
 #include "core/run_journal.h"
@@ -10,11 +11,14 @@
 #include "fixed_clock.h"
 #include "monitor_lines.h"
 #include "scripted_dialogs.h"
+#include "smtp_sink.h"
 #include "temp_dir.h"
+#include "test_config.h"
 
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -68,7 +72,34 @@ protected:
     }
 };
 
-class DamagedBackupTest : public TestRestoreChainTest, public ::testing::WithParamInterface<Damage> {};
+class DamagedBackupTest : public TestRestoreChainTest, public ::testing::WithParamInterface<Damage> {
+protected:
+    // Failure reports to aiosmtpd, and a command that keeps the result it was given.
+    void setAlerts() {
+        form.setChecked("ChkBoxMailOnFailure", true);
+        form.setText("ledHost", "127.0.0.1");
+        form.setText("EdSMTPPort", std::to_string(sink.port()));
+        form.setText("ledFrom", "backup@example.com");
+        form.setText("ledTo", "dba@example.com");
+        const std::string script = dir.file("alert.sh");
+        test::writeFile(script, "#!/bin/sh\necho \"$TERVOLEN_RESULT\" > '" + dir.file("alerted") + "'\n");
+        ::chmod(script.c_str(), 0700);
+        form.setText("EdAlertCommand", script);
+    }
+
+    std::string inspectReport() const {
+        std::string output;
+        EXPECT_EQ(test::runCommand(std::string(test::kPython3) + " " + test::kSourceDir +
+                                       "/tests/support/mail_inspect.py --subject '" + sink.messagePath(1, ".eml") + "'",
+                                   &output),
+                  0)
+            << output;
+        return output;
+    }
+
+    test::TempDir mail;
+    test::SmtpSink sink{mail.path()};
+};
 
 std::string damageName(const ::testing::TestParamInfo<Damage>& info) {
     const char* const names[] = {"Good", "CutShort", "FlippedBytes"};
@@ -78,6 +109,7 @@ std::string damageName(const ::testing::TestParamInfo<Damage>& info) {
 TEST_P(DamagedBackupTest, OnlyABackupThatRestoresAndValidatesIsHandedOn) {
     const Damage kind = GetParam();
     DamageBeforeTestRestore damager(monitor, dir.file("backups"), kind);
+    setAlerts();
     program->runBackup(true);
     const std::vector<std::string> texts = test::monitorTexts(monitor);
     const std::vector<RunRecord> journal = readRunJournal(dir.file("tervolen.journal"));
@@ -97,7 +129,12 @@ TEST_P(DamagedBackupTest, OnlyABackupThatRestoresAndValidatesIsHandedOn) {
             redFailure = redFailure || (monitor.paragraph(i).color == kRed &&
                                         monitor.paragraph(i).text.find("failed its test restore") != std::string::npos);
         EXPECT_TRUE(redFailure) << testing::PrintToString(texts);
+        const std::string report = inspectReport();
+        EXPECT_NE(report.find("subject: \"Tervolen: backup FAILED on "), std::string::npos) << report;
+        EXPECT_NE(report.find("failed its test restore"), std::string::npos) << report;
     }
+    EXPECT_EQ(fs::exists(sink.messagePath(1, ".eml")), kind != Damage::None);
+    EXPECT_EQ(test::readFile(dir.file("alerted")), kind == Damage::None ? "ok\n" : "failed\n");
 }
 
 INSTANTIATE_TEST_SUITE_P(Backups, DamagedBackupTest,
@@ -119,8 +156,7 @@ TEST_F(TestRestoreChainTest, TheNextRunSweepsTheTestDatabasesOfEndedRuns) {
     fs::create_symlink(dir.file("source.fdb"), dir.file("verify/" + link));
     form.setChecked("ChkBoxVerifyRestore", false);
     program->runBackup(true);
-    EXPECT_EQ(test::listing(dir.file("verify")),
-              (std::vector<std::string>{live, link, ".tervolen-verify-x.fdb"}));
+    EXPECT_EQ(test::listing(dir.file("verify")), (std::vector<std::string>{live, link, ".tervolen-verify-x.fdb"}));
 }
 
 // tervolen-cli verify through the server: the lines and exit codes of backup, and no test database left behind.

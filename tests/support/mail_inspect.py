@@ -1,12 +1,13 @@
 #!/usr/bin/python3
 """Prints what a test needs to know of a received message, parsed with Python's email package.
 
-Usage: mail_inspect.py MESSAGE.eml
+Usage: mail_inspect.py [--subject] MESSAGE.eml
 
 Output lines: "defects: N"; "header NAME" for each header in order; "address NAME: DISPLAY-NAME <ADDRESS>" for
 each mailbox of the From, To and Cc headers (encoded words decoded); "boundary: B" for a multipart message; then
 per leaf part "part TYPE name=NAME filename=FILE sha256=HEX size=N encoding=CTE", where the digest is of the
-decoded payload, followed for text parts by "text: " and the payload as a JSON string.
+decoded payload, followed for text parts by "text: " and the payload as a JSON string; with --subject, last "subject: " and the
+decoded Subject header as a JSON string.
 """
 import email
 import email.policy
@@ -15,7 +16,7 @@ import json
 import sys
 
 
-def main(path):
+def main(path, subject):
     with open(path, "rb") as source:
         message = email.message_from_binary_file(source, policy=email.policy.default)
     defects = len(message.defects) + sum(len(part.defects) for part in message.walk())
@@ -36,7 +37,9 @@ def main(path):
               f"encoding={part.get('Content-Transfer-Encoding')}")
         if part.get_content_maintype() == "text":
             print(f"text: {json.dumps(payload.decode('utf-8', 'replace'))}")
+    if subject:
+        print(f"subject: {json.dumps(str(message.get('Subject', '')))}")
 
 
 if __name__ == "__main__":
-    main(sys.argv[1])
+    main(sys.argv[-1], "--subject" in sys.argv[1:-1])
