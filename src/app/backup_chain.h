@@ -13,6 +13,7 @@
 #include "core/monitor_log.h"
 #include "app/prune_backups.h"
 #include "core/clock.h"
+#include "core/run_journal.h"
 
 #include <functional>
 #include <string>
@@ -55,6 +56,8 @@ struct RunRecording {
     std::function<std::string()> backupName; // the run's backup file name, asked after the job
     std::function<PruneSettings()> readPruneSettings;
     std::string alertCommand; // run after every run, its record in the environment; empty: none
+    // Told each run's record once the journal has it (or could not take it); may be empty.
+    std::function<void(const RunRecord&)> recorded;
 };
 
 // The folder of the test database: the Verify group's, or the backup folder when that is empty.
