@@ -3,13 +3,11 @@
 #include <QPainter>
 #include <QPixmap>
 
-#include <initializer_list>
-
 namespace tervolen {
 
 namespace {
 
-constexpr std::initializer_list<int> kSizes = {16, 22, 24, 32, 48, 64, 128, 256};
+constexpr int kSizes[] = {16, 22, 24, 32, 48, 64, 128, 256};
 
 QString iconFile(int size) {
     return QString(":/icons/tervolen-%1.png").arg(size);
@@ -22,7 +20,7 @@ QPixmap withRedBadge(const QString& file) {
     const int size = qMin(pixmap.width(), pixmap.height());
     QPainter painter(&pixmap);
     painter.setRenderHint(QPainter::Antialiasing);
-    // At least half the icon even at 16 pixels, so that the red shows in a dense notification area.
+    // Over half the icon, so that the red still shows at 16 pixels among other icons.
     const qreal diameter = size * 0.55;
     const qreal outline = qMax<qreal>(1, size / 16.0);
     const QRectF badge(size - diameter, size - diameter, diameter, diameter);
