@@ -153,7 +153,10 @@ bool runBackupChain(BackupJob& job, bool unattended, const std::function<BackupC
         record.ended = logTimeStamp(recording.clock.now());
         record.error = redLine.text().value_or(error);
         record.result = complete && record.error.empty() ? "ok" : "failed";
-        return appendToJournal(recording, record, tools.monitor) && record.result == "ok";
+        const bool appended = appendToJournal(recording, record, tools.monitor);
+        if (recording.recorded)
+            recording.recorded(record);
+        return appended && record.result == "ok";
     };
     bool result = false;
     bool complete = false;

@@ -7,6 +7,7 @@
 #include "core/clock.h"
 #include "core/form_state.h"
 #include "core/monitor_log.h"
+#include "core/run_journal.h"
 #include "delivery/ftp_client.h"
 #include "delivery/mime_message.h"
 #include "delivery/send_backup_by_ftp.h"
@@ -56,6 +57,8 @@ struct RunRecording {
     std::function<std::string()> backupName; // the run's backup file name, asked after the job
     std::function<PruneSettings()> readPruneSettings;
     RunAlerts alerts; // the report and command after every run
+    // Told each run's record once the journal has it (or could not take it); may be empty.
+    std::function<void(const RunRecord&)> recorded;
 };
 
 // The folder of the test database: the Verify group's, or the backup folder when that is empty.

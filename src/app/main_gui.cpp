@@ -28,6 +28,7 @@
 namespace {
 
 constexpr int kTimerIntervalMs = 1000;
+constexpr int kRunStatusIntervalMs = 60 * 1000;
 
 int runWindow(int argc, char* argv[]) {
     using namespace tervolen;
@@ -67,6 +68,9 @@ int runWindow(int argc, char* argv[]) {
     Program::Options options;
     options.applyLanguageFile = [&languages](const std::string& fileName) { languages.apply(fileName); };
     options.openUrl = &openWithDesktop;
+    options.translate = translate;
+    options.showRunStatus = [&window](const TrayStatus& status) { window.trayIcon().showRunStatus(status); };
+    options.notify = [&window](const TrayNotice& notice) { window.trayIcon().notify(notice); };
     options.compressionProgress = [&window](std::uint64_t done, std::uint64_t total) {
         window.monitorPage().showCompressionProgress(done, total);
     };
@@ -95,6 +99,11 @@ int runWindow(int argc, char* argv[]) {
     timer.setObjectName(controls::Timer);
     QObject::connect(&timer, &QTimer::timeout, [&program] { program.onScheduleTick(); });
     timer.start(kTimerIntervalMs);
+
+    // The age in the tray's hint counts in minutes.
+    QTimer runStatusTimer;
+    QObject::connect(&runStatusTimer, &QTimer::timeout, [&program] { program.refreshRunStatus(); });
+    runStatusTimer.start(kRunStatusIntervalMs);
 
     window.showAtStartup();
     return QApplication::exec();

@@ -107,6 +107,7 @@ void Program::registerHandlers() {
     for (const LanguageChoice& choice : languageChoices())
         onClick(choice.label, [this, &choice] {
             chooseLanguage(form_, paths_.settingsFile, choice, options_.applyLanguageFile);
+            refreshRunStatus();
         });
     onClick(controls::LbHelpTopic, [this] { onHelpTopics(); });
     for (const DownloadLink& link : downloadLinks())
@@ -165,6 +166,7 @@ void Program::startup() {
         reportError(e);
     }
     schedule_.setTimerEnabled(true);
+    refreshRunStatus();
 }
 
 void Program::warnAboutOpenFolders() {
@@ -271,7 +273,7 @@ Program::BackupOutcome Program::runBackup(bool scheduled) {
             RunRecording{runJournalPath(paths_.settingsFile), scheduled ? "schedule" : options_.manualRunOrigin, clock_,
                          [this] { return currentBackupName_; },
                          [this] { return readPruneSettings(form_, paths_); },
-                         readRunAlerts(form_)});
+                         readRunAlerts(form_), [this](const RunRecord& run) { onRunRecorded(run); }});
     } catch (const std::exception& e) {
         outcome.escapedError = true;
         if (scheduled)
@@ -281,6 +283,27 @@ Program::BackupOutcome Program::runBackup(bool scheduled) {
     }
     outcome.requestSent = job.requestSent();
     return outcome;
+}
+
+void Program::onRunRecorded(const RunRecord& run) {
+    refreshRunStatus();
+    if (!options_.notify)
+        return;
+    if (std::optional<TrayNotice> notice = runNotice(run, options_.translate))
+        options_.notify(*notice);
+}
+
+void Program::refreshRunStatus() {
+    if (!options_.showRunStatus)
+        return;
+    std::vector<RunRecord> journal;
+    try {
+        journal = readRunJournal(runJournalPath(paths_.settingsFile));
+    } catch (const std::exception&) {
+        // Told once by the run that could not write it; a timer must not repeat it every minute.
+        return;
+    }
+    options_.showRunStatus(trayStatus(journal, clock_.now(), options_.translate));
 }
 
 bool Program::sendArchive(const std::string& archivePath) {

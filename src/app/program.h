@@ -9,6 +9,7 @@
 #include "core/monitor_log.h"
 #include "core/paths.h"
 #include "core/schedule.h"
+#include "core/tray_status.h"
 #include "delivery/ftp_client.h"
 #include "delivery/mime_message.h"
 #include "delivery/smtp_client.h"
@@ -43,6 +44,12 @@ public:
         std::string manualRunOrigin = "window";
         // Opens a URL with the desktop's viewer or browser; false when none took it. Empty without a window.
         std::function<bool(const std::string& url)> openUrl;
+        // The current language's text for an English one; empty: English.
+        Translate translate;
+        // Shows the last run's result on the notification-area icon, and pops a notification after a failed
+        // run. Empty without a window.
+        std::function<void(const TrayStatus&)> showRunStatus;
+        std::function<void(const TrayNotice&)> notify;
         // The folder the Help tab's manual is looked for from.
         std::filesystem::path executableDir = executablePath().parent_path();
     };
@@ -89,6 +96,9 @@ public:
     // Prunes the backup sets by the Retention group's policy, or with dryRun shows on the Monitor page what it
     // would keep and remove; refused while another job runs.
     void runPrune(bool dryRun);
+    // Shows the journal's last run on the notification-area icon, its age as of now: after each run, and
+    // from a timer. A journal that cannot be read leaves the icon as it was.
+    void refreshRunStatus();
     bool timerEnabled() const { return schedule_.timerEnabled(); }
 
     const Schedule& schedule() const { return schedule_; }
@@ -105,6 +115,7 @@ private:
     // While an hour is ticked, asks before the program ends, unless the user said not to ask again.
     bool quitConfirmed();
     void onStartBackup();
+    void onRunRecorded(const RunRecord& run);
     // The restore and validation buttons; refused while another job runs.
     // Runs job as the only job; while another runs it is refused with kJobRunning.
     void runAlone(const std::function<void()>& job);

@@ -38,11 +38,11 @@ std::optional<LocalTime> parseJournalTime(const std::string& text) {
 }
 
 std::string ageText(long long seconds) {
-    if (seconds < 3600)
-        return std::to_string(seconds / 60) + " min ago";
-    if (seconds < 72 * 3600)
-        return std::to_string(seconds / 3600) + " h ago";
-    return std::to_string(seconds / 86400) + " d ago";
+    const AgeInUnits age = ageInUnits(seconds);
+    const char* unit = age.unit == AgeInUnits::Unit::Minutes ? " min ago"
+                       : age.unit == AgeInUnits::Unit::Hours ? " h ago"
+                                                             : " d ago";
+    return std::to_string(age.count) + unit;
 }
 
 std::string sizeText(std::uint64_t bytes) {
@@ -84,18 +84,39 @@ std::optional<double> parseStatusHours(const std::string& text) {
     return hours;
 }
 
+AgeInUnits ageInUnits(long long seconds) {
+    if (seconds < 3600)
+        return {seconds / 60, AgeInUnits::Unit::Minutes};
+    if (seconds < 72 * 3600)
+        return {seconds / 3600, AgeInUnits::Unit::Hours};
+    return {seconds / 86400, AgeInUnits::Unit::Days};
+}
+
+JournalSummary summarizeJournal(const std::vector<RunRecord>& journal, const LocalTime& now) {
+    JournalSummary summary;
+    if (!journal.empty())
+        summary.lastRun = &journal.back();
+    for (auto it = journal.rbegin(); it != journal.rend(); ++it) {
+        if (it->result != "ok")
+            continue;
+        if (const std::optional<LocalTime> ended = parseJournalTime(it->ended)) {
+            summary.lastGood = &*it;
+            summary.lastGoodAgeSeconds = std::max(0LL, secondsOf(now) - secondsOf(*ended));
+            break;
+        }
+    }
+    return summary;
+}
+
 StatusReport backupStatus(const std::optional<std::vector<RunRecord>>& journal, const LocalTime& now,
                           const StatusThresholds& thresholds) {
     if (!journal)
         return {StatusCode::Unknown, "UNKNOWN - no journal: no backup run was recorded yet"};
     const long long warning = thresholdSeconds(thresholds.warningHours);
     const long long critical = thresholdSeconds(thresholds.criticalHours);
-    const RunRecord* lastGood = nullptr;
-    std::optional<LocalTime> goodEnded;
-    for (auto it = journal->rbegin(); it != journal->rend() && !lastGood; ++it)
-        if (it->result == "ok" && (goodEnded = parseJournalTime(it->ended)))
-            lastGood = &*it;
-    const bool lastFailed = !journal->empty() && journal->back().result != "ok";
+    const JournalSummary summary = summarizeJournal(*journal, now);
+    const RunRecord* lastGood = summary.lastGood;
+    const bool lastFailed = summary.lastRunFailed();
     std::string failure =
         lastFailed ? "last run failed" + (journal->back().error.empty() ? "" : ": " + journal->back().error) : "";
     // The first bar starts the performance data.
@@ -106,7 +127,7 @@ StatusReport backupStatus(const std::optional<std::vector<RunRecord>>& journal, 
             line += ", " + failure;
         return {StatusCode::Critical, line};
     }
-    const long long age = std::max(0LL, secondsOf(now) - secondsOf(*goodEnded));
+    const long long age = summary.lastGoodAgeSeconds;
     StatusCode code = StatusCode::Ok;
     if (age > critical)
         code = StatusCode::Critical;

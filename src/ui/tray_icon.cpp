@@ -46,6 +46,21 @@ TrayIcon::TrayIcon(QWidget& window, Availability available)
     showIfAvailable();
 }
 
+void TrayIcon::showRunStatus(const TrayStatus& status) {
+    if (status.failed != showsFailure_) {
+        showsFailure_ = status.failed;
+        setIcon(showsFailure_ ? failedAppIcon() : appIcon());
+    }
+    setToolTip(toQString(status.toolTip));
+}
+
+void TrayIcon::notify(const TrayNotice& notice) {
+    const QString title = toQString(notice.title);
+    const QString message = toQString(notice.message);
+    showMessage(title, message, QSystemTrayIcon::Critical);
+    emit notified(title, message);
+}
+
 bool TrayIcon::showIfAvailable() {
     if (!isVisible() && available_())
         show();

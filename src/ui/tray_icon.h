@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/tray_status.h"
+
 #include <QSystemTrayIcon>
 
 #include <functional>
@@ -30,11 +32,20 @@ public:
     // none, so minimising must not hide the window behind it.
     bool showIfAvailable();
 
+    // The last run's result: the red icon after a failed run, the program's one otherwise, and the hint.
+    void showRunStatus(const TrayStatus& status);
+    bool showsFailure() const { return showsFailure_; }
+    // Pops the notification over the icon, where the desktop shows them.
+    void notify(const TrayNotice& notice);
+
 signals:
     void clicked();
+    // A notification was handed to the desktop.
+    void notified(const QString& title, const QString& message);
 
 private:
     Availability available_;
+    bool showsFailure_ = false;
     QMenu* menu_;
     QAction* launch_ = nullptr;
 };

@@ -5,6 +5,7 @@
 #include "ui/tray_icon.h"
 
 #include <QApplication>
+#include <QLabel>
 #include <QSystemTrayIcon>
 
 #include <gtest/gtest.h>
@@ -106,6 +107,31 @@ TEST(TrayUnderXvfb, TheIconIsShownInARealNotificationAreaAndMinimisingHidesTheWi
     EXPECT_TRUE(window.isMinimizedToTray());
     EXPECT_FALSE(window.isVisible());
     EXPECT_TRUE(window.trayIcon().isVisible());
+}
+
+// Without a notification service on the session bus, Qt shows the message as its own balloon at the icon.
+TEST(TrayUnderXvfb, AFailedRunTurnsTheEmbeddedIconRedAndPopsItsLineAtTheIcon) {
+    ASSERT_TRUE(test::waitFor(&QSystemTrayIcon::isSystemTrayAvailable, 20000));
+    test::ScriptedDialogs dialogs;
+    MonitorLog monitor;
+    MainWindow window{monitor, dialogs};
+    TrayIcon& tray = window.trayIcon();
+    ASSERT_TRUE(test::waitFor([&] { return !tray.geometry().isEmpty(); }, 20000));
+    tray.showRunStatus({true, "No good backup yet\nLast run failed: Error Code 00026"});
+    EXPECT_TRUE(tray.showsFailure());
+    EXPECT_EQ(tray.toolTip(), "No good backup yet\nLast run failed: Error Code 00026");
+    tray.notify({"Tervolen: the backup failed", "Error Code 00026"});
+    auto balloon = [] {
+        for (QWidget* widget : QApplication::topLevelWidgets())
+            if (widget->inherits("QBalloonTip") && widget->isVisible())
+                return widget;
+        return static_cast<QWidget*>(nullptr);
+    };
+    ASSERT_TRUE(test::waitFor([&] { return balloon() != nullptr; }, 20000)) << "no notification was shown";
+    QStringList texts;
+    for (QLabel* label : balloon()->findChildren<QLabel*>())
+        texts << label->text();
+    EXPECT_TRUE(texts.contains("Error Code 00026")) << texts.join('|').toStdString();
 }
 
 } // namespace
