@@ -40,6 +40,7 @@ std::vector<ControlDesign> buildDesign() {
         {"GroupSchedules", K::Group, "Schedules:", {}, -1, true, true, {}, {}, "TabSchedule"},
         {"clbSemana", K::CheckList, {}, weekdays, -1, true, true, {}, {}, "GroupSchedules"},
         {"clbHorarios", K::CheckList, {}, hours, -1, true, true, {}, {}, "GroupSchedules"},
+        {"ChkBoxCatchUp", K::CheckBox, "Catch up missed backups at start", {}, -1, true, true, {}, {}, "TabSchedule"},
         {"GroupMirrors", K::Group, "Mirrors:", {}, -1, true, true, {}, {}, "TabSchedule"},
         {"JvTransparentButton3", K::Button, "+", {}, -1, true, true, "Add Mirror", {}, "GroupMirrors"},
         {"JvTransparentButton4", K::Button, "-", {}, -1, true, true, "Remove Mirror", {}, "GroupMirrors"},
