@@ -97,6 +97,8 @@ int runWindow(int argc, char* argv[]) {
     timer.start(kTimerIntervalMs);
 
     window.showAtStartup();
+    // Inside the event loop, so that a catch-up backup runs with the window up.
+    QTimer::singleShot(0, &window, [&program] { program.checkMissedRuns(); });
     return QApplication::exec();
 }
 
