@@ -7,7 +7,6 @@
 #include "ui/file_edit.h"
 #include "ui/roll_out.h"
 
-#include <QCheckBox>
 #include <QFormLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -79,7 +78,6 @@ QWidget* SchedulePage::buildMain() {
     lists->addWidget(weekdays);
     lists->addWidget(makeCheckList(controls::clbHorarios, schedules, 2), 1);
     layout->addWidget(schedules, 2);
-    layout->addWidget(makeCheckBox(controls::ChkBoxCatchUp, main));
 
     QGroupBox* mirrors = makeGroup(controls::GroupMirrors, main);
     auto* mirrorLayout = new QHBoxLayout(mirrors);
