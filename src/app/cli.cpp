@@ -202,6 +202,7 @@ int execute(const CliCommand& command) {
         bool ok = outcome.result && !printer.errorSeen() && !dialogs.errorReported();
         return ok ? kExitOk : kExitFailure;
     }
+    program.checkMissedRuns();
     while (!signals.wait(1000))
         program.onScheduleTick();
     return kExitOk;

@@ -106,6 +106,8 @@ int runWindow(int argc, char* argv[]) {
     runStatusTimer.start(kRunStatusIntervalMs);
 
     window.showAtStartup();
+    // Inside the event loop, so that a catch-up backup runs with the window up.
+    QTimer::singleShot(0, &window, [&program] { program.checkMissedRuns(); });
     return QApplication::exec();
 }
 

@@ -10,11 +10,13 @@
 #include "core/folder_safety.h"
 #include "core/help_links.h"
 #include "core/language_choice.h"
+#include "core/missed_runs.h"
 #include "core/paths.h"
 #include "core/run_journal.h"
 #include "core/settings_file.h"
 #include "core/settings_pages.h"
 #include "core/settings_table.h"
+#include "core/settings_values.h"
 #include "core/startup.h"
 #include "services/connection_settings.h"
 
@@ -173,6 +175,31 @@ void Program::warnAboutOpenFolders() {
     // The backup, mirror and log folders are looked at by every backup run.
     if (anyoneMayWrite(paths_.baseDir))
         monitor_.addMonitorLine(anyoneMayWriteWarning(paths_.baseDir), kRed, kMonitorLineSize);
+}
+
+void Program::checkMissedRuns() {
+    MissedRuns missed;
+    bool catchUp = false;
+    try {
+        const SettingsFile settings = SettingsFile::openSettings(paths_.settingsFile);
+        missed = findMissedRuns(readScheduleSettings(settings, clock_.now().dayOfWeek),
+                                readRunJournal(runJournalPath(paths_.settingsFile)), clock_.now());
+        catchUp = readSettingFlag(settings, SettingId::CatchUp);
+    } catch (const std::exception& e) {
+        monitor_.addMonitorLine(e.what(), kRed, kMonitorLineSize);
+        return;
+    }
+    if (missed.hours.empty())
+        return;
+    monitor_.addMonitorLine(missedRunsLine(missed.hours), kRed, kMonitorLineSize);
+    if (!catchUp || missed.scheduleDueNow)
+        return;
+    // The backup clears the Monitor, so the missed hours are named again after it.
+    const BackupOutcome outcome = runBackup(true);
+    if (outcome.result)
+        monitor_.addMonitorLine(caughtUpLine(missed.hours), kNavy, kMonitorLineSize);
+    else if (outcome.started)
+        monitor_.addMonitorLine(missedRunsLine(missed.hours), kRed, kMonitorLineSize);
 }
 
 void Program::onScheduleTick() {

@@ -76,6 +76,11 @@ public:
     // A red Monitor line when every user may write the settings file's folder; called after Startup.
     void warnAboutOpenFolders();
 
+    // Called once after Startup: a red Monitor line names the ticked hours of today that passed while the program
+    // was stopped, and with [SCHEDULE] CatchUp one scheduled backup runs for them, unless now's hour is ticked and
+    // the schedule starts one anyway. An unreadable journal or settings file is a red line too.
+    void checkMissedRuns();
+
     // The handler of the schedule timer; does nothing while the timer is disabled or a job runs.
     void onScheduleTick();
 

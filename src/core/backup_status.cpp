@@ -1,41 +1,14 @@
 #include "core/backup_status.h"
 
+#include "core/journal_time.h"
+
 #include <algorithm>
 #include <charconv>
 #include <cmath>
-#include <cstdio>
 
 namespace tervolen {
 
 namespace {
-
-// Days since 1970-01-01 of a date of the proleptic Gregorian calendar.
-long long daysFromCivil(long long year, unsigned month, unsigned day) {
-    year -= month <= 2 ? 1 : 0;
-    const long long era = (year >= 0 ? year : year - 399) / 400;
-    const unsigned yearOfEra = static_cast<unsigned>(year - era * 400);
-    const unsigned dayOfYear = (153 * (month + (month > 2 ? -3 : 9)) + 2) / 5 + day - 1;
-    const unsigned dayOfEra = yearOfEra * 365 + yearOfEra / 4 - yearOfEra / 100 + dayOfYear;
-    return era * 146097 + static_cast<long long>(dayOfEra) - 719468;
-}
-
-long long secondsOf(const LocalTime& time) {
-    return daysFromCivil(time.year, static_cast<unsigned>(time.month), static_cast<unsigned>(time.day)) * 86400 +
-           time.hour * 3600 + time.minute * 60 + time.second;
-}
-
-// "yyyy-mm-dd hh:nn:ss" as the journal writes it.
-std::optional<LocalTime> parseJournalTime(const std::string& text) {
-    LocalTime time;
-    char end = 0;
-    if (text.size() != 19 || std::sscanf(text.c_str(), "%4d-%2d-%2d %2d:%2d:%2d%c", &time.year, &time.month, &time.day,
-                                         &time.hour, &time.minute, &time.second, &end) != 6)
-        return std::nullopt;
-    if (time.month < 1 || time.month > 12 || time.day < 1 || time.day > 31 || time.hour > 23 || time.minute > 59 ||
-        time.second > 60)
-        return std::nullopt;
-    return time;
-}
 
 std::string ageText(long long seconds) {
     const AgeInUnits age = ageInUnits(seconds);
@@ -101,7 +74,7 @@ JournalSummary summarizeJournal(const std::vector<RunRecord>& journal, const Loc
             continue;
         if (const std::optional<LocalTime> ended = parseJournalTime(it->ended)) {
             summary.lastGood = &*it;
-            summary.lastGoodAgeSeconds = std::max(0LL, secondsOf(now) - secondsOf(*ended));
+            summary.lastGoodAgeSeconds = std::max(0LL, localSeconds(now) - localSeconds(*ended));
             break;
         }
     }

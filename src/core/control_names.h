@@ -30,6 +30,7 @@ inline constexpr const char* eDirBackup = "eDirBackup";
 inline constexpr const char* GroupSchedules = "GroupSchedules";
 inline constexpr const char* clbSemana = "clbSemana";
 inline constexpr const char* clbHorarios = "clbHorarios";
+inline constexpr const char* ChkBoxCatchUp = "ChkBoxCatchUp";
 inline constexpr const char* GroupMirrors = "GroupMirrors";
 inline constexpr const char* JvTransparentButton3 = "JvTransparentButton3";
 inline constexpr const char* JvTransparentButton4 = "JvTransparentButton4";

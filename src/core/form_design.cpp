@@ -58,6 +58,7 @@ std::vector<ControlDesign> buildDesign() {
          "GroupProtocol"},
         {"GroupServer", K::Group, "Server Name:", {}, -1, true, true, {}, {}, "RollOut"},
         {"EdServerName", K::Edit, {}, {}, -1, true, true, {}, {}, "GroupServer"},
+        {"ChkBoxCatchUp", K::CheckBox, "Catch up missed backups at start", {}, -1, true, true, {}, {}, "RollOut"},
         {"GroupLibrary", K::Group, "Library:", {}, -1, true, true, {}, {}, "RollOut"},
         {"ClientLibFilenameEdit", K::FileEdit, {}, {}, -1, true, true, {}, {}, "GroupLibrary"},
         {"GroupSecurity", K::Group, "Security:", {}, -1, true, true, {}, {}, "RollOut"},

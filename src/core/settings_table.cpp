@@ -468,13 +468,22 @@ constexpr SettingRow kRows[] = {
      .load = L::Never,
      .savedBy = S::Nobody,
      .defaultFlag = true},
+    // Whether start-up runs one backup for the hours of today that passed while the program was stopped.
+    {.id = Id::CatchUp,
+     .section = "SCHEDULE",
+     .key = "CatchUp",
+     .encoding = E::Flag,
+     .control = controls::ChkBoxCatchUp,
+     .load = L::Set,
+     .savedBy = S::SaveSchedule,
+     .saveRule = R::WhenStoredOrChanged},
 };
 
 constexpr bool rowsInIdOrder() {
     for (std::size_t i = 0; i < std::size(kRows); ++i)
         if (static_cast<std::size_t>(kRows[i].id) != i)
             return false;
-    return static_cast<std::size_t>(SettingId::AskBeforeQuit) + 1 == std::size(kRows);
+    return static_cast<std::size_t>(SettingId::CatchUp) + 1 == std::size(kRows);
 }
 static_assert(rowsInIdOrder(), "the rows of the settings table follow the order of SettingId");
 

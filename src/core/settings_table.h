@@ -66,6 +66,7 @@ enum class SettingId {
     AlertCommand,
     Autostart,
     AskBeforeQuit,
+    CatchUp,
 };
 
 // How a value is stored.

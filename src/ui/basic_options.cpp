@@ -78,6 +78,7 @@ BasicOptions::BasicOptions(QWidget* parent) : QWidget(parent) {
     layout->addLayout(pair(groupWith(controls::GroupOutput, makeCheckBox(controls::CheckVerbose, this), this),
                            groupWith(controls::GroupExtension, makeComboBox(controls::CB_BkpExt, this), this)));
     layout->addWidget(groupWith(controls::GroupServer, makeEdit(controls::EdServerName, this), this));
+    layout->addWidget(makeCheckBox(controls::ChkBoxCatchUp, this));
 
     QGroupBox* log = makeGroup(controls::GroupLog, this);
     auto* logLayout = new QVBoxLayout(log);

@@ -1,12 +1,15 @@
 // tervolen-cli and the window program as processes, where no server is needed: a settings file named but
-// missing, and the ends of both programs on the termination signals.
+// missing, the ends of both programs on the termination signals, and the hours the scheduler finds missed at start.
 #include "child_process.h"
+#include "core/run_journal.h"
+#include "core/schedule.h"
 #include "temp_dir.h"
 #include "test_config.h"
 
 #include <chrono>
 #include <csignal>
 #include <cstdlib>
+#include <ctime>
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <memory>
@@ -91,6 +94,40 @@ TEST(CliProcess, TheSchedulerEndsCleanlyOnEachTerminationSignal) {
         ::kill(cli.pid(), signal);
         EXPECT_EQ(cli.ending(), "exit 0") << strsignal(signal);
     }
+}
+
+std::string localText(std::time_t moment) {
+    std::tm local{};
+    ::localtime_r(&moment, &local);
+    char text[32];
+    std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S", &local);
+    return text;
+}
+
+// On the real clock: today and every hour before now's are ticked, and the last run was a day ago.
+TEST(CliProcess, TheSchedulerNamesTheHoursMissedSinceTheLastRun) {
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+    ::localtime_r(&now, &local);
+    if (local.tm_hour == 0)
+        GTEST_SKIP() << "no hour of today has passed yet";
+    test::TempDir dir;
+    std::string settings = "[DAYS]\n" + weekdayName(local.tm_wday + 1) + "=1\n[HOURS]\n";
+    for (int hour = 0; hour < local.tm_hour; ++hour)
+        settings += hourKey(hour) + "=1\n";
+    test::writeFile(dir.file("tervolen.ini"), settings);
+    RunRecord lastRun;
+    lastRun.started = localText(now - 24 * 3600);
+    lastRun.ended = lastRun.started;
+    lastRun.origin = "schedule";
+    lastRun.result = "ok";
+    appendRunRecord(runJournalPath(dir.file("tervolen.ini")), lastRun);
+
+    test::ChildProcess cli({TERVOLEN_CLI, "run", "--settings", dir.file("tervolen.ini")});
+    const std::string line = cli.line();
+    EXPECT_NE(line.find(" Missed scheduled backups today at 00:00"), std::string::npos) << line;
+    EXPECT_NE(line.find(hourKey(local.tm_hour - 1) + "\n"), std::string::npos) << line;
+    EXPECT_EQ(cli.stop(), "exit 0");
 }
 
 TEST(WindowProgram, EndsCleanlyOnEachTerminationSignal) {

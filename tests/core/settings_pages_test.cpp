@@ -175,6 +175,27 @@ TEST_F(SaveScheduleTest, TheFtpSecurityAndPassiveKeysAreWrittenOnlyOnceSetOrStor
     EXPECT_EQ(sectionOrder().back(), "SMTP") << "the keys join the FTP section";
 }
 
+TEST_F(SaveScheduleTest, CatchUpIsWrittenOnlyOnceTickedOrStored) {
+    fillRequiredFields();
+    saveSchedulePage(form, dialogs, paths);
+    const std::string before = test::readFile(paths.settingsFile);
+    saveSchedulePage(form, dialogs, paths);
+    EXPECT_EQ(test::readFile(paths.settingsFile), before) << "an unticked box leaves a file without the key alone";
+    EXPECT_EQ(read("SCHEDULE", "CatchUp"), "<missing>");
+
+    form.setChecked("ChkBoxCatchUp", true);
+    saveSchedulePage(form, dialogs, paths);
+    EXPECT_EQ(read("SCHEDULE", "CatchUp"), "1");
+    HeadlessForm loaded;
+    loadSettingsIntoForm(loaded, paths, StartupHooks{});
+    EXPECT_TRUE(loaded.checked("ChkBoxCatchUp"));
+
+    form.setChecked("ChkBoxCatchUp", false);
+    saveSchedulePage(form, dialogs, paths);
+    EXPECT_EQ(read("SCHEDULE", "CatchUp"), "0") << "a stored key follows its box";
+    EXPECT_TRUE(dialogs.shown.empty());
+}
+
 TEST_F(SaveScheduleTest, ADefaultFolderThatCannotBeCreatedIsReportedWithItsPath) {
     fillRequiredFields();
     test::writeFile(dir.file("DefaultRestores"), "a file in the way");
