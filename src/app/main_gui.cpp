@@ -67,6 +67,7 @@ int runWindow(int argc, char* argv[]) {
     Program::Options options;
     options.applyLanguageFile = [&languages](const std::string& fileName) { languages.apply(fileName); };
     options.openUrl = &openWithDesktop;
+    options.translate = translate;
     options.compressionProgress = [&window](std::uint64_t done, std::uint64_t total) {
         window.monitorPage().showCompressionProgress(done, total);
     };

@@ -45,6 +45,8 @@ public:
         std::function<bool(const std::string& url)> openUrl;
         // The folder the Help tab's manual is looked for from.
         std::filesystem::path executableDir = executablePath().parent_path();
+        // The text in the window's language; empty leaves texts in English.
+        std::function<std::string(const std::string& text)> translate;
     };
 
     // How a backup run ended.
@@ -56,6 +58,8 @@ public:
     };
 
     static constexpr const char* kJobRunning = "A backup, restore or validation is already running.";
+    static constexpr const char* kUnsavedPages =
+        "The Schedule or Config page has changes that are not saved. Save them before the backup?";
 
     Program(FormState& form, Dialogs& dialogs, MonitorLog& monitor, AppPaths paths, const Clock& clock,
             ProcessEvents processEvents, Options options);
@@ -105,6 +109,13 @@ private:
     // While an hour is ticked, asks before the program ends, unless the user said not to ask again.
     bool quitConfirmed();
     void onStartBackup();
+    // The Config page's OK; false when the archive passwords disagree and nothing was saved.
+    bool saveConfig();
+    // Asks whether to save pages with unsaved changes before a backup started by hand, and saves them on Yes.
+    // Returns the answer, Yes when nothing was unsaved, Cancel when a save stopped at a field.
+    Dialogs::Answer saveChangedPages();
+    BackupOutcome runBackupOn(FormState& form, bool scheduled);
+    std::string translated(const std::string& text) const;
     // The restore and validation buttons; refused while another job runs.
     // Runs job as the only job; while another runs it is refused with kJobRunning.
     void runAlone(const std::function<void()>& job);
@@ -112,9 +123,11 @@ private:
     void onStartValidation();
     void onHelpTopics();
     void openUrl(const std::string& url);
-    JobContext jobContext();
-    BackupChainTools chainTools();
-    TestRestoreOutcome testRestore(const TestRestoreRequest& request);
+    JobContext jobContext(FormState& form);
+    JobContext jobContext() { return jobContext(form_); }
+    BackupChainTools chainTools(FormState& form);
+    BackupChainTools chainTools() { return chainTools(form_); }
+    TestRestoreOutcome testRestore(const TestRestoreRequest& request, FormState& form);
     void pauseWithEvents(std::chrono::milliseconds duration);
 
     FormState& form_;
