@@ -4,6 +4,7 @@
 #include "app/config_page_handlers.h"
 #include "app/monitor_page_handlers.h"
 #include "app/prune_backups.h"
+#include "app/saved_settings_form.h"
 #include "app/schedule_page_handlers.h"
 #include "core/autostart.h"
 #include "core/control_names.h"
@@ -18,6 +19,7 @@
 #include "core/settings_table.h"
 #include "core/settings_values.h"
 #include "core/startup.h"
+#include "core/unsaved_settings.h"
 #include "services/connection_settings.h"
 
 #include <thread>
@@ -94,12 +96,7 @@ void Program::registerHandlers() {
     onClick(controls::InitRestore, [this] { onStartRestore(); });
     onClick(controls::JvTranspValidation, [this] { onStartValidation(); });
     onClick(controls::TranspButOkSchedule, [this] { saveSchedulePage(form_, dialogs_, paths_); });
-    onClick(controls::TranspButOKConfig, [this] {
-        if (archivePasswordsAgree(form_, dialogs_)) {
-            saveConfigPage(form_, paths_);
-            applyAutostartChoice();
-        }
-    });
+    onClick(controls::TranspButOKConfig, [this] { saveConfig(); });
     onClick(controls::JvTransparentButton3, [this] { onAddMirror(form_, dialogs_); });
     onClick(controls::JvTransparentButton4, [this] { onRemoveMirror(form_); });
     onClick(controls::CheckBackupLog, [this] { onAutomaticLogToggled(form_, paths_); });
@@ -220,13 +217,48 @@ void Program::onScheduleTick() {
     }
 }
 
+bool Program::saveConfig() {
+    if (!archivePasswordsAgree(form_, dialogs_))
+        return false;
+    saveConfigPage(form_, paths_);
+    applyAutostartChoice();
+    return true;
+}
+
 void Program::onStartBackup() {
     if (jobRunning_) {
         dialogs_.message(kJobRunning);
         return;
     }
+    const Dialogs::Answer answer = saveChangedPages();
+    if (answer == Dialogs::Answer::Cancel)
+        return;
     schedule_.loadTodaySchedule();
-    runBackup(false);
+    if (answer == Dialogs::Answer::Yes) {
+        runBackup(false);
+        return;
+    }
+    SavedSettingsForm saved(form_, paths_);
+    runBackupOn(saved, false);
+}
+
+Dialogs::Answer Program::saveChangedPages() {
+    const bool schedule = pageHasUnsavedChanges(form_, paths_, SavedBy::SaveSchedule);
+    const bool config = pageHasUnsavedChanges(form_, paths_, SavedBy::SaveConfig);
+    if (!schedule && !config)
+        return Dialogs::Answer::Yes;
+    const Dialogs::Answer answer = dialogs_.askYesNoCancel(translated(kUnsavedPages));
+    if (answer != Dialogs::Answer::Yes)
+        return answer;
+    if (schedule && !storeSchedulePage(form_, dialogs_, paths_))
+        return Dialogs::Answer::Cancel;
+    if (config && !saveConfig())
+        return Dialogs::Answer::Cancel;
+    return Dialogs::Answer::Yes;
+}
+
+std::string Program::translated(const std::string& text) const {
+    return options_.translate ? options_.translate(text) : text;
 }
 
 void Program::onHelpTopics() {
@@ -282,6 +314,10 @@ void Program::runValidation(const ValidationRequest& request) {
 }
 
 Program::BackupOutcome Program::runBackup(bool scheduled) {
+    return runBackupOn(form_, scheduled);
+}
+
+Program::BackupOutcome Program::runBackupOn(FormState& form, bool scheduled) {
     BackupOutcome outcome;
     if (jobRunning_) {
         if (!scheduled)
@@ -291,16 +327,16 @@ Program::BackupOutcome Program::runBackup(bool scheduled) {
     JobGuard guard(jobRunning_);
     outcome.started = true;
     // A run killed during its test restore left the database there.
-    sweepTestDatabases(testRestoreFolder(form_));
-    BackupJob job(jobContext(), backup_, currentBackupName_);
+    sweepTestDatabases(testRestoreFolder(form));
+    BackupJob job(jobContext(form), backup_, currentBackupName_);
     try {
         outcome.result = runBackupChain(
-            job, scheduled, [this] { return readBackupChainSettings(form_, currentBackupName_); },
-            chainTools(), options_.stopRequested,
+            job, scheduled, [this, &form] { return readBackupChainSettings(form, currentBackupName_); },
+            chainTools(form), options_.stopRequested,
             RunRecording{runJournalPath(paths_.settingsFile), scheduled ? "schedule" : options_.manualRunOrigin, clock_,
                          [this] { return currentBackupName_; },
-                         [this] { return readPruneSettings(form_, paths_); },
-                         readRunAlerts(form_), [this](const RunRecord& run) { onRunRecorded(run); }});
+                         [this, &form] { return readPruneSettings(form, paths_); },
+                         readRunAlerts(form), [this](const RunRecord& run) { onRunRecorded(run); }});
     } catch (const std::exception& e) {
         outcome.escapedError = true;
         if (scheduled)
@@ -352,7 +388,7 @@ bool Program::verifyBackup(const std::string& backupFile) {
     runAlone([&] {
         try {
             form_.setActivePage(static_cast<int>(Page::Monitor));
-            passed = testRestore({serverConnectionFromForm(form_), backupFile, testRestoreFolder(form_)}).passed;
+            passed = testRestore({serverConnectionFromForm(form_), backupFile, testRestoreFolder(form_)}, form_).passed;
         } catch (const std::exception& e) {
             reportError(e);
         }
@@ -367,17 +403,17 @@ void Program::runPrune(bool dryRun) {
     });
 }
 
-BackupChainTools Program::chainTools() {
+BackupChainTools Program::chainTools(FormState& form) {
     return BackupChainTools{monitor_, zip_, smtp_, mailMessage_, ftp_,
-                            [this](const TestRestoreRequest& request) { return testRestore(request); }};
+                            [this, &form](const TestRestoreRequest& request) { return testRestore(request, form); }};
 }
 
-TestRestoreOutcome Program::testRestore(const TestRestoreRequest& request) {
-    return runTestRestore(request, jobContext(), testRestore_, testValidation_);
+TestRestoreOutcome Program::testRestore(const TestRestoreRequest& request, FormState& form) {
+    return runTestRestore(request, jobContext(form), testRestore_, testValidation_);
 }
 
-JobContext Program::jobContext() {
-    return JobContext{form_,
+JobContext Program::jobContext(FormState& form) {
+    return JobContext{form,
                       dialogs_,
                       monitor_,
                       paths_,

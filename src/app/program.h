@@ -63,6 +63,8 @@ public:
     };
 
     static constexpr const char* kJobRunning = "A backup, restore or validation is already running.";
+    static constexpr const char* kUnsavedPages =
+        "The Schedule or Config page has changes that are not saved. Save them before the backup?";
 
     Program(FormState& form, Dialogs& dialogs, MonitorLog& monitor, AppPaths paths, const Clock& clock,
             ProcessEvents processEvents, Options options);
@@ -121,6 +123,13 @@ private:
     bool quitConfirmed();
     void onStartBackup();
     void onRunRecorded(const RunRecord& run);
+    // The Config page's OK; false when the archive passwords disagree and nothing was saved.
+    bool saveConfig();
+    // Asks whether to save pages with unsaved changes before a backup started by hand, and saves them on Yes.
+    // Returns the answer, Yes when nothing was unsaved, Cancel when a save stopped at a field.
+    Dialogs::Answer saveChangedPages();
+    BackupOutcome runBackupOn(FormState& form, bool scheduled);
+    std::string translated(const std::string& text) const;
     // The restore and validation buttons; refused while another job runs.
     // Runs job as the only job; while another runs it is refused with kJobRunning.
     void runAlone(const std::function<void()>& job);
@@ -128,9 +137,11 @@ private:
     void onStartValidation();
     void onHelpTopics();
     void openUrl(const std::string& url);
-    JobContext jobContext();
-    BackupChainTools chainTools();
-    TestRestoreOutcome testRestore(const TestRestoreRequest& request);
+    JobContext jobContext(FormState& form);
+    JobContext jobContext() { return jobContext(form_); }
+    BackupChainTools chainTools(FormState& form);
+    BackupChainTools chainTools() { return chainTools(form_); }
+    TestRestoreOutcome testRestore(const TestRestoreRequest& request, FormState& form);
     void pauseWithEvents(std::chrono::milliseconds duration);
 
     FormState& form_;

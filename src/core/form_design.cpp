@@ -124,7 +124,7 @@ std::vector<ControlDesign> buildDesign() {
         {"TabConfig", K::Page, "&Config"},
         {"GroupBackupConfig", K::Group, "Backup Options:", {}, -1, true, true, {}, {}, "TabConfig"},
         {"clListaBackup", K::CheckList, {},
-         {"Ignore Check Sums", "Ignore Limbo", "Creates Metadata Only", "No Perform Garbage Collection",
+         {"Ignore Check Sums", "Ignore Limbo", "Creates Metadata Only", "No garbage collection",
           "Old Meta Data Desc", "Non Transportable Backup", "Convert External Tables Into Internal Tables"},
          -1, true, true, {}, {}, "GroupBackupConfig"},
         {"GroupCompression", K::Group, "Compression Options:", {}, -1, true, true, {}, {}, "TabConfig"},

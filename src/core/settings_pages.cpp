@@ -117,16 +117,27 @@ std::vector<std::string> mirrorCaptions(const FormState& form) {
 
 } // namespace
 
-void saveSchedulePage(FormState& form, Dialogs& dialogs, const AppPaths& paths) {
+bool storeSchedulePage(FormState& form, Dialogs& dialogs, const AppPaths& paths) {
     bool complete = withSettings(paths.settingsFile, [&](SettingsFile& settings) {
         return writeScheduleSettings(settings, form, dialogs, paths);
     });
     if (!complete)
-        return;
+        return false;
     ensureFolder(paths.dataPath("DefaultLogs") + kPathDelim);
     ensureFolder(paths.dataPath("DefaultBackups"));
     saveMirrorList(paths.join("Mirrors.lst"), mirrorCaptions(form));
-    form.minimize();
+    return true;
+}
+
+void saveSchedulePage(FormState& form, Dialogs& dialogs, const AppPaths& paths) {
+    if (storeSchedulePage(form, dialogs, paths))
+        form.minimize();
+}
+
+void writePageRows(SettingsFile& settings, const FormState& form, SavedBy page) {
+    for (const SettingRow& row : settingsTable())
+        if (row.savedBy == page && !skipsWrite(settings, form, row))
+            writeRow(settings, form, row);
 }
 
 void saveConfigPage(FormState& form, const AppPaths& paths) {

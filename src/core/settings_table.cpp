@@ -72,14 +72,21 @@ constexpr SettingRow kRows[] = {
      .encoding = E::ItemFlags,
      .control = controls::clListaBackup,
      .load = L::Set,
-     .savedBy = S::SaveConfig},
+     .savedBy = S::SaveConfig,
+     .itemKeys = ItemKeys::EnglishItemTexts,
+     .englishItemTexts = {"Ignore Check Sums", "Ignore Limbo", "Creates Metadata Only", "No Perform Garbage Collection",
+                          "Old Meta Data Desc", "Non Transportable Backup",
+                          "Convert External Tables Into Internal Tables"}},
     {.id = Id::RestoreOptions,
      .section = "LISTARESTORE",
      .key = "",
      .encoding = E::ItemFlags,
      .control = controls::clListaRestore,
      .load = L::Set,
-     .savedBy = S::SaveConfig},
+     .savedBy = S::SaveConfig,
+     .itemKeys = ItemKeys::EnglishItemTexts,
+     .englishItemTexts = {"DeactivateIndexes", "NoShadowFiles", "NoValidityCheck", "OneRelationAtATime", "Replace",
+                          "CreateNewDB", "UseAllSpace"}},
     {.id = Id::ServerVersion,
      .section = "SGDBVER",
      .key = "Version",
@@ -549,7 +556,18 @@ void writeSettingItem(SettingsFile& settings, SettingId id, const std::string& i
 }
 
 std::string itemKey(const SettingRow& row, int index, const std::string& itemText) {
-    return row.itemKeys == ItemKeys::Weekdays ? weekdayName(index + 1) : itemText;
+    switch (row.itemKeys) {
+    case ItemKeys::Weekdays:
+        return weekdayName(index + 1);
+    case ItemKeys::EnglishItemTexts:
+        if (index >= 0 && index < static_cast<int>(row.englishItemTexts.size()) &&
+            row.englishItemTexts[index] != nullptr)
+            return row.englishItemTexts[index];
+        return itemText;
+    case ItemKeys::ItemTexts:
+        break;
+    }
+    return itemText;
 }
 
 } // namespace tervolen

@@ -84,6 +84,8 @@ enum class Encoding {
 enum class ItemKeys {
     ItemTexts, // the items' texts
     Weekdays,  // "Sunday" ... "Saturday" for items 0 to 6, whatever the items' texts
+    // The row's englishItemTexts, whatever language the items show; an item past them is keyed by its text.
+    EnglishItemTexts,
 };
 
 // What start-up does with the stored value.
@@ -124,6 +126,7 @@ struct SettingRow {
     const char* requiredMessage = nullptr;
     std::array<const char*, 2> enables{}; // controls enabled exactly when the loaded Flag is true
     std::array<const char*, 3> itemValues{}; // ItemValue: the stored value of each item
+    std::array<const char*, 7> englishItemTexts{}; // EnglishItemTexts: the key of each item
 };
 
 // The whole table, in load order; each action writes its keys in this order.

@@ -63,7 +63,9 @@ void loadText(FormState& form, const SettingsFile& settings, const SettingRow& r
         form.setText(row.control, value);
 }
 
-void loadRow(FormState& form, const SettingsFile& settings, const SettingRow& row, const StartupHooks& hooks) {
+} // namespace
+
+void loadSettingRow(FormState& form, const SettingsFile& settings, const SettingRow& row, const StartupHooks& hooks) {
     if (row.load == Load::Never)
         return;
     if (row.load == Load::ChooseLanguage)
@@ -85,6 +87,8 @@ void loadRow(FormState& form, const SettingsFile& settings, const SettingRow& ro
     }
 }
 
+namespace {
+
 void loadMirrorListIntoForm(FormState& form, const AppPaths& paths) {
     auto entries = loadMirrorList(paths.join("Mirrors.lst"));
     form.clearItems(controls::MirrorListView);
@@ -101,7 +105,7 @@ std::string headerCaption() {
 void loadSettingsIntoForm(FormState& form, const AppPaths& paths, const StartupHooks& hooks) {
     withSettings(paths.settingsFile, [&](SettingsFile& settings) {
         for (const SettingRow& row : settingsTable())
-            loadRow(form, settings, row, hooks);
+            loadSettingRow(form, settings, row, hooks);
         loadMirrorListIntoForm(form, paths);
     });
 }

@@ -129,12 +129,12 @@ void ScrollingCredits::paintEvent(QPaintEvent* event) {
 
 AboutBox::AboutBox(QWidget& mainWindow, const Translate& translate)
     : QDialog(&mainWindow, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                               Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint) {
+                               Qt::WindowCloseButtonHint) {
     Translate shown = translate ? translate : [](const std::string& text) { return text; };
     setObjectName(controls::FrmSobre);
     setWindowTitle(toQString(shown(kCaption)));
     setFont(mainWindow.font());
-    setFixedSize(kClientWidth, kClientHeight);
+    setMinimumSize(kClientWidth, kClientHeight);
     QPalette palette = this->palette();
     palette.setColor(QPalette::Window, Qt::white);
     setPalette(palette);
@@ -174,6 +174,9 @@ AboutBox::AboutBox(QWidget& mainWindow, const Translate& translate)
     bottom->addWidget(totalMemory, 1);
     bottom->addWidget(close);
     layout->addLayout(bottom);
+    // Longer languages and larger fonts grow the box past its design size instead of cutting texts.
+    layout->setSizeConstraint(QLayout::SetMinimumSize);
+    resize(sizeHint().expandedTo(minimumSize()));
 
     move(mainWindow.frameGeometry().center() - rect().center());
 }

@@ -105,21 +105,7 @@ TEST(LanguageFileTest, ShippedFilesKeepKeysAndAgreeWithStartup) {
     std::vector<std::string> kept = {"LOCAL",
                                      "TCP/IP",
                                      "Novell IPX/SPX",
-                                     "NetBEUI",
-                                     "Ignore Check Sums",
-                                     "Ignore Limbo",
-                                     "Creates Metadata Only",
-                                     "No Perform Garbage Collection",
-                                     "Old Meta Data Desc",
-                                     "Non Transportable Backup",
-                                     "Convert External Tables Into Internal Tables",
-                                     "DeactivateIndexes",
-                                     "NoShadowFiles",
-                                     "NoValidityCheck",
-                                     "OneRelationAtATime",
-                                     "Replace",
-                                     "CreateNewDB",
-                                     "UseAllSpace"};
+                                     "NetBEUI"};
     for (int hour = 0; hour < 24; ++hour)
         kept.push_back((hour < 10 ? "0" : "") + std::to_string(hour) + ":00");
     for (const LanguageChoice& choice : languageChoices())

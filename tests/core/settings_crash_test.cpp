@@ -14,16 +14,15 @@ using namespace std::chrono_literals;
 
 constexpr const char* kSettingsName = "tervolen.ini";
 
-// The Config page with one set of ticks. Item captions are the keys of the settings file, so long captions give a
-// file whose save takes some time; the two sets differ in every tick.
-void setBackupOptions(HeadlessForm& form, int items, size_t captionLength, bool variant) {
-    form.clearItems("clListaBackup");
+// The Config page with one set of ticks and a command of textLength letters per item, so that a long text gives a
+// file whose save takes some time; the two sets differ in every tick and in the command.
+void setBackupOptions(HeadlessForm& form, int items, size_t textLength, bool variant) {
+    std::string command;
     for (int i = 0; i < items; ++i) {
-        std::string caption =
-            "Option" + std::to_string(i) + std::string(captionLength, static_cast<char>('a' + i % 26));
-        form.addItem("clListaBackup", caption);
         form.setItemChecked("clListaBackup", i, (i % 2 == 0) == variant);
+        command += std::string(textLength, static_cast<char>((variant ? 'a' : 'A') + i % 26));
     }
+    form.setText("EdAlertCommand", command);
     form.setChecked("ChkBoxCompress", variant);
 }
 
@@ -31,9 +30,9 @@ void setBackupOptions(HeadlessForm& form, int items, size_t captionLength, bool 
 // the new text, and a hidden temporary may only be there while the save has not put the new text in place.
 class SettingsCrash : public ::testing::Test {
 protected:
-    void prepare(int items, size_t captionLength) {
-        setBackupOptions(oldForm, items, captionLength, false);
-        setBackupOptions(newForm, items, captionLength, true);
+    void prepare(int items, size_t textLength) {
+        setBackupOptions(oldForm, items, textLength, false);
+        setBackupOptions(newForm, items, textLength, true);
         saveConfigPage(newForm, paths);
         newText = test::readFile(paths.settingsFile);
         saveConfigPage(oldForm, paths);

@@ -40,7 +40,7 @@ TEST_F(AboutBoxTest, ShowsNameVersionDescriptionAndMemoryFigures) {
     EXPECT_EQ(box.windowTitle(), "Tervolen - About");
     EXPECT_EQ(box.parent(), &window);
     EXPECT_EQ(box.minimumSize(), QSize(346, 290));
-    EXPECT_EQ(box.maximumSize(), QSize(346, 290));
+    EXPECT_EQ(box.size(), QSize(346, 290)) << "English fits its design size";
     EXPECT_FALSE(box.windowFlags() & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint));
     EXPECT_EQ(box.palette().color(QPalette::Window), QColor(Qt::white));
     EXPECT_EQ(text(box, "JvLabel1").toStdString(), "Tervolen " + kVersion);
@@ -77,6 +77,15 @@ TEST_F(AboutBoxTest, CreditsScrollUpEverySixtyMillisecondsAndStartAgainFromTheBo
     EXPECT_EQ(credits.textTop(), credits.height()) << "the text comes in again at the bottom";
     credits.step();
     EXPECT_EQ(credits.textTop(), credits.height() - 1);
+}
+
+TEST_F(AboutBoxTest, GrowsToTextsLongerThanItsDesignSizeAndCutsNone) {
+    AboutBox box(window, [](const std::string& text) { return text.empty() ? text : text + " " + text + " " + text; });
+    box.show();
+    QCoreApplication::processEvents();
+    EXPECT_GE(box.width(), AboutBox::kClientWidth);
+    EXPECT_GE(box.height(), AboutBox::kClientHeight);
+    EXPECT_EQ(test::cutOffTexts(box), std::set<std::string>{});
 }
 
 TEST_F(AboutBoxTest, ShowsTheLanguageOfTheWindow) {

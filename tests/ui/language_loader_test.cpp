@@ -84,8 +84,8 @@ std::string str(std::string_view text) {
 // Texts that stay as they are in every language: settings keys, compared items and names.
 std::set<std::string> keptTexts() {
     std::set<std::string> kept = {"Ok", "OK", "+", "-", "FTP: ", "Tervolen"};
-    for (const char* name : {"clbHorarios", "CB_Protocol", "clListaBackup", "clListaRestore", "CB_ChooseSGDBVer",
-                             "CB_BkpExt", "CBCompMetho", "CBFTPSecurity", "LabeledEdPageSize"})
+    for (const char* name : {"clbHorarios", "CB_Protocol", "CB_ChooseSGDBVer", "CB_BkpExt", "CBCompMetho",
+                             "CBFTPSecurity", "LabeledEdPageSize"})
         for (std::string_view item : findControlDesign(name)->items)
             kept.insert(str(item));
     for (const LanguageChoice& choice : languageChoices())
@@ -240,7 +240,7 @@ TEST_F(LanguageWindowTest, ThroughAllLanguagesAndBackToEnglishEveryTextIsAsDesig
                 EXPECT_NE(now[place], text) << place << " is not translated";
             }
         }
-        for (const char* list : {"clbHorarios", "CB_Protocol", "clListaBackup", "clListaRestore"})
+        for (const char* list : {"clbHorarios", "CB_Protocol"})
             for (int i = 0; i < form.itemCount(list); ++i)
                 EXPECT_EQ(form.itemText(list, i), str(findControlDesign(list)->items[i])) << list;
     }
@@ -475,6 +475,56 @@ TEST_F(LanguageProgramTest, AScheduleSavedInGermanFiresInRussian) {
     ASSERT_FALSE(lines.empty()) << "no backup ran";
     EXPECT_EQ(lines[0], "=========== Started Backup ===========");
     EXPECT_EQ(std::count(lines.begin(), lines.end(), "Invalid Protocol Name"), 0);
+}
+
+// The option lists show the language's texts while the settings file keeps the English keys: ticks stored before
+// come back under any language, and a save in any language writes the same keys.
+TEST_F(LanguageProgramTest, OptionListsAreTranslatedAndTheirTicksStayUnderTheEnglishKeys) {
+    test::writeFile(paths.settingsFile, "[LISTABACKUP]\r\nIgnore Limbo=1\r\nNo Perform Garbage Collection=1\r\n"
+                                        "[LISTARESTORE]\r\nReplace=1\r\nCreateNewDB=0\r\n"
+                                        "[LANG]\r\nSetLang=&Deutsche\r\n");
+    // The option lists' sections: the file keeps them ahead of the language's.
+    const auto optionSections = [](const std::string& text) {
+        const size_t begin = text.find("[LISTABACKUP]");
+        return text.substr(begin, text.find("[LANG]") - begin);
+    };
+    start();
+    const std::vector<std::pair<std::string, bool>> backup = {
+        {"Prüfsummen übergehen", false}, {"Limbo-Transaktionen übergehen", true}, {"Nur Metadaten", false},
+        {"Keine Speicherbereinigung", true}, {"Alte Metadatenbeschreibung", false},
+        {"Nicht portierbare Sicherung", false}, {"Externe Tabellen in interne umwandeln", false}};
+    ASSERT_EQ(form.itemCount("clListaBackup"), static_cast<int>(backup.size()));
+    for (int i = 0; i < form.itemCount("clListaBackup"); ++i) {
+        EXPECT_EQ(form.itemText("clListaBackup", i), backup[i].first);
+        EXPECT_EQ(form.itemChecked("clListaBackup", i), backup[i].second) << backup[i].first;
+    }
+    EXPECT_EQ(form.itemText("clListaRestore", 4), "Ersetzen");
+    for (int i = 0; i < form.itemCount("clListaRestore"); ++i)
+        EXPECT_EQ(form.itemChecked("clListaRestore", i), i == 4) << form.itemText("clListaRestore", i);
+
+    form.setItemChecked("clListaBackup", 0, true);
+    form.setItemChecked("clListaRestore", 6, true);
+    click("TranspButOKConfig");
+    const std::string saved = test::readFile(paths.settingsFile);
+    ASSERT_NE(saved.find("[LANG]"), std::string::npos);
+    EXPECT_EQ(stored("LISTABACKUP", "Ignore Check Sums"), "1");
+    EXPECT_EQ(stored("LISTABACKUP", "No Perform Garbage Collection"), "1");
+    EXPECT_EQ(stored("LISTABACKUP", "Old Meta Data Desc"), "0");
+    EXPECT_EQ(stored("LISTARESTORE", "Replace"), "1");
+    EXPECT_EQ(stored("LISTARESTORE", "UseAllSpace"), "1");
+    EXPECT_EQ(saved.find("Speicherbereinigung"), std::string::npos) << saved;
+
+    for (const char* label : {"LbRus", "LbSpanol", "LbPort", "LbEng"}) {
+        SCOPED_TRACE(label);
+        click(label);
+        EXPECT_NE(form.itemText("clListaBackup", 3), "Keine Speicherbereinigung");
+        EXPECT_TRUE(form.itemChecked("clListaBackup", 3));
+        click("TranspButOKConfig");
+        const std::string now = test::readFile(paths.settingsFile);
+        EXPECT_EQ(optionSections(now), optionSections(saved));
+    }
+    EXPECT_EQ(form.itemText("clListaBackup", 3), "No garbage collection");
+    EXPECT_TRUE(dialogs.shown.empty());
 }
 
 } // namespace
