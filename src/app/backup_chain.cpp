@@ -2,6 +2,7 @@
 
 #include "app/alert_command.h"
 #include "app/ftp_settings_form.h"
+#include "app/mail_settings_form.h"
 #include "copies/copy_to_mirrors.h"
 #include "core/control_names.h"
 #include "core/folder_safety.h"
@@ -24,20 +25,6 @@ std::optional<CompressionMethod> chosenMethod(int row) {
         return CompressionMethod::Deflate;
     case 1:
         return CompressionMethod::Bzip2;
-    default:
-        return std::nullopt;
-    }
-}
-
-// The items of the Security combo; no item selected means the settings file held another value.
-std::optional<SmtpSecurity> chosenSmtpSecurity(int item) {
-    switch (item) {
-    case 0:
-        return SmtpSecurity::None;
-    case 1:
-        return SmtpSecurity::StartTls;
-    case 2:
-        return SmtpSecurity::Tls;
     default:
         return std::nullopt;
     }
@@ -146,12 +133,7 @@ BackupChainSettings readBackupChainSettings(const FormState& form, const std::st
     for (int i = 0; i < form.itemCount(controls::MirrorListView); ++i)
         settings.mirrorFolders.push_back(form.itemText(controls::MirrorListView, i));
     settings.sendByMail = form.checked(controls::ChkBoxBkpMail);
-    settings.mail = {form.text(controls::ledHost), form.text(controls::EdSMTPPort), form.text(controls::ledFrom),
-                     form.text(controls::ledTo), form.text(controls::ledCC)};
-    settings.mail.security = chosenSmtpSecurity(form.itemIndex(controls::CBSMTPSecurity));
-    settings.mail.caFile = form.text(controls::EdSMTPCAFile);
-    settings.mail.user = form.text(controls::EdSMTPUser);
-    settings.mail.password = form.text(controls::EdSMTPpswd);
+    settings.mail = readMailSettings(form);
     settings.sendByFtp = form.checked(controls::ChkBoxSentFTP);
     settings.ftp = readFtpSettings(form);
     return settings;

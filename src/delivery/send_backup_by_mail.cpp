@@ -21,11 +21,7 @@ private:
 };
 
 void composeMessage(const MailSettings& settings, MailMessage& message, const OpenedFile& archive) {
-    message.clear();
-    message.from.address = settings.from;
-    message.recipients = parseAddressList(settings.to + "," + settings.cc);
-    if (message.recipients.empty())
-        throw Error("No recipient is given for the backup e-mail (To and CC are empty).");
+    message = addressedMessage(settings);
     message.subject = "Data Base Backup";
     message.body = {"Data BaseBackup file compressed and attached byTervolen"};
     // Not owned: the aliasing constructor gives a pointer that never deletes the caller's file.
@@ -34,10 +30,8 @@ void composeMessage(const MailSettings& settings, MailMessage& message, const Op
 
 } // namespace
 
-void sendBackupByMail(const OpenedFile& archive, const MailSettings& settings, SmtpClient& smtp, MailMessage& message,
-                      MonitorLog& monitor) {
-    const std::string& host = settings.host;
-    smtp.setHost(host);
+void applyMailSettings(const MailSettings& settings, SmtpClient& smtp) {
+    smtp.setHost(settings.host);
     smtp.setPort(strToInt(settings.port));
     const SmtpSecurity security = settings.security.value_or(SmtpSecurity::None);
     smtp.setSecurity(security);
@@ -46,13 +40,31 @@ void sendBackupByMail(const OpenedFile& archive, const MailSettings& settings, S
     // Over a connection in clear the password would travel as readable as the message.
     smtp.setAuthType(security != SmtpSecurity::None && !settings.user.empty() ? SmtpAuthentication::Default
                                                                               : SmtpAuthentication::None);
+}
+
+void checkMailSettings(const MailSettings& settings) {
+    if (trim(settings.host).empty())
+        throw Error("No SMTP server is given for the backup e-mail (the host is empty).");
+    if (!settings.security)
+        throw Error("The SMTP security setting is none of None, STARTTLS and TLS, so nothing was sent.");
+    if (parseAddressList(settings.to + "," + settings.cc).empty())
+        throw Error("No recipient is given for the backup e-mail (To and CC are empty).");
+}
+
+MailMessage addressedMessage(const MailSettings& settings) {
+    MailMessage message;
+    message.from.address = settings.from;
+    message.recipients = parseAddressList(settings.to + "," + settings.cc);
+    return message;
+}
+
+void sendBackupByMail(const OpenedFile& archive, const MailSettings& settings, SmtpClient& smtp, MailMessage& message,
+                      MonitorLog& monitor) {
+    applyMailSettings(settings, smtp);
     {
         DropAttachmentsAtEnd dropAttachments(message);
         try {
-            if (trim(host).empty())
-                throw Error("No SMTP server is given for the backup e-mail (the host is empty).");
-            if (!settings.security)
-                throw Error("The SMTP security setting is none of None, STARTTLS and TLS, so nothing was sent.");
+            checkMailSettings(settings);
             composeMessage(settings, message, archive);
             smtp.connect();
             smtp.send(message);
