@@ -2,6 +2,8 @@
 
 #include "core/control_names.h"
 
+#include <optional>
+
 namespace tervolen {
 
 namespace {

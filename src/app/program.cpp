@@ -102,6 +102,9 @@ void Program::registerHandlers() {
     onClick(controls::CheckBackupLog, [this] { onAutomaticLogToggled(form_, paths_); });
     onClick(controls::ChkBoxCompress, [this] { onCompressionToggled(form_); });
     onClick(controls::BtnRetentionPreview, [this] { runPrune(true); });
+    onClick(controls::BtnTestConnection, [this] { runAlone([this] { onTestConnection(form_, dialogs_); }); });
+    onClick(controls::BtnTestMail, [this] { runAlone([this] { onTestMail(form_, dialogs_, smtp_); }); });
+    onClick(controls::BtnTestFtp, [this] { runAlone([this] { onTestFtp(form_, dialogs_, ftp_); }); });
     onClick(controls::BtSaveBkpLog, [this] { onSaveMonitorLog(monitor_, dialogs_, paths_); });
     for (const LanguageChoice& choice : languageChoices())
         onClick(choice.label, [this, &choice] {

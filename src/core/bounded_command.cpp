@@ -131,22 +131,6 @@ std::vector<char*> pointersTo(std::vector<std::string>& texts) {
     return pointers;
 }
 
-FileDescriptor memoryFile(const std::string& content) {
-    FileDescriptor fd(::memfd_create("tervolen-run-log", MFD_CLOEXEC));
-    if (!fd.valid())
-        throwFileError("Cannot create file", "tervolen-run-log", errno);
-    for (std::size_t done = 0; done < content.size();) {
-        const ssize_t written = ::write(fd.get(), content.data() + done, content.size() - done);
-        if (written < 0 && errno == EINTR)
-            continue;
-        if (written < 0)
-            throwFileError("Cannot write file", "tervolen-run-log", errno);
-        done += static_cast<std::size_t>(written);
-    }
-    ::lseek(fd.get(), 0, SEEK_SET);
-    return fd;
-}
-
 } // namespace
 
 CommandOutcome runBoundedCommand(const BoundedCommand& command) {
@@ -157,7 +141,7 @@ CommandOutcome runBoundedCommand(const BoundedCommand& command) {
         throwFileError("Cannot run", command.arguments[0], errno);
     FileDescriptor readEnd(pipeEnds[0]);
     FileDescriptor writeEnd(pipeEnds[1]);
-    const FileDescriptor input3 = memoryFile(command.input3);
+    const FileDescriptor input3 = memoryFile("tervolen-run-log", command.input3);
 
     SpawnSetup setup;
     ::posix_spawnattr_setflags(setup.attributes(), POSIX_SPAWN_SETPGROUP | POSIX_SPAWN_SETSIGMASK |

@@ -142,6 +142,11 @@ inline constexpr const char* ChkBoxMailOnSuccess = "ChkBoxMailOnSuccess";
 inline constexpr const char* EdAlertCommand = "EdAlertCommand";
 inline constexpr const char* ChkBoxAutostart = "ChkBoxAutostart";
 
+// The connection tests beside the server, e-mail and FTP fields.
+inline constexpr const char* BtnTestConnection = "BtnTestConnection";
+inline constexpr const char* BtnTestMail = "BtnTestMail";
+inline constexpr const char* BtnTestFtp = "BtnTestFtp";
+
 // The about box's Close button.
 inline constexpr const char* BtnAboutClose = "BtnAboutClose";
 

@@ -4,6 +4,7 @@
 
 #include <cerrno>
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <vector>
 
@@ -31,6 +32,22 @@ std::size_t readAt(const OpenedFile& file, char* buffer, std::size_t size, std::
         if (errno != EINTR)
             throwFileError("Cannot read file", file.path, errno);
     }
+}
+
+FileDescriptor memoryFile(const std::string& name, const std::string& content) {
+    FileDescriptor fd(::memfd_create(name.c_str(), MFD_CLOEXEC));
+    if (!fd.valid())
+        throwFileError("Cannot create file", name, errno);
+    for (std::size_t done = 0; done < content.size();) {
+        const ssize_t written = ::write(fd.get(), content.data() + done, content.size() - done);
+        if (written < 0 && errno == EINTR)
+            continue;
+        if (written < 0)
+            throwFileError("Cannot write file", name, errno);
+        done += static_cast<std::size_t>(written);
+    }
+    ::lseek(fd.get(), 0, SEEK_SET);
+    return fd;
 }
 
 std::optional<FileDescriptor> openToRead(const std::string& path, const std::string& shownPath, bool missingIsNone) {

@@ -59,6 +59,10 @@ std::size_t readAt(const OpenedFile& file, char* buffer, std::size_t size, std::
 // The size of the open file now. Throws Error "Cannot read file" with the path and reason.
 std::uint64_t fileSize(const OpenedFile& file);
 
+// An unnamed file in memory that holds content, its offset at the start; name only labels it for messages.
+// Throws Error "Cannot create file" or "Cannot write file" with name and the system's reason.
+FileDescriptor memoryFile(const std::string& name, const std::string& content);
+
 // Opens path read-only for reading it through once. A missing file gives std::nullopt when missingIsNone; any
 // other failure, and a folder at the name, throws Error "Cannot open file" with shownPath and the system's reason.
 std::optional<FileDescriptor> openToRead(const std::string& path, const std::string& shownPath, bool missingIsNone);

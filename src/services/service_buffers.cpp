@@ -157,6 +157,11 @@ OutputLine parseLimboAnswer(std::span<const char> answer, const VaxInteger& vaxI
     return {bytes.empty(), std::string(bytes)};
 }
 
+std::string parseServerVersion(std::span<const char> answer, const VaxInteger& vaxInteger) {
+    std::string_view text = taggedBytes(answer, isc::isc_info_svc_server_version, vaxInteger);
+    return std::string(text.substr(0, text.find('\0')));
+}
+
 bool parseRunning(std::span<const char> answer, const VaxInteger& vaxInteger) {
     constexpr size_t kAnswerLength = 5;
     if (answer.size() < kAnswerLength || static_cast<std::uint8_t>(answer[0]) != isc::isc_info_svc_running)

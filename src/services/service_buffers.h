@@ -64,6 +64,10 @@ OutputLine parseOutputLine(std::span<const char> answer, const VaxInteger& vaxIn
 // any answer of another form.
 OutputLine parseLimboAnswer(std::span<const char> answer, const VaxInteger& vaxInteger = decodeVaxInteger);
 
+// Reads the answer to isc_info_svc_server_version: 55, length n (2 bytes), n bytes of text, isc_info_end. The
+// text ends at its first 0 byte. Throws ClientError "Unexpected Output buffer value" for any answer of another form.
+std::string parseServerVersion(std::span<const char> answer, const VaxInteger& vaxInteger = decodeVaxInteger);
+
 // Reads the answer to isc_info_svc_running: 67 and a 4-byte value, 1 meaning running. Throws
 // ClientError "Unexpected Output buffer value" for any answer of another form.
 bool parseRunning(std::span<const char> answer, const VaxInteger& vaxInteger = decodeVaxInteger);

@@ -312,6 +312,11 @@ bool QueryService::queryRunning() {
     return parseRunning(query({kItems, 1}), libraryVaxInteger());
 }
 
+std::string QueryService::queryServerVersion() {
+    constexpr char kItems[] = {static_cast<char>(isc::isc_info_svc_server_version)};
+    return parseServerVersion(query({kItems, 1}), libraryVaxInteger());
+}
+
 VaxInteger QueryService::libraryVaxInteger() {
     ClientLibrary& library = this->library();
     return [&library](const char* bytes, short length) { return library.isc_vax_integer(bytes, length); };

@@ -137,6 +137,8 @@ public:
     std::string readOutputLine();
     // Whether the server still runs the service.
     bool queryRunning();
+    // The server's version text ("LI-V3.0.12.33787 Firebird 3.0"); needs an attached service but no request.
+    std::string queryServerVersion();
 
     std::function<void(const std::string& line)> OnTextNotify;
 

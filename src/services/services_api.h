@@ -74,6 +74,7 @@ inline constexpr std::uint32_t isc_spb_rpr_full = 0x80;
 
 // Query items and answer tags.
 inline constexpr std::uint8_t isc_info_end = 1;
+inline constexpr std::uint8_t isc_info_svc_server_version = 55;
 inline constexpr std::uint8_t isc_info_svc_line = 62;
 inline constexpr std::uint8_t isc_info_svc_limbo_trans = 66;
 inline constexpr std::uint8_t isc_info_svc_running = 67;

@@ -13,6 +13,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QVBoxLayout>
 
 namespace tervolen {
@@ -51,6 +52,23 @@ void addField(QFormLayout* form, QGroupBox* group, QWidget* field) {
     form->addRow(makeFieldLabel(field->objectName().toStdString(), field, group), field);
 }
 
+// A connection test's button at the start of a row of its own.
+QHBoxLayout* testButtonRow(const char* button, QWidget* group) {
+    auto* row = new QHBoxLayout;
+    row->addWidget(makeButton(button, group));
+    row->addStretch(1);
+    return row;
+}
+
+QGroupBox* serverGroup(QWidget* parent) {
+    QGroupBox* group = makeGroup(controls::GroupServer, parent);
+    auto* row = new QHBoxLayout(group);
+    row->setContentsMargins(kGroupMargin, kGroupMargin, kGroupMargin, kGroupMargin);
+    row->addWidget(makeEdit(controls::EdServerName, group), 1);
+    row->addWidget(makeButton(controls::BtnTestConnection, group));
+    return group;
+}
+
 } // namespace
 
 BasicOptions::BasicOptions(QWidget* parent) : QWidget(parent) {
@@ -77,7 +95,7 @@ BasicOptions::BasicOptions(QWidget* parent) : QWidget(parent) {
 
     layout->addLayout(pair(groupWith(controls::GroupOutput, makeCheckBox(controls::CheckVerbose, this), this),
                            groupWith(controls::GroupExtension, makeComboBox(controls::CB_BkpExt, this), this)));
-    layout->addWidget(groupWith(controls::GroupServer, makeEdit(controls::EdServerName, this), this));
+    layout->addWidget(serverGroup(this));
     layout->addWidget(makeCheckBox(controls::ChkBoxCatchUp, this));
 
     QGroupBox* log = makeGroup(controls::GroupLog, this);
@@ -105,6 +123,7 @@ BasicOptions::BasicOptions(QWidget* parent) : QWidget(parent) {
     advice->setWordWrap(true);
     mailForm->addRow(advice);
     mailForm->addRow(makeCheckBox(controls::ChkBoxBkpMail, mail));
+    mailForm->addRow(testButtonRow(controls::BtnTestMail, mail));
     layout->addWidget(mail);
 
     QGroupBox* ftp = makeGroup(controls::GroupFtp, this);
@@ -117,6 +136,7 @@ BasicOptions::BasicOptions(QWidget* parent) : QWidget(parent) {
     ftpForm->addRow(makeCheckBox(controls::ChkBoxFTPPassive, ftp));
     addField(ftpForm, ftp, makeEdit(controls::LedFTPFolder, ftp));
     addField(ftpForm, ftp, makeFileEdit(controls::LedFTPCAFile, kCertificateFileFilter, ftp));
+    ftpForm->addRow(testButtonRow(controls::BtnTestFtp, ftp));
     layout->addWidget(ftp);
     layout->addStretch(1);
 }

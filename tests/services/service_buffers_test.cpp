@@ -145,6 +145,14 @@ TEST(RunningAnswer, MalformedAnswersAreRefused) {
         EXPECT_EQ(clientErrorText([&] { parseRunning(answer); }), "Unexpected Output buffer value");
 }
 
+TEST(ServerVersionAnswer, TheTextEndsAtItsLengthOrItsFirstZeroByte) {
+    EXPECT_EQ(parseServerVersion(bytes({55, 4, 0, 'L', 'I', '-', 'V', 1})), "LI-V");
+    EXPECT_EQ(parseServerVersion(bytes({55, 3, 0, 'L', 0, 'x', 1, 0, 0})), "L");
+    for (const std::string& answer : {std::string(), bytes({55, 2, 0, 'a', 'b'}), bytes({62, 1, 0, 'a', 1}),
+                                      bytes({55, 1, 0, 'a', 2, 0})})
+        EXPECT_EQ(clientErrorText([&] { parseServerVersion(answer); }), "Unexpected Output buffer value");
+}
+
 // Random answers of every small size: the parsers either answer or refuse, and never read outside the
 // answer (the sanitizer build checks that; each answer lives in a buffer of exactly its size).
 TEST(AnswerParsers, RandomAnswersNeverReadOutside) {
@@ -165,6 +173,14 @@ TEST(AnswerParsers, RandomAnswersNeverReadOutside) {
         }
         try {
             parseRunning(bytes);
+        } catch (const ClientError& error) {
+            EXPECT_EQ(error.text(), "Unexpected Output buffer value");
+        }
+        // The same bytes as a version answer.
+        if (size > 0)
+            answer[0] = static_cast<char>(55);
+        try {
+            EXPECT_LE(parseServerVersion(bytes).size() + 4, size);
         } catch (const ClientError& error) {
             EXPECT_EQ(error.text(), "Unexpected Output buffer value");
         }
