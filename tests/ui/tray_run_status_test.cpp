@@ -62,15 +62,23 @@ public:
             s.writeText("DIRECTORYS", "BackUpDir", dir.file("backups"));
         });
         FormState& form = window.formState();
+        form.setText("eBase", database.empty() ? dir.file("source.fdb") : database);
         form.setText("eDirBackup", dir.file("backups"));
         form.setText("CB_Protocol", "LOCAL");
         form.setText("ClientLibFilenameEdit", server.clientLibrary);
         form.setText("EdUserName", "SYSDBA");
         form.setText("CB_BkpExt", ".fbk");
+        form.setText("CB_ChooseSGDBVer", "Firebird 3.0");
+        form.setText("EdServerName", "localhost");
+        form.setText("EdPswd", "masterkey");
     }
 
-    // The tray menu's "Start &Backup", as the user starts a run while the window hides.
-    void startBackupFromTray() { window.findChild<QAction*>("StartBackup1")->trigger(); }
+    // The tray menu's "Start &Backup", as the user starts a run while the window hides; the fields set here are
+    // saved first when the program asks.
+    void startBackupFromTray() {
+        dialogs.answers = {Dialogs::Answer::Yes};
+        window.findChild<QAction*>("StartBackup1")->trigger();
+    }
 
     std::vector<RunRecord> journal() const { return readRunJournal(runJournalPath(paths.settingsFile)); }
     TrayIcon& tray() { return window.trayIcon(); }
