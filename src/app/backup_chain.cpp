@@ -82,8 +82,11 @@ bool runSteps(BackupJob& job, const std::function<BackupChainSettings()>& readSe
         const TestRestoreOutcome outcome = tools.testRestore(settings.testRestoreRequest);
         record.verified = outcome.passed;
         record.verifySeconds = outcome.seconds;
-        if (!outcome.passed)
+        if (!outcome.passed) {
+            // The lamp lit when the server finished; a backup that does not restore is no finished backup.
+            tools.monitor.setLed(false);
             return false;
+        }
     }
     if (!settings.compress)
         return true;

@@ -5,6 +5,7 @@
 #include "app/program.h"
 #include "connection_fields.h"
 #include "core/headless_form.h"
+#include "core/run_journal.h"
 #include "core/settings_file.h"
 #include "firebird_server.h"
 #include "fixed_clock.h"
@@ -267,6 +268,52 @@ protected:
         return zip;
     }
 
+    // A table large enough that the server's backup and restore of it take a while (a 30 MB database).
+    void addBigTable() const {
+        server->isql("create table big (id integer not null, name varchar(100)); commit;\n"
+                     "set term ^;\n"
+                     "execute block as declare i integer = 0; begin\n"
+                     "  while (i < 200000) do begin insert into big values (:i, lpad(:i, 100, 'x')); i = i + 1; end\n"
+                     "end^\n"
+                     "set term ;^\n"
+                     "commit;");
+    }
+
+    // The test restore on, into the folder verify that the server writes into.
+    void enableTestRestore() {
+        fs::create_directories(verify);
+        test::giveToServerUser(verify);
+        form.setChecked("ChkBoxVerifyRestore", true);
+        form.setText("EdVerifyFolder", verify);
+    }
+    bool testDatabaseOnDisk() const {
+        std::error_code error;
+        for (const auto& entry : fs::directory_iterator(verify, error))
+            if (entry.path().filename().string().starts_with(".tervolen-verify-"))
+                return true;
+        return false;
+    }
+
+    // The run of the hour backed up, failed its test restore, recorded so, and handed nothing on; no test
+    // database stayed.
+    void expectFailedTestRestore(int hour) const {
+        const std::vector<std::string> red = redTexts();
+        EXPECT_NE(std::find(red.begin(), red.end(),
+                            "The backup \"" + backupFile(hour, ".fbk") + "\" failed its test restore."),
+                  red.end())
+            << testing::PrintToString(red);
+        EXPECT_FALSE(shows("Compressing File Please Wait... "));
+        EXPECT_FALSE(monitor.led()) << "the lamp stays red";
+        EXPECT_FALSE(fs::exists(backupFile(hour, ".zip")));
+        EXPECT_FALSE(fs::exists(dir.file("mirror/" + stamp(hour) + ".zip")));
+        EXPECT_TRUE(test::listing(verify).empty()) << "the test database stayed";
+        const std::vector<RunRecord> journal = readRunJournal(runJournalPath(paths.settingsFile));
+        ASSERT_FALSE(journal.empty());
+        EXPECT_EQ(journal.back().result, "failed");
+        EXPECT_EQ(journal.back().verified, std::optional<bool>(false));
+        expectStillScheduling(hour);
+    }
+
     // E-mail over STARTTLS with the login backup/secret, trusting the CA of caFile.
     void setStartTlsMail(int port, const std::string& caFile) {
         test::setMailFields(form, port);
@@ -299,6 +346,7 @@ protected:
     test::TempDir dir;
     HangGuard hangGuard{[this] { test::runCommand(stopServerCommand(dir.file("server"))); }};
     std::string backups = dir.file("backups");
+    std::string verify = dir.file("verify");
     AppPaths paths{dir.path(), dir.file("tervolen.ini")};
     HeadlessForm form;
     test::ScriptedDialogs dialogs;
@@ -310,13 +358,7 @@ protected:
 };
 
 TEST_F(FaultTest, AServerKilledDuringTheBackupLeavesACutFileThatNothingHandsOn) {
-    server->isql("create table big (id integer not null, name varchar(100)); commit;\n"
-                 "set term ^;\n"
-                 "execute block as declare i integer = 0; begin\n"
-                 "  while (i < 200000) do begin insert into big values (:i, lpad(:i, 100, 'x')); i = i + 1; end\n"
-                 "end^\n"
-                 "set term ;^\n"
-                 "commit;");
+    addBigTable();
     bool killed = false;
     onEvents = [&] {
         if (!killed && monitor.size() > 0 &&
@@ -342,6 +384,42 @@ TEST_F(FaultTest, AServerKilledDuringTheBackupLeavesACutFileThatNothingHandsOn) 
     ASSERT_TRUE(fs::exists(cut));
     EXPECT_FALSE(server->restores(cut, dir.file("server/work/cut.fdb"))) << "the file is cut";
     form.setText("EdServerName", server->serverName());
+    tickAt(kNextHour);
+    expectGoodBackup(kNextHour);
+}
+
+TEST_F(FaultTest, AServerKilledDuringTheTestRestoreFailsTheRunAndLeavesNoTestDatabase) {
+    addBigTable();
+    enableTestRestore();
+    bool killed = false;
+    onEvents = [&] {
+        if (!killed && testDatabaseOnDisk()) {
+            killed = true;
+            server->kill();
+        }
+    };
+    tickAt(kFaultHour);
+    ASSERT_TRUE(killed) << "the test restore never made its database";
+    expectFailedTestRestore(kFaultHour);
+
+    server->start();
+    form.setText("EdServerName", server->serverName());
+    tickAt(kNextHour);
+    expectGoodBackup(kNextHour);
+    EXPECT_TRUE(test::listing(verify).empty());
+}
+
+TEST_F(FaultTest, AFullDiskDuringTheTestRestoreFailsTheRunAndLeavesNoTestDatabase) {
+    addBigTable();
+    enableTestRestore();
+    {
+        const test::ServerUser owner = test::theServerUser();
+        test::TmpfsMount medium(verify, "size=4m,mode=0700,uid=" + std::to_string(owner.uid) +
+                                            ",gid=" + std::to_string(owner.gid));
+        TERVOLEN_SKIP_WITHOUT_TMPFS(medium, "mounting a tmpfs needs root");
+        tickAt(kFaultHour);
+        expectFailedTestRestore(kFaultHour);
+    }
     tickAt(kNextHour);
     expectGoodBackup(kNextHour);
 }
