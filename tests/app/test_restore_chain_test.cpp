@@ -1,8 +1,9 @@
 // The test restore in the backup chain against the real Firebird engine (embedded access): a good backup passes
 // and is handed on; one damaged after the engine wrote it (cut short, bytes flipped in the middle) fails, is not
 // handed on, fails the run and is reported by e-mail (at aiosmtpd) and to the command. The temporary database is
-// gone after each case.
+// gone after each case, also after tervolen-cli was killed in the middle of its restore.
 #include "app/program.h"
+#include "child_process.h"
 #include "core/headless_form.h"
 #include "core/run_journal.h"
 #include "core/settings_file.h"
@@ -15,11 +16,14 @@
 #include "temp_dir.h"
 #include "test_config.h"
 
+#include <chrono>
+#include <csignal>
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <thread>
 #include <unistd.h>
 
 namespace tervolen {
@@ -122,6 +126,7 @@ TEST_P(DamagedBackupTest, OnlyABackupThatRestoresAndValidatesIsHandedOn) {
     EXPECT_TRUE(fs::exists(dir.file("backups/202612093015.fbk")));
     const bool passedLine = std::find(texts.begin(), texts.end(), "Test restore passed in 0 s") != texts.end();
     EXPECT_EQ(passedLine, kind == Damage::None) << testing::PrintToString(texts);
+    EXPECT_EQ(monitor.led(), kind == Damage::None) << "the lamp is lit only for a backup that restores";
     if (kind != Damage::None) {
         EXPECT_FALSE(journal[0].error.empty());
         bool redFailure = false;
@@ -198,6 +203,55 @@ TEST(CliVerify, ExitsZeroOnlyForABackupThatPassesItsTestRestore) {
         EXPECT_NE(output.find(c.line), std::string::npos) << output;
         EXPECT_EQ(test::listing(folder.path()).size(), 2u) << output;
     }
+}
+
+// tervolen-cli verify with embedded access killed with SIGKILL in the middle of its restore: the engine dies with it
+// and the half-written test database stays, until the next run removes it.
+TEST(CliVerify, TheTestDatabaseOfAKilledRunGoesAtTheNextRun) {
+    const auto& server = test::theFirebirdServer();
+    test::TempDir dir;
+    fs::create_directories(dir.file("verify"));
+    fs::copy_file(server.embeddedDatabase, dir.file("source.fdb"));
+    test::writeFile(dir.file("big.sql"),
+                    "create table big (id integer not null, name varchar(100)); commit;\n"
+                    "set term ^;\n"
+                    "execute block as declare i integer = 0; begin\n"
+                    "  while (i < 200000) do begin insert into big values (:i, lpad(:i, 100, 'x')); i = i + 1; end\n"
+                    "end^\n"
+                    "set term ;^\n"
+                    "commit;\n");
+    std::string output;
+    ASSERT_EQ(test::runCommand("isql-fb -q -bail -user SYSDBA -i " + dir.file("big.sql") + " " + dir.file("source.fdb"),
+                               &output),
+              0)
+        << output;
+    ASSERT_EQ(test::runCommand("gbak -b -user SYSDBA " + dir.file("source.fdb") + " " + dir.file("big.fbk"), &output), 0)
+        << output;
+    withSettings(dir.file("tervolen.ini"), [&](SettingsFile& s) {
+        s.writeText("PROTOCOL", "Type", "LOCAL");
+        s.writeText("CLIENTLIB", "ClientLib", server.clientLibrary);
+        s.writeText("USERNAME", "UserName", "SYSDBA");
+        s.writeText("VERIFY", "Folder", dir.file("verify"));
+    });
+    const std::vector<std::string> verify = {TERVOLEN_CLI, "verify", "--settings", dir.file("tervolen.ini"),
+                                             "--backup", dir.file("big.fbk")};
+    {
+        test::ChildProcess killed(verify);
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::minutes(1);
+        while (test::listing(dir.file("verify")).empty() && std::chrono::steady_clock::now() < deadline)
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        ASSERT_EQ(::kill(killed.pid(), SIGKILL), 0);
+        ASSERT_EQ(killed.ending(), "signal 9");
+    }
+    const std::vector<std::string> left = test::listing(dir.file("verify"));
+    ASSERT_EQ(left.size(), 1u) << "the killed run made no test database";
+    EXPECT_TRUE(left[0].starts_with(".tervolen-verify-")) << left[0];
+
+    std::string command;
+    for (const std::string& argument : verify)
+        command += "'" + argument + "' ";
+    EXPECT_EQ(test::runCommand(command, &output), 0) << output;
+    EXPECT_TRUE(test::listing(dir.file("verify")).empty()) << testing::PrintToString(test::listing(dir.file("verify")));
 }
 
 } // namespace
