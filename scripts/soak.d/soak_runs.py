@@ -36,6 +36,9 @@ FTP_TLS_FOLDER = "nightly/firebird"
 SAMPLE_SECONDS = 0.05
 # A line of the verbose backup that comes after the attach and before most of the data.
 KILL_TRIGGER = "writing data for table"
+# The line before the test restore; the victim server is killed once the test database is on disk.
+VERIFY_KILL_TRIGGER = "=========== Test Restore Started ==========="
+TEST_DATABASE_PREFIX = ".tervolen-verify-"
 ERROR_LINE = re.compile(r"^(Error Code |ERROR: |tervolen-cli: error: |Compression Error)")
 METHODS = {"zip": ("0", ".zip"), "bzip2": ("1", ".bz2")}
 # The retention policy of every run; pruning runs after each good one.
@@ -55,9 +58,10 @@ FAULT_LINES = {
     "ftp-silent": re.compile(r"^tervolen-cli: error: "),
     "archive-full": re.compile(r"^Compression Error"),
     "ftp-tls-refused": re.compile(r"^tervolen-cli: error: Command \"AUTH\" not understood"),
+    "verify-kill": re.compile(r'^The backup ".*" failed its test restore\.$'),
 }
 SILENT_FAULTS = {"smtp-silent", "ftp-silent"}
-VICTIM_FAULTS = {"kill", "stop"}
+VICTIM_FAULTS = {"kill", "stop", "verify-kill"}
 
 # Growth limits between the first and the last checkpoint (medians of the last GROWTH_WINDOW good runs).
 GROWTH_WINDOW = 10
@@ -72,6 +76,7 @@ class RunResult:
     number: int
     kind: str  # "good" or a fault name
     method: str
+    verified: bool = False  # the run had the test restore on
     seconds: float = 0.0
     exit_status: int | None = None
     peak_kb: int | None = None  # /usr/bin/time %M
@@ -239,6 +244,7 @@ class Soak:
         self.ftp_home = self.work / "ftp"
         self.ftp_tls_home = self.work / "ftp-tls"
         self.scratch = self.work / "scratch"
+        self.verify = self.work / "verify"
         self.failures = self.work / "failures"
         self.config = self.work / "config"
         self.settings_file = self.config / "tervolen.ini"
@@ -278,7 +284,7 @@ class Soak:
             settings.update(Security="TLS", Passive="1", Folder=FTP_TLS_FOLDER, CAFile=self.args.ca_file)
         return settings
 
-    def settings_for(self, kind, method, over_tls):
+    def settings_for(self, kind, method, over_tls, verified):
         victim = kind in VICTIM_FAULTS
         server = self.victim if victim else self.main
         database = self.work / "db" / ("victim.fdb" if victim else "main.fdb")
@@ -301,6 +307,7 @@ class Soak:
             "SENDBACKUPFTP": {"Send": "Checked"},
             "FTP": self.ftp_settings(kind, over_tls),
             "RETENTION": {"KeepLast": KEEP_LAST},
+            "VERIFY": {"Restore": "1" if verified else "0", "Folder": self.verify},
         }
 
     def prepare_fault(self, kind):
@@ -368,9 +375,11 @@ class Soak:
     def run(self, number):
         kind = self.kind_of(number)
         method = "zip" if number % 2 else "bzip2"
-        result = RunResult(number, kind, method)
+        verify_every = self.args.verify_every
+        verified = kind == "verify-kill" or (verify_every > 0 and number % verify_every == 0)
+        result = RunResult(number, kind, method, verified)
         over_tls = number % 2 == 1
-        write_settings(self.settings_file, self.settings_for(kind, method, over_tls))
+        write_settings(self.settings_file, self.settings_for(kind, method, over_tls, verified))
         before = [path for path in self.kept_files() if path.exists()]
         backups_before = set(names_in(self.backups))
         self.prepare_fault(kind)
@@ -378,6 +387,10 @@ class Soak:
 
         def on_line(line):
             if kind == "kill" and not killed and KILL_TRIGGER in line:
+                self.victim.kill()
+                killed.append(True)
+            if kind == "verify-kill" and not killed and VERIFY_KILL_TRIGGER in line:
+                self.wait_for_test_database()
                 self.victim.kill()
                 killed.append(True)
 
@@ -394,6 +407,9 @@ class Soak:
             gone = sorted(str(path) for path in before if not path.exists())
             if gone:
                 result.problems.append(f"a failed run removed kept files: {gone}")
+        left = [name for name in names_in(self.verify) if name.startswith(TEST_DATABASE_PREFIX)]
+        if left:
+            result.problems.append(f"the test database stayed: {left}")
         try:
             result.server_fds, result.server_rss_kb = self.main.stats()
         except OSError:
@@ -405,6 +421,14 @@ class Soak:
         for folder in (self.mail, self.scratch):
             empty_folder(folder)
         return result
+
+    def wait_for_test_database(self):
+        """Waits until the server has made the test database (at most 10 s), so that the kill lands in the restore."""
+        deadline = time.monotonic() + 10
+        while time.monotonic() < deadline:
+            if any(name.startswith(TEST_DATABASE_PREFIX) for name in names_in(self.verify)):
+                return
+            time.sleep(0.01)
 
     def kept_files(self):
         """The files of the kept good sets in the backup folder, the mirror and the FTP folders."""
@@ -424,8 +448,8 @@ class Soak:
         expected = FAULT_LINES[result.kind]
         if expected and not any(expected.match(line) for line in lines):
             result.problems.append(f"no line matching {expected.pattern!r}")
-        if result.kind == "kill" and not killed:
-            result.problems.append(f"the server was not killed: no line with {KILL_TRIGGER!r}")
+        if result.kind in ("kill", "verify-kill") and not killed:
+            result.problems.append("the server was not killed: its trigger line never came")
 
     def ftp_folder(self, over_tls):
         return self.ftp_tls_home / FTP_TLS_FOLDER if over_tls else self.ftp_home
@@ -437,6 +461,8 @@ class Soak:
         errors = [line for line in lines if ERROR_LINE.match(line)]
         if errors:
             problems.append(f"error line: {errors[0]}")
+        if result.verified and not any(line.startswith("Test restore passed in ") for line in lines):
+            problems.append("no line \"Test restore passed in\" in a run with the test restore")
         made = sorted(set(names_in(self.backups)) - backups_before)
         backups = [name for name in made if name.endswith(BACKUP_EXTENSION)]
         archives = [name for name in made if name.endswith(METHODS[result.method][1])]
@@ -599,12 +625,14 @@ def parse_arguments():
     parser.add_argument("--fault-every", type=int, default=10)
     parser.add_argument("--silent-runs", type=int, default=3)
     parser.add_argument("--run-timeout", type=int, default=300)
-    parser.add_argument("--faults", default="kill,stop,full,smtp-silent,ftp-silent,ftp-tls-refused")
+    parser.add_argument("--verify-every", type=int, default=3)
+    parser.add_argument("--faults", default="kill,stop,full,smtp-silent,ftp-silent,ftp-tls-refused,verify-kill")
     args = parser.parse_args()
     args.faults = [name for name in args.faults.split(",") if name]
     unknown = [name for name in args.faults if name not in FAULT_LINES]
-    if unknown or not args.faults or args.fault_every < 1:
-        parser.error(f"faults must be a list of {', '.join(FAULT_LINES)}; fault-every at least 1")
+    if unknown or not args.faults or args.fault_every < 1 or args.verify_every < 0:
+        parser.error(f"faults must be a list of {', '.join(FAULT_LINES)}; fault-every at least 1, verify-every "
+                     "at least 0")
     return args
 
 
@@ -614,7 +642,7 @@ def main():
     signal.signal(signal.SIGTERM, lambda *_: sys.exit(143))
     args = parse_arguments()
     soak = Soak(args)
-    for folder in (soak.backups, soak.mirror, soak.mail, soak.ftp_home, soak.scratch, soak.config):
+    for folder in (soak.backups, soak.mirror, soak.mail, soak.ftp_home, soak.scratch, soak.verify, soak.config):
         folder.mkdir(parents=True, exist_ok=True)
     write_mirror_list(soak.config / "Mirrors.lst", [str(soak.mirror)])
     interval = 50 if args.runs >= 100 else max(args.runs // 2, 1)
