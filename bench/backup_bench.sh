@@ -3,9 +3,8 @@
 #
 #   bench/backup_bench.sh [TERVOLEN_CLI]      (from the repository root; TERVOLEN_CLI defaults to build/tervolen-cli)
 #
-# Builds nothing. Makes build-bench/backup-db/bench.fdb once through Firebird's embedded engine (isql-fb, no server
-# needed): bench/backup/create_tables.sql, then bench/backup/fill_batch.sql until the database holds at least
-# 220 MB (under a minute); later runs reuse it. Then backs it up verbosely, alternating RUNS times each (default 3):
+# Builds nothing. Makes build-bench/backup-db/bench.fdb once (bench/bench_database.sh). Then backs it up
+# verbosely, alternating RUNS times each (default 3):
 #   tervolen-cli backup --settings FILE           (embedded service manager, protocol LOCAL, no compression)
 #   gbak -b -v -se service_mgr -user SYSDBA -password masterkey DATABASE FILE
 # with all output sent to /dev/null, and prints the median elapsed times and their ratio.
@@ -15,27 +14,11 @@ set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 cli="$(realpath "${1:-$root/build/tervolen-cli}")"
 runs="${RUNS:-3}"
-min_bytes=220000000
 
 [[ -x "$cli" ]] || { echo "No executable tervolen-cli at $cli" >&2; exit 2; }
 
-dbdir="$root/build-bench/backup-db"
-database="$dbdir/bench.fdb"
-mkdir -p "$dbdir"
-
-# isql_run SQL: runs the statements through isql-fb (embedded engine), stopping at the first error.
-isql_run() { printf '%s\n' "$1" | isql-fb -q -bail; }
-
-if [[ ! -s "$database" || $(stat -c %s "$database") -lt $min_bytes ]]; then
-    echo "Making $database (once)..."
-    rm -f "$database"
-    isql_run "create database '$database' user 'SYSDBA' password 'masterkey' page_size 8192;
-input '$root/bench/backup/create_tables.sql';"
-    while (($(stat -c %s "$database") < min_bytes)); do
-        isql_run "connect '$database' user 'SYSDBA' password 'masterkey';
-input '$root/bench/backup/fill_batch.sql';"
-    done
-fi
+source "$root/bench/bench_database.sh"
+database="$(make_bench_database "$root")"
 
 work="$(mktemp -d "$root/build-bench/backup-run.XXXXXX")"
 trap 'rm -rf "$work"' EXIT
@@ -52,15 +35,6 @@ printf '%s\r\n' \
     "[COMPRESSION]" "Checked=0" > "$work/tervolen.ini"
 chmod 600 "$work/tervolen.ini"
 
-# timed COMMAND...: runs the command with its output discarded and prints its elapsed seconds; fails with it.
-timed() {
-    local start end
-    start=$(date +%s.%N)
-    "$@" >/dev/null 2>&1 || { echo "Failed: $*" >&2; return 1; }
-    end=$(date +%s.%N)
-    awk "BEGIN { printf \"%.3f\", $end - $start }"
-}
-
 # check_backup: the run must have written one non-empty backup file; prints its size and deletes it.
 check_backup() {
     local files=("$work/out"/*.fbk)
@@ -68,8 +42,6 @@ check_backup() {
     stat -c %s "${files[0]}"
     rm -f "$work/out"/*
 }
-
-median() { printf '%s\n' "$@" | sort -g | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
 
 echo "Database: $database ($(stat -c %s "$database") bytes); $runs run(s) each, alternating; load: $(cut -d' ' -f1-3 /proc/loadavg)"
 cat "$database" >/dev/null # both read from the page cache
