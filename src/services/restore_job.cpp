@@ -44,7 +44,10 @@ void RestoreJob::run(const std::function<RestoreRequest()>& request) {
 }
 
 bool RestoreJob::runUnasked(const RestoreRequest& request) {
-    return execute(request, false);
+    // Always verbose: the server's lines tell where a damaged backup stops, and a Firebird 3 server whose quiet
+    // restore of a cut backup fails can no longer format any message (every later service of it prints "can't
+    // format message") until it is restarted; a verbose one does not do that.
+    return execute(request, true);
 }
 
 bool RestoreJob::execute(const RestoreRequest& request, bool verbose) {

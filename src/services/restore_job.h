@@ -20,8 +20,9 @@ public:
     void run();
     // Runs the job with the request instead of the window's fields, failing as run() does.
     void run(const RestoreRequest& request);
-    // Runs the request without the question, the page change and the status lines, as a step of the backup chain;
-    // true when the server restored the whole database. Fails as run() does.
+    // Runs the request without the question and the page change, with the server's lines whatever the Verbose
+    // setting, as a step of the backup chain; true when the server restored the whole database. Fails as run()
+    // does.
     bool runUnasked(const RestoreRequest& request);
 
 private:
