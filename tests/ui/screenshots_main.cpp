@@ -1,16 +1,29 @@
 // Saves a PNG of every page of the main window: screenshots OUTPUT_FOLDER LANGUAGE_FILE... (run by
-// scripts/screenshots under Xvfb), at the smallest size and at 1.5 times it, named <language>-<page>-<size>.png.
+// scripts/screenshots under Xvfb), at the smallest size and at 1.5 times it, named <language>-<page>-<size>.png,
+// and the whole content of the Schedule page's expanded Basic Options (server, mail and FTP settings with their
+// test buttons) as <language>-basic-options.png.
 #include "core/monitor_log.h"
 #include "scripted_dialogs.h"
 #include "test_config.h"
 #include "ui/language_loader.h"
 #include "ui/main_window.h"
+#include "ui/roll_out.h"
 
 #include <QApplication>
+#include <QScrollArea>
 #include <QTabWidget>
 
 #include <cstdio>
 #include <string>
+
+namespace {
+
+void settle() {
+    for (int round = 0; round < 3; ++round)
+        QCoreApplication::processEvents();
+}
+
+} // namespace
 
 int main(int argc, char* argv[]) {
     QApplication application(argc, argv);
@@ -30,18 +43,24 @@ int main(int argc, char* argv[]) {
         window.formState().setText("btnFechar", "");
         window.show();
         const QSize smallest = window.minimumSize();
+        const QString prefix = folder + "/" + QString::fromStdString(file.substr(0, file.find('.'))) + "-";
         for (auto [size, name] : {std::pair{smallest, "small"}, std::pair{smallest * 1.5, "large"}}) {
             window.resize(size);
             for (int page = 0; page < 5; ++page) {
                 window.pageControl().setCurrentIndex(page);
-                for (int round = 0; round < 3; ++round)
-                    QCoreApplication::processEvents();
-                const QString path = folder + "/" + QString::fromStdString(file.substr(0, file.find('.'))) + "-" +
-                                     pages[page] + "-" + name + ".png";
-                if (!window.grab().save(path))
+                settle();
+                if (!window.grab().save(prefix + pages[page] + "-" + name + ".png"))
                     return 1;
             }
         }
+        auto* rollOut = window.findChild<tervolen::RollOut*>("RollOut");
+        if (rollOut == nullptr)
+            return 1;
+        window.pageControl().setCurrentIndex(0);
+        rollOut->setExpanded(true);
+        settle();
+        if (!rollOut->scrollArea()->widget()->grab().save(prefix + "basic-options.png"))
+            return 1;
     }
     return 0;
 }
