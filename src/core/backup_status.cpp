@@ -90,8 +90,10 @@ StatusReport backupStatus(const std::optional<std::vector<RunRecord>>& journal, 
     const JournalSummary summary = summarizeJournal(*journal, now);
     const RunRecord* lastGood = summary.lastGood;
     const bool lastFailed = summary.lastRunFailed();
-    std::string failure =
-        lastFailed ? "last run failed" + (journal->back().error.empty() ? "" : ": " + journal->back().error) : "";
+    // The program's error lines end in a blank ("Error Code 0001 Internal System "), which would stand before the ";".
+    std::string error = lastFailed ? journal->back().error : "";
+    error.erase(error.find_last_not_of(' ') + 1);
+    std::string failure = lastFailed ? "last run failed" + (error.empty() ? "" : ": " + error) : "";
     // The first bar starts the performance data.
     std::replace(failure.begin(), failure.end(), '|', '/');
     if (!lastGood) {

@@ -58,7 +58,7 @@ TEST(BackupStatus, EachJournalGivesItsCodeAndLine) {
          "WARNING - last run failed: a / b; last good backup 2026-12-10 03:00 (5 h ago), 182 MB, verified | "
          "age=18000s;93600;180000 size=190840832B"},
         {"only failed",
-         std::vector{run("2026-12-10 07:00:00", "failed", false, "Error Code 00026")},
+         std::vector{run("2026-12-10 07:00:00", "failed", false, "Error Code 00026 ")},
          StatusCode::Critical,
          "CRITICAL - no good backup, last run failed: Error Code 00026"},
         {"good with an unreadable end is no good backup",
