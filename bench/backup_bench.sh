@@ -3,7 +3,7 @@
 #
 #   bench/backup_bench.sh [TERVOLEN_CLI]      (from the repository root; TERVOLEN_CLI defaults to build/tervolen-cli)
 #
-# Builds nothing. Makes build-bench/backup-db/bench.fdb once (bench/bench_database.sh). Then backs it up
+# Builds nothing. Makes build-bench/backup-db/bench.fdb once (bench/bench_common.sh). Then backs it up
 # verbosely, alternating RUNS times each (default 3):
 #   tervolen-cli backup --settings FILE           (embedded service manager, protocol LOCAL, no compression)
 #   gbak -b -v -se service_mgr -user SYSDBA -password masterkey DATABASE FILE
@@ -12,34 +12,21 @@
 set -euo pipefail
 
 root="$(cd "$(dirname "$0")/.." && pwd)"
-cli="$(realpath "${1:-$root/build/tervolen-cli}")"
+source "$root/bench/bench_common.sh"
+cli="$(bench_cli "$root" "${1:-}")"
 runs="${RUNS:-3}"
-
-[[ -x "$cli" ]] || { echo "No executable tervolen-cli at $cli" >&2; exit 2; }
-
-source "$root/bench/bench_database.sh"
 database="$(make_bench_database "$root")"
 
 work="$(mktemp -d "$root/build-bench/backup-run.XXXXXX")"
 trap 'rm -rf "$work"' EXIT
 mkdir -p "$work/out"
-printf '%s\r\n' \
-    "[DIRECTORYS]" "Base=$database" "BackUpDir=$work/out" "" \
-    "[VERBOSEMODE]" "Verbose=Checked" "" \
-    "[PROTOCOL]" "Type=LOCAL" "" \
-    "[SERVERNAME]" "Name=LOCALHOST" "" \
-    "[CLIENTLIB]" "ClientLib=libfbclient.so.2" "" \
-    "[USERNAME]" "UserName=SYSDBA" "" \
-    "[PASSWORD]" "Pswd=masterkey" "" \
-    "[BKPEXT]" "Ext=.fbk" "" \
-    "[COMPRESSION]" "Checked=0" > "$work/tervolen.ini"
-chmod 600 "$work/tervolen.ini"
+write_bench_settings "$work/tervolen.ini" "$database" "$work/out" "[VERBOSEMODE]" "Verbose=Checked"
 
 # check_backup: the run must have written one non-empty backup file; prints its size and deletes it.
 check_backup() {
-    local files=("$work/out"/*.fbk)
-    [[ ${#files[@]} -eq 1 && -s "${files[0]}" ]] || { echo "No backup file was written" >&2; return 1; }
-    stat -c %s "${files[0]}"
+    local file
+    file="$(only_backup "$work/out")"
+    stat -c %s "$file"
     rm -f "$work/out"/*
 }
 

@@ -3,7 +3,7 @@
 #
 #   bench/verify_bench.sh [TERVOLEN_CLI]      (from the repository root; TERVOLEN_CLI defaults to build/tervolen-cli)
 #
-# Builds nothing. Makes build-bench/backup-db/bench.fdb once (bench/bench_database.sh), then alternates RUNS times
+# Builds nothing. Makes build-bench/backup-db/bench.fdb once (bench/bench_common.sh), then alternates RUNS times
 # (default 3), all through the embedded engine:
 #   tervolen-cli backup --settings PLAIN          (no test restore, no compression)
 #   tervolen-cli backup --settings VERIFIED       ([VERIFY] Restore=1: restore into a temporary database, full
@@ -14,53 +14,31 @@
 set -euo pipefail
 
 root="$(cd "$(dirname "$0")/.." && pwd)"
-cli="$(realpath "${1:-$root/build/tervolen-cli}")"
+source "$root/bench/bench_common.sh"
+cli="$(bench_cli "$root" "${1:-}")"
 runs="${RUNS:-3}"
-
-[[ -x "$cli" ]] || { echo "No executable tervolen-cli at $cli" >&2; exit 2; }
-
-source "$root/bench/bench_database.sh"
 database="$(make_bench_database "$root")"
 
 work="$(mktemp -d "$root/build-bench/verify-run.XXXXXX")"
 trap 'rm -rf "$work"' EXIT
 mkdir -p "$work/out" "$work/verify"
 
-# settings FILE VERIFY: the run's settings, with the test restore on (1) or off (0).
-settings() {
-    printf '%s\r\n' \
-        "[DIRECTORYS]" "Base=$database" "BackUpDir=$work/out" "" \
-        "[PROTOCOL]" "Type=LOCAL" "" \
-        "[SERVERNAME]" "Name=LOCALHOST" "" \
-        "[CLIENTLIB]" "ClientLib=libfbclient.so.2" "" \
-        "[USERNAME]" "UserName=SYSDBA" "" \
-        "[PASSWORD]" "Pswd=masterkey" "" \
-        "[BKPEXT]" "Ext=.fbk" "" \
-        "[COMPRESSION]" "Checked=0" "" \
-        "[VERIFY]" "Restore=$2" "Folder=$work/verify" > "$1"
-    chmod 600 "$1"
-}
-settings "$work/plain.ini" 0
-settings "$work/verified.ini" 1
-
-# the_backup: the one backup file the run wrote.
-the_backup() {
-    local files=("$work/out"/*.fbk)
-    [[ ${#files[@]} -eq 1 && -s "${files[0]}" ]] || { echo "No backup file was written" >&2; return 1; }
-    echo "${files[0]}"
-}
+for verify in 0 1; do
+    write_bench_settings "$work/verify-$verify.ini" "$database" "$work/out" "[VERIFY]" "Restore=$verify" \
+        "Folder=$work/verify"
+done
 
 echo "Database: $database ($(stat -c %s "$database") bytes); $runs run(s) each, alternating; load: $(cut -d' ' -f1-3 /proc/loadavg)"
 cat "$database" >/dev/null
 plain_times=() verified_times=() peer_times=()
 for ((i = 1; i <= runs; i++)); do
-    t=$(timed "$cli" backup --settings "$work/plain.ini")
-    mv "$(the_backup)" "$work/peer.fbk"
+    t=$(timed "$cli" backup --settings "$work/verify-0.ini")
+    mv "$(only_backup "$work/out")" "$work/peer.fbk"
     plain_times+=("$t")
     echo "run $i: plain backup     $t s"
 
-    t=$(timed "$cli" backup --settings "$work/verified.ini")
-    rm -f "$(the_backup)"
+    t=$(timed "$cli" backup --settings "$work/verify-1.ini")
+    rm -f "$(only_backup "$work/out")"
     [[ -z "$(ls -A "$work/verify")" ]] || { echo "The test database stayed" >&2; exit 1; }
     verified_times+=("$t")
     echo "run $i: verified backup  $t s"

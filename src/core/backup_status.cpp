@@ -90,10 +90,14 @@ StatusReport backupStatus(const std::optional<std::vector<RunRecord>>& journal, 
     const JournalSummary summary = summarizeJournal(*journal, now);
     const RunRecord* lastGood = summary.lastGood;
     const bool lastFailed = summary.lastRunFailed();
-    // The program's error lines end in a blank ("Error Code 0001 Internal System "), which would stand before the ";".
-    std::string error = lastFailed ? journal->back().error : "";
-    error.erase(error.find_last_not_of(' ') + 1);
-    std::string failure = lastFailed ? "last run failed" + (error.empty() ? "" : ": " + error) : "";
+    std::string failure;
+    if (lastFailed) {
+        // The program's error lines end in a blank ("Error Code 0001 Internal System "), which would stand before
+        // the ";".
+        std::string error = journal->back().error;
+        error.erase(error.find_last_not_of(' ') + 1);
+        failure = "last run failed" + (error.empty() ? "" : ": " + error);
+    }
     // The first bar starts the performance data.
     std::replace(failure.begin(), failure.end(), '|', '/');
     if (!lastGood) {

@@ -13,6 +13,7 @@
 #include "monitor_lines.h"
 #include "scripted_dialogs.h"
 #include "scripted_server.h"
+#include "services/test_restore.h"
 #include "smtp_sink.h"
 #include "temp_dir.h"
 #include "test_certificates.h"
@@ -268,17 +269,6 @@ protected:
         return zip;
     }
 
-    // A table large enough that the server's backup and restore of it take a while (a 30 MB database).
-    void addBigTable() const {
-        server->isql("create table big (id integer not null, name varchar(100)); commit;\n"
-                     "set term ^;\n"
-                     "execute block as declare i integer = 0; begin\n"
-                     "  while (i < 200000) do begin insert into big values (:i, lpad(:i, 100, 'x')); i = i + 1; end\n"
-                     "end^\n"
-                     "set term ;^\n"
-                     "commit;");
-    }
-
     // The test restore on, into the folder verify that the server writes into.
     void enableTestRestore() {
         fs::create_directories(verify);
@@ -289,7 +279,7 @@ protected:
     bool testDatabaseOnDisk() const {
         std::error_code error;
         for (const auto& entry : fs::directory_iterator(verify, error))
-            if (entry.path().filename().string().starts_with(".tervolen-verify-"))
+            if (testDatabaseOwner(entry.path().filename().string()))
                 return true;
         return false;
     }
@@ -358,7 +348,7 @@ protected:
 };
 
 TEST_F(FaultTest, AServerKilledDuringTheBackupLeavesACutFileThatNothingHandsOn) {
-    addBigTable();
+    server->isql(test::kBigTableScript);
     bool killed = false;
     onEvents = [&] {
         if (!killed && monitor.size() > 0 &&
@@ -389,7 +379,7 @@ TEST_F(FaultTest, AServerKilledDuringTheBackupLeavesACutFileThatNothingHandsOn) 
 }
 
 TEST_F(FaultTest, AServerKilledDuringTheTestRestoreFailsTheRunAndLeavesNoTestDatabase) {
-    addBigTable();
+    server->isql(test::kBigTableScript);
     enableTestRestore();
     bool killed = false;
     onEvents = [&] {
@@ -410,7 +400,7 @@ TEST_F(FaultTest, AServerKilledDuringTheTestRestoreFailsTheRunAndLeavesNoTestDat
 }
 
 TEST_F(FaultTest, AFullDiskDuringTheTestRestoreFailsTheRunAndLeavesNoTestDatabase) {
-    addBigTable();
+    server->isql(test::kBigTableScript);
     enableTestRestore();
     {
         const test::ServerUser owner = test::theServerUser();

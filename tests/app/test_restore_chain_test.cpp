@@ -12,6 +12,7 @@
 #include "fixed_clock.h"
 #include "monitor_lines.h"
 #include "scripted_dialogs.h"
+#include "services/test_restore.h"
 #include "smtp_sink.h"
 #include "temp_dir.h"
 #include "test_config.h"
@@ -221,14 +222,7 @@ TEST(CliVerify, TheTestDatabaseOfAKilledRunGoesAtTheNextRun) {
     test::TempDir dir;
     fs::create_directories(dir.file("verify"));
     fs::copy_file(server.embeddedDatabase, dir.file("source.fdb"));
-    test::writeFile(dir.file("big.sql"),
-                    "create table big (id integer not null, name varchar(100)); commit;\n"
-                    "set term ^;\n"
-                    "execute block as declare i integer = 0; begin\n"
-                    "  while (i < 200000) do begin insert into big values (:i, lpad(:i, 100, 'x')); i = i + 1; end\n"
-                    "end^\n"
-                    "set term ;^\n"
-                    "commit;\n");
+    test::writeFile(dir.file("big.sql"), test::kBigTableScript);
     std::string output;
     ASSERT_EQ(test::runCommand("isql-fb -q -bail -user SYSDBA -i " + dir.file("big.sql") + " " + dir.file("source.fdb"),
                                &output),
@@ -254,7 +248,7 @@ TEST(CliVerify, TheTestDatabaseOfAKilledRunGoesAtTheNextRun) {
     }
     const std::vector<std::string> left = test::listing(dir.file("verify"));
     ASSERT_EQ(left.size(), 1u) << "the killed run made no test database";
-    EXPECT_TRUE(left[0].starts_with(".tervolen-verify-")) << left[0];
+    EXPECT_TRUE(testDatabaseOwner(left[0])) << left[0];
 
     std::string command;
     for (const std::string& argument : verify)

@@ -23,6 +23,17 @@ struct FirebirdServer {
     std::string remotePath(const std::string& path) const { return serverName() + ":" + path; }
 };
 
+// An isql script that adds a table BIG of 200,000 rows (about 30 MB) to a database: enough that the server's backup
+// and restore of it take a while, so that a kill lands in their middle.
+inline constexpr const char* kBigTableScript =
+    "create table big (id integer not null, name varchar(100)); commit;\n"
+    "set term ^;\n"
+    "execute block as declare i integer = 0; begin\n"
+    "  while (i < 200000) do begin insert into big values (:i, lpad(:i, 100, 'x')); i = i + 1; end\n"
+    "end^\n"
+    "set term ;^\n"
+    "commit;\n";
+
 // The state file that start-server writes: <build dir>/firebird-test/state.env.
 std::string firebirdStateFile();
 
